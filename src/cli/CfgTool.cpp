@@ -1,0 +1,103 @@
+#include "CfgTool.h"
+
+#include <ostream>
+
+#include "Configuration.h"
+#include "ConfigurationCheck.h"
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFault = 1;
+constexpr int kError = 2;
+
+const char* const kUsage =
+    "Usage: quarvel-cfg COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Works on configuration files of the print server without opening the editor.\n"
+    "\n"
+    "Commands:\n"
+    "  defaults OUT        write a configuration with every default to OUT\n"
+    "  normalize IN OUT    load IN and save it to OUT in the editor's exact format\n"
+    "                      (an existing OUT is kept as a backup: .bak, .bk2, ...)\n"
+    "  check IN            load IN and print each fault that would stop the server,\n"
+    "                      one per line\n"
+    "  --help              show this text\n"
+    "\n"
+    "Exit status: 0 success and no fault, 1 the check found a fault,\n"
+    "2 a file error (message on standard error) or a usage error.\n";
+
+int Usage(std::ostream& err)
+{
+    err << kUsage;
+    return kError;
+}
+
+int Load(CConfiguration& config, const std::string& path, std::ostream& err)
+{
+    std::string message;
+    if (!config.LoadFromFile(path, message)) {
+        err << message << '\n';
+        return kError;
+    }
+    return kOk;
+}
+
+int Save(const CConfiguration& config, const std::string& path, std::ostream& out, std::ostream& err)
+{
+    std::string message;
+    if (!config.SaveToFile(path, message)) {
+        err << message << '\n';
+        return kError;
+    }
+    out << message << '\n';
+    return kOk;
+}
+
+int Defaults(const std::string& out_path, std::ostream& out, std::ostream& err)
+{
+    CConfiguration config;
+    return Save(config, out_path, out, err);
+}
+
+int Normalize(const std::string& in, const std::string& out_path, std::ostream& out, std::ostream& err)
+{
+    CConfiguration config;
+    if (const int status = Load(config, in, err); status != kOk)
+        return status;
+    return Save(config, out_path, out, err);
+}
+
+int Check(const std::string& in, std::ostream& out, std::ostream& err)
+{
+    CConfiguration config;
+    if (const int status = Load(config, in, err); status != kOk)
+        return status;
+    const ConfigurationFaults faults = FindConfigurationFaults(config);
+    for (std::string line : faults.lines) {
+        if (!line.empty() && line.back() == '\n')
+            line.pop_back();
+        out << line << '\n';
+    }
+    return faults.empty() ? kOk : kFault;
+}
+
+} // namespace
+
+int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    if (args.empty())
+        return Usage(err);
+    const std::string& command = args[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        out << kUsage;
+        return kOk;
+    }
+    if (command == "defaults" && args.size() == 2)
+        return Defaults(args[1], out, err);
+    if (command == "normalize" && args.size() == 3)
+        return Normalize(args[1], args[2], out, err);
+    if (command == "check" && args.size() == 2)
+        return Check(args[1], out, err);
+    return Usage(err);
+}

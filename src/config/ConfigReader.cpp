@@ -1,0 +1,393 @@
+#include "ConfigReader.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+#include "Configuration.h"
+#include "FileErrors.h"
+#include "NumberText.h"
+#include "Vocabulary.h"
+
+namespace {
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+template <typename Target>
+struct KeyRule {
+    const char* key;
+    void (*apply)(Target&, const std::string&);
+};
+
+// Applies the first rule whose key equals key; false when none does.
+template <typename Target, std::size_t N>
+bool ApplyRule(const KeyRule<Target> (&rules)[N], Target& target, const std::string& key,
+               const std::string& value)
+{
+    for (const KeyRule<Target>& rule : rules) {
+        if (key == rule.key) {
+            rule.apply(target, value);
+            return true;
+        }
+    }
+    return false;
+}
+
+using Cfg = CConfiguration;
+using V = const std::string&;
+
+const KeyRule<Cfg> kGeneralPrinterKeys[] = {
+    {"DELETEJOBFILE", [](Cfg& c, V v) { c.DeleteJobFile = ParseYesNo(v, true); }},
+    {"SURPRESSPRINTING", [](Cfg& c, V v) { c.SuppressPrinting = ParseYesNo(v, false); }},
+    {"SUPPRESSPRINTING", [](Cfg& c, V v) { c.SuppressPrinting = ParseYesNo(v, false); }},
+    {"ASYNCHRONOUS", [](Cfg& c, V v) { c.Asynchronous = ParseYesNo(v, true); }},
+    {"PRINTER", [](Cfg& c, V v) { c.Printer = ParseInteger(v); }},
+};
+
+const KeyRule<sPrinter> kPrinterKeys[] = {
+    {"DESCRIPTION", [](sPrinter& p, V v) { p.Description = v; }},
+    {"PRINTERAETITLE", [](sPrinter& p, V v) { p.PrinterAETitle = v; }},
+    {"PRINTERADDRESS", [](sPrinter& p, V v) { p.PrinterAddress = v; }},
+    {"PRINTERQUEUE", [](sPrinter& p, V v) { p.PrinterQueue = v; }},
+    {"USEGRAYGRADUATION", [](sPrinter& p, V v) { p.UseGrayGraduation = ParseYesNo(v, false); }},
+    {"USECOLORGRADUATION", [](sPrinter& p, V v) { p.UseColorGraduation = ParseYesNo(v, false); }},
+    {"USEREDGRADUATION", [](sPrinter& p, V v) { p.UseRedGraduation = ParseYesNo(v, false); }},
+    {"USEGREENGRADUATION", [](sPrinter& p, V v) { p.UseGreenGraduation = ParseYesNo(v, false); }},
+    {"USEBLUEGRADUATION", [](sPrinter& p, V v) { p.UseBlueGraduation = ParseYesNo(v, false); }},
+    {"GRAYGRADUATIONFILE", [](sPrinter& p, V v) { p.GrayGraduationFile = v; }},
+    {"COLORGRADUATIONFILE", [](sPrinter& p, V v) { p.ColorGraduationFile = v; }},
+    {"REDGRADUATIONFILE", [](sPrinter& p, V v) { p.RedGraduationFile = v; }},
+    {"GREENGRADUATIONFILE", [](sPrinter& p, V v) { p.GreenGraduationFile = v; }},
+    {"BLUEGRADUATIONFILE", [](sPrinter& p, V v) { p.BlueGraduationFile = v; }},
+};
+
+const KeyRule<sPaper> kPaperKeys[] = {
+    {"DESCRIPTION", [](sPaper& p, V v) { p.Description = v; }},
+    {"PAPERLABEL", [](sPaper& p, V v) { p.PaperLabel = v; }},
+    {"HEADERNAME", [](sPaper& p, V v) { p.HeaderName = v; }},
+    {"SIZEX", [](sPaper& p, V v) { p.SizeX = ParseInteger(v); }},
+    {"SIZEY", [](sPaper& p, V v) { p.SizeY = ParseInteger(v); }},
+    {"SKIPX", [](sPaper& p, V v) { p.SkipX = ParseInteger(v); }},
+    {"SKIPY", [](sPaper& p, V v) { p.SkipY = ParseInteger(v); }},
+    {"OFFSETX", [](sPaper& p, V v) { p.OffsetX = ParseInteger(v); }},
+    {"OFFSETY", [](sPaper& p, V v) { p.OffsetY = ParseInteger(v); }},
+};
+
+const KeyRule<sHeader> kHeaderKeys[] = {
+    {"INCLUDEFILE", [](sHeader& h, V v) { h.IncludeFile = v; }},
+};
+
+const KeyRule<Cfg> kDicomPrinterGeneralKeys[] = {
+    {"PRINTERNAME", [](Cfg& c, V v) { c.PrinterName = v; }},
+    {"MANUFACTURER", [](Cfg& c, V v) { c.Manufacturer = v; }},
+};
+
+const KeyRule<Cfg> kDicomLabelKeys[] = {
+    {"INCLUDELABEL", [](Cfg& c, V v) { c.IncludeLabel = ParseYesNo(v, false); }},
+    {"LABELSIZE", [](Cfg& c, V v) { c.LabelSize = ParseInteger(v); }},
+    {"POSITIONX", [](Cfg& c, V v) { c.PositionX = ParseInteger(v); }},
+    {"POSITIONY", [](Cfg& c, V v) { c.PositionY = ParseInteger(v); }},
+    {"TEXT", [](Cfg& c, V v) { c.Text = v; }},
+};
+
+const KeyRule<Cfg> kDicomPostScriptKeys[] = {
+    {"SUPPORTSCOLORIMAGE", [](Cfg& c, V v) { c.SupportsColorImage = ParseYesNo(v, true); }},
+    {"USECMYK", [](Cfg& c, V v) { c.UseCMYK = ParseYesNo(v, true); }},
+};
+
+const KeyRule<Cfg> kServiceClassKeys[] = {
+    {"BASICGRAYSCALEMETASOPCLASS", [](Cfg& c, V v) { c.BasicGrayscaleMetaSOPClass = ParseYesNo(v, true); }},
+    {"BASICCOLORMETASOPCLASS", [](Cfg& c, V v) { c.BasicColorMetaSOPClass = ParseYesNo(v, true); }},
+    {"ANNOTATION", [](Cfg& c, V v) { c.Annotation = ParseYesNo(v, false); }},
+    {"PRINTJOB", [](Cfg& c, V v) { c.PrintJob = ParseYesNo(v, false); }},
+};
+
+const KeyRule<Cfg> kCompatibilityKeys[] = {
+    {"LENIENTMODE", [](Cfg& c, V v) { c.LenientMode = ParseYesNo(v, true); }},
+    {"IGNOREMAGNIFICATIONTYPE", [](Cfg& c, V v) { c.IgnoreMagnificationType = ParseYesNo(v, true); }},
+    {"IGNORECONFIGURATIONINFORMATION", [](Cfg& c, V v) { c.IgnoreConfigurationInformation = ParseYesNo(v, true); }},
+    {"IGNOREANNOTATIONFORMAT", [](Cfg& c, V v) { c.IgnoreAnnotationFormat = ParseYesNo(v, true); }},
+    {"SKIPIMAGEPIXEL", [](Cfg& c, V v) { c.SkipImagePixel = ParseYesNo(v, true); }},
+};
+
+const KeyRule<Cfg> kSessionKeys[] = {
+    {"COPIES", [](Cfg& c, V v) { c.Copies = ParseInteger(v); }},
+    {"PRIORITY", [](Cfg& c, V v) { c.Priority = PriorityCode(v); }},
+    {"MEDIUMTYPE", [](Cfg& c, V v) { c.MediumType = MediumCode(v); }},
+    {"DESTINATION", [](Cfg& c, V v) { c.Destination = DestinationCode(v); }},
+    {"LABEL", [](Cfg& c, V v) { c.Label = v; }},
+};
+
+const KeyRule<Cfg> kServerKeys[] = {
+    {"PORT", [](Cfg& c, V v) { c.Port = ParseInteger(v); }},
+    {"SERVERAETITLE", [](Cfg& c, V v) { c.ServerAETitle = v; }},
+    {"CHECKAETITLES", [](Cfg& c, V v) { c.CheckAETitles = ParseYesNo(v, false); }},
+};
+
+const KeyRule<sLayout> kLayoutGeneralKeys[] = {
+    {"DESCRIPTION", [](sLayout& l, V v) { l.Description = v; }},
+    {"IMAGEDISTANCE", [](sLayout& l, V v) { l.ImageDistance = ParseReal(v); }},
+    {"TRIMWIDTH", [](sLayout& l, V v) { l.TrimWidth = ParseReal(v); }},
+};
+
+const KeyRule<sLayout> kLayoutDefaultsKeys[] = {
+    {"ORIENTATION", [](sLayout& l, V v) { l.Orientation = OrientationCode(v); }},
+    {"TRIM", [](sLayout& l, V v) { l.Trim = ParseYesNo(v, false); }},
+    {"BORDERDENSITY", [](sLayout& l, V v) { l.BorderDensity = v; }},
+    {"EMPTYIMAGEDENSITY", [](sLayout& l, V v) { l.EmptyImageDensity = v; }},
+    {"PAGESIZE", [](sLayout& l, V v) { l.PageSize = v; }},
+};
+
+sPrinter NewReaderPrinter()
+{
+    sPrinter printer;
+    printer.PrinterAETitle = "SAMPLE";
+    printer.PrinterAddress = "localhost";
+    printer.PrinterQueue = "queue";
+    return printer;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+ConfigReader::ConfigReader(CConfiguration& config) : m_config(config)
+{
+    std::size_t i = 0;
+    for (const sPaper& paper : m_config.Papers)
+        m_paperIndex.emplace(paper.Name, i++);  // emplace keeps the first match
+    i = 0;
+    for (const sHeader& header : m_config.Headers)
+        m_headerIndex.emplace(header.Name, i++);
+}
+
+bool ConfigReader::ReadFile(const std::string& path, std::string& message)
+{
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        message = FileErrorMessage(errno, path);
+        return false;
+    }
+
+    // Lines are cut at LF; a CR right before the LF belongs to the line end.
+    // A line may span any number of buffer fills.
+    std::string pending;
+    char buffer[64 * 1024];
+    for (;;) {
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
+        if (got == 0) {
+            if (std::ferror(file.get())) {
+                message = FileErrorMessage(errno ? errno : EIO, path);
+                return false;
+            }
+            break;
+        }
+        std::string_view chunk(buffer, got);
+        while (!chunk.empty()) {
+            const std::size_t lf = chunk.find('\n');
+            if (lf == std::string_view::npos) {
+                pending.append(chunk);
+                break;
+            }
+            std::string_view line = chunk.substr(0, lf);
+            if (!pending.empty()) {
+                pending.append(line);
+                line = pending;
+            }
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            DispatchLine(line);
+            pending.clear();
+            chunk.remove_prefix(lf + 1);
+        }
+    }
+    if (!pending.empty()) {
+        std::string_view line = pending;
+        if (line.back() == '\r')
+            line.remove_suffix(1);
+        DispatchLine(line);
+    }
+    return true;
+}
+
+void ConfigReader::ReadText(std::string_view text)
+{
+    while (!text.empty()) {
+        const std::size_t lf = text.find('\n');
+        std::string_view line = text.substr(0, lf);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        DispatchLine(line);
+        if (lf == std::string_view::npos)
+            break;
+        text.remove_prefix(lf + 1);
+    }
+}
+
+void ConfigReader::DispatchLine(std::string_view line)
+{
+    if (line.empty())
+        return;
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+        line.remove_prefix(1);
+    if (!line.empty() && line.front() == ';')
+        return;
+    if (!line.empty() && line.front() == '[') {
+        ReadSectionHeader(line);
+        return;
+    }
+    ReadKeyLine(line);
+}
+
+void ConfigReader::ReadSectionHeader(std::string_view line)
+{
+    std::size_t level = 0;
+    while (level < line.size() && level < 4 && line[level] == '[')
+        ++level;
+    if (level >= 4)
+        return;
+    std::string_view name = line.substr(level);
+    const std::size_t close = name.find(']');
+    if (close != std::string_view::npos)
+        name = name.substr(0, close);
+    SetSectionName(static_cast<int>(level), name);
+}
+
+void ConfigReader::SetSectionName(int level, std::string_view name)
+{
+    // A carriage return inside a header line cannot be written back (the
+    // writer drops it from every text), so it is dropped here as well: a name
+    // then reads back exactly as it was written.
+    std::string clean;
+    clean.reserve(name.size());
+    for (char c : name)
+        if (c != '\r')
+            clean += c;
+
+    switch (level) {
+    case 3:
+        m_upper3 = UpperAscii(clean);
+        break;
+    case 2:
+        m_upper2 = UpperAscii(clean);
+        break;
+    default:
+        m_upper1 = UpperAscii(clean);
+        m_level1 = std::move(clean);
+        break;
+    }
+}
+
+void ConfigReader::ReadKeyLine(std::string_view line)
+{
+    std::string cleaned;
+    cleaned.reserve(line.size());
+    for (char c : line)
+        if (c != '\t' && c != '\n' && c != '\r')
+            cleaned += c;
+    const std::size_t eq = cleaned.find('=');
+    if (cleaned.empty() || eq == std::string::npos)
+        return;
+
+    const std::string key = UpperAscii(std::string(Trim(std::string_view(cleaned).substr(0, eq))));
+    const std::string value(Trim(std::string_view(cleaned).substr(eq + 1)));
+
+    // Group A: general printer settings and the printer sections.
+    if (m_upper3 == "PRINTER" && m_upper2 == "SETTINGS") {
+        if (m_upper1 == "GENERAL")
+            ApplyRule(kGeneralPrinterKeys, m_config, key, value);
+        else if (m_upper1.find("PRINTER-") != std::string::npos)
+            ApplyPrinterSection(key, value);
+        return;
+    }
+    // Group B: paper sizes, one section per name.
+    if (m_upper3 == "CONFIGURATION" && m_upper2 == "PAGE SIZE") {
+        ApplyRule(kPaperKeys, PaperForSection(), key, value);
+        return;
+    }
+    // Group C: header bitmaps, one section per name.
+    if (m_upper3 == "HEADER" && m_upper2 == "STANDARD") {
+        ApplyRule(kHeaderKeys, HeaderForSection(), key, value);
+        return;
+    }
+    // Group D: the DICOM side of the server.
+    if (m_upper3 == "DICOM") {
+        if (m_upper2 == "PRINTER") {
+            if (m_upper1 == "GENERAL")
+                ApplyRule(kDicomPrinterGeneralKeys, m_config, key, value);
+            else if (m_upper1 == "LABEL")
+                ApplyRule(kDicomLabelKeys, m_config, key, value);
+            else if (m_upper1 == "POSTSCRIPT")
+                ApplyRule(kDicomPostScriptKeys, m_config, key, value);
+        } else if (m_upper2 == "DIMSE") {
+            if (m_upper1 == "SERVICE CLASSES")
+                ApplyRule(kServiceClassKeys, m_config, key, value);
+            else if (m_upper1 == "COMPATIBILITY")
+                ApplyRule(kCompatibilityKeys, m_config, key, value);
+        } else if (m_upper2 == "SESSION") {
+            if (m_upper1 == "GENERAL")
+                ApplyRule(kSessionKeys, m_config, key, value);
+        } else if (m_upper2 == "TCPIP") {
+            if (m_upper1 == "SERVER")
+                ApplyRule(kServerKeys, m_config, key, value);
+        }
+        return;
+    }
+    // Group E: the standard layout.
+    if (m_upper3 == "LAYOUTS" && m_upper2 == "STANDARD") {
+        if (m_upper1 == "GENERAL")
+            ApplyRule(kLayoutGeneralKeys, m_config.Layout, key, value);
+        else if (m_upper1 == "DEFAULTS")
+            ApplyRule(kLayoutDefaultsKeys, m_config.Layout, key, value);
+    }
+}
+
+bool ConfigReader::ApplyPrinterSection(const std::string& key, const std::string& value)
+{
+    // The number follows the first '-' of the section name; computed in 64
+    // bits so that "Printer-2147483648" cannot overflow.
+    const std::size_t dash = m_upper1.find('-');
+    const long long position = static_cast<long long>(ParseInteger(m_upper1.substr(dash + 1))) - 1;
+
+    // One new printer per key line while the position lies beyond the list.
+    CPrinterList& printers = m_config.Printers;
+    if (!printers.IsValidIndex(position))
+        printers.Add(NewReaderPrinter());
+    sPrinter* printer = printers.GetAt(position);
+    if (!printer)
+        return false;
+    return ApplyRule(kPrinterKeys, *printer, key, value);
+}
+
+sPaper& ConfigReader::PaperForSection()
+{
+    auto found = m_paperIndex.find(m_level1);
+    if (found == m_paperIndex.end()) {
+        sPaper paper;
+        paper.Name = m_level1;
+        m_config.Papers.Add(paper);
+        found = m_paperIndex.emplace(m_level1, static_cast<std::size_t>(m_config.Papers.GetCount() - 1)).first;
+    }
+    return *(m_config.Papers.begin() + static_cast<std::ptrdiff_t>(found->second));
+}
+
+sHeader& ConfigReader::HeaderForSection()
+{
+    auto found = m_headerIndex.find(m_level1);
+    if (found == m_headerIndex.end()) {
+        sHeader header;
+        header.Name = m_level1;
+        m_config.Headers.Add(header);
+        found = m_headerIndex.emplace(m_level1, static_cast<std::size_t>(m_config.Headers.GetCount() - 1)).first;
+    }
+    return *(m_config.Headers.begin() + static_cast<std::ptrdiff_t>(found->second));
+}

@@ -1,0 +1,22 @@
+#include "Configuration.h"
+
+#include "ConfigFormatter.h"
+#include "ConfigReader.h"
+#include "SafeFileWriter.h"
+
+CConfiguration::~CConfiguration()
+{
+    Printers.RemoveAll();
+    Papers.RemoveAll();
+    Headers.RemoveAll();
+}
+
+bool CConfiguration::SaveToFile(const std::string& path, std::string& message) const
+{
+    return SafeFileWriter().Save(path, FormatConfiguration(*this), message);
+}
+
+bool CConfiguration::LoadFromFile(const std::string& path, std::string& message)
+{
+    return ConfigReader(*this).ReadFile(path, message);
+}

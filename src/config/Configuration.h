@@ -1,0 +1,59 @@
+#pragma once
+
+#include <string>
+
+#include "RecordLists.h"
+#include "Records.h"
+
+// The whole configuration of the print server as the editor holds it. Built
+// with the server's defaults; a load reads on top of what it holds.
+class CConfiguration {
+public:
+    CConfiguration() = default;
+    CConfiguration(const CConfiguration&) = delete;
+    CConfiguration& operator=(const CConfiguration&) = delete;
+    ~CConfiguration();
+
+    // Writes the whole record to path (keeping a backup of the file it
+    // replaces). message is always set: the outcome for the user.
+    bool SaveToFile(const std::string& path, std::string& message) const;
+
+    // Applies the lines of the file at path on top of this record. message
+    // is set only on failure.
+    bool LoadFromFile(const std::string& path, std::string& message);
+
+    bool SuppressPrinting = false;
+    bool DeleteJobFile = true;
+    bool Asynchronous = true;
+    int Printer = 0;  // as stated by the last file read; never used for the list
+    CPrinterList Printers;
+    CPaperList Papers;
+    CHeaderList Headers;
+    std::string PrinterName;
+    std::string Manufacturer;  // as read; the writer always writes its own text
+    bool UseCMYK = false;
+    bool SupportsColorImage = true;
+    bool BasicGrayscaleMetaSOPClass = true;
+    bool BasicColorMetaSOPClass = true;
+    bool Annotation = false;
+    bool PrintJob = false;
+    bool LenientMode = true;
+    bool IgnoreMagnificationType = true;
+    bool IgnoreConfigurationInformation = true;
+    bool IgnoreAnnotationFormat = true;
+    bool SkipImagePixel = true;
+    int Copies = 1;
+    int Priority = 1;     // MED
+    int MediumType = 0;   // PAPER
+    int Destination = 0;  // MAGAZINE
+    std::string Label = "DICOM Print Session #";
+    int Port = 104;
+    std::string ServerAETitle = "ZELNORSRV";
+    bool CheckAETitles = false;
+    bool IncludeLabel = false;
+    int LabelSize = 12;
+    int PositionX = 20;
+    int PositionY = 10;
+    std::string Text = "<your institution>";
+    sLayout Layout;
+};

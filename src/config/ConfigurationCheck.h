@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CConfiguration;
+
+// The faults that would keep the print server from working, in the order
+// they are tested, each line ending in "\n"; firstErrorPage is the sheet
+// position of the page that mends the first one (1 Printer, 2 Paper,
+// 3 DICOM, 4 Additional Settings), 0 when there is none.
+struct ConfigurationFaults {
+    std::vector<std::string> lines;
+    int firstErrorPage = 0;
+
+    bool empty() const { return lines.empty(); }
+};
+
+ConfigurationFaults FindConfigurationFaults(const CConfiguration& config);

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "Records.h"
+
+// Ordered lists that own copies of their records. Records are appended at the
+// end only; removal keeps the order of the others; positions count from 0.
+// Records handed out are the stored ones and may be changed in place (until
+// the list itself changes).
+template <typename Record>
+class CRecordList {
+public:
+    using iterator = typename std::vector<Record>::iterator;
+    using const_iterator = typename std::vector<Record>::const_iterator;
+
+    void Add(const Record& record) { m_records.push_back(record); }
+    int GetCount() const { return static_cast<int>(m_records.size()); }
+    void RemoveAll() { m_records.clear(); }
+
+    iterator begin() { return m_records.begin(); }
+    iterator end() { return m_records.end(); }
+    const_iterator begin() const { return m_records.begin(); }
+    const_iterator end() const { return m_records.end(); }
+
+protected:
+    std::vector<Record> m_records;
+};
+
+// Lists keyed by the record's Name; every lookup takes the first exact match.
+template <typename Record>
+class CNamedRecordList : public CRecordList<Record> {
+public:
+    bool Exists(const std::string& name) const { return IndexOf(name) >= 0; }
+
+    Record* Find(const std::string& name) {
+        const int index = IndexOf(name);
+        return index < 0 ? nullptr : &this->m_records[static_cast<std::size_t>(index)];
+    }
+    const Record* Find(const std::string& name) const {
+        const int index = IndexOf(name);
+        return index < 0 ? nullptr : &this->m_records[static_cast<std::size_t>(index)];
+    }
+
+    bool Remove(const std::string& name) {
+        const int index = IndexOf(name);
+        if (index < 0)
+            return false;
+        this->m_records.erase(this->m_records.begin() + index);
+        return true;
+    }
+
+private:
+    int IndexOf(const std::string& name) const {
+        for (std::size_t i = 0; i < this->m_records.size(); ++i)
+            if (this->m_records[i].Name == name)
+                return static_cast<int>(i);
+        return -1;
+    }
+};
+
+class CPaperList : public CNamedRecordList<sPaper> {};
+class CHeaderList : public CNamedRecordList<sHeader> {};
+
+// Printers are keyed by AE title and addressed by position.
+class CPrinterList : public CRecordList<sPrinter> {
+public:
+    bool Exists(const std::string& aeTitle) const {
+        for (const sPrinter& printer : m_records)
+            if (printer.PrinterAETitle == aeTitle)
+                return true;
+        return false;
+    }
+
+    // No lower bound, by design of the callers: a negative position counts as
+    // valid here and GetAt then yields none.
+    bool IsValidIndex(long long position) const { return position < GetCount(); }
+
+    sPrinter* GetAt(long long position) {
+        return InRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
+    }
+    const sPrinter* GetAt(long long position) const {
+        return InRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
+    }
+
+    bool RemoveAt(long long position) {
+        if (!InRange(position))
+            return false;
+        m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(position));
+        return true;
+    }
+
+private:
+    bool InRange(long long position) const { return position >= 0 && position < GetCount(); }
+};

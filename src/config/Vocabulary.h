@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+
+// Words in which codes and flags are stored in the configuration file.
+
+std::string YesNoText(bool value);
+std::string PriorityText(int code);     // 0 LOW, 1 MED, 2 HIGH
+std::string MediumText(int code);       // 0 PAPER, 1 FILM
+std::string DestinationText(int code);  // 0 MAGAZINE, 1 PROCESSOR
+std::string OrientationText(int code);  // 0 PORTRAIT, 1 LANDSCAPE
+
+// Words to codes, compared after upper-casing; unknown words give the
+// default code.
+int PriorityCode(const std::string& word);
+int MediumCode(const std::string& word);
+int DestinationCode(const std::string& word);
+int OrientationCode(const std::string& word);
+
+// Lenient yes/no: blanks, tabs and line feeds are ignored; "1", "YES",
+// "TRUE" are yes; "0", "NO", "FALSE" are no; anything else is the fallback.
+bool ParseYesNo(const std::string& value, bool fallback);
+
+// Density texts: "BLACK", "WHITE" or a decimal number, shown as three radio
+// buttons numbered as below.
+enum DensityRadio { DensityBlack = 0, DensityWhite = 1, DensityCustom = 2 };
+
+class DensityMode {
+public:
+    static DensityMode FromText(const std::string& text);
+    static DensityMode Black() { return DensityMode(DensityBlack, 0); }
+    static DensityMode White() { return DensityMode(DensityWhite, 0); }
+    static DensityMode Custom(int value) { return DensityMode(DensityCustom, value); }
+
+    DensityMode(int mode, int value) : m_mode(mode), m_value(value) {}
+
+    int Mode() const { return m_mode; }
+    int Value() const { return m_value; }
+    std::string ToText() const;
+
+private:
+    int m_mode;
+    int m_value;
+};
+
+std::string UpperAscii(std::string text);

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "CfgTool.h"
+#include "ConfigFormatter.h"
+#include "Configuration.h"
+#include "TestSupport.h"
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+ToolRun Tool(std::vector<std::string> args)
+{
+    std::ostringstream out, err;
+    const int status = RunCfgTool(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+} // namespace
+
+TEST(CfgTool, DefaultsWritesAFreshConfiguration)
+{
+    TempDir dir;
+    const ToolRun run = Tool({"defaults", dir.file("config.cfg")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Configuration saved to file '" + dir.file("config.cfg") + "'.\n");
+    CConfiguration fresh;
+    EXPECT_EQ(ReadBytes(dir.file("config.cfg")), FormatConfiguration(fresh));
+}
+
+TEST(CfgTool, NormalizeRewritesInTheExactFormatKeepingABackup)
+{
+    TempDir dir;
+    WriteBytes(dir.file("in.cfg"), "[[[dicom]]]\n[[tcpip]]\n[server]\nport=11112\n");
+    WriteBytes(dir.file("out.cfg"), "old");
+    const ToolRun run = Tool({"normalize", dir.file("in.cfg"), dir.file("out.cfg")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("Old configuration:\t" + dir.file("out.bak")), std::string::npos);
+    EXPECT_NE(ReadBytes(dir.file("out.cfg")).find("\r\nPort = 11112\r\n"), std::string::npos);
+    EXPECT_EQ(ReadBytes(dir.file("out.bak")), "old");
+}
+
+TEST(CfgTool, CheckPrintsFaultLinesAndExitsOneWhenThereAreAny)
+{
+    TempDir dir;
+    CConfiguration fresh;
+    std::string message;
+    ASSERT_TRUE(fresh.SaveToFile(dir.file("fresh.cfg"), message));
+    ToolRun run = Tool({"check", dir.file("fresh.cfg")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "No printer configured.\nNo paper size configured.\n"
+                       "No valid paper size defined for [STANDARD] layout.\n");
+
+    WriteBytes(dir.file("good.cfg"), "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\nPrinterAETitle = P\n"
+                                     "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n[A4]\nSizeX = 595\n"
+                                     "[[[LAYOUTS]]]\n[[STANDARD]]\n[Defaults]\nPageSize = A4\n");
+    run = Tool({"check", dir.file("good.cfg")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+}
+
+TEST(CfgTool, FileAndUsageErrorsExitTwo)
+{
+    TempDir dir;
+    ToolRun run = Tool({"check", dir.file("missing.cfg")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "File could not be opened: " + dir.file("missing.cfg") + " was not found.\n");
+
+    run = Tool({"defaults", dir.file("no/such/dir/x.cfg")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("was not found."), std::string::npos);
+
+    for (const auto& args : std::vector<std::vector<std::string>>{{}, {"frobnicate"}, {"check"}, {"normalize", "a"}}) {
+        run = Tool(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("Usage: quarvel-cfg"), std::string::npos);
+    }
+    run = Tool({"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("normalize IN OUT"), std::string::npos);
+}

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "ConfigFormatter.h"
+#include "Configuration.h"
+#include "SampleConfig.h"
+#include "TestSupport.h"
+
+namespace {
+
+std::size_t CountLines(const std::string& text)
+{
+    std::size_t lines = 0;
+    for (std::size_t i = text.find("\r\n"); i != std::string::npos; i = text.find("\r\n", i + 2))
+        ++lines;
+    return lines;
+}
+
+} // namespace
+
+TEST(Writer, FreshRecordMatchesTheGoldenFileByteForByte)
+{
+    CConfiguration c;
+    const std::string text = FormatConfiguration(c);
+    EXPECT_EQ(text, ReadBytes(GoldenPath("fresh.cfg")));
+    EXPECT_EQ(CountLines(text), 92u);
+    // CR LF everywhere, no bare LF, no blank line at the end.
+    EXPECT_EQ(text.find("\n"), text.find("\r\n") + 1);
+    EXPECT_EQ(text.substr(text.size() - 13), "PageSize = \r\n");
+    EXPECT_NE(text.find("\r\nPrinter = 0\r\n\r\n[[[DICOM]]]\r\n"), std::string::npos);
+    EXPECT_NE(text.find("ImageDistance = 14.17\r\nTrimWidth = 5.00\r\n"), std::string::npos);
+}
+
+TEST(Writer, PopulatedRecordMatchesTheGoldenFileByteForByte)
+{
+    CConfiguration c;
+    FillSample(c);
+    EXPECT_EQ(FormatConfiguration(c), ReadBytes(GoldenPath("sample.cfg")));
+}
+
+TEST(Writer, PrinterCountComesFromTheListAndManufacturerIsFixed)
+{
+    CConfiguration c;
+    c.Printer = 5;
+    c.Manufacturer = "Other";
+    c.Printers.Add(sPrinter{});
+    c.Printers.Add(sPrinter{});
+    const std::string text = FormatConfiguration(c);
+    EXPECT_NE(text.find("Printer = 2\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[Printer-1]\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[Printer-2]\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("[Printer-3]"), std::string::npos);
+    EXPECT_NE(text.find("Manufacturer = Ardeval Ltd.\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("Other"), std::string::npos);
+}
+
+TEST(Writer, LineBreaksInsideTextsCannotInjectLines)
+{
+    CConfiguration c;
+    c.Text = "evil\r\n[[[DICOM]]]\r\nPort = 1";
+    sPaper paper;
+    paper.Name = "A4]\n[[[HEADER]]";
+    c.Papers.Add(paper);
+    const std::string text = FormatConfiguration(c);
+    EXPECT_NE(text.find("Text = evil[[[DICOM]]]Port = 1\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n[A4][[[HEADER]]]\r\n"), std::string::npos);
+    EXPECT_EQ(CountLines(text), 92u + 11u);
+}

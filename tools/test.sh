@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the full suite, the core tests under the
+# address and undefined-behaviour sanitizers, and a bounded fuzz run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+export QT_QPA_PLATFORM=offscreen
+
+echo "== build and test"
+tools/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARVEL_WERROR=ON
+ctest --test-dir build --output-on-failure --timeout 300
+
+echo "== core tests with sanitizers"
+tools/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQUARVEL_SANITIZE=ON -DQUARVEL_GUI=OFF -DQUARVEL_WERROR=ON
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan --output-on-failure --timeout 300
+
+echo "== bounded fuzz run"
+tools/fuzz.sh 100000
