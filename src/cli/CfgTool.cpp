@@ -4,6 +4,7 @@
 
 #include "Configuration.h"
 #include "ConfigurationCheck.h"
+#include "PrinterTest.h"
 
 namespace {
 
@@ -22,10 +23,16 @@ const char* const kUsage =
     "                      (an existing OUT is kept as a backup: .bak, .bk2, ...)\n"
     "  check IN            load IN and print each fault that would stop the server,\n"
     "                      one per line\n"
+    "  ping ADDRESS        send one ICMP echo to a printer and print the report\n"
+    "  testpage ADDRESS QUEUE\n"
+    "                      send testpage.ps of the current directory to QUEUE on\n"
+    "                      ADDRESS through lpr (after a ping), appending lpr's\n"
+    "                      output to testprint.log, and print each message\n"
     "  --help              show this text\n"
     "\n"
-    "Exit status: 0 success and no fault, 1 the check found a fault,\n"
-    "2 a file error (message on standard error) or a usage error.\n";
+    "Exit status: 0 success and no fault, 1 the check found a fault or the ping\n"
+    "or test page failed, 2 a file error (message on standard error) or a usage\n"
+    "error.\n";
 
 int Usage(std::ostream& err)
 {
@@ -82,9 +89,39 @@ int Check(const std::string& in, std::ostream& out, std::ostream& err)
     return faults.empty() ? kOk : kFault;
 }
 
+class PrintingSink : public MessageSink {
+public:
+    explicit PrintingSink(std::ostream& out) : m_out(out) {}
+    void ShowMessage(const std::string& text, MessageIcon) override { m_out << text << '\n'; }
+
+private:
+    std::ostream& m_out;
+};
+
+int Ping(const std::string& address, std::ostream& out, PrinterTestEnvironment& environment)
+{
+    std::string report;
+    const bool ok = CPrinterTest(environment).Ping(address, report);
+    out << report << '\n';
+    return ok ? kOk : kFault;
+}
+
+int TestPage(const std::string& address, const std::string& queue, std::ostream& out,
+             PrinterTestEnvironment& environment)
+{
+    PrintingSink sink(out);
+    return CPrinterTest(environment).SendTestPage(address, queue, sink) ? kOk : kFault;
+}
+
 } // namespace
 
 int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    return RunCfgTool(args, out, err, PrinterTestEnvironment::System());
+}
+
+int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               PrinterTestEnvironment& environment)
 {
     if (args.empty())
         return Usage(err);
@@ -99,5 +136,9 @@ int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ost
         return Normalize(args[1], args[2], out, err);
     if (command == "check" && args.size() == 2)
         return Check(args[1], out, err);
+    if (command == "ping" && args.size() == 2)
+        return Ping(args[1], out, environment);
+    if (command == "testpage" && args.size() == 3)
+        return TestPage(args[1], args[2], out, environment);
     return Usage(err);
 }

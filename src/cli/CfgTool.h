@@ -8,3 +8,7 @@
 // 0 success, 1 a fault found (check) or a failed diagnostic, 2 a file or
 // usage error.
 int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+class PrinterTestEnvironment;
+int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               PrinterTestEnvironment& environment);

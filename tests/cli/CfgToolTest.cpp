@@ -2,6 +2,7 @@
 #include <sstream>
 
 #include "CfgTool.h"
+#include "PrinterTest.h"
 #include "ConfigFormatter.h"
 #include "Configuration.h"
 #include "TestSupport.h"
@@ -83,4 +84,49 @@ TEST(CfgTool, FileAndUsageErrorsExitTwo)
     run = Tool({"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("normalize IN OUT"), std::string::npos);
+}
+
+namespace {
+
+class ScriptedPing : public PrinterTestEnvironment {
+public:
+    bool reachable = true;
+    std::string directory = "/nonexistent-quarvel-dir";
+    bool Ping(const std::string&, int, int& ms) override
+    {
+        ms = 2;
+        return reachable;
+    }
+    std::string CurrentDirectory() override { return directory; }
+};
+
+ToolRun ToolWith(PrinterTestEnvironment& env, std::vector<std::string> args)
+{
+    std::ostringstream out, err;
+    const int status = RunCfgTool(args, out, err, env);
+    return {status, out.str(), err.str()};
+}
+
+} // namespace
+
+TEST(CfgTool, PingPrintsTheReportAndExitsByItsOutcome)
+{
+    ScriptedPing env;
+    ToolRun run = ToolWith(env, {"ping", "10.1.2.3"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "SUCCESS!\n\n'10.1.2.3' successfully pinged.\nResponse time was 2ms.\n");
+    env.reachable = false;
+    run = ToolWith(env, {"ping", "10.1.2.3"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "FAILED!\n\nPing to '10.1.2.3' failed.\n");
+    EXPECT_EQ(ToolWith(env, {"ping"}).status, 2);
+}
+
+TEST(CfgTool, TestPagePrintsEachMessageAndFailsWithoutThePage)
+{
+    ScriptedPing env;
+    const ToolRun run = ToolWith(env, {"testpage", "10.1.2.3", "q"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "Printing failed.\n\nTest page file '/nonexistent-quarvel-dir/testpage.ps' not found.\n");
+    EXPECT_EQ(ToolWith(env, {"testpage", "10.1.2.3"}).status, 2);
 }

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <netinet/in.h>
+#include <sys/types.h>
+
+// Filled by a successful ping.
+struct PingResult {
+    std::uint32_t SourceAddress = 0;  // IPv4 address of the replying host, network order
+    std::int32_t ResponseTime = 0;    // whole milliseconds
+};
+
+// The operating-system calls of one ping, so that tests can stand in for the
+// network. The default implementation uses a raw ICMP socket, and an
+// unprivileged ICMP datagram socket where no raw socket may be opened.
+class IcmpTransport {
+public:
+    virtual ~IcmpTransport() = default;
+
+    // Resolves a host name to an IPv4 address (network order).
+    virtual bool Resolve(const std::string& host, in_addr& address);
+    // Opens a socket for one echo; headerIncluded tells whether received
+    // datagrams start with the IP header (raw) or with ICMP (datagram).
+    virtual int Open(bool& headerIncluded);
+    virtual ssize_t SendTo(int socket, const std::uint8_t* data, std::size_t size, const sockaddr_in& to);
+    virtual bool WaitReadable(int socket, int timeoutMs, bool& readable);
+    virtual ssize_t ReceiveFrom(int socket, std::uint8_t* buffer, std::size_t size, sockaddr_in& from);
+    virtual void Close(int socket);
+    // The identifier the reply must carry, as it appears in the datagram.
+    virtual std::uint16_t ReplyIdentifier(int socket, bool headerIncluded);
+    // Microseconds of a monotonic clock.
+    virtual std::int64_t NowMicroseconds();
+
+    static IcmpTransport& System();
+};
+
+// One ICMP echo: one request, one datagram read, no retry.
+class CIcmpPing {
+public:
+    // Error values kept as the last error of a failed ping.
+    static constexpr int kNoBufferSpace = 10055;
+    static constexpr int kTimedOut = 10060;
+    static constexpr int kUnexpectedNetworkError = 59;
+    static constexpr std::size_t kHeaderSize = 12;
+    static constexpr std::size_t kReplyBufferSize = 1024;
+
+    static bool Ping(const std::string& host, PingResult& result, int timeoutMs, std::uint8_t dataSize);
+    static bool Ping(IcmpTransport& transport, const std::string& host, PingResult& result, int timeoutMs,
+                     std::uint8_t dataSize);
+
+    static bool Startup();
+    static bool WaitReadable(int socket, int timeoutMs, bool& readable);
+    static void FillEchoRequest(std::uint8_t* buffer, std::size_t length);
+    static std::uint16_t Checksum(const std::uint8_t* buffer, std::size_t length);
+    // A datagram that starts with the IP header must hold an echo reply
+    // carrying this process's identifier.
+    static bool CheckReply(const std::uint8_t* buffer, std::size_t length);
+    // The same test for a datagram whose ICMP part starts at ipHeaderLength
+    // (0 for datagram sockets) and must carry identifier.
+    static bool CheckEchoReply(const std::uint8_t* buffer, std::size_t length, bool headerIncluded,
+                               std::uint16_t identifier);
+
+    // The reason of the calling thread's last failed ping.
+    static int LastError();
+
+private:
+    static void SetLastError(int error);
+};

@@ -1,0 +1,43 @@
+#include "Shell.h"
+
+#include <climits>
+#include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
+
+int RunCommand(const std::string& commandLine)
+{
+    const int status = std::system(commandLine.c_str());
+    if (status == -1)
+        return -1;
+    if (WIFEXITED(status)) {
+        // The shell reports 127 when it could not run itself at all; a
+        // command it cannot find gives 127 too, which stays a plain status.
+        return WEXITSTATUS(status);
+    }
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
+    return -1;
+}
+
+std::string QuoteShellArgument(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    quoted += '\'';
+    return quoted;
+}
+
+std::string CurrentDirectory()
+{
+    std::string buffer(PATH_MAX, '\0');
+    if (!::getcwd(buffer.data(), buffer.size()))
+        return std::string();
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    return buffer;
+}
