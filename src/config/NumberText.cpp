@@ -66,6 +66,52 @@ double ParseReal(const std::string& text)
     return negative ? -value : value;
 }
 
+bool ReadLeadingInteger(const std::string& text, int& value)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i]))
+        ++i;
+    std::size_t digits = i;
+    if (digits < text.size() && (text[digits] == '+' || text[digits] == '-'))
+        ++digits;
+    if (digits >= text.size() || text[digits] < '0' || text[digits] > '9')
+        return false;
+    long long magnitude = 0;
+    for (std::size_t k = digits; k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k) {
+        magnitude = magnitude * 10 + (text[k] - '0');
+        if (magnitude > 2147483648LL)
+            return false;
+    }
+    const long long signedValue = text[i] == '-' ? -magnitude : magnitude;
+    if (signedValue > INT_MAX || signedValue < INT_MIN)
+        return false;
+    value = static_cast<int>(signedValue);
+    return true;
+}
+
+bool ReadLeadingReal(const std::string& text, double& value)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i]))
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    // A number starts with a digit, or with a point followed by a digit.
+    const bool digit = i < text.size() && text[i] >= '0' && text[i] <= '9';
+    const bool point = i + 1 < text.size() && text[i] == '.' && text[i + 1] >= '0' && text[i + 1] <= '9';
+    if (!digit && !point)
+        return false;
+    value = ParseReal(text);
+    return true;
+}
+
+std::string FormatRealShortest(double value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    return std::string(buffer, result.ptr);
+}
+
 std::string FormatInteger(int value)
 {
     char buffer[16];

@@ -14,5 +14,13 @@ int ParseInteger(const std::string& text);
 // as decimal point, exponent allowed; 0.0 when the text begins with no number.
 double ParseReal(const std::string& text);
 
+// The editor's number fields, read like strtol/strtod from the start of the
+// text: leading blanks skipped, text after the number ignored. False when the
+// text begins with no number (or an integer overflows 32 bits); value is then
+// left as it was.
+bool ReadLeadingInteger(const std::string& text, int& value);
+bool ReadLeadingReal(const std::string& text, double& value);
+
 std::string FormatInteger(int value);        // "%i"
+std::string FormatRealShortest(double value);  // "%.15g": 5 as "5", 14.17 as "14.17"
 std::string FormatRealTwoPlaces(double value);  // "%.2f"

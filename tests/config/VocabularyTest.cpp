@@ -108,3 +108,40 @@ TEST(NumberText, RealsAreWrittenWithTwoDecimals)
     EXPECT_EQ(FormatRealTwoPlaces(-0.004), "-0.00");
     EXPECT_EQ(FormatInteger(-2147483647 - 1), "-2147483648");
 }
+
+TEST(NumberText, FieldsReadFromTheStartAndReportTextWithoutANumber)
+{
+    int i = 99;
+    EXPECT_TRUE(ReadLeadingInteger("12abc", i));
+    EXPECT_EQ(i, 12);
+    EXPECT_TRUE(ReadLeadingInteger("  -3", i));
+    EXPECT_EQ(i, -3);
+    i = 99;
+    EXPECT_FALSE(ReadLeadingInteger("abc", i));
+    EXPECT_FALSE(ReadLeadingInteger("", i));
+    EXPECT_FALSE(ReadLeadingInteger("-", i));
+    EXPECT_FALSE(ReadLeadingInteger("99999999999", i));
+    EXPECT_EQ(i, 99);
+    EXPECT_TRUE(ReadLeadingInteger("-2147483648", i));
+    EXPECT_EQ(i, -2147483647 - 1);
+
+    double d = 7;
+    EXPECT_TRUE(ReadLeadingReal("14.17mm", d));
+    EXPECT_DOUBLE_EQ(d, 14.17);
+    EXPECT_TRUE(ReadLeadingReal(" .5", d));
+    EXPECT_DOUBLE_EQ(d, 0.5);
+    d = 7;
+    EXPECT_FALSE(ReadLeadingReal("", d));
+    EXPECT_FALSE(ReadLeadingReal("x1", d));
+    EXPECT_FALSE(ReadLeadingReal(".", d));
+    EXPECT_DOUBLE_EQ(d, 7);
+}
+
+TEST(NumberText, RealsShownWithUpToFifteenSignificantDigits)
+{
+    EXPECT_EQ(FormatRealShortest(5.0), "5");
+    EXPECT_EQ(FormatRealShortest(14.17), "14.17");
+    EXPECT_EQ(FormatRealShortest(14.17 + 0.01), "14.18");
+    EXPECT_EQ(FormatRealShortest(0.005 - 0.01), "-0.005");
+    EXPECT_EQ(FormatRealShortest(0.1 + 0.2), "0.3");
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+class QWidget;
+
+// The program's pictures, drawn from their SVG sources at the screen's
+// pixel ratio so they stay sharp at 200 %.
+namespace Artwork {
+QIcon WindowIcon();
+QPixmap Render(const QString& resource, const QSize& size, const QWidget* widget);
+QPixmap Physician(const QWidget* widget);  // 160 x 200
+QPixmap Logo(const QWidget* widget);       // 360 x 64
+} // namespace Artwork

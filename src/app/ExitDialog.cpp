@@ -1,0 +1,39 @@
+#include "ExitDialog.h"
+
+#include "Artwork.h"
+#include "ui_ExitDialog.h"
+
+CExitDialog::CExitDialog(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CExitDialog>())
+{
+    m_ui->setupUi(this);
+    m_ui->picture->setPixmap(Artwork::Physician(m_ui->picture));
+    QFont large = m_ui->reportText->font();
+    large.setPointSizeF(large.pointSizeF() * 1.15);
+    m_ui->reportText->setFont(large);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &CExitDialog::accept);
+}
+
+CExitDialog::~CExitDialog() = default;
+
+void CExitDialog::InitDialog()
+{
+    if (m_initialised)
+        return;
+    m_initialised = true;
+    m_ui->reportText->setText(ReportText);
+    m_ui->restartServer->setChecked(RestartServer == 1);
+    m_ui->restartServer->setEnabled(RestartAllowed);
+    m_ui->closeButton->setText(QStringLiteral("Close"));
+}
+
+void CExitDialog::showEvent(QShowEvent* event)
+{
+    InitDialog();
+    QDialog::showEvent(event);
+}
+
+void CExitDialog::accept()
+{
+    RestartServer = m_ui->restartServer->isChecked() ? 1 : 0;
+    QDialog::accept();
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+
+#include "QuarvelPage.h"
+
+namespace Ui {
+class CPage0Start;
+}
+
+// "Start": the way in, through the wizard or a manual configuration (New
+// or Load).
+class CPage0Start : public CQuarvelPage {
+    Q_OBJECT
+public:
+    explicit CPage0Start(CQuarvel& sheet);
+    ~CPage0Start() override;
+
+    void onSetActive() override;
+
+    void OnConfigurationWizard();
+    void OnManualConfiguration();
+    // Both buttons off, the configuration pages in, Printer shown.
+    void EnterConfiguring(bool wizardToo, int page);
+
+private:
+    void OnNew();
+    void OnLoad();
+
+    std::unique_ptr<Ui::CPage0Start> m_ui;
+};

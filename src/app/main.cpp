@@ -1,0 +1,3 @@
+#include "QuarvelApp.h"
+
+int main(int argc, char** argv) { return CQuarvelApp().Run(argc, argv); }

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+
+#include "QuarvelPage.h"
+
+class QAction;
+class QMenu;
+
+namespace Ui {
+class CPage1Printer;
+}
+
+// "Printer": the printers of the configuration and the general printer
+// flags, with the two printer diagnostics in the list's context menu.
+class CPage1Printer : public CQuarvelPage {
+    Q_OBJECT
+public:
+    explicit CPage1Printer(CQuarvel& sheet);
+    ~CPage1Printer() override;
+
+    void onSetActive() override;
+    bool onKillActive() override;
+
+    void OnAdd();
+    void OnEdit();
+    void OnDelete();
+    void OnNetworkPing();
+    void OnSendTestPage();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void FillList();
+    void ReadControls();
+    void ShowValues();
+
+    std::unique_ptr<Ui::CPage1Printer> m_ui;
+    int m_suppressPrinting = 0;
+    int m_deleteJobFile = 0;
+    int m_asynchronous = 0;
+};

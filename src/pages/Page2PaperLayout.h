@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+
+#include "QuarvelPage.h"
+
+namespace Ui {
+class CPage2PaperLayout;
+}
+
+// "Paper": the paper sizes and the header bitmaps. Rows are matched to
+// records by the name in their first column; every command changes the
+// lists at once.
+class CPage2PaperLayout : public CQuarvelPage {
+    Q_OBJECT
+public:
+    explicit CPage2PaperLayout(CQuarvel& sheet);
+    ~CPage2PaperLayout() override;
+
+    void onSetActive() override;
+
+    void OnAddPaper();
+    void OnEditPaper();
+    void OnDeletePapers();
+    void OnAddHeader();
+    void OnEditHeader();
+    void OnDeleteHeaders();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void FillLists();
+
+    std::unique_ptr<Ui::CPage2PaperLayout> m_ui;
+};

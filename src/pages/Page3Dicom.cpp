@@ -1,0 +1,117 @@
+#include "Page3Dicom.h"
+
+#include "Fields.h"
+#include "Quarvel.h"
+#include "ui_Page3Dicom.h"
+
+namespace {
+
+int Check(bool value) { return value ? 1 : 0; }
+
+} // namespace
+
+CPage3Dicom::CPage3Dicom(CQuarvel& sheet) : CQuarvelPage(sheet), m_ui(std::make_unique<Ui::CPage3Dicom>())
+{
+    m_ui->setupUi(this);
+    // No clamping on the buttons: the range is enforced by the next reading.
+    ConnectReadStepShow(m_ui->copiesSpin, *this, [this](int direction) { m_copies += direction; });
+}
+
+CPage3Dicom::~CPage3Dicom() = default;
+
+void CPage3Dicom::onSetActive()
+{
+    ClearCheckDone();
+    const CConfiguration& c = Sheet().Configuration();
+    m_printerName = c.PrinterName;
+    m_acceptGrayscale = Check(c.BasicGrayscaleMetaSOPClass);
+    m_acceptColor = Check(c.BasicColorMetaSOPClass);
+    m_supportAnnotations = Check(c.Annotation);
+    m_supportPrintJob = Check(c.PrintJob);
+    m_copies = c.Copies;
+    m_priority = c.Priority;
+    m_medium = c.MediumType;
+    m_destination = c.Destination;
+    m_sessionLabel = c.Label;
+    m_useCmyk = Check(c.UseCMYK);
+    m_printGrayscale = Check(!c.SupportsColorImage);
+    m_lenientMode = Check(c.LenientMode);
+    m_ignoreMagnification = Check(c.IgnoreMagnificationType);
+    m_ignoreConfiguration = Check(c.IgnoreConfigurationInformation);
+    m_ignoreAnnotationFormat = Check(c.IgnoreAnnotationFormat);
+    m_skipImagePixel = Check(c.SkipImagePixel);
+    m_port = c.Port;
+    ShowValues();
+}
+
+bool CPage3Dicom::onKillActive()
+{
+    if (!ReadControls())
+        return false;
+    CConfiguration& c = Sheet().Configuration();
+    c.PrinterName = m_printerName;
+    c.BasicGrayscaleMetaSOPClass = m_acceptGrayscale == 1;
+    c.BasicColorMetaSOPClass = m_acceptColor == 1;
+    c.Annotation = m_supportAnnotations == 1;
+    c.PrintJob = m_supportPrintJob == 1;
+    c.Copies = m_copies;
+    c.Priority = m_priority;
+    c.MediumType = m_medium;
+    c.Destination = m_destination;
+    c.Label = m_sessionLabel;
+    c.UseCMYK = m_useCmyk == 1;
+    c.SupportsColorImage = m_printGrayscale != 1;
+    c.LenientMode = m_lenientMode == 1;
+    c.IgnoreMagnificationType = m_ignoreMagnification == 1;
+    c.IgnoreConfigurationInformation = m_ignoreConfiguration == 1;
+    c.IgnoreAnnotationFormat = m_ignoreAnnotationFormat == 1;
+    c.SkipImagePixel = m_skipImagePixel == 1;
+    c.Port = m_port;
+    return true;
+}
+
+bool CPage3Dicom::ReadControls()
+{
+    FieldReader read(Ui(), this);
+    read.text(m_ui->printerName, m_printerName)
+        .check(m_ui->acceptGrayscale, m_acceptGrayscale)
+        .check(m_ui->acceptColor, m_acceptColor)
+        .check(m_ui->supportAnnotations, m_supportAnnotations)
+        .check(m_ui->supportPrintJob, m_supportPrintJob)
+        .integer(m_ui->copies, m_copies, 1, 1000)
+        .text(m_ui->sessionLabel, m_sessionLabel)
+        .check(m_ui->useCmyk, m_useCmyk)
+        .check(m_ui->printGrayscale, m_printGrayscale)
+        .check(m_ui->lenientMode, m_lenientMode)
+        .check(m_ui->ignoreMagnification, m_ignoreMagnification)
+        .check(m_ui->ignoreConfiguration, m_ignoreConfiguration)
+        .check(m_ui->skipImagePixel, m_skipImagePixel)
+        .integer(m_ui->port, m_port, 0, kMaxPort)
+        .index(m_ui->medium, m_medium)
+        .index(m_ui->destination, m_destination)
+        .index(m_ui->priority, m_priority)
+        .check(m_ui->ignoreAnnotationFormat, m_ignoreAnnotationFormat);
+    return read.ok();
+}
+
+void CPage3Dicom::ShowValues()
+{
+    ShowText(m_ui->printerName, m_printerName);
+    ShowCheck(m_ui->acceptGrayscale, m_acceptGrayscale);
+    ShowCheck(m_ui->acceptColor, m_acceptColor);
+    ShowCheck(m_ui->supportAnnotations, m_supportAnnotations);
+    ShowCheck(m_ui->supportPrintJob, m_supportPrintJob);
+    ShowInteger(m_ui->copies, m_copies);
+    ShowIndex(m_ui->priority, m_priority);
+    ShowIndex(m_ui->medium, m_medium);
+    ShowIndex(m_ui->destination, m_destination);
+    ShowText(m_ui->sessionLabel, m_sessionLabel);
+    ShowCheck(m_ui->useCmyk, m_useCmyk);
+    ShowCheck(m_ui->printGrayscale, m_printGrayscale);
+    ShowCheck(m_ui->lenientMode, m_lenientMode);
+    ShowCheck(m_ui->ignoreMagnification, m_ignoreMagnification);
+    ShowCheck(m_ui->ignoreConfiguration, m_ignoreConfiguration);
+    ShowCheck(m_ui->ignoreAnnotationFormat, m_ignoreAnnotationFormat);
+    ShowCheck(m_ui->skipImagePixel, m_skipImagePixel);
+    ShowInteger(m_ui->port, m_port);
+}

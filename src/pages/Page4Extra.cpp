@@ -1,0 +1,166 @@
+#include "Page4Extra.h"
+
+#include <QComboBox>
+
+#include "Fields.h"
+#include "Quarvel.h"
+#include "UpDownButtons.h"
+#include "Vocabulary.h"
+#include "ui_Page4Extra.h"
+
+namespace {
+
+constexpr double kRealStep = 0.01;
+constexpr double kNoLimit = -1;
+
+} // namespace
+
+CPage4Extra::CPage4Extra(CQuarvel& sheet) : CQuarvelPage(sheet), m_ui(std::make_unique<Ui::CPage4Extra>())
+{
+    m_ui->setupUi(this);
+    m_border = {m_ui->borderBlack, m_ui->borderWhite, m_ui->borderCustom, m_ui->borderDensity, m_ui->borderDensitySpin};
+    m_empty = {m_ui->emptyBlack, m_ui->emptyWhite, m_ui->emptyCustom, m_ui->emptyDensity, m_ui->emptyDensitySpin};
+
+    for (Density* density : {&m_border, &m_empty})
+        for (QAbstractButton* radio : {density->black, density->white, density->custom})
+            connect(radio, &QAbstractButton::clicked, this, [this, density] { OnDensityRadio(*density); });
+
+    // Steps and bounds of the up-down buttons; the bounds hold only here,
+    // typed values are taken as they are.
+    ConnectReadStepShow(m_ui->imageDistanceSpin, *this,
+                        [this](int d) { StepWithinBounds(m_imageDistance, d, kRealStep, 10000.0); });
+    ConnectReadStepShow(m_ui->trimWidthSpin, *this,
+                        [this](int d) { StepWithinBounds(m_trimWidth, d, kRealStep, kNoLimit); });
+    ConnectReadStepShow(m_ui->borderDensitySpin, *this, [this](int d) { StepWithinBounds(m_border.value, d, 1, 200); });
+    ConnectReadStepShow(m_ui->emptyDensitySpin, *this, [this](int d) { StepWithinBounds(m_empty.value, d, 1, 200); });
+    ConnectReadStepShow(m_ui->fontSizeSpin, *this, [this](int d) { StepWithinBounds(m_fontSize, d, 1, 100); });
+    ConnectReadStepShow(m_ui->positionXSpin, *this, [this](int d) { StepWithinBounds(m_positionX, d, 1, 100); });
+    ConnectReadStepShow(m_ui->positionYSpin, *this, [this](int d) { StepWithinBounds(m_positionY, d, 1, 100); });
+}
+
+CPage4Extra::~CPage4Extra() = default;
+
+void CPage4Extra::onSetActive()
+{
+    ClearCheckDone();
+    RebuildPageSizeList();
+    const CConfiguration& c = Sheet().Configuration();
+    m_description = c.Layout.Description;
+    m_imageDistance = c.Layout.ImageDistance;
+    m_trimWidth = c.Layout.TrimWidth;
+    m_trimImages = c.Layout.Trim ? 1 : 0;
+    m_orientation = c.Layout.Orientation;
+    m_includeLabel = c.IncludeLabel ? 1 : 0;
+    m_labelText = c.Text;
+    m_positionX = c.PositionX;
+    m_positionY = c.PositionY;
+    m_fontSize = c.LabelSize;
+    LoadDensity(m_border, c.Layout.BorderDensity);
+    LoadDensity(m_empty, c.Layout.EmptyImageDensity);
+    ShowValues();
+    ApplyDensityEnabling(m_border);
+    ApplyDensityEnabling(m_empty);
+}
+
+void CPage4Extra::RebuildPageSizeList()
+{
+    // Offered: the papers' names; selected: the last one equal to PageSize
+    // without regard to case.
+    const CConfiguration& c = Sheet().Configuration();
+    QComboBox* list = m_ui->pageSize;
+    list->clear();
+    m_pageSizeIndex = -1;
+    const QString wanted = ToQt(c.Layout.PageSize);
+    for (const sPaper& paper : c.Papers) {
+        const QString name = ToQt(paper.Name);
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
+            m_pageSizeIndex = list->count();
+        list->addItem(name);
+    }
+    list->setCurrentIndex(m_pageSizeIndex);
+}
+
+void CPage4Extra::LoadDensity(Density& density, const std::string& text)
+{
+    const DensityMode mode = DensityMode::FromText(text);
+    density.mode = mode.Mode();
+    if (mode.Mode() == DensityCustom)
+        density.value = mode.Value();
+}
+
+void CPage4Extra::ApplyDensityEnabling(const Density& density)
+{
+    const bool custom = density.mode == DensityCustom;
+    density.number->setEnabled(custom);
+    density.spin->setEnabled(custom);
+}
+
+void CPage4Extra::OnDensityRadio(Density& density)
+{
+    ReadControls();
+    ApplyDensityEnabling(density);
+    ShowValues();
+}
+
+bool CPage4Extra::onKillActive()
+{
+    if (!ReadControls())
+        return false;
+    CConfiguration& c = Sheet().Configuration();
+    c.Layout.Description = m_description;
+    c.Layout.ImageDistance = m_imageDistance;
+    c.Layout.TrimWidth = m_trimWidth;
+    c.Layout.PageSize = m_pageSizeIndex >= 0 ? m_pageSize : std::string();
+    c.Layout.Orientation = m_orientation;
+    c.Layout.BorderDensity = DensityMode(m_border.mode, m_border.value).ToText();
+    c.Layout.EmptyImageDensity = DensityMode(m_empty.mode, m_empty.value).ToText();
+    c.Layout.Trim = m_trimImages == 1;
+    c.IncludeLabel = m_includeLabel == 1;
+    c.LabelSize = m_fontSize;
+    c.PositionX = m_positionX;
+    c.PositionY = m_positionY;
+    c.Text = m_labelText;
+    return true;
+}
+
+bool CPage4Extra::ReadControls()
+{
+    FieldReader read(Ui(), this);
+    read.text(m_ui->description, m_description)
+        .real(m_ui->imageDistance, m_imageDistance)
+        .real(m_ui->trimWidth, m_trimWidth)
+        .index(m_ui->orientation, m_orientation)
+        .radio({m_border.black, m_border.white, m_border.custom}, m_border.mode)
+        .radio({m_empty.black, m_empty.white, m_empty.custom}, m_empty.mode)
+        .check(m_ui->trimImages, m_trimImages)
+        .integer(m_border.number, m_border.value)
+        .integer(m_empty.number, m_empty.value)
+        .index(m_ui->pageSize, m_pageSizeIndex);
+    if (read.ok())
+        m_pageSize = FromQt(m_ui->pageSize->currentText());
+    read.check(m_ui->includeLabel, m_includeLabel)
+        .text(m_ui->labelText, m_labelText)
+        .integer(m_ui->fontSize, m_fontSize)
+        .integer(m_ui->positionX, m_positionX)
+        .integer(m_ui->positionY, m_positionY);
+    return read.ok();
+}
+
+void CPage4Extra::ShowValues()
+{
+    ShowText(m_ui->description, m_description);
+    ShowReal(m_ui->imageDistance, m_imageDistance);
+    ShowReal(m_ui->trimWidth, m_trimWidth);
+    ShowIndex(m_ui->orientation, m_orientation);
+    ShowRadio({m_border.black, m_border.white, m_border.custom}, m_border.mode);
+    ShowRadio({m_empty.black, m_empty.white, m_empty.custom}, m_empty.mode);
+    ShowCheck(m_ui->trimImages, m_trimImages);
+    ShowInteger(m_border.number, m_border.value);
+    ShowInteger(m_empty.number, m_empty.value);
+    ShowIndex(m_ui->pageSize, m_pageSizeIndex);
+    ShowCheck(m_ui->includeLabel, m_includeLabel);
+    ShowText(m_ui->labelText, m_labelText);
+    ShowInteger(m_ui->fontSize, m_fontSize);
+    ShowInteger(m_ui->positionX, m_positionX);
+    ShowInteger(m_ui->positionY, m_positionY);
+}

@@ -1,0 +1,59 @@
+#include "StandardPaperSizeDialog.h"
+
+#include "Fields.h"
+#include "StandardPaperSizes.h"
+#include "ui_StandardPaperSizeDialog.h"
+
+CStandardPaperSizeDialog::CStandardPaperSizeDialog(Interaction& interaction, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CStandardPaperSizeDialog>()), m_interaction(interaction)
+{
+    m_ui->setupUi(this);
+    for (const StandardPaperSize& size : StandardPaperSizes())
+        m_ui->paperSize->addItem(QString::fromLatin1(size.name));
+    m_ui->paperSize->setCurrentIndex(-1);
+    connect(m_ui->paperSize, &QComboBox::currentIndexChanged, this, &CStandardPaperSizeDialog::OnSelectionChanged);
+}
+
+CStandardPaperSizeDialog::~CStandardPaperSizeDialog() = default;
+
+void CStandardPaperSizeDialog::showEvent(QShowEvent* event)
+{
+    if (!m_opened) {
+        m_opened = true;
+        ShowValues();
+        m_ui->copyButton->setText(QStringLiteral("Copy"));
+        m_ui->cancelButton->setText(QStringLiteral("Cancel"));
+    }
+    QDialog::showEvent(event);
+}
+
+void CStandardPaperSizeDialog::ReadControls()
+{
+    FieldReader(m_interaction, this)
+        .integer(m_ui->width, Width)
+        .integer(m_ui->height, Height)
+        .text(m_ui->paperLabel, PaperLabel);
+}
+
+void CStandardPaperSizeDialog::ShowValues()
+{
+    ShowInteger(m_ui->width, Width);
+    ShowInteger(m_ui->height, Height);
+    ShowText(m_ui->paperLabel, PaperLabel);
+}
+
+void CStandardPaperSizeDialog::OnSelectionChanged(int position)
+{
+    ReadControls();
+    const PaperSizeLookup size = LookupStandardPaperSizeForDialog(position);
+    Width = size.width;
+    Height = size.height;
+    PaperLabel = size.label;
+    ShowValues();
+}
+
+void CStandardPaperSizeDialog::accept()
+{
+    ReadControls();
+    QDialog::accept();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <initializer_list>
+#include <string>
+
+#include "Interaction.h"
+
+class QAbstractButton;
+class QComboBox;
+class QLineEdit;
+class QWidget;
+
+// Texts cross between the core (8-bit, system code page) and the widgets
+// only here.
+inline QString ToQt(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
+inline std::string FromQt(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+// Reads a window's fields in a fixed order into its values. The first
+// invalid number stops the reading: its prompt is shown with the warning
+// icon, the focus goes to the field, and every later field keeps its value.
+class FieldReader {
+public:
+    FieldReader(Interaction& interaction, QWidget* parent) : m_interaction(interaction), m_parent(parent) {}
+
+    bool ok() const { return !m_failed; }
+
+    FieldReader& text(const QLineEdit* edit, std::string& value);
+    FieldReader& check(const QAbstractButton* box, int& value);
+    FieldReader& index(const QComboBox* list, int& value);
+    // The index of the checked button of a radio group, -1 when none.
+    FieldReader& radio(std::initializer_list<const QAbstractButton*> group, int& value);
+    // "Please enter an integer." when the text begins with no integer.
+    FieldReader& integer(QLineEdit* edit, int& value);
+    // As integer, then "Please enter an integer between %1 and %2." when out
+    // of range; the value read is kept even then.
+    FieldReader& integer(QLineEdit* edit, int& value, int low, int high);
+    // "Please enter a number." when the text begins with no number.
+    FieldReader& real(QLineEdit* edit, double& value);
+
+private:
+    void fail(QLineEdit* edit, const QString& prompt);
+
+    Interaction& m_interaction;
+    QWidget* m_parent;
+    bool m_failed = false;
+};
+
+// Writing values into the widgets.
+void ShowText(QLineEdit* edit, const std::string& value);
+void ShowInteger(QLineEdit* edit, int value);
+void ShowReal(QLineEdit* edit, double value);  // up to 15 significant digits
+void ShowCheck(QAbstractButton* box, int value);
+void ShowIndex(QComboBox* list, int index);
+void ShowRadio(std::initializer_list<QAbstractButton*> group, int index);

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <optional>
+
+class QAction;
+class QDialog;
+class QMenu;
+class QWidget;
+
+// Everything modal the editor does goes through one Interaction: message
+// boxes, file dialogs, modal runs of dialogs and popup menus. Production
+// code uses the Qt implementation; tests install a scripted one.
+class Interaction {
+public:
+    enum class Icon { None, Information, Warning, Error, Question };
+    enum class Buttons { Ok, YesNo };
+    enum class Answer { Ok, Yes, No, Cancel };
+
+    struct FileDialogSpec {
+        QString filter;         // in the "Name (*.x)|*.x|...||" form
+        QString defaultSuffix;  // without the dot; empty for none
+        QString initialName;
+        bool mustExist = false;
+        bool confirmOverwrite = false;
+    };
+
+    virtual ~Interaction() = default;
+
+    virtual Answer message(QWidget* parent, const QString& text, Icon icon, Buttons buttons) = 0;
+    virtual std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
+    virtual std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
+    virtual int runModal(QDialog& dialog) = 0;
+    virtual QAction* popupMenu(QMenu& menu, const QPoint& globalPos) = 0;
+    // Shows the busy cursor until endBusy.
+    virtual void beginBusy() = 0;
+    virtual void endBusy() = 0;
+
+    // Shorthands for the two kinds of boxes the editor shows.
+    void tell(QWidget* parent, const QString& text, Icon icon) { message(parent, text, icon, Buttons::Ok); }
+    bool askYesNo(QWidget* parent, const QString& text, Icon icon)
+    {
+        return message(parent, text, icon, Buttons::YesNo) == Answer::Yes;
+    }
+};
+
+// The Qt filter list for a filter in the "Name (*.x)|*.x|...||" form.
+QString QtNameFilters(const QString& windowsFilter);
+
+class QtInteraction : public Interaction {
+public:
+    Answer message(QWidget* parent, const QString& text, Icon icon, Buttons buttons) override;
+    std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    int runModal(QDialog& dialog) override;
+    QAction* popupMenu(QMenu& menu, const QPoint& globalPos) override;
+    void beginBusy() override;
+    void endBusy() override;
+};

@@ -1,0 +1,13 @@
+#include "InteractionSink.h"
+
+#include "Fields.h"
+
+void InteractionSink::ShowMessage(const std::string& text, MessageIcon icon)
+{
+    Interaction::Icon shown = Interaction::Icon::Information;
+    if (icon == MessageIcon::Warning)
+        shown = Interaction::Icon::Warning;
+    else if (icon == MessageIcon::Error)
+        shown = Interaction::Icon::Error;
+    m_interaction.tell(m_parent, ToQt(text), shown);
+}

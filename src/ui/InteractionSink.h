@@ -1,0 +1,17 @@
+#pragma once
+
+#include "Interaction.h"
+#include "MessageSink.h"
+
+class QWidget;
+
+// Shows the messages of a core operation in message boxes.
+class InteractionSink : public MessageSink {
+public:
+    InteractionSink(Interaction& interaction, QWidget* parent) : m_interaction(interaction), m_parent(parent) {}
+    void ShowMessage(const std::string& text, MessageIcon icon) override;
+
+private:
+    Interaction& m_interaction;
+    QWidget* m_parent;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <vector>
+
+class PropertyPage;
+class QPushButton;
+class QStackedWidget;
+class QTabBar;
+
+// A tabbed dialog of pages with two buttons: OK ("Save and Exit") leaves the
+// current page and applies; Cancel ("Exit"), Escape and the close box ask
+// the current page whether to close.
+class PropertySheet : public QDialog {
+    Q_OBJECT
+public:
+    explicit PropertySheet(QWidget* parent = nullptr);
+
+    // Appends a page with its tab title; the sheet takes ownership.
+    void addPage(PropertyPage* page, const QString& title);
+    bool hasPage(const PropertyPage* page) const;
+    int pageCount() const { return static_cast<int>(m_pages.size()); }
+    int activeIndex() const { return m_active; }
+    PropertyPage* activePage() const;
+
+    // Leaves the current page (a refusal keeps it) and activates the page
+    // at position index. False when there is no such page or leaving failed.
+    bool setActivePage(int index);
+
+    QPushButton* okButton() const { return m_ok; }
+    QPushButton* cancelButton() const { return m_cancel; }
+
+public slots:
+    // "Save and Exit": leave the current page, then apply.
+    void accept() override;
+    // "Exit", Escape, close box: the current page decides.
+    void reject() override;
+
+protected:
+    // Shows the first page when the window opens.
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void onTabChanged(int index);
+    void activate(int index);
+
+    QTabBar* m_tabs;
+    QStackedWidget* m_stack;
+    QPushButton* m_ok;
+    QPushButton* m_cancel;
+    std::vector<PropertyPage*> m_pages;
+    int m_active = -1;
+    bool m_switching = false;
+};

@@ -1,0 +1,14 @@
+#include "ValueExchange.h"
+
+#include "UpDownButtons.h"
+
+void ConnectReadStepShow(UpDownButtons* buttons, ValueExchange& window, std::function<void(int direction)> step)
+{
+    auto cycle = [&window, step](int direction) {
+        window.ReadControls();
+        step(direction);
+        window.ShowValues();
+    };
+    QObject::connect(buttons, &UpDownButtons::stepUp, buttons, [cycle] { cycle(+1); });
+    QObject::connect(buttons, &UpDownButtons::stepDown, buttons, [cycle] { cycle(-1); });
+}

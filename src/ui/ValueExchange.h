@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+
+class UpDownButtons;
+
+// A window that exchanges values with its controls: ReadControls reads them
+// in the fixed order (false at the first invalid number, after its prompt)
+// and ShowValues writes the values back.
+class ValueExchange {
+public:
+    virtual ~ValueExchange() = default;
+    virtual bool ReadControls() = 0;
+    virtual void ShowValues() = 0;
+};
+
+// Wires up-down buttons to the read-step-show cycle: each click reads the
+// controls (an invalid number is reported and the click still goes on),
+// steps the value (+1 for up, -1 for down) and shows the values again.
+void ConnectReadStepShow(UpDownButtons* buttons, ValueExchange& window, std::function<void(int direction)> step);
+
+// One step of a bounded value: up adds step while the value is below
+// upperLimit (no limit when upperLimit is negative), down subtracts step
+// while the value is above 0. The bounds are tested before the step.
+template <typename T>
+void StepWithinBounds(T& value, int direction, T step, T upperLimit)
+{
+    if (direction > 0) {
+        if (upperLimit < 0 || value < upperLimit)
+            value += step;
+    } else if (value > 0) {
+        value -= step;
+    }
+}

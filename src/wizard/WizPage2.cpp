@@ -1,0 +1,83 @@
+#include "WizPage2.h"
+
+#include "ConfigurationWizard.h"
+#include "Fields.h"
+#include "PrinterTest.h"
+#include "ui_WizPage2.h"
+
+CWizPage2::CWizPage2(CConfigurationWizard& wizard)
+    : CWizardPageBase(wizard, true, false), m_ui(std::make_unique<Ui::CWizPage2>())
+{
+    m_ui->setupUi(Content());
+    ShowValues();
+    connect(m_ui->networkPrinter, &QRadioButton::clicked, this, &CWizPage2::DeriveQueue);
+    connect(m_ui->localPrinter, &QRadioButton::clicked, this, &CWizPage2::DeriveQueue);
+    connect(m_ui->pingButton, &QPushButton::clicked, this, &CWizPage2::OnPing);
+}
+
+CWizPage2::~CWizPage2() = default;
+
+void CWizPage2::onSetActive()
+{
+    CWizardPageBase::onSetActive();
+    DeriveQueue();
+}
+
+bool CWizPage2::ReadControls()
+{
+    FieldReader(Ui(), this)
+        .text(m_ui->description, m_description)
+        .text(m_ui->aeTitle, m_aeTitle)
+        .check(m_ui->grayscale, m_grayscale)
+        .radio({m_ui->networkPrinter, m_ui->localPrinter}, m_kind)
+        .text(m_ui->address, m_address)
+        .text(m_ui->queue, m_queue);
+    return true;
+}
+
+void CWizPage2::ShowValues()
+{
+    ShowText(m_ui->description, m_description);
+    ShowText(m_ui->aeTitle, m_aeTitle);
+    ShowCheck(m_ui->grayscale, m_grayscale);
+    ShowRadio({m_ui->networkPrinter, m_ui->localPrinter}, m_kind);
+    ShowText(m_ui->address, m_address);
+    ShowText(m_ui->queue, m_queue);
+}
+
+void CWizPage2::DeriveQueue()
+{
+    ReadControls();
+    const bool local = m_kind == LocalPrinter;
+    m_queue = local ? std::string() : std::string("queue");
+    m_ui->queue->setEnabled(local);
+    m_ui->note->setVisible(local);
+    ShowValues();
+}
+
+void CWizPage2::OnPing()
+{
+    ReadControls();
+    std::string report;
+    Ui().beginBusy();
+    const bool reached = CPrinterTest(static_cast<CConfigurationWizard*>(wizard())->Diagnostics()).Ping(m_address, report);
+    Ui().endBusy();
+    Ui().tell(this, ToQt(report), reached ? Interaction::Icon::Information : Interaction::Icon::Warning);
+    ShowValues();
+}
+
+bool CWizPage2::validatePage()
+{
+    ReadControls();
+    if (m_aeTitle.empty() || m_address.empty() || m_queue.empty()) {
+        Refuse(QStringLiteral("Missing values.\nPlease, fill out all edit fields."));
+        return false;
+    }
+    sWizardResult& result = Result();
+    result.PrinterDescription = m_description;
+    result.PrinterAETitle = m_aeTitle;
+    result.PrinterAddress = m_address;
+    result.PrinterQueue = m_queue;
+    result.ColorPrinter = m_grayscale == 0 ? 1 : 0;
+    return true;
+}

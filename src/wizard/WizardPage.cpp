@@ -1,0 +1,38 @@
+#include "WizardPage.h"
+
+#include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QLabel>
+
+#include "Artwork.h"
+#include "ConfigurationWizard.h"
+#include "Interaction.h"
+
+CWizardPageBase::CWizardPageBase(CConfigurationWizard& wizard, bool hasBack, bool isLast)
+    : m_wizard(wizard), m_content(new QWidget(this)), m_hasBack(hasBack), m_isLast(isLast)
+{
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("picture"));
+    picture->setPixmap(Artwork::Physician(this));
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(m_content, 1);
+    layout->addWidget(picture, 0, Qt::AlignTop | Qt::AlignRight);
+}
+
+Interaction& CWizardPageBase::Ui() const { return m_wizard.Ui(); }
+sWizardResult& CWizardPageBase::Result() const { return m_wizard.Result(); }
+
+void CWizardPageBase::Refuse(const QString& text) { Ui().tell(this, text, Interaction::Icon::Error); }
+
+void CWizardPageBase::onSetActive()
+{
+    QWizard* w = wizard();
+    w->setButtonText(QWizard::NextButton, QStringLiteral("Next"));
+    w->setButtonText(QWizard::BackButton, QStringLiteral("Back"));
+    w->setButtonText(QWizard::CancelButton, QStringLiteral("Cancel"));
+    w->setButtonText(QWizard::FinishButton, QStringLiteral("Finish"));
+    w->button(QWizard::BackButton)->setEnabled(m_hasBack);
+    w->button(QWizard::NextButton)->setEnabled(!m_isLast);
+    w->button(QWizard::FinishButton)->setEnabled(m_isLast);
+    ShowValues();
+}

@@ -1,0 +1,57 @@
+#include "WizardResult.h"
+
+#include "Configuration.h"
+#include "NumberText.h"
+#include "StandardPaperSizes.h"
+
+std::string BuildWizardSummary(const sWizardResult& r)
+{
+    return "Configured values that might be set on the print clients:\r\n\r\n"
+           "[NETWORK]\r\n"
+           "AETITLE:\t\t\t" + r.PrinterAETitle + "\r\n"
+           "HOST:\t\t\t{IP address or hostname of the ZELNOR server machine}\r\n"
+           "PORT:\t\t\t" + FormatInteger(r.Port) + "\r\n"
+           "\r\n"
+           "[LAYOUT]\r\n"
+           "SIZE:\t\t\t" + r.PaperName + "\r\n"
+           "ORIENTATION:\t\t" + (r.Orientation == 0 ? "PORTRAIT" : "LANDSCAPE") + "\r\n"
+           "MAGNIFICATION:\t\tBILINEAR\r\n"
+           "BORDERDENSITY:\t\t" + r.BorderDensity + "\r\n"
+           "EMPTYIMAGEDENSITY:\t" + r.EmptyImageDensity + "\r\n"
+           "TRIM:\t\t\t" + (r.Trim != 0 ? "YES" : "NO");
+}
+
+void ApplyWizardResult(const sWizardResult& r, CConfiguration& config)
+{
+    sPrinter printer;
+    printer.Description = r.PrinterDescription;
+    printer.PrinterAETitle = r.PrinterAETitle;
+    printer.PrinterAddress = r.PrinterAddress;
+    printer.PrinterQueue = r.PrinterQueue;
+    config.Printers.Add(printer);
+
+    const PaperSizeLookup format = LookupStandardPaperSizeForWizard(r.PaperFormat);
+    sPaper paper;
+    paper.Name = r.PaperName;
+    paper.Description = format.label + " (named as " + r.PaperName + ")";
+    paper.PaperLabel = format.label;
+    paper.SizeX = format.width;
+    paper.SizeY = format.height;
+    paper.SkipX = 20;
+    paper.SkipY = 20;
+    paper.OffsetX = 0;
+    paper.OffsetY = 0;
+    config.Papers.Add(paper);
+
+    config.SupportsColorImage = r.ColorPrinter == 1;
+    config.PrinterName = r.ServerName;
+    config.BasicGrayscaleMetaSOPClass = r.GrayscaleClass == 1;
+    config.BasicColorMetaSOPClass = r.ColorClass == 1;
+    config.Port = r.Port;
+    config.Layout.ImageDistance = r.ImageDistance;
+    config.Layout.BorderDensity = r.BorderDensity;
+    config.Layout.EmptyImageDensity = r.EmptyImageDensity;
+    config.Layout.Trim = r.Trim == 1;
+    config.Layout.Orientation = r.Orientation != 0 ? 1 : 0;
+    config.Layout.PageSize = r.PaperName;
+}

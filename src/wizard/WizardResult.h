@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+class CConfiguration;
+
+// The wizard's answers, written by its pages on each accepted "Next".
+struct sWizardResult {
+    std::string ConfigurationName;
+    std::string PrinterDescription;
+    std::string PrinterAETitle;
+    std::string PrinterAddress;
+    std::string PrinterQueue;
+    int ColorPrinter = 1;
+    std::string PaperName;
+    int PaperFormat = -1;
+    int Orientation = 0;
+    std::string BorderDensity;
+    std::string EmptyImageDensity;
+    double ImageDistance = 14.17;
+    int Trim = 0;
+    std::string ServerName;
+    int GrayscaleClass = 1;
+    int ColorClass = 1;
+    int Port = 104;
+};
+
+// The summary of page 5: what has to be set on the print clients.
+std::string BuildWizardSummary(const sWizardResult& result);
+
+// Copies the answers into the configuration: a new printer, a new paper
+// from the standard table, the server and layout settings. Adds to what is
+// there; clears nothing.
+void ApplyWizardResult(const sWizardResult& result, CConfiguration& config);

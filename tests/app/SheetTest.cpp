@@ -1,0 +1,251 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+
+#include "ExitDialog.h"
+#include "GuiFixture.h"
+#include "Page0Start.h"
+#include "TestSupport.h"
+
+namespace {
+
+const QString kThreeFaults = QStringLiteral(
+    "There are errors in the configuration. The server will not work properly.\n\nERRORS:\n\n"
+    "No printer configured.\nNo paper size configured.\nNo valid paper size defined for [STANDARD] layout.\n"
+    "\n\nDo you want to save and exit without any correction?");
+
+const char* const kGoodFile = "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\nPrinterAETitle = P\n"
+                              "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n[A4]\nSizeX = 595\nSizeY = 842\n"
+                              "[[[LAYOUTS]]]\n[[STANDARD]]\n[Defaults]\nPageSize = A4\n";
+
+struct ExitDialogSeen {
+    QString report;
+    bool checkEnabled = false;
+    QString buttonText;
+};
+
+// Reads the exit dialog, optionally ticks the box, and leaves it by "Close"
+// or by Escape.
+ScriptedInteraction::ModalHandler ExitDialog(ExitDialogSeen& seen, bool tick, bool escape)
+{
+    return [&seen, tick, escape](QDialog& dialog) {
+        seen.report = Child<QLabel>(dialog, "reportText")->text();
+        auto* box = Child<QCheckBox>(dialog, "restartServer");
+        seen.checkEnabled = box->isEnabled();
+        seen.buttonText = Child<QPushButton>(dialog, "closeButton")->text();
+        EXPECT_EQ(dialog.windowTitle(), "Quarvel");
+        if (tick)
+            box->click();
+        if (escape)
+            dialog.reject();
+        else
+            Click(dialog, "closeButton");
+    };
+}
+
+QStringList TabTitles(CQuarvel& sheet)
+{
+    auto* tabs = sheet.findChild<QTabBar*>(QStringLiteral("sheetTabs"));
+    QStringList titles;
+    for (int i = 0; i < tabs->count(); ++i)
+        titles << tabs->tabText(i);
+    return titles;
+}
+
+} // namespace
+
+TEST_F(SheetTest, OpensOnTheStartPageWithItsCaptionAndButtons)
+{
+    EXPECT_EQ(sheet->windowTitle(), "Quarvel 1.3");
+    EXPECT_EQ(sheet->okButton()->text(), "Save and Exit");
+    EXPECT_EQ(sheet->cancelButton()->text(), "Exit");
+    EXPECT_EQ(TabTitles(*sheet), QStringList{"Start"});
+    EXPECT_FALSE(sheet->windowIcon().isNull());
+    EXPECT_FALSE(sheet->CheckDone);
+    EXPECT_FALSE(sheet->SaveDone);
+}
+
+TEST_F(SheetTest, CheckOnTheStartPageAloneStaysThereAndDoesNotCheckTwice)
+{
+    ui.answers.push_back(Interaction::Answer::No);
+    SaveAndExit();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastMessage().text, kThreeFaults);
+    EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
+    EXPECT_EQ(ui.lastMessage().buttons, Interaction::Buttons::YesNo);
+    EXPECT_EQ(ActivePage(), 0);
+    EXPECT_TRUE(sheet->CheckDone);
+    EXPECT_TRUE(sheet->isVisible());
+
+    // No page was activated: straight to the save dialog.
+    ui.saveResults.push_back(std::nullopt);
+    SaveAndExit();
+    EXPECT_EQ(ui.messages.size(), 1u);
+    ASSERT_EQ(ui.saveSpecs.size(), 1u);
+    EXPECT_EQ(ui.saveSpecs[0].filter, "Config files (*.cfg)|*.cfg|All files (*.*)|*.*||");
+    EXPECT_EQ(ui.saveSpecs[0].defaultSuffix, "cfg");
+    EXPECT_EQ(ui.saveSpecs[0].initialName, "");
+    EXPECT_FALSE(ui.saveSpecs[0].confirmOverwrite);
+    EXPECT_FALSE(sheet->SaveDone);
+    EXPECT_TRUE(sheet->isVisible());
+}
+
+TEST_F(SheetTest, NewAddsTheFourPagesOnceAndADeclinedCheckShowsThePrinterPage)
+{
+    StartNew();
+    EXPECT_EQ(TabTitles(*sheet), (QStringList{"Start", "Printer", "Paper", "DICOM", "Additional Settings"}));
+    EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
+    EXPECT_FALSE(Child<QPushButton>(*sheet, "manualButton")->isEnabled());
+    EXPECT_TRUE(Child<QPushButton>(*sheet, "wizardButton")->isEnabled());
+
+    sheet->AddConfigurationPages();
+    EXPECT_EQ(sheet->pageCount(), 5);
+
+    sheet->setActivePage(CQuarvel::DicomPage);
+    ui.answers.push_back(Interaction::Answer::No);
+    SaveAndExit();
+    EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
+    EXPECT_FALSE(sheet->CheckDone);  // the activation cleared it
+}
+
+TEST_F(SheetTest, EscapeOnTheManualDialogMeansLoadAndAMissingFileKeepsTheStartPage)
+{
+    TempDir dir;
+    ui.modalHandlers.push_back(RejectDialog());
+    ui.openResults.push_back(QString::fromStdString(dir.file("missing.cfg")));
+    sheet->StartPageWidget()->OnManualConfiguration();
+
+    ASSERT_EQ(ui.openSpecs.size(), 1u);
+    EXPECT_EQ(ui.openSpecs[0].filter, "Configuration files (*.cfg)|*.cfg|All Files (*.*)|*.*||");
+    EXPECT_EQ(ui.openSpecs[0].defaultSuffix, "cfg");
+    EXPECT_EQ(ui.openSpecs[0].initialName, "config");
+    EXPECT_TRUE(ui.openSpecs[0].mustExist);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastMessage().text,
+              QString::fromStdString("File could not be opened: " + dir.file("missing.cfg") + " was not found."));
+    EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Error);
+    EXPECT_EQ(sheet->pageCount(), 1);
+    EXPECT_TRUE(Child<QPushButton>(*sheet, "manualButton")->isEnabled());
+
+    // A cancelled file dialog changes nothing either.
+    ui.modalHandlers.push_back(ClickButton("loadButton"));
+    ui.openResults.push_back(std::nullopt);
+    sheet->StartPageWidget()->OnManualConfiguration();
+    EXPECT_EQ(sheet->pageCount(), 1);
+}
+
+TEST_F(SheetTest, LoadOfAGoodFileShowsThePrinterPageAndProposesItsPath)
+{
+    TempDir dir;
+    WriteBytes(dir.file("site.cfg"), kGoodFile);
+    StartLoad(QString::fromStdString(dir.file("site.cfg")));
+    EXPECT_EQ(sheet->pageCount(), 5);
+    EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
+    EXPECT_EQ(sheet->ConfigurationFileName, QString::fromStdString(dir.file("site.cfg")));
+    EXPECT_EQ(Config().Printers.GetCount(), 1);
+
+    ui.saveResults.push_back(std::nullopt);
+    SaveAndExit();
+    EXPECT_TRUE(ui.messages.empty());  // the check passes silently
+    ASSERT_EQ(ui.saveSpecs.size(), 1u);
+    EXPECT_EQ(ui.saveSpecs[0].initialName, QString::fromStdString(dir.file("site.cfg")));
+}
+
+TEST_F(SheetTest, SavingAsConfigCfgInAnyCaseAllowsTheRestart)
+{
+    TempDir dir;
+    WriteBytes(dir.file("site.cfg"), kGoodFile);
+    StartLoad(QString::fromStdString(dir.file("site.cfg")));
+    const std::string target = dir.file("CONFIG.CFG");
+    ui.saveResults.push_back(QString::fromStdString(target));
+    ExitDialogSeen seen;
+    ui.modalHandlers.push_back(ExitDialog(seen, true, false));
+    SaveAndExit();
+
+    EXPECT_EQ(seen.report, QString::fromStdString("Saving status:\tSUCCESS\n\nConfiguration saved to file '" + target +
+                                                  "'.\n\nInformation:\n\nRestart the ZELNOR application to take "
+                                                  "effect of any changes in the configuration."));
+    EXPECT_TRUE(seen.checkEnabled);
+    EXPECT_EQ(seen.buttonText, "Close");
+    EXPECT_EQ(server.calls, (std::vector<std::string>{"terminate tcpsrv.exe all", "start ZELNOR.bat in ."}));
+    EXPECT_TRUE(FileExists(target));
+    EXPECT_TRUE(sheet->SaveDone);
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(sheet->result(), QDialog::Accepted);
+}
+
+TEST_F(SheetTest, AnyOtherNameWarnsAndDisablesTheRestart)
+{
+    TempDir dir;
+    WriteBytes(dir.file("site.cfg"), kGoodFile);
+    StartLoad(QString::fromStdString(dir.file("site.cfg")));
+    ui.saveResults.push_back(QString::fromStdString(dir.file("test.cfg")));
+    ExitDialogSeen seen;
+    ui.modalHandlers.push_back(ExitDialog(seen, true, false));
+    SaveAndExit();
+
+    EXPECT_TRUE(seen.report.contains(
+        "\n\nInformation:\n\n!!! The new configuration file was not saved as 'config.cfg'. !!!\n'config.cfg' is the "
+        "default filename used by the server start script. You have to rename the file manually or change the start "
+        "script 'ZELNOR.bat'.\n'Start or restart the print server' was disabled.\n\nRestart the ZELNOR application"));
+    EXPECT_FALSE(seen.checkEnabled);
+    EXPECT_TRUE(server.calls.empty());
+}
+
+TEST_F(SheetTest, EscapeOnTheExitDialogRestartsNothing)
+{
+    TempDir dir;
+    WriteBytes(dir.file("config.cfg"), kGoodFile);
+    StartLoad(QString::fromStdString(dir.file("config.cfg")));
+    ui.saveResults.push_back(QString::fromStdString(dir.file("config.cfg")));
+    ExitDialogSeen seen;
+    ui.modalHandlers.push_back(ExitDialog(seen, true, true));
+    SaveAndExit();
+    EXPECT_TRUE(seen.report.contains("An old configuration file was found and renamed."));
+    EXPECT_TRUE(server.calls.empty());
+    EXPECT_TRUE(FileExists(dir.file("config.bak")));
+}
+
+TEST_F(SheetTest, AFailedWriteKeepsTheWindowAndTheNextAttemptAsksAgain)
+{
+    TempDir dir;
+    WriteBytes(dir.file("site.cfg"), kGoodFile);
+    StartLoad(QString::fromStdString(dir.file("site.cfg")));
+    const std::string bad = dir.file("no/such/folder/config.cfg");
+    ui.saveResults.push_back(QString::fromStdString(bad));
+    ExitDialogSeen seen;
+    ui.modalHandlers.push_back(ExitDialog(seen, true, false));
+    SaveAndExit();
+
+    EXPECT_TRUE(seen.report.startsWith(
+        QString::fromStdString("Saving status:\tFAILED\n\nFile could not be opened: " + bad + " was not found.")));
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_FALSE(sheet->SaveDone);
+    // The restart still follows a ticked box, as the report allows it.
+    EXPECT_EQ(server.calls.size(), 2u);
+
+    const std::string good = dir.file("config.cfg");
+    ui.saveResults.push_back(QString::fromStdString(good));
+    ui.modalHandlers.push_back(ExitDialog(seen, false, false));
+    SaveAndExit();
+    EXPECT_EQ(ui.saveSpecs.size(), 2u);
+    EXPECT_TRUE(FileExists(good));
+    EXPECT_FALSE(sheet->isVisible());
+}
+
+TEST_F(SheetTest, ExitAsksAndNoKeepsEverything)
+{
+    StartNew();
+    ui.answers.push_back(Interaction::Answer::No);
+    sheet->cancelButton()->click();
+    EXPECT_EQ(ui.lastMessage().text, "Changes made will not be saved. Do you really want to close?\n");
+    EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
+    EXPECT_TRUE(sheet->isVisible());
+
+    ui.answers.push_back(Interaction::Answer::Yes);
+    QTest::keyClick(sheet.get(), Qt::Key_Escape);
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(sheet->result(), QDialog::Rejected);
+}

@@ -1,0 +1,74 @@
+#include "GuiFixture.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPushButton>
+
+#include "Page0Start.h"
+
+bool RecordingServer::TerminateProcessesByName(const std::string& name, bool all)
+{
+    calls.push_back("terminate " + name + (all ? " all" : " first"));
+    return false;
+}
+
+bool RecordingServer::StartScript(const std::string& name, const std::string& directory)
+{
+    calls.push_back("start " + name + " in " + directory);
+    return true;
+}
+
+bool FakeDiagnostics::Ping(const std::string& address, int, int& responseTimeMs)
+{
+    pinged.push_back(address);
+    responseTimeMs = 4;
+    return reachable;
+}
+
+int FakeDiagnostics::RunCommand(const std::string& commandLine)
+{
+    commands.push_back(commandLine);
+    return 0;
+}
+
+void SheetTest::SetUp()
+{
+    sheet = std::make_unique<CQuarvel>(AppServices{ui, server, diagnostics});
+    sheet->show();
+}
+
+void SheetTest::TearDown()
+{
+    const bool visible = sheet->isVisible();
+    sheet.reset();
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        EXPECT_FALSE(widget->isVisible()) << "left open: " << widget->windowTitle().toStdString();
+    (void)visible;
+    EXPECT_TRUE(ui.answers.empty()) << "unused Yes/No answers";
+    EXPECT_TRUE(ui.modalHandlers.empty()) << "unused dialog handlers";
+}
+
+void SheetTest::StartNew()
+{
+    ui.modalHandlers.push_back(ClickButton("newButton"));
+    sheet->StartPageWidget()->OnManualConfiguration();
+}
+
+void SheetTest::StartLoad(const QString& path)
+{
+    ui.modalHandlers.push_back(ClickButton("loadButton"));
+    ui.openResults.push_back(path);
+    sheet->StartPageWidget()->OnManualConfiguration();
+}
+
+void SheetTest::SaveAndExit() { sheet->okButton()->click(); }
+
+ScriptedInteraction::ModalHandler ClickButton(const char* buttonName)
+{
+    return [buttonName](QDialog& dialog) { Click(dialog, buttonName); };
+}
+
+ScriptedInteraction::ModalHandler RejectDialog()
+{
+    return [](QDialog& dialog) { dialog.reject(); };
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PrinterTest.h"
+#include "Quarvel.h"
+#include "ScriptedInteraction.h"
+#include "ServerControl.h"
+
+// Records the restart steps instead of ending processes.
+class RecordingServer : public ServerControl {
+public:
+    std::vector<std::string> calls;
+    bool TerminateProcessesByName(const std::string& name, bool all) override;
+    bool StartScript(const std::string& name, const std::string& directory) override;
+};
+
+// Scripted ping results; records every ping and command.
+class FakeDiagnostics : public PrinterTestEnvironment {
+public:
+    bool reachable = true;
+    std::vector<std::string> pinged;
+    std::vector<std::string> commands;
+    std::string directory = "/nonexistent-quarvel-dir";
+    bool Ping(const std::string& address, int timeoutMs, int& responseTimeMs) override;
+    std::string CurrentDirectory() override { return directory; }
+    int RunCommand(const std::string& commandLine) override;
+};
+
+// A shown main window with scripted interaction and recording fakes; fails
+// the test when a top-level window other than the sheet is left visible.
+class SheetTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Start page -> "Manual Configuration" -> "New".
+    void StartNew();
+    // Start page -> "Manual Configuration" -> "Load" of path.
+    void StartLoad(const QString& path);
+    // "Save and Exit" on the sheet.
+    void SaveAndExit();
+    CConfiguration& Config() { return sheet->Configuration(); }
+    int ActivePage() const { return sheet->activeIndex(); }
+
+    ScriptedInteraction ui;
+    RecordingServer server;
+    FakeDiagnostics diagnostics;
+    std::unique_ptr<CQuarvel> sheet;
+};
+
+// Handlers for the common dialogs.
+ScriptedInteraction::ModalHandler ClickButton(const char* buttonName);
+ScriptedInteraction::ModalHandler RejectDialog();

@@ -1,0 +1,25 @@
+#include <QApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The offscreen platform says this for every window; it means nothing here.
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QLatin1String("propagateSizeHints")))
+        return;
+    qt_message_output(type, context, message);
+}
+
+} // namespace
+
+// Widgets need an application; tests run on the offscreen platform.
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietHandler);
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,127 @@
+// Renders every window of the editor to PNG files, for looking at them:
+// gui_screenshots OUTDIR [SCALE]. Not a test; nothing is asserted.
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QPixmap>
+#include <QComboBox>
+#include <QTimer>
+
+#include "ConfigurationWizard.h"
+#include "ExitDialog.h"
+#include "GuiFixture.h"
+#include "HeaderDialog.h"
+#include "ManualStartDialog.h"
+#include "Page0Start.h"
+#include "PaperSizeDialog.h"
+#include "PrinterDialog.h"
+#include "StandardPaperSizeDialog.h"
+#include "WizardFinishDlg.h"
+
+namespace {
+
+QString g_dir;
+
+void Save(QWidget& widget, const QString& name)
+{
+    widget.show();
+    widget.adjustSize();
+    QApplication::processEvents();
+    widget.grab().save(g_dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+void FillSample(CConfiguration& c)
+{
+    sPrinter p;
+    p.PrinterAETitle = "LASER3";
+    p.Description = "Ward 3 laser";
+    p.PrinterAddress = "192.168.10.21";
+    p.PrinterQueue = "PASSTHRU";
+    c.Printers.Add(p);
+    p.PrinterAETitle = "FILM";
+    p.Description = "Film printer";
+    p.PrinterAddress = "printsrv";
+    p.PrinterQueue = "Film";
+    c.Printers.Add(p);
+    sPaper a4;
+    a4.Name = "A4";
+    a4.Description = "A4 (named as A4)";
+    a4.PaperLabel = "A4";
+    a4.SizeX = 595;
+    a4.SizeY = 842;
+    a4.SkipX = a4.SkipY = 20;
+    c.Papers.Add(a4);
+    c.Headers.Add(sHeader{"LOGO", "C:\\bitmaps\\logo.bmp"});
+    c.Layout.PageSize = "A4";
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QApplication app(argc, argv);
+    g_dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(g_dir);
+
+    ScriptedInteraction ui;
+    RecordingServer server;
+    FakeDiagnostics diagnostics;
+    CQuarvel sheet(AppServices{ui, server, diagnostics});
+    FillSample(sheet.Configuration());
+    sheet.resize(620, 560);
+    Save(sheet, QStringLiteral("0-start"));
+    ui.modalHandlers.push_back([](QDialog& d) { Save(d, QStringLiteral("manual-start")); Click(d, "newButton"); });
+    sheet.StartPageWidget()->OnManualConfiguration();
+    const char* names[] = {"1-printer", "2-paper", "3-dicom", "4-extra"};
+    for (int i = 1; i <= 4; ++i) {
+        sheet.setActivePage(i);
+        sheet.resize(620, 560);
+        Save(sheet, QString::fromLatin1(names[i - 1]));
+    }
+
+    CPrinterDialog printer(ui, diagnostics);
+    printer.SetValues(*sheet.Configuration().Printers.GetAt(0));
+    Save(printer, QStringLiteral("printer-dialog"));
+    CPaperSizeDialog paper(ui);
+    paper.SetValues(*sheet.Configuration().Papers.begin());
+    paper.Headers = &sheet.Configuration().Headers;
+    Save(paper, QStringLiteral("paper-dialog"));
+    CHeaderDialog header(ui);
+    header.Name = "LOGO";
+    header.File = "C:\\bitmaps\\logo.bmp";
+    Save(header, QStringLiteral("header-dialog"));
+    CStandardPaperSizeDialog standard(ui);
+    Save(standard, QStringLiteral("standard-dialog"));
+
+    CExitDialog exitDialog;
+    exitDialog.ReportText = QStringLiteral(
+        "Saving status:\tSUCCESS\n\nConfiguration saved to file '/srv/zelnor/config.cfg'.\n\nInformation:\n\n"
+        "Restart the ZELNOR application to take effect of any changes in the configuration.");
+    Save(exitDialog, QStringLiteral("exit-dialog"));
+    CWizardFinishDlg finish;
+    finish.Message = QStringLiteral("Do you want to save the settings and close the quarvel or do you want to "
+                                    "proceed to be able to change more settings manually?");
+    Save(finish, QStringLiteral("wizard-finish"));
+
+    CConfigurationWizard wizard(ui, diagnostics, nullptr);
+    wizard.show();
+    for (int id = 0; id < 5; ++id) {
+        Save(wizard, QStringLiteral("wizard-%1").arg(id + 1));
+        if (id < 4) {
+            // Fill each page so that "Next" passes.
+            if (id == 1) {
+                SetText(wizard, "aeTitle", QStringLiteral("LASER3"));
+                SetText(wizard, "address", QStringLiteral("192.168.10.21"));
+            } else if (id == 2) {
+                SetText(wizard, "layoutTitle", QStringLiteral("14INX17IN"));
+                for (const char* list : {"paperSize", "orientation", "borderDensity", "emptyDensity"})
+                    Child<QComboBox>(wizard, list)->setCurrentIndex(1);
+            } else if (id == 3) {
+                SetText(wizard, "serverName", QStringLiteral("RADSRV"));
+            }
+            wizard.next();
+        }
+    }
+    return 0;
+}

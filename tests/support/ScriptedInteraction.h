@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "Interaction.h"
+
+// Answers every modal step of the editor from queues that a test fills, and
+// records what was shown. Nothing here waits or runs an event loop of its
+// own: a "modal" dialog is shown, handed to the test's handler and hidden.
+class ScriptedInteraction : public Interaction {
+public:
+    struct Message {
+        QString text;
+        Icon icon;
+        Buttons buttons;
+    };
+    struct MenuState {
+        QString objectName;
+        QStringList enabled;   // texts of the enabled items, submenus included
+        QStringList disabled;  // texts of the greyed items
+    };
+    using ModalHandler = std::function<void(QDialog&)>;
+
+    // Queues: answers for Yes/No boxes (OK boxes need none), file dialog
+    // results (nullopt = cancelled), dialog handlers, menu choices by text
+    // (empty = dismissed).
+    std::deque<Answer> answers;
+    std::deque<std::optional<QString>> openResults;
+    std::deque<std::optional<QString>> saveResults;
+    std::deque<ModalHandler> modalHandlers;
+    std::deque<QString> menuChoices;
+
+    std::vector<Message> messages;
+    std::vector<FileDialogSpec> openSpecs;
+    std::vector<FileDialogSpec> saveSpecs;
+    std::vector<MenuState> menus;
+    QStringList modalTitles;
+    int busyDepth = 0;
+    int busyCount = 0;
+
+    Answer message(QWidget* parent, const QString& text, Icon icon, Buttons buttons) override;
+    std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    int runModal(QDialog& dialog) override;
+    QAction* popupMenu(QMenu& menu, const QPoint& globalPos) override;
+    void beginBusy() override;
+    void endBusy() override;
+
+    QStringList messageTexts() const;
+    const Message& lastMessage() const { return messages.back(); }
+};
+
+// Helpers for handlers: find a child by object name, click a button.
+template <typename T>
+T* Child(QObject& parent, const char* name)
+{
+    return parent.findChild<T*>(QString::fromLatin1(name));
+}
+void Click(QObject& parent, const char* buttonName);
+void SetText(QObject& parent, const char* editName, const QString& text);
