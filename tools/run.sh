@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the program and starts it.
+# Builds the editor and starts it in the folder that holds testpage.ps, where
+# the test page and its log are looked for.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-exec build/src/quarvel-cfg --help
+tools/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARVEL_GUI=ON
+cd build/src
+exec ./quarvel "$@"

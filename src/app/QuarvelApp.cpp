@@ -13,12 +13,13 @@
 namespace {
 
 // Qt aborts without a display; say what to do instead.
-bool DisplayAvailable()
+bool Set(const char* name)
 {
-    if (std::getenv("QT_QPA_PLATFORM"))
-        return true;
-    return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+    const char* value = std::getenv(name);
+    return value && *value;
 }
+
+bool DisplayAvailable() { return Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYLAND_DISPLAY"); }
 
 } // namespace
 
