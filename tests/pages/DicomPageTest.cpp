@@ -1,0 +1,166 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "GuiFixture.h"
+#include "Page3Dicom.h"
+#include "UpDownButtons.h"
+
+namespace {
+
+class DicomPageTest : public SheetTest {
+protected:
+    void SetUp() override
+    {
+        SheetTest::SetUp();
+        StartNew();
+        sheet->setActivePage(CQuarvel::DicomPage);
+        page = sheet->DicomPageWidget();
+    }
+
+    QLineEdit* Edit(const char* name) { return Child<QLineEdit>(*page, name); }
+    QCheckBox* Box(const char* name) { return Child<QCheckBox>(*page, name); }
+    void CopiesUp() { Child<UpDownButtons>(*page, "copiesSpin")->upButton()->click(); }
+    void CopiesDown() { Child<UpDownButtons>(*page, "copiesSpin")->downButton()->click(); }
+    bool Leave() { return sheet->setActivePage(CQuarvel::ExtraPage); }
+
+    CPage3Dicom* page = nullptr;
+};
+
+} // namespace
+
+TEST_F(DicomPageTest, PrintAllInGrayscaleIsTheInverseOfColourImages)
+{
+    EXPECT_FALSE(Box("printGrayscale")->isChecked());
+    Box("printGrayscale")->click();
+    ASSERT_TRUE(Leave());
+    EXPECT_FALSE(Config().SupportsColorImage);
+
+    sheet->setActivePage(CQuarvel::DicomPage);
+    EXPECT_TRUE(Box("printGrayscale")->isChecked());
+    Box("printGrayscale")->click();
+    ASSERT_TRUE(Leave());
+    EXPECT_TRUE(Config().SupportsColorImage);
+}
+
+TEST_F(DicomPageTest, EveryValueGoesBackIntoTheRecord)
+{
+    Edit("printerName")->setText(QStringLiteral("Radiology"));
+    Edit("sessionLabel")->setText(QStringLiteral("Session"));
+    Edit("copies")->setText(QStringLiteral("3"));
+    Edit("port")->setText(QStringLiteral("11112"));
+    Child<QComboBox>(*page, "priority")->setCurrentIndex(2);
+    Child<QComboBox>(*page, "medium")->setCurrentIndex(1);
+    Child<QComboBox>(*page, "destination")->setCurrentIndex(1);
+    for (const char* name : {"acceptColor", "supportAnnotations", "supportPrintJob", "useCmyk", "lenientMode",
+                             "ignoreMagnification", "ignoreConfiguration", "ignoreAnnotationFormat", "skipImagePixel"})
+        Box(name)->click();
+    ASSERT_TRUE(Leave());
+    const CConfiguration& c = Config();
+    EXPECT_EQ(c.PrinterName, "Radiology");
+    EXPECT_EQ(c.Label, "Session");
+    EXPECT_EQ(c.Copies, 3);
+    EXPECT_EQ(c.Port, 11112);
+    EXPECT_EQ(c.Priority, 2);
+    EXPECT_EQ(c.MediumType, 1);
+    EXPECT_EQ(c.Destination, 1);
+    EXPECT_TRUE(c.BasicGrayscaleMetaSOPClass);
+    EXPECT_FALSE(c.BasicColorMetaSOPClass);
+    EXPECT_TRUE(c.Annotation);
+    EXPECT_TRUE(c.PrintJob);
+    EXPECT_TRUE(c.UseCMYK);
+    EXPECT_FALSE(c.LenientMode);
+    EXPECT_FALSE(c.IgnoreMagnificationType);
+    EXPECT_FALSE(c.IgnoreConfigurationInformation);
+    EXPECT_FALSE(c.IgnoreAnnotationFormat);
+    EXPECT_FALSE(c.SkipImagePixel);
+    EXPECT_EQ(c.ServerAETitle, "ZELNORSRV");
+}
+
+TEST_F(DicomPageTest, CopiesStepPastTheRangeAndTheNextReadingComplains)
+{
+    Edit("copies")->setText(QStringLiteral("1000"));
+    CopiesUp();
+    EXPECT_EQ(Edit("copies")->text(), "1001");
+    EXPECT_TRUE(ui.messages.empty());
+
+    CopiesUp();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastMessage().text, "Please enter an integer between 1 and 1000.");
+    EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
+    EXPECT_EQ(Edit("copies")->text(), "1002");
+    CopiesDown();
+    EXPECT_EQ(Edit("copies")->text(), "1001");
+
+    EXPECT_FALSE(Leave());
+    EXPECT_EQ(ActivePage(), CQuarvel::DicomPage);
+    EXPECT_EQ(ui.lastMessage().text, "Please enter an integer between 1 and 1000.");
+    EXPECT_EQ(page->focusWidget(), Edit("copies"));
+    EXPECT_EQ(Config().Copies, 1);
+}
+
+TEST_F(DicomPageTest, LettersStopTheReadingAndLaterFieldsKeepTheirValues)
+{
+    Edit("copies")->setText(QStringLiteral("5"));
+    CopiesUp();
+    Edit("copies")->setText(QStringLiteral("abc"));
+    Edit("sessionLabel")->setText(QStringLiteral("typed after"));
+    CopiesUp();
+    EXPECT_EQ(ui.lastMessage().text, "Please enter an integer.");
+    EXPECT_EQ(Edit("copies")->text(), "7");
+    EXPECT_EQ(Edit("sessionLabel")->text(), "DICOM Print Session #");
+
+    Edit("copies")->setText(QStringLiteral("x"));
+    EXPECT_FALSE(Leave());
+    EXPECT_EQ(ui.lastMessage().text, "Please enter an integer.");
+    EXPECT_EQ(page->focusWidget(), Edit("copies"));
+
+    Edit("copies")->setText(QStringLiteral("12abc"));
+    const std::size_t shown = ui.messages.size();
+    EXPECT_TRUE(Leave());
+    EXPECT_EQ(ui.messages.size(), shown);
+    EXPECT_EQ(Config().Copies, 12);
+}
+
+TEST_F(DicomPageTest, ThePortRunsFromZeroTo65535)
+{
+    for (const char* refused : {"65536", "65537", "-1"}) {
+        Edit("port")->setText(QString::fromLatin1(refused));
+        EXPECT_FALSE(Leave()) << refused;
+        EXPECT_EQ(ui.lastMessage().text, "Please enter an integer between 0 and 65535.");
+        EXPECT_EQ(page->focusWidget(), Edit("port"));
+    }
+    // Every click reads the whole page, the port included.
+    CopiesUp();
+    EXPECT_EQ(ui.lastMessage().text, "Please enter an integer between 0 and 65535.");
+    EXPECT_EQ(Edit("copies")->text(), "2");
+
+    for (const char* accepted : {"0", "65535"}) {
+        sheet->setActivePage(CQuarvel::DicomPage);
+        Edit("port")->setText(QString::fromLatin1(accepted));
+        EXPECT_TRUE(Leave()) << accepted;
+        EXPECT_EQ(Config().Port, QString::fromLatin1(accepted).toInt());
+    }
+}
+
+TEST_F(DicomPageTest, ListsInCodeOrderAndTooltipsOnLabelAndControl)
+{
+    auto items = [this](const char* name) {
+        QStringList texts;
+        auto* list = Child<QComboBox>(*page, name);
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->itemText(i);
+        return texts;
+    };
+    EXPECT_EQ(items("priority"), (QStringList{"LOW", "MED", "HIGH"}));
+    EXPECT_EQ(items("medium"), (QStringList{"PAPER", "FILM"}));
+    EXPECT_EQ(items("destination"), (QStringList{"MAGAZINE", "PROCESSOR"}));
+    EXPECT_EQ(Child<QComboBox>(*page, "priority")->currentText(), "MED");
+    EXPECT_EQ(Box("acceptGrayscale")->toolTip(),
+              "Enables support of the 'BasicGrayScaleMetaSOPClass' to accept grayscale images.");
+    EXPECT_EQ(Child<QLabel>(*page, "portLabel")->toolTip(), "Server TCP/IP listening port, e.g. 104.");
+    EXPECT_EQ(Edit("port")->toolTip(), Child<QLabel>(*page, "portLabel")->toolTip());
+    EXPECT_EQ(Edit("copies")->toolTip(), "Number of copies (if session is printed).");
+}

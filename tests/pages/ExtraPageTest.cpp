@@ -1,0 +1,168 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "GuiFixture.h"
+#include "Page4Extra.h"
+#include "UpDownButtons.h"
+
+namespace {
+
+class ExtraPageTest : public SheetTest {
+protected:
+    void SetUp() override
+    {
+        SheetTest::SetUp();
+        for (const char* name : {"Letter", "A4"}) {
+            sPaper p;
+            p.Name = name;
+            Config().Papers.Add(p);
+        }
+        StartNew();
+        Activate();
+    }
+
+    void Activate()
+    {
+        sheet->setActivePage(CQuarvel::ExtraPage);
+        page = sheet->ExtraPageWidget();
+    }
+    bool Leave() { return sheet->setActivePage(CQuarvel::DicomPage); }
+    QLineEdit* Edit(const char* name) { return Child<QLineEdit>(*page, name); }
+    QRadioButton* Radio(const char* name) { return Child<QRadioButton>(*page, name); }
+    void Step(const char* spin, bool up, int times = 1)
+    {
+        auto* buttons = Child<UpDownButtons>(*page, spin);
+        for (int i = 0; i < times; ++i)
+            (up ? buttons->upButton() : buttons->downButton())->click();
+    }
+
+    CPage4Extra* page = nullptr;
+};
+
+} // namespace
+
+TEST_F(ExtraPageTest, DefaultPageSizeIsMatchedWithoutCaseAndStoredAsListed)
+{
+    ASSERT_TRUE(Leave());
+    Config().Layout.PageSize = "a4";
+    Activate();
+    auto* list = Child<QComboBox>(*page, "pageSize");
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(list->currentText(), "A4");
+    ASSERT_TRUE(Leave());
+    EXPECT_EQ(Config().Layout.PageSize, "A4");
+
+    Config().Papers.RemoveAll();
+    Activate();
+    EXPECT_EQ(list->count(), 0);
+    ASSERT_TRUE(Leave());
+    EXPECT_EQ(Config().Layout.PageSize, "");
+}
+
+TEST_F(ExtraPageTest, DensitiesBetweenTextsAndRadioButtons)
+{
+    ASSERT_TRUE(Leave());
+    Config().Layout.BorderDensity = "white";
+    Config().Layout.EmptyImageDensity = "128";
+    Activate();
+    EXPECT_TRUE(Radio("borderWhite")->isChecked());
+    EXPECT_FALSE(Edit("borderDensity")->isEnabled());
+    EXPECT_TRUE(Radio("emptyCustom")->isChecked());
+    EXPECT_EQ(Edit("emptyDensity")->text(), "128");
+    EXPECT_TRUE(Edit("emptyDensity")->isEnabled());
+    ASSERT_TRUE(Leave());
+    EXPECT_EQ(Config().Layout.BorderDensity, "WHITE");
+    EXPECT_EQ(Config().Layout.EmptyImageDensity, "128");
+
+    Config().Layout.BorderDensity = "dark";
+    Activate();
+    EXPECT_TRUE(Radio("borderCustom")->isChecked());
+    EXPECT_EQ(Edit("borderDensity")->text(), "0");
+
+    // Black after Custom 50 writes BLACK and keeps 50 for a later Custom.
+    Edit("borderDensity")->setText(QStringLiteral("50"));
+    Radio("borderBlack")->click();
+    EXPECT_FALSE(Edit("borderDensity")->isEnabled());
+    EXPECT_EQ(Edit("borderDensity")->text(), "50");
+    ASSERT_TRUE(Leave());
+    EXPECT_EQ(Config().Layout.BorderDensity, "BLACK");
+    Activate();
+    Radio("borderCustom")->click();
+    EXPECT_TRUE(Edit("borderDensity")->isEnabled());
+    EXPECT_EQ(Edit("borderDensity")->text(), "50");
+
+    // The buttons stop at 200; a typed 256 is taken.
+    Edit("borderDensity")->setText(QStringLiteral("199"));
+    Step("borderDensitySpin", true, 3);
+    EXPECT_EQ(Edit("borderDensity")->text(), "200");
+    Edit("borderDensity")->setText(QStringLiteral("256"));
+    ASSERT_TRUE(Leave());
+    EXPECT_EQ(Config().Layout.BorderDensity, "256");
+}
+
+TEST_F(ExtraPageTest, UpDownBoundsAreTestedBeforeTheStep)
+{
+    EXPECT_EQ(Edit("imageDistance")->text(), "14.17");
+    EXPECT_EQ(Edit("trimWidth")->text(), "5");
+    Step("imageDistanceSpin", true);
+    EXPECT_EQ(Edit("imageDistance")->text(), "14.18");
+
+    Edit("imageDistance")->setText(QStringLiteral("0.005"));
+    Step("imageDistanceSpin", false);
+    EXPECT_EQ(Edit("imageDistance")->text(), "-0.005");
+    Step("imageDistanceSpin", false);
+    EXPECT_EQ(Edit("imageDistance")->text(), "-0.005");
+
+    Step("positionXSpin", true);
+    EXPECT_EQ(Edit("positionX")->text(), "21");
+    Edit("positionX")->setText(QStringLiteral("100"));
+    Step("positionXSpin", true);
+    EXPECT_EQ(Edit("positionX")->text(), "100");
+    Edit("fontSize")->setText(QStringLiteral("0"));
+    Step("fontSizeSpin", false);
+    EXPECT_EQ(Edit("fontSize")->text(), "0");
+    Step("trimWidthSpin", true);
+    EXPECT_EQ(Edit("trimWidth")->text(), "5.01");
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ExtraPageTest, InvalidNumbersKeepThePageWithTheRightPrompt)
+{
+    Edit("trimWidth")->setText(QStringLiteral("wide"));
+    EXPECT_FALSE(Leave());
+    EXPECT_EQ(ui.lastMessage().text, "Please enter a number.");
+    EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
+    EXPECT_EQ(page->focusWidget(), Edit("trimWidth"));
+    EXPECT_EQ(ActivePage(), CQuarvel::ExtraPage);
+
+    Edit("trimWidth")->setText(QStringLiteral("2.5"));
+    Edit("positionY")->setText(QStringLiteral("y"));
+    EXPECT_FALSE(Leave());
+    EXPECT_EQ(ui.lastMessage().text, "Please enter an integer.");
+    EXPECT_EQ(page->focusWidget(), Edit("positionY"));
+
+    Edit("positionY")->setText(QStringLiteral("30"));
+    Edit("fontSize")->setText(QStringLiteral("12abc"));
+    Edit("labelText")->setText(QStringLiteral("St. Elsewhere"));
+    Child<QCheckBox>(*page, "includeLabel")->click();
+    ASSERT_TRUE(Leave());
+    EXPECT_EQ(Config().LabelSize, 12);
+    EXPECT_EQ(Config().PositionY, 30);
+    EXPECT_DOUBLE_EQ(Config().Layout.TrimWidth, 2.5);
+    EXPECT_EQ(Config().Text, "St. Elsewhere");
+    EXPECT_TRUE(Config().IncludeLabel);
+}
+
+TEST_F(ExtraPageTest, CaptionsAndTooltips)
+{
+    EXPECT_EQ(Child<QCheckBox>(*page, "includeLabel")->text(), " Include Label");
+    EXPECT_EQ(Child<QLabel>(*page, "fontSizeLabel")->text(), "Font Size  (pt):");
+    EXPECT_EQ(Child<QLabel>(*page, "emptyDensityLabel")->toolTip(),
+              "Density of the background of the image areas on the page. Supported values: BLACK(0), WHITE(256) "
+              "or an integer number");
+    EXPECT_EQ(Edit("imageDistance")->toolTip(), Child<QLabel>(*page, "imageDistanceLabel")->toolTip());
+}
