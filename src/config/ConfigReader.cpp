@@ -368,26 +368,31 @@ bool ConfigReader::ApplyPrinterSection(const std::string& key, const std::string
     return ApplyRule(kPrinterKeys, *printer, key, value);
 }
 
+namespace {
+
+// The first record of the section's name, appended when there is none; the
+// index keeps the lookup constant-time (the reader only ever appends).
+template <typename Record, typename List>
+Record& RecordForSection(List& list, std::unordered_map<std::string, std::size_t>& index, const std::string& name)
+{
+    auto found = index.find(name);
+    if (found == index.end()) {
+        Record record;
+        record.Name = name;
+        list.Add(record);
+        found = index.emplace(name, static_cast<std::size_t>(list.GetCount() - 1)).first;
+    }
+    return *(list.begin() + static_cast<std::ptrdiff_t>(found->second));
+}
+
+} // namespace
+
 sPaper& ConfigReader::PaperForSection()
 {
-    auto found = m_paperIndex.find(m_level1);
-    if (found == m_paperIndex.end()) {
-        sPaper paper;
-        paper.Name = m_level1;
-        m_config.Papers.Add(paper);
-        found = m_paperIndex.emplace(m_level1, static_cast<std::size_t>(m_config.Papers.GetCount() - 1)).first;
-    }
-    return *(m_config.Papers.begin() + static_cast<std::ptrdiff_t>(found->second));
+    return RecordForSection<sPaper>(m_config.Papers, m_paperIndex, m_level1);
 }
 
 sHeader& ConfigReader::HeaderForSection()
 {
-    auto found = m_headerIndex.find(m_level1);
-    if (found == m_headerIndex.end()) {
-        sHeader header;
-        header.Name = m_level1;
-        m_config.Headers.Add(header);
-        found = m_headerIndex.emplace(m_level1, static_cast<std::size_t>(m_config.Headers.GetCount() - 1)).first;
-    }
-    return *(m_config.Headers.begin() + static_cast<std::ptrdiff_t>(found->second));
+    return RecordForSection<sHeader>(m_config.Headers, m_headerIndex, m_level1);
 }

@@ -1,5 +1,6 @@
 #include "NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -12,40 +13,55 @@ bool IsCSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+bool IsDigit(const std::string& text, std::size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; }
+
+// Where a number of the C conversions starts: after leading white space
+// and an optional sign.
+struct NumberStart {
+    std::size_t first;  // the first character after the sign
+    bool negative;
+};
+
+NumberStart SkipBlanksAndSign(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    return {i, negative};
+}
+
+// The magnitude of the leading digits, stopped at limit + 1 so that it
+// cannot overflow whatever the number of digits.
+long long LeadingMagnitude(const std::string& text, std::size_t i, long long limit)
+{
+    long long magnitude = 0;
+    for (; IsDigit(text, i); ++i)
+        magnitude = std::min(magnitude * 10 + (text[i] - '0'), limit + 1);
+    return magnitude;
+}
+
+constexpr long long kIntMagnitudeLimit = -static_cast<long long>(INT_MIN);
+
 } // namespace
 
 int ParseInteger(const std::string& text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && IsCSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long magnitude = 0;
-    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        magnitude = magnitude * 10 + (text[i] - '0');
-        if (magnitude >= limit) {
-            magnitude = limit;
-            // Skip the remaining digits: the value is saturated.
-        }
-    }
-    return static_cast<int>(negative ? -magnitude : magnitude);
+    const NumberStart start = SkipBlanksAndSign(text);
+    const long long limit = start.negative ? kIntMagnitudeLimit : INT_MAX;
+    const long long magnitude = std::min(LeadingMagnitude(text, start.first, limit), limit);
+    return static_cast<int>(start.negative ? -magnitude : magnitude);
 }
 
 double ParseReal(const std::string& text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && IsCSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    const NumberStart start = SkipBlanksAndSign(text);
+    const std::size_t i = start.first;
+    const bool negative = start.negative;
     if (i >= text.size() || text[i] == '+' || text[i] == '-')
         return 0.0;
     double value = 0.0;
@@ -68,38 +84,23 @@ double ParseReal(const std::string& text)
 
 bool ReadLeadingInteger(const std::string& text, int& value)
 {
-    std::size_t i = 0;
-    while (i < text.size() && IsCSpace(text[i]))
-        ++i;
-    std::size_t digits = i;
-    if (digits < text.size() && (text[digits] == '+' || text[digits] == '-'))
-        ++digits;
-    if (digits >= text.size() || text[digits] < '0' || text[digits] > '9')
+    const NumberStart start = SkipBlanksAndSign(text);
+    if (!IsDigit(text, start.first))
         return false;
-    long long magnitude = 0;
-    for (std::size_t k = digits; k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k) {
-        magnitude = magnitude * 10 + (text[k] - '0');
-        if (magnitude > 2147483648LL)
-            return false;
-    }
-    const long long signedValue = text[i] == '-' ? -magnitude : magnitude;
-    if (signedValue > INT_MAX || signedValue < INT_MIN)
+    const long long limit = start.negative ? kIntMagnitudeLimit : INT_MAX;
+    const long long magnitude = LeadingMagnitude(text, start.first, limit);
+    if (magnitude > limit)
         return false;
-    value = static_cast<int>(signedValue);
+    value = static_cast<int>(start.negative ? -magnitude : magnitude);
     return true;
 }
 
 bool ReadLeadingReal(const std::string& text, double& value)
 {
-    std::size_t i = 0;
-    while (i < text.size() && IsCSpace(text[i]))
-        ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
+    const std::size_t i = SkipBlanksAndSign(text).first;
     // A number starts with a digit, or with a point followed by a digit.
-    const bool digit = i < text.size() && text[i] >= '0' && text[i] <= '9';
-    const bool point = i + 1 < text.size() && text[i] == '.' && text[i + 1] >= '0' && text[i + 1] <= '9';
-    if (!digit && !point)
+    const bool point = i < text.size() && text[i] == '.' && IsDigit(text, i + 1);
+    if (!IsDigit(text, i) && !point)
         return false;
     value = ParseReal(text);
     return true;
