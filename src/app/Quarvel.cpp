@@ -34,10 +34,14 @@ CQuarvel::CQuarvel(const AppServices& services, QWidget* parent)
 {
     setObjectName(QStringLiteral("quarvelSheet"));
     setWindowTitle(QStringLiteral("Quarvel 1.3"));
-    // The configuration pages wait, hidden, until they are added.
+    // The configuration pages wait, hidden, until they are added; the sheet
+    // keeps room for the largest from the start so it never jumps in size.
     for (QWidget* page : {static_cast<QWidget*>(m_page1), static_cast<QWidget*>(m_page2),
-                          static_cast<QWidget*>(m_page3), static_cast<QWidget*>(m_page4)})
+                          static_cast<QWidget*>(m_page3), static_cast<QWidget*>(m_page4)}) {
         page->hide();
+        reservePageSize(page->sizeHint());
+    }
+    reservePageSize(m_page0->sizeHint());
     addPage(m_page0, QStringLiteral("Start"));
 }
 

@@ -46,6 +46,11 @@ void PropertySheet::addPage(PropertyPage* page, const QString& title)
     m_switching = false;
 }
 
+void PropertySheet::reservePageSize(const QSize& size)
+{
+    m_stack->setMinimumSize(m_stack->minimumSize().expandedTo(size));
+}
+
 bool PropertySheet::hasPage(const PropertyPage* page) const
 {
     return std::find(m_pages.begin(), m_pages.end(), page) != m_pages.end();

@@ -28,6 +28,9 @@ public:
     // at position index. False when there is no such page or leaving failed.
     bool setActivePage(int index);
 
+    // Keeps room for the largest page, including pages added later.
+    void reservePageSize(const QSize& size);
+
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
 
