@@ -248,14 +248,23 @@ void ConfigReader::DispatchLine(std::string_view line)
     ReadKeyLine(line);
 }
 
-void ConfigReader::ReadSectionHeader(std::string_view line)
+void ConfigReader::ReadSectionHeader(std::string_view rawLine)
 {
+    // A carriage return inside a header line cannot be written back (the
+    // writer drops it from every text), so it is dropped before the line is
+    // read: a header then reads back exactly as it was written.
+    std::string line;
+    line.reserve(rawLine.size());
+    for (char c : rawLine)
+        if (c != '\r')
+            line += c;
+
     std::size_t level = 0;
     while (level < line.size() && level < 4 && line[level] == '[')
         ++level;
     if (level >= 4)
         return;
-    std::string_view name = line.substr(level);
+    std::string_view name = std::string_view(line).substr(level);
     const std::size_t close = name.find(']');
     if (close != std::string_view::npos)
         name = name.substr(0, close);
@@ -264,25 +273,16 @@ void ConfigReader::ReadSectionHeader(std::string_view line)
 
 void ConfigReader::SetSectionName(int level, std::string_view name)
 {
-    // A carriage return inside a header line cannot be written back (the
-    // writer drops it from every text), so it is dropped here as well: a name
-    // then reads back exactly as it was written.
-    std::string clean;
-    clean.reserve(name.size());
-    for (char c : name)
-        if (c != '\r')
-            clean += c;
-
     switch (level) {
     case 3:
-        m_upper3 = UpperAscii(clean);
+        m_upper3 = UpperAscii(std::string(name));
         break;
     case 2:
-        m_upper2 = UpperAscii(clean);
+        m_upper2 = UpperAscii(std::string(name));
         break;
     default:
-        m_upper1 = UpperAscii(clean);
-        m_level1 = std::move(clean);
+        m_level1 = std::string(name);
+        m_upper1 = UpperAscii(m_level1);
         break;
     }
 }

@@ -147,3 +147,16 @@ TEST(RoundTrip, BlanksAndTabsAtTheEdgesOfValuesAreLost)
     EXPECT_EQ(back.Text, "padded");
     EXPECT_EQ(back.PrinterName, "a = b; c");
 }
+
+TEST(RoundTrip, CarriageReturnsInsideHeadersAreDroppedBeforeTheLevelIsCounted)
+{
+    // Found by the fuzzer: "[\r[[X" once gave a level-1 name "[[X", written
+    // as a level-3 header and so lost on the next read.
+    const std::string input = "[[[HEADER]]]\n[[STANDARD]]\n[A\rB]\nIncludeFile = b\n[\r[[X]\n[Y]\nIncludeFile = c\n";
+    CConfiguration c;
+    ConfigReader(c).ReadText(input);
+    ASSERT_EQ(c.Headers.GetCount(), 1);  // "[\r[[X]" is a level-3 header: Y is no header bitmap
+    EXPECT_EQ(c.Headers.begin()->Name, "AB");
+    const std::string first = Rewrite(input);
+    EXPECT_EQ(Rewrite(first), first);
+}
