@@ -14,5 +14,8 @@ tools/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQUARVEL_SANITIZE=ON -DQUARV
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure --timeout 300
 
+echo "== benchmarks build (run them with build-bench/bench/config_bench)"
+tools/build.sh build-bench -DCMAKE_BUILD_TYPE=Release -DQUARVEL_BENCH=ON -DQUARVEL_GUI=OFF -DQUARVEL_TESTS=OFF
+
 echo "== bounded fuzz run"
 tools/fuzz.sh 100000
