@@ -3,7 +3,7 @@
 #include "Artwork.h"
 #include "ui_ExitDialog.h"
 
-CExitDialog::CExitDialog(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CExitDialog>())
+CExitDialog::CExitDialog(QWidget* parent) : InitDialogBase(parent), m_ui(std::make_unique<Ui::CExitDialog>())
 {
     m_ui->setupUi(this);
     m_ui->picture->setPixmap(Artwork::Physician(m_ui->picture));
@@ -15,21 +15,12 @@ CExitDialog::CExitDialog(QWidget* parent) : QDialog(parent), m_ui(std::make_uniq
 
 CExitDialog::~CExitDialog() = default;
 
-void CExitDialog::InitDialog()
+void CExitDialog::OnInitDialog()
 {
-    if (m_initialised)
-        return;
-    m_initialised = true;
     m_ui->reportText->setText(ReportText);
     m_ui->restartServer->setChecked(RestartServer == 1);
     m_ui->restartServer->setEnabled(RestartAllowed);
     m_ui->closeButton->setText(QStringLiteral("Close"));
-}
-
-void CExitDialog::showEvent(QShowEvent* event)
-{
-    InitDialog();
-    QDialog::showEvent(event);
 }
 
 void CExitDialog::accept()

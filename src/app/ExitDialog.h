@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
+
+#include "InitDialogBase.h"
 
 namespace Ui {
 class CExitDialog;
 }
 
 // The report after saving, with the offer to restart the print server.
-class CExitDialog : public QDialog {
+class CExitDialog : public InitDialogBase {
     Q_OBJECT
 public:
     explicit CExitDialog(QWidget* parent = nullptr);
@@ -18,15 +19,14 @@ public:
     int RestartServer = 0;
     bool RestartAllowed = true;
 
-    void showEvent(QShowEvent* event) override;
     // "Close": the check box counts. Escape and the close box leave
     // RestartServer at 0.
     void accept() override;
 
-    // Copies the values into the controls; runs when the dialog opens.
-    void InitDialog();
+protected:
+    // Copies the values into the controls and sets the button's caption.
+    void OnInitDialog() override;
 
 private:
     std::unique_ptr<Ui::CExitDialog> m_ui;
-    bool m_initialised = false;
 };

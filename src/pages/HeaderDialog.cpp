@@ -4,7 +4,7 @@
 #include "ui_HeaderDialog.h"
 
 CHeaderDialog::CHeaderDialog(Interaction& interaction, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CHeaderDialog>()), m_interaction(interaction)
+    : InitDialogBase(parent), m_ui(std::make_unique<Ui::CHeaderDialog>()), m_interaction(interaction)
 {
     m_ui->setupUi(this);
     connect(m_ui->browseButton, &QPushButton::clicked, this, &CHeaderDialog::OnBrowse);
@@ -12,13 +12,9 @@ CHeaderDialog::CHeaderDialog(Interaction& interaction, QWidget* parent)
 
 CHeaderDialog::~CHeaderDialog() = default;
 
-void CHeaderDialog::showEvent(QShowEvent* event)
+void CHeaderDialog::OnInitDialog()
 {
-    if (!m_opened) {
-        m_opened = true;
-        ShowValues();
-    }
-    QDialog::showEvent(event);
+    ShowValues();
 }
 
 void CHeaderDialog::ReadControls() { FieldReader(m_interaction, this).text(m_ui->name, Name).text(m_ui->file, File); }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
 #include <string>
+
+#include "InitDialogBase.h"
 
 class Interaction;
 
@@ -11,7 +12,7 @@ class CHeaderDialog;
 }
 
 // "Add/Edit page header bitmap": a name and a bitmap file; no checks.
-class CHeaderDialog : public QDialog {
+class CHeaderDialog : public InitDialogBase {
     Q_OBJECT
 public:
     explicit CHeaderDialog(Interaction& interaction, QWidget* parent = nullptr);
@@ -23,7 +24,7 @@ public:
     void accept() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void OnInitDialog() override;
 
 private:
     void ReadControls();
@@ -32,5 +33,4 @@ private:
 
     std::unique_ptr<Ui::CHeaderDialog> m_ui;
     Interaction& m_interaction;
-    bool m_opened = false;
 };

@@ -8,7 +8,7 @@
 #include "ui_PaperSizeDialog.h"
 
 CPaperSizeDialog::CPaperSizeDialog(Interaction& interaction, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CPaperSizeDialog>()), m_interaction(interaction)
+    : InitDialogBase(parent), m_ui(std::make_unique<Ui::CPaperSizeDialog>()), m_interaction(interaction)
 {
     m_ui->setupUi(this);
     // The number fields take digit keys only.
@@ -48,27 +48,23 @@ void CPaperSizeDialog::StoreValues(sPaper& p) const
     p.OffsetY = OffsetY;
 }
 
-void CPaperSizeDialog::showEvent(QShowEvent* event)
+void CPaperSizeDialog::OnInitDialog()
 {
-    if (!m_opened) {
-        m_opened = true;
-        ShowValues();
-        QComboBox* headers = m_ui->headerBitmap;
-        if (Headers && Headers->GetCount() > 0) {
-            int selected = -1;
-            for (const sHeader& header : *Headers) {
-                if (selected < 0 && header.Name == HeaderName)
-                    selected = headers->count();
-                headers->addItem(ToQt(header.Name));
-            }
-            headers->setCurrentIndex(selected);
-        } else {
-            headers->setEnabled(false);
+    ShowValues();
+    QComboBox* headers = m_ui->headerBitmap;
+    if (Headers && Headers->GetCount() > 0) {
+        int selected = -1;
+        for (const sHeader& header : *Headers) {
+            if (selected < 0 && header.Name == HeaderName)
+                selected = headers->count();
+            headers->addItem(ToQt(header.Name));
         }
-        m_ui->saveButton->setText(QStringLiteral("Save"));
-        m_ui->cancelButton->setText(QStringLiteral("Cancel"));
+        headers->setCurrentIndex(selected);
+    } else {
+        headers->setEnabled(false);
     }
-    QDialog::showEvent(event);
+    m_ui->saveButton->setText(QStringLiteral("Save"));
+    m_ui->cancelButton->setText(QStringLiteral("Cancel"));
 }
 
 bool CPaperSizeDialog::ReadControls()

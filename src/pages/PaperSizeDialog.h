@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
 #include <string>
+
+#include "InitDialogBase.h"
 
 #include "Records.h"
 
@@ -16,7 +17,7 @@ class CPaperSizeDialog;
 // "Add/Edit Paper Size": one paper's fields. The caller fills the values
 // and the header bitmap list before opening it and takes the values after
 // "Save".
-class CPaperSizeDialog : public QDialog {
+class CPaperSizeDialog : public InitDialogBase {
     Q_OBJECT
 public:
     explicit CPaperSizeDialog(Interaction& interaction, QWidget* parent = nullptr);
@@ -33,7 +34,7 @@ public:
     void accept() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void OnInitDialog() override;
 
 private:
     bool ReadControls();
@@ -42,5 +43,4 @@ private:
 
     std::unique_ptr<Ui::CPaperSizeDialog> m_ui;
     Interaction& m_interaction;
-    bool m_opened = false;
 };

@@ -5,7 +5,7 @@
 #include "ui_PrinterDialog.h"
 
 CPrinterDialog::CPrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CPrinterDialog>()), m_interaction(interaction),
+    : InitDialogBase(parent), m_ui(std::make_unique<Ui::CPrinterDialog>()), m_interaction(interaction),
       m_diagnostics(diagnostics)
 {
     m_ui->setupUi(this);
@@ -61,16 +61,12 @@ void CPrinterDialog::StoreValues(sPrinter& p) const
     p.BlueGraduationFile = BlueFile;
 }
 
-void CPrinterDialog::showEvent(QShowEvent* event)
+void CPrinterDialog::OnInitDialog()
 {
-    if (!m_opened) {
-        m_opened = true;
-        ShowValues();
-        m_ui->saveButton->setText(QStringLiteral("Save"));
-        m_ui->cancelButton->setText(QStringLiteral("Cancel"));
-        ApplyEnablingRules();
-    }
-    QDialog::showEvent(event);
+    ShowValues();
+    m_ui->saveButton->setText(QStringLiteral("Save"));
+    m_ui->cancelButton->setText(QStringLiteral("Cancel"));
+    ApplyEnablingRules();
 }
 
 void CPrinterDialog::ReadControls()

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QDialog>
 #include <array>
 #include <memory>
 #include <string>
+
+#include "InitDialogBase.h"
 
 #include "Records.h"
 
@@ -19,7 +20,7 @@ class CPrinterDialog;
 
 // "Add/Edit Printer": one printer's fields. The caller fills the values
 // before it opens the dialog and takes them after "Save".
-class CPrinterDialog : public QDialog {
+class CPrinterDialog : public InitDialogBase {
     Q_OBJECT
 public:
     CPrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* parent = nullptr);
@@ -37,7 +38,7 @@ public:
     void accept() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void OnInitDialog() override;
 
 private:
     // One row of the graduation group: check box, file edit, "..." button.
@@ -61,5 +62,4 @@ private:
     Interaction& m_interaction;
     PrinterTestEnvironment& m_diagnostics;
     std::array<GraduationRow, 5> m_rows;
-    bool m_opened = false;
 };

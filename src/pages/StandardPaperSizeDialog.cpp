@@ -5,7 +5,7 @@
 #include "ui_StandardPaperSizeDialog.h"
 
 CStandardPaperSizeDialog::CStandardPaperSizeDialog(Interaction& interaction, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CStandardPaperSizeDialog>()), m_interaction(interaction)
+    : InitDialogBase(parent), m_ui(std::make_unique<Ui::CStandardPaperSizeDialog>()), m_interaction(interaction)
 {
     m_ui->setupUi(this);
     for (const StandardPaperSize& size : StandardPaperSizes())
@@ -16,15 +16,11 @@ CStandardPaperSizeDialog::CStandardPaperSizeDialog(Interaction& interaction, QWi
 
 CStandardPaperSizeDialog::~CStandardPaperSizeDialog() = default;
 
-void CStandardPaperSizeDialog::showEvent(QShowEvent* event)
+void CStandardPaperSizeDialog::OnInitDialog()
 {
-    if (!m_opened) {
-        m_opened = true;
-        ShowValues();
-        m_ui->copyButton->setText(QStringLiteral("Copy"));
-        m_ui->cancelButton->setText(QStringLiteral("Cancel"));
-    }
-    QDialog::showEvent(event);
+    ShowValues();
+    m_ui->copyButton->setText(QStringLiteral("Copy"));
+    m_ui->cancelButton->setText(QStringLiteral("Cancel"));
 }
 
 void CStandardPaperSizeDialog::ReadControls()

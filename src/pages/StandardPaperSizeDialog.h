@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
 #include <string>
+
+#include "InitDialogBase.h"
 
 class Interaction;
 
@@ -12,7 +13,7 @@ class CStandardPaperSizeDialog;
 
 // "Standard Paper Size": picks one of the thirty formats; the caller takes
 // Width, Height and PaperLabel after "Copy".
-class CStandardPaperSizeDialog : public QDialog {
+class CStandardPaperSizeDialog : public InitDialogBase {
     Q_OBJECT
 public:
     explicit CStandardPaperSizeDialog(Interaction& interaction, QWidget* parent = nullptr);
@@ -25,7 +26,7 @@ public:
     void accept() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void OnInitDialog() override;
 
 private:
     void ReadControls();
@@ -34,5 +35,4 @@ private:
 
     std::unique_ptr<Ui::CStandardPaperSizeDialog> m_ui;
     Interaction& m_interaction;
-    bool m_opened = false;
 };
