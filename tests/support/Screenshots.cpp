@@ -15,6 +15,7 @@
 #include "Page0Start.h"
 #include "PaperSizeDialog.h"
 #include "PrinterDialog.h"
+#include "SampleConfig.h"
 #include "StandardPaperSizeDialog.h"
 #include "WizardFinishDlg.h"
 
@@ -28,31 +29,6 @@ void Save(QWidget& widget, const QString& name)
     widget.adjustSize();
     QApplication::processEvents();
     widget.grab().save(g_dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
-
-void FillSample(CConfiguration& c)
-{
-    sPrinter p;
-    p.PrinterAETitle = "LASER3";
-    p.Description = "Ward 3 laser";
-    p.PrinterAddress = "192.168.10.21";
-    p.PrinterQueue = "PASSTHRU";
-    c.Printers.Add(p);
-    p.PrinterAETitle = "FILM";
-    p.Description = "Film printer";
-    p.PrinterAddress = "printsrv";
-    p.PrinterQueue = "Film";
-    c.Printers.Add(p);
-    sPaper a4;
-    a4.Name = "A4";
-    a4.Description = "A4 (named as A4)";
-    a4.PaperLabel = "A4";
-    a4.SizeX = 595;
-    a4.SizeY = 842;
-    a4.SkipX = a4.SkipY = 20;
-    c.Papers.Add(a4);
-    c.Headers.Add(sHeader{"LOGO", "C:\\bitmaps\\logo.bmp"});
-    c.Layout.PageSize = "A4";
 }
 
 } // namespace
