@@ -5,8 +5,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "ConfigFormatter.h"
-#include "Configuration.h"
+#include "config/ConfigFormatter.h"
+#include "config/Configuration.h"
 
 namespace {
 

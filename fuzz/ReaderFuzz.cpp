@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string_view>
 
-#include "ConfigFormatter.h"
-#include "ConfigReader.h"
-#include "Configuration.h"
+#include "config/ConfigFormatter.h"
+#include "config/ConfigReader.h"
+#include "config/Configuration.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,6 +1,6 @@
-#include "ExitDialog.h"
+#include "app/ExitDialog.h"
 
-#include "Artwork.h"
+#include "ui/Artwork.h"
 #include "ui_ExitDialog.h"
 
 CExitDialog::CExitDialog(QWidget* parent) : InitDialogBase(parent), m_ui(std::make_unique<Ui::CExitDialog>())
@@ -18,13 +18,13 @@ CExitDialog::~CExitDialog() = default;
 void CExitDialog::OnInitDialog()
 {
     m_ui->reportText->setText(ReportText);
-    m_ui->restartServer->setChecked(RestartServer == 1);
+    m_ui->restartServer->setChecked(false);
     m_ui->restartServer->setEnabled(RestartAllowed);
     m_ui->closeButton->setText(QStringLiteral("Close"));
 }
 
 void CExitDialog::accept()
 {
-    RestartServer = m_ui->restartServer->isChecked() ? 1 : 0;
+    m_restartRequested = m_ui->restartServer->isChecked();
     QDialog::accept();
 }

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "InitDialogBase.h"
+#include "ui/InitDialogBase.h"
 
 namespace Ui {
 class CExitDialog;
@@ -16,11 +16,12 @@ public:
     ~CExitDialog() override;
 
     QString ReportText;
-    int RestartServer = 0;
     bool RestartAllowed = true;
 
-    // "Close": the check box counts. Escape and the close box leave
-    // RestartServer at 0.
+    // Whether "Close" was pressed with the restart box ticked. Escape and
+    // the close box never ask for a restart.
+    bool restartRequested() const { return m_restartRequested; }
+
     void accept() override;
 
 protected:
@@ -29,4 +30,5 @@ protected:
 
 private:
     std::unique_ptr<Ui::CExitDialog> m_ui;
+    bool m_restartRequested = false;
 };

@@ -1,4 +1,4 @@
-#include "ManualStartDialog.h"
+#include "app/ManualStartDialog.h"
 
 #include "ui_ManualStartDialog.h"
 

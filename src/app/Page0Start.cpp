@@ -1,13 +1,12 @@
-#include "Page0Start.h"
+#include "app/Page0Start.h"
 
-#include <QFile>
-
-#include "Artwork.h"
-#include "ConfigurationWizard.h"
-#include "Fields.h"
-#include "Interaction.h"
-#include "ManualStartDialog.h"
-#include "Quarvel.h"
+#include "ui/Artwork.h"
+#include "config/ConfigurationCheck.h"
+#include "wizard/ConfigurationWizard.h"
+#include "ui/Fields.h"
+#include "ui/Interaction.h"
+#include "app/ManualStartDialog.h"
+#include "app/Quarvel.h"
 #include "ui_Page0Start.h"
 
 namespace {
@@ -16,7 +15,8 @@ const char* const kOpenFilter = "Configuration files (*.cfg)|*.cfg|All Files (*.
 
 } // namespace
 
-CPage0Start::CPage0Start(CQuarvel& sheet) : CQuarvelPage(sheet), m_ui(std::make_unique<Ui::CPage0Start>())
+CPage0Start::CPage0Start(CQuarvel& sheet)
+    : CQuarvelPage(sheet, &sheet), m_sheet(sheet), m_ui(std::make_unique<Ui::CPage0Start>())
 {
     m_ui->setupUi(this);
     m_ui->logo->setPixmap(Artwork::Logo(this));
@@ -32,7 +32,7 @@ void CPage0Start::onSetActive() { ClearCheckDone(); }
 void CPage0Start::OnManualConfiguration()
 {
     CManualStartDialog dialog(this);
-    if (Ui().runModal(dialog) == QDialog::Accepted)
+    if (interaction().runModal(dialog) == QDialog::Accepted)
         OnNew();
     else
         OnLoad();
@@ -47,17 +47,12 @@ void CPage0Start::OnLoad()
     spec.defaultSuffix = QStringLiteral("cfg");
     spec.initialName = QStringLiteral("config");
     spec.mustExist = true;
-    const std::optional<QString> path = Ui().openFileName(this, spec);
+    const std::optional<QString> path = interaction().openFileName(this, spec);
     if (!path)
         return;
 
-    std::string message;
-    if (!Sheet().Configuration().LoadFromFile(QFile::encodeName(*path).toStdString(), message)) {
-        Ui().tell(this, ToQt(message), Interaction::Icon::Error);
-        return;
-    }
-    Sheet().ConfigurationFileName = *path;
-    EnterConfiguring(false, CQuarvel::PrinterPage);
+    if (m_sheet.LoadConfiguration(*path))
+        EnterConfiguring(false, CQuarvel::PrinterPage);
 }
 
 void CPage0Start::EnterConfiguring(bool wizardToo, int page)
@@ -65,11 +60,27 @@ void CPage0Start::EnterConfiguring(bool wizardToo, int page)
     m_ui->manualButton->setEnabled(false);
     if (wizardToo)
         m_ui->wizardButton->setEnabled(false);
-    Sheet().AddConfigurationPages();
-    Sheet().setActivePage(page);
+    m_sheet.AddConfigurationPages();
+    m_sheet.setActivePage(page);
 }
 
 void CPage0Start::OnConfigurationWizard()
 {
-    RunConfigurationWizard(Sheet(), *this);
+    const std::optional<WizardOutcome> outcome =
+        RunConfigurationWizard(interaction(), Host().diagnostics(), &m_sheet);
+    if (!outcome)
+        return;
+    m_sheet.ApplyWizardAnswers(outcome->answers);
+    if (outcome->finish == WizardFinish::SaveAndExit) {
+        if (m_sheet.apply()) {
+            m_sheet.done(QDialog::Accepted);
+            return;
+        }
+        // Not saved: stay with the wizard's entries on the configuration
+        // pages, at the first fault when there is one.
+        const ConfigurationFaults faults = FindConfigurationFaults(Configuration());
+        EnterConfiguring(true, faults.empty() ? CQuarvel::PrinterPage : faults.firstErrorPage);
+        return;
+    }
+    EnterConfiguring(true, CQuarvel::PrinterPage);
 }

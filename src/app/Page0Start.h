@@ -2,7 +2,9 @@
 
 #include <memory>
 
-#include "QuarvelPage.h"
+#include "pages/QuarvelPage.h"
+
+class CQuarvel;
 
 namespace Ui {
 class CPage0Start;
@@ -27,5 +29,6 @@ private:
     void OnNew();
     void OnLoad();
 
+    CQuarvel& m_sheet;
     std::unique_ptr<Ui::CPage0Start> m_ui;
 };

@@ -1,20 +1,21 @@
-#include "Quarvel.h"
+#include "app/Quarvel.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 
-#include "Artwork.h"
-#include "ConfigurationCheck.h"
-#include "ExitDialog.h"
-#include "Fields.h"
-#include "Interaction.h"
-#include "Page0Start.h"
-#include "Page1Printer.h"
-#include "Page2PaperLayout.h"
-#include "Page3Dicom.h"
-#include "Page4Extra.h"
-#include "ServerControl.h"
+#include "ui/Artwork.h"
+#include "config/ConfigurationCheck.h"
+#include "config/WizardResult.h"
+#include "app/ExitDialog.h"
+#include "ui/Fields.h"
+#include "ui/Interaction.h"
+#include "app/Page0Start.h"
+#include "pages/Page1Printer.h"
+#include "pages/Page2PaperLayout.h"
+#include "pages/Page3Dicom.h"
+#include "pages/Page4Extra.h"
+#include "platform/ServerControl.h"
 
 namespace {
 
@@ -26,10 +27,10 @@ CQuarvel::CQuarvel(const AppServices& services, QWidget* parent)
     : PropertySheet(parent),
       m_services(services),
       m_page0(new CPage0Start(*this)),
-      m_page1(new CPage1Printer(*this)),
-      m_page2(new CPage2PaperLayout(*this)),
-      m_page3(new CPage3Dicom(*this)),
-      m_page4(new CPage4Extra(*this)),
+      m_page1(new CPage1Printer(*this, this)),
+      m_page2(new CPage2PaperLayout(*this, this)),
+      m_page3(new CPage3Dicom(*this, this)),
+      m_page4(new CPage4Extra(*this, this)),
       m_icon(Artwork::WindowIcon())
 {
     setObjectName(QStringLiteral("quarvelSheet"));
@@ -52,8 +53,8 @@ void CQuarvel::showEvent(QShowEvent* event)
     if (!m_opened) {
         m_opened = true;
         setWindowIcon(m_icon);
-        CheckDone = false;
-        SaveDone = false;
+        m_checkDone = false;
+        m_saveDone = false;
         okButton()->setText(QStringLiteral("Save and Exit"));
         cancelButton()->setText(QStringLiteral("Exit"));
     }
@@ -70,18 +71,18 @@ void CQuarvel::AddConfigurationPages()
     addPage(m_page4, QStringLiteral("Additional Settings"));
 }
 
-bool CQuarvel::ConfirmClose()
+bool CQuarvel::confirmClose()
 {
-    return Ui().askYesNo(this, QStringLiteral("Changes made will not be saved. Do you really want to close?\n"),
+    return interaction().askYesNo(this, QStringLiteral("Changes made will not be saved. Do you really want to close?\n"),
                          Interaction::Icon::Warning);
 }
 
 bool CQuarvel::CheckConfiguration()
 {
-    if (CheckDone)
+    if (m_checkDone)
         return true;
     const ConfigurationFaults faults = FindConfigurationFaults(m_configuration);
-    CheckDone = true;
+    m_checkDone = true;
     if (faults.empty())
         return true;
 
@@ -90,7 +91,7 @@ bool CQuarvel::CheckConfiguration()
     for (const std::string& line : faults.lines)
         text += ToQt(line);
     text += QStringLiteral("\n\nDo you want to save and exit without any correction?");
-    if (Ui().askYesNo(this, text, Interaction::Icon::Warning))
+    if (interaction().askYesNo(this, text, Interaction::Icon::Warning))
         return true;
     setActivePage(faults.firstErrorPage);
     return false;
@@ -116,15 +117,15 @@ QString CQuarvel::BuildReport(bool saved, const QString& writerMessage, bool asC
 
 bool CQuarvel::SaveAndReport()
 {
-    if (SaveDone)
+    if (m_saveDone)
         return true;
 
     Interaction::FileDialogSpec spec;
     spec.filter = QString::fromLatin1(kSaveFilter);
     spec.defaultSuffix = QStringLiteral("cfg");
-    spec.initialName = ConfigurationFileName;
+    spec.initialName = m_configurationFileName;
     spec.confirmOverwrite = false;  // the writer keeps a backup instead
-    const std::optional<QString> path = Ui().saveFileName(this, spec);
+    const std::optional<QString> path = interaction().saveFileName(this, spec);
     if (!path)
         return false;
 
@@ -132,27 +133,39 @@ bool CQuarvel::SaveAndReport()
     const bool saved = m_configuration.SaveToFile(QFile::encodeName(*path).toStdString(), message);
     // A failed write must not pass the next "Save and Exit" unsaved: only a
     // written file counts as saved.
-    SaveDone = saved;
+    m_saveDone = saved;
 
     const bool asConfigCfg =
         QFileInfo(*path).fileName().compare(QStringLiteral("config.cfg"), Qt::CaseInsensitive) == 0;
     CExitDialog dialog(this);
     dialog.ReportText = BuildReport(saved, ToQt(message), asConfigCfg);
     dialog.RestartAllowed = asConfigCfg;
-    const int result = Ui().runModal(dialog);
-    if (result == QDialog::Accepted && dialog.RestartServer == 1)
-        ::RestartServer(m_services.server);
+    const int result = interaction().runModal(dialog);
+    if (result == QDialog::Accepted && dialog.restartRequested())
+        RestartServer(m_services.server);
     return saved;
 }
 
-bool CQuarvel::Apply()
+bool CQuarvel::apply()
 {
     if (!CheckConfiguration())
         return false;
     return SaveAndReport();
 }
 
-bool CQuarvel::TerminateProcessesByName(const QString& name, bool all)
+bool CQuarvel::LoadConfiguration(const QString& path)
 {
-    return m_services.server.TerminateProcessesByName(FromQt(name), all);
+    std::string message;
+    if (!m_configuration.LoadFromFile(QFile::encodeName(path).toStdString(), message)) {
+        interaction().tell(this, ToQt(message), Interaction::Icon::Error);
+        return false;
+    }
+    m_configurationFileName = path;
+    return true;
+}
+
+void CQuarvel::ApplyWizardAnswers(const sWizardResult& answers)
+{
+    m_configurationFileName = ToQt(answers.ConfigurationName);
+    ApplyWizardResult(answers, m_configuration);
 }

@@ -3,21 +3,22 @@
 #include <QIcon>
 #include <QString>
 
-#include "AppServices.h"
-#include "Configuration.h"
-#include "PropertySheet.h"
+#include "app/AppServices.h"
+#include "config/Configuration.h"
+#include "pages/PageHost.h"
+#include "ui/PropertySheet.h"
 
 class CPage0Start;
 class CPage1Printer;
 class CPage2PaperLayout;
 class CPage3Dicom;
 class CPage4Extra;
-class PrinterTestEnvironment;
+struct sWizardResult;
 
 // The main window "Quarvel 1.3": a property sheet that owns the one
 // configuration record of the run. It opens on the Start page; the four
 // configuration pages are added by New, Load or the wizard.
-class CQuarvel : public PropertySheet {
+class CQuarvel : public PropertySheet, public PageHost {
     Q_OBJECT
 public:
     // Sheet positions of the pages.
@@ -26,21 +27,24 @@ public:
     explicit CQuarvel(const AppServices& services, QWidget* parent = nullptr);
     ~CQuarvel() override;
 
-    CConfiguration& Configuration() { return m_configuration; }
-    Interaction& Ui() const { return m_services.interaction; }
-    PrinterTestEnvironment& Diagnostics() const { return m_services.diagnostics; }
+    // PageHost
+    CConfiguration& configuration() override { return m_configuration; }
+    Interaction& interaction() override { return m_services.interaction; }
+    PrinterTestEnvironment& diagnostics() override { return m_services.diagnostics; }
+    bool apply() override;
+    bool confirmClose() override;
+    void checkMustRunAgain() override { m_checkDone = false; }
 
     // Adds Printer, Paper, DICOM and Additional Settings, at most once.
     void AddConfigurationPages();
-    // "Changes made will not be saved. Do you really want to close?"
-    bool ConfirmClose();
+    // Reads the file at path on top of the record; an error box on failure.
+    bool LoadConfiguration(const QString& path);
+    // Takes the wizard's answers and the name the user gave them.
+    void ApplyWizardAnswers(const sWizardResult& answers);
     // The faults that stop the server, with the chance to go back to them.
     bool CheckConfiguration();
     // The save dialog, the writer, the exit report and the restart.
     bool SaveAndReport();
-    // The apply operation all pages share: check, then save and report.
-    bool Apply();
-    bool TerminateProcessesByName(const QString& name, bool all);
 
     CPage0Start* StartPageWidget() const { return m_page0; }
     CPage1Printer* PrinterPageWidget() const { return m_page1; }
@@ -48,9 +52,10 @@ public:
     CPage3Dicom* DicomPageWidget() const { return m_page3; }
     CPage4Extra* ExtraPageWidget() const { return m_page4; }
 
-    QString ConfigurationFileName;
-    bool CheckDone = false;
-    bool SaveDone = false;
+    // The name offered by the save dialog: the file loaded or the wizard's.
+    const QString& configurationFileName() const { return m_configurationFileName; }
+    bool checkDone() const { return m_checkDone; }
+    bool saveDone() const { return m_saveDone; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -59,12 +64,15 @@ private:
     QString BuildReport(bool saved, const QString& writerMessage, bool asConfigCfg) const;
 
     AppServices m_services;
+    CConfiguration m_configuration;
     CPage0Start* m_page0;
     CPage1Printer* m_page1;
     CPage2PaperLayout* m_page2;
     CPage3Dicom* m_page3;
     CPage4Extra* m_page4;
-    CConfiguration m_configuration;
     QIcon m_icon;
+    QString m_configurationFileName;
+    bool m_checkDone = false;
+    bool m_saveDone = false;
     bool m_opened = false;
 };

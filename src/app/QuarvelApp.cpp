@@ -1,14 +1,14 @@
-#include "QuarvelApp.h"
+#include "app/QuarvelApp.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
 
-#include "Interaction.h"
-#include "PrinterTest.h"
-#include "Quarvel.h"
-#include "ServerControl.h"
+#include "ui/Interaction.h"
+#include "diagnostics/PrinterTest.h"
+#include "app/Quarvel.h"
+#include "platform/ServerControl.h"
 
 namespace {
 

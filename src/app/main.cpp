@@ -1,3 +1,3 @@
-#include "QuarvelApp.h"
+#include "app/QuarvelApp.h"
 
 int main(int argc, char** argv) { return CQuarvelApp().Run(argc, argv); }

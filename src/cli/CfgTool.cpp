@@ -1,10 +1,10 @@
-#include "CfgTool.h"
+#include "cli/CfgTool.h"
 
 #include <ostream>
 
-#include "Configuration.h"
-#include "ConfigurationCheck.h"
-#include "PrinterTest.h"
+#include "config/Configuration.h"
+#include "config/ConfigurationCheck.h"
+#include "diagnostics/PrinterTest.h"
 
 namespace {
 

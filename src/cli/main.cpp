@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "CfgTool.h"
+#include "cli/CfgTool.h"
 
 int main(int argc, char** argv)
 {

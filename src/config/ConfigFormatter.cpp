@@ -1,8 +1,8 @@
-#include "ConfigFormatter.h"
+#include "config/ConfigFormatter.h"
 
-#include "Configuration.h"
-#include "NumberText.h"
-#include "Vocabulary.h"
+#include "config/Configuration.h"
+#include "config/NumberText.h"
+#include "config/Vocabulary.h"
 
 namespace {
 

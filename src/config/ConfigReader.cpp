@@ -1,13 +1,13 @@
-#include "ConfigReader.h"
+#include "config/ConfigReader.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 
-#include "Configuration.h"
-#include "FileErrors.h"
-#include "NumberText.h"
-#include "Vocabulary.h"
+#include "config/Configuration.h"
+#include "config/FileErrors.h"
+#include "config/NumberText.h"
+#include "config/Vocabulary.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "Configuration.h"
+#include "config/Configuration.h"
 
-#include "ConfigFormatter.h"
-#include "ConfigReader.h"
-#include "SafeFileWriter.h"
+#include "config/ConfigFormatter.h"
+#include "config/ConfigReader.h"
+#include "config/SafeFileWriter.h"
 
 CConfiguration::~CConfiguration()
 {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "RecordLists.h"
-#include "Records.h"
+#include "config/RecordLists.h"
+#include "config/Records.h"
 
 // The whole configuration of the print server as the editor holds it. Built
 // with the server's defaults; a load reads on top of what it holds.

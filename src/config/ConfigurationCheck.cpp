@@ -1,6 +1,6 @@
-#include "ConfigurationCheck.h"
+#include "config/ConfigurationCheck.h"
 
-#include "Configuration.h"
+#include "config/Configuration.h"
 
 ConfigurationFaults FindConfigurationFaults(const CConfiguration& config)
 {

@@ -1,4 +1,4 @@
-#include "FileErrors.h"
+#include "config/FileErrors.h"
 
 #include <cerrno>
 

@@ -1,4 +1,4 @@
-#include "FileSystem.h"
+#include "config/FileSystem.h"
 
 #include <cerrno>
 #include <climits>

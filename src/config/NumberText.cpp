@@ -1,4 +1,4 @@
-#include "NumberText.h"
+#include "config/NumberText.h"
 
 #include <algorithm>
 #include <charconv>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Records.h"
+#include "config/Records.h"
 
 // Ordered lists that own copies of their records. Records are appended at the
 // end only; removal keeps the order of the others; positions count from 0.

@@ -1,4 +1,4 @@
-#include "SafeFileWriter.h"
+#include "config/SafeFileWriter.h"
 
 #include <cerrno>
 #include <climits>
@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "FileErrors.h"
-#include "FileSystem.h"
-#include "NumberText.h"
+#include "config/FileErrors.h"
+#include "config/FileSystem.h"
+#include "config/NumberText.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "Vocabulary.h"
+#include "config/Vocabulary.h"
 
-#include "NumberText.h"
+#include "config/NumberText.h"
 
 std::string UpperAscii(std::string text)
 {

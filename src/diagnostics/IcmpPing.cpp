@@ -1,4 +1,4 @@
-#include "IcmpPing.h"
+#include "diagnostics/IcmpPing.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -1,9 +1,9 @@
-#include "PrinterTest.h"
+#include "diagnostics/PrinterTest.h"
 
 #include <sys/stat.h>
 
-#include "IcmpPing.h"
-#include "Shell.h"
+#include "diagnostics/IcmpPing.h"
+#include "platform/Shell.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "MessageSink.h"
+#include "diagnostics/MessageSink.h"
 
 // What the printer diagnostics need from the outside world; tests replace
 // any part of it.

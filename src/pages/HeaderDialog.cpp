@@ -1,6 +1,6 @@
-#include "HeaderDialog.h"
+#include "pages/HeaderDialog.h"
 
-#include "Fields.h"
+#include "ui/Fields.h"
 #include "ui_HeaderDialog.h"
 
 CHeaderDialog::CHeaderDialog(Interaction& interaction, QWidget* parent)

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "InitDialogBase.h"
+#include "ui/InitDialogBase.h"
 
 class Interaction;
 

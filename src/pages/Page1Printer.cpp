@@ -1,16 +1,16 @@
-#include "Page1Printer.h"
+#include "pages/Page1Printer.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
 
-#include "Fields.h"
-#include "InteractionSink.h"
-#include "PrinterDialog.h"
-#include "PrinterTest.h"
-#include "Quarvel.h"
+#include "ui/Fields.h"
+#include "ui/InteractionSink.h"
+#include "pages/PrinterDialog.h"
+#include "diagnostics/PrinterTest.h"
+#include "config/Configuration.h"
 #include "ui_Page1Printer.h"
 
-CPage1Printer::CPage1Printer(CQuarvel& sheet) : CQuarvelPage(sheet), m_ui(std::make_unique<Ui::CPage1Printer>())
+CPage1Printer::CPage1Printer(PageHost& host, QWidget* parent) : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage1Printer>())
 {
     m_ui->setupUi(this);
     m_ui->printerList->SetColumns({{QStringLiteral("AETitle"), 100},
@@ -31,7 +31,7 @@ CPage1Printer::~CPage1Printer() = default;
 void CPage1Printer::onSetActive()
 {
     FillList();
-    const CConfiguration& config = Sheet().Configuration();
+    const CConfiguration& config = Configuration();
     m_suppressPrinting = config.SuppressPrinting ? 1 : 0;
     m_deleteJobFile = config.DeleteJobFile ? 1 : 0;
     m_asynchronous = config.Asynchronous ? 1 : 0;
@@ -42,7 +42,7 @@ void CPage1Printer::onSetActive()
 bool CPage1Printer::onKillActive()
 {
     ReadControls();
-    CConfiguration& config = Sheet().Configuration();
+    CConfiguration& config = Configuration();
     config.SuppressPrinting = m_suppressPrinting == 1;
     config.DeleteJobFile = m_deleteJobFile == 1;
     config.Asynchronous = m_asynchronous == 1;
@@ -51,7 +51,7 @@ bool CPage1Printer::onKillActive()
 
 void CPage1Printer::ReadControls()
 {
-    FieldReader(Ui(), this)
+    FieldReader(interaction(), this)
         .check(m_ui->suppressPrinting, m_suppressPrinting)
         .check(m_ui->deleteJobFile, m_deleteJobFile)
         .check(m_ui->asynchronous, m_asynchronous);
@@ -68,7 +68,7 @@ void CPage1Printer::FillList()
 {
     ReportList* list = m_ui->printerList;
     list->removeAllRows();
-    for (const sPrinter& printer : Sheet().Configuration().Printers)
+    for (const sPrinter& printer : Configuration().Printers)
         list->appendRow({ToQt(printer.PrinterAETitle), ToQt(printer.Description), ToQt(printer.PrinterAddress),
                          ToQt(printer.PrinterQueue)});
 }
@@ -95,7 +95,7 @@ void CPage1Printer::contextMenuEvent(QContextMenuEvent* event)
     remove->setEnabled(selected >= 1);
     test->menuAction()->setEnabled(selected == 1);
 
-    QAction* chosen = Ui().popupMenu(menu, event->globalPos());
+    QAction* chosen = interaction().popupMenu(menu, event->globalPos());
     if (chosen == add)
         OnAdd();
     else if (chosen == edit)
@@ -110,11 +110,11 @@ void CPage1Printer::contextMenuEvent(QContextMenuEvent* event)
 
 void CPage1Printer::OnAdd()
 {
-    CPrinterDialog dialog(Ui(), Sheet().Diagnostics(), this);
-    if (Ui().runModal(dialog) == QDialog::Accepted) {
-        CPrinterList& printers = Sheet().Configuration().Printers;
+    CPrinterDialog dialog(interaction(), Host().diagnostics(), this);
+    if (interaction().runModal(dialog) == QDialog::Accepted) {
+        CPrinterList& printers = Configuration().Printers;
         if (printers.Exists(dialog.AETitle)) {
-            Ui().tell(this, QStringLiteral("Printer already exists"), Interaction::Icon::Warning);
+            interaction().tell(this, QStringLiteral("Printer already exists"), Interaction::Icon::Warning);
         } else {
             sPrinter printer;
             dialog.StoreValues(printer);
@@ -129,12 +129,12 @@ void CPage1Printer::OnEdit()
     const std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
     if (rows.size() != 1)
         return;
-    sPrinter* printer = Sheet().Configuration().Printers.GetAt(rows.front());
+    sPrinter* printer = Configuration().Printers.GetAt(rows.front());
     if (!printer)
         return;
-    CPrinterDialog dialog(Ui(), Sheet().Diagnostics(), this);
+    CPrinterDialog dialog(interaction(), Host().diagnostics(), this);
     dialog.SetValues(*printer);
-    if (Ui().runModal(dialog) == QDialog::Accepted)
+    if (interaction().runModal(dialog) == QDialog::Accepted)
         dialog.StoreValues(*printer);
     FillList();
 }
@@ -145,7 +145,7 @@ void CPage1Printer::OnDelete()
     if (rows.empty())
         return;
     // Highest position first, so every position still names its row's printer.
-    CPrinterList& printers = Sheet().Configuration().Printers;
+    CPrinterList& printers = Configuration().Printers;
     for (auto row = rows.rbegin(); row != rows.rend(); ++row)
         if (printers.IsValidIndex(*row))
             printers.RemoveAt(*row);
@@ -159,8 +159,8 @@ void CPage1Printer::OnNetworkPing()
         return;
     std::string report;
     const bool reached =
-        CPrinterTest(Sheet().Diagnostics()).Ping(FromQt(m_ui->printerList->text(rows.front(), 2)), report);
-    Ui().tell(this, ToQt(report), reached ? Interaction::Icon::Information : Interaction::Icon::Warning);
+        CPrinterTest(Host().diagnostics()).Ping(FromQt(m_ui->printerList->text(rows.front(), 2)), report);
+    interaction().tell(this, ToQt(report), reached ? Interaction::Icon::Information : Interaction::Icon::Warning);
 }
 
 void CPage1Printer::OnSendTestPage()
@@ -168,8 +168,8 @@ void CPage1Printer::OnSendTestPage()
     const std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
     if (rows.size() != 1)
         return;
-    InteractionSink sink(Ui(), this);
-    CPrinterTest(Sheet().Diagnostics())
+    InteractionSink sink(interaction(), this);
+    CPrinterTest(Host().diagnostics())
         .SendTestPage(FromQt(m_ui->printerList->text(rows.front(), 2)), FromQt(m_ui->printerList->text(rows.front(), 3)),
                       sink);
 }

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "QuarvelPage.h"
+#include "pages/QuarvelPage.h"
 
 class QAction;
 class QMenu;
@@ -16,7 +16,7 @@ class CPage1Printer;
 class CPage1Printer : public CQuarvelPage {
     Q_OBJECT
 public:
-    explicit CPage1Printer(CQuarvel& sheet);
+    explicit CPage1Printer(PageHost& host, QWidget* parent = nullptr);
     ~CPage1Printer() override;
 
     void onSetActive() override;

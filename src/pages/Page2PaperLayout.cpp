@@ -1,13 +1,13 @@
-#include "Page2PaperLayout.h"
+#include "pages/Page2PaperLayout.h"
 
 #include <QContextMenuEvent>
 #include <QLocale>
 #include <QMenu>
 
-#include "Fields.h"
-#include "HeaderDialog.h"
-#include "PaperSizeDialog.h"
-#include "Quarvel.h"
+#include "ui/Fields.h"
+#include "pages/HeaderDialog.h"
+#include "pages/PaperSizeDialog.h"
+#include "config/Configuration.h"
 #include "ui_Page2PaperLayout.h"
 
 namespace {
@@ -17,8 +17,8 @@ std::string UpperCaseName(const std::string& name) { return FromQt(QLocale::syst
 
 } // namespace
 
-CPage2PaperLayout::CPage2PaperLayout(CQuarvel& sheet)
-    : CQuarvelPage(sheet), m_ui(std::make_unique<Ui::CPage2PaperLayout>())
+CPage2PaperLayout::CPage2PaperLayout(PageHost& host, QWidget* parent)
+    : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage2PaperLayout>())
 {
     m_ui->setupUi(this);
     m_ui->paperList->SetColumns({{QStringLiteral("Title"), 80},
@@ -57,7 +57,7 @@ void CPage2PaperLayout::onSetActive()
 
 void CPage2PaperLayout::FillLists()
 {
-    const CConfiguration& config = Sheet().Configuration();
+    const CConfiguration& config = Configuration();
     m_ui->paperList->removeAllRows();
     for (const sPaper& p : config.Papers)
         m_ui->paperList->appendRow({ToQt(p.Name), ToQt(p.Description), ToQt(p.PaperLabel), ToQt(p.HeaderName),
@@ -82,7 +82,7 @@ void CPage2PaperLayout::contextMenuEvent(QContextMenuEvent* event)
     edit->setEnabled(selected == 1);
     remove->setEnabled(selected >= 1);
 
-    QAction* chosen = Ui().popupMenu(menu, event->globalPos());
+    QAction* chosen = interaction().popupMenu(menu, event->globalPos());
     if (chosen == add)
         OnAddPaper();
     else if (chosen == edit)
@@ -93,12 +93,12 @@ void CPage2PaperLayout::contextMenuEvent(QContextMenuEvent* event)
 
 void CPage2PaperLayout::OnAddPaper()
 {
-    CConfiguration& config = Sheet().Configuration();
-    CPaperSizeDialog dialog(Ui(), this);
+    CConfiguration& config = Configuration();
+    CPaperSizeDialog dialog(interaction(), this);
     dialog.Headers = &config.Headers;
-    if (Ui().runModal(dialog) == QDialog::Accepted) {
+    if (interaction().runModal(dialog) == QDialog::Accepted) {
         if (config.Papers.Exists(dialog.Name)) {
-            Ui().tell(this, QStringLiteral("Paper already exists"), Interaction::Icon::None);
+            interaction().tell(this, QStringLiteral("Paper already exists"), Interaction::Icon::None);
         } else {
             sPaper paper;
             dialog.StoreValues(paper);
@@ -113,14 +113,14 @@ void CPage2PaperLayout::OnEditPaper()
     const std::vector<int> rows = m_ui->paperList->selectedRowsAscending();
     if (rows.size() != 1)
         return;
-    CConfiguration& config = Sheet().Configuration();
+    CConfiguration& config = Configuration();
     sPaper* paper = config.Papers.Find(FromQt(m_ui->paperList->text(rows.front(), 0)));
     if (paper) {
         const bool isPageSize = paper->Name == config.Layout.PageSize;
-        CPaperSizeDialog dialog(Ui(), this);
+        CPaperSizeDialog dialog(interaction(), this);
         dialog.SetValues(*paper);
         dialog.Headers = &config.Headers;
-        if (Ui().runModal(dialog) == QDialog::Accepted) {
+        if (interaction().runModal(dialog) == QDialog::Accepted) {
             dialog.StoreValues(*paper);
             // The standard layout follows its paper's new name.
             if (isPageSize)
@@ -132,7 +132,7 @@ void CPage2PaperLayout::OnEditPaper()
 
 void CPage2PaperLayout::OnDeletePapers()
 {
-    CPaperList& papers = Sheet().Configuration().Papers;
+    CPaperList& papers = Configuration().Papers;
     for (int row : m_ui->paperList->selectedRowsAscending()) {
         const std::string name = FromQt(m_ui->paperList->text(row, 0));
         if (papers.Exists(name))
@@ -143,12 +143,12 @@ void CPage2PaperLayout::OnDeletePapers()
 
 void CPage2PaperLayout::OnAddHeader()
 {
-    CHeaderDialog dialog(Ui(), this);
-    if (Ui().runModal(dialog) == QDialog::Accepted) {
-        CHeaderList& headers = Sheet().Configuration().Headers;
+    CHeaderDialog dialog(interaction(), this);
+    if (interaction().runModal(dialog) == QDialog::Accepted) {
+        CHeaderList& headers = Configuration().Headers;
         const std::string name = UpperCaseName(dialog.Name);
         if (headers.Exists(name))
-            Ui().tell(this, QStringLiteral("Header bitmap already exists"), Interaction::Icon::None);
+            interaction().tell(this, QStringLiteral("Header bitmap already exists"), Interaction::Icon::None);
         else
             headers.Add(sHeader{name, dialog.File});
     }
@@ -160,12 +160,12 @@ void CPage2PaperLayout::OnEditHeader()
     const std::vector<int> rows = m_ui->headerList->selectedRowsAscending();
     if (rows.size() != 1)
         return;
-    sHeader* header = Sheet().Configuration().Headers.Find(FromQt(m_ui->headerList->text(rows.front(), 0)));
+    sHeader* header = Configuration().Headers.Find(FromQt(m_ui->headerList->text(rows.front(), 0)));
     if (header) {
-        CHeaderDialog dialog(Ui(), this);
+        CHeaderDialog dialog(interaction(), this);
         dialog.Name = header->Name;
         dialog.File = header->IncludeFile;
-        if (Ui().runModal(dialog) == QDialog::Accepted) {
+        if (interaction().runModal(dialog) == QDialog::Accepted) {
             header->Name = UpperCaseName(dialog.Name);
             header->IncludeFile = dialog.File;
         }
@@ -175,7 +175,7 @@ void CPage2PaperLayout::OnEditHeader()
 
 void CPage2PaperLayout::OnDeleteHeaders()
 {
-    CHeaderList& headers = Sheet().Configuration().Headers;
+    CHeaderList& headers = Configuration().Headers;
     for (int row : m_ui->headerList->selectedRowsAscending())
         headers.Remove(FromQt(m_ui->headerList->text(row, 0)));
     FillLists();

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "QuarvelPage.h"
+#include "pages/QuarvelPage.h"
 
 namespace Ui {
 class CPage2PaperLayout;
@@ -14,7 +14,7 @@ class CPage2PaperLayout;
 class CPage2PaperLayout : public CQuarvelPage {
     Q_OBJECT
 public:
-    explicit CPage2PaperLayout(CQuarvel& sheet);
+    explicit CPage2PaperLayout(PageHost& host, QWidget* parent = nullptr);
     ~CPage2PaperLayout() override;
 
     void onSetActive() override;

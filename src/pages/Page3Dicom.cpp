@@ -1,7 +1,7 @@
-#include "Page3Dicom.h"
+#include "pages/Page3Dicom.h"
 
-#include "Fields.h"
-#include "Quarvel.h"
+#include "ui/Fields.h"
+#include "config/Configuration.h"
 #include "ui_Page3Dicom.h"
 
 namespace {
@@ -10,7 +10,7 @@ int Check(bool value) { return value ? 1 : 0; }
 
 } // namespace
 
-CPage3Dicom::CPage3Dicom(CQuarvel& sheet) : CQuarvelPage(sheet), m_ui(std::make_unique<Ui::CPage3Dicom>())
+CPage3Dicom::CPage3Dicom(PageHost& host, QWidget* parent) : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage3Dicom>())
 {
     m_ui->setupUi(this);
     // No clamping on the buttons: the range is enforced by the next reading.
@@ -22,7 +22,7 @@ CPage3Dicom::~CPage3Dicom() = default;
 void CPage3Dicom::onSetActive()
 {
     ClearCheckDone();
-    const CConfiguration& c = Sheet().Configuration();
+    const CConfiguration& c = Configuration();
     m_printerName = c.PrinterName;
     m_acceptGrayscale = Check(c.BasicGrayscaleMetaSOPClass);
     m_acceptColor = Check(c.BasicColorMetaSOPClass);
@@ -48,7 +48,7 @@ bool CPage3Dicom::onKillActive()
 {
     if (!ReadControls())
         return false;
-    CConfiguration& c = Sheet().Configuration();
+    CConfiguration& c = Configuration();
     c.PrinterName = m_printerName;
     c.BasicGrayscaleMetaSOPClass = m_acceptGrayscale == 1;
     c.BasicColorMetaSOPClass = m_acceptColor == 1;
@@ -72,7 +72,7 @@ bool CPage3Dicom::onKillActive()
 
 bool CPage3Dicom::ReadControls()
 {
-    FieldReader read(Ui(), this);
+    FieldReader read(interaction(), this);
     read.text(m_ui->printerName, m_printerName)
         .check(m_ui->acceptGrayscale, m_acceptGrayscale)
         .check(m_ui->acceptColor, m_acceptColor)

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "QuarvelPage.h"
-#include "ValueExchange.h"
+#include "pages/QuarvelPage.h"
+#include "ui/ValueExchange.h"
 
 namespace Ui {
 class CPage3Dicom;
@@ -19,7 +19,7 @@ public:
     // The port's upper bound: the highest TCP port.
     static constexpr int kMaxPort = 65535;
 
-    explicit CPage3Dicom(CQuarvel& sheet);
+    explicit CPage3Dicom(PageHost& host, QWidget* parent = nullptr);
     ~CPage3Dicom() override;
 
     void onSetActive() override;

@@ -1,11 +1,11 @@
-#include "Page4Extra.h"
+#include "pages/Page4Extra.h"
 
 #include <QComboBox>
 
-#include "Fields.h"
-#include "Quarvel.h"
-#include "UpDownButtons.h"
-#include "Vocabulary.h"
+#include "ui/Fields.h"
+#include "config/Configuration.h"
+#include "ui/UpDownButtons.h"
+#include "config/Vocabulary.h"
 #include "ui_Page4Extra.h"
 
 namespace {
@@ -15,7 +15,7 @@ constexpr double kNoLimit = -1;
 
 } // namespace
 
-CPage4Extra::CPage4Extra(CQuarvel& sheet) : CQuarvelPage(sheet), m_ui(std::make_unique<Ui::CPage4Extra>())
+CPage4Extra::CPage4Extra(PageHost& host, QWidget* parent) : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage4Extra>())
 {
     m_ui->setupUi(this);
     m_border = {m_ui->borderBlack, m_ui->borderWhite, m_ui->borderCustom, m_ui->borderDensity, m_ui->borderDensitySpin};
@@ -44,7 +44,7 @@ void CPage4Extra::onSetActive()
 {
     ClearCheckDone();
     RebuildPageSizeList();
-    const CConfiguration& c = Sheet().Configuration();
+    const CConfiguration& c = Configuration();
     m_description = c.Layout.Description;
     m_imageDistance = c.Layout.ImageDistance;
     m_trimWidth = c.Layout.TrimWidth;
@@ -66,7 +66,7 @@ void CPage4Extra::RebuildPageSizeList()
 {
     // Offered: the papers' names; selected: the last one equal to PageSize
     // without regard to case.
-    const CConfiguration& c = Sheet().Configuration();
+    const CConfiguration& c = Configuration();
     QComboBox* list = m_ui->pageSize;
     list->clear();
     m_pageSizeIndex = -1;
@@ -106,7 +106,7 @@ bool CPage4Extra::onKillActive()
 {
     if (!ReadControls())
         return false;
-    CConfiguration& c = Sheet().Configuration();
+    CConfiguration& c = Configuration();
     c.Layout.Description = m_description;
     c.Layout.ImageDistance = m_imageDistance;
     c.Layout.TrimWidth = m_trimWidth;
@@ -125,7 +125,7 @@ bool CPage4Extra::onKillActive()
 
 bool CPage4Extra::ReadControls()
 {
-    FieldReader read(Ui(), this);
+    FieldReader read(interaction(), this);
     read.text(m_ui->description, m_description)
         .real(m_ui->imageDistance, m_imageDistance)
         .real(m_ui->trimWidth, m_trimWidth)

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "QuarvelPage.h"
-#include "ValueExchange.h"
+#include "pages/QuarvelPage.h"
+#include "ui/ValueExchange.h"
 
 class QAbstractButton;
 class QLineEdit;
@@ -19,7 +19,7 @@ class CPage4Extra;
 class CPage4Extra : public CQuarvelPage, public ValueExchange {
     Q_OBJECT
 public:
-    explicit CPage4Extra(CQuarvel& sheet);
+    explicit CPage4Extra(PageHost& host, QWidget* parent = nullptr);
     ~CPage4Extra() override;
 
     void onSetActive() override;

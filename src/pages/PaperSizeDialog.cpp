@@ -1,10 +1,10 @@
-#include "PaperSizeDialog.h"
+#include "pages/PaperSizeDialog.h"
 
 #include <QRegularExpressionValidator>
 
-#include "Fields.h"
-#include "RecordLists.h"
-#include "StandardPaperSizeDialog.h"
+#include "ui/Fields.h"
+#include "config/RecordLists.h"
+#include "pages/StandardPaperSizeDialog.h"
 #include "ui_PaperSizeDialog.h"
 
 CPaperSizeDialog::CPaperSizeDialog(Interaction& interaction, QWidget* parent)

@@ -3,9 +3,9 @@
 #include <memory>
 #include <string>
 
-#include "InitDialogBase.h"
+#include "ui/InitDialogBase.h"
 
-#include "Records.h"
+#include "config/Records.h"
 
 class CHeaderList;
 class Interaction;

@@ -1,7 +1,7 @@
-#include "PrinterDialog.h"
+#include "pages/PrinterDialog.h"
 
-#include "Fields.h"
-#include "PrinterTest.h"
+#include "ui/Fields.h"
+#include "diagnostics/PrinterTest.h"
 #include "ui_PrinterDialog.h"
 
 CPrinterDialog::CPrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* parent)

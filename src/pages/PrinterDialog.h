@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "InitDialogBase.h"
+#include "ui/InitDialogBase.h"
 
-#include "Records.h"
+#include "config/Records.h"
 
 class Interaction;
 class PrinterTestEnvironment;

@@ -1,7 +1,7 @@
-#include "StandardPaperSizeDialog.h"
+#include "pages/StandardPaperSizeDialog.h"
 
-#include "Fields.h"
-#include "StandardPaperSizes.h"
+#include "ui/Fields.h"
+#include "config/StandardPaperSizes.h"
 #include "ui_StandardPaperSizeDialog.h"
 
 CStandardPaperSizeDialog::CStandardPaperSizeDialog(Interaction& interaction, QWidget* parent)

@@ -1,6 +1,6 @@
-#include "ServerControl.h"
+#include "platform/ServerControl.h"
 
-#include "Processes.h"
+#include "platform/Processes.h"
 
 bool ServerControl::TerminateProcessesByName(const std::string& name, bool all)
 {

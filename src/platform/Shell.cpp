@@ -1,4 +1,4 @@
-#include "Shell.h"
+#include "platform/Shell.h"
 
 #include <climits>
 #include <cstdlib>

@@ -1,11 +1,11 @@
-#include "Fields.h"
+#include "ui/Fields.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "NumberText.h"
+#include "config/NumberText.h"
 
 FieldReader& FieldReader::text(const QLineEdit* edit, std::string& value)
 {

@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "Interaction.h"
+#include "ui/Interaction.h"
 
 class QAbstractButton;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "Interaction.h"
+#include "ui/Interaction.h"
 
 #include <QApplication>
 #include <QDialog>

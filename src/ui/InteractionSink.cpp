@@ -1,6 +1,6 @@
-#include "InteractionSink.h"
+#include "ui/InteractionSink.h"
 
-#include "Fields.h"
+#include "ui/Fields.h"
 
 void InteractionSink::ShowMessage(const std::string& text, MessageIcon icon)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Interaction.h"
-#include "MessageSink.h"
+#include "ui/Interaction.h"
+#include "diagnostics/MessageSink.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "PropertySheet.h"
+#include "ui/PropertySheet.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -6,7 +6,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
-#include "PropertyPage.h"
+#include "ui/PropertyPage.h"
 
 PropertySheet::PropertySheet(QWidget* parent) : QDialog(parent)
 {

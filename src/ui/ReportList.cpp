@@ -1,4 +1,4 @@
-#include "ReportList.h"
+#include "ui/ReportList.h"
 
 #include <QHeaderView>
 #include <algorithm>

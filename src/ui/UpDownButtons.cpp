@@ -1,4 +1,4 @@
-#include "UpDownButtons.h"
+#include "ui/UpDownButtons.h"
 
 #include <QToolButton>
 #include <QVBoxLayout>

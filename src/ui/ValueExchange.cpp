@@ -1,6 +1,6 @@
-#include "ValueExchange.h"
+#include "ui/ValueExchange.h"
 
-#include "UpDownButtons.h"
+#include "ui/UpDownButtons.h"
 
 void ConnectReadStepShow(UpDownButtons* buttons, ValueExchange& window, std::function<void(int direction)> step)
 {

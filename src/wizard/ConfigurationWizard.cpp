@@ -1,16 +1,12 @@
-#include "ConfigurationWizard.h"
+#include "wizard/ConfigurationWizard.h"
 
-#include "ConfigurationCheck.h"
-#include "Fields.h"
-#include "Interaction.h"
-#include "Page0Start.h"
-#include "Quarvel.h"
-#include "WizPage1.h"
-#include "WizPage2.h"
-#include "WizPage3.h"
-#include "WizPage4.h"
-#include "WizPage5.h"
-#include "WizardFinishDlg.h"
+#include "ui/Interaction.h"
+#include "wizard/WizPage1.h"
+#include "wizard/WizPage2.h"
+#include "wizard/WizPage3.h"
+#include "wizard/WizPage4.h"
+#include "wizard/WizPage5.h"
+#include "wizard/WizardFinishDlg.h"
 
 CConfigurationWizard::CConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics,
                                            QWidget* owner)
@@ -37,30 +33,19 @@ void CConfigurationWizard::OnPageChanged(int id)
         page->onSetActive();
 }
 
-void RunConfigurationWizard(CQuarvel& sheet, CPage0Start& startPage)
+std::optional<WizardOutcome> RunConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics,
+                                                    QWidget* owner)
 {
-    Interaction& ui = sheet.Ui();
-    CConfigurationWizard wizard(ui, sheet.Diagnostics(), &sheet);
-    if (ui.runModal(wizard) != QDialog::Accepted)
-        return;
+    CConfigurationWizard wizard(interaction, diagnostics, owner);
+    if (interaction.runModal(wizard) != QDialog::Accepted)
+        return std::nullopt;
 
-    const sWizardResult& result = wizard.Result();
-    sheet.ConfigurationFileName = ToQt(result.ConfigurationName);
-    ApplyWizardResult(result, sheet.Configuration());
-
-    CWizardFinishDlg finish(&sheet);
+    WizardOutcome outcome;
+    outcome.answers = wizard.Result();
+    CWizardFinishDlg finish(owner);
     finish.Message = QStringLiteral("Do you want to save the settings and close the quarvel or do you want to "
                                     "proceed to be able to change more settings manually?");
-    if (ui.runModal(finish) == QDialog::Accepted) {
-        if (sheet.Apply()) {
-            sheet.done(QDialog::Accepted);
-            return;
-        }
-        // Not saved: stay with the wizard's entries on the configuration
-        // pages, at the first fault when there is one.
-        const ConfigurationFaults faults = FindConfigurationFaults(sheet.Configuration());
-        startPage.EnterConfiguring(true, faults.empty() ? CQuarvel::PrinterPage : faults.firstErrorPage);
-        return;
-    }
-    startPage.EnterConfiguring(true, CQuarvel::PrinterPage);
+    outcome.finish = interaction.runModal(finish) == QDialog::Accepted ? WizardFinish::SaveAndExit
+                                                                       : WizardFinish::Proceed;
+    return outcome;
 }

@@ -2,10 +2,10 @@
 
 #include <QWizard>
 
-#include "WizardResult.h"
+#include "config/WizardResult.h"
 
-class CPage0Start;
-class CQuarvel;
+#include <optional>
+
 class CWizardPageBase;
 class Interaction;
 class PrinterTestEnvironment;
@@ -19,7 +19,7 @@ public:
     CConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* owner);
 
     sWizardResult& Result() { return m_result; }
-    Interaction& Ui() const { return m_interaction; }
+    Interaction& interaction() const { return m_interaction; }
     PrinterTestEnvironment& Diagnostics() const { return m_diagnostics; }
 
 private:
@@ -30,6 +30,16 @@ private:
     sWizardResult m_result;
 };
 
-// The Start page's "Configuration Wizard": runs the wizard, copies its
-// answers into the configuration and offers "Save and Exit" or "Proceed".
-void RunConfigurationWizard(CQuarvel& sheet, CPage0Start& startPage);
+// What the user chose after a finished wizard: "Save and Exit" or
+// "Proceed" to the configuration pages.
+enum class WizardFinish { SaveAndExit, Proceed };
+
+struct WizardOutcome {
+    sWizardResult answers;
+    WizardFinish finish = WizardFinish::Proceed;
+};
+
+// Runs the wizard and, when it was finished, the question that follows it.
+// Nothing when the wizard was cancelled. The caller applies the answers.
+std::optional<WizardOutcome> RunConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics,
+                                                    QWidget* owner);

@@ -1,7 +1,7 @@
-#include "WizPage1.h"
+#include "wizard/WizPage1.h"
 
-#include "Fields.h"
-#include "WizardResult.h"
+#include "ui/Fields.h"
+#include "config/WizardResult.h"
 #include "ui_WizPage1.h"
 
 CWizPage1::CWizPage1(CConfigurationWizard& wizard)
@@ -15,7 +15,7 @@ CWizPage1::~CWizPage1() = default;
 
 bool CWizPage1::ReadControls()
 {
-    FieldReader(Ui(), this).text(m_ui->configurationName, m_name);
+    FieldReader(interaction(), this).text(m_ui->configurationName, m_name);
     return true;
 }
 

@@ -1,8 +1,8 @@
-#include "WizPage2.h"
+#include "wizard/WizPage2.h"
 
-#include "ConfigurationWizard.h"
-#include "Fields.h"
-#include "PrinterTest.h"
+#include "wizard/ConfigurationWizard.h"
+#include "ui/Fields.h"
+#include "diagnostics/PrinterTest.h"
 #include "ui_WizPage2.h"
 
 CWizPage2::CWizPage2(CConfigurationWizard& wizard)
@@ -25,7 +25,7 @@ void CWizPage2::onSetActive()
 
 bool CWizPage2::ReadControls()
 {
-    FieldReader(Ui(), this)
+    FieldReader(interaction(), this)
         .text(m_ui->description, m_description)
         .text(m_ui->aeTitle, m_aeTitle)
         .check(m_ui->grayscale, m_grayscale)
@@ -59,10 +59,10 @@ void CWizPage2::OnPing()
 {
     ReadControls();
     std::string report;
-    Ui().beginBusy();
+    interaction().beginBusy();
     const bool reached = CPrinterTest(static_cast<CConfigurationWizard*>(wizard())->Diagnostics()).Ping(m_address, report);
-    Ui().endBusy();
-    Ui().tell(this, ToQt(report), reached ? Interaction::Icon::Information : Interaction::Icon::Warning);
+    interaction().endBusy();
+    interaction().tell(this, ToQt(report), reached ? Interaction::Icon::Information : Interaction::Icon::Warning);
     ShowValues();
 }
 

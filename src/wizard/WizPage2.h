@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "WizardPage.h"
+#include "wizard/WizardPage.h"
 
 namespace Ui {
 class CWizPage2;

@@ -1,8 +1,8 @@
-#include "WizPage3.h"
+#include "wizard/WizPage3.h"
 
-#include "Fields.h"
-#include "WizardResult.h"
-#include "StandardPaperSizes.h"
+#include "ui/Fields.h"
+#include "config/WizardResult.h"
+#include "config/StandardPaperSizes.h"
 #include "ui_WizPage3.h"
 
 namespace {
@@ -38,7 +38,7 @@ CWizPage3::~CWizPage3() = default;
 
 bool CWizPage3::ReadControls()
 {
-    FieldReader read(Ui(), this);
+    FieldReader read(interaction(), this);
     read.text(m_ui->layoutTitle, m_layoutTitle).index(m_ui->paperSize, m_paperFormat).index(m_ui->orientation, m_orientation);
     if (read.ok()) {
         m_borderDensity = ChosenText(m_ui->borderDensity);

@@ -1,9 +1,9 @@
-#include "WizPage4.h"
+#include "wizard/WizPage4.h"
 
 #include <QRegularExpressionValidator>
 
-#include "Fields.h"
-#include "WizardResult.h"
+#include "ui/Fields.h"
+#include "config/WizardResult.h"
 #include "ui_WizPage4.h"
 
 CWizPage4::CWizPage4(CConfigurationWizard& wizard)
@@ -19,7 +19,7 @@ CWizPage4::~CWizPage4() = default;
 
 bool CWizPage4::ReadControls()
 {
-    FieldReader read(Ui(), this);
+    FieldReader read(interaction(), this);
     read.text(m_ui->serverName, m_serverName)
         .integer(m_ui->port, m_port)
         .check(m_ui->acceptGrayscale, m_acceptGrayscale)

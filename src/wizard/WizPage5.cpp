@@ -1,7 +1,7 @@
-#include "WizPage5.h"
+#include "wizard/WizPage5.h"
 
-#include "Fields.h"
-#include "WizardResult.h"
+#include "ui/Fields.h"
+#include "config/WizardResult.h"
 #include "ui_WizPage5.h"
 
 CWizPage5::CWizPage5(CConfigurationWizard& wizard)

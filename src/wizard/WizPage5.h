@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "WizardPage.h"
+#include "wizard/WizardPage.h"
 
 namespace Ui {
 class CWizPage5;

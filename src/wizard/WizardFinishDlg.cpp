@@ -1,6 +1,6 @@
-#include "WizardFinishDlg.h"
+#include "wizard/WizardFinishDlg.h"
 
-#include "Artwork.h"
+#include "ui/Artwork.h"
 #include "ui_WizardFinishDlg.h"
 
 CWizardFinishDlg::CWizardFinishDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CWizardFinishDlg>())

@@ -1,12 +1,12 @@
-#include "WizardPage.h"
+#include "wizard/WizardPage.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QLabel>
 
-#include "Artwork.h"
-#include "ConfigurationWizard.h"
-#include "Interaction.h"
+#include "ui/Artwork.h"
+#include "wizard/ConfigurationWizard.h"
+#include "ui/Interaction.h"
 
 CWizardPageBase::CWizardPageBase(CConfigurationWizard& wizard, bool hasBack, bool isLast)
     : m_wizard(wizard), m_content(new QWidget(this)), m_hasBack(hasBack), m_isLast(isLast)
@@ -19,10 +19,10 @@ CWizardPageBase::CWizardPageBase(CConfigurationWizard& wizard, bool hasBack, boo
     layout->addWidget(picture, 0, Qt::AlignTop | Qt::AlignRight);
 }
 
-Interaction& CWizardPageBase::Ui() const { return m_wizard.Ui(); }
+Interaction& CWizardPageBase::interaction() const { return m_wizard.interaction(); }
 sWizardResult& CWizardPageBase::Result() const { return m_wizard.Result(); }
 
-void CWizardPageBase::Refuse(const QString& text) { Ui().tell(this, text, Interaction::Icon::Error); }
+void CWizardPageBase::Refuse(const QString& text) { interaction().tell(this, text, Interaction::Icon::Error); }
 
 void CWizardPageBase::onSetActive()
 {

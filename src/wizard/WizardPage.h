@@ -2,7 +2,7 @@
 
 #include <QWizardPage>
 
-#include "ValueExchange.h"
+#include "ui/ValueExchange.h"
 
 class CConfigurationWizard;
 class Interaction;
@@ -23,7 +23,7 @@ public:
 protected:
     // The area the page's form is set up in.
     QWidget* Content() const { return m_content; }
-    Interaction& Ui() const;
+    Interaction& interaction() const;
     sWizardResult& Result() const;
     // An error box on the page.
     void Refuse(const QString& text);

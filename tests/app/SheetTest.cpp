@@ -4,9 +4,9 @@
 #include <QTabBar>
 #include <QTest>
 
-#include "ExitDialog.h"
+#include "app/ExitDialog.h"
 #include "GuiFixture.h"
-#include "Page0Start.h"
+#include "app/Page0Start.h"
 #include "TestSupport.h"
 
 namespace {
@@ -63,8 +63,8 @@ TEST_F(SheetTest, OpensOnTheStartPageWithItsCaptionAndButtons)
     EXPECT_EQ(sheet->cancelButton()->text(), "Exit");
     EXPECT_EQ(TabTitles(*sheet), QStringList{"Start"});
     EXPECT_FALSE(sheet->windowIcon().isNull());
-    EXPECT_FALSE(sheet->CheckDone);
-    EXPECT_FALSE(sheet->SaveDone);
+    EXPECT_FALSE(sheet->checkDone());
+    EXPECT_FALSE(sheet->saveDone());
 }
 
 TEST_F(SheetTest, CheckOnTheStartPageAloneStaysThereAndDoesNotCheckTwice)
@@ -76,7 +76,7 @@ TEST_F(SheetTest, CheckOnTheStartPageAloneStaysThereAndDoesNotCheckTwice)
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
     EXPECT_EQ(ui.lastMessage().buttons, Interaction::Buttons::YesNo);
     EXPECT_EQ(ActivePage(), 0);
-    EXPECT_TRUE(sheet->CheckDone);
+    EXPECT_TRUE(sheet->checkDone());
     EXPECT_TRUE(sheet->isVisible());
 
     // No page was activated: straight to the save dialog.
@@ -88,7 +88,7 @@ TEST_F(SheetTest, CheckOnTheStartPageAloneStaysThereAndDoesNotCheckTwice)
     EXPECT_EQ(ui.saveSpecs[0].defaultSuffix, "cfg");
     EXPECT_EQ(ui.saveSpecs[0].initialName, "");
     EXPECT_FALSE(ui.saveSpecs[0].confirmOverwrite);
-    EXPECT_FALSE(sheet->SaveDone);
+    EXPECT_FALSE(sheet->saveDone());
     EXPECT_TRUE(sheet->isVisible());
 }
 
@@ -107,7 +107,7 @@ TEST_F(SheetTest, NewAddsTheFourPagesOnceAndADeclinedCheckShowsThePrinterPage)
     ui.answers.push_back(Interaction::Answer::No);
     SaveAndExit();
     EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
-    EXPECT_FALSE(sheet->CheckDone);  // the activation cleared it
+    EXPECT_FALSE(sheet->checkDone());  // the activation cleared it
 }
 
 TEST_F(SheetTest, EscapeOnTheManualDialogMeansLoadAndAMissingFileKeepsTheStartPage)
@@ -143,7 +143,7 @@ TEST_F(SheetTest, LoadOfAGoodFileShowsThePrinterPageAndProposesItsPath)
     StartLoad(QString::fromStdString(dir.file("site.cfg")));
     EXPECT_EQ(sheet->pageCount(), 5);
     EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
-    EXPECT_EQ(sheet->ConfigurationFileName, QString::fromStdString(dir.file("site.cfg")));
+    EXPECT_EQ(sheet->configurationFileName(), QString::fromStdString(dir.file("site.cfg")));
     EXPECT_EQ(Config().Printers.GetCount(), 1);
 
     ui.saveResults.push_back(std::nullopt);
@@ -171,7 +171,7 @@ TEST_F(SheetTest, SavingAsConfigCfgInAnyCaseAllowsTheRestart)
     EXPECT_EQ(seen.buttonText, "Close");
     EXPECT_EQ(server.calls, (std::vector<std::string>{"terminate tcpsrv.exe all", "start ZELNOR.bat in ."}));
     EXPECT_TRUE(FileExists(target));
-    EXPECT_TRUE(sheet->SaveDone);
+    EXPECT_TRUE(sheet->saveDone());
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(sheet->result(), QDialog::Accepted);
 }
@@ -222,7 +222,7 @@ TEST_F(SheetTest, AFailedWriteKeepsTheWindowAndTheNextAttemptAsksAgain)
     EXPECT_TRUE(seen.report.startsWith(
         QString::fromStdString("Saving status:\tFAILED\n\nFile could not be opened: " + bad + " was not found.")));
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_FALSE(sheet->SaveDone);
+    EXPECT_FALSE(sheet->saveDone());
     // The restart still follows a ticked box, as the report allows it.
     EXPECT_EQ(server.calls.size(), 2u);
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-#include "CfgTool.h"
-#include "PrinterTest.h"
-#include "ConfigFormatter.h"
-#include "Configuration.h"
+#include "cli/CfgTool.h"
+#include "diagnostics/PrinterTest.h"
+#include "config/ConfigFormatter.h"
+#include "config/Configuration.h"
 #include "TestSupport.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Configuration.h"
-#include "ConfigurationCheck.h"
+#include "config/Configuration.h"
+#include "config/ConfigurationCheck.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "RecordLists.h"
+#include "config/RecordLists.h"
 
 namespace {
 

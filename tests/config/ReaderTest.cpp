@@ -1,8 +1,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "ConfigReader.h"
-#include "Configuration.h"
+#include "config/ConfigReader.h"
+#include "config/Configuration.h"
 #include "TestSupport.h"
 
 namespace {

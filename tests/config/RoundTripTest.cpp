@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 #include <random>
 
-#include "ConfigFormatter.h"
-#include "ConfigReader.h"
-#include "Configuration.h"
+#include "config/ConfigFormatter.h"
+#include "config/ConfigReader.h"
+#include "config/Configuration.h"
 #include "SampleConfig.h"
 #include "TestSupport.h"
 

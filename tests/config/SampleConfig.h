@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Configuration.h"
+#include "config/Configuration.h"
 
 // A record with printers, papers (names with blanks, a4 beside A4) and
 // header bitmaps, and non-default settings everywhere.

@@ -5,10 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "ConfigFormatter.h"
-#include "Configuration.h"
-#include "FileSystem.h"
-#include "SafeFileWriter.h"
+#include "config/ConfigFormatter.h"
+#include "config/Configuration.h"
+#include "config/FileSystem.h"
+#include "config/SafeFileWriter.h"
 #include "SampleConfig.h"
 #include "TestSupport.h"
 

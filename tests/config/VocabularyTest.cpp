@@ -2,8 +2,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "NumberText.h"
-#include "Vocabulary.h"
+#include "config/NumberText.h"
+#include "config/Vocabulary.h"
 
 TEST(Vocabulary, CodesToWordsMapUnknownCodesToTheNamedWord)
 {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "ConfigFormatter.h"
-#include "Configuration.h"
+#include "config/ConfigFormatter.h"
+#include "config/Configuration.h"
 #include "SampleConfig.h"
 #include "TestSupport.h"
 

@@ -6,7 +6,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "IcmpPing.h"
+#include "diagnostics/IcmpPing.h"
 
 namespace {
 

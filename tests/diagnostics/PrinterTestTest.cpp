@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "PrinterTest.h"
+#include "diagnostics/PrinterTest.h"
 #include "TestSupport.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <QToolButton>
 
 #include "GuiFixture.h"
-#include "Page3Dicom.h"
-#include "UpDownButtons.h"
+#include "pages/Page3Dicom.h"
+#include "ui/UpDownButtons.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QToolButton>
 
 #include "GuiFixture.h"
-#include "Page4Extra.h"
-#include "UpDownButtons.h"
+#include "pages/Page4Extra.h"
+#include "ui/UpDownButtons.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <QPushButton>
 
 #include "GuiFixture.h"
-#include "HeaderDialog.h"
-#include "Page2PaperLayout.h"
-#include "PaperSizeDialog.h"
-#include "ReportList.h"
-#include "StandardPaperSizeDialog.h"
-#include "StandardPaperSizes.h"
+#include "pages/HeaderDialog.h"
+#include "pages/Page2PaperLayout.h"
+#include "pages/PaperSizeDialog.h"
+#include "ui/ReportList.h"
+#include "pages/StandardPaperSizeDialog.h"
+#include "config/StandardPaperSizes.h"
 
 TEST(StandardPaperSizes, TheTwoLookupVariantsAndTheirBounds)
 {

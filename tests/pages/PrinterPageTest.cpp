@@ -7,9 +7,9 @@
 #include <QTest>
 
 #include "GuiFixture.h"
-#include "Page1Printer.h"
-#include "PrinterDialog.h"
-#include "ReportList.h"
+#include "pages/Page1Printer.h"
+#include "pages/PrinterDialog.h"
+#include "ui/ReportList.h"
 
 namespace {
 
@@ -187,12 +187,14 @@ TEST_F(PrinterPageTest, FlagsComeFromTheRecordOnActivationAndGoBackOnLeaving)
 
     Child<QCheckBox>(*page, "asynchronous")->click();
     Child<QCheckBox>(*page, "deleteJobFile")->click();
-    sheet->CheckDone = true;
+    ui.answers.push_back(Interaction::Answer::Yes);  // keep the faults of this bare configuration
+    ASSERT_TRUE(sheet->CheckConfiguration());
+    ASSERT_TRUE(sheet->checkDone());
     sheet->setActivePage(CQuarvel::DicomPage);
     EXPECT_TRUE(Config().Asynchronous);
     EXPECT_FALSE(Config().DeleteJobFile);
     EXPECT_TRUE(Config().SuppressPrinting);
-    EXPECT_FALSE(sheet->CheckDone);
+    EXPECT_FALSE(sheet->checkDone());
 }
 
 namespace {

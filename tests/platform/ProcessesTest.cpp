@@ -11,9 +11,9 @@
 #include <thread>
 #include <unistd.h>
 
-#include "Processes.h"
-#include "ServerControl.h"
-#include "Shell.h"
+#include "platform/Processes.h"
+#include "platform/ServerControl.h"
+#include "platform/Shell.h"
 #include "TestSupport.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QPushButton>
 
-#include "Page0Start.h"
+#include "app/Page0Start.h"
 
 bool RecordingServer::TerminateProcessesByName(const std::string& name, bool all)
 {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "PrinterTest.h"
-#include "Quarvel.h"
+#include "diagnostics/PrinterTest.h"
+#include "app/Quarvel.h"
 #include "ScriptedInteraction.h"
-#include "ServerControl.h"
+#include "platform/ServerControl.h"
 
 // Records the restart steps instead of ending processes.
 class RecordingServer : public ServerControl {
@@ -43,7 +43,7 @@ protected:
     void StartLoad(const QString& path);
     // "Save and Exit" on the sheet.
     void SaveAndExit();
-    CConfiguration& Config() { return sheet->Configuration(); }
+    CConfiguration& Config() { return sheet->configuration(); }
     int ActivePage() const { return sheet->activeIndex(); }
 
     ScriptedInteraction ui;

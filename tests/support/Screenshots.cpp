@@ -7,17 +7,17 @@
 #include <QComboBox>
 #include <QTimer>
 
-#include "ConfigurationWizard.h"
-#include "ExitDialog.h"
+#include "wizard/ConfigurationWizard.h"
+#include "app/ExitDialog.h"
 #include "GuiFixture.h"
-#include "HeaderDialog.h"
-#include "ManualStartDialog.h"
-#include "Page0Start.h"
-#include "PaperSizeDialog.h"
-#include "PrinterDialog.h"
+#include "pages/HeaderDialog.h"
+#include "app/ManualStartDialog.h"
+#include "app/Page0Start.h"
+#include "pages/PaperSizeDialog.h"
+#include "pages/PrinterDialog.h"
 #include "SampleConfig.h"
-#include "StandardPaperSizeDialog.h"
-#include "WizardFinishDlg.h"
+#include "pages/StandardPaperSizeDialog.h"
+#include "wizard/WizardFinishDlg.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ int main(int argc, char** argv)
     RecordingServer server;
     FakeDiagnostics diagnostics;
     CQuarvel sheet(AppServices{ui, server, diagnostics});
-    FillSample(sheet.Configuration());
+    FillSample(sheet.configuration());
     sheet.resize(620, 560);
     Save(sheet, QStringLiteral("0-start"));
     ui.modalHandlers.push_back([](QDialog& d) { Save(d, QStringLiteral("manual-start")); Click(d, "newButton"); });
@@ -57,11 +57,11 @@ int main(int argc, char** argv)
     }
 
     CPrinterDialog printer(ui, diagnostics);
-    printer.SetValues(*sheet.Configuration().Printers.GetAt(0));
+    printer.SetValues(*sheet.configuration().Printers.GetAt(0));
     Save(printer, QStringLiteral("printer-dialog"));
     CPaperSizeDialog paper(ui);
-    paper.SetValues(*sheet.Configuration().Papers.begin());
-    paper.Headers = &sheet.Configuration().Headers;
+    paper.SetValues(*sheet.configuration().Papers.begin());
+    paper.Headers = &sheet.configuration().Headers;
     Save(paper, QStringLiteral("paper-dialog"));
     CHeaderDialog header(ui);
     header.Name = "LOGO";

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "Interaction.h"
+#include "ui/Interaction.h"
 
 // Answers every modal step of the editor from queues that a test fills, and
 // records what was shown. Nothing here waits or runs an event loop of its

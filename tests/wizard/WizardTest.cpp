@@ -9,12 +9,12 @@
 #include <QToolButton>
 #include <QWizard>
 
-#include "ConfigurationWizard.h"
+#include "wizard/ConfigurationWizard.h"
 #include "GuiFixture.h"
-#include "Page0Start.h"
+#include "app/Page0Start.h"
 #include "TestSupport.h"
-#include "UpDownButtons.h"
-#include "WizardResult.h"
+#include "ui/UpDownButtons.h"
+#include "config/WizardResult.h"
 
 TEST(WizardSummary, IsBuiltByteForByteWithTheFixedHostPlaceholder)
 {
@@ -157,7 +157,7 @@ TEST_F(WizardTest, ProceedAddsThePagesOnceAndShowsThePrinterPage)
     EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
     EXPECT_FALSE(StartButton("wizardButton")->isEnabled());
     EXPECT_FALSE(StartButton("manualButton")->isEnabled());
-    EXPECT_EQ(sheet->ConfigurationFileName, "config");
+    EXPECT_EQ(sheet->configurationFileName(), "config");
     EXPECT_EQ(Config().Printers.GetAt(0)->PrinterQueue, "queue");
     EXPECT_TRUE(Config().SupportsColorImage);
     EXPECT_EQ(Config().Layout.BorderDensity, "BLACK");
@@ -230,7 +230,7 @@ TEST_F(WizardTest, ADeclinedCheckAfterTheWizardStaysOnTheFaultsPage)
     EXPECT_EQ(sheet->pageCount(), 5);
     EXPECT_EQ(ActivePage(), CQuarvel::DicomPage);
     EXPECT_FALSE(StartButton("wizardButton")->isEnabled());
-    EXPECT_FALSE(sheet->CheckDone);
+    EXPECT_FALSE(sheet->checkDone());
 }
 
 TEST_F(WizardTest, ACancelledSaveDialogAfterTheWizardStaysOnThePrinterPage)

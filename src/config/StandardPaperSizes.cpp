@@ -1,4 +1,4 @@
-#include "StandardPaperSizes.h"
+#include "config/StandardPaperSizes.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "WizardResult.h"
+#include "config/WizardResult.h"
 
-#include "Configuration.h"
-#include "NumberText.h"
-#include "StandardPaperSizes.h"
+#include "config/Configuration.h"
+#include "config/NumberText.h"
+#include "config/StandardPaperSizes.h"
 
 std::string BuildWizardSummary(const sWizardResult& r)
 {
