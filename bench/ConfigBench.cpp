@@ -61,7 +61,7 @@ void BM_Save(benchmark::State& state)
     Fill(c, n);
     for (auto _ : state) {
         std::string message;
-        std::remove(path.c_str());  // no backups pile up between iterations
+        std::remove(path.c_str()); // no backups pile up between iterations
         benchmark::DoNotOptimize(c.SaveToFile(path, message));
     }
     std::remove(path.c_str());

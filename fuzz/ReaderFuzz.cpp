@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the reader, writes the record, reads that file
 // into a fresh record and writes again: the two files must be identical.
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "config/ConfigFormatter.h"

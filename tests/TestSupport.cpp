@@ -48,4 +48,7 @@ bool FileExists(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-std::string GoldenPath(const std::string& name) { return std::string(QUARVEL_GOLDEN_DIR) + "/" + name; }
+std::string GoldenPath(const std::string& name)
+{
+    return std::string(QUARVEL_GOLDEN_DIR) + "/" + name;
+}

@@ -11,7 +11,7 @@ class CExitDialog;
 // The report after saving, with the offer to restart the print server.
 class CExitDialog : public InitDialogBase {
     Q_OBJECT
-public:
+  public:
     explicit CExitDialog(QWidget* parent = nullptr);
     ~CExitDialog() override;
 
@@ -24,11 +24,11 @@ public:
 
     void accept() override;
 
-protected:
+  protected:
     // Copies the values into the controls and sets the button's caption.
     void OnInitDialog() override;
 
-private:
+  private:
     std::unique_ptr<Ui::CExitDialog> m_ui;
     bool m_restartRequested = false;
 };

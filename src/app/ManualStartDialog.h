@@ -10,10 +10,10 @@ class CManualStartDialog;
 // "New" (OK) or "Load" (Cancel; so are Escape and the close box).
 class CManualStartDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CManualStartDialog(QWidget* parent = nullptr);
     ~CManualStartDialog() override;
 
-private:
+  private:
     std::unique_ptr<Ui::CManualStartDialog> m_ui;
 };

@@ -1,13 +1,13 @@
 #include "app/Page0Start.h"
 
-#include "ui/Artwork.h"
-#include "config/ConfigurationCheck.h"
-#include "wizard/ConfigurationWizard.h"
-#include "ui/Fields.h"
-#include "ui/Interaction.h"
 #include "app/ManualStartDialog.h"
 #include "app/Quarvel.h"
+#include "config/ConfigurationCheck.h"
+#include "ui/Artwork.h"
+#include "ui/Fields.h"
+#include "ui/Interaction.h"
 #include "ui_Page0Start.h"
+#include "wizard/ConfigurationWizard.h"
 
 namespace {
 
@@ -27,7 +27,10 @@ CPage0Start::CPage0Start(CQuarvel& sheet)
 
 CPage0Start::~CPage0Start() = default;
 
-void CPage0Start::onSetActive() { ClearCheckDone(); }
+void CPage0Start::onSetActive()
+{
+    ClearCheckDone();
+}
 
 void CPage0Start::OnManualConfiguration()
 {
@@ -38,7 +41,10 @@ void CPage0Start::OnManualConfiguration()
         OnLoad();
 }
 
-void CPage0Start::OnNew() { EnterConfiguring(false, CQuarvel::PrinterPage); }
+void CPage0Start::OnNew()
+{
+    EnterConfiguring(false, CQuarvel::PrinterPage);
+}
 
 void CPage0Start::OnLoad()
 {
@@ -66,8 +72,7 @@ void CPage0Start::EnterConfiguring(bool wizardToo, int page)
 
 void CPage0Start::OnConfigurationWizard()
 {
-    const std::optional<WizardOutcome> outcome =
-        RunConfigurationWizard(interaction(), Host().diagnostics(), &m_sheet);
+    const std::optional<WizardOutcome> outcome = RunConfigurationWizard(interaction(), Host().diagnostics(), &m_sheet);
     if (!outcome)
         return;
     m_sheet.ApplyWizardAnswers(outcome->answers);

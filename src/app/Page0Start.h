@@ -14,7 +14,7 @@ class CPage0Start;
 // or Load).
 class CPage0Start : public CQuarvelPage {
     Q_OBJECT
-public:
+  public:
     explicit CPage0Start(CQuarvel& sheet);
     ~CPage0Start() override;
 
@@ -25,7 +25,7 @@ public:
     // Both buttons off, the configuration pages in, Printer shown.
     void EnterConfiguring(bool wizardToo, int page);
 
-private:
+  private:
     void OnNew();
     void OnLoad();
 

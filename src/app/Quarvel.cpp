@@ -4,18 +4,18 @@
 #include <QFileInfo>
 #include <QPushButton>
 
-#include "ui/Artwork.h"
+#include "app/ExitDialog.h"
+#include "app/Page0Start.h"
 #include "config/ConfigurationCheck.h"
 #include "config/WizardResult.h"
-#include "app/ExitDialog.h"
-#include "ui/Fields.h"
-#include "ui/Interaction.h"
-#include "app/Page0Start.h"
 #include "pages/Page1Printer.h"
 #include "pages/Page2PaperLayout.h"
 #include "pages/Page3Dicom.h"
 #include "pages/Page4Extra.h"
 #include "platform/ServerControl.h"
+#include "ui/Artwork.h"
+#include "ui/Fields.h"
+#include "ui/Interaction.h"
 
 namespace {
 
@@ -24,14 +24,9 @@ const char* const kSaveFilter = "Config files (*.cfg)|*.cfg|All files (*.*)|*.*|
 } // namespace
 
 CQuarvel::CQuarvel(const AppServices& services, QWidget* parent)
-    : PropertySheet(parent),
-      m_services(services),
-      m_page0(new CPage0Start(*this)),
-      m_page1(new CPage1Printer(*this, this)),
-      m_page2(new CPage2PaperLayout(*this, this)),
-      m_page3(new CPage3Dicom(*this, this)),
-      m_page4(new CPage4Extra(*this, this)),
-      m_icon(Artwork::WindowIcon())
+    : PropertySheet(parent), m_services(services), m_page0(new CPage0Start(*this)),
+      m_page1(new CPage1Printer(*this, this)), m_page2(new CPage2PaperLayout(*this, this)),
+      m_page3(new CPage3Dicom(*this, this)), m_page4(new CPage4Extra(*this, this)), m_icon(Artwork::WindowIcon())
 {
     setObjectName(QStringLiteral("quarvelSheet"));
     setWindowTitle(QStringLiteral("Quarvel 1.3"));
@@ -73,8 +68,9 @@ void CQuarvel::AddConfigurationPages()
 
 bool CQuarvel::confirmClose()
 {
-    return interaction().askYesNo(this, QStringLiteral("Changes made will not be saved. Do you really want to close?\n"),
-                         Interaction::Icon::Warning);
+    return interaction().askYesNo(this,
+                                  QStringLiteral("Changes made will not be saved. Do you really want to close?\n"),
+                                  Interaction::Icon::Warning);
 }
 
 bool CQuarvel::CheckConfiguration()
@@ -124,7 +120,7 @@ bool CQuarvel::SaveAndReport()
     spec.filter = QString::fromLatin1(kSaveFilter);
     spec.defaultSuffix = QStringLiteral("cfg");
     spec.initialName = m_configurationFileName;
-    spec.confirmOverwrite = false;  // the writer keeps a backup instead
+    spec.confirmOverwrite = false; // the writer keeps a backup instead
     const std::optional<QString> path = interaction().saveFileName(this, spec);
     if (!path)
         return false;

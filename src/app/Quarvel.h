@@ -20,7 +20,7 @@ struct sWizardResult;
 // configuration pages are added by New, Load or the wizard.
 class CQuarvel : public PropertySheet, public PageHost {
     Q_OBJECT
-public:
+  public:
     // Sheet positions of the pages.
     enum PagePosition { StartPage = 0, PrinterPage = 1, PaperPage = 2, DicomPage = 3, ExtraPage = 4 };
 
@@ -57,10 +57,10 @@ public:
     bool checkDone() const { return m_checkDone; }
     bool saveDone() const { return m_saveDone; }
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     QString BuildReport(bool saved, const QString& writerMessage, bool asConfigCfg) const;
 
     AppServices m_services;

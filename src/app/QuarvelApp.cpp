@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "ui/Interaction.h"
-#include "diagnostics/PrinterTest.h"
 #include "app/Quarvel.h"
+#include "diagnostics/PrinterTest.h"
 #include "platform/ServerControl.h"
+#include "ui/Interaction.h"
 
 namespace {
 
@@ -19,11 +19,17 @@ bool Set(const char* name)
     return value && *value;
 }
 
-bool DisplayAvailable() { return Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYLAND_DISPLAY"); }
+bool DisplayAvailable()
+{
+    return Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYLAND_DISPLAY");
+}
 
 } // namespace
 
-bool CQuarvelApp::StartSocketLibrary() { return true; }
+bool CQuarvelApp::StartSocketLibrary()
+{
+    return true;
+}
 
 int CQuarvelApp::Run(int argc, char** argv)
 {

@@ -3,7 +3,7 @@
 // The application object: starts the program and runs the main window
 // modally; when the window closes, the program ends.
 class CQuarvelApp {
-public:
+  public:
     int Run(int argc, char** argv);
 
     // The socket library the ping needs. Nothing has to be started on this

@@ -1,3 +1,6 @@
 #include "app/QuarvelApp.h"
 
-int main(int argc, char** argv) { return CQuarvelApp().Run(argc, argv); }
+int main(int argc, char** argv)
+{
+    return CQuarvelApp().Run(argc, argv);
+}

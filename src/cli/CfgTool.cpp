@@ -12,27 +12,26 @@ constexpr int kOk = 0;
 constexpr int kFault = 1;
 constexpr int kError = 2;
 
-const char* const kUsage =
-    "Usage: quarvel-cfg COMMAND [ARGUMENTS]\n"
-    "\n"
-    "Works on configuration files of the print server without opening the editor.\n"
-    "\n"
-    "Commands:\n"
-    "  defaults OUT        write a configuration with every default to OUT\n"
-    "  normalize IN OUT    load IN and save it to OUT in the editor's exact format\n"
-    "                      (an existing OUT is kept as a backup: .bak, .bk2, ...)\n"
-    "  check IN            load IN and print each fault that would stop the server,\n"
-    "                      one per line\n"
-    "  ping ADDRESS        send one ICMP echo to a printer and print the report\n"
-    "  testpage ADDRESS QUEUE\n"
-    "                      send testpage.ps of the current directory to QUEUE on\n"
-    "                      ADDRESS through lpr (after a ping), appending lpr's\n"
-    "                      output to testprint.log, and print each message\n"
-    "  --help              show this text\n"
-    "\n"
-    "Exit status: 0 success and no fault, 1 the check found a fault or the ping\n"
-    "or test page failed, 2 a file error (message on standard error) or a usage\n"
-    "error.\n";
+const char* const kUsage = "Usage: quarvel-cfg COMMAND [ARGUMENTS]\n"
+                           "\n"
+                           "Works on configuration files of the print server without opening the editor.\n"
+                           "\n"
+                           "Commands:\n"
+                           "  defaults OUT        write a configuration with every default to OUT\n"
+                           "  normalize IN OUT    load IN and save it to OUT in the editor's exact format\n"
+                           "                      (an existing OUT is kept as a backup: .bak, .bk2, ...)\n"
+                           "  check IN            load IN and print each fault that would stop the server,\n"
+                           "                      one per line\n"
+                           "  ping ADDRESS        send one ICMP echo to a printer and print the report\n"
+                           "  testpage ADDRESS QUEUE\n"
+                           "                      send testpage.ps of the current directory to QUEUE on\n"
+                           "                      ADDRESS through lpr (after a ping), appending lpr's\n"
+                           "                      output to testprint.log, and print each message\n"
+                           "  --help              show this text\n"
+                           "\n"
+                           "Exit status: 0 success and no fault, 1 the check found a fault or the ping\n"
+                           "or test page failed, 2 a file error (message on standard error) or a usage\n"
+                           "error.\n";
 
 int Usage(std::ostream& err)
 {
@@ -90,11 +89,11 @@ int Check(const std::string& in, std::ostream& out, std::ostream& err)
 }
 
 class PrintingSink : public MessageSink {
-public:
+  public:
     explicit PrintingSink(std::ostream& out) : m_out(out) {}
     void ShowMessage(const std::string& text, MessageIcon) override { m_out << text << '\n'; }
 
-private:
+  private:
     std::ostream& m_out;
 };
 

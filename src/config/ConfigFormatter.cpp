@@ -9,7 +9,7 @@ namespace {
 constexpr const char* kLineEnd = "\r\n";
 
 class FileBuilder {
-public:
+  public:
     explicit FileBuilder(std::string& out) : m_out(out) {}
 
     void Line(const char* text)
@@ -38,7 +38,7 @@ public:
     void Key(const char* key, int value) { Key(key, FormatInteger(value)); }
     void Key(const char* key, double value) { Key(key, FormatRealTwoPlaces(value)); }
 
-private:
+  private:
     void AppendClean(const std::string& text)
     {
         for (char c : text)

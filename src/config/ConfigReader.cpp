@@ -20,16 +20,14 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
-template <typename Target>
-struct KeyRule {
+template <typename Target> struct KeyRule {
     const char* key;
     void (*apply)(Target&, const std::string&);
 };
 
 // Applies the first rule whose key equals key; false when none does.
 template <typename Target, std::size_t N>
-bool ApplyRule(const KeyRule<Target> (&rules)[N], Target& target, const std::string& key,
-               const std::string& value)
+bool ApplyRule(const KeyRule<Target> (&rules)[N], Target& target, const std::string& key, const std::string& value)
 {
     for (const KeyRule<Target>& rule : rules) {
         if (key == rule.key) {
@@ -164,7 +162,7 @@ ConfigReader::ConfigReader(CConfiguration& config) : m_config(config)
 {
     std::size_t i = 0;
     for (const sPaper& paper : m_config.Papers)
-        m_paperIndex.emplace(paper.Name, i++);  // emplace keeps the first match
+        m_paperIndex.emplace(paper.Name, i++); // emplace keeps the first match
     i = 0;
     for (const sHeader& header : m_config.Headers)
         m_headerIndex.emplace(header.Name, i++);

@@ -12,7 +12,7 @@ struct sHeader;
 // line on top of the record it was given and skips everything else silently;
 // only file-system errors fail a read.
 class ConfigReader {
-public:
+  public:
     explicit ConfigReader(CConfiguration& config);
 
     bool ReadFile(const std::string& path, std::string& message);
@@ -22,7 +22,7 @@ public:
 
     void DispatchLine(std::string_view line);
 
-private:
+  private:
     void ReadSectionHeader(std::string_view line);
     void ReadKeyLine(std::string_view line);
     void SetSectionName(int level, std::string_view name);

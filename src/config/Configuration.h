@@ -8,7 +8,7 @@
 // The whole configuration of the print server as the editor holds it. Built
 // with the server's defaults; a load reads on top of what it holds.
 class CConfiguration {
-public:
+  public:
     CConfiguration() = default;
     CConfiguration(const CConfiguration&) = delete;
     CConfiguration& operator=(const CConfiguration&) = delete;
@@ -25,12 +25,12 @@ public:
     bool SuppressPrinting = false;
     bool DeleteJobFile = true;
     bool Asynchronous = true;
-    int Printer = 0;  // as stated by the last file read; never used for the list
+    int Printer = 0; // as stated by the last file read; never used for the list
     CPrinterList Printers;
     CPaperList Papers;
     CHeaderList Headers;
     std::string PrinterName;
-    std::string Manufacturer;  // as read; the writer always writes its own text
+    std::string Manufacturer; // as read; the writer always writes its own text
     bool UseCMYK = false;
     bool SupportsColorImage = true;
     bool BasicGrayscaleMetaSOPClass = true;
@@ -43,9 +43,9 @@ public:
     bool IgnoreAnnotationFormat = true;
     bool SkipImagePixel = true;
     int Copies = 1;
-    int Priority = 1;     // MED
-    int MediumType = 0;   // PAPER
-    int Destination = 0;  // MAGAZINE
+    int Priority = 1;    // MED
+    int MediumType = 0;  // PAPER
+    int Destination = 0; // MAGAZINE
     std::string Label = "DICOM Print Session #";
     int Port = 104;
     std::string ServerAETitle = "ZELNORSRV";

@@ -12,7 +12,7 @@ FileErrorCause CauseFromErrno(int error)
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR:  // a folder standing where the file should be
+    case EISDIR: // a folder standing where the file should be
         return FileErrorCause::AccessDenied;
     case EMFILE:
     case ENFILE:

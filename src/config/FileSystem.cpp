@@ -7,8 +7,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-int FileSystem::Stat(const std::string& path, struct stat& st) { return ::stat(path.c_str(), &st); }
-int FileSystem::Lstat(const std::string& path, struct stat& st) { return ::lstat(path.c_str(), &st); }
+int FileSystem::Stat(const std::string& path, struct stat& st)
+{
+    return ::stat(path.c_str(), &st);
+}
+int FileSystem::Lstat(const std::string& path, struct stat& st)
+{
+    return ::lstat(path.c_str(), &st);
+}
 
 bool FileSystem::RealPath(const std::string& path, std::string& resolved)
 {
@@ -31,12 +37,30 @@ int FileSystem::Open(const std::string& path, int flags, mode_t mode)
     return ::open(path.c_str(), flags | O_CLOEXEC, mode);
 }
 
-ssize_t FileSystem::Write(int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }
-int FileSystem::Fchmod(int fd, mode_t mode) { return ::fchmod(fd, mode); }
-int FileSystem::Fchown(int fd, uid_t uid, gid_t gid) { return ::fchown(fd, uid, gid); }
-int FileSystem::Fsync(int fd) { return ::fsync(fd); }
-int FileSystem::Close(int fd) { return ::close(fd); }
-int FileSystem::Link(const std::string& from, const std::string& to) { return ::link(from.c_str(), to.c_str()); }
+ssize_t FileSystem::Write(int fd, const char* data, std::size_t size)
+{
+    return ::write(fd, data, size);
+}
+int FileSystem::Fchmod(int fd, mode_t mode)
+{
+    return ::fchmod(fd, mode);
+}
+int FileSystem::Fchown(int fd, uid_t uid, gid_t gid)
+{
+    return ::fchown(fd, uid, gid);
+}
+int FileSystem::Fsync(int fd)
+{
+    return ::fsync(fd);
+}
+int FileSystem::Close(int fd)
+{
+    return ::close(fd);
+}
+int FileSystem::Link(const std::string& from, const std::string& to)
+{
+    return ::link(from.c_str(), to.c_str());
+}
 
 int FileSystem::RenameNoReplace(const std::string& from, const std::string& to)
 {
@@ -52,15 +76,21 @@ int FileSystem::RenameNoReplace(const std::string& from, const std::string& to)
     return ::rename(from.c_str(), to.c_str());
 }
 
-int FileSystem::Rename(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()); }
-int FileSystem::Unlink(const std::string& path) { return ::unlink(path.c_str()); }
+int FileSystem::Rename(const std::string& from, const std::string& to)
+{
+    return ::rename(from.c_str(), to.c_str());
+}
+int FileSystem::Unlink(const std::string& path)
+{
+    return ::unlink(path.c_str());
+}
 
 void FileSystem::SyncDirectory(const std::string& directory)
 {
     const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
-    ::fsync(fd);  // best effort: some file systems cannot sync a directory
+    ::fsync(fd); // best effort: some file systems cannot sync a directory
     ::close(fd);
 }
 

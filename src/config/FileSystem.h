@@ -8,13 +8,13 @@
 // one of them fail. Every call reports failure like its POSIX namesake: -1
 // (or nullptr) with errno set.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     virtual int Stat(const std::string& path, struct stat& st);
     virtual int Lstat(const std::string& path, struct stat& st);
     virtual bool RealPath(const std::string& path, std::string& resolved);
-    virtual int MakeTemp(std::string& pathTemplate);  // mkstemp: fd or -1
+    virtual int MakeTemp(std::string& pathTemplate); // mkstemp: fd or -1
     virtual int Open(const std::string& path, int flags, mode_t mode);
     virtual ssize_t Write(int fd, const char* data, std::size_t size);
     virtual int Fchmod(int fd, mode_t mode);

@@ -13,12 +13,15 @@ bool IsCSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsDigit(const std::string& text, std::size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; }
+bool IsDigit(const std::string& text, std::size_t i)
+{
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
 
 // Where a number of the C conversions starts: after leading white space
 // and an optional sign.
 struct NumberStart {
-    std::size_t first;  // the first character after the sign
+    std::size_t first; // the first character after the sign
     bool negative;
 };
 

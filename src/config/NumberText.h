@@ -21,6 +21,6 @@ double ParseReal(const std::string& text);
 bool ReadLeadingInteger(const std::string& text, int& value);
 bool ReadLeadingReal(const std::string& text, double& value);
 
-std::string FormatInteger(int value);        // "%i"
+std::string FormatInteger(int value);          // "%i"
 std::string FormatRealShortest(double value);  // "%.15g": 5 as "5", 14.17 as "14.17"
-std::string FormatRealTwoPlaces(double value);  // "%.2f"
+std::string FormatRealTwoPlaces(double value); // "%.2f"

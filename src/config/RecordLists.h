@@ -10,9 +10,8 @@
 // end only; removal keeps the order of the others; positions count from 0.
 // Records handed out are the stored ones and may be changed in place (until
 // the list itself changes).
-template <typename Record>
-class CRecordList {
-public:
+template <typename Record> class CRecordList {
+  public:
     using iterator = typename std::vector<Record>::iterator;
     using const_iterator = typename std::vector<Record>::const_iterator;
 
@@ -25,26 +24,28 @@ public:
     const_iterator begin() const { return m_records.begin(); }
     const_iterator end() const { return m_records.end(); }
 
-protected:
+  protected:
     std::vector<Record> m_records;
 };
 
 // Lists keyed by the record's Name; every lookup takes the first exact match.
-template <typename Record>
-class CNamedRecordList : public CRecordList<Record> {
-public:
+template <typename Record> class CNamedRecordList : public CRecordList<Record> {
+  public:
     bool Exists(const std::string& name) const { return IndexOf(name) >= 0; }
 
-    Record* Find(const std::string& name) {
+    Record* Find(const std::string& name)
+    {
         const int index = IndexOf(name);
         return index < 0 ? nullptr : &this->m_records[static_cast<std::size_t>(index)];
     }
-    const Record* Find(const std::string& name) const {
+    const Record* Find(const std::string& name) const
+    {
         const int index = IndexOf(name);
         return index < 0 ? nullptr : &this->m_records[static_cast<std::size_t>(index)];
     }
 
-    bool Remove(const std::string& name) {
+    bool Remove(const std::string& name)
+    {
         const int index = IndexOf(name);
         if (index < 0)
             return false;
@@ -52,8 +53,9 @@ public:
         return true;
     }
 
-private:
-    int IndexOf(const std::string& name) const {
+  private:
+    int IndexOf(const std::string& name) const
+    {
         for (std::size_t i = 0; i < this->m_records.size(); ++i)
             if (this->m_records[i].Name == name)
                 return static_cast<int>(i);
@@ -66,8 +68,9 @@ class CHeaderList : public CNamedRecordList<sHeader> {};
 
 // Printers are keyed by AE title and addressed by position.
 class CPrinterList : public CRecordList<sPrinter> {
-public:
-    bool Exists(const std::string& aeTitle) const {
+  public:
+    bool Exists(const std::string& aeTitle) const
+    {
         for (const sPrinter& printer : m_records)
             if (printer.PrinterAETitle == aeTitle)
                 return true;
@@ -78,20 +81,23 @@ public:
     // valid here and GetAt then yields none.
     bool IsValidIndex(long long position) const { return position < GetCount(); }
 
-    sPrinter* GetAt(long long position) {
+    sPrinter* GetAt(long long position)
+    {
         return InRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
     }
-    const sPrinter* GetAt(long long position) const {
+    const sPrinter* GetAt(long long position) const
+    {
         return InRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
     }
 
-    bool RemoveAt(long long position) {
+    bool RemoveAt(long long position)
+    {
         if (!InRange(position))
             return false;
         m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(position));
         return true;
     }
 
-private:
+  private:
     bool InRange(long long position) const { return position >= 0 && position < GetCount(); }
 };

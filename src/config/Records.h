@@ -44,7 +44,7 @@ struct sLayout {
     std::string Description = "Standard Layout";
     double TrimWidth = 5.0;
     double ImageDistance = 14.17;
-    int Orientation = 0;  // PORTRAIT
+    int Orientation = 0; // PORTRAIT
     std::string PageSize;
     bool Trim = false;
     std::string BorderDensity = "WHITE";

@@ -57,7 +57,7 @@ bool BackupExistingFile(FileSystem& fs, const std::string& path, std::string& ba
                 return true;
             }
             if (errno == EEXIST)
-                continue;  // taken meanwhile: try the next name
+                continue; // taken meanwhile: try the next name
             if (errno != EPERM && errno != ENOTSUP && errno != EXDEV && errno != EMLINK && errno != ENOSYS)
                 return false;
             // No hard links here: rename as the rule originally says.
@@ -141,7 +141,7 @@ bool SafeFileWriter::Save(const std::string& path, const std::string& content, s
         return fail(error, true);
     }
     if (exists)
-        m_fs.Fchown(fd, existing.st_uid, existing.st_gid);  // best effort: only root may give files away
+        m_fs.Fchown(fd, existing.st_uid, existing.st_gid); // best effort: only root may give files away
     if (m_fs.Fchmod(fd, exists ? (existing.st_mode & 07777) : DefaultFileMode()) != 0) {
         error = errno;
         m_fs.Close(fd);
@@ -164,7 +164,7 @@ bool SafeFileWriter::Save(const std::string& path, const std::string& content, s
     if (m_fs.Rename(tempPath, target) != 0) {
         error = errno;
         if (movedAway)
-            m_fs.RenameNoReplace(backupName, target);  // put the old file back
+            m_fs.RenameNoReplace(backupName, target); // put the old file back
         return fail(error, false);
     }
     m_fs.SyncDirectory(directory.empty() ? std::string(".") : directory);
@@ -172,8 +172,7 @@ bool SafeFileWriter::Save(const std::string& path, const std::string& content, s
     return true;
 }
 
-bool SafeFileWriter::SaveInPlace(const std::string& path, bool backup, const std::string& content,
-                                 std::string& message)
+bool SafeFileWriter::SaveInPlace(const std::string& path, bool backup, const std::string& content, std::string& message)
 {
     std::string backupName;
     if (backup)

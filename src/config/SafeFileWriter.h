@@ -20,13 +20,13 @@ bool BackupExistingFile(FileSystem& fs, const std::string& path, std::string& ba
 // temporary file is renamed onto the path. Only when no temporary file can be
 // made there does it fall back to writing in place.
 class SafeFileWriter {
-public:
+  public:
     SafeFileWriter();
     explicit SafeFileWriter(FileSystem& fs);
 
     bool Save(const std::string& path, const std::string& content, std::string& message);
 
-private:
+  private:
     bool SaveInPlace(const std::string& path, bool backup, const std::string& content, std::string& message);
     bool WriteAll(int fd, const std::string& content);
     static std::string SavedMessage(const std::string& path, const std::string& backupName);

@@ -35,7 +35,7 @@ constexpr std::array<StandardPaperSize, kStandardPaperSizeCount> kTable = {{
     {"B10", 91, 127},
 }};
 
-constexpr unsigned kFirstWithLabel = 3;  // the three envelopes have none in the dialog
+constexpr unsigned kFirstWithLabel = 3; // the three envelopes have none in the dialog
 
 const StandardPaperSize* At(int position)
 {
@@ -46,7 +46,10 @@ const StandardPaperSize* At(int position)
 
 } // namespace
 
-const std::array<StandardPaperSize, kStandardPaperSizeCount>& StandardPaperSizes() { return kTable; }
+const std::array<StandardPaperSize, kStandardPaperSizeCount>& StandardPaperSizes()
+{
+    return kTable;
+}
 
 PaperSizeLookup LookupStandardPaperSizeForDialog(int position)
 {

@@ -10,7 +10,10 @@ std::string UpperAscii(std::string text)
     return text;
 }
 
-std::string YesNoText(bool value) { return value ? "YES" : "NO"; }
+std::string YesNoText(bool value)
+{
+    return value ? "YES" : "NO";
+}
 
 std::string PriorityText(int code)
 {
@@ -21,9 +24,18 @@ std::string PriorityText(int code)
     return "MED";
 }
 
-std::string MediumText(int code) { return code == 1 ? "FILM" : "PAPER"; }
-std::string DestinationText(int code) { return code == 0 ? "MAGAZINE" : "PROCESSOR"; }
-std::string OrientationText(int code) { return code == 1 ? "LANDSCAPE" : "PORTRAIT"; }
+std::string MediumText(int code)
+{
+    return code == 1 ? "FILM" : "PAPER";
+}
+std::string DestinationText(int code)
+{
+    return code == 0 ? "MAGAZINE" : "PROCESSOR";
+}
+std::string OrientationText(int code)
+{
+    return code == 1 ? "LANDSCAPE" : "PORTRAIT";
+}
 
 int PriorityCode(const std::string& word)
 {
@@ -35,9 +47,18 @@ int PriorityCode(const std::string& word)
     return 1;
 }
 
-int MediumCode(const std::string& word) { return UpperAscii(word) == "FILM" ? 1 : 0; }
-int DestinationCode(const std::string& word) { return UpperAscii(word) == "PROCESSOR" ? 1 : 0; }
-int OrientationCode(const std::string& word) { return UpperAscii(word) == "LANDSCAPE" ? 1 : 0; }
+int MediumCode(const std::string& word)
+{
+    return UpperAscii(word) == "FILM" ? 1 : 0;
+}
+int DestinationCode(const std::string& word)
+{
+    return UpperAscii(word) == "PROCESSOR" ? 1 : 0;
+}
+int OrientationCode(const std::string& word)
+{
+    return UpperAscii(word) == "LANDSCAPE" ? 1 : 0;
+}
 
 bool ParseYesNo(const std::string& value, bool fallback)
 {

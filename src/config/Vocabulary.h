@@ -5,10 +5,10 @@
 // Words in which codes and flags are stored in the configuration file.
 
 std::string YesNoText(bool value);
-std::string PriorityText(int code);     // 0 LOW, 1 MED, 2 HIGH
-std::string MediumText(int code);       // 0 PAPER, 1 FILM
-std::string DestinationText(int code);  // 0 MAGAZINE, 1 PROCESSOR
-std::string OrientationText(int code);  // 0 PORTRAIT, 1 LANDSCAPE
+std::string PriorityText(int code);    // 0 LOW, 1 MED, 2 HIGH
+std::string MediumText(int code);      // 0 PAPER, 1 FILM
+std::string DestinationText(int code); // 0 MAGAZINE, 1 PROCESSOR
+std::string OrientationText(int code); // 0 PORTRAIT, 1 LANDSCAPE
 
 // Words to codes, compared after upper-casing; unknown words give the
 // default code.
@@ -26,7 +26,7 @@ bool ParseYesNo(const std::string& value, bool fallback);
 enum DensityRadio { DensityBlack = 0, DensityWhite = 1, DensityCustom = 2 };
 
 class DensityMode {
-public:
+  public:
     static DensityMode FromText(const std::string& text);
     static DensityMode Black() { return DensityMode(DensityBlack, 0); }
     static DensityMode White() { return DensityMode(DensityWhite, 0); }
@@ -38,7 +38,7 @@ public:
     int Value() const { return m_value; }
     std::string ToText() const;
 
-private:
+  private:
     int m_mode;
     int m_value;
 };

@@ -8,17 +8,30 @@ std::string BuildWizardSummary(const sWizardResult& r)
 {
     return "Configured values that might be set on the print clients:\r\n\r\n"
            "[NETWORK]\r\n"
-           "AETITLE:\t\t\t" + r.PrinterAETitle + "\r\n"
+           "AETITLE:\t\t\t" +
+           r.PrinterAETitle +
+           "\r\n"
            "HOST:\t\t\t{IP address or hostname of the ZELNOR server machine}\r\n"
-           "PORT:\t\t\t" + FormatInteger(r.Port) + "\r\n"
+           "PORT:\t\t\t" +
+           FormatInteger(r.Port) +
+           "\r\n"
            "\r\n"
            "[LAYOUT]\r\n"
-           "SIZE:\t\t\t" + r.PaperName + "\r\n"
-           "ORIENTATION:\t\t" + (r.Orientation == 0 ? "PORTRAIT" : "LANDSCAPE") + "\r\n"
+           "SIZE:\t\t\t" +
+           r.PaperName +
+           "\r\n"
+           "ORIENTATION:\t\t" +
+           (r.Orientation == 0 ? "PORTRAIT" : "LANDSCAPE") +
+           "\r\n"
            "MAGNIFICATION:\t\tBILINEAR\r\n"
-           "BORDERDENSITY:\t\t" + r.BorderDensity + "\r\n"
-           "EMPTYIMAGEDENSITY:\t" + r.EmptyImageDensity + "\r\n"
-           "TRIM:\t\t\t" + (r.Trim != 0 ? "YES" : "NO");
+           "BORDERDENSITY:\t\t" +
+           r.BorderDensity +
+           "\r\n"
+           "EMPTYIMAGEDENSITY:\t" +
+           r.EmptyImageDensity +
+           "\r\n"
+           "TRIM:\t\t\t" +
+           (r.Trim != 0 ? "YES" : "NO");
 }
 
 void ApplyWizardResult(const sWizardResult& r, CConfiguration& config)

@@ -24,7 +24,10 @@ struct StartupState {
 };
 StartupState g_startup;
 
-std::uint16_t ProcessIdentifier() { return static_cast<std::uint16_t>(::getpid() & 0xFFFF); }
+std::uint16_t ProcessIdentifier()
+{
+    return static_cast<std::uint16_t>(::getpid() & 0xFFFF);
+}
 
 std::uint32_t TickCount()
 {
@@ -97,7 +100,10 @@ ssize_t IcmpTransport::ReceiveFrom(int socket, std::uint8_t* buffer, std::size_t
     return ::recvfrom(socket, buffer, size, 0, reinterpret_cast<sockaddr*>(&from), &length);
 }
 
-void IcmpTransport::Close(int socket) { ::close(socket); }
+void IcmpTransport::Close(int socket)
+{
+    ::close(socket);
+}
 
 std::uint16_t IcmpTransport::ReplyIdentifier(int socket, bool headerIncluded)
 {
@@ -126,8 +132,14 @@ IcmpTransport& IcmpTransport::System()
 
 // ---- the echo engine --------------------------------------------------------
 
-int CIcmpPing::LastError() { return t_lastError; }
-void CIcmpPing::SetLastError(int error) { t_lastError = error; }
+int CIcmpPing::LastError()
+{
+    return t_lastError;
+}
+void CIcmpPing::SetLastError(int error)
+{
+    t_lastError = error;
+}
 
 bool CIcmpPing::Startup()
 {
@@ -155,10 +167,10 @@ bool CIcmpPing::WaitReadable(int socket, int timeoutMs, bool& readable)
 void CIcmpPing::FillEchoRequest(std::uint8_t* buffer, std::size_t length)
 {
     std::memset(buffer, 0, kHeaderSize);
-    buffer[0] = 8;  // echo request
+    buffer[0] = 8; // echo request
     buffer[1] = 0;
     const std::uint16_t id = ProcessIdentifier();
-    std::memcpy(buffer + 4, &id, sizeof id);  // machine order, as the reply test compares it
+    std::memcpy(buffer + 4, &id, sizeof id); // machine order, as the reply test compares it
     const std::uint32_t timestamp = TickCount();
     std::memcpy(buffer + 8, &timestamp, sizeof timestamp);
     if (length > kHeaderSize)
@@ -194,7 +206,7 @@ bool CIcmpPing::CheckEchoReply(const std::uint8_t* buffer, std::size_t length, b
     const std::size_t headerLength = headerIncluded && length > 0 ? (buffer[0] & 0x0F) * 4u : 0u;
     bool valid = headerIncluded ? length > 0 : true;
     valid = valid && length >= headerLength + 8;
-    valid = valid && buffer[headerLength] == 0;  // echo reply
+    valid = valid && buffer[headerLength] == 0; // echo reply
     if (valid) {
         std::uint16_t id;
         std::memcpy(&id, buffer + headerLength + 4, sizeof id);

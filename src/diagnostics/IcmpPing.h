@@ -2,21 +2,21 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <netinet/in.h>
+#include <string>
 #include <sys/types.h>
 
 // Filled by a successful ping.
 struct PingResult {
-    std::uint32_t SourceAddress = 0;  // IPv4 address of the replying host, network order
-    std::int32_t ResponseTime = 0;    // whole milliseconds
+    std::uint32_t SourceAddress = 0; // IPv4 address of the replying host, network order
+    std::int32_t ResponseTime = 0;   // whole milliseconds
 };
 
 // The operating-system calls of one ping, so that tests can stand in for the
 // network. The default implementation uses a raw ICMP socket, and an
 // unprivileged ICMP datagram socket where no raw socket may be opened.
 class IcmpTransport {
-public:
+  public:
     virtual ~IcmpTransport() = default;
 
     // Resolves a host name to an IPv4 address (network order).
@@ -38,7 +38,7 @@ public:
 
 // One ICMP echo: one request, one datagram read, no retry.
 class CIcmpPing {
-public:
+  public:
     // Error values kept as the last error of a failed ping.
     static constexpr int kNoBufferSpace = 10055;
     static constexpr int kTimedOut = 10060;
@@ -65,6 +65,6 @@ public:
     // The reason of the calling thread's last failed ping.
     static int LastError();
 
-private:
+  private:
     static void SetLastError(int error);
 };

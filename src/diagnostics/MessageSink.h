@@ -7,7 +7,7 @@ enum class MessageIcon { Information, Warning, Error };
 // Where a core operation that reports to the user puts its messages. The
 // editor shows them in message boxes, the companion prints them.
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
 };

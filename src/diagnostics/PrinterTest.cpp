@@ -22,7 +22,10 @@ bool PrinterTestEnvironment::Ping(const std::string& address, int timeoutMs, int
     return true;
 }
 
-std::string PrinterTestEnvironment::CurrentDirectory() { return ::CurrentDirectory(); }
+std::string PrinterTestEnvironment::CurrentDirectory()
+{
+    return ::CurrentDirectory();
+}
 
 bool PrinterTestEnvironment::FileExists(const std::string& path)
 {
@@ -30,7 +33,10 @@ bool PrinterTestEnvironment::FileExists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
-int PrinterTestEnvironment::RunCommand(const std::string& commandLine) { return ::RunCommand(commandLine); }
+int PrinterTestEnvironment::RunCommand(const std::string& commandLine)
+{
+    return ::RunCommand(commandLine);
+}
 
 PrinterTestEnvironment& PrinterTestEnvironment::System()
 {

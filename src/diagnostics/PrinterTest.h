@@ -7,7 +7,7 @@
 // What the printer diagnostics need from the outside world; tests replace
 // any part of it.
 class PrinterTestEnvironment {
-public:
+  public:
     virtual ~PrinterTestEnvironment() = default;
     // One ICMP echo, as CIcmpPing::Ping; the response time in ms on success.
     virtual bool Ping(const std::string& address, int timeoutMs, int& responseTimeMs);
@@ -20,7 +20,7 @@ public:
 
 // The two printer diagnostics. Holds no data of its own.
 class CPrinterTest {
-public:
+  public:
     static constexpr int kPingTimeoutMs = 5000;
 
     explicit CPrinterTest(PrinterTestEnvironment& environment = PrinterTestEnvironment::System());
@@ -40,6 +40,6 @@ public:
     static std::string TestPageCommand(const std::string& address, const std::string& queue,
                                        const std::string& pagePath, const std::string& logPath);
 
-private:
+  private:
     PrinterTestEnvironment& m_environment;
 };

@@ -17,7 +17,10 @@ void CHeaderDialog::OnInitDialog()
     ShowValues();
 }
 
-void CHeaderDialog::ReadControls() { FieldReader(m_interaction, this).text(m_ui->name, Name).text(m_ui->file, File); }
+void CHeaderDialog::ReadControls()
+{
+    FieldReader(m_interaction, this).text(m_ui->name, Name).text(m_ui->file, File);
+}
 
 void CHeaderDialog::ShowValues()
 {

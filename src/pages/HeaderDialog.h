@@ -14,7 +14,7 @@ class CHeaderDialog;
 // "Add/Edit page header bitmap": a name and a bitmap file; no checks.
 class CHeaderDialog : public InitDialogBase {
     Q_OBJECT
-public:
+  public:
     explicit CHeaderDialog(Interaction& interaction, QWidget* parent = nullptr);
     ~CHeaderDialog() override;
 
@@ -23,10 +23,10 @@ public:
 
     void accept() override;
 
-protected:
+  protected:
     void OnInitDialog() override;
 
-private:
+  private:
     void ReadControls();
     void ShowValues();
     void OnBrowse();

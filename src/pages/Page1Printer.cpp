@@ -3,14 +3,15 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 
+#include "config/Configuration.h"
+#include "diagnostics/PrinterTest.h"
+#include "pages/PrinterDialog.h"
 #include "ui/Fields.h"
 #include "ui/InteractionSink.h"
-#include "pages/PrinterDialog.h"
-#include "diagnostics/PrinterTest.h"
-#include "config/Configuration.h"
 #include "ui_Page1Printer.h"
 
-CPage1Printer::CPage1Printer(PageHost& host, QWidget* parent) : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage1Printer>())
+CPage1Printer::CPage1Printer(PageHost& host, QWidget* parent)
+    : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage1Printer>())
 {
     m_ui->setupUi(this);
     m_ui->printerList->SetColumns({{QStringLiteral("AETitle"), 100},
@@ -170,6 +171,6 @@ void CPage1Printer::OnSendTestPage()
         return;
     InteractionSink sink(interaction(), this);
     CPrinterTest(Host().diagnostics())
-        .SendTestPage(FromQt(m_ui->printerList->text(rows.front(), 2)), FromQt(m_ui->printerList->text(rows.front(), 3)),
-                      sink);
+        .SendTestPage(FromQt(m_ui->printerList->text(rows.front(), 2)),
+                      FromQt(m_ui->printerList->text(rows.front(), 3)), sink);
 }

@@ -15,7 +15,7 @@ class CPage1Printer;
 // flags, with the two printer diagnostics in the list's context menu.
 class CPage1Printer : public CQuarvelPage {
     Q_OBJECT
-public:
+  public:
     explicit CPage1Printer(PageHost& host, QWidget* parent = nullptr);
     ~CPage1Printer() override;
 
@@ -28,10 +28,10 @@ public:
     void OnNetworkPing();
     void OnSendTestPage();
 
-protected:
+  protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     void FillList();
     void ReadControls();
     void ShowValues();

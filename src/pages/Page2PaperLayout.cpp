@@ -4,16 +4,19 @@
 #include <QLocale>
 #include <QMenu>
 
-#include "ui/Fields.h"
+#include "config/Configuration.h"
 #include "pages/HeaderDialog.h"
 #include "pages/PaperSizeDialog.h"
-#include "config/Configuration.h"
+#include "ui/Fields.h"
 #include "ui_Page2PaperLayout.h"
 
 namespace {
 
 // Header names are stored in upper case, by the user's locale's rules.
-std::string UpperCaseName(const std::string& name) { return FromQt(QLocale::system().toUpper(ToQt(name))); }
+std::string UpperCaseName(const std::string& name)
+{
+    return FromQt(QLocale::system().toUpper(ToQt(name)));
+}
 
 } // namespace
 

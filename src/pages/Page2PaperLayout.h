@@ -13,7 +13,7 @@ class CPage2PaperLayout;
 // lists at once.
 class CPage2PaperLayout : public CQuarvelPage {
     Q_OBJECT
-public:
+  public:
     explicit CPage2PaperLayout(PageHost& host, QWidget* parent = nullptr);
     ~CPage2PaperLayout() override;
 
@@ -26,10 +26,10 @@ public:
     void OnEditHeader();
     void OnDeleteHeaders();
 
-protected:
+  protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     void FillLists();
 
     std::unique_ptr<Ui::CPage2PaperLayout> m_ui;

@@ -1,16 +1,20 @@
 #include "pages/Page3Dicom.h"
 
-#include "ui/Fields.h"
 #include "config/Configuration.h"
+#include "ui/Fields.h"
 #include "ui_Page3Dicom.h"
 
 namespace {
 
-int Check(bool value) { return value ? 1 : 0; }
+int Check(bool value)
+{
+    return value ? 1 : 0;
+}
 
 } // namespace
 
-CPage3Dicom::CPage3Dicom(PageHost& host, QWidget* parent) : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage3Dicom>())
+CPage3Dicom::CPage3Dicom(PageHost& host, QWidget* parent)
+    : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage3Dicom>())
 {
     m_ui->setupUi(this);
     // No clamping on the buttons: the range is enforced by the next reading.

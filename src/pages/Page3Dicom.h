@@ -15,7 +15,7 @@ class CPage3Dicom;
 // record on activation and go back when the page is left.
 class CPage3Dicom : public CQuarvelPage, public ValueExchange {
     Q_OBJECT
-public:
+  public:
     // The port's upper bound: the highest TCP port.
     static constexpr int kMaxPort = 65535;
 
@@ -28,7 +28,7 @@ public:
     bool ReadControls() override;
     void ShowValues() override;
 
-private:
+  private:
     std::unique_ptr<Ui::CPage3Dicom> m_ui;
 
     std::string m_printerName;

@@ -2,10 +2,10 @@
 
 #include <QComboBox>
 
-#include "ui/Fields.h"
 #include "config/Configuration.h"
-#include "ui/UpDownButtons.h"
 #include "config/Vocabulary.h"
+#include "ui/Fields.h"
+#include "ui/UpDownButtons.h"
 #include "ui_Page4Extra.h"
 
 namespace {
@@ -15,7 +15,8 @@ constexpr double kNoLimit = -1;
 
 } // namespace
 
-CPage4Extra::CPage4Extra(PageHost& host, QWidget* parent) : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage4Extra>())
+CPage4Extra::CPage4Extra(PageHost& host, QWidget* parent)
+    : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage4Extra>())
 {
     m_ui->setupUi(this);
     m_border = {m_ui->borderBlack, m_ui->borderWhite, m_ui->borderCustom, m_ui->borderDensity, m_ui->borderDensitySpin};

@@ -18,7 +18,7 @@ class CPage4Extra;
 // densities, and the page label.
 class CPage4Extra : public CQuarvelPage, public ValueExchange {
     Q_OBJECT
-public:
+  public:
     explicit CPage4Extra(PageHost& host, QWidget* parent = nullptr);
     ~CPage4Extra() override;
 
@@ -28,7 +28,7 @@ public:
     bool ReadControls() override;
     void ShowValues() override;
 
-private:
+  private:
     // One density: three radio buttons and a number used in Custom mode.
     struct Density {
         QAbstractButton* black;

@@ -8,7 +8,7 @@ class PrinterTestEnvironment;
 // record being edited, the seam for everything modal, the printer
 // diagnostics, and the three operations every page shares.
 class PageHost {
-public:
+  public:
     virtual ~PageHost() = default;
 
     virtual CConfiguration& configuration() = 0;

@@ -2,9 +2,9 @@
 
 #include <QRegularExpressionValidator>
 
-#include "ui/Fields.h"
 #include "config/RecordLists.h"
 #include "pages/StandardPaperSizeDialog.h"
+#include "ui/Fields.h"
 #include "ui_PaperSizeDialog.h"
 
 CPaperSizeDialog::CPaperSizeDialog(Interaction& interaction, QWidget* parent)
@@ -120,7 +120,8 @@ void CPaperSizeDialog::accept()
     }
     if (SizeX == 0 || SizeY == 0) {
         m_interaction.tell(
-            this, QStringLiteral("No proper page size defined. A Page can not have the width or height defined with 0."),
+            this,
+            QStringLiteral("No proper page size defined. A Page can not have the width or height defined with 0."),
             Interaction::Icon::Error);
         return;
     }

@@ -19,7 +19,7 @@ class CPaperSizeDialog;
 // "Save".
 class CPaperSizeDialog : public InitDialogBase {
     Q_OBJECT
-public:
+  public:
     explicit CPaperSizeDialog(Interaction& interaction, QWidget* parent = nullptr);
     ~CPaperSizeDialog() override;
 
@@ -33,10 +33,10 @@ public:
     // "Save": title, size, then the question for an empty label.
     void accept() override;
 
-protected:
+  protected:
     void OnInitDialog() override;
 
-private:
+  private:
     bool ReadControls();
     void ShowValues();
     void OnGetStandardValues();

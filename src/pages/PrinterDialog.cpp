@@ -1,7 +1,7 @@
 #include "pages/PrinterDialog.h"
 
-#include "ui/Fields.h"
 #include "diagnostics/PrinterTest.h"
+#include "ui/Fields.h"
 #include "ui_PrinterDialog.h"
 
 CPrinterDialog::CPrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* parent)

@@ -22,7 +22,7 @@ class CPrinterDialog;
 // before it opens the dialog and takes them after "Save".
 class CPrinterDialog : public InitDialogBase {
     Q_OBJECT
-public:
+  public:
     CPrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* parent = nullptr);
     ~CPrinterDialog() override;
 
@@ -37,10 +37,10 @@ public:
     // "Save": the checks in their order; the first failure keeps the dialog.
     void accept() override;
 
-protected:
+  protected:
     void OnInitDialog() override;
 
-private:
+  private:
     // One row of the graduation group: check box, file edit, "..." button.
     struct GraduationRow {
         QCheckBox* check;

@@ -10,19 +10,19 @@ class Interaction;
 // save and report) and its cancel request.
 class CQuarvelPage : public PropertyPage {
     Q_OBJECT
-public:
+  public:
     CQuarvelPage(PageHost& host, QWidget* parent);
 
     bool onApply() override;
     bool onQueryCancel() override;
 
-protected:
+  protected:
     PageHost& Host() const { return m_host; }
     CConfiguration& Configuration() const { return m_host.configuration(); }
     Interaction& interaction() const { return m_host.interaction(); }
     // Every activation sends the check round again.
     void ClearCheckDone() { m_host.checkMustRunAgain(); }
 
-private:
+  private:
     PageHost& m_host;
 };

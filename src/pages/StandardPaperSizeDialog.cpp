@@ -1,7 +1,7 @@
 #include "pages/StandardPaperSizeDialog.h"
 
-#include "ui/Fields.h"
 #include "config/StandardPaperSizes.h"
+#include "ui/Fields.h"
 #include "ui_StandardPaperSizeDialog.h"
 
 CStandardPaperSizeDialog::CStandardPaperSizeDialog(Interaction& interaction, QWidget* parent)

@@ -15,7 +15,7 @@ class CStandardPaperSizeDialog;
 // Width, Height and PaperLabel after "Copy".
 class CStandardPaperSizeDialog : public InitDialogBase {
     Q_OBJECT
-public:
+  public:
     explicit CStandardPaperSizeDialog(Interaction& interaction, QWidget* parent = nullptr);
     ~CStandardPaperSizeDialog() override;
 
@@ -25,10 +25,10 @@ public:
 
     void accept() override;
 
-protected:
+  protected:
     void OnInitDialog() override;
 
-private:
+  private:
     void ReadControls();
     void ShowValues();
     void OnSelectionChanged(int position);

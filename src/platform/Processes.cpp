@@ -33,7 +33,8 @@ std::string ExecutableName(const std::string& procDir)
     if (length > 0) {
         target.resize(static_cast<std::size_t>(length));
         const std::string deleted = " (deleted)";
-        if (target.size() > deleted.size() && target.compare(target.size() - deleted.size(), deleted.size(), deleted) == 0)
+        if (target.size() > deleted.size() &&
+            target.compare(target.size() - deleted.size(), deleted.size(), deleted) == 0)
             target.resize(target.size() - deleted.size());
         const std::size_t slash = target.rfind('/');
         return slash == std::string::npos ? target : target.substr(slash + 1);
@@ -65,7 +66,10 @@ bool ProcessTable::Snapshot(std::vector<ProcessEntry>& entries)
     return true;
 }
 
-int ProcessTable::Kill(pid_t pid) { return ::kill(pid, SIGKILL) == 0 ? 0 : errno; }
+int ProcessTable::Kill(pid_t pid)
+{
+    return ::kill(pid, SIGKILL) == 0 ? 0 : errno;
+}
 
 ProcessTable& ProcessTable::System()
 {
@@ -86,7 +90,7 @@ bool TerminateProcessesByName(const std::string& name, bool all, ProcessTable& t
             continue;
         const int error = table.Kill(entry.pid);
         if (error == EPERM)
-            return ended;  // may not be ended: later matches are not tried
+            return ended; // may not be ended: later matches are not tried
         if (error == 0)
             ended = true;
         // ESRCH: the process ended on its own since the list was taken.

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <string>
-#include <vector>
 #include <sys/types.h>
+#include <vector>
 
 // One running process as the process list shows it: its identifier and the
 // file name of its executable (without the folder).
@@ -13,7 +13,7 @@ struct ProcessEntry {
 
 // The operating system's process list and process ending, behind one seam.
 class ProcessTable {
-public:
+  public:
     virtual ~ProcessTable() = default;
 
     // Every running process, in the system's order; false when the list

@@ -5,7 +5,7 @@
 // What the editor does to the print server after saving, behind an
 // interface so that the windows can be tested without ending processes.
 class ServerControl {
-public:
+  public:
     virtual ~ServerControl() = default;
     virtual bool TerminateProcessesByName(const std::string& name, bool all);
     virtual bool StartScript(const std::string& name, const std::string& directory);

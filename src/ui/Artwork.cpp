@@ -8,7 +8,10 @@
 
 // The pictures live in the GUI library's resources, which a static library
 // has to register itself.
-static void InitArtworkResources() { Q_INIT_RESOURCE(resources); }
+static void InitArtworkResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace Artwork {
 
@@ -39,7 +42,13 @@ QPixmap Render(const QString& resource, const QSize& size, const QWidget* widget
     return pixmap;
 }
 
-QPixmap Physician(const QWidget* widget) { return Render(QStringLiteral(":/physician.svg"), QSize(160, 200), widget); }
-QPixmap Logo(const QWidget* widget) { return Render(QStringLiteral(":/logo.svg"), QSize(360, 64), widget); }
+QPixmap Physician(const QWidget* widget)
+{
+    return Render(QStringLiteral(":/physician.svg"), QSize(160, 200), widget);
+}
+QPixmap Logo(const QWidget* widget)
+{
+    return Render(QStringLiteral(":/logo.svg"), QSize(360, 64), widget);
+}
 
 } // namespace Artwork

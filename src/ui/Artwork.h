@@ -11,6 +11,6 @@ class QWidget;
 namespace Artwork {
 QIcon WindowIcon();
 QPixmap Render(const QString& resource, const QSize& size, const QWidget* widget);
-QPixmap Physician(const QWidget* widget);  // 160 x 200
-QPixmap Logo(const QWidget* widget);       // 360 x 64
+QPixmap Physician(const QWidget* widget); // 160 x 200
+QPixmap Logo(const QWidget* widget);      // 360 x 64
 } // namespace Artwork

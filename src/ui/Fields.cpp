@@ -74,11 +74,26 @@ void FieldReader::fail(QLineEdit* edit, const QString& prompt)
     edit->selectAll();
 }
 
-void ShowText(QLineEdit* edit, const std::string& value) { edit->setText(ToQt(value)); }
-void ShowInteger(QLineEdit* edit, int value) { edit->setText(QString::number(value)); }
-void ShowReal(QLineEdit* edit, double value) { edit->setText(ToQt(FormatRealShortest(value))); }
-void ShowCheck(QAbstractButton* box, int value) { box->setChecked(value == 1); }
-void ShowIndex(QComboBox* list, int index) { list->setCurrentIndex(index < list->count() ? index : -1); }
+void ShowText(QLineEdit* edit, const std::string& value)
+{
+    edit->setText(ToQt(value));
+}
+void ShowInteger(QLineEdit* edit, int value)
+{
+    edit->setText(QString::number(value));
+}
+void ShowReal(QLineEdit* edit, double value)
+{
+    edit->setText(ToQt(FormatRealShortest(value)));
+}
+void ShowCheck(QAbstractButton* box, int value)
+{
+    box->setChecked(value == 1);
+}
+void ShowIndex(QComboBox* list, int index)
+{
+    list->setCurrentIndex(index < list->count() ? index : -1);
+}
 
 void ShowRadio(std::initializer_list<QAbstractButton*> group, int index)
 {

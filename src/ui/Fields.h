@@ -13,14 +13,20 @@ class QWidget;
 
 // Texts cross between the core (8-bit, system code page) and the widgets
 // only here.
-inline QString ToQt(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
-inline std::string FromQt(const QString& text) { return text.toLocal8Bit().toStdString(); }
+inline QString ToQt(const std::string& text)
+{
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+inline std::string FromQt(const QString& text)
+{
+    return text.toLocal8Bit().toStdString();
+}
 
 // Reads a window's fields in a fixed order into its values. The first
 // invalid number stops the reading: its prompt is shown with the warning
 // icon, the focus goes to the field, and every later field keeps its value.
 class FieldReader {
-public:
+  public:
     FieldReader(Interaction& interaction, QWidget* parent) : m_interaction(interaction), m_parent(parent) {}
 
     bool ok() const { return !m_failed; }
@@ -38,7 +44,7 @@ public:
     // "Please enter a number." when the text begins with no number.
     FieldReader& real(QLineEdit* edit, double& value);
 
-private:
+  private:
     void fail(QLineEdit* edit, const QString& prompt);
 
     Interaction& m_interaction;
@@ -49,7 +55,7 @@ private:
 // Writing values into the widgets.
 void ShowText(QLineEdit* edit, const std::string& value);
 void ShowInteger(QLineEdit* edit, int value);
-void ShowReal(QLineEdit* edit, double value);  // up to 15 significant digits
+void ShowReal(QLineEdit* edit, double value); // up to 15 significant digits
 void ShowCheck(QAbstractButton* box, int value);
 void ShowIndex(QComboBox* list, int index);
 void ShowRadio(std::initializer_list<QAbstractButton*> group, int index);

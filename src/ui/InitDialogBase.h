@@ -6,10 +6,10 @@
 // opens, after its caller has filled them.
 class InitDialogBase : public QDialog {
     Q_OBJECT
-public:
+  public:
     using QDialog::QDialog;
 
-protected:
+  protected:
     virtual void OnInitDialog() = 0;
 
     void showEvent(QShowEvent* event) override
@@ -21,6 +21,6 @@ protected:
         QDialog::showEvent(event);
     }
 
-private:
+  private:
     bool m_initialised = false;
 };

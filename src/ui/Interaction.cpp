@@ -91,9 +91,21 @@ std::optional<QString> QtInteraction::saveFileName(QWidget* parent, const FileDi
     return dialog.selectedFiles().constFirst();
 }
 
-int QtInteraction::runModal(QDialog& dialog) { return dialog.exec(); }
+int QtInteraction::runModal(QDialog& dialog)
+{
+    return dialog.exec();
+}
 
-QAction* QtInteraction::popupMenu(QMenu& menu, const QPoint& globalPos) { return menu.exec(globalPos); }
+QAction* QtInteraction::popupMenu(QMenu& menu, const QPoint& globalPos)
+{
+    return menu.exec(globalPos);
+}
 
-void QtInteraction::beginBusy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-void QtInteraction::endBusy() { QApplication::restoreOverrideCursor(); }
+void QtInteraction::beginBusy()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+void QtInteraction::endBusy()
+{
+    QApplication::restoreOverrideCursor();
+}

@@ -13,14 +13,14 @@ class QWidget;
 // boxes, file dialogs, modal runs of dialogs and popup menus. Production
 // code uses the Qt implementation; tests install a scripted one.
 class Interaction {
-public:
+  public:
     enum class Icon { None, Information, Warning, Error, Question };
     enum class Buttons { Ok, YesNo };
     enum class Answer { Ok, Yes, No, Cancel };
 
     struct FileDialogSpec {
-        QString filter;         // in the "Name (*.x)|*.x|...||" form
-        QString defaultSuffix;  // without the dot; empty for none
+        QString filter;        // in the "Name (*.x)|*.x|...||" form
+        QString defaultSuffix; // without the dot; empty for none
         QString initialName;
         bool mustExist = false;
         bool confirmOverwrite = false;
@@ -49,7 +49,7 @@ public:
 QString QtNameFilters(const QString& windowsFilter);
 
 class QtInteraction : public Interaction {
-public:
+  public:
     Answer message(QWidget* parent, const QString& text, Icon icon, Buttons buttons) override;
     std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) override;
     std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) override;

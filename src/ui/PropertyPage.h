@@ -7,7 +7,7 @@
 // apply on "Save and Exit" and the cancel request of "Exit".
 class PropertyPage : public QWidget {
     Q_OBJECT
-public:
+  public:
     using QWidget::QWidget;
 
     virtual void onSetActive() {}

@@ -41,7 +41,7 @@ void PropertySheet::addPage(PropertyPage* page, const QString& title)
 {
     m_pages.push_back(page);
     m_stack->addWidget(page);
-    m_switching = true;  // adding the first tab makes it current: not a user's change
+    m_switching = true; // adding the first tab makes it current: not a user's change
     m_tabs->addTab(title);
     m_switching = false;
 }

@@ -14,7 +14,7 @@ class QTabBar;
 // the current page whether to close.
 class PropertySheet : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit PropertySheet(QWidget* parent = nullptr);
 
     // Appends a page with its tab title; the sheet takes ownership.
@@ -34,17 +34,17 @@ public:
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
 
-public slots:
+  public slots:
     // "Save and Exit": leave the current page, then apply.
     void accept() override;
     // "Exit", Escape, close box: the current page decides.
     void reject() override;
 
-protected:
+  protected:
     // Shows the first page when the window opens.
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void onTabChanged(int index);
     void activate(int index);
 

@@ -66,8 +66,7 @@ void ReportList::selectRows(const std::vector<int>& rows)
 {
     clearSelection();
     for (int row : rows)
-        selectionModel()->select(model()->index(row, 0),
-                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selectionModel()->select(model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void ReportList::mouseDoubleClickEvent(QMouseEvent* event)

@@ -8,7 +8,7 @@
 // no sorting, no editing, fixed column headers and widths.
 class ReportList : public QTableWidget {
     Q_OBJECT
-public:
+  public:
     struct Column {
         QString header;
         int width;
@@ -25,10 +25,10 @@ public:
     int selectedRowCount() const { return static_cast<int>(selectedRowsAscending().size()); }
     void selectRows(const std::vector<int>& rows);
 
-signals:
+  signals:
     // A double click anywhere in the list, on a row or not.
     void listDoubleClicked();
 
-protected:
+  protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };

@@ -8,17 +8,17 @@ class QToolButton;
 // that owns them reads its fields, steps the value and shows it again.
 class UpDownButtons : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit UpDownButtons(QWidget* parent = nullptr);
 
     QToolButton* upButton() const { return m_up; }
     QToolButton* downButton() const { return m_down; }
 
-signals:
+  signals:
     void stepUp();
     void stepDown();
 
-private:
+  private:
     QToolButton* m_up;
     QToolButton* m_down;
 };

@@ -8,7 +8,7 @@ class UpDownButtons;
 // in the fixed order (false at the first invalid number, after its prompt)
 // and ShowValues writes the values back.
 class ValueExchange {
-public:
+  public:
     virtual ~ValueExchange() = default;
     virtual bool ReadControls() = 0;
     virtual void ShowValues() = 0;
@@ -22,8 +22,7 @@ void ConnectReadStepShow(UpDownButtons* buttons, ValueExchange& window, std::fun
 // One step of a bounded value: up adds step while the value is below
 // upperLimit (no limit when upperLimit is negative), down subtracts step
 // while the value is above 0. The bounds are tested before the step.
-template <typename T>
-void StepWithinBounds(T& value, int direction, T step, T upperLimit)
+template <typename T> void StepWithinBounds(T& value, int direction, T step, T upperLimit)
 {
     if (direction > 0) {
         if (upperLimit < 0 || value < upperLimit)

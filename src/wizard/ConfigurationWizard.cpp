@@ -45,7 +45,7 @@ std::optional<WizardOutcome> RunConfigurationWizard(Interaction& interaction, Pr
     CWizardFinishDlg finish(owner);
     finish.Message = QStringLiteral("Do you want to save the settings and close the quarvel or do you want to "
                                     "proceed to be able to change more settings manually?");
-    outcome.finish = interaction.runModal(finish) == QDialog::Accepted ? WizardFinish::SaveAndExit
-                                                                       : WizardFinish::Proceed;
+    outcome.finish =
+        interaction.runModal(finish) == QDialog::Accepted ? WizardFinish::SaveAndExit : WizardFinish::Proceed;
     return outcome;
 }

@@ -13,7 +13,7 @@ class PrinterTestEnvironment;
 // "Configuration Wizard": five pages that fill one sWizardResult.
 class CConfigurationWizard : public QWizard {
     Q_OBJECT
-public:
+  public:
     enum PageId { NamePage, PrinterPage, PaperPage, ServerPage, SummaryPage };
 
     CConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* owner);
@@ -22,7 +22,7 @@ public:
     Interaction& interaction() const { return m_interaction; }
     PrinterTestEnvironment& Diagnostics() const { return m_diagnostics; }
 
-private:
+  private:
     void OnPageChanged(int id);
 
     Interaction& m_interaction;

@@ -1,7 +1,7 @@
 #include "wizard/WizPage1.h"
 
-#include "ui/Fields.h"
 #include "config/WizardResult.h"
+#include "ui/Fields.h"
 #include "ui_WizPage1.h"
 
 CWizPage1::CWizPage1(CConfigurationWizard& wizard)
@@ -19,7 +19,10 @@ bool CWizPage1::ReadControls()
     return true;
 }
 
-void CWizPage1::ShowValues() { ShowText(m_ui->configurationName, m_name); }
+void CWizPage1::ShowValues()
+{
+    ShowText(m_ui->configurationName, m_name);
+}
 
 bool CWizPage1::validatePage()
 {

@@ -12,7 +12,7 @@ class CWizPage1;
 // Page 1: the name of the configuration file.
 class CWizPage1 : public CWizardPageBase {
     Q_OBJECT
-public:
+  public:
     explicit CWizPage1(CConfigurationWizard& wizard);
     ~CWizPage1() override;
 
@@ -20,7 +20,7 @@ public:
     void ShowValues() override;
     bool validatePage() override;
 
-private:
+  private:
     std::unique_ptr<Ui::CWizPage1> m_ui;
     std::string m_name = "config";
 };

@@ -1,9 +1,9 @@
 #include "wizard/WizPage2.h"
 
-#include "wizard/ConfigurationWizard.h"
-#include "ui/Fields.h"
 #include "diagnostics/PrinterTest.h"
+#include "ui/Fields.h"
 #include "ui_WizPage2.h"
+#include "wizard/ConfigurationWizard.h"
 
 CWizPage2::CWizPage2(CConfigurationWizard& wizard)
     : CWizardPageBase(wizard, true, false), m_ui(std::make_unique<Ui::CWizPage2>())
@@ -60,7 +60,8 @@ void CWizPage2::OnPing()
     ReadControls();
     std::string report;
     interaction().beginBusy();
-    const bool reached = CPrinterTest(static_cast<CConfigurationWizard*>(wizard())->Diagnostics()).Ping(m_address, report);
+    const bool reached =
+        CPrinterTest(static_cast<CConfigurationWizard*>(wizard())->Diagnostics()).Ping(m_address, report);
     interaction().endBusy();
     interaction().tell(this, ToQt(report), reached ? Interaction::Icon::Information : Interaction::Icon::Warning);
     ShowValues();

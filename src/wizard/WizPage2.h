@@ -12,7 +12,7 @@ class CWizPage2;
 // Page 2: the PostScript printer, network or local.
 class CWizPage2 : public CWizardPageBase {
     Q_OBJECT
-public:
+  public:
     enum Kind { NetworkPrinter = 0, LocalPrinter = 1 };
 
     explicit CWizPage2(CConfigurationWizard& wizard);
@@ -23,7 +23,7 @@ public:
     void ShowValues() override;
     bool validatePage() override;
 
-private:
+  private:
     // A network printer's queue is always "queue"; a local printer's share
     // name has to be typed, and is emptied at every activation.
     void DeriveQueue();

@@ -1,8 +1,8 @@
 #include "wizard/WizPage3.h"
 
-#include "ui/Fields.h"
-#include "config/WizardResult.h"
 #include "config/StandardPaperSizes.h"
+#include "config/WizardResult.h"
+#include "ui/Fields.h"
 #include "ui_WizPage3.h"
 
 namespace {
@@ -11,7 +11,10 @@ const QStringList kDensities = {QStringLiteral("BLACK"), QStringLiteral("40"), Q
                                 QStringLiteral("WHITE")};
 
 // The text of the chosen item, empty when none is chosen.
-std::string ChosenText(const QComboBox* list) { return list->currentIndex() < 0 ? std::string() : FromQt(list->currentText()); }
+std::string ChosenText(const QComboBox* list)
+{
+    return list->currentIndex() < 0 ? std::string() : FromQt(list->currentText());
+}
 
 void ShowChosenText(QComboBox* list, const std::string& text)
 {
@@ -39,7 +42,9 @@ CWizPage3::~CWizPage3() = default;
 bool CWizPage3::ReadControls()
 {
     FieldReader read(interaction(), this);
-    read.text(m_ui->layoutTitle, m_layoutTitle).index(m_ui->paperSize, m_paperFormat).index(m_ui->orientation, m_orientation);
+    read.text(m_ui->layoutTitle, m_layoutTitle)
+        .index(m_ui->paperSize, m_paperFormat)
+        .index(m_ui->orientation, m_orientation);
     if (read.ok()) {
         m_borderDensity = ChosenText(m_ui->borderDensity);
         m_emptyDensity = ChosenText(m_ui->emptyDensity);

@@ -12,7 +12,7 @@ class CWizPage3;
 // Page 3: the paper layout and the layout defaults.
 class CWizPage3 : public CWizardPageBase {
     Q_OBJECT
-public:
+  public:
     explicit CWizPage3(CConfigurationWizard& wizard);
     ~CWizPage3() override;
 
@@ -20,7 +20,7 @@ public:
     void ShowValues() override;
     bool validatePage() override;
 
-private:
+  private:
     std::unique_ptr<Ui::CWizPage3> m_ui;
     std::string m_layoutTitle;
     int m_paperFormat = -1;

@@ -2,8 +2,8 @@
 
 #include <QRegularExpressionValidator>
 
-#include "ui/Fields.h"
 #include "config/WizardResult.h"
+#include "ui/Fields.h"
 #include "ui_WizPage4.h"
 
 CWizPage4::CWizPage4(CConfigurationWizard& wizard)

@@ -12,7 +12,7 @@ class CWizPage4;
 // Page 4: the DICOM server's name, port and accepted image classes.
 class CWizPage4 : public CWizardPageBase {
     Q_OBJECT
-public:
+  public:
     explicit CWizPage4(CConfigurationWizard& wizard);
     ~CWizPage4() override;
 
@@ -20,7 +20,7 @@ public:
     void ShowValues() override;
     bool validatePage() override;
 
-private:
+  private:
     std::unique_ptr<Ui::CWizPage4> m_ui;
     std::string m_serverName;
     int m_acceptGrayscale = 1;

@@ -1,7 +1,7 @@
 #include "wizard/WizPage5.h"
 
-#include "ui/Fields.h"
 #include "config/WizardResult.h"
+#include "ui/Fields.h"
 #include "ui_WizPage5.h"
 
 CWizPage5::CWizPage5(CConfigurationWizard& wizard)

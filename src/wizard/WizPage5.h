@@ -11,7 +11,7 @@ class CWizPage5;
 // Page 5: the summary of what the print clients need.
 class CWizPage5 : public CWizardPageBase {
     Q_OBJECT
-public:
+  public:
     explicit CWizPage5(CConfigurationWizard& wizard);
     ~CWizPage5() override;
 
@@ -19,6 +19,6 @@ public:
     bool ReadControls() override { return true; }
     void ShowValues() override {}
 
-private:
+  private:
     std::unique_ptr<Ui::CWizPage5> m_ui;
 };

@@ -11,15 +11,15 @@ class CWizardFinishDlg;
 // and the close box).
 class CWizardFinishDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CWizardFinishDlg(QWidget* parent = nullptr);
     ~CWizardFinishDlg() override;
 
     QString Message;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     std::unique_ptr<Ui::CWizardFinishDlg> m_ui;
 };

@@ -5,8 +5,8 @@
 #include <QLabel>
 
 #include "ui/Artwork.h"
-#include "wizard/ConfigurationWizard.h"
 #include "ui/Interaction.h"
+#include "wizard/ConfigurationWizard.h"
 
 CWizardPageBase::CWizardPageBase(CConfigurationWizard& wizard, bool hasBack, bool isLast)
     : m_wizard(wizard), m_content(new QWidget(this)), m_hasBack(hasBack), m_isLast(isLast)
@@ -19,10 +19,19 @@ CWizardPageBase::CWizardPageBase(CConfigurationWizard& wizard, bool hasBack, boo
     layout->addWidget(picture, 0, Qt::AlignTop | Qt::AlignRight);
 }
 
-Interaction& CWizardPageBase::interaction() const { return m_wizard.interaction(); }
-sWizardResult& CWizardPageBase::Result() const { return m_wizard.Result(); }
+Interaction& CWizardPageBase::interaction() const
+{
+    return m_wizard.interaction();
+}
+sWizardResult& CWizardPageBase::Result() const
+{
+    return m_wizard.Result();
+}
 
-void CWizardPageBase::Refuse(const QString& text) { interaction().tell(this, text, Interaction::Icon::Error); }
+void CWizardPageBase::Refuse(const QString& text)
+{
+    interaction().tell(this, text, Interaction::Icon::Error);
+}
 
 void CWizardPageBase::onSetActive()
 {

@@ -14,13 +14,13 @@ struct sWizardResult;
 // "Next".
 class CWizardPageBase : public QWizardPage, public ValueExchange {
     Q_OBJECT
-public:
+  public:
     CWizardPageBase(CConfigurationWizard& wizard, bool hasBack, bool isLast);
 
     // Enables the navigation buttons, sets their captions, shows the values.
     virtual void onSetActive();
 
-protected:
+  protected:
     // The area the page's form is set up in.
     QWidget* Content() const { return m_content; }
     Interaction& interaction() const;
@@ -28,7 +28,7 @@ protected:
     // An error box on the page.
     void Refuse(const QString& text);
 
-private:
+  private:
     CConfigurationWizard& m_wizard;
     QWidget* m_content;
     bool m_hasBack;

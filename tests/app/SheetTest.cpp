@@ -4,10 +4,10 @@
 #include <QTabBar>
 #include <QTest>
 
-#include "app/ExitDialog.h"
 #include "GuiFixture.h"
-#include "app/Page0Start.h"
 #include "TestSupport.h"
+#include "app/ExitDialog.h"
+#include "app/Page0Start.h"
 
 namespace {
 
@@ -107,7 +107,7 @@ TEST_F(SheetTest, NewAddsTheFourPagesOnceAndADeclinedCheckShowsThePrinterPage)
     ui.answers.push_back(Interaction::Answer::No);
     SaveAndExit();
     EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
-    EXPECT_FALSE(sheet->checkDone());  // the activation cleared it
+    EXPECT_FALSE(sheet->checkDone()); // the activation cleared it
 }
 
 TEST_F(SheetTest, EscapeOnTheManualDialogMeansLoadAndAMissingFileKeepsTheStartPage)
@@ -148,7 +148,7 @@ TEST_F(SheetTest, LoadOfAGoodFileShowsThePrinterPageAndProposesItsPath)
 
     ui.saveResults.push_back(std::nullopt);
     SaveAndExit();
-    EXPECT_TRUE(ui.messages.empty());  // the check passes silently
+    EXPECT_TRUE(ui.messages.empty()); // the check passes silently
     ASSERT_EQ(ui.saveSpecs.size(), 1u);
     EXPECT_EQ(ui.saveSpecs[0].initialName, QString::fromStdString(dir.file("site.cfg")));
 }

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "TestSupport.h"
 #include "cli/CfgTool.h"
-#include "diagnostics/PrinterTest.h"
 #include "config/ConfigFormatter.h"
 #include "config/Configuration.h"
-#include "TestSupport.h"
+#include "diagnostics/PrinterTest.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ TEST(CfgTool, FileAndUsageErrorsExitTwo)
 namespace {
 
 class ScriptedPing : public PrinterTestEnvironment {
-public:
+  public:
     bool reachable = true;
     std::string directory = "/nonexistent-quarvel-dir";
     bool Ping(const std::string&, int, int& ms) override

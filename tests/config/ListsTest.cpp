@@ -45,7 +45,7 @@ TEST(Lists, DuplicatesAreAllowedAndLookupsTakeTheFirst)
     ASSERT_EQ(papers.GetCount(), 3);
     EXPECT_EQ(papers.Find("A4")->SizeX, 1);
 
-    papers.Find("A4")->SizeX = 10;  // stored record, changed in place
+    papers.Find("A4")->SizeX = 10; // stored record, changed in place
     EXPECT_EQ(papers.begin()->SizeX, 10);
 
     EXPECT_TRUE(papers.Remove("A4"));

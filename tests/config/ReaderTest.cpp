@@ -1,9 +1,9 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
-#include "TestSupport.h"
 
 namespace {
 
@@ -19,8 +19,7 @@ const std::string kPages = "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n";
 const std::string kPrinters = "[[[PRINTER]]]\n[[SETTINGS]]\n";
 
 const ReaderCase kCases[] = {
-    {"comments and blank lines change nothing",
-     ";x\n\n   \n\t; indented\n;[[[PRINTER]]]\n",
+    {"comments and blank lines change nothing", ";x\n\n   \n\t; indented\n;[[[PRINTER]]]\n",
      [](const CConfiguration& c) {
          EXPECT_TRUE(c.DeleteJobFile);
          EXPECT_EQ(c.Printers.GetCount(), 0);
@@ -36,11 +35,9 @@ const ReaderCase kCases[] = {
          EXPECT_FALSE(c.DeleteJobFile);
          EXPECT_FALSE(c.Asynchronous);
      }},
-    {"blanks inside brackets match nothing",
-     "[[[PRINTER]]]\n[[SETTINGS]]\n[ General ]\nDeleteJobFile = NO\n",
+    {"blanks inside brackets match nothing", "[[[PRINTER]]]\n[[SETTINGS]]\n[ General ]\nDeleteJobFile = NO\n",
      [](const CConfiguration& c) { EXPECT_TRUE(c.DeleteJobFile); }},
-    {"a level-1 header keeps the level-2 name, empty at the start",
-     "[[[PRINTER]]]\n[GENERAL]\nDeleteJobFile = NO\n",
+    {"a level-1 header keeps the level-2 name, empty at the start", "[[[PRINTER]]]\n[GENERAL]\nDeleteJobFile = NO\n",
      [](const CConfiguration& c) { EXPECT_TRUE(c.DeleteJobFile); }},
     {"a header replaces only its own level",
      kGeneral + "[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 9\n[[[PRINTER]]]\n[[SETTINGS]]\nDeleteJobFile = NO\n",
@@ -165,7 +162,10 @@ const ReaderCase kCases[] = {
      [](const CConfiguration& c) { EXPECT_EQ(c.Manufacturer, "Other"); }},
 };
 
-void PrintTo(const ReaderCase& tc, std::ostream* os) { *os << tc.name; }
+void PrintTo(const ReaderCase& tc, std::ostream* os)
+{
+    *os << tc.name;
+}
 
 class ReaderCases : public ::testing::TestWithParam<ReaderCase> {};
 

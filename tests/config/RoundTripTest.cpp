@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 #include <random>
 
+#include "SampleConfig.h"
+#include "TestSupport.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
-#include "SampleConfig.h"
-#include "TestSupport.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ std::string Rewrite(const std::string& text)
 }
 
 class RandomRecords {
-public:
+  public:
     explicit RandomRecords(unsigned seed) : m_rng(seed) {}
 
     // Texts the format can carry: no leading or trailing blank, no tab, CR or LF.
@@ -64,7 +64,7 @@ public:
         }
         for (int i = Pick(0, 4); i > 0; --i) {
             sPaper p;
-            p.Name = Text(true) + "#" + std::to_string(i);  // distinct names
+            p.Name = Text(true) + "#" + std::to_string(i); // distinct names
             p.Description = Text();
             p.PaperLabel = Text();
             p.HeaderName = Text();
@@ -92,7 +92,7 @@ public:
         c.Layout.BorderDensity = Text();
     }
 
-private:
+  private:
     std::mt19937 m_rng;
 };
 
@@ -123,11 +123,28 @@ TEST(RoundTrip, RandomRecordsReadBackToTheSameBytes)
 TEST(RoundTrip, ArbitraryInputIsStableAfterOneWrite)
 {
     std::mt19937 rng(7);
-    const std::string pieces[] = {"[[[PRINTER]]]\n", "[[SETTINGS]]\n", "[Printer-2]\n", "[[[CONFIGURATION]]]\n",
-                                  "[[PAGE SIZE]]\n", "[A4\r]\n", "[A4]\n", "[ a]\n", "[[[HEADER]]]\n",
-                                  "[[STANDARD]]\n", "Description = \t x \n", "SizeX = 9\n", "\r\n", "[]\n",
-                                  "IncludeFile=\r\n", "[\tB]\n", "=\n", "[[[LAYOUTS]]]\n", "[General]\n",
-                                  "TrimWidth = 0.125\n", "ImageDistance = nan\n", "ImageDistance = -1e400\n"};
+    const std::string pieces[] = {"[[[PRINTER]]]\n",
+                                  "[[SETTINGS]]\n",
+                                  "[Printer-2]\n",
+                                  "[[[CONFIGURATION]]]\n",
+                                  "[[PAGE SIZE]]\n",
+                                  "[A4\r]\n",
+                                  "[A4]\n",
+                                  "[ a]\n",
+                                  "[[[HEADER]]]\n",
+                                  "[[STANDARD]]\n",
+                                  "Description = \t x \n",
+                                  "SizeX = 9\n",
+                                  "\r\n",
+                                  "[]\n",
+                                  "IncludeFile=\r\n",
+                                  "[\tB]\n",
+                                  "=\n",
+                                  "[[[LAYOUTS]]]\n",
+                                  "[General]\n",
+                                  "TrimWidth = 0.125\n",
+                                  "ImageDistance = nan\n",
+                                  "ImageDistance = -1e400\n"};
     for (int round = 0; round < 400; ++round) {
         std::string input;
         for (int i = std::uniform_int_distribution<int>(0, 30)(rng); i > 0; --i)
@@ -155,7 +172,7 @@ TEST(RoundTrip, CarriageReturnsInsideHeadersAreDroppedBeforeTheLevelIsCounted)
     const std::string input = "[[[HEADER]]]\n[[STANDARD]]\n[A\rB]\nIncludeFile = b\n[\r[[X]\n[Y]\nIncludeFile = c\n";
     CConfiguration c;
     ConfigReader(c).ReadText(input);
-    ASSERT_EQ(c.Headers.GetCount(), 1);  // "[\r[[X]" is a level-3 header: Y is no header bitmap
+    ASSERT_EQ(c.Headers.GetCount(), 1); // "[\r[[X]" is a level-3 header: Y is no header bitmap
     EXPECT_EQ(c.Headers.begin()->Name, "AB");
     const std::string first = Rewrite(input);
     EXPECT_EQ(Rewrite(first), first);

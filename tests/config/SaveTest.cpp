@@ -5,12 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "SampleConfig.h"
+#include "TestSupport.h"
 #include "config/ConfigFormatter.h"
 #include "config/Configuration.h"
 #include "config/FileSystem.h"
 #include "config/SafeFileWriter.h"
-#include "SampleConfig.h"
-#include "TestSupport.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ std::vector<std::string> Listing(const std::string& dir)
 
 // Makes exactly one kind of file call fail with a chosen error.
 class FailingFileSystem : public FileSystem {
-public:
+  public:
     enum Call { None, MakeTempCall, WriteCall, FchmodCall, FsyncCall, CloseCall, LinkCall, RenameCall, OpenCall };
     FailingFileSystem(Call call, int error) : m_call(call), m_error(error) {}
 
@@ -46,11 +46,17 @@ public:
         const int result = FileSystem::Close(fd);
         return Fail(CloseCall) ? -1 : result;
     }
-    int Link(const std::string& a, const std::string& b) override { return Fail(LinkCall) ? -1 : FileSystem::Link(a, b); }
-    int Rename(const std::string& a, const std::string& b) override { return Fail(RenameCall) ? -1 : FileSystem::Rename(a, b); }
+    int Link(const std::string& a, const std::string& b) override
+    {
+        return Fail(LinkCall) ? -1 : FileSystem::Link(a, b);
+    }
+    int Rename(const std::string& a, const std::string& b) override
+    {
+        return Fail(RenameCall) ? -1 : FileSystem::Rename(a, b);
+    }
     int Open(const std::string& p, int f, mode_t m) override { return Fail(OpenCall) ? -1 : FileSystem::Open(p, f, m); }
 
-private:
+  private:
     bool Fail(Call call)
     {
         if (call != m_call)
@@ -104,8 +110,7 @@ TEST(Save, NewFileAndSuccessiveBackupsKeepEveryVersion)
     EXPECT_EQ(ReadBytes(dir.file("config.bk2")), v2);
     EXPECT_TRUE(FileExists(dir.file("config.bk3")));
     EXPECT_FALSE(FileExists(dir.file("config.bk1")));
-    EXPECT_EQ(Listing(dir.path()),
-              (std::vector<std::string>{"config.bak", "config.bk2", "config.bk3", "config.cfg"}));
+    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"config.bak", "config.bk2", "config.bk3", "config.cfg"}));
 }
 
 TEST(Save, BackupNamesAreSharedAcrossExtensionsAndIgnoreDotsInFolders)
@@ -257,8 +262,8 @@ TEST(Save, ReadOnlyFolderAsAnUnprivilegedUser)
     }
     const std::string tool = std::string(QUARVEL_CFG_BINARY);
     auto run = [&](const std::string& target) {
-        const std::string command = prefix + tool + " normalize " + source + " " + target + " >" + dir.file("out") +
-                                    " 2>" + dir.file("err");
+        const std::string command =
+            prefix + tool + " normalize " + source + " " + target + " >" + dir.file("out") + " 2>" + dir.file("err");
         const int status = ::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
@@ -271,7 +276,8 @@ TEST(Save, ReadOnlyFolderAsAnUnprivilegedUser)
 
     // A file the user may not write stays as it was.
     EXPECT_EQ(run(folder + "/closed.cfg"), 2);
-    EXPECT_EQ(ReadBytes(dir.file("err")), "File could not be opened: Access to " + folder + "/closed.cfg was denied.\n");
+    EXPECT_EQ(ReadBytes(dir.file("err")),
+              "File could not be opened: Access to " + folder + "/closed.cfg was denied.\n");
     EXPECT_EQ(ReadBytes(folder + "/closed.cfg"), "old closed");
     EXPECT_EQ(Listing(folder), (std::vector<std::string>{"closed.cfg", "open.cfg"}));
 }

@@ -104,7 +104,7 @@ TEST(NumberText, RealsAreWrittenWithTwoDecimals)
     EXPECT_EQ(FormatRealTwoPlaces(5.0), "5.00");
     EXPECT_EQ(FormatRealTwoPlaces(2.5), "2.50");
     EXPECT_EQ(FormatRealTwoPlaces(10), "10.00");
-    EXPECT_EQ(FormatRealTwoPlaces(0.125), "0.12");  // exactly halfway: to even, as printf does
+    EXPECT_EQ(FormatRealTwoPlaces(0.125), "0.12"); // exactly halfway: to even, as printf does
     EXPECT_EQ(FormatRealTwoPlaces(-0.004), "-0.00");
     EXPECT_EQ(FormatInteger(-2147483647 - 1), "-2147483648");
 }

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "config/ConfigFormatter.h"
-#include "config/Configuration.h"
 #include "SampleConfig.h"
 #include "TestSupport.h"
+#include "config/ConfigFormatter.h"
+#include "config/Configuration.h"
 
 namespace {
 

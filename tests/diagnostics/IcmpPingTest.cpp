@@ -10,7 +10,10 @@
 
 namespace {
 
-std::uint16_t OwnIdentifier() { return static_cast<std::uint16_t>(::getpid() & 0xFFFF); }
+std::uint16_t OwnIdentifier()
+{
+    return static_cast<std::uint16_t>(::getpid() & 0xFFFF);
+}
 
 // An IPv4 header of headerBytes (20 plus options) followed by an ICMP echo
 // header of the given type and identifier.
@@ -27,7 +30,7 @@ std::vector<std::uint8_t> Datagram(std::size_t headerBytes, std::uint8_t type, s
 // Stands in for the network: answers each call from the test's script and
 // records what the engine did.
 class FakeTransport : public IcmpTransport {
-public:
+  public:
     bool resolveOk = true;
     bool readable = true;
     ssize_t sendResult = 44;
@@ -85,7 +88,7 @@ public:
     std::uint16_t ReplyIdentifier(int, bool) override { return OwnIdentifier(); }
     std::int64_t NowMicroseconds() override { return m_now; }
 
-private:
+  private:
     std::int64_t m_now = 1000000;
 };
 
@@ -161,7 +164,7 @@ TEST(IcmpPingEngine, AValidReplyGivesTheSourceAndTheTruncatedResponseTime)
     EXPECT_EQ(result.SourceAddress, htonl(0x7F000002));
     EXPECT_EQ(net.sent.size(), 44u);
     EXPECT_EQ(net.waitedMs, 5000);
-    EXPECT_EQ(net.resolves, 0);  // a dotted address needs no look-up
+    EXPECT_EQ(net.resolves, 0); // a dotted address needs no look-up
     EXPECT_EQ(net.sentTo.sin_addr.s_addr, htonl(0x7F000002));
     EXPECT_EQ(net.closes, 1);
 
@@ -181,7 +184,7 @@ TEST(IcmpPingEngine, OneRequestAndOneDatagramWhateverArrives)
     EXPECT_EQ(net.sends, 1);
     EXPECT_EQ(net.receives, 1);
     EXPECT_EQ(net.closes, 1);
-    EXPECT_EQ(result.ResponseTime, -7);  // written only on success
+    EXPECT_EQ(result.ResponseTime, -7); // written only on success
 }
 
 TEST(IcmpPingEngine, FailuresKeepTheirReasonAndCloseTheSocket)
@@ -251,7 +254,7 @@ namespace {
 
 // Only the unprivileged ping socket, as an ordinary desktop user has it.
 class DatagramOnly : public IcmpTransport {
-public:
+  public:
     int Open(bool& header) override
     {
         header = false;

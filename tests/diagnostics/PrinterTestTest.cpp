@@ -2,15 +2,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "diagnostics/PrinterTest.h"
 #include "TestSupport.h"
+#include "diagnostics/PrinterTest.h"
 
 namespace {
 
 // The real command interpreter and file system, with a scripted ping and a
 // chosen current directory.
 class TestEnvironment : public PrinterTestEnvironment {
-public:
+  public:
     explicit TestEnvironment(std::string directory) : m_directory(std::move(directory)) {}
     bool reachable = true;
     int pingTime = 3;
@@ -30,7 +30,7 @@ public:
         return PrinterTestEnvironment::RunCommand(commandLine);
     }
 
-private:
+  private:
     std::string m_directory;
 };
 
@@ -40,7 +40,7 @@ struct Message {
 };
 
 class RecordingSink : public MessageSink {
-public:
+  public:
     std::vector<Message> messages;
     void ShowMessage(const std::string& text, MessageIcon icon) override { messages.push_back({text, icon}); }
 };
@@ -48,7 +48,7 @@ public:
 // A fake lpr first on PATH: records its arguments one per line and returns
 // the status in the file "status" beside it.
 class FakeLpr {
-public:
+  public:
     FakeLpr()
     {
         WriteBytes(m_dir.file("lpr"), "#!/bin/sh\n"
@@ -69,7 +69,7 @@ public:
     std::string Arguments() const { return ReadBytes(m_dir.file("args")); }
     bool Ran() const { return FileExists(m_dir.file("args")); }
 
-private:
+  private:
     TempDir m_dir;
     std::string m_oldPath;
 };
@@ -99,8 +99,7 @@ TEST(PrinterTestPage, SendsThroughLprAndAppendsItsOutputToTheLog)
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_EQ(sink.messages[0].text, "Printing succeed.\n\nCheck output at the printer.");
     EXPECT_EQ(sink.messages[0].icon, MessageIcon::Warning);
-    EXPECT_EQ(lpr.Arguments(),
-              "/S\n10.0.0.7\n/P\nPASSTHRU\n/o\nl\n" + cwd.file("testpage.ps") + "\n");
+    EXPECT_EQ(lpr.Arguments(), "/S\n10.0.0.7\n/P\nPASSTHRU\n/o\nl\n" + cwd.file("testpage.ps") + "\n");
     EXPECT_EQ(ReadBytes(cwd.file("testprint.log")), "lpr ran\n");
 
     lpr.SetStatus(3);
@@ -153,7 +152,7 @@ TEST(PrinterTestPage, MissingPageOrUnreachablePrinterRunsNothing)
 namespace {
 
 class NoInterpreter : public TestEnvironment {
-public:
+  public:
     using TestEnvironment::TestEnvironment;
     int RunCommand(const std::string&) override { return -1; }
 };

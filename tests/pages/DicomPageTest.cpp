@@ -11,7 +11,7 @@
 namespace {
 
 class DicomPageTest : public SheetTest {
-protected:
+  protected:
     void SetUp() override
     {
         SheetTest::SetUp();

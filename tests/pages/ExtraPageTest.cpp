@@ -12,7 +12,7 @@
 namespace {
 
 class ExtraPageTest : public SheetTest {
-protected:
+  protected:
     void SetUp() override
     {
         SheetTest::SetUp();

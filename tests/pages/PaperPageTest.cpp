@@ -6,12 +6,12 @@
 #include <QPushButton>
 
 #include "GuiFixture.h"
+#include "config/StandardPaperSizes.h"
 #include "pages/HeaderDialog.h"
 #include "pages/Page2PaperLayout.h"
 #include "pages/PaperSizeDialog.h"
-#include "ui/ReportList.h"
 #include "pages/StandardPaperSizeDialog.h"
-#include "config/StandardPaperSizes.h"
+#include "ui/ReportList.h"
 
 TEST(StandardPaperSizes, TheTwoLookupVariantsAndTheirBounds)
 {
@@ -43,7 +43,7 @@ TEST(StandardPaperSizes, TheTwoLookupVariantsAndTheirBounds)
 namespace {
 
 class PaperPageTest : public SheetTest {
-protected:
+  protected:
     void SetUp() override
     {
         SheetTest::SetUp();
@@ -111,8 +111,8 @@ protected:
 
 TEST_F(PaperPageTest, ListsShowTheGivenColumnsAndNumbers)
 {
-    const QStringList titles = {"Title", "Description", "Label", "Header", "Width",
-                                "Height", "SkipX", "SkipY", "OffX", "OffY"};
+    const QStringList titles = {"Title",  "Description", "Label", "Header", "Width",
+                                "Height", "SkipX",       "SkipY", "OffX",   "OffY"};
     const int widths[] = {80, 80, 55, 55, 38, 38, 38, 38, 35, 35};
     ASSERT_EQ(papers->columnCount(), 10);
     for (int i = 0; i < 10; ++i) {
@@ -223,7 +223,7 @@ TEST_F(PaperPageTest, ListsAreRefilledOnEveryActivation)
 namespace {
 
 class PaperDialogTest : public ::testing::Test {
-protected:
+  protected:
     void Open(const sPaper& paper, const CHeaderList* headerList)
     {
         dialog = std::make_unique<CPaperSizeDialog>(ui);

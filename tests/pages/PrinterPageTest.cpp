@@ -14,7 +14,7 @@
 namespace {
 
 class PrinterPageTest : public SheetTest {
-protected:
+  protected:
     void SetUp() override
     {
         SheetTest::SetUp();
@@ -71,7 +71,8 @@ protected:
 TEST_F(PrinterPageTest, ListShowsTheAeTitleFirstInTheGivenColumns)
 {
     ASSERT_EQ(list->columnCount(), 4);
-    const std::pair<const char*, int> columns[] = {{"AETitle", 100}, {"Description", 150}, {"Address", 100}, {"Queue", 80}};
+    const std::pair<const char*, int> columns[] = {
+        {"AETitle", 100}, {"Description", 150}, {"Address", 100}, {"Queue", 80}};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(list->horizontalHeaderItem(i)->text(), columns[i].first);
         EXPECT_EQ(list->columnWidth(i), columns[i].second);
@@ -114,7 +115,7 @@ TEST_F(PrinterPageTest, EditChangesTheStoredRecordAndMayDuplicateATitle)
     // Double click with two rows selected does nothing.
     list->selectRows({0, 1});
     emit list->listDoubleClicked();
-    EXPECT_EQ(ui.modalTitles.size(), 2u);  // manual start + the one edit
+    EXPECT_EQ(ui.modalTitles.size(), 2u); // manual start + the one edit
 }
 
 TEST_F(PrinterPageTest, DeleteRemovesExactlyTheSelectedRows)
@@ -176,7 +177,7 @@ TEST_F(PrinterPageTest, MenuRunsThePingAndTheTestPageOnTheSelectedRow)
 TEST_F(PrinterPageTest, FlagsComeFromTheRecordOnActivationAndGoBackOnLeaving)
 {
     sheet->setActivePage(CQuarvel::PaperPage);
-    Config().Asynchronous = false;  // as a loaded file would set them
+    Config().Asynchronous = false; // as a loaded file would set them
     Config().SuppressPrinting = true;
     sheet->setActivePage(CQuarvel::PrinterPage);
     EXPECT_TRUE(Child<QCheckBox>(*page, "suppressPrinting")->isChecked());
@@ -187,7 +188,7 @@ TEST_F(PrinterPageTest, FlagsComeFromTheRecordOnActivationAndGoBackOnLeaving)
 
     Child<QCheckBox>(*page, "asynchronous")->click();
     Child<QCheckBox>(*page, "deleteJobFile")->click();
-    ui.answers.push_back(Interaction::Answer::Yes);  // keep the faults of this bare configuration
+    ui.answers.push_back(Interaction::Answer::Yes); // keep the faults of this bare configuration
     ASSERT_TRUE(sheet->CheckConfiguration());
     ASSERT_TRUE(sheet->checkDone());
     sheet->setActivePage(CQuarvel::DicomPage);
@@ -200,7 +201,7 @@ TEST_F(PrinterPageTest, FlagsComeFromTheRecordOnActivationAndGoBackOnLeaving)
 namespace {
 
 class PrinterDialogTest : public ::testing::Test {
-protected:
+  protected:
     void Open(const sPrinter& printer)
     {
         dialog = std::make_unique<CPrinterDialog>(ui, diagnostics);

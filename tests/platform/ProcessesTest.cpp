@@ -11,10 +11,10 @@
 #include <thread>
 #include <unistd.h>
 
+#include "TestSupport.h"
 #include "platform/Processes.h"
 #include "platform/ServerControl.h"
 #include "platform/Shell.h"
-#include "TestSupport.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ std::string UniqueSuffix()
 // Starts a copy of sleep under the given file name; the test ends it itself
 // if the operation under test did not.
 class NamedSleeper {
-public:
+  public:
     NamedSleeper(const std::string& dir, const std::string& name)
     {
         const std::string path = dir + "/" + name;
@@ -75,13 +75,13 @@ public:
     }
     pid_t pid() const { return m_pid; }
 
-private:
+  private:
     pid_t m_pid = -1;
     bool m_reaped = false;
 };
 
 class FakeTable : public ProcessTable {
-public:
+  public:
     std::vector<ProcessEntry> entries;
     std::map<pid_t, int> errors;
     std::vector<pid_t> killed;
@@ -213,7 +213,7 @@ TEST(Processes, AScriptWithoutExecuteBitRunsThroughTheShell)
 namespace {
 
 class RecordingControl : public ServerControl {
-public:
+  public:
     std::vector<std::string> calls;
     bool TerminateProcessesByName(const std::string& name, bool all) override
     {
@@ -243,8 +243,7 @@ TEST(Shell, QuotedArgumentsReachTheCommandAsOneLiteralArgument)
                                    "it's `id` \"x\" \\ *", "two  blanks", ""};
     for (const std::string& text : hostile) {
         const std::string out = dir.file("out");
-        const int status =
-            RunCommand("printf '%s|' " + QuoteShellArgument(text) + " > " + QuoteShellArgument(out));
+        const int status = RunCommand("printf '%s|' " + QuoteShellArgument(text) + " > " + QuoteShellArgument(out));
         EXPECT_EQ(status, 0);
         EXPECT_EQ(ReadBytes(out), text + "|");
     }

@@ -61,7 +61,10 @@ void SheetTest::StartLoad(const QString& path)
     sheet->StartPageWidget()->OnManualConfiguration();
 }
 
-void SheetTest::SaveAndExit() { sheet->okButton()->click(); }
+void SheetTest::SaveAndExit()
+{
+    sheet->okButton()->click();
+}
 
 ScriptedInteraction::ModalHandler ClickButton(const char* buttonName)
 {

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/PrinterTest.h"
-#include "app/Quarvel.h"
 #include "ScriptedInteraction.h"
+#include "app/Quarvel.h"
+#include "diagnostics/PrinterTest.h"
 #include "platform/ServerControl.h"
 
 // Records the restart steps instead of ending processes.
 class RecordingServer : public ServerControl {
-public:
+  public:
     std::vector<std::string> calls;
     bool TerminateProcessesByName(const std::string& name, bool all) override;
     bool StartScript(const std::string& name, const std::string& directory) override;
@@ -20,7 +20,7 @@ public:
 
 // Scripted ping results; records every ping and command.
 class FakeDiagnostics : public PrinterTestEnvironment {
-public:
+  public:
     bool reachable = true;
     std::vector<std::string> pinged;
     std::vector<std::string> commands;
@@ -33,7 +33,7 @@ public:
 // A shown main window with scripted interaction and recording fakes; fails
 // the test when a top-level window other than the sheet is left visible.
 class SheetTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

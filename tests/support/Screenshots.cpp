@@ -1,22 +1,22 @@
 // Renders every window of the editor to PNG files, for looking at them:
 // gui_screenshots OUTDIR [SCALE]. Not a test; nothing is asserted.
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QPixmap>
-#include <QComboBox>
 #include <QTimer>
 
-#include "wizard/ConfigurationWizard.h"
-#include "app/ExitDialog.h"
 #include "GuiFixture.h"
-#include "pages/HeaderDialog.h"
+#include "SampleConfig.h"
+#include "app/ExitDialog.h"
 #include "app/ManualStartDialog.h"
 #include "app/Page0Start.h"
+#include "pages/HeaderDialog.h"
 #include "pages/PaperSizeDialog.h"
 #include "pages/PrinterDialog.h"
-#include "SampleConfig.h"
 #include "pages/StandardPaperSizeDialog.h"
+#include "wizard/ConfigurationWizard.h"
 #include "wizard/WizardFinishDlg.h"
 
 namespace {
@@ -47,7 +47,10 @@ int main(int argc, char** argv)
     FillSample(sheet.configuration());
     sheet.resize(620, 560);
     Save(sheet, QStringLiteral("0-start"));
-    ui.modalHandlers.push_back([](QDialog& d) { Save(d, QStringLiteral("manual-start")); Click(d, "newButton"); });
+    ui.modalHandlers.push_back([](QDialog& d) {
+        Save(d, QStringLiteral("manual-start"));
+        Click(d, "newButton");
+    });
     sheet.StartPageWidget()->OnManualConfiguration();
     const char* names[] = {"1-printer", "2-paper", "3-dicom", "4-extra"};
     for (int i = 1; i <= 4; ++i) {

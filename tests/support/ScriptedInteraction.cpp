@@ -99,7 +99,10 @@ void ScriptedInteraction::beginBusy()
     ++busyCount;
 }
 
-void ScriptedInteraction::endBusy() { --busyDepth; }
+void ScriptedInteraction::endBusy()
+{
+    --busyDepth;
+}
 
 QStringList ScriptedInteraction::messageTexts() const
 {

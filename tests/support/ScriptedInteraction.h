@@ -12,7 +12,7 @@
 // records what was shown. Nothing here waits or runs an event loop of its
 // own: a "modal" dialog is shown, handed to the test's handler and hidden.
 class ScriptedInteraction : public Interaction {
-public:
+  public:
     struct Message {
         QString text;
         Icon icon;
@@ -20,8 +20,8 @@ public:
     };
     struct MenuState {
         QString objectName;
-        QStringList enabled;   // texts of the enabled items, submenus included
-        QStringList disabled;  // texts of the greyed items
+        QStringList enabled;  // texts of the enabled items, submenus included
+        QStringList disabled; // texts of the greyed items
     };
     using ModalHandler = std::function<void(QDialog&)>;
 
@@ -55,8 +55,7 @@ public:
 };
 
 // Helpers for handlers: find a child by object name, click a button.
-template <typename T>
-T* Child(QObject& parent, const char* name)
+template <typename T> T* Child(QObject& parent, const char* name)
 {
     return parent.findChild<T*>(QString::fromLatin1(name));
 }

@@ -9,12 +9,12 @@
 #include <QToolButton>
 #include <QWizard>
 
-#include "wizard/ConfigurationWizard.h"
 #include "GuiFixture.h"
-#include "app/Page0Start.h"
 #include "TestSupport.h"
-#include "ui/UpDownButtons.h"
+#include "app/Page0Start.h"
 #include "config/WizardResult.h"
+#include "ui/UpDownButtons.h"
+#include "wizard/ConfigurationWizard.h"
 
 TEST(WizardSummary, IsBuiltByteForByteWithTheFixedHostPlaceholder)
 {
@@ -60,7 +60,7 @@ TEST(WizardResultCopy, AppendsAPrinterAndAStandardPaperAndSetsTheServer)
     r.ColorClass = 0;
     r.Port = 5000;
     ApplyWizardResult(r, c);
-    ApplyWizardResult(r, c);  // a second run appends again
+    ApplyWizardResult(r, c); // a second run appends again
     ASSERT_EQ(c.Printers.GetCount(), 2);
     ASSERT_EQ(c.Papers.GetCount(), 2);
     const sPaper& paper = *c.Papers.Find("14INX17IN");
@@ -90,7 +90,10 @@ TEST(WizardResultCopy, AppendsAPrinterAndAStandardPaperAndSetsTheServer)
 
 namespace {
 
-QWizard& AsWizard(QDialog& d) { return static_cast<QWizard&>(d); }
+QWizard& AsWizard(QDialog& d)
+{
+    return static_cast<QWizard&>(d);
+}
 
 struct Answers {
     QString aeTitle = QStringLiteral("LASER3");
@@ -132,7 +135,7 @@ ScriptedInteraction::ModalHandler RunThrough(Answers answers, QString* summary =
 }
 
 class WizardTest : public SheetTest {
-protected:
+  protected:
     void RunWizard() { sheet->StartPageWidget()->OnConfigurationWizard(); }
     QPushButton* StartButton(const char* name) { return Child<QPushButton>(*sheet, name); }
 };
@@ -172,7 +175,7 @@ TEST_F(WizardTest, FinishOnTopOfALoadedConfigurationAppendsDuplicates)
                                      "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n[14INX17IN]\nSizeX = 1008\n");
     StartLoad(QString::fromStdString(dir.file("site.cfg")));
     ui.modalHandlers.push_back(RunThrough(Answers{.grayscale = true}));
-    ui.modalHandlers.push_back(RejectDialog());  // Escape counts as "Proceed"
+    ui.modalHandlers.push_back(RejectDialog()); // Escape counts as "Proceed"
     RunWizard();
     EXPECT_EQ(Config().Printers.GetCount(), 2);
     EXPECT_EQ(Config().Papers.GetCount(), 2);
@@ -208,7 +211,7 @@ TEST_F(WizardTest, SaveAndExitSavesAndCloses)
     ui.modalHandlers.push_back(ClickButton("closeButton"));
     RunWizard();
     EXPECT_EQ(ui.saveSpecs[0].initialName, "config");
-    EXPECT_TRUE(ui.messages.empty());  // the wizard's configuration passes the check
+    EXPECT_TRUE(ui.messages.empty()); // the wizard's configuration passes the check
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(sheet->result(), QDialog::Accepted);
 
@@ -250,7 +253,7 @@ namespace {
 
 // The wizard on its own, for the pages' rules.
 class WizardPagesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         wizard = std::make_unique<CConfigurationWizard>(ui, diagnostics, nullptr);
