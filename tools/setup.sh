@@ -3,10 +3,10 @@
 set -euo pipefail
 
 packages=(
-    g++ make cmake ninja-build pkg-config
+    g++ cmake ninja-build git
     qt6-base-dev qt6-svg-dev libgl-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-14-dev
+    libgtest-dev libbenchmark-dev libinih-dev
+    clang libclang-rt-14-dev clang-format-14
     xvfb xauth ghostscript
 )
 
