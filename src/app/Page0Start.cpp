@@ -11,7 +11,7 @@
 
 namespace {
 
-const char* const kOpenFilter = "Configuration files (*.cfg)|*.cfg|All Files (*.*)|*.*||";
+const char* const kOpenFilter = "Configuration files (*.cfg);;All Files (*.*)";
 
 } // namespace
 
@@ -48,12 +48,12 @@ void CPage0Start::OnNew()
 
 void CPage0Start::OnLoad()
 {
-    Interaction::FileDialogSpec spec;
-    spec.filter = QString::fromLatin1(kOpenFilter);
-    spec.defaultSuffix = QStringLiteral("cfg");
-    spec.initialName = QStringLiteral("config");
-    spec.mustExist = true;
-    const std::optional<QString> path = interaction().openFileName(this, spec);
+    Interaction::FileDialogOptions options;
+    options.filter = QString::fromLatin1(kOpenFilter);
+    options.defaultSuffix = QStringLiteral("cfg");
+    options.initialName = QStringLiteral("config");
+    options.mustExist = true;
+    const std::optional<QString> path = interaction().openFileName(this, options);
     if (!path)
         return;
 

@@ -19,7 +19,7 @@
 
 namespace {
 
-const char* const kSaveFilter = "Config files (*.cfg)|*.cfg|All files (*.*)|*.*||";
+const char* const kSaveFilter = "Config files (*.cfg);;All files (*.*)";
 
 } // namespace
 
@@ -116,12 +116,11 @@ bool CQuarvel::SaveAndReport()
     if (m_saveDone)
         return true;
 
-    Interaction::FileDialogSpec spec;
-    spec.filter = QString::fromLatin1(kSaveFilter);
-    spec.defaultSuffix = QStringLiteral("cfg");
-    spec.initialName = m_configurationFileName;
-    spec.confirmOverwrite = false; // the writer keeps a backup instead
-    const std::optional<QString> path = interaction().saveFileName(this, spec);
+    Interaction::FileDialogOptions options;
+    options.filter = QString::fromLatin1(kSaveFilter);
+    options.defaultSuffix = QStringLiteral("cfg");
+    options.initialName = m_configurationFileName;
+    const std::optional<QString> path = interaction().saveFileName(this, options);
     if (!path)
         return false;
 

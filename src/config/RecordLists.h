@@ -19,12 +19,31 @@ template <typename Record> class CRecordList {
     int GetCount() const { return static_cast<int>(m_records.size()); }
     void RemoveAll() { m_records.clear(); }
 
+    // The record at a position from 0; none outside the list.
+    Record* GetAt(long long position)
+    {
+        return InRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
+    }
+    const Record* GetAt(long long position) const
+    {
+        return InRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
+    }
+    bool RemoveAt(long long position)
+    {
+        if (!InRange(position))
+            return false;
+        m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(position));
+        return true;
+    }
+
     iterator begin() { return m_records.begin(); }
     iterator end() { return m_records.end(); }
     const_iterator begin() const { return m_records.begin(); }
     const_iterator end() const { return m_records.end(); }
 
   protected:
+    bool InRange(long long position) const { return position >= 0 && position < GetCount(); }
+
     std::vector<Record> m_records;
 };
 
@@ -80,24 +99,4 @@ class CPrinterList : public CRecordList<sPrinter> {
     // No lower bound, by design of the callers: a negative position counts as
     // valid here and GetAt then yields none.
     bool IsValidIndex(long long position) const { return position < GetCount(); }
-
-    sPrinter* GetAt(long long position)
-    {
-        return InRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
-    }
-    const sPrinter* GetAt(long long position) const
-    {
-        return InRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
-    }
-
-    bool RemoveAt(long long position)
-    {
-        if (!InRange(position))
-            return false;
-        m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(position));
-        return true;
-    }
-
-  private:
-    bool InRange(long long position) const { return position >= 0 && position < GetCount(); }
 };

@@ -31,7 +31,7 @@ std::string BuildWizardSummary(const sWizardResult& r)
            r.EmptyImageDensity +
            "\r\n"
            "TRIM:\t\t\t" +
-           (r.Trim != 0 ? "YES" : "NO");
+           (r.Trim ? "YES" : "NO");
 }
 
 void ApplyWizardResult(const sWizardResult& r, CConfiguration& config)
@@ -56,15 +56,15 @@ void ApplyWizardResult(const sWizardResult& r, CConfiguration& config)
     paper.OffsetY = 0;
     config.Papers.Add(paper);
 
-    config.SupportsColorImage = r.ColorPrinter == 1;
+    config.SupportsColorImage = r.ColorPrinter;
     config.PrinterName = r.ServerName;
-    config.BasicGrayscaleMetaSOPClass = r.GrayscaleClass == 1;
-    config.BasicColorMetaSOPClass = r.ColorClass == 1;
+    config.BasicGrayscaleMetaSOPClass = r.GrayscaleClass;
+    config.BasicColorMetaSOPClass = r.ColorClass;
     config.Port = r.Port;
     config.Layout.ImageDistance = r.ImageDistance;
     config.Layout.BorderDensity = r.BorderDensity;
     config.Layout.EmptyImageDensity = r.EmptyImageDensity;
-    config.Layout.Trim = r.Trim == 1;
+    config.Layout.Trim = r.Trim;
     config.Layout.Orientation = r.Orientation != 0 ? 1 : 0;
     config.Layout.PageSize = r.PaperName;
 }

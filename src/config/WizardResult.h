@@ -11,17 +11,17 @@ struct sWizardResult {
     std::string PrinterAETitle;
     std::string PrinterAddress;
     std::string PrinterQueue;
-    int ColorPrinter = 1;
+    bool ColorPrinter = true;
     std::string PaperName;
     int PaperFormat = -1;
     int Orientation = 0;
     std::string BorderDensity;
     std::string EmptyImageDensity;
     double ImageDistance = 14.17;
-    int Trim = 0;
+    bool Trim = false;
     std::string ServerName;
-    int GrayscaleClass = 1;
-    int ColorClass = 1;
+    bool GrayscaleClass = true;
+    bool ColorClass = true;
     int Port = 104;
 };
 

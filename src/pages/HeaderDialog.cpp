@@ -19,24 +19,23 @@ void CHeaderDialog::OnInitDialog()
 
 void CHeaderDialog::ReadControls()
 {
-    FieldReader(m_interaction, this).text(m_ui->name, Name).text(m_ui->file, File);
+    FieldReader(m_interaction, this).text(m_ui->name, m_header.Name).text(m_ui->file, m_header.IncludeFile);
 }
 
 void CHeaderDialog::ShowValues()
 {
-    ShowText(m_ui->name, Name);
-    ShowText(m_ui->file, File);
+    ShowText(m_ui->name, m_header.Name);
+    ShowText(m_ui->file, m_header.IncludeFile);
 }
 
 void CHeaderDialog::OnBrowse()
 {
     ReadControls();
-    Interaction::FileDialogSpec spec;
-    spec.filter = QStringLiteral("Windows Bitmap (*.bmp)|*.bmp|All Files (*.*)|*.*||");
-    spec.defaultSuffix = QStringLiteral("bmp");
-    spec.confirmOverwrite = true;
-    if (const std::optional<QString> path = m_interaction.openFileName(this, spec))
-        File = FromQt(*path);
+    Interaction::FileDialogOptions options;
+    options.filter = QStringLiteral("Windows Bitmap (*.bmp);;All Files (*.*)");
+    options.defaultSuffix = QStringLiteral("bmp");
+    if (const std::optional<QString> path = m_interaction.openFileName(this, options))
+        m_header.IncludeFile = FromQt(*path);
     ShowValues();
 }
 

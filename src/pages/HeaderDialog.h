@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "config/Records.h"
 #include "ui/InitDialogBase.h"
 
 class Interaction;
@@ -18,8 +19,8 @@ class CHeaderDialog : public InitDialogBase {
     explicit CHeaderDialog(Interaction& interaction, QWidget* parent = nullptr);
     ~CHeaderDialog() override;
 
-    std::string Name;
-    std::string File;
+    void SetRecord(const sHeader& header) { m_header = header; }
+    const sHeader& Record() const { return m_header; }
 
     void accept() override;
 
@@ -33,4 +34,5 @@ class CHeaderDialog : public InitDialogBase {
 
     std::unique_ptr<Ui::CHeaderDialog> m_ui;
     Interaction& m_interaction;
+    sHeader m_header;
 };

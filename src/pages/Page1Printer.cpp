@@ -14,10 +14,13 @@ CPage1Printer::CPage1Printer(PageHost& host, QWidget* parent)
     : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage1Printer>())
 {
     m_ui->setupUi(this);
-    m_ui->printerList->SetColumns({{QStringLiteral("AETitle"), 100},
-                                   {QStringLiteral("Description"), 150},
-                                   {QStringLiteral("Address"), 100},
-                                   {QStringLiteral("Queue"), 80}});
+    m_ui->printerList->SetColumns(
+        {{QStringLiteral("AETitle"), 100},
+         {QStringLiteral("Description"), 150},
+         {QStringLiteral("Address"), 100},
+         {QStringLiteral("Queue"), 80}},
+        [this] { return Configuration().Printers.GetCount(); },
+        [this](int row, int column) { return CellText(row, column); });
     connect(m_ui->addButton, &QPushButton::clicked, this, &CPage1Printer::OnAdd);
     connect(m_ui->editButton, &QPushButton::clicked, this, &CPage1Printer::OnEdit);
     connect(m_ui->deleteButton, &QPushButton::clicked, this, &CPage1Printer::OnDelete);
@@ -31,11 +34,7 @@ CPage1Printer::~CPage1Printer() = default;
 
 void CPage1Printer::onSetActive()
 {
-    FillList();
-    const CConfiguration& config = Configuration();
-    m_suppressPrinting = config.SuppressPrinting ? 1 : 0;
-    m_deleteJobFile = config.DeleteJobFile ? 1 : 0;
-    m_asynchronous = config.Asynchronous ? 1 : 0;
+    m_ui->printerList->Refresh();
     ClearCheckDone();
     ShowValues();
 }
@@ -43,35 +42,47 @@ void CPage1Printer::onSetActive()
 bool CPage1Printer::onKillActive()
 {
     ReadControls();
-    CConfiguration& config = Configuration();
-    config.SuppressPrinting = m_suppressPrinting == 1;
-    config.DeleteJobFile = m_deleteJobFile == 1;
-    config.Asynchronous = m_asynchronous == 1;
     return true;
 }
 
 void CPage1Printer::ReadControls()
 {
+    CConfiguration& config = Configuration();
     FieldReader(interaction(), this)
-        .check(m_ui->suppressPrinting, m_suppressPrinting)
-        .check(m_ui->deleteJobFile, m_deleteJobFile)
-        .check(m_ui->asynchronous, m_asynchronous);
+        .check(m_ui->suppressPrinting, config.SuppressPrinting)
+        .check(m_ui->deleteJobFile, config.DeleteJobFile)
+        .check(m_ui->asynchronous, config.Asynchronous);
 }
 
 void CPage1Printer::ShowValues()
 {
-    ShowCheck(m_ui->suppressPrinting, m_suppressPrinting);
-    ShowCheck(m_ui->deleteJobFile, m_deleteJobFile);
-    ShowCheck(m_ui->asynchronous, m_asynchronous);
+    const CConfiguration& config = Configuration();
+    ShowCheck(m_ui->suppressPrinting, config.SuppressPrinting);
+    ShowCheck(m_ui->deleteJobFile, config.DeleteJobFile);
+    ShowCheck(m_ui->asynchronous, config.Asynchronous);
 }
 
-void CPage1Printer::FillList()
+QString CPage1Printer::CellText(int row, int column) const
 {
-    ReportList* list = m_ui->printerList;
-    list->removeAllRows();
-    for (const sPrinter& printer : Configuration().Printers)
-        list->appendRow({ToQt(printer.PrinterAETitle), ToQt(printer.Description), ToQt(printer.PrinterAddress),
-                         ToQt(printer.PrinterQueue)});
+    const sPrinter* printer = Configuration().Printers.GetAt(row);
+    if (!printer)
+        return {};
+    switch (column) {
+    case 0:
+        return ToQt(printer->PrinterAETitle);
+    case 1:
+        return ToQt(printer->Description);
+    case 2:
+        return ToQt(printer->PrinterAddress);
+    default:
+        return ToQt(printer->PrinterQueue);
+    }
+}
+
+const sPrinter* CPage1Printer::SelectedPrinter() const
+{
+    const std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
+    return rows.size() == 1 ? Configuration().Printers.GetAt(rows.front()) : nullptr;
 }
 
 void CPage1Printer::contextMenuEvent(QContextMenuEvent* event)
@@ -114,15 +125,12 @@ void CPage1Printer::OnAdd()
     CPrinterDialog dialog(interaction(), Host().diagnostics(), this);
     if (interaction().runModal(dialog) == QDialog::Accepted) {
         CPrinterList& printers = Configuration().Printers;
-        if (printers.Exists(dialog.AETitle)) {
+        if (printers.Exists(dialog.Record().PrinterAETitle))
             interaction().tell(this, QStringLiteral("Printer already exists"), Interaction::Icon::Warning);
-        } else {
-            sPrinter printer;
-            dialog.StoreValues(printer);
-            printers.Add(printer);
-        }
+        else
+            printers.Add(dialog.Record());
     }
-    FillList();
+    m_ui->printerList->Refresh();
 }
 
 void CPage1Printer::OnEdit()
@@ -134,10 +142,10 @@ void CPage1Printer::OnEdit()
     if (!printer)
         return;
     CPrinterDialog dialog(interaction(), Host().diagnostics(), this);
-    dialog.SetValues(*printer);
+    dialog.SetRecord(*printer);
     if (interaction().runModal(dialog) == QDialog::Accepted)
-        dialog.StoreValues(*printer);
-    FillList();
+        *printer = dialog.Record();
+    m_ui->printerList->Refresh();
 }
 
 void CPage1Printer::OnDelete()
@@ -150,27 +158,24 @@ void CPage1Printer::OnDelete()
     for (auto row = rows.rbegin(); row != rows.rend(); ++row)
         if (printers.IsValidIndex(*row))
             printers.RemoveAt(*row);
-    FillList();
+    m_ui->printerList->Refresh();
 }
 
 void CPage1Printer::OnNetworkPing()
 {
-    const std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
-    if (rows.size() != 1)
+    const sPrinter* printer = SelectedPrinter();
+    if (!printer)
         return;
     std::string report;
-    const bool reached =
-        CPrinterTest(Host().diagnostics()).Ping(FromQt(m_ui->printerList->text(rows.front(), 2)), report);
+    const bool reached = CPrinterTest(Host().diagnostics()).Ping(printer->PrinterAddress, report);
     interaction().tell(this, ToQt(report), reached ? Interaction::Icon::Information : Interaction::Icon::Warning);
 }
 
 void CPage1Printer::OnSendTestPage()
 {
-    const std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
-    if (rows.size() != 1)
+    const sPrinter* printer = SelectedPrinter();
+    if (!printer)
         return;
     InteractionSink sink(interaction(), this);
-    CPrinterTest(Host().diagnostics())
-        .SendTestPage(FromQt(m_ui->printerList->text(rows.front(), 2)),
-                      FromQt(m_ui->printerList->text(rows.front(), 3)), sink);
+    CPrinterTest(Host().diagnostics()).SendTestPage(printer->PrinterAddress, printer->PrinterQueue, sink);
 }

@@ -6,6 +6,7 @@
 
 class QAction;
 class QMenu;
+struct sPrinter;
 
 namespace Ui {
 class CPage1Printer;
@@ -32,12 +33,11 @@ class CPage1Printer : public CQuarvelPage {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
-    void FillList();
+    QString CellText(int row, int column) const;
+    // The printer of the single selected row; none unless exactly one is.
+    const sPrinter* SelectedPrinter() const;
     void ReadControls();
     void ShowValues();
 
     std::unique_ptr<Ui::CPage1Printer> m_ui;
-    int m_suppressPrinting = 0;
-    int m_deleteJobFile = 0;
-    int m_asynchronous = 0;
 };

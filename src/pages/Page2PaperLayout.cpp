@@ -24,17 +24,23 @@ CPage2PaperLayout::CPage2PaperLayout(PageHost& host, QWidget* parent)
     : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage2PaperLayout>())
 {
     m_ui->setupUi(this);
-    m_ui->paperList->SetColumns({{QStringLiteral("Title"), 80},
-                                 {QStringLiteral("Description"), 80},
-                                 {QStringLiteral("Label"), 55},
-                                 {QStringLiteral("Header"), 55},
-                                 {QStringLiteral("Width"), 38},
-                                 {QStringLiteral("Height"), 38},
-                                 {QStringLiteral("SkipX"), 38},
-                                 {QStringLiteral("SkipY"), 38},
-                                 {QStringLiteral("OffX"), 35},
-                                 {QStringLiteral("OffY"), 35}});
-    m_ui->headerList->SetColumns({{QStringLiteral("Name"), 140}, {QStringLiteral("File"), 280}});
+    m_ui->paperList->SetColumns(
+        {{QStringLiteral("Title"), 80},
+         {QStringLiteral("Description"), 80},
+         {QStringLiteral("Label"), 55},
+         {QStringLiteral("Header"), 55},
+         {QStringLiteral("Width"), 38},
+         {QStringLiteral("Height"), 38},
+         {QStringLiteral("SkipX"), 38},
+         {QStringLiteral("SkipY"), 38},
+         {QStringLiteral("OffX"), 35},
+         {QStringLiteral("OffY"), 35}},
+        [this] { return Configuration().Papers.GetCount(); },
+        [this](int row, int column) { return PaperCell(row, column); });
+    m_ui->headerList->SetColumns(
+        {{QStringLiteral("Name"), 140}, {QStringLiteral("File"), 280}},
+        [this] { return Configuration().Headers.GetCount(); },
+        [this](int row, int column) { return HeaderCell(row, column); });
 
     connect(m_ui->addPaperButton, &QPushButton::clicked, this, &CPage2PaperLayout::OnAddPaper);
     connect(m_ui->editPaperButton, &QPushButton::clicked, this, &CPage2PaperLayout::OnEditPaper);
@@ -55,20 +61,50 @@ void CPage2PaperLayout::onSetActive()
 {
     ClearCheckDone();
     // Refilled on every activation: papers added elsewhere (the wizard) show.
-    FillLists();
+    RefreshLists();
 }
 
-void CPage2PaperLayout::FillLists()
+void CPage2PaperLayout::RefreshLists()
 {
-    const CConfiguration& config = Configuration();
-    m_ui->paperList->removeAllRows();
-    for (const sPaper& p : config.Papers)
-        m_ui->paperList->appendRow({ToQt(p.Name), ToQt(p.Description), ToQt(p.PaperLabel), ToQt(p.HeaderName),
-                                    QString::number(p.SizeX), QString::number(p.SizeY), QString::number(p.SkipX),
-                                    QString::number(p.SkipY), QString::number(p.OffsetX), QString::number(p.OffsetY)});
-    m_ui->headerList->removeAllRows();
-    for (const sHeader& h : config.Headers)
-        m_ui->headerList->appendRow({ToQt(h.Name), ToQt(h.IncludeFile)});
+    m_ui->paperList->Refresh();
+    m_ui->headerList->Refresh();
+}
+
+QString CPage2PaperLayout::PaperCell(int row, int column) const
+{
+    const sPaper* p = Configuration().Papers.GetAt(row);
+    if (!p)
+        return {};
+    switch (column) {
+    case 0:
+        return ToQt(p->Name);
+    case 1:
+        return ToQt(p->Description);
+    case 2:
+        return ToQt(p->PaperLabel);
+    case 3:
+        return ToQt(p->HeaderName);
+    case 4:
+        return QString::number(p->SizeX);
+    case 5:
+        return QString::number(p->SizeY);
+    case 6:
+        return QString::number(p->SkipX);
+    case 7:
+        return QString::number(p->SkipY);
+    case 8:
+        return QString::number(p->OffsetX);
+    default:
+        return QString::number(p->OffsetY);
+    }
+}
+
+QString CPage2PaperLayout::HeaderCell(int row, int column) const
+{
+    const sHeader* h = Configuration().Headers.GetAt(row);
+    if (!h)
+        return {};
+    return column == 0 ? ToQt(h->Name) : ToQt(h->IncludeFile);
 }
 
 void CPage2PaperLayout::contextMenuEvent(QContextMenuEvent* event)
@@ -98,17 +134,14 @@ void CPage2PaperLayout::OnAddPaper()
 {
     CConfiguration& config = Configuration();
     CPaperSizeDialog dialog(interaction(), this);
-    dialog.Headers = &config.Headers;
+    dialog.SetHeaders(&config.Headers);
     if (interaction().runModal(dialog) == QDialog::Accepted) {
-        if (config.Papers.Exists(dialog.Name)) {
+        if (config.Papers.Exists(dialog.Record().Name))
             interaction().tell(this, QStringLiteral("Paper already exists"), Interaction::Icon::None);
-        } else {
-            sPaper paper;
-            dialog.StoreValues(paper);
-            config.Papers.Add(paper);
-        }
+        else
+            config.Papers.Add(dialog.Record());
     }
-    FillLists();
+    RefreshLists();
 }
 
 void CPage2PaperLayout::OnEditPaper()
@@ -117,31 +150,29 @@ void CPage2PaperLayout::OnEditPaper()
     if (rows.size() != 1)
         return;
     CConfiguration& config = Configuration();
-    sPaper* paper = config.Papers.Find(FromQt(m_ui->paperList->text(rows.front(), 0)));
-    if (paper) {
+    if (sPaper* paper = config.Papers.GetAt(rows.front())) {
         const bool isPageSize = paper->Name == config.Layout.PageSize;
         CPaperSizeDialog dialog(interaction(), this);
-        dialog.SetValues(*paper);
-        dialog.Headers = &config.Headers;
+        dialog.SetRecord(*paper);
+        dialog.SetHeaders(&config.Headers);
         if (interaction().runModal(dialog) == QDialog::Accepted) {
-            dialog.StoreValues(*paper);
+            *paper = dialog.Record();
             // The standard layout follows its paper's new name.
             if (isPageSize)
                 config.Layout.PageSize = paper->Name;
         }
     }
-    FillLists();
+    RefreshLists();
 }
 
 void CPage2PaperLayout::OnDeletePapers()
 {
+    // Highest position first, so every position still names its row's paper.
     CPaperList& papers = Configuration().Papers;
-    for (int row : m_ui->paperList->selectedRowsAscending()) {
-        const std::string name = FromQt(m_ui->paperList->text(row, 0));
-        if (papers.Exists(name))
-            papers.Remove(name);
-    }
-    FillLists();
+    const std::vector<int> rows = m_ui->paperList->selectedRowsAscending();
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+        papers.RemoveAt(*row);
+    RefreshLists();
 }
 
 void CPage2PaperLayout::OnAddHeader()
@@ -149,13 +180,13 @@ void CPage2PaperLayout::OnAddHeader()
     CHeaderDialog dialog(interaction(), this);
     if (interaction().runModal(dialog) == QDialog::Accepted) {
         CHeaderList& headers = Configuration().Headers;
-        const std::string name = UpperCaseName(dialog.Name);
+        const std::string name = UpperCaseName(dialog.Record().Name);
         if (headers.Exists(name))
             interaction().tell(this, QStringLiteral("Header bitmap already exists"), Interaction::Icon::None);
         else
-            headers.Add(sHeader{name, dialog.File});
+            headers.Add(sHeader{name, dialog.Record().IncludeFile});
     }
-    FillLists();
+    RefreshLists();
 }
 
 void CPage2PaperLayout::OnEditHeader()
@@ -163,23 +194,22 @@ void CPage2PaperLayout::OnEditHeader()
     const std::vector<int> rows = m_ui->headerList->selectedRowsAscending();
     if (rows.size() != 1)
         return;
-    sHeader* header = Configuration().Headers.Find(FromQt(m_ui->headerList->text(rows.front(), 0)));
-    if (header) {
+    if (sHeader* header = Configuration().Headers.GetAt(rows.front())) {
         CHeaderDialog dialog(interaction(), this);
-        dialog.Name = header->Name;
-        dialog.File = header->IncludeFile;
+        dialog.SetRecord(*header);
         if (interaction().runModal(dialog) == QDialog::Accepted) {
-            header->Name = UpperCaseName(dialog.Name);
-            header->IncludeFile = dialog.File;
+            header->Name = UpperCaseName(dialog.Record().Name);
+            header->IncludeFile = dialog.Record().IncludeFile;
         }
     }
-    FillLists();
+    RefreshLists();
 }
 
 void CPage2PaperLayout::OnDeleteHeaders()
 {
     CHeaderList& headers = Configuration().Headers;
-    for (int row : m_ui->headerList->selectedRowsAscending())
-        headers.Remove(FromQt(m_ui->headerList->text(row, 0)));
-    FillLists();
+    const std::vector<int> rows = m_ui->headerList->selectedRowsAscending();
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+        headers.RemoveAt(*row);
+    RefreshLists();
 }

@@ -8,9 +8,8 @@ namespace Ui {
 class CPage2PaperLayout;
 }
 
-// "Paper": the paper sizes and the header bitmaps. Rows are matched to
-// records by the name in their first column; every command changes the
-// lists at once.
+// "Paper": the paper sizes and the header bitmaps. A row is the record at
+// its position; every command changes the lists at once.
 class CPage2PaperLayout : public CQuarvelPage {
     Q_OBJECT
   public:
@@ -30,7 +29,9 @@ class CPage2PaperLayout : public CQuarvelPage {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
-    void FillLists();
+    QString PaperCell(int row, int column) const;
+    QString HeaderCell(int row, int column) const;
+    void RefreshLists();
 
     std::unique_ptr<Ui::CPage2PaperLayout> m_ui;
 };

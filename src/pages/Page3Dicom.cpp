@@ -4,15 +4,6 @@
 #include "ui/Fields.h"
 #include "ui_Page3Dicom.h"
 
-namespace {
-
-int Check(bool value)
-{
-    return value ? 1 : 0;
-}
-
-} // namespace
-
 CPage3Dicom::CPage3Dicom(PageHost& host, QWidget* parent)
     : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage3Dicom>())
 {
@@ -28,22 +19,22 @@ void CPage3Dicom::onSetActive()
     ClearCheckDone();
     const CConfiguration& c = Configuration();
     m_printerName = c.PrinterName;
-    m_acceptGrayscale = Check(c.BasicGrayscaleMetaSOPClass);
-    m_acceptColor = Check(c.BasicColorMetaSOPClass);
-    m_supportAnnotations = Check(c.Annotation);
-    m_supportPrintJob = Check(c.PrintJob);
+    m_acceptGrayscale = c.BasicGrayscaleMetaSOPClass;
+    m_acceptColor = c.BasicColorMetaSOPClass;
+    m_supportAnnotations = c.Annotation;
+    m_supportPrintJob = c.PrintJob;
     m_copies = c.Copies;
     m_priority = c.Priority;
     m_medium = c.MediumType;
     m_destination = c.Destination;
     m_sessionLabel = c.Label;
-    m_useCmyk = Check(c.UseCMYK);
-    m_printGrayscale = Check(!c.SupportsColorImage);
-    m_lenientMode = Check(c.LenientMode);
-    m_ignoreMagnification = Check(c.IgnoreMagnificationType);
-    m_ignoreConfiguration = Check(c.IgnoreConfigurationInformation);
-    m_ignoreAnnotationFormat = Check(c.IgnoreAnnotationFormat);
-    m_skipImagePixel = Check(c.SkipImagePixel);
+    m_useCmyk = c.UseCMYK;
+    m_printGrayscale = !c.SupportsColorImage;
+    m_lenientMode = c.LenientMode;
+    m_ignoreMagnification = c.IgnoreMagnificationType;
+    m_ignoreConfiguration = c.IgnoreConfigurationInformation;
+    m_ignoreAnnotationFormat = c.IgnoreAnnotationFormat;
+    m_skipImagePixel = c.SkipImagePixel;
     m_port = c.Port;
     ShowValues();
 }
@@ -54,22 +45,23 @@ bool CPage3Dicom::onKillActive()
         return false;
     CConfiguration& c = Configuration();
     c.PrinterName = m_printerName;
-    c.BasicGrayscaleMetaSOPClass = m_acceptGrayscale == 1;
-    c.BasicColorMetaSOPClass = m_acceptColor == 1;
-    c.Annotation = m_supportAnnotations == 1;
-    c.PrintJob = m_supportPrintJob == 1;
+    c.BasicGrayscaleMetaSOPClass = m_acceptGrayscale;
+    c.BasicColorMetaSOPClass = m_acceptColor;
+    c.Annotation = m_supportAnnotations;
+    c.PrintJob = m_supportPrintJob;
     c.Copies = m_copies;
     c.Priority = m_priority;
     c.MediumType = m_medium;
     c.Destination = m_destination;
     c.Label = m_sessionLabel;
-    c.UseCMYK = m_useCmyk == 1;
-    c.SupportsColorImage = m_printGrayscale != 1;
-    c.LenientMode = m_lenientMode == 1;
-    c.IgnoreMagnificationType = m_ignoreMagnification == 1;
-    c.IgnoreConfigurationInformation = m_ignoreConfiguration == 1;
-    c.IgnoreAnnotationFormat = m_ignoreAnnotationFormat == 1;
-    c.SkipImagePixel = m_skipImagePixel == 1;
+    c.UseCMYK = m_useCmyk;
+    // "Print in grayscale" is the server's colour support switched off.
+    c.SupportsColorImage = !m_printGrayscale;
+    c.LenientMode = m_lenientMode;
+    c.IgnoreMagnificationType = m_ignoreMagnification;
+    c.IgnoreConfigurationInformation = m_ignoreConfiguration;
+    c.IgnoreAnnotationFormat = m_ignoreAnnotationFormat;
+    c.SkipImagePixel = m_skipImagePixel;
     c.Port = m_port;
     return true;
 }
@@ -82,7 +74,7 @@ bool CPage3Dicom::ReadControls()
         .check(m_ui->acceptColor, m_acceptColor)
         .check(m_ui->supportAnnotations, m_supportAnnotations)
         .check(m_ui->supportPrintJob, m_supportPrintJob)
-        .integer(m_ui->copies, m_copies, 1, 1000)
+        .integer(m_ui->copies, m_copies, 1, kMaxCopies)
         .text(m_ui->sessionLabel, m_sessionLabel)
         .check(m_ui->useCmyk, m_useCmyk)
         .check(m_ui->printGrayscale, m_printGrayscale)

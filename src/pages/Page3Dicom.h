@@ -18,6 +18,7 @@ class CPage3Dicom : public CQuarvelPage, public ValueExchange {
   public:
     // The port's upper bound: the highest TCP port.
     static constexpr int kMaxPort = 65535;
+    static constexpr int kMaxCopies = 1000;
 
     explicit CPage3Dicom(PageHost& host, QWidget* parent = nullptr);
     ~CPage3Dicom() override;
@@ -32,12 +33,12 @@ class CPage3Dicom : public CQuarvelPage, public ValueExchange {
     std::unique_ptr<Ui::CPage3Dicom> m_ui;
 
     std::string m_printerName;
-    int m_acceptGrayscale = 0, m_acceptColor = 0, m_supportAnnotations = 0, m_supportPrintJob = 0;
+    bool m_acceptGrayscale = false, m_acceptColor = false, m_supportAnnotations = false, m_supportPrintJob = false;
     int m_copies = 0;
     int m_priority = 0, m_medium = 0, m_destination = 0;
     std::string m_sessionLabel;
-    int m_useCmyk = 0, m_printGrayscale = 0;
-    int m_lenientMode = 0, m_ignoreMagnification = 0, m_ignoreConfiguration = 0, m_ignoreAnnotationFormat = 0,
-        m_skipImagePixel = 0;
+    bool m_useCmyk = false, m_printGrayscale = false;
+    bool m_lenientMode = false, m_ignoreMagnification = false, m_ignoreConfiguration = false,
+         m_ignoreAnnotationFormat = false, m_skipImagePixel = false;
     int m_port = 0;
 };

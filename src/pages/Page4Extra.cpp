@@ -10,8 +10,13 @@
 
 namespace {
 
+// Steps and upper bounds of the up-down buttons (the lower bound is 0).
 constexpr double kRealStep = 0.01;
 constexpr double kNoLimit = -1;
+constexpr double kMaxImageDistance = 10000.0;
+constexpr int kMaxDensity = 200;
+constexpr int kMaxFontSize = 100;
+constexpr int kMaxPosition = 100;
 
 } // namespace
 
@@ -29,14 +34,18 @@ CPage4Extra::CPage4Extra(PageHost& host, QWidget* parent)
     // Steps and bounds of the up-down buttons; the bounds hold only here,
     // typed values are taken as they are.
     ConnectReadStepShow(m_ui->imageDistanceSpin, *this,
-                        [this](int d) { StepWithinBounds(m_imageDistance, d, kRealStep, 10000.0); });
+                        [this](int d) { StepWithinBounds(m_imageDistance, d, kRealStep, kMaxImageDistance); });
     ConnectReadStepShow(m_ui->trimWidthSpin, *this,
                         [this](int d) { StepWithinBounds(m_trimWidth, d, kRealStep, kNoLimit); });
-    ConnectReadStepShow(m_ui->borderDensitySpin, *this, [this](int d) { StepWithinBounds(m_border.value, d, 1, 200); });
-    ConnectReadStepShow(m_ui->emptyDensitySpin, *this, [this](int d) { StepWithinBounds(m_empty.value, d, 1, 200); });
-    ConnectReadStepShow(m_ui->fontSizeSpin, *this, [this](int d) { StepWithinBounds(m_fontSize, d, 1, 100); });
-    ConnectReadStepShow(m_ui->positionXSpin, *this, [this](int d) { StepWithinBounds(m_positionX, d, 1, 100); });
-    ConnectReadStepShow(m_ui->positionYSpin, *this, [this](int d) { StepWithinBounds(m_positionY, d, 1, 100); });
+    ConnectReadStepShow(m_ui->borderDensitySpin, *this,
+                        [this](int d) { StepWithinBounds(m_border.value, d, 1, kMaxDensity); });
+    ConnectReadStepShow(m_ui->emptyDensitySpin, *this,
+                        [this](int d) { StepWithinBounds(m_empty.value, d, 1, kMaxDensity); });
+    ConnectReadStepShow(m_ui->fontSizeSpin, *this, [this](int d) { StepWithinBounds(m_fontSize, d, 1, kMaxFontSize); });
+    ConnectReadStepShow(m_ui->positionXSpin, *this,
+                        [this](int d) { StepWithinBounds(m_positionX, d, 1, kMaxPosition); });
+    ConnectReadStepShow(m_ui->positionYSpin, *this,
+                        [this](int d) { StepWithinBounds(m_positionY, d, 1, kMaxPosition); });
 }
 
 CPage4Extra::~CPage4Extra() = default;
@@ -49,9 +58,9 @@ void CPage4Extra::onSetActive()
     m_description = c.Layout.Description;
     m_imageDistance = c.Layout.ImageDistance;
     m_trimWidth = c.Layout.TrimWidth;
-    m_trimImages = c.Layout.Trim ? 1 : 0;
+    m_trimImages = c.Layout.Trim;
     m_orientation = c.Layout.Orientation;
-    m_includeLabel = c.IncludeLabel ? 1 : 0;
+    m_includeLabel = c.IncludeLabel;
     m_labelText = c.Text;
     m_positionX = c.PositionX;
     m_positionY = c.PositionY;
@@ -65,19 +74,24 @@ void CPage4Extra::onSetActive()
 
 void CPage4Extra::RebuildPageSizeList()
 {
-    // Offered: the papers' names; selected: the last one equal to PageSize
-    // without regard to case.
+    // Offered: the papers' names. Selected: the paper named exactly as
+    // PageSize, else the last one equal to it without regard to case, so a
+    // valid PageSize never changes by a mere visit.
     const CConfiguration& c = Configuration();
     QComboBox* list = m_ui->pageSize;
     list->clear();
-    m_pageSizeIndex = -1;
+    int exact = -1;
+    int caseBlind = -1;
     const QString wanted = ToQt(c.Layout.PageSize);
     for (const sPaper& paper : c.Papers) {
         const QString name = ToQt(paper.Name);
+        if (exact < 0 && paper.Name == c.Layout.PageSize)
+            exact = list->count();
         if (name.compare(wanted, Qt::CaseInsensitive) == 0)
-            m_pageSizeIndex = list->count();
+            caseBlind = list->count();
         list->addItem(name);
     }
+    m_pageSizeIndex = exact >= 0 ? exact : caseBlind;
     list->setCurrentIndex(m_pageSizeIndex);
 }
 
@@ -111,12 +125,14 @@ bool CPage4Extra::onKillActive()
     c.Layout.Description = m_description;
     c.Layout.ImageDistance = m_imageDistance;
     c.Layout.TrimWidth = m_trimWidth;
-    c.Layout.PageSize = m_pageSizeIndex >= 0 ? m_pageSize : std::string();
+    // The paper's own name, never the text shown for it.
+    const sPaper* paper = c.Papers.GetAt(m_pageSizeIndex);
+    c.Layout.PageSize = paper ? paper->Name : std::string();
     c.Layout.Orientation = m_orientation;
     c.Layout.BorderDensity = DensityMode(m_border.mode, m_border.value).ToText();
     c.Layout.EmptyImageDensity = DensityMode(m_empty.mode, m_empty.value).ToText();
-    c.Layout.Trim = m_trimImages == 1;
-    c.IncludeLabel = m_includeLabel == 1;
+    c.Layout.Trim = m_trimImages;
+    c.IncludeLabel = m_includeLabel;
     c.LabelSize = m_fontSize;
     c.PositionX = m_positionX;
     c.PositionY = m_positionY;
@@ -136,10 +152,8 @@ bool CPage4Extra::ReadControls()
         .check(m_ui->trimImages, m_trimImages)
         .integer(m_border.number, m_border.value)
         .integer(m_empty.number, m_empty.value)
-        .index(m_ui->pageSize, m_pageSizeIndex);
-    if (read.ok())
-        m_pageSize = FromQt(m_ui->pageSize->currentText());
-    read.check(m_ui->includeLabel, m_includeLabel)
+        .index(m_ui->pageSize, m_pageSizeIndex)
+        .check(m_ui->includeLabel, m_includeLabel)
         .text(m_ui->labelText, m_labelText)
         .integer(m_ui->fontSize, m_fontSize)
         .integer(m_ui->positionX, m_positionX)

@@ -52,11 +52,10 @@ class CPage4Extra : public CQuarvelPage, public ValueExchange {
     std::string m_description;
     double m_imageDistance = 0;
     double m_trimWidth = 0;
-    std::string m_pageSize;
     int m_pageSizeIndex = -1;
     int m_orientation = 0;
-    int m_trimImages = 0;
-    int m_includeLabel = 0;
+    bool m_trimImages = false;
+    bool m_includeLabel = false;
     std::string m_labelText;
     int m_fontSize = 0;
     int m_positionX = 0;

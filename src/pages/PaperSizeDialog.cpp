@@ -20,42 +20,14 @@ CPaperSizeDialog::CPaperSizeDialog(Interaction& interaction, QWidget* parent)
 
 CPaperSizeDialog::~CPaperSizeDialog() = default;
 
-void CPaperSizeDialog::SetValues(const sPaper& p)
-{
-    Name = p.Name;
-    Description = p.Description;
-    PaperLabel = p.PaperLabel;
-    HeaderName = p.HeaderName;
-    SizeX = p.SizeX;
-    SizeY = p.SizeY;
-    SkipX = p.SkipX;
-    SkipY = p.SkipY;
-    OffsetX = p.OffsetX;
-    OffsetY = p.OffsetY;
-}
-
-void CPaperSizeDialog::StoreValues(sPaper& p) const
-{
-    p.Name = Name;
-    p.Description = Description;
-    p.PaperLabel = PaperLabel;
-    p.HeaderName = HeaderName;
-    p.SizeX = SizeX;
-    p.SizeY = SizeY;
-    p.SkipX = SkipX;
-    p.SkipY = SkipY;
-    p.OffsetX = OffsetX;
-    p.OffsetY = OffsetY;
-}
-
 void CPaperSizeDialog::OnInitDialog()
 {
     ShowValues();
     QComboBox* headers = m_ui->headerBitmap;
-    if (Headers && Headers->GetCount() > 0) {
+    if (m_headers && m_headers->GetCount() > 0) {
         int selected = -1;
-        for (const sHeader& header : *Headers) {
-            if (selected < 0 && header.Name == HeaderName)
+        for (const sHeader& header : *m_headers) {
+            if (selected < 0 && header.Name == m_paper.HeaderName)
                 selected = headers->count();
             headers->addItem(ToQt(header.Name));
         }
@@ -69,30 +41,32 @@ void CPaperSizeDialog::OnInitDialog()
 
 bool CPaperSizeDialog::ReadControls()
 {
+    sPaper& p = m_paper;
     FieldReader read(m_interaction, this);
-    read.text(m_ui->title, Name)
-        .text(m_ui->description, Description)
-        .text(m_ui->paperLabel, PaperLabel)
-        .integer(m_ui->sizeX, SizeX)
-        .integer(m_ui->sizeY, SizeY)
-        .integer(m_ui->skipX, SkipX)
-        .integer(m_ui->skipY, SkipY)
-        .integer(m_ui->offsetX, OffsetX)
-        .integer(m_ui->offsetY, OffsetY);
+    read.text(m_ui->title, p.Name)
+        .text(m_ui->description, p.Description)
+        .text(m_ui->paperLabel, p.PaperLabel)
+        .integer(m_ui->sizeX, p.SizeX)
+        .integer(m_ui->sizeY, p.SizeY)
+        .integer(m_ui->skipX, p.SkipX)
+        .integer(m_ui->skipY, p.SkipY)
+        .integer(m_ui->offsetX, p.OffsetX)
+        .integer(m_ui->offsetY, p.OffsetY);
     return read.ok();
 }
 
 void CPaperSizeDialog::ShowValues()
 {
-    ShowText(m_ui->title, Name);
-    ShowText(m_ui->description, Description);
-    ShowText(m_ui->paperLabel, PaperLabel);
-    ShowInteger(m_ui->sizeX, SizeX);
-    ShowInteger(m_ui->sizeY, SizeY);
-    ShowInteger(m_ui->skipX, SkipX);
-    ShowInteger(m_ui->skipY, SkipY);
-    ShowInteger(m_ui->offsetX, OffsetX);
-    ShowInteger(m_ui->offsetY, OffsetY);
+    const sPaper& p = m_paper;
+    ShowText(m_ui->title, p.Name);
+    ShowText(m_ui->description, p.Description);
+    ShowText(m_ui->paperLabel, p.PaperLabel);
+    ShowInteger(m_ui->sizeX, p.SizeX);
+    ShowInteger(m_ui->sizeY, p.SizeY);
+    ShowInteger(m_ui->skipX, p.SkipX);
+    ShowInteger(m_ui->skipY, p.SkipY);
+    ShowInteger(m_ui->offsetX, p.OffsetX);
+    ShowInteger(m_ui->offsetY, p.OffsetY);
 }
 
 void CPaperSizeDialog::OnGetStandardValues()
@@ -100,9 +74,9 @@ void CPaperSizeDialog::OnGetStandardValues()
     ReadControls();
     CStandardPaperSizeDialog standard(m_interaction, this);
     if (m_interaction.runModal(standard) == QDialog::Accepted) {
-        SizeX = standard.Width;
-        SizeY = standard.Height;
-        PaperLabel = standard.PaperLabel;
+        m_paper.SizeX = standard.Width;
+        m_paper.SizeY = standard.Height;
+        m_paper.PaperLabel = standard.PaperLabel;
     }
     ShowValues();
 }
@@ -111,27 +85,29 @@ void CPaperSizeDialog::accept()
 {
     if (!ReadControls())
         return;
-    if (Name.empty()) {
+    if (m_paper.Name.empty()) {
         m_interaction.tell(this,
                            QStringLiteral("No title for paper size defined. Fill in a proper title that is available "
                                           "at your printing client, i.e. '14INX17IN'."),
                            Interaction::Icon::Error);
         return;
     }
-    if (SizeX == 0 || SizeY == 0) {
+    if (m_paper.SizeX == 0 || m_paper.SizeY == 0) {
         m_interaction.tell(
             this,
             QStringLiteral("No proper page size defined. A Page can not have the width or height defined with 0."),
             Interaction::Icon::Error);
         return;
     }
-    if (PaperLabel.empty() &&
+    if (m_paper.PaperLabel.empty() &&
         !m_interaction.askYesNo(this,
                                 QStringLiteral("No proper paper label defined. The selection of the correct paper "
                                                "tray of the printer might fail. Close the paper dialog?"),
                                 Interaction::Icon::Warning))
         return;
-    if (m_ui->headerBitmap->isEnabled() && m_ui->headerBitmap->currentIndex() >= 0)
-        HeaderName = FromQt(m_ui->headerBitmap->currentText());
+    // The header's own name, not the text shown for it.
+    if (m_ui->headerBitmap->isEnabled() && m_headers)
+        if (const sHeader* header = m_headers->GetAt(m_ui->headerBitmap->currentIndex()))
+            m_paper.HeaderName = header->Name;
     QDialog::accept();
 }

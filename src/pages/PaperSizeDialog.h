@@ -14,21 +14,19 @@ namespace Ui {
 class CPaperSizeDialog;
 }
 
-// "Add/Edit Paper Size": one paper's fields. The caller fills the values
-// and the header bitmap list before opening it and takes the values after
-// "Save".
+// "Add/Edit Paper Size": one paper's fields. The caller gives the record
+// and the header bitmap list before opening it and takes the record back
+// after "Save".
 class CPaperSizeDialog : public InitDialogBase {
     Q_OBJECT
   public:
     explicit CPaperSizeDialog(Interaction& interaction, QWidget* parent = nullptr);
     ~CPaperSizeDialog() override;
 
-    void SetValues(const sPaper& paper);
-    void StoreValues(sPaper& paper) const;
-
-    std::string Name, Description, PaperLabel, HeaderName;
-    int SizeX = 0, SizeY = 0, SkipX = 0, SkipY = 0, OffsetX = 0, OffsetY = 0;
-    const CHeaderList* Headers = nullptr;
+    void SetRecord(const sPaper& paper) { m_paper = paper; }
+    const sPaper& Record() const { return m_paper; }
+    // The header bitmaps offered; none or an empty list disables the choice.
+    void SetHeaders(const CHeaderList* headers) { m_headers = headers; }
 
     // "Save": title, size, then the question for an empty label.
     void accept() override;
@@ -43,4 +41,6 @@ class CPaperSizeDialog : public InitDialogBase {
 
     std::unique_ptr<Ui::CPaperSizeDialog> m_ui;
     Interaction& m_interaction;
+    sPaper m_paper;
+    const CHeaderList* m_headers = nullptr;
 };

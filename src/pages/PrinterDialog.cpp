@@ -10,11 +10,15 @@ CPrinterDialog::CPrinterDialog(Interaction& interaction, PrinterTestEnvironment&
 {
     m_ui->setupUi(this);
     m_rows = {{
-        {m_ui->grayCheck, m_ui->grayFile, m_ui->grayBrowse, &Gray, &GrayFile},
-        {m_ui->colorCheck, m_ui->colorFile, m_ui->colorBrowse, &Color, &ColorFile},
-        {m_ui->redCheck, m_ui->redFile, m_ui->redBrowse, &Red, &RedFile},
-        {m_ui->greenCheck, m_ui->greenFile, m_ui->greenBrowse, &Green, &GreenFile},
-        {m_ui->blueCheck, m_ui->blueFile, m_ui->blueBrowse, &Blue, &BlueFile},
+        {m_ui->grayCheck, m_ui->grayFile, m_ui->grayBrowse, &sPrinter::UseGrayGraduation,
+         &sPrinter::GrayGraduationFile},
+        {m_ui->colorCheck, m_ui->colorFile, m_ui->colorBrowse, &sPrinter::UseColorGraduation,
+         &sPrinter::ColorGraduationFile},
+        {m_ui->redCheck, m_ui->redFile, m_ui->redBrowse, &sPrinter::UseRedGraduation, &sPrinter::RedGraduationFile},
+        {m_ui->greenCheck, m_ui->greenFile, m_ui->greenBrowse, &sPrinter::UseGreenGraduation,
+         &sPrinter::GreenGraduationFile},
+        {m_ui->blueCheck, m_ui->blueFile, m_ui->blueBrowse, &sPrinter::UseBlueGraduation,
+         &sPrinter::BlueGraduationFile},
     }};
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         connect(m_rows[i].check, &QCheckBox::clicked, this, &CPrinterDialog::ApplyEnablingRules);
@@ -24,42 +28,6 @@ CPrinterDialog::CPrinterDialog(Interaction& interaction, PrinterTestEnvironment&
 }
 
 CPrinterDialog::~CPrinterDialog() = default;
-
-void CPrinterDialog::SetValues(const sPrinter& p)
-{
-    Description = p.Description;
-    AETitle = p.PrinterAETitle;
-    Address = p.PrinterAddress;
-    Queue = p.PrinterQueue;
-    Gray = p.UseGrayGraduation ? 1 : 0;
-    Color = p.UseColorGraduation ? 1 : 0;
-    Red = p.UseRedGraduation ? 1 : 0;
-    Green = p.UseGreenGraduation ? 1 : 0;
-    Blue = p.UseBlueGraduation ? 1 : 0;
-    GrayFile = p.GrayGraduationFile;
-    ColorFile = p.ColorGraduationFile;
-    RedFile = p.RedGraduationFile;
-    GreenFile = p.GreenGraduationFile;
-    BlueFile = p.BlueGraduationFile;
-}
-
-void CPrinterDialog::StoreValues(sPrinter& p) const
-{
-    p.Description = Description;
-    p.PrinterAETitle = AETitle;
-    p.PrinterAddress = Address;
-    p.PrinterQueue = Queue;
-    p.UseGrayGraduation = Gray == 1;
-    p.UseColorGraduation = Color == 1;
-    p.UseRedGraduation = Red == 1;
-    p.UseGreenGraduation = Green == 1;
-    p.UseBlueGraduation = Blue == 1;
-    p.GrayGraduationFile = GrayFile;
-    p.ColorGraduationFile = ColorFile;
-    p.RedGraduationFile = RedFile;
-    p.GreenGraduationFile = GreenFile;
-    p.BlueGraduationFile = BlueFile;
-}
 
 void CPrinterDialog::OnInitDialog()
 {
@@ -71,24 +39,26 @@ void CPrinterDialog::OnInitDialog()
 
 void CPrinterDialog::ReadControls()
 {
+    sPrinter& p = m_printer;
     FieldReader read(m_interaction, this);
-    read.text(m_ui->description, Description)
-        .text(m_ui->aeTitle, AETitle)
-        .text(m_ui->address, Address)
-        .text(m_ui->queue, Queue);
+    read.text(m_ui->description, p.Description)
+        .text(m_ui->aeTitle, p.PrinterAETitle)
+        .text(m_ui->address, p.PrinterAddress)
+        .text(m_ui->queue, p.PrinterQueue);
     for (const GraduationRow& row : m_rows)
-        read.check(row.check, *row.value).text(row.file, *row.path);
+        read.check(row.check, p.*row.use).text(row.file, p.*row.path);
 }
 
 void CPrinterDialog::ShowValues()
 {
-    ShowText(m_ui->description, Description);
-    ShowText(m_ui->aeTitle, AETitle);
-    ShowText(m_ui->address, Address);
-    ShowText(m_ui->queue, Queue);
+    const sPrinter& p = m_printer;
+    ShowText(m_ui->description, p.Description);
+    ShowText(m_ui->aeTitle, p.PrinterAETitle);
+    ShowText(m_ui->address, p.PrinterAddress);
+    ShowText(m_ui->queue, p.PrinterQueue);
     for (const GraduationRow& row : m_rows) {
-        ShowCheck(row.check, *row.value);
-        ShowText(row.file, *row.path);
+        ShowCheck(row.check, p.*row.use);
+        ShowText(row.file, p.*row.path);
     }
 }
 
@@ -102,19 +72,19 @@ void CPrinterDialog::SetRowEnabled(const GraduationRow& row, bool checkEnabled, 
 void CPrinterDialog::ApplyEnablingRules()
 {
     ReadControls();
-    SetRowEnabled(m_rows[GrayRow], true, Gray == 1);
+    SetRowEnabled(m_rows[GrayRow], true, m_printer.UseGrayGraduation);
     // Color graduation and the separate red, green and blue ones exclude
     // each other; their file paths stay as they are.
-    if (Color == 1) {
+    if (m_printer.UseColorGraduation) {
         SetRowEnabled(m_rows[ColorRow], true, true);
         for (Row row : {RedRow, GreenRow, BlueRow}) {
-            *m_rows[row].value = 0;
+            m_printer.*m_rows[row].use = false;
             SetRowEnabled(m_rows[row], false, false);
         }
     } else {
         SetRowEnabled(m_rows[ColorRow], true, false);
         for (Row row : {RedRow, GreenRow, BlueRow})
-            SetRowEnabled(m_rows[row], true, *m_rows[row].value == 1);
+            SetRowEnabled(m_rows[row], true, m_printer.*m_rows[row].use);
     }
     ShowValues();
 }
@@ -123,7 +93,7 @@ void CPrinterDialog::OnPing()
 {
     ReadControls();
     std::string report;
-    const bool reached = CPrinterTest(m_diagnostics).Ping(Address, report);
+    const bool reached = CPrinterTest(m_diagnostics).Ping(m_printer.PrinterAddress, report);
     m_interaction.tell(this, ToQt(report), reached ? Interaction::Icon::Information : Interaction::Icon::Warning);
     ShowValues();
 }
@@ -131,28 +101,29 @@ void CPrinterDialog::OnPing()
 void CPrinterDialog::OnBrowse(Row row)
 {
     ReadControls();
-    Interaction::FileDialogSpec spec;
-    spec.filter = QStringLiteral("All Files (*.*)|*.*||");
-    if (const std::optional<QString> path = m_interaction.openFileName(this, spec))
-        *m_rows[row].path = FromQt(*path);
+    Interaction::FileDialogOptions options;
+    options.filter = QStringLiteral("All Files (*.*)");
+    if (const std::optional<QString> path = m_interaction.openFileName(this, options))
+        m_printer.*m_rows[row].path = FromQt(*path);
     ShowValues();
 }
 
 void CPrinterDialog::accept()
 {
     ReadControls();
+    const sPrinter& p = m_printer;
     QString error;
-    if (Description.empty() || AETitle.empty() || Address.empty() || Queue.empty())
+    if (p.Description.empty() || p.PrinterAETitle.empty() || p.PrinterAddress.empty() || p.PrinterQueue.empty())
         error = QStringLiteral("Fill out all fields.");
-    else if (Gray == 1 && GrayFile.empty())
+    else if (p.UseGrayGraduation && p.GrayGraduationFile.empty())
         error = QStringLiteral("Gray graduation file is empty.");
-    else if (Color == 1 && ColorFile.empty())
+    else if (p.UseColorGraduation && p.ColorGraduationFile.empty())
         error = QStringLiteral("Color graduation file is empty.");
-    else if (Red == 1 && RedFile.empty())
+    else if (p.UseRedGraduation && p.RedGraduationFile.empty())
         error = QStringLiteral("Red graduation file is empty.");
-    else if (Green == 1 && GreenFile.empty())
+    else if (p.UseGreenGraduation && p.GreenGraduationFile.empty())
         error = QStringLiteral("Green graduation file is empty.");
-    else if (Blue == 1 && BlueFile.empty())
+    else if (p.UseBlueGraduation && p.BlueGraduationFile.empty())
         error = QStringLiteral("Blue graduation file is empty.");
     if (!error.isEmpty()) {
         m_interaction.tell(this, error, Interaction::Icon::Error);

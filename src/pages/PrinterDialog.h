@@ -18,21 +18,16 @@ namespace Ui {
 class CPrinterDialog;
 }
 
-// "Add/Edit Printer": one printer's fields. The caller fills the values
-// before it opens the dialog and takes them after "Save".
+// "Add/Edit Printer": one printer's fields. The caller gives the record
+// before it opens the dialog and takes it back after "Save".
 class CPrinterDialog : public InitDialogBase {
     Q_OBJECT
   public:
     CPrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* parent = nullptr);
     ~CPrinterDialog() override;
 
-    // The dialog's values, as check values 0/1 for the five flags.
-    void SetValues(const sPrinter& printer);
-    void StoreValues(sPrinter& printer) const;
-
-    std::string Description, AETitle, Address, Queue;
-    int Gray = 0, Color = 0, Red = 0, Green = 0, Blue = 0;
-    std::string GrayFile, ColorFile, RedFile, GreenFile, BlueFile;
+    void SetRecord(const sPrinter& printer) { m_printer = printer; }
+    const sPrinter& Record() const { return m_printer; }
 
     // "Save": the checks in their order; the first failure keeps the dialog.
     void accept() override;
@@ -41,13 +36,14 @@ class CPrinterDialog : public InitDialogBase {
     void OnInitDialog() override;
 
   private:
-    // One row of the graduation group: check box, file edit, "..." button.
+    // One row of the graduation group: check box, file edit, "..." button,
+    // and the two fields of the record they show.
     struct GraduationRow {
         QCheckBox* check;
         QLineEdit* file;
         QPushButton* browse;
-        int* value;
-        std::string* path;
+        bool sPrinter::*use;
+        std::string sPrinter::*path;
     };
     enum Row { GrayRow, ColorRow, RedRow, GreenRow, BlueRow };
 
@@ -62,4 +58,5 @@ class CPrinterDialog : public InitDialogBase {
     Interaction& m_interaction;
     PrinterTestEnvironment& m_diagnostics;
     std::array<GraduationRow, 5> m_rows;
+    sPrinter m_printer;
 };

@@ -21,6 +21,20 @@ FieldReader& FieldReader::check(const QAbstractButton* box, int& value)
     return *this;
 }
 
+FieldReader& FieldReader::check(const QAbstractButton* box, bool& value)
+{
+    if (!m_failed)
+        value = box->isChecked();
+    return *this;
+}
+
+FieldReader& FieldReader::uncheck(const QAbstractButton* box, bool& value)
+{
+    if (!m_failed)
+        value = !box->isChecked();
+    return *this;
+}
+
 FieldReader& FieldReader::index(const QComboBox* list, int& value)
 {
     if (!m_failed)
@@ -89,6 +103,11 @@ void ShowReal(QLineEdit* edit, double value)
 void ShowCheck(QAbstractButton* box, int value)
 {
     box->setChecked(value == 1);
+}
+
+void ShowCheck(QAbstractButton* box, bool value)
+{
+    box->setChecked(value);
 }
 void ShowIndex(QComboBox* list, int index)
 {

@@ -33,6 +33,9 @@ class FieldReader {
 
     FieldReader& text(const QLineEdit* edit, std::string& value);
     FieldReader& check(const QAbstractButton* box, int& value);
+    FieldReader& check(const QAbstractButton* box, bool& value);
+    // A box that, ticked, switches the value off.
+    FieldReader& uncheck(const QAbstractButton* box, bool& value);
     FieldReader& index(const QComboBox* list, int& value);
     // The index of the checked button of a radio group, -1 when none.
     FieldReader& radio(std::initializer_list<const QAbstractButton*> group, int& value);
@@ -57,5 +60,6 @@ void ShowText(QLineEdit* edit, const std::string& value);
 void ShowInteger(QLineEdit* edit, int value);
 void ShowReal(QLineEdit* edit, double value); // up to 15 significant digits
 void ShowCheck(QAbstractButton* box, int value);
+void ShowCheck(QAbstractButton* box, bool value);
 void ShowIndex(QComboBox* list, int index);
 void ShowRadio(std::initializer_list<QAbstractButton*> group, int index);

@@ -7,20 +7,6 @@
 #include <QMessageBox>
 #include <QStringList>
 
-QString QtNameFilters(const QString& windowsFilter)
-{
-    // "A (*.a)|*.a|B (*.*)|*.*||": names and patterns alternate.
-    const QStringList parts = windowsFilter.split(QLatin1Char('|'), Qt::SkipEmptyParts);
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        const QString& name = parts[i];
-        QString pattern = parts[i + 1];
-        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters << (name.contains(QLatin1Char('(')) ? name : name + QStringLiteral(" (") + pattern + QLatin1Char(')'));
-    }
-    return filters.join(QStringLiteral(";;"));
-}
-
 namespace {
 
 QMessageBox::Icon QtIcon(Interaction::Icon icon, Interaction::Buttons buttons)
@@ -47,13 +33,13 @@ QString WindowTitle(QWidget* parent)
     return window && !window->windowTitle().isEmpty() ? window->windowTitle() : QStringLiteral("Quarvel");
 }
 
-void Prepare(QFileDialog& dialog, const Interaction::FileDialogSpec& spec)
+void Prepare(QFileDialog& dialog, const Interaction::FileDialogOptions& options)
 {
-    dialog.setNameFilter(QtNameFilters(spec.filter));
-    if (!spec.defaultSuffix.isEmpty())
-        dialog.setDefaultSuffix(spec.defaultSuffix);
-    if (!spec.initialName.isEmpty())
-        dialog.selectFile(spec.initialName);
+    dialog.setNameFilter(options.filter);
+    if (!options.defaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(options.defaultSuffix);
+    if (!options.initialName.isEmpty())
+        dialog.selectFile(options.initialName);
 }
 
 } // namespace
@@ -68,24 +54,24 @@ Interaction::Answer QtInteraction::message(QWidget* parent, const QString& text,
     return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-std::optional<QString> QtInteraction::openFileName(QWidget* parent, const FileDialogSpec& spec)
+std::optional<QString> QtInteraction::openFileName(QWidget* parent, const FileDialogOptions& options)
 {
     QFileDialog dialog(parent);
-    Prepare(dialog, spec);
+    Prepare(dialog, options);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(spec.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setFileMode(options.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }
 
-std::optional<QString> QtInteraction::saveFileName(QWidget* parent, const FileDialogSpec& spec)
+std::optional<QString> QtInteraction::saveFileName(QWidget* parent, const FileDialogOptions& options)
 {
     QFileDialog dialog(parent);
-    Prepare(dialog, spec);
+    Prepare(dialog, options);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.confirmOverwrite);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

@@ -16,21 +16,21 @@ class Interaction {
   public:
     enum class Icon { None, Information, Warning, Error, Question };
     enum class Buttons { Ok, YesNo };
-    enum class Answer { Ok, Yes, No, Cancel };
+    enum class Answer { Ok, Yes, No };
 
-    struct FileDialogSpec {
-        QString filter;        // in the "Name (*.x)|*.x|...||" form
+    struct FileDialogOptions {
+        QString filter;        // Qt name filters: "Name (*.x);;Other (*.y)"
         QString defaultSuffix; // without the dot; empty for none
         QString initialName;
-        bool mustExist = false;
-        bool confirmOverwrite = false;
+        bool mustExist = false; // open dialogs only
     };
 
     virtual ~Interaction() = default;
 
     virtual Answer message(QWidget* parent, const QString& text, Icon icon, Buttons buttons) = 0;
-    virtual std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
-    virtual std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
+    virtual std::optional<QString> openFileName(QWidget* parent, const FileDialogOptions& options) = 0;
+    // Never asks before overwriting: the writer keeps a backup instead.
+    virtual std::optional<QString> saveFileName(QWidget* parent, const FileDialogOptions& options) = 0;
     virtual int runModal(QDialog& dialog) = 0;
     virtual QAction* popupMenu(QMenu& menu, const QPoint& globalPos) = 0;
     // Shows the busy cursor until endBusy.
@@ -45,14 +45,11 @@ class Interaction {
     }
 };
 
-// The Qt filter list for a filter in the "Name (*.x)|*.x|...||" form.
-QString QtNameFilters(const QString& windowsFilter);
-
 class QtInteraction : public Interaction {
   public:
     Answer message(QWidget* parent, const QString& text, Icon icon, Buttons buttons) override;
-    std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) override;
-    std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    std::optional<QString> openFileName(QWidget* parent, const FileDialogOptions& options) override;
+    std::optional<QString> saveFileName(QWidget* parent, const FileDialogOptions& options) override;
     int runModal(QDialog& dialog) override;
     QAction* popupMenu(QMenu& menu, const QPoint& globalPos) override;
     void beginBusy() override;

@@ -1,14 +1,73 @@
 #include "ui/ReportList.h"
 
+#include <QAbstractTableModel>
 #include <QHeaderView>
 #include <algorithm>
 
-ReportList::ReportList(QWidget* parent) : QTableWidget(parent)
+// The table model behind a ReportList: the cells come from the source's
+// functions on demand.
+class ReportModel : public QAbstractTableModel {
+  public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void SetSource(std::vector<ReportList::Column> columns, ReportList::RowCount rows, ReportList::CellText text)
+    {
+        beginResetModel();
+        m_columns = std::move(columns);
+        m_rows = std::move(rows);
+        m_text = std::move(text);
+        endResetModel();
+    }
+    void Refresh()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+    const std::vector<ReportList::Column>& columns() const { return m_columns; }
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() || !m_rows ? 0 : m_rows(); }
+    int columnCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || !m_text)
+            return {};
+        if (role == Qt::DisplayRole)
+            return m_text(index.row(), index.column());
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || section < 0 || section >= static_cast<int>(m_columns.size()))
+            return {};
+        if (role == Qt::DisplayRole)
+            return m_columns[static_cast<std::size_t>(section)].header;
+        return {};
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    }
+
+  private:
+    std::vector<ReportList::Column> m_columns;
+    ReportList::RowCount m_rows;
+    ReportList::CellText m_text;
+};
+
+ReportList::ReportList(QWidget* parent) : QTableView(parent), m_model(new ReportModel(this))
 {
+    setModel(m_model);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     verticalHeader()->setVisible(false);
+    // Fixed row heights keep long lists cheap: no row is measured.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     setShowGrid(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -19,38 +78,38 @@ ReportList::ReportList(QWidget* parent) : QTableWidget(parent)
     setContextMenuPolicy(Qt::DefaultContextMenu);
 }
 
-void ReportList::SetColumns(const std::vector<Column>& columns)
+ReportList::~ReportList() = default;
+
+void ReportList::SetColumns(const std::vector<Column>& columns, RowCount rows, CellText text)
 {
-    setColumnCount(static_cast<int>(columns.size()));
-    QStringList headers;
-    for (const Column& column : columns)
-        headers << column.header;
-    setHorizontalHeaderLabels(headers);
+    m_model->SetSource(columns, std::move(rows), std::move(text));
     for (int i = 0; i < static_cast<int>(columns.size()); ++i)
         setColumnWidth(i, columns[static_cast<std::size_t>(i)].width);
 }
 
-void ReportList::removeAllRows()
+void ReportList::Refresh()
 {
     clearSelection();
-    setRowCount(0);
+    m_model->Refresh();
 }
 
-void ReportList::appendRow(const QStringList& texts)
+int ReportList::rowCount() const
 {
-    const int row = rowCount();
-    insertRow(row);
-    for (int column = 0; column < texts.size() && column < columnCount(); ++column) {
-        auto* item = new QTableWidgetItem(texts[column]);
-        item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        setItem(row, column, item);
-    }
+    return m_model->rowCount();
+}
+int ReportList::columnCount() const
+{
+    return m_model->columnCount();
+}
+
+QString ReportList::headerText(int column) const
+{
+    return m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
 }
 
 QString ReportList::text(int row, int column) const
 {
-    const QTableWidgetItem* cell = item(row, column);
-    return cell ? cell->text() : QString();
+    return m_model->data(m_model->index(row, column), Qt::DisplayRole).toString();
 }
 
 std::vector<int> ReportList::selectedRowsAscending() const
@@ -66,11 +125,11 @@ void ReportList::selectRows(const std::vector<int>& rows)
 {
     clearSelection();
     for (int row : rows)
-        selectionModel()->select(model()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selectionModel()->select(m_model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void ReportList::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    QTableWidget::mouseDoubleClickEvent(event);
+    QTableView::mouseDoubleClickEvent(event);
     emit listDoubleClicked();
 }

@@ -1,24 +1,36 @@
 #pragma once
 
-#include <QTableWidget>
-#include <utility>
+#include <QTableView>
+#include <functional>
 #include <vector>
 
+class ReportModel;
+
 // A list view in report form: grid lines, whole-row and multiple selection,
-// no sorting, no editing, fixed column headers and widths.
-class ReportList : public QTableWidget {
+// no sorting, no editing, fixed column headers and widths. The rows are not
+// copied: the list asks its source for the number of rows and for the text
+// of the cells it paints, so refreshing costs the same for ten rows or a
+// hundred thousand.
+class ReportList : public QTableView {
     Q_OBJECT
   public:
     struct Column {
         QString header;
         int width;
     };
+    using RowCount = std::function<int()>;
+    using CellText = std::function<QString(int row, int column)>;
 
     explicit ReportList(QWidget* parent = nullptr);
-    void SetColumns(const std::vector<Column>& columns);
+    ~ReportList() override;
 
-    void removeAllRows();
-    void appendRow(const QStringList& texts);
+    void SetColumns(const std::vector<Column>& columns, RowCount rows, CellText text);
+    // The source changed: read its rows again. The selection is cleared.
+    void Refresh();
+
+    int rowCount() const;
+    int columnCount() const;
+    QString headerText(int column) const;
     QString text(int row, int column) const;
     // Selected rows, top to bottom.
     std::vector<int> selectedRowsAscending() const;
@@ -31,4 +43,7 @@ class ReportList : public QTableWidget {
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    ReportModel* m_model;
 };

@@ -79,6 +79,7 @@ bool CWizPage2::validatePage()
     result.PrinterAETitle = m_aeTitle;
     result.PrinterAddress = m_address;
     result.PrinterQueue = m_queue;
-    result.ColorPrinter = m_grayscale == 0 ? 1 : 0;
+    // "Grayscale printer" unticked means a colour printer.
+    result.ColorPrinter = !m_grayscale;
     return true;
 }

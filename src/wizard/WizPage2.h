@@ -31,6 +31,6 @@ class CWizPage2 : public CWizardPageBase {
 
     std::unique_ptr<Ui::CWizPage2> m_ui;
     std::string m_description, m_aeTitle, m_address, m_queue;
-    int m_grayscale = 0;
+    bool m_grayscale = false;
     int m_kind = NetworkPrinter;
 };

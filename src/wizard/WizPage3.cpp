@@ -21,6 +21,10 @@ void ShowChosenText(QComboBox* list, const std::string& text)
     list->setCurrentIndex(text.empty() ? -1 : list->findText(ToQt(text), Qt::MatchExactly));
 }
 
+// Step and upper bound of the image distance's up-down buttons.
+constexpr double kImageDistanceStep = 0.01;
+constexpr double kMaxImageDistance = 1000.0;
+
 } // namespace
 
 CWizPage3::CWizPage3(CConfigurationWizard& wizard)
@@ -34,7 +38,7 @@ CWizPage3::CWizPage3(CConfigurationWizard& wizard)
     m_ui->emptyDensity->addItems(kDensities);
     ShowValues();
     ConnectReadStepShow(m_ui->imageDistanceSpin, *this,
-                        [this](int d) { StepWithinBounds(m_imageDistance, d, 0.01, 1000.0); });
+                        [this](int d) { StepWithinBounds(m_imageDistance, d, kImageDistanceStep, kMaxImageDistance); });
 }
 
 CWizPage3::~CWizPage3() = default;

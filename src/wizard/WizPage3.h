@@ -28,5 +28,5 @@ class CWizPage3 : public CWizardPageBase {
     std::string m_borderDensity;
     std::string m_emptyDensity;
     double m_imageDistance = 14.17;
-    int m_trim = 0;
+    bool m_trim = false;
 };

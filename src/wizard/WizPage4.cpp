@@ -6,13 +6,21 @@
 #include "ui/Fields.h"
 #include "ui_WizPage4.h"
 
+namespace {
+
+// The ports the wizard accepts.
+constexpr int kMinPort = 1;
+constexpr int kMaxPort = 65000;
+
+} // namespace
+
 CWizPage4::CWizPage4(CConfigurationWizard& wizard)
     : CWizardPageBase(wizard, true, false), m_ui(std::make_unique<Ui::CWizPage4>())
 {
     m_ui->setupUi(Content());
     m_ui->port->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
     ShowValues();
-    ConnectReadStepShow(m_ui->portSpin, *this, [this](int d) { StepWithinBounds(m_port, d, 1, 65000); });
+    ConnectReadStepShow(m_ui->portSpin, *this, [this](int d) { StepWithinBounds(m_port, d, 1, kMaxPort); });
 }
 
 CWizPage4::~CWizPage4() = default;
@@ -43,7 +51,7 @@ bool CWizPage4::validatePage()
         Refuse(QStringLiteral("Please, fill in a name."));
         return false;
     }
-    if (m_port < 1 || m_port > 65000) {
+    if (m_port < kMinPort || m_port > kMaxPort) {
         Refuse(QStringLiteral("Please, use a port between 1 and 65000. Make sure the port is not in use\nby another "
                               "application. The ZELNOR server will not work if the selected port\nis already in use."));
         return false;

@@ -23,7 +23,7 @@ class CWizPage4 : public CWizardPageBase {
   private:
     std::unique_ptr<Ui::CWizPage4> m_ui;
     std::string m_serverName;
-    int m_acceptGrayscale = 1;
-    int m_acceptColor = 1;
+    bool m_acceptGrayscale = true;
+    bool m_acceptColor = true;
     int m_port = 104;
 };

@@ -84,10 +84,9 @@ TEST_F(SheetTest, CheckOnTheStartPageAloneStaysThereAndDoesNotCheckTwice)
     SaveAndExit();
     EXPECT_EQ(ui.messages.size(), 1u);
     ASSERT_EQ(ui.saveSpecs.size(), 1u);
-    EXPECT_EQ(ui.saveSpecs[0].filter, "Config files (*.cfg)|*.cfg|All files (*.*)|*.*||");
+    EXPECT_EQ(ui.saveSpecs[0].filter, "Config files (*.cfg);;All files (*.*)");
     EXPECT_EQ(ui.saveSpecs[0].defaultSuffix, "cfg");
     EXPECT_EQ(ui.saveSpecs[0].initialName, "");
-    EXPECT_FALSE(ui.saveSpecs[0].confirmOverwrite);
     EXPECT_FALSE(sheet->saveDone());
     EXPECT_TRUE(sheet->isVisible());
 }
@@ -118,7 +117,7 @@ TEST_F(SheetTest, EscapeOnTheManualDialogMeansLoadAndAMissingFileKeepsTheStartPa
     sheet->StartPageWidget()->OnManualConfiguration();
 
     ASSERT_EQ(ui.openSpecs.size(), 1u);
-    EXPECT_EQ(ui.openSpecs[0].filter, "Configuration files (*.cfg)|*.cfg|All Files (*.*)|*.*||");
+    EXPECT_EQ(ui.openSpecs[0].filter, "Configuration files (*.cfg);;All Files (*.*)");
     EXPECT_EQ(ui.openSpecs[0].defaultSuffix, "cfg");
     EXPECT_EQ(ui.openSpecs[0].initialName, "config");
     EXPECT_TRUE(ui.openSpecs[0].mustExist);

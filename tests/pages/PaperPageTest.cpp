@@ -13,33 +13,6 @@
 #include "pages/StandardPaperSizeDialog.h"
 #include "ui/ReportList.h"
 
-TEST(StandardPaperSizes, TheTwoLookupVariantsAndTheirBounds)
-{
-    const PaperSizeLookup a4 = LookupStandardPaperSizeForDialog(13);
-    EXPECT_EQ(a4.width, 595);
-    EXPECT_EQ(a4.height, 842);
-    EXPECT_EQ(a4.label, "A4");
-    const PaperSizeLookup dl = LookupStandardPaperSizeForDialog(2);
-    EXPECT_EQ(dl.width, 312);
-    EXPECT_EQ(dl.label, "");
-    EXPECT_EQ(LookupStandardPaperSizeForWizard(2).label, "DL Envelope");
-    EXPECT_EQ(LookupStandardPaperSizeForDialog(3).label, "Folio");
-    EXPECT_EQ(LookupStandardPaperSizeForDialog(7).width, 1224);
-    EXPECT_EQ(LookupStandardPaperSizeForDialog(7).height, 792);
-    EXPECT_EQ(LookupStandardPaperSizeForWizard(8).width, 792);
-    EXPECT_EQ(LookupStandardPaperSizeForWizard(29).label, "B10");
-    for (int outside : {30, -1, 1000}) {
-        const PaperSizeLookup d = LookupStandardPaperSizeForDialog(outside);
-        EXPECT_EQ(d.width, 0);
-        EXPECT_EQ(d.height, 0);
-        EXPECT_EQ(d.label, "");
-        const PaperSizeLookup w = LookupStandardPaperSizeForWizard(outside);
-        EXPECT_EQ(w.width, 0);
-        EXPECT_EQ(w.label, "[no format]");
-    }
-    EXPECT_STREQ(StandardPaperSizes().front().name, "Comm 10 # Envelope");
-}
-
 namespace {
 
 class PaperPageTest : public SheetTest {
@@ -116,10 +89,10 @@ TEST_F(PaperPageTest, ListsShowTheGivenColumnsAndNumbers)
     const int widths[] = {80, 80, 55, 55, 38, 38, 38, 38, 35, 35};
     ASSERT_EQ(papers->columnCount(), 10);
     for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(papers->horizontalHeaderItem(i)->text(), titles[i]);
+        EXPECT_EQ(papers->headerText(i), titles[i]);
         EXPECT_EQ(papers->columnWidth(i), widths[i]);
     }
-    EXPECT_EQ(headers->horizontalHeaderItem(1)->text(), "File");
+    EXPECT_EQ(headers->headerText(1), "File");
     EXPECT_EQ(headers->columnWidth(0), 140);
     EXPECT_EQ(headers->columnWidth(1), 280);
     EXPECT_EQ(papers->text(1, 4), "101");
@@ -155,25 +128,26 @@ TEST_F(PaperPageTest, PaperNamesKeepTheirCaseWhileHeaderNamesAreUpperCased)
     EXPECT_EQ(Column0(headers), (QStringList{"LOGO", "WARD", "SEAL"}));
 }
 
-TEST_F(PaperPageTest, AfterAnEditToADuplicateNameRowsActOnTheFirstPaper)
+TEST_F(PaperPageTest, AfterAnEditToADuplicateNameEachRowActsOnItsOwnPaper)
 {
     papers->selectRows({2});
     ui.modalHandlers.push_back(PaperWith(QStringLiteral("A4")));
     Click(*page, "editPaperButton");
     EXPECT_EQ(Column0(papers), (QStringList{"A4", "Letter", "A4"}));
 
-    // Edit on the third row opens the first paper of that name.
+    // Edit on the third row opens the third paper, not the first of its name.
     papers->selectRows({2});
     ui.modalHandlers.push_back([](QDialog& d) {
-        EXPECT_EQ(Child<QLineEdit>(d, "sizeX")->text(), "100");
+        EXPECT_EQ(Child<QLineEdit>(d, "sizeX")->text(), "10");
         d.reject();
     });
     Click(*page, "editPaperButton");
 
-    // Deleting both rows of that name removes both papers.
-    papers->selectRows({0, 2});
+    // Deleting the first row removes the first paper only.
+    papers->selectRows({0});
     Click(*page, "deletePaperButton");
-    EXPECT_EQ(Column0(papers), QStringList{"Letter"});
+    EXPECT_EQ(Column0(papers), (QStringList{"Letter", "A4"}));
+    EXPECT_EQ(Config().Papers.begin()[1].SizeX, 10);
 }
 
 TEST_F(PaperPageTest, RenamingTheStandardLayoutsPaperRenamesPageSizeButDeletingDoesNot)
@@ -227,8 +201,8 @@ class PaperDialogTest : public ::testing::Test {
     void Open(const sPaper& paper, const CHeaderList* headerList)
     {
         dialog = std::make_unique<CPaperSizeDialog>(ui);
-        dialog->SetValues(paper);
-        dialog->Headers = headerList;
+        dialog->SetRecord(paper);
+        dialog->SetHeaders(headerList);
         dialog->show();
     }
     void TearDown() override { dialog.reset(); }
@@ -257,7 +231,7 @@ TEST_F(PaperDialogTest, HeaderListStatesAndAStaleHeaderName)
     Open(Sized(), &headers);
     EXPECT_FALSE(HeaderList()->isEnabled());
     Click(*dialog, "saveButton");
-    EXPECT_EQ(dialog->HeaderName, "");
+    EXPECT_EQ(dialog->Record().HeaderName, "");
     dialog.reset();
 
     headers.Add(sHeader{"LOGO", ""});
@@ -267,14 +241,14 @@ TEST_F(PaperDialogTest, HeaderListStatesAndAStaleHeaderName)
     EXPECT_EQ(HeaderList()->count(), 2);
     EXPECT_EQ(HeaderList()->currentIndex(), -1);
     Click(*dialog, "saveButton");
-    EXPECT_EQ(dialog->HeaderName, "GONE");
+    EXPECT_EQ(dialog->Record().HeaderName, "GONE");
     dialog.reset();
 
     Open(Sized("WARD"), &headers);
     EXPECT_EQ(HeaderList()->currentText(), "WARD");
     HeaderList()->setCurrentIndex(0);
     Click(*dialog, "saveButton");
-    EXPECT_EQ(dialog->HeaderName, "LOGO");
+    EXPECT_EQ(dialog->Record().HeaderName, "LOGO");
 }
 
 TEST_F(PaperDialogTest, SaveChecksTitleThenSizeThenAsksAboutTheLabel)
@@ -307,8 +281,8 @@ TEST_F(PaperDialogTest, SaveChecksTitleThenSizeThenAsksAboutTheLabel)
     ui.answers.push_back(Interaction::Answer::Yes);
     Click(*dialog, "saveButton");
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(dialog->Name, " ");
-    EXPECT_EQ(dialog->PaperLabel, "");
+    EXPECT_EQ(dialog->Record().Name, " ");
+    EXPECT_EQ(dialog->Record().PaperLabel, "");
 }
 
 TEST_F(PaperDialogTest, StandardValuesFillOnlySizeAndLabel)
@@ -357,16 +331,16 @@ TEST(HeaderDialog, BrowseOffersBitmapsAndKeepsTheName)
 {
     ScriptedInteraction ui;
     CHeaderDialog dialog(ui);
-    dialog.Name = "LOGO";
+    dialog.SetRecord(sHeader{"LOGO", ""});
     dialog.show();
     SetText(dialog, "name", QStringLiteral("typed"));
     ui.openResults.push_back(QStringLiteral("/srv/logo.bmp"));
     Click(dialog, "browseButton");
-    EXPECT_EQ(ui.openSpecs[0].filter, "Windows Bitmap (*.bmp)|*.bmp|All Files (*.*)|*.*||");
+    EXPECT_EQ(ui.openSpecs[0].filter, "Windows Bitmap (*.bmp);;All Files (*.*)");
     EXPECT_EQ(ui.openSpecs[0].defaultSuffix, "bmp");
     EXPECT_EQ(Child<QLineEdit>(dialog, "file")->text(), "/srv/logo.bmp");
     EXPECT_EQ(Child<QLineEdit>(dialog, "name")->text(), "typed");
     Click(dialog, "okButton");
-    EXPECT_EQ(dialog.File, "/srv/logo.bmp");
+    EXPECT_EQ(dialog.Record().IncludeFile, "/srv/logo.bmp");
     dialog.hide();
 }

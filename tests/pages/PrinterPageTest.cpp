@@ -74,7 +74,7 @@ TEST_F(PrinterPageTest, ListShowsTheAeTitleFirstInTheGivenColumns)
     const std::pair<const char*, int> columns[] = {
         {"AETitle", 100}, {"Description", 150}, {"Address", 100}, {"Queue", 80}};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(list->horizontalHeaderItem(i)->text(), columns[i].first);
+        EXPECT_EQ(list->headerText(i), columns[i].first);
         EXPECT_EQ(list->columnWidth(i), columns[i].second);
     }
     EXPECT_EQ(AeTitles(), (QStringList{"P1", "P2", "P3"}));
@@ -205,7 +205,7 @@ class PrinterDialogTest : public ::testing::Test {
     void Open(const sPrinter& printer)
     {
         dialog = std::make_unique<CPrinterDialog>(ui, diagnostics);
-        dialog->SetValues(printer);
+        dialog->SetRecord(printer);
         dialog->show();
     }
     void TearDown() override { dialog.reset(); }
@@ -250,8 +250,7 @@ TEST_F(PrinterDialogTest, ColorExcludesRedGreenAndBlueAndKeepsTheirPaths)
 
     Click(*dialog, "saveButton");
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    sPrinter out;
-    dialog->StoreValues(out);
+    const sPrinter& out = dialog->Record();
     EXPECT_TRUE(out.UseColorGraduation);
     EXPECT_FALSE(out.UseRedGraduation);
     EXPECT_EQ(out.RedGraduationFile, "red.txt");
@@ -302,7 +301,7 @@ TEST_F(PrinterDialogTest, SaveChecksInOrderWithoutTrimming)
     SetText(*dialog, "blueFile", QStringLiteral("b"));
     Click(*dialog, "saveButton");
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(dialog->Description, " ");
+    EXPECT_EQ(dialog->Record().Description, " ");
 }
 
 TEST_F(PrinterDialogTest, PingAndBrowseKeepWhatWasTyped)
@@ -318,7 +317,7 @@ TEST_F(PrinterDialogTest, PingAndBrowseKeepWhatWasTyped)
     Box("grayCheck")->click();
     ui.openResults.push_back(QStringLiteral("/srv/grad/gray.txt"));
     Click(*dialog, "grayBrowse");
-    EXPECT_EQ(ui.openSpecs.back().filter, "All Files (*.*)|*.*||");
+    EXPECT_EQ(ui.openSpecs.back().filter, "All Files (*.*)");
     EXPECT_EQ(ui.openSpecs.back().defaultSuffix, "");
     EXPECT_EQ(Child<QLineEdit>(*dialog, "grayFile")->text(), "/srv/grad/gray.txt");
     EXPECT_EQ(Child<QLineEdit>(*dialog, "queue")->text(), "typed");

@@ -60,15 +60,14 @@ int main(int argc, char** argv)
     }
 
     CPrinterDialog printer(ui, diagnostics);
-    printer.SetValues(*sheet.configuration().Printers.GetAt(0));
+    printer.SetRecord(*sheet.configuration().Printers.GetAt(0));
     Save(printer, QStringLiteral("printer-dialog"));
     CPaperSizeDialog paper(ui);
-    paper.SetValues(*sheet.configuration().Papers.begin());
-    paper.Headers = &sheet.configuration().Headers;
+    paper.SetRecord(*sheet.configuration().Papers.begin());
+    paper.SetHeaders(&sheet.configuration().Headers);
     Save(paper, QStringLiteral("paper-dialog"));
     CHeaderDialog header(ui);
-    header.Name = "LOGO";
-    header.File = "C:\\bitmaps\\logo.bmp";
+    header.SetRecord(sHeader{"LOGO", "C:\\bitmaps\\logo.bmp"});
     Save(header, QStringLiteral("header-dialog"));
     CStandardPaperSizeDialog standard(ui);
     Save(standard, QStringLiteral("standard-dialog"));

@@ -18,7 +18,7 @@ Interaction::Answer ScriptedInteraction::message(QWidget*, const QString& text, 
     return answer;
 }
 
-std::optional<QString> ScriptedInteraction::openFileName(QWidget*, const FileDialogSpec& spec)
+std::optional<QString> ScriptedInteraction::openFileName(QWidget*, const FileDialogOptions& spec)
 {
     openSpecs.push_back(spec);
     if (openResults.empty())
@@ -28,7 +28,7 @@ std::optional<QString> ScriptedInteraction::openFileName(QWidget*, const FileDia
     return result;
 }
 
-std::optional<QString> ScriptedInteraction::saveFileName(QWidget*, const FileDialogSpec& spec)
+std::optional<QString> ScriptedInteraction::saveFileName(QWidget*, const FileDialogOptions& spec)
 {
     saveSpecs.push_back(spec);
     if (saveResults.empty())

@@ -35,16 +35,16 @@ class ScriptedInteraction : public Interaction {
     std::deque<QString> menuChoices;
 
     std::vector<Message> messages;
-    std::vector<FileDialogSpec> openSpecs;
-    std::vector<FileDialogSpec> saveSpecs;
+    std::vector<FileDialogOptions> openSpecs;
+    std::vector<FileDialogOptions> saveSpecs;
     std::vector<MenuState> menus;
     QStringList modalTitles;
     int busyDepth = 0;
     int busyCount = 0;
 
     Answer message(QWidget* parent, const QString& text, Icon icon, Buttons buttons) override;
-    std::optional<QString> openFileName(QWidget* parent, const FileDialogSpec& spec) override;
-    std::optional<QString> saveFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    std::optional<QString> openFileName(QWidget* parent, const FileDialogOptions& spec) override;
+    std::optional<QString> saveFileName(QWidget* parent, const FileDialogOptions& spec) override;
     int runModal(QDialog& dialog) override;
     QAction* popupMenu(QMenu& menu, const QPoint& globalPos) override;
     void beginBusy() override;
