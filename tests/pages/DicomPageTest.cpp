@@ -4,29 +4,20 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include "GuiFixture.h"
+#include "PageFixture.h"
 #include "pages/Page3Dicom.h"
 #include "ui/UpDownButtons.h"
 
 namespace {
 
-class DicomPageTest : public SheetTest {
+class DicomPageTest : public PageTest<CPage3Dicom> {
   protected:
-    void SetUp() override
-    {
-        SheetTest::SetUp();
-        StartNew();
-        sheet->setActivePage(CQuarvel::DicomPage);
-        page = sheet->DicomPageWidget();
-    }
+    void SetUp() override { Open(); }
 
     QLineEdit* Edit(const char* name) { return Child<QLineEdit>(*page, name); }
     QCheckBox* Box(const char* name) { return Child<QCheckBox>(*page, name); }
     void CopiesUp() { Child<UpDownButtons>(*page, "copiesSpin")->upButton()->click(); }
     void CopiesDown() { Child<UpDownButtons>(*page, "copiesSpin")->downButton()->click(); }
-    bool Leave() { return sheet->setActivePage(CQuarvel::ExtraPage); }
-
-    CPage3Dicom* page = nullptr;
 };
 
 } // namespace
@@ -38,7 +29,7 @@ TEST_F(DicomPageTest, PrintAllInGrayscaleIsTheInverseOfColourImages)
     ASSERT_TRUE(Leave());
     EXPECT_FALSE(Config().SupportsColorImage);
 
-    sheet->setActivePage(CQuarvel::DicomPage);
+    Activate();
     EXPECT_TRUE(Box("printGrayscale")->isChecked());
     Box("printGrayscale")->click();
     ASSERT_TRUE(Leave());
@@ -95,7 +86,7 @@ TEST_F(DicomPageTest, CopiesStepPastTheRangeAndTheNextReadingComplains)
     EXPECT_EQ(Edit("copies")->text(), "1001");
 
     EXPECT_FALSE(Leave());
-    EXPECT_EQ(ActivePage(), CQuarvel::DicomPage);
+    EXPECT_EQ(ActivePage(), kThisPage);
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer between 1 and 1000.");
     EXPECT_EQ(page->focusWidget(), Edit("copies"));
     EXPECT_EQ(Config().Copies, 1);
@@ -138,7 +129,7 @@ TEST_F(DicomPageTest, ThePortRunsFromZeroTo65535)
     EXPECT_EQ(Edit("copies")->text(), "2");
 
     for (const char* accepted : {"0", "65535"}) {
-        sheet->setActivePage(CQuarvel::DicomPage);
+        Activate();
         Edit("port")->setText(QString::fromLatin1(accepted));
         EXPECT_TRUE(Leave()) << accepted;
         EXPECT_EQ(Config().Port, QString::fromLatin1(accepted).toInt());

@@ -5,32 +5,23 @@
 #include <QRadioButton>
 #include <QToolButton>
 
-#include "GuiFixture.h"
+#include "PageFixture.h"
 #include "pages/Page4Extra.h"
 #include "ui/UpDownButtons.h"
 
 namespace {
 
-class ExtraPageTest : public SheetTest {
+class ExtraPageTest : public PageTest<CPage4Extra> {
   protected:
     void SetUp() override
     {
-        SheetTest::SetUp();
         for (const char* name : {"Letter", "A4"}) {
             sPaper p;
             p.Name = name;
             Config().Papers.Add(p);
         }
-        StartNew();
-        Activate();
+        Open();
     }
-
-    void Activate()
-    {
-        sheet->setActivePage(CQuarvel::ExtraPage);
-        page = sheet->ExtraPageWidget();
-    }
-    bool Leave() { return sheet->setActivePage(CQuarvel::DicomPage); }
     QLineEdit* Edit(const char* name) { return Child<QLineEdit>(*page, name); }
     QRadioButton* Radio(const char* name) { return Child<QRadioButton>(*page, name); }
     void Step(const char* spin, bool up, int times = 1)
@@ -39,8 +30,6 @@ class ExtraPageTest : public SheetTest {
         for (int i = 0; i < times; ++i)
             (up ? buttons->upButton() : buttons->downButton())->click();
     }
-
-    CPage4Extra* page = nullptr;
 };
 
 } // namespace
@@ -137,7 +126,7 @@ TEST_F(ExtraPageTest, InvalidNumbersKeepThePageWithTheRightPrompt)
     EXPECT_EQ(ui.lastMessage().text, "Please enter a number.");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
     EXPECT_EQ(page->focusWidget(), Edit("trimWidth"));
-    EXPECT_EQ(ActivePage(), CQuarvel::ExtraPage);
+    EXPECT_EQ(ActivePage(), kThisPage);
 
     Edit("trimWidth")->setText(QStringLiteral("2.5"));
     Edit("positionY")->setText(QStringLiteral("y"));

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "GuiFixture.h"
+#include "PageFixture.h"
 #include "config/StandardPaperSizes.h"
 #include "pages/HeaderDialog.h"
 #include "pages/Page2PaperLayout.h"
@@ -15,18 +15,15 @@
 
 namespace {
 
-class PaperPageTest : public SheetTest {
+class PaperPageTest : public PageTest<CPage2PaperLayout> {
   protected:
     void SetUp() override
     {
-        SheetTest::SetUp();
         for (const char* name : {"A4", "Letter", "Film"})
             AddPaper(name);
         Config().Headers.Add(sHeader{"LOGO", "logo.bmp"});
         Config().Headers.Add(sHeader{"WARD", "ward.bmp"});
-        StartNew();
-        sheet->setActivePage(CQuarvel::PaperPage);
-        page = sheet->PaperPageWidget();
+        Open();
         papers = Child<ReportList>(*page, "paperList");
         headers = Child<ReportList>(*page, "headerList");
     }
@@ -75,7 +72,6 @@ class PaperPageTest : public SheetTest {
         };
     }
 
-    CPage2PaperLayout* page = nullptr;
     ReportList* papers = nullptr;
     ReportList* headers = nullptr;
 };
@@ -188,9 +184,9 @@ TEST_F(PaperPageTest, ContextMenuOnlyOnThePaperList)
 
 TEST_F(PaperPageTest, ListsAreRefilledOnEveryActivation)
 {
-    sheet->setActivePage(CQuarvel::DicomPage);
+    Leave();
     AddPaper("Added elsewhere");
-    sheet->setActivePage(CQuarvel::PaperPage);
+    Activate();
     EXPECT_EQ(Column0(papers).last(), "Added elsewhere");
 }
 

@@ -6,22 +6,20 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "GuiFixture.h"
+#include "PageFixture.h"
 #include "pages/Page1Printer.h"
 #include "pages/PrinterDialog.h"
 #include "ui/ReportList.h"
 
 namespace {
 
-class PrinterPageTest : public SheetTest {
+class PrinterPageTest : public PageTest<CPage1Printer> {
   protected:
     void SetUp() override
     {
-        SheetTest::SetUp();
         for (const char* title : {"P1", "P2", "P3"})
             AddPrinter(title);
-        StartNew();
-        page = sheet->PrinterPageWidget();
+        Open();
         list = Child<ReportList>(*page, "printerList");
     }
 
@@ -62,7 +60,6 @@ class PrinterPageTest : public SheetTest {
         };
     }
 
-    CPage1Printer* page = nullptr;
     ReportList* list = nullptr;
 };
 
@@ -115,7 +112,7 @@ TEST_F(PrinterPageTest, EditChangesTheStoredRecordAndMayDuplicateATitle)
     // Double click with two rows selected does nothing.
     list->selectRows({0, 1});
     emit list->listDoubleClicked();
-    EXPECT_EQ(ui.modalTitles.size(), 2u); // manual start + the one edit
+    EXPECT_EQ(ui.modalTitles.size(), 1u); // the one edit
 }
 
 TEST_F(PrinterPageTest, DeleteRemovesExactlyTheSelectedRows)
@@ -176,10 +173,12 @@ TEST_F(PrinterPageTest, MenuRunsThePingAndTheTestPageOnTheSelectedRow)
 
 TEST_F(PrinterPageTest, FlagsComeFromTheRecordOnActivationAndGoBackOnLeaving)
 {
-    sheet->setActivePage(CQuarvel::PaperPage);
+    Leave();
     Config().Asynchronous = false; // as a loaded file would set them
     Config().SuppressPrinting = true;
-    sheet->setActivePage(CQuarvel::PrinterPage);
+    const int resets = host.checkResets;
+    Activate();
+    EXPECT_EQ(host.checkResets, resets + 1); // every activation sends the check round again
     EXPECT_TRUE(Child<QCheckBox>(*page, "suppressPrinting")->isChecked());
     EXPECT_TRUE(Child<QCheckBox>(*page, "deleteJobFile")->isChecked());
     EXPECT_FALSE(Child<QCheckBox>(*page, "asynchronous")->isChecked());
@@ -188,14 +187,10 @@ TEST_F(PrinterPageTest, FlagsComeFromTheRecordOnActivationAndGoBackOnLeaving)
 
     Child<QCheckBox>(*page, "asynchronous")->click();
     Child<QCheckBox>(*page, "deleteJobFile")->click();
-    ui.answers.push_back(Interaction::Answer::Yes); // keep the faults of this bare configuration
-    ASSERT_TRUE(sheet->CheckConfiguration());
-    ASSERT_TRUE(sheet->checkDone());
-    sheet->setActivePage(CQuarvel::DicomPage);
+    ASSERT_TRUE(Leave());
     EXPECT_TRUE(Config().Asynchronous);
     EXPECT_FALSE(Config().DeleteJobFile);
     EXPECT_TRUE(Config().SuppressPrinting);
-    EXPECT_FALSE(sheet->checkDone());
 }
 
 namespace {

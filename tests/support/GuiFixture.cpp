@@ -18,19 +18,6 @@ bool RecordingServer::StartScript(const std::string& name, const std::string& di
     return true;
 }
 
-bool FakeDiagnostics::Ping(const std::string& address, int, int& responseTimeMs)
-{
-    pinged.push_back(address);
-    responseTimeMs = 4;
-    return reachable;
-}
-
-int FakeDiagnostics::RunCommand(const std::string& commandLine)
-{
-    commands.push_back(commandLine);
-    return 0;
-}
-
 void SheetTest::SetUp()
 {
     sheet = std::make_unique<CQuarvel>(AppServices{ui, server, diagnostics});
@@ -64,14 +51,4 @@ void SheetTest::StartLoad(const QString& path)
 void SheetTest::SaveAndExit()
 {
     sheet->okButton()->click();
-}
-
-ScriptedInteraction::ModalHandler ClickButton(const char* buttonName)
-{
-    return [buttonName](QDialog& dialog) { Click(dialog, buttonName); };
-}
-
-ScriptedInteraction::ModalHandler RejectDialog()
-{
-    return [](QDialog& dialog) { dialog.reject(); };
 }

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "Fakes.h"
 #include "ScriptedInteraction.h"
 #include "app/Quarvel.h"
-#include "diagnostics/PrinterTest.h"
 #include "platform/ServerControl.h"
 
 // Records the restart steps instead of ending processes.
@@ -16,18 +16,6 @@ class RecordingServer : public ServerControl {
     std::vector<std::string> calls;
     bool TerminateProcessesByName(const std::string& name, bool all) override;
     bool StartScript(const std::string& name, const std::string& directory) override;
-};
-
-// Scripted ping results; records every ping and command.
-class FakeDiagnostics : public PrinterTestEnvironment {
-  public:
-    bool reachable = true;
-    std::vector<std::string> pinged;
-    std::vector<std::string> commands;
-    std::string directory = "/nonexistent-quarvel-dir";
-    bool Ping(const std::string& address, int timeoutMs, int& responseTimeMs) override;
-    std::string CurrentDirectory() override { return directory; }
-    int RunCommand(const std::string& commandLine) override;
 };
 
 // A shown main window with scripted interaction and recording fakes; fails
@@ -51,7 +39,3 @@ class SheetTest : public ::testing::Test {
     FakeDiagnostics diagnostics;
     std::unique_ptr<CQuarvel> sheet;
 };
-
-// Handlers for the common dialogs.
-ScriptedInteraction::ModalHandler ClickButton(const char* buttonName);
-ScriptedInteraction::ModalHandler RejectDialog();

@@ -1,0 +1,26 @@
+#include "Fakes.h"
+
+#include <QDialog>
+
+bool FakeDiagnostics::Ping(const std::string& address, int, int& responseTimeMs)
+{
+    pinged.push_back(address);
+    responseTimeMs = 4;
+    return reachable;
+}
+
+int FakeDiagnostics::RunCommand(const std::string& commandLine)
+{
+    commands.push_back(commandLine);
+    return 0;
+}
+
+ScriptedInteraction::ModalHandler ClickButton(const char* buttonName)
+{
+    return [buttonName](QDialog& dialog) { Click(dialog, buttonName); };
+}
+
+ScriptedInteraction::ModalHandler RejectDialog()
+{
+    return [](QDialog& dialog) { dialog.reject(); };
+}

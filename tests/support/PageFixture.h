@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QApplication>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "Fakes.h"
+#include "config/Configuration.h"
+#include "pages/PageHost.h"
+#include "ui/PropertyPage.h"
+#include "ui/PropertySheet.h"
+
+// A host that gives a page its own record and counts what the page asks of
+// it, instead of the whole main window.
+class FakePageHost : public PageHost {
+  public:
+    FakePageHost(Interaction& interaction, PrinterTestEnvironment& diagnostics)
+        : m_interaction(interaction), m_diagnostics(diagnostics)
+    {
+    }
+
+    CConfiguration& configuration() override { return config; }
+    Interaction& interaction() override { return m_interaction; }
+    PrinterTestEnvironment& diagnostics() override { return m_diagnostics; }
+    bool apply() override
+    {
+        ++applies;
+        return true;
+    }
+    bool confirmClose() override
+    {
+        ++closeRequests;
+        return true;
+    }
+    void checkMustRunAgain() override { ++checkResets; }
+
+    CConfiguration config;
+    int applies = 0;
+    int closeRequests = 0;
+    int checkResets = 0;
+
+  private:
+    Interaction& m_interaction;
+    PrinterTestEnvironment& m_diagnostics;
+};
+
+// One page under test in a bare tabbed sheet beside an empty page, so that
+// it can be left and activated again. Fill Config() before Open().
+template <typename Page> class PageTest : public ::testing::Test {
+  protected:
+    static constexpr int kThisPage = 0;
+    static constexpr int kOtherPage = 1;
+
+    void Open()
+    {
+        sheet = std::make_unique<PropertySheet>();
+        page = new Page(host, sheet.get());
+        sheet->addPage(page, QStringLiteral("Page"));
+        sheet->addPage(new PropertyPage(sheet.get()), QStringLiteral("Other"));
+        sheet->show();
+    }
+    void TearDown() override
+    {
+        sheet.reset();
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            EXPECT_FALSE(widget->isVisible()) << "left open: " << widget->windowTitle().toStdString();
+        EXPECT_TRUE(ui.answers.empty()) << "unused Yes/No answers";
+        EXPECT_TRUE(ui.modalHandlers.empty()) << "unused dialog handlers";
+    }
+
+    bool Leave() { return sheet->setActivePage(kOtherPage); }
+    bool Activate() { return sheet->setActivePage(kThisPage); }
+    int ActivePage() const { return sheet->activeIndex(); }
+    CConfiguration& Config() { return host.config; }
+
+    ScriptedInteraction ui;
+    FakeDiagnostics diagnostics;
+    FakePageHost host{ui, diagnostics};
+    std::unique_ptr<PropertySheet> sheet;
+    Page* page = nullptr;
+};
