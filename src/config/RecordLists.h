@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -34,6 +35,16 @@ template <typename Record> class CRecordList {
             return false;
         m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(position));
         return true;
+    }
+
+    // Removes the records at the given positions, counted before any
+    // removal; positions outside the list are passed over.
+    void RemoveAtPositions(std::vector<int> positions)
+    {
+        std::sort(positions.begin(), positions.end());
+        positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+        for (auto position = positions.rbegin(); position != positions.rend(); ++position)
+            RemoveAt(*position);
     }
 
     iterator begin() { return m_records.begin(); }

@@ -87,10 +87,7 @@ const sPrinter* CPage1Printer::SelectedPrinter() const
 
 void CPage1Printer::contextMenuEvent(QContextMenuEvent* event)
 {
-    // Only a mouse request inside the list's rectangle opens the menu; a
-    // keyboard request carries no such point.
-    const QRect listRect(m_ui->printerList->mapToGlobal(QPoint(0, 0)), m_ui->printerList->size());
-    if (event->reason() != QContextMenuEvent::Mouse || !listRect.contains(event->globalPos()))
+    if (!m_ui->printerList->IsMouseRequestInside(*event))
         return;
 
     const int selected = m_ui->printerList->selectedRowCount();
@@ -150,14 +147,7 @@ void CPage1Printer::OnEdit()
 
 void CPage1Printer::OnDelete()
 {
-    std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
-    if (rows.empty())
-        return;
-    // Highest position first, so every position still names its row's printer.
-    CPrinterList& printers = Configuration().Printers;
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-        if (printers.IsValidIndex(*row))
-            printers.RemoveAt(*row);
+    Configuration().Printers.RemoveAtPositions(m_ui->printerList->selectedRowsAscending());
     m_ui->printerList->Refresh();
 }
 

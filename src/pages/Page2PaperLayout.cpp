@@ -109,8 +109,7 @@ QString CPage2PaperLayout::HeaderCell(int row, int column) const
 
 void CPage2PaperLayout::contextMenuEvent(QContextMenuEvent* event)
 {
-    const QRect listRect(m_ui->paperList->mapToGlobal(QPoint(0, 0)), m_ui->paperList->size());
-    if (event->reason() != QContextMenuEvent::Mouse || !listRect.contains(event->globalPos()))
+    if (!m_ui->paperList->IsMouseRequestInside(*event))
         return;
     const int selected = m_ui->paperList->selectedRowCount();
     QMenu menu(this);
@@ -167,11 +166,7 @@ void CPage2PaperLayout::OnEditPaper()
 
 void CPage2PaperLayout::OnDeletePapers()
 {
-    // Highest position first, so every position still names its row's paper.
-    CPaperList& papers = Configuration().Papers;
-    const std::vector<int> rows = m_ui->paperList->selectedRowsAscending();
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-        papers.RemoveAt(*row);
+    Configuration().Papers.RemoveAtPositions(m_ui->paperList->selectedRowsAscending());
     RefreshLists();
 }
 
@@ -207,9 +202,6 @@ void CPage2PaperLayout::OnEditHeader()
 
 void CPage2PaperLayout::OnDeleteHeaders()
 {
-    CHeaderList& headers = Configuration().Headers;
-    const std::vector<int> rows = m_ui->headerList->selectedRowsAscending();
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-        headers.RemoveAt(*row);
+    Configuration().Headers.RemoveAtPositions(m_ui->headerList->selectedRowsAscending());
     RefreshLists();
 }

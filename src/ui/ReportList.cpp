@@ -1,6 +1,7 @@
 #include "ui/ReportList.h"
 
 #include <QAbstractTableModel>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <algorithm>
 
@@ -126,6 +127,12 @@ void ReportList::selectRows(const std::vector<int>& rows)
     clearSelection();
     for (int row : rows)
         selectionModel()->select(m_model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+bool ReportList::IsMouseRequestInside(const QContextMenuEvent& event) const
+{
+    const QRect area(mapToGlobal(QPoint(0, 0)), size());
+    return event.reason() == QContextMenuEvent::Mouse && area.contains(event.globalPos());
 }
 
 void ReportList::mouseDoubleClickEvent(QMouseEvent* event)

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+class QContextMenuEvent;
 class ReportModel;
 
 // A list view in report form: grid lines, whole-row and multiple selection,
@@ -36,6 +37,9 @@ class ReportList : public QTableView {
     std::vector<int> selectedRowsAscending() const;
     int selectedRowCount() const { return static_cast<int>(selectedRowsAscending().size()); }
     void selectRows(const std::vector<int>& rows);
+    // Whether a context-menu request is the mouse's, inside the list; a
+    // keyboard request carries no such point and opens no menu.
+    bool IsMouseRequestInside(const QContextMenuEvent& event) const;
 
   signals:
     // A double click anywhere in the list, on a row or not.

@@ -89,3 +89,19 @@ TEST(Lists, RecordsAreCopiedIn)
     header.IncludeFile = "other.bmp";
     EXPECT_EQ(headers.Find("LOGO")->IncludeFile, "logo.bmp");
 }
+
+TEST(Lists, RemovingSeveralPositionsCountsThemBeforeAnyRemoval)
+{
+    CPaperList papers;
+    for (const char* name : {"A", "B", "C", "D", "E"}) {
+        sPaper p;
+        p.Name = name;
+        papers.Add(p);
+    }
+    // Unsorted, repeated and out-of-range positions: each named record goes once.
+    papers.RemoveAtPositions({3, 0, 3, 9, -1});
+    ASSERT_EQ(papers.GetCount(), 3);
+    EXPECT_EQ(papers.GetAt(0)->Name, "B");
+    EXPECT_EQ(papers.GetAt(1)->Name, "C");
+    EXPECT_EQ(papers.GetAt(2)->Name, "E");
+}
