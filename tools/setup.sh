@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libbenchmark-dev libinih-dev
     clang libclang-rt-14-dev clang-format-14
     xvfb xauth ghostscript
+    librsvg2-bin dpkg-dev file desktop-file-utils appstream groff-base man-db
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -42,6 +43,8 @@ int CQuarvelApp::Run(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quarvel"));
     QApplication::setApplicationVersion(QStringLiteral("1.3"));
+    // Ties the window to the installed desktop entry (its icon and name).
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUARVEL_APP_ID));
     if (!StartSocketLibrary()) {
         QMessageBox::warning(nullptr, QStringLiteral("Quarvel"),
                              QStringLiteral("Fehler beim Initialisieren der Windows-Sockets."));
@@ -52,6 +55,17 @@ int CQuarvelApp::Run(int argc, char** argv)
     ServerControl server;
     AppServices services{interaction, server, PrinterTestEnvironment::System()};
     CQuarvel sheet(services);
-    sheet.exec();
-    return 0;
+    // "--smoke" closes the window as soon as it has been shown and painted,
+    // so that scripts can prove an installed editor starts.
+    const bool smoke = QApplication::arguments().contains(QStringLiteral("--smoke"));
+    if (smoke) {
+        QTimer::singleShot(0, &sheet, [&sheet] {
+            const bool shown = sheet.isVisible() && !sheet.grab().isNull();
+            std::fputs(shown ? "quarvel: smoke run: the window was shown\n" : "quarvel: smoke run: no window\n",
+                       stderr);
+            sheet.done(shown ? QDialog::Accepted : QDialog::Rejected);
+        });
+    }
+    const int result = sheet.exec();
+    return smoke && result != QDialog::Accepted ? 1 : 0;
 }

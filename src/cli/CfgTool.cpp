@@ -28,6 +28,7 @@ const char* const kUsage = "Usage: quarvel-cfg COMMAND [ARGUMENTS]\n"
                            "                      ADDRESS through lpr (after a ping), appending lpr's\n"
                            "                      output to testprint.log, and print each message\n"
                            "  --help              show this text\n"
+                           "  --version           show the version\n"
                            "\n"
                            "Exit status: 0 success and no fault, 1 the check found a fault or the ping\n"
                            "or test page failed, 2 a file error (message on standard error) or a usage\n"
@@ -127,6 +128,10 @@ int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ost
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
         out << kUsage;
+        return kOk;
+    }
+    if (command == "--version") {
+        out << "quarvel-cfg 1.3\n";
         return kOk;
     }
     if (command == "defaults" && args.size() == 2)

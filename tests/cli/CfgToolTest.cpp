@@ -84,6 +84,10 @@ TEST(CfgTool, FileAndUsageErrorsExitTwo)
     run = Tool({"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("normalize IN OUT"), std::string::npos);
+    run = Tool({"--version"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "quarvel-cfg 1.3\n");
+    EXPECT_EQ(run.err, "");
 }
 
 namespace {
