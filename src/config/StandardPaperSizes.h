@@ -20,9 +20,11 @@ struct PaperSizeLookup {
     std::string label;
 };
 
-// The "Standard Paper Size" dialog's rule: envelopes have no paper label;
-// out of range (negative included) gives 0, 0 and an empty label.
+// For the "Standard Paper Size" dialog, which fills a paper's label: an
+// envelope is fed by hand, so it names no tray and gets no paper label. Out
+// of range (negative included) gives 0, 0 and an empty label.
 PaperSizeLookup LookupStandardPaperSizeForDialog(int position);
-// The wizard's rule: the label is always the format's name; out of range
-// gives 0, 0 and "[no format]".
+// For the wizard, which names the paper after its format in the paper's
+// description: the label is always the format's name; out of range gives
+// 0, 0 and "[no format]".
 PaperSizeLookup LookupStandardPaperSizeForWizard(int position);

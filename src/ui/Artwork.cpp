@@ -42,13 +42,21 @@ QPixmap Render(const QString& resource, const QSize& size, const QWidget* widget
     return pixmap;
 }
 
+namespace {
+
+// The pictures' sizes in device-independent pixels.
+constexpr QSize kPhysicianSize(160, 200);
+constexpr QSize kLogoSize(360, 64);
+
+} // namespace
+
 QPixmap Physician(const QWidget* widget)
 {
-    return Render(QStringLiteral(":/physician.svg"), QSize(160, 200), widget);
+    return Render(QStringLiteral(":/physician.svg"), kPhysicianSize, widget);
 }
 QPixmap Logo(const QWidget* widget)
 {
-    return Render(QStringLiteral(":/logo.svg"), QSize(360, 64), widget);
+    return Render(QStringLiteral(":/logo.svg"), kLogoSize, widget);
 }
 
 } // namespace Artwork

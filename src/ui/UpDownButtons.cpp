@@ -3,6 +3,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// Each arrow as small as a classic up-down control's half.
+constexpr QSize kArrowSize(16, 11);
+
+} // namespace
+
 UpDownButtons::UpDownButtons(QWidget* parent) : QWidget(parent)
 {
     m_up = new QToolButton(this);
@@ -13,7 +20,7 @@ UpDownButtons::UpDownButtons(QWidget* parent) : QWidget(parent)
     m_down->setArrowType(Qt::DownArrow);
     for (QToolButton* button : {m_up, m_down}) {
         button->setAutoRepeat(true);
-        button->setFixedSize(16, 11);
+        button->setFixedSize(kArrowSize);
         button->setFocusPolicy(Qt::NoFocus);
     }
     auto* layout = new QVBoxLayout(this);

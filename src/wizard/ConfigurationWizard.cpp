@@ -8,6 +8,13 @@
 #include "wizard/WizPage5.h"
 #include "wizard/WizardFinishDlg.h"
 
+namespace {
+
+// Room for the widest page with the picture beside it.
+constexpr QSize kMinimumWizardSize(680, 400);
+
+} // namespace
+
 CConfigurationWizard::CConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics,
                                            QWidget* owner)
     : QWizard(owner), m_interaction(interaction), m_diagnostics(diagnostics)
@@ -18,7 +25,7 @@ CConfigurationWizard::CConfigurationWizard(Interaction& interaction, PrinterTest
     setOption(QWizard::HaveHelpButton, false);
     setOption(QWizard::NoBackButtonOnStartPage, false);
     setModal(true);
-    setMinimumSize(680, 400);
+    setMinimumSize(kMinimumWizardSize);
     setPage(NamePage, new CWizPage1(*this));
     setPage(PrinterPage, new CWizPage2(*this));
     setPage(PaperPage, new CWizPage3(*this));
