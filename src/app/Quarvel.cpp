@@ -29,6 +29,7 @@ CQuarvel::CQuarvel(const AppServices& services, QWidget* parent)
       m_page3(new CPage3Dicom(*this, this)), m_page4(new CPage4Extra(*this, this)), m_icon(Artwork::WindowIcon())
 {
     setObjectName(QStringLiteral("quarvelSheet"));
+    SetTextEncoding(m_configuration.Encoding);
     setWindowTitle(QStringLiteral("Quarvel 1.3"));
     // The configuration pages wait, hidden, until they are added; the sheet
     // keeps room for the largest from the start so it never jumps in size.
@@ -133,7 +134,7 @@ bool CQuarvel::SaveAndReport()
     const bool asConfigCfg =
         QFileInfo(*path).fileName().compare(QStringLiteral("config.cfg"), Qt::CaseInsensitive) == 0;
     CExitDialog dialog(this);
-    dialog.ReportText = BuildReport(saved, ToQt(message), asConfigCfg);
+    dialog.ReportText = BuildReport(saved, SystemText(message), asConfigCfg);
     dialog.RestartAllowed = asConfigCfg;
     const int result = interaction().runModal(dialog);
     if (result == QDialog::Accepted && dialog.restartRequested())
@@ -152,10 +153,11 @@ bool CQuarvel::LoadConfiguration(const QString& path)
 {
     std::string message;
     if (!m_configuration.LoadFromFile(QFile::encodeName(path).toStdString(), message)) {
-        interaction().tell(this, ToQt(message), Interaction::Icon::Error);
+        interaction().tell(this, SystemText(message), Interaction::Icon::Error);
         return false;
     }
     m_configurationFileName = path;
+    SetTextEncoding(m_configuration.Encoding);
     return true;
 }
 

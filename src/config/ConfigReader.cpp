@@ -190,6 +190,7 @@ bool ConfigReader::ReadFile(const std::string& path, std::string& message)
             break;
         }
         std::string_view chunk(buffer, got);
+        m_encoding.Feed(chunk);
         while (!chunk.empty()) {
             const std::size_t lf = chunk.find('\n');
             if (lf == std::string_view::npos) {
@@ -214,11 +215,14 @@ bool ConfigReader::ReadFile(const std::string& path, std::string& message)
             line.remove_suffix(1);
         DispatchLine(line);
     }
+    m_config.Encoding = m_encoding.Encoding();
     return true;
 }
 
 void ConfigReader::ReadText(std::string_view text)
 {
+    m_encoding.Feed(text);
+    m_config.Encoding = m_encoding.Encoding();
     while (!text.empty()) {
         const std::size_t lf = text.find('\n');
         std::string_view line = text.substr(0, lf);

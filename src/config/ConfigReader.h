@@ -4,6 +4,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "config/TextEncoding.h"
+
 class CConfiguration;
 struct sPaper;
 struct sHeader;
@@ -32,6 +34,7 @@ class ConfigReader {
     sHeader& HeaderForSection();
 
     CConfiguration& m_config;
+    EncodingDetector m_encoding;
 
     // The current section path, as written and upper-cased for matching.
     std::string m_level1;

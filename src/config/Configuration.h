@@ -4,6 +4,7 @@
 
 #include "config/RecordLists.h"
 #include "config/Records.h"
+#include "config/TextEncoding.h"
 
 // The whole configuration of the print server as the editor holds it. Built
 // with the server's defaults; a load reads on top of what it holds.
@@ -56,4 +57,8 @@ class CConfiguration {
     int PositionY = 10;
     std::string Text = "<your institution>";
     sLayout Layout;
+
+    // How the texts' bytes are to be read, as found in the last file read;
+    // never written to the file.
+    TextEncoding Encoding = TextEncoding::Windows1252;
 };

@@ -17,9 +17,9 @@ void CHeaderDialog::OnInitDialog()
     ShowValues();
 }
 
-void CHeaderDialog::ReadControls()
+bool CHeaderDialog::ReadControls()
 {
-    FieldReader(m_interaction, this).text(m_ui->name, m_header.Name).text(m_ui->file, m_header.IncludeFile);
+    return FieldReader(m_interaction, this).text(m_ui->name, m_header.Name).text(m_ui->file, m_header.IncludeFile).ok();
 }
 
 void CHeaderDialog::ShowValues()
@@ -34,13 +34,16 @@ void CHeaderDialog::OnBrowse()
     Interaction::FileDialogOptions options;
     options.filter = QStringLiteral("Windows Bitmap (*.bmp);;All Files (*.*)");
     options.defaultSuffix = QStringLiteral("bmp");
-    if (const std::optional<QString> path = m_interaction.openFileName(this, options))
-        m_header.IncludeFile = FromQt(*path);
     ShowValues();
+    // The path goes into the field; reading the field checks that the
+    // file's encoding can hold it.
+    if (const std::optional<QString> path = m_interaction.openFileName(this, options))
+        m_ui->file->setText(*path);
 }
 
 void CHeaderDialog::accept()
 {
-    ReadControls();
+    if (!ReadControls())
+        return;
     QDialog::accept();
 }

@@ -28,7 +28,8 @@ class CHeaderDialog : public InitDialogBase {
     void OnInitDialog() override;
 
   private:
-    void ReadControls();
+    // False at the first field that cannot be read, after its message.
+    bool ReadControls();
     void ShowValues();
     void OnBrowse();
 

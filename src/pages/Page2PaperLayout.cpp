@@ -12,10 +12,12 @@
 
 namespace {
 
-// Header names are stored in upper case, by the user's locale's rules.
+// Header names are stored in upper case, by the user's locale's rules; a
+// name whose upper case the file's encoding cannot hold stays as it is.
 std::string UpperCaseName(const std::string& name)
 {
-    return FromQt(QLocale::system().toUpper(ToQt(name)));
+    std::string upper;
+    return EncodeText(QLocale::system().toUpper(ToQt(name)), upper) ? upper : name;
 }
 
 } // namespace

@@ -71,7 +71,10 @@ void CPaperSizeDialog::ShowValues()
 
 void CPaperSizeDialog::OnGetStandardValues()
 {
-    ReadControls();
+    // A field that cannot be read keeps the dialog as it is: the message has
+    // been shown and the focus is on that field.
+    if (!ReadControls())
+        return;
     CStandardPaperSizeDialog standard(m_interaction, this);
     if (m_interaction.runModal(standard) == QDialog::Accepted) {
         m_paper.SizeX = standard.Width;

@@ -37,7 +37,7 @@ void CPrinterDialog::OnInitDialog()
     ApplyEnablingRules();
 }
 
-void CPrinterDialog::ReadControls()
+bool CPrinterDialog::ReadControls()
 {
     sPrinter& p = m_printer;
     FieldReader read(m_interaction, this);
@@ -47,6 +47,7 @@ void CPrinterDialog::ReadControls()
         .text(m_ui->queue, p.PrinterQueue);
     for (const GraduationRow& row : m_rows)
         read.check(row.check, p.*row.use).text(row.file, p.*row.path);
+    return read.ok();
 }
 
 void CPrinterDialog::ShowValues()
@@ -103,14 +104,17 @@ void CPrinterDialog::OnBrowse(Row row)
     ReadControls();
     Interaction::FileDialogOptions options;
     options.filter = QStringLiteral("All Files (*.*)");
-    if (const std::optional<QString> path = m_interaction.openFileName(this, options))
-        m_printer.*m_rows[row].path = FromQt(*path);
     ShowValues();
+    // The path goes into the field; reading the field checks that the
+    // file's encoding can hold it.
+    if (const std::optional<QString> path = m_interaction.openFileName(this, options))
+        m_rows[row].file->setText(*path);
 }
 
 void CPrinterDialog::accept()
 {
-    ReadControls();
+    if (!ReadControls())
+        return;
     const sPrinter& p = m_printer;
     QString error;
     if (p.Description.empty() || p.PrinterAETitle.empty() || p.PrinterAddress.empty() || p.PrinterQueue.empty())

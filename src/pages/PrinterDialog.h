@@ -47,7 +47,8 @@ class CPrinterDialog : public InitDialogBase {
     };
     enum Row { GrayRow, ColorRow, RedRow, GreenRow, BlueRow };
 
-    void ReadControls();
+    // False at the first field that cannot be read, after its message.
+    bool ReadControls();
     void ShowValues();
     void ApplyEnablingRules();
     void SetRowEnabled(const GraduationRow& row, bool checkEnabled, bool fileEnabled);

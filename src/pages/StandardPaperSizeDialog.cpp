@@ -23,12 +23,13 @@ void CStandardPaperSizeDialog::OnInitDialog()
     m_ui->cancelButton->setText(QStringLiteral("Cancel"));
 }
 
-void CStandardPaperSizeDialog::ReadControls()
+bool CStandardPaperSizeDialog::ReadControls()
 {
-    FieldReader(m_interaction, this)
+    return FieldReader(m_interaction, this)
         .integer(m_ui->width, Width)
         .integer(m_ui->height, Height)
-        .text(m_ui->paperLabel, PaperLabel);
+        .text(m_ui->paperLabel, PaperLabel)
+        .ok();
 }
 
 void CStandardPaperSizeDialog::ShowValues()
@@ -50,6 +51,7 @@ void CStandardPaperSizeDialog::OnSelectionChanged(int position)
 
 void CStandardPaperSizeDialog::accept()
 {
-    ReadControls();
+    if (!ReadControls())
+        return;
     QDialog::accept();
 }

@@ -29,7 +29,8 @@ class CStandardPaperSizeDialog : public InitDialogBase {
     void OnInitDialog() override;
 
   private:
-    void ReadControls();
+    // False at the first field that cannot be read, after its message.
+    bool ReadControls();
     void ShowValues();
     void OnSelectionChanged(int position);
 

@@ -4,13 +4,65 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLineEdit>
+#include <cmath>
 
 #include "config/NumberText.h"
 
-FieldReader& FieldReader::text(const QLineEdit* edit, std::string& value)
+namespace {
+
+TextEncoding g_encoding = TextEncoding::Windows1252;
+
+} // namespace
+
+void SetTextEncoding(TextEncoding encoding)
 {
-    if (!m_failed)
-        value = FromQt(edit->text());
+    g_encoding = encoding;
+}
+
+TextEncoding CurrentTextEncoding()
+{
+    return g_encoding;
+}
+
+QString ToQt(const std::string& text)
+{
+    if (g_encoding == TextEncoding::Utf8)
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const std::string utf8 = Windows1252ToUtf8(text);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+bool EncodeText(const QString& text, std::string& bytes, QString* unrepresentable)
+{
+    const QByteArray utf8 = text.toUtf8();
+    const std::string_view view(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    if (g_encoding == TextEncoding::Utf8) {
+        bytes.assign(view);
+        return true;
+    }
+    std::string converted;
+    std::string bad;
+    if (!Utf8ToWindows1252(view, converted, &bad)) {
+        if (unrepresentable)
+            *unrepresentable = QString::fromUtf8(bad.data(), static_cast<qsizetype>(bad.size()));
+        return false;
+    }
+    bytes = std::move(converted);
+    return true;
+}
+
+FieldReader& FieldReader::text(QLineEdit* edit, std::string& value)
+{
+    if (m_failed)
+        return *this;
+    std::string bytes;
+    QString bad;
+    if (EncodeText(edit->text(), bytes, &bad))
+        value = std::move(bytes);
+    else
+        fail(edit, QStringLiteral("The character '%1' cannot be stored in this configuration file: its texts are "
+                                  "in the Windows-1252 code page. Please use other characters.")
+                       .arg(bad));
     return *this;
 }
 
@@ -58,7 +110,7 @@ FieldReader& FieldReader::radio(std::initializer_list<const QAbstractButton*> gr
 
 FieldReader& FieldReader::integer(QLineEdit* edit, int& value)
 {
-    if (!m_failed && !ReadLeadingInteger(FromQt(edit->text()), value))
+    if (!m_failed && !ReadLeadingInteger(edit->text().toStdString(), value))
         fail(edit, QStringLiteral("Please enter an integer."));
     return *this;
 }
@@ -75,7 +127,14 @@ FieldReader& FieldReader::integer(QLineEdit* edit, int& value, int low, int high
 
 FieldReader& FieldReader::real(QLineEdit* edit, double& value)
 {
-    if (!m_failed && !ReadLeadingReal(FromQt(edit->text()), value))
+    if (m_failed)
+        return *this;
+    // The file always uses a point; a user with a decimal comma may type one.
+    const std::string typed = edit->text().replace(QLatin1Char(','), QLatin1Char('.')).toStdString();
+    double read = 0;
+    if (ReadLeadingReal(typed, read) && std::isfinite(read))
+        value = read;
+    else
         fail(edit, QStringLiteral("Please enter a number."));
     return *this;
 }
@@ -98,7 +157,7 @@ void ShowInteger(QLineEdit* edit, int value)
 }
 void ShowReal(QLineEdit* edit, double value)
 {
-    edit->setText(ToQt(FormatRealShortest(value)));
+    edit->setText(QString::fromStdString(FormatRealShortest(value)));
 }
 void ShowCheck(QAbstractButton* box, int value)
 {

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "config/TextEncoding.h"
 #include "ui/Interaction.h"
 
 class QAbstractButton;
@@ -11,15 +12,20 @@ class QComboBox;
 class QLineEdit;
 class QWidget;
 
-// Texts cross between the core (8-bit, system code page) and the widgets
-// only here.
-inline QString ToQt(const std::string& text)
+// The configuration's texts cross between the core (bytes in the encoding
+// of the file they came from) and the widgets only here. The main window
+// sets the encoding whenever its record gets a new one.
+void SetTextEncoding(TextEncoding encoding);
+TextEncoding CurrentTextEncoding();
+// A configuration text for display.
+QString ToQt(const std::string& text);
+// A configuration text from the user. False when it holds a character the
+// encoding has no byte for; that character goes to unrepresentable.
+bool EncodeText(const QString& text, std::string& bytes, QString* unrepresentable = nullptr);
+// Messages and file paths from the system (its own locale, not the file's).
+inline QString SystemText(const std::string& text)
 {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-inline std::string FromQt(const QString& text)
-{
-    return text.toLocal8Bit().toStdString();
 }
 
 // Reads a window's fields in a fixed order into its values. The first
@@ -31,7 +37,9 @@ class FieldReader {
 
     bool ok() const { return !m_failed; }
 
-    FieldReader& text(const QLineEdit* edit, std::string& value);
+    // "The character ... cannot be stored ..." when the file's encoding has
+    // no byte for a character typed.
+    FieldReader& text(QLineEdit* edit, std::string& value);
     FieldReader& check(const QAbstractButton* box, int& value);
     FieldReader& check(const QAbstractButton* box, bool& value);
     // A box that, ticked, switches the value off.
@@ -44,7 +52,8 @@ class FieldReader {
     // As integer, then "Please enter an integer between %1 and %2." when out
     // of range; the value read is kept even then.
     FieldReader& integer(QLineEdit* edit, int& value, int low, int high);
-    // "Please enter a number." when the text begins with no number.
+    // "Please enter a number." when the text begins with no number or the
+    // number is too large to be finite. A decimal comma counts as a point.
     FieldReader& real(QLineEdit* edit, double& value);
 
   private:

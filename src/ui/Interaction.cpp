@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace {
@@ -33,16 +34,31 @@ QString WindowTitle(QWidget* parent)
     return window && !window->windowTitle().isEmpty() ? window->windowTitle() : QStringLiteral("Quarvel");
 }
 
-void Prepare(QFileDialog& dialog, const Interaction::FileDialogOptions& options)
+} // namespace
+
+void PrepareFileDialog(QFileDialog& dialog, const Interaction::FileDialogOptions& options)
 {
-    dialog.setNameFilter(options.filter);
+    // "Caption (patterns)" becomes "Caption (patterns) (matching)": the dialog
+    // matches by the last parentheses and, with the details hidden, shows
+    // what stands before them, the caption as given.
+    QStringList filters;
+    for (const QString& filter : options.filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts)) {
+        const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+        if (open < 0 || !filter.endsWith(QLatin1Char(')'))) {
+            filters << filter;
+            continue;
+        }
+        QStringList patterns = filter.sliced(open + 1).chopped(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        patterns.replaceInStrings(QRegularExpression(QStringLiteral("^\\*\\.\\*$")), QStringLiteral("*"));
+        filters << filter + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    dialog.setNameFilters(filters);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     if (!options.defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(options.defaultSuffix);
     if (!options.initialName.isEmpty())
         dialog.selectFile(options.initialName);
 }
-
-} // namespace
 
 Interaction::Answer QtInteraction::message(QWidget* parent, const QString& text, Icon icon, Buttons buttons)
 {
@@ -57,7 +73,7 @@ Interaction::Answer QtInteraction::message(QWidget* parent, const QString& text,
 std::optional<QString> QtInteraction::openFileName(QWidget* parent, const FileDialogOptions& options)
 {
     QFileDialog dialog(parent);
-    Prepare(dialog, options);
+    PrepareFileDialog(dialog, options);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(options.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -68,7 +84,7 @@ std::optional<QString> QtInteraction::openFileName(QWidget* parent, const FileDi
 std::optional<QString> QtInteraction::saveFileName(QWidget* parent, const FileDialogOptions& options)
 {
     QFileDialog dialog(parent);
-    Prepare(dialog, options);
+    PrepareFileDialog(dialog, options);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);

@@ -6,6 +6,7 @@
 
 class QAction;
 class QDialog;
+class QFileDialog;
 class QMenu;
 class QWidget;
 
@@ -44,6 +45,11 @@ class Interaction {
         return message(parent, text, icon, Buttons::YesNo) == Answer::Yes;
     }
 };
+
+// Sets a file dialog up for the options. Each filter shows its caption as
+// given; a "*.*" pattern matches every file, those without a dot included,
+// as it does where the captions come from.
+void PrepareFileDialog(QFileDialog& dialog, const Interaction::FileDialogOptions& options);
 
 class QtInteraction : public Interaction {
   public:

@@ -9,5 +9,5 @@ void InteractionSink::ShowMessage(const std::string& text, MessageIcon icon)
         shown = Interaction::Icon::Warning;
     else if (icon == MessageIcon::Error)
         shown = Interaction::Icon::Error;
-    m_interaction.tell(m_parent, ToQt(text), shown);
+    m_interaction.tell(m_parent, SystemText(text), shown);
 }

@@ -15,8 +15,7 @@ CWizPage1::~CWizPage1() = default;
 
 bool CWizPage1::ReadControls()
 {
-    FieldReader(interaction(), this).text(m_ui->configurationName, m_name);
-    return true;
+    return FieldReader(interaction(), this).text(m_ui->configurationName, m_name).ok();
 }
 
 void CWizPage1::ShowValues()
@@ -26,7 +25,8 @@ void CWizPage1::ShowValues()
 
 bool CWizPage1::validatePage()
 {
-    ReadControls();
+    if (!ReadControls())
+        return false;
     if (m_name.empty()) {
         Refuse(QStringLiteral("No name for the configuration entered.\nPlease, enter a name."));
         return false;

@@ -25,14 +25,14 @@ void CWizPage2::onSetActive()
 
 bool CWizPage2::ReadControls()
 {
-    FieldReader(interaction(), this)
-        .text(m_ui->description, m_description)
+    FieldReader read(interaction(), this);
+    read.text(m_ui->description, m_description)
         .text(m_ui->aeTitle, m_aeTitle)
         .check(m_ui->grayscale, m_grayscale)
         .radio({m_ui->networkPrinter, m_ui->localPrinter}, m_kind)
         .text(m_ui->address, m_address)
         .text(m_ui->queue, m_queue);
-    return true;
+    return read.ok();
 }
 
 void CWizPage2::ShowValues()
@@ -69,7 +69,8 @@ void CWizPage2::OnPing()
 
 bool CWizPage2::validatePage()
 {
-    ReadControls();
+    if (!ReadControls())
+        return false;
     if (m_aeTitle.empty() || m_address.empty() || m_queue.empty()) {
         Refuse(QStringLiteral("Missing values.\nPlease, fill out all edit fields."));
         return false;

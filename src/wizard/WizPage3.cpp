@@ -13,7 +13,7 @@ const QStringList kDensities = {QStringLiteral("BLACK"), QStringLiteral("40"), Q
 // The text of the chosen item, empty when none is chosen.
 std::string ChosenText(const QComboBox* list)
 {
-    return list->currentIndex() < 0 ? std::string() : FromQt(list->currentText());
+    return list->currentIndex() < 0 ? std::string() : list->currentText().toStdString();
 }
 
 void ShowChosenText(QComboBox* list, const std::string& text)

@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "ui/Fields.h"
+
 namespace {
 
 // The offscreen platform says this for every window; it means nothing here.
@@ -10,6 +12,11 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
         return;
     qt_message_output(type, context, message);
 }
+
+// Every test starts with the encoding of a new configuration.
+class EncodingReset : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { SetTextEncoding(TextEncoding::Windows1252); }
+};
 
 } // namespace
 
@@ -21,5 +28,6 @@ int main(int argc, char** argv)
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new EncodingReset);
     return RUN_ALL_TESTS();
 }

@@ -7,6 +7,7 @@
 #include "Fakes.h"
 #include "config/Configuration.h"
 #include "pages/PageHost.h"
+#include "ui/Fields.h"
 #include "ui/PropertyPage.h"
 #include "ui/PropertySheet.h"
 
@@ -53,6 +54,7 @@ template <typename Page> class PageTest : public ::testing::Test {
 
     void Open()
     {
+        SetTextEncoding(host.config.Encoding);
         sheet = std::make_unique<PropertySheet>();
         page = new Page(host, sheet.get());
         sheet->addPage(page, QStringLiteral("Page"));
