@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <map>
 
 #include "PageFixture.h"
 #include "pages/Page3Dicom.h"
@@ -154,4 +155,58 @@ TEST_F(DicomPageTest, ListsInCodeOrderAndTooltipsOnLabelAndControl)
     EXPECT_EQ(Child<QLabel>(*page, "portLabel")->toolTip(), "Server TCP/IP listening port, e.g. 104.");
     EXPECT_EQ(Edit("port")->toolTip(), Child<QLabel>(*page, "portLabel")->toolTip());
     EXPECT_EQ(Edit("copies")->toolTip(), "Number of copies (if session is printed).");
+}
+
+TEST_F(DicomPageTest, EveryFieldTravelsOnItsOwnThroughTheFileAndBack)
+{
+    const char* const boxes[] = {
+        "acceptGrayscale", "acceptColor", "supportAnnotations",  "supportPrintJob",     "useCmyk",
+        "printGrayscale",  "lenientMode", "ignoreMagnification", "ignoreConfiguration", "ignoreAnnotationFormat",
+        "skipImagePixel"};
+    // Two rounds with opposite, irregular patterns: a box wired to another
+    // box's field, or two fields stored together, shows in one of them.
+    for (const bool odd : {false, true}) {
+        SCOPED_TRACE(odd ? "odd round" : "even round");
+        std::map<std::string, bool> ticked;
+        int i = 0;
+        for (const char* name : boxes) {
+            const bool on = ((i * 7 + 3) % 5 < 2) != odd; // neither all alike nor alternating
+            Box(name)->setChecked(on);
+            ticked[name] = on;
+            ++i;
+        }
+        Edit("printerName")->setText(odd ? QStringLiteral("Radiology 2") : QStringLiteral("Mammography"));
+        Edit("sessionLabel")->setText(odd ? QStringLiteral("Evening #") : QStringLiteral("Morning #"));
+        Edit("copies")->setText(odd ? QStringLiteral("7") : QStringLiteral("3"));
+        Edit("port")->setText(odd ? QStringLiteral("11112") : QStringLiteral("4104"));
+        Child<QComboBox>(*page, "priority")->setCurrentIndex(odd ? 0 : 2);
+        Child<QComboBox>(*page, "medium")->setCurrentIndex(odd ? 1 : 0);
+        Child<QComboBox>(*page, "destination")->setCurrentIndex(odd ? 0 : 1);
+
+        LeaveSaveLoadAndActivate();
+
+        const CConfiguration& c = Config();
+        EXPECT_EQ(c.BasicGrayscaleMetaSOPClass, ticked["acceptGrayscale"]);
+        EXPECT_EQ(c.BasicColorMetaSOPClass, ticked["acceptColor"]);
+        EXPECT_EQ(c.Annotation, ticked["supportAnnotations"]);
+        EXPECT_EQ(c.PrintJob, ticked["supportPrintJob"]);
+        EXPECT_EQ(c.UseCMYK, ticked["useCmyk"]);
+        EXPECT_EQ(c.SupportsColorImage, !ticked["printGrayscale"]);
+        EXPECT_EQ(c.LenientMode, ticked["lenientMode"]);
+        EXPECT_EQ(c.IgnoreMagnificationType, ticked["ignoreMagnification"]);
+        EXPECT_EQ(c.IgnoreConfigurationInformation, ticked["ignoreConfiguration"]);
+        EXPECT_EQ(c.IgnoreAnnotationFormat, ticked["ignoreAnnotationFormat"]);
+        EXPECT_EQ(c.SkipImagePixel, ticked["skipImagePixel"]);
+        EXPECT_EQ(c.PrinterName, odd ? "Radiology 2" : "Mammography");
+        EXPECT_EQ(c.Label, odd ? "Evening #" : "Morning #");
+        EXPECT_EQ(c.Copies, odd ? 7 : 3);
+        EXPECT_EQ(c.Port, odd ? 11112 : 4104);
+        EXPECT_EQ(c.Priority, odd ? 0 : 2);
+        EXPECT_EQ(c.MediumType, odd ? 1 : 0);
+        EXPECT_EQ(c.Destination, odd ? 0 : 1);
+        for (const char* name : boxes)
+            EXPECT_EQ(Box(name)->isChecked(), ticked[name]) << name;
+        EXPECT_EQ(Child<QComboBox>(*page, "destination")->currentIndex(), odd ? 0 : 1);
+        EXPECT_EQ(Edit("port")->text(), odd ? "11112" : "4104");
+    }
 }

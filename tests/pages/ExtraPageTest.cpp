@@ -155,3 +155,118 @@ TEST_F(ExtraPageTest, CaptionsAndTooltips)
               "or an integer number");
     EXPECT_EQ(Edit("imageDistance")->toolTip(), Child<QLabel>(*page, "imageDistanceLabel")->toolTip());
 }
+
+TEST_F(ExtraPageTest, EveryFieldTravelsOnItsOwnThroughTheFileAndBack)
+{
+    struct Round {
+        const char* description;
+        const char* imageDistance;
+        const char* trimWidth;
+        int orientation;
+        const char* border; // radio to click, then the number when Custom
+        const char* borderValue;
+        const char* empty;
+        const char* emptyValue;
+        bool trim;
+        const char* pageSize;
+        bool includeLabel;
+        const char* labelText;
+        const char *fontSize, *positionX, *positionY;
+        const char* borderText; // as the file holds them
+        const char* emptyText;
+    };
+    const Round rounds[] = {
+        {"Ward layout", "12.5", "3.25", 1, "borderCustom", "40", "emptyBlack", "", true, "A4", true, "St. Mary", "14",
+         "33", "44", "40", "BLACK"},
+        {"Night layout", "0.75", "9.5", 0, "borderBlack", "", "emptyCustom", "150", false, "Letter", false, "Clinic",
+         "9", "61", "72", "BLACK", "150"},
+    };
+    for (const Round& r : rounds) {
+        SCOPED_TRACE(r.description);
+        Edit("description")->setText(QString::fromLatin1(r.description));
+        Edit("imageDistance")->setText(QString::fromLatin1(r.imageDistance));
+        Edit("trimWidth")->setText(QString::fromLatin1(r.trimWidth));
+        Child<QComboBox>(*page, "orientation")->setCurrentIndex(r.orientation);
+        Radio(r.border)->click();
+        if (*r.borderValue)
+            Edit("borderDensity")->setText(QString::fromLatin1(r.borderValue));
+        Radio(r.empty)->click();
+        if (*r.emptyValue)
+            Edit("emptyDensity")->setText(QString::fromLatin1(r.emptyValue));
+        Child<QCheckBox>(*page, "trimImages")->setChecked(r.trim);
+        Child<QComboBox>(*page, "pageSize")->setCurrentText(QString::fromLatin1(r.pageSize));
+        Child<QCheckBox>(*page, "includeLabel")->setChecked(r.includeLabel);
+        Edit("labelText")->setText(QString::fromLatin1(r.labelText));
+        Edit("fontSize")->setText(QString::fromLatin1(r.fontSize));
+        Edit("positionX")->setText(QString::fromLatin1(r.positionX));
+        Edit("positionY")->setText(QString::fromLatin1(r.positionY));
+
+        LeaveSaveLoadAndActivate();
+
+        const CConfiguration& c = Config();
+        EXPECT_EQ(c.Layout.Description, r.description);
+        EXPECT_DOUBLE_EQ(c.Layout.ImageDistance, std::stod(r.imageDistance));
+        EXPECT_DOUBLE_EQ(c.Layout.TrimWidth, std::stod(r.trimWidth));
+        EXPECT_EQ(c.Layout.Orientation, r.orientation);
+        EXPECT_EQ(c.Layout.BorderDensity, r.borderText);
+        EXPECT_EQ(c.Layout.EmptyImageDensity, r.emptyText);
+        EXPECT_EQ(c.Layout.Trim, r.trim);
+        EXPECT_EQ(c.Layout.PageSize, r.pageSize);
+        EXPECT_EQ(c.IncludeLabel, r.includeLabel);
+        EXPECT_EQ(c.Text, r.labelText);
+        EXPECT_EQ(c.LabelSize, std::stoi(r.fontSize));
+        EXPECT_EQ(c.PositionX, std::stoi(r.positionX));
+        EXPECT_EQ(c.PositionY, std::stoi(r.positionY));
+        // And the page shows what came back.
+        EXPECT_EQ(Edit("imageDistance")->text(), r.imageDistance);
+        EXPECT_EQ(Edit("trimWidth")->text(), r.trimWidth);
+        EXPECT_EQ(Child<QComboBox>(*page, "pageSize")->currentText(), r.pageSize);
+        EXPECT_EQ(Edit("positionY")->text(), r.positionY);
+    }
+}
+
+TEST_F(ExtraPageTest, RealFieldsTakeADecimalCommaAndRefuseInfiniteNumbers)
+{
+    Edit("imageDistance")->setText(QStringLiteral("3,75"));
+    Edit("trimWidth")->setText(QStringLiteral("0,5"));
+    ASSERT_TRUE(Leave());
+    EXPECT_DOUBLE_EQ(Config().Layout.ImageDistance, 3.75);
+    EXPECT_DOUBLE_EQ(Config().Layout.TrimWidth, 0.5);
+    Activate();
+    EXPECT_EQ(Edit("imageDistance")->text(), "3.75"); // shown as the file writes it
+
+    for (const char* huge : {"1e999", "-1e400"}) {
+        Edit("imageDistance")->setText(QString::fromLatin1(huge));
+        EXPECT_FALSE(Leave()) << huge;
+        EXPECT_EQ(ui.lastMessage().text, "Please enter a number.");
+        EXPECT_EQ(page->focusWidget(), Edit("imageDistance"));
+        EXPECT_DOUBLE_EQ(Config().Layout.ImageDistance, 3.75);
+    }
+    // The up-down buttons read the same way and keep the last good value.
+    Step("imageDistanceSpin", true);
+    EXPECT_EQ(Edit("imageDistance")->text(), "3.76");
+}
+
+TEST_F(ExtraPageTest, AnExactPageSizeMatchWinsOverACaseBlindOne)
+{
+    ASSERT_TRUE(Leave());
+    sPaper lower;
+    lower.Name = "a4";
+    Config().Papers.Add(lower); // papers: Letter, A4, a4
+    Config().Layout.PageSize = "A4";
+    Activate();
+    EXPECT_EQ(Child<QComboBox>(*page, "pageSize")->currentIndex(), 1);
+    ASSERT_TRUE(Leave());
+    EXPECT_EQ(Config().Layout.PageSize, "A4");
+
+    Config().Layout.PageSize = "a4";
+    Activate();
+    EXPECT_EQ(Child<QComboBox>(*page, "pageSize")->currentIndex(), 2);
+
+    // Without an exact match the last case-blind one still counts.
+    ASSERT_TRUE(Leave());
+    Config().Layout.PageSize = "LETTER";
+    Activate();
+    ASSERT_TRUE(Leave());
+    EXPECT_EQ(Config().Layout.PageSize, "Letter");
+}

@@ -312,6 +312,21 @@ TEST_F(PaperDialogTest, StandardValuesFillOnlySizeAndLabel)
               "No proper page size defined. A Page can not have the width or height defined with 0.");
 }
 
+TEST_F(PaperDialogTest, AFieldThatCannotBeReadKeepsTheStandardSizesClosedAndTheTyping)
+{
+    Open(Sized(), &headers);
+    SetText(*dialog, "sizeY", QString());
+    SetText(*dialog, "skipY", QStringLiteral("12"));
+    SetText(*dialog, "offsetY", QStringLiteral("-8"));
+    Click(*dialog, "standardButton"); // no handler: the standard dialog must not open
+    EXPECT_EQ(ui.lastMessage().text, "Please enter an integer.");
+    EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
+    EXPECT_EQ(dialog->focusWidget(), Child<QLineEdit>(*dialog, "sizeY"));
+    EXPECT_EQ(Child<QLineEdit>(*dialog, "skipY")->text(), "12");
+    EXPECT_EQ(Child<QLineEdit>(*dialog, "offsetY")->text(), "-8");
+    EXPECT_EQ(Child<QLineEdit>(*dialog, "sizeY")->text(), "");
+}
+
 TEST_F(PaperDialogTest, TooltipsSitOnTheCaptions)
 {
     Open(Sized(), &headers);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Fakes.h"
+#include "TestSupport.h"
 #include "config/Configuration.h"
 #include "pages/PageHost.h"
 #include "ui/Fields.h"
@@ -20,7 +21,7 @@ class FakePageHost : public PageHost {
     {
     }
 
-    CConfiguration& configuration() override { return config; }
+    CConfiguration& configuration() override { return *record; }
     Interaction& interaction() override { return m_interaction; }
     PrinterTestEnvironment& diagnostics() override { return m_diagnostics; }
     bool apply() override
@@ -35,7 +36,7 @@ class FakePageHost : public PageHost {
     }
     void checkMustRunAgain() override { ++checkResets; }
 
-    CConfiguration config;
+    std::unique_ptr<CConfiguration> record = std::make_unique<CConfiguration>();
     int applies = 0;
     int closeRequests = 0;
     int checkResets = 0;
@@ -54,7 +55,7 @@ template <typename Page> class PageTest : public ::testing::Test {
 
     void Open()
     {
-        SetTextEncoding(host.config.Encoding);
+        SetTextEncoding(Config().Encoding);
         sheet = std::make_unique<PropertySheet>();
         page = new Page(host, sheet.get());
         sheet->addPage(page, QStringLiteral("Page"));
@@ -73,7 +74,21 @@ template <typename Page> class PageTest : public ::testing::Test {
     bool Leave() { return sheet->setActivePage(kOtherPage); }
     bool Activate() { return sheet->setActivePage(kThisPage); }
     int ActivePage() const { return sheet->activeIndex(); }
-    CConfiguration& Config() { return host.config; }
+    CConfiguration& Config() { return *host.record; }
+
+    // Leaves the page, writes the record to a file and reads it into a fresh
+    // record, then shows the page again: what the page stored survives the
+    // file both ways.
+    void LeaveSaveLoadAndActivate()
+    {
+        ASSERT_TRUE(Leave());
+        TempDir dir;
+        std::string message;
+        ASSERT_TRUE(Config().SaveToFile(dir.file("page.cfg"), message)) << message;
+        host.record = std::make_unique<CConfiguration>();
+        ASSERT_TRUE(Config().LoadFromFile(dir.file("page.cfg"), message)) << message;
+        ASSERT_TRUE(Activate());
+    }
 
     ScriptedInteraction ui;
     FakeDiagnostics diagnostics;

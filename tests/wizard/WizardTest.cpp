@@ -12,6 +12,7 @@
 #include "GuiFixture.h"
 #include "TestSupport.h"
 #include "app/Page0Start.h"
+#include "config/StandardPaperSizes.h"
 #include "config/WizardResult.h"
 #include "ui/UpDownButtons.h"
 #include "wizard/ConfigurationWizard.h"
@@ -346,4 +347,63 @@ TEST_F(WizardPagesTest, ServerPageStartsAt104AndRefusesPortsOutside1To65000)
     EXPECT_EQ(wizard->Result().Port, 65000);
     EXPECT_EQ(wizard->buttonText(QWizard::FinishButton), "Finish");
     EXPECT_TRUE(wizard->button(QWizard::FinishButton)->isEnabled());
+}
+
+TEST_F(WizardTest, EveryAnswerLandsInItsOwnPlace)
+{
+    // Distinct values, none of them a default, with grayscale and colour
+    // classes set apart and the printer kind chosen local.
+    ui.modalHandlers.push_back([](QDialog& d) {
+        QWizard& w = AsWizard(d);
+        SetText(d, "configurationName", QStringLiteral("ward7"));
+        w.next();
+        SetText(d, "description", QStringLiteral("Film printer ward 7"));
+        SetText(d, "aeTitle", QStringLiteral("WARD7FILM"));
+        Child<QCheckBox>(d, "grayscale")->click();
+        Child<QRadioButton>(d, "localPrinter")->click();
+        SetText(d, "address", QStringLiteral("10.7.7.7"));
+        SetText(d, "queue", QStringLiteral("film_raw"));
+        w.next();
+        SetText(d, "layoutTitle", QStringLiteral("11INX14IN"));
+        Child<QComboBox>(d, "paperSize")->setCurrentIndex(8); // Tabloid-sized, not the A4 default
+        Child<QComboBox>(d, "orientation")->setCurrentIndex(1);
+        Child<QComboBox>(d, "borderDensity")->setCurrentIndex(1);
+        Child<QComboBox>(d, "emptyDensity")->setCurrentIndex(2);
+        SetText(d, "imageDistance", QStringLiteral("21.5"));
+        Child<QCheckBox>(d, "trim")->click();
+        w.next();
+        SetText(d, "serverName", QStringLiteral("WARD7SRV"));
+        SetText(d, "port", QStringLiteral("4242"));
+        Child<QCheckBox>(d, "acceptColor")->click();
+        w.next();
+        ASSERT_EQ(w.currentId(), CConfigurationWizard::SummaryPage);
+        w.button(QWizard::FinishButton)->click();
+    });
+    ui.modalHandlers.push_back(RejectDialog()); // proceed
+    RunWizard();
+
+    EXPECT_EQ(sheet->configurationFileName(), "ward7");
+    const CConfiguration& c = Config();
+    ASSERT_EQ(c.Printers.GetCount(), 1);
+    const sPrinter& p = *c.Printers.GetAt(0);
+    EXPECT_EQ(p.Description, "Film printer ward 7");
+    EXPECT_EQ(p.PrinterAETitle, "WARD7FILM");
+    EXPECT_EQ(p.PrinterAddress, "10.7.7.7");
+    EXPECT_EQ(p.PrinterQueue, "film_raw");
+    EXPECT_FALSE(c.SupportsColorImage);
+    ASSERT_EQ(c.Papers.GetCount(), 1);
+    const sPaper& paper = *c.Papers.GetAt(0);
+    EXPECT_EQ(paper.Name, "11INX14IN");
+    EXPECT_EQ(paper.SizeX, LookupStandardPaperSizeForWizard(8).width);
+    EXPECT_EQ(paper.SizeY, LookupStandardPaperSizeForWizard(8).height);
+    EXPECT_EQ(c.Layout.PageSize, "11INX14IN");
+    EXPECT_EQ(c.Layout.Orientation, 1);
+    EXPECT_EQ(c.Layout.BorderDensity, "40");
+    EXPECT_EQ(c.Layout.EmptyImageDensity, "150");
+    EXPECT_DOUBLE_EQ(c.Layout.ImageDistance, 21.5);
+    EXPECT_TRUE(c.Layout.Trim);
+    EXPECT_EQ(c.PrinterName, "WARD7SRV");
+    EXPECT_EQ(c.Port, 4242);
+    EXPECT_TRUE(c.BasicGrayscaleMetaSOPClass);
+    EXPECT_FALSE(c.BasicColorMetaSOPClass);
 }
