@@ -428,12 +428,14 @@ void PagePreview::paintEvent(QPaintEvent*)
             return metrics.horizontalAdvance(brief) <= room ? brief : QString();
         };
         const QString width = fitting(sheet.width(), sheetPixels.width());
-        painter.drawText(
-            QRect(sheetPixels.x(), sheetPixels.y() - metrics.height() - 2, sheetPixels.width(), metrics.height()),
-            Qt::AlignCenter, width);
+        // Along the sheet's edges, outside whatever else the view shows.
+        const int above = map.Y(view.y() + view.height()) - 2;
+        const int beside = map.X(view.x()) - 2;
+        painter.drawText(QRect(sheetPixels.x(), above - metrics.height(), sheetPixels.width(), metrics.height()),
+                         Qt::AlignCenter, width);
         const QString height = fitting(sheet.height(), sheetPixels.height());
         painter.save();
-        painter.translate(sheetPixels.x() - 2, sheetPixels.y() + sheetPixels.height());
+        painter.translate(beside, sheetPixels.y() + sheetPixels.height());
         painter.rotate(-90);
         painter.drawText(QRect(0, -metrics.height(), sheetPixels.height(), metrics.height()), Qt::AlignCenter, height);
         painter.restore();
