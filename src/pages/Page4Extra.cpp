@@ -1,10 +1,12 @@
 #include "pages/Page4Extra.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 
 #include "config/Configuration.h"
 #include "config/Vocabulary.h"
 #include "ui/Fields.h"
+#include "ui/PagePreview.h"
 #include "ui/UpDownButtons.h"
 #include "ui_Page4Extra.h"
 
@@ -46,6 +48,7 @@ CPage4Extra::CPage4Extra(PageHost& host, QWidget* parent)
                         [this](int d) { StepWithinBounds(m_positionX, d, 1, kMaxPosition); });
     ConnectReadStepShow(m_ui->positionYSpin, *this,
                         [this](int d) { StepWithinBounds(m_positionY, d, 1, kMaxPosition); });
+    ConnectPreview();
 }
 
 CPage4Extra::~CPage4Extra() = default;
@@ -70,6 +73,7 @@ void CPage4Extra::onSetActive()
     ShowValues();
     ApplyDensityEnabling(m_border);
     ApplyDensityEnabling(m_empty);
+    UpdatePreview();
 }
 
 void CPage4Extra::RebuildPageSizeList()
@@ -178,4 +182,43 @@ void CPage4Extra::ShowValues()
     ShowInteger(m_ui->fontSize, m_fontSize);
     ShowInteger(m_ui->positionX, m_positionX);
     ShowInteger(m_ui->positionY, m_positionY);
+}
+
+void CPage4Extra::ConnectPreview()
+{
+    for (QLineEdit* field : {m_ui->imageDistance, m_ui->trimWidth, m_ui->borderDensity, m_ui->emptyDensity})
+        connect(field, &QLineEdit::textChanged, this, &CPage4Extra::UpdatePreview);
+    for (QComboBox* list : {m_ui->pageSize, m_ui->orientation})
+        connect(list, &QComboBox::currentIndexChanged, this, &CPage4Extra::UpdatePreview);
+    for (const Density* density : {&m_border, &m_empty})
+        for (QAbstractButton* radio : {density->black, density->white, density->custom})
+            connect(radio, &QAbstractButton::toggled, this, &CPage4Extra::UpdatePreview);
+    connect(m_ui->trimImages, &QAbstractButton::toggled, this, &CPage4Extra::UpdatePreview);
+}
+
+void CPage4Extra::UpdatePreview()
+{
+    PagePreview* preview = m_ui->preview;
+    // An unreadable number keeps the last good value; no message.
+    LayoutSample sample = preview->layoutSample().value_or(LayoutSample{});
+    sample.Landscape = m_ui->orientation->currentIndex() == 1;
+    PeekReal(m_ui->imageDistance, sample.ImageDistance);
+    PeekReal(m_ui->trimWidth, sample.TrimWidth);
+    sample.Trim = m_ui->trimImages->isChecked();
+    const auto density = [](const Density& d, int shown) {
+        int number = shown;
+        PeekInteger(d.number, number);
+        const int mode = d.custom->isChecked() ? DensityCustom : d.white->isChecked() ? DensityWhite : DensityBlack;
+        return DensityValue(mode, number);
+    };
+    sample.BorderDensity = density(m_border, sample.BorderDensity);
+    sample.EmptyImageDensity = density(m_empty, sample.EmptyImageDensity);
+    preview->setLayoutSample(sample);
+
+    // The paper named by the selected item; the list holds the papers'
+    // names in list order.
+    if (const sPaper* paper = Configuration().Papers.GetAt(m_ui->pageSize->currentIndex()))
+        preview->setPaper(*paper);
+    else
+        preview->clearPaper(QStringLiteral("No default page size selected."));
 }

@@ -44,6 +44,10 @@ class CPage4Extra : public CQuarvelPage, public ValueExchange {
     void LoadDensity(Density& density, const std::string& text);
     void ApplyDensityEnabling(const Density& density);
     void OnDensityRadio(Density& density);
+    // The preview follows the controls as they change, read leniently into
+    // its own copy; the page's values and the record change only as before.
+    void ConnectPreview();
+    void UpdatePreview();
 
     std::unique_ptr<Ui::CPage4Extra> m_ui;
     Density m_border;

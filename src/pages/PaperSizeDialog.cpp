@@ -1,11 +1,22 @@
 #include "pages/PaperSizeDialog.h"
 
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 
 #include "config/RecordLists.h"
 #include "pages/StandardPaperSizeDialog.h"
 #include "ui/Fields.h"
+#include "ui/PagePreview.h"
 #include "ui_PaperSizeDialog.h"
+
+namespace {
+
+// What the dialog adds to its fields' size for the preview when it opens.
+constexpr QSize kPreviewRoom(160, 80);
+
+} // namespace
 
 CPaperSizeDialog::CPaperSizeDialog(Interaction& interaction, QWidget* parent)
     : InitDialogBase(parent), m_ui(std::make_unique<Ui::CPaperSizeDialog>()), m_interaction(interaction)
@@ -16,6 +27,7 @@ CPaperSizeDialog::CPaperSizeDialog(Interaction& interaction, QWidget* parent)
     for (QLineEdit* field : {m_ui->sizeX, m_ui->sizeY, m_ui->skipX, m_ui->skipY, m_ui->offsetX, m_ui->offsetY})
         field->setValidator(digits);
     connect(m_ui->standardButton, &QPushButton::clicked, this, &CPaperSizeDialog::OnGetStandardValues);
+    ConnectPreview();
 }
 
 CPaperSizeDialog::~CPaperSizeDialog() = default;
@@ -37,6 +49,7 @@ void CPaperSizeDialog::OnInitDialog()
     }
     m_ui->saveButton->setText(QStringLiteral("Save"));
     m_ui->cancelButton->setText(QStringLiteral("Cancel"));
+    UpdatePreview();
 }
 
 bool CPaperSizeDialog::ReadControls()
@@ -113,4 +126,45 @@ void CPaperSizeDialog::accept()
         if (const sHeader* header = m_headers->GetAt(m_ui->headerBitmap->currentIndex()))
             m_paper.HeaderName = header->Name;
     QDialog::accept();
+}
+
+void CPaperSizeDialog::ConnectPreview()
+{
+    // The preview takes what the fields leave over: it grows with the
+    // window and is the first to give way when the window is small.
+    m_ui->grid->setColumnStretch(3, 1);
+    m_ui->grid->setRowStretch(10, 1);
+    for (QLineEdit* field : {m_ui->sizeX, m_ui->sizeY, m_ui->skipX, m_ui->skipY, m_ui->offsetX, m_ui->offsetY})
+        connect(field, &QLineEdit::textChanged, this, &CPaperSizeDialog::UpdatePreview);
+    connect(m_ui->headerBitmap, &QComboBox::currentIndexChanged, this, &CPaperSizeDialog::UpdatePreview);
+
+    // Open wide enough for a readable picture beside the fields, within
+    // the screen.
+    QSize size = sizeHint() + kPreviewRoom;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    resize(size.expandedTo(minimumSizeHint()));
+}
+
+void CPaperSizeDialog::UpdatePreview()
+{
+    PagePreview* preview = m_ui->preview;
+    // An empty or unreadable field keeps the last good value; no message.
+    sPaper shown = preview->paper();
+    PeekInteger(m_ui->sizeX, shown.SizeX);
+    PeekInteger(m_ui->sizeY, shown.SizeY);
+    PeekInteger(m_ui->skipX, shown.SkipX);
+    PeekInteger(m_ui->skipY, shown.SkipY);
+    PeekInteger(m_ui->offsetX, shown.OffsetX);
+    PeekInteger(m_ui->offsetY, shown.OffsetY);
+    preview->setPaper(shown);
+
+    // The header the paper would have if saved now: the chosen item, else
+    // the name it came with. The server looks it up by name.
+    std::string name = m_paper.HeaderName;
+    if (m_headers && m_ui->headerBitmap->isEnabled())
+        if (const sHeader* chosen = m_headers->GetAt(m_ui->headerBitmap->currentIndex()))
+            name = chosen->Name;
+    const sHeader* header = m_headers ? m_headers->Find(name) : nullptr;
+    preview->setHeader(ToQt(name), header != nullptr, header ? ToQt(header->IncludeFile) : QString());
 }

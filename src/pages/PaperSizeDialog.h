@@ -38,6 +38,11 @@ class CPaperSizeDialog : public InitDialogBase {
     bool ReadControls();
     void ShowValues();
     void OnGetStandardValues();
+    // The preview follows the fields as they are typed, read leniently
+    // into its own copy: the dialog's values change only through
+    // ReadControls.
+    void ConnectPreview();
+    void UpdatePreview();
 
     std::unique_ptr<Ui::CPaperSizeDialog> m_ui;
     Interaction& m_interaction;

@@ -110,7 +110,7 @@ FieldReader& FieldReader::radio(std::initializer_list<const QAbstractButton*> gr
 
 FieldReader& FieldReader::integer(QLineEdit* edit, int& value)
 {
-    if (!m_failed && !ReadLeadingInteger(edit->text().toStdString(), value))
+    if (!m_failed && !PeekInteger(edit, value))
         fail(edit, QStringLiteral("Please enter an integer."));
     return *this;
 }
@@ -129,12 +129,7 @@ FieldReader& FieldReader::real(QLineEdit* edit, double& value)
 {
     if (m_failed)
         return *this;
-    // The file always uses a point; a user with a decimal comma may type one.
-    const std::string typed = edit->text().replace(QLatin1Char(','), QLatin1Char('.')).toStdString();
-    double read = 0;
-    if (ReadLeadingReal(typed, read) && std::isfinite(read))
-        value = read;
-    else
+    if (!PeekReal(edit, value))
         fail(edit, QStringLiteral("Please enter a number."));
     return *this;
 }
@@ -145,6 +140,22 @@ void FieldReader::fail(QLineEdit* edit, const QString& prompt)
     m_interaction.tell(m_parent, prompt, Interaction::Icon::Warning);
     edit->setFocus(Qt::OtherFocusReason);
     edit->selectAll();
+}
+
+bool PeekInteger(const QLineEdit* field, int& value)
+{
+    return ReadLeadingInteger(field->text().toStdString(), value);
+}
+
+bool PeekReal(const QLineEdit* field, double& value)
+{
+    // The file always uses a point; a user with a decimal comma may type one.
+    const std::string typed = field->text().replace(QLatin1Char(','), QLatin1Char('.')).toStdString();
+    double read = 0;
+    if (!ReadLeadingReal(typed, read) || !std::isfinite(read))
+        return false;
+    value = read;
+    return true;
 }
 
 void ShowText(QLineEdit* edit, const std::string& value)

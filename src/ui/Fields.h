@@ -64,6 +64,11 @@ class FieldReader {
     bool m_failed = false;
 };
 
+// Reading a number field silently, by the same rules as FieldReader: false
+// (and value unchanged) when the field holds no number.
+bool PeekInteger(const QLineEdit* field, int& value);
+bool PeekReal(const QLineEdit* field, double& value);
+
 // Writing values into the widgets.
 void ShowText(QLineEdit* edit, const std::string& value);
 void ShowInteger(QLineEdit* edit, int value);

@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QPainter>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "GuiFixture.h"
@@ -26,9 +28,31 @@ QString g_dir;
 void Save(QWidget& widget, const QString& name)
 {
     widget.show();
-    widget.adjustSize();
+    // A window that chose its own opening size keeps it.
+    if (!widget.testAttribute(Qt::WA_Resized))
+        widget.adjustSize();
     QApplication::processEvents();
     widget.grab().save(g_dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+// A header bitmap as a print server would put on its pages.
+QString WriteLogo(const QString& dir)
+{
+    QImage logo(600, 120, QImage::Format_RGB32);
+    logo.fill(QColor(0x1d, 0x4e, 0x89));
+    QPainter painter(&logo);
+    painter.fillRect(QRect(20, 20, 80, 80), Qt::white);
+    painter.fillRect(QRect(50, 30, 20, 60), QColor(0xc0, 0x30, 0x30));
+    painter.fillRect(QRect(30, 50, 60, 20), QColor(0xc0, 0x30, 0x30));
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(44);
+    painter.setFont(font);
+    painter.drawText(QRect(130, 0, 470, 120), Qt::AlignVCenter, QStringLiteral("St. Elsewhere"));
+    painter.end();
+    const QString path = dir + QStringLiteral("/logo.bmp");
+    logo.save(path, "BMP");
+    return path;
 }
 
 } // namespace
@@ -62,9 +86,14 @@ int main(int argc, char** argv)
     CPrinterDialog printer(ui, diagnostics);
     printer.SetRecord(*sheet.configuration().Printers.GetAt(0));
     Save(printer, QStringLiteral("printer-dialog"));
+    // The sample's header bitmap lives on a Windows drive; here it is a
+    // file that can be read, so that the preview shows it.
+    QTemporaryDir bitmaps;
+    CHeaderList headers = sheet.configuration().Headers;
+    headers.GetAt(0)->IncludeFile = WriteLogo(bitmaps.path()).toStdString();
     CPaperSizeDialog paper(ui);
     paper.SetRecord(*sheet.configuration().Papers.begin());
-    paper.SetHeaders(&sheet.configuration().Headers);
+    paper.SetHeaders(&headers);
     Save(paper, QStringLiteral("paper-dialog"));
     CHeaderDialog header(ui);
     header.SetRecord(sHeader{"LOGO", "C:\\bitmaps\\logo.bmp"});
