@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libbenchmark-dev libinih-dev
     clang libclang-rt-14-dev clang-format-14
     xvfb xauth ghostscript
+    wine64 g++-mingw-w64-x86-64-posix
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "diagnostics/IcmpPing.h"
+#include "platform/Folders.h"
 #include "platform/Shell.h"
 
 namespace {

@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -6,6 +7,7 @@
 #include "config/ConfigFormatter.h"
 #include "config/Configuration.h"
 #include "diagnostics/PrinterTest.h"
+#include "platform/ServerControl.h"
 
 namespace {
 
@@ -129,4 +131,45 @@ TEST(CfgTool, TestPagePrintsEachMessageAndFailsWithoutThePage)
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Printing failed.\n\nTest page file '/nonexistent-quarvel-dir/testpage.ps' not found.\n");
     EXPECT_EQ(ToolWith(env, {"testpage", "10.1.2.3"}).status, 2);
+}
+
+namespace {
+
+class ScriptedServer : public ServerControl {
+  public:
+    int ended = 0;
+    bool started = true;
+    std::vector<std::string> calls;
+    int TerminateProcessesByName(const std::string& name, bool all) override
+    {
+        calls.push_back("terminate " + name + (all ? " all" : " first"));
+        return ended;
+    }
+    bool StartScript(const std::string& name, const std::string& directory) override
+    {
+        calls.push_back("start " + name + " in " + directory);
+        return started;
+    }
+};
+
+} // namespace
+
+TEST(CfgTool, RestartSaysWhatItEndedAndStartedAndExitsByTheStart)
+{
+    const std::string here = std::filesystem::current_path().string();
+    ScriptedServer server;
+    server.ended = 2;
+    std::ostringstream out;
+    EXPECT_EQ(RestartCommand(server, out), 0);
+    EXPECT_EQ(out.str(), "Ended 2 server processes (tcpsrv.exe).\nStarted ZELNOR.bat in " + here + ".\n");
+    EXPECT_EQ(server.calls, (std::vector<std::string>{"terminate tcpsrv.exe all", "start ZELNOR.bat in ."}));
+
+    server.ended = 1;
+    server.started = false;
+    out.str("");
+    EXPECT_EQ(RestartCommand(server, out), 1);
+    EXPECT_EQ(out.str(), "Ended 1 server process (tcpsrv.exe).\nCould not start ZELNOR.bat in " + here + ".\n");
+
+    EXPECT_EQ(Tool({"restart", "now"}).status, 2);
+    EXPECT_NE(Tool({"--help"}).out.find("  restart "), std::string::npos);
 }
