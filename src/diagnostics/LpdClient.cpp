@@ -40,6 +40,21 @@ std::string Printable(const std::string& text, std::size_t maxLength, bool blank
     return kept;
 }
 
+// The command codes of RFC 1179 used here: the job request, and within a job
+// the control file and the data file.
+constexpr char kReceiveJob = '\x02';
+constexpr char kReceiveControlFile = '\x02';
+constexpr char kReceiveDataFile = '\x03';
+
+// A command line: its code, its operands, a line feed.
+std::string ProtocolLine(char code, const std::string& operands)
+{
+    std::string line(1, code);
+    line.append(operands);
+    line.push_back('\n');
+    return line;
+}
+
 std::string ThreeDigits(int number)
 {
     const std::string digits = std::to_string(((number % 1000) + 1000) % 1000);
@@ -261,15 +276,16 @@ LpdOutcome SendLpdJob(const std::string& printer, const std::string& queue, cons
     LpdConnection connection(settings);
     const std::string job = ThreeDigits(sender.jobNumber) + sender.host;
     const std::string control = LpdControlFile(sender, BaseName(path));
+    const std::string queueRequest = "the job request for queue '" + queue + "'";
     if (!connection.Connect(address) ||
-        !connection.Exchange("\x02" + queue + "\n", "the job request for queue '" + queue + "'",
-                             LpdStatus::QueueRefused))
+        !connection.Exchange(ProtocolLine(kReceiveJob, queue), queueRequest, LpdStatus::QueueRefused))
         return connection.Outcome();
     connection.QueueAccepted();
-    if (!connection.Exchange("\x02" + std::to_string(control.size()) + " cfA" + job + "\n",
+    if (!connection.Exchange(ProtocolLine(kReceiveControlFile, std::to_string(control.size()) + " cfA" + job),
                              "the control file command") ||
         !connection.Exchange(control + '\0', "the control file") ||
-        !connection.Exchange("\x03" + std::to_string(data.size()) + " dfA" + job + "\n", "the data file command") ||
+        !connection.Exchange(ProtocolLine(kReceiveDataFile, std::to_string(data.size()) + " dfA" + job),
+                             "the data file command") ||
         !connection.Exchange(data + '\0', "the data file"))
         return connection.Outcome();
     return {LpdStatus::Sent, "sent " + std::to_string(data.size()) + " bytes"};
