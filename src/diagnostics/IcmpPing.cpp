@@ -1,11 +1,12 @@
 #include "diagnostics/IcmpPing.h"
 
+#include "diagnostics/HostAddress.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <linux/icmp.h>
-#include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,15 +15,6 @@
 namespace {
 
 thread_local int t_lastError = 0;
-
-// Start-up state, one per process. Nothing needs starting on this system;
-// the steps are kept so that a platform whose socket library has to be
-// started fits in without other changes.
-struct StartupState {
-    bool started = false;
-    bool result = false;
-};
-StartupState g_startup;
 
 std::uint16_t ProcessIdentifier()
 {
@@ -41,17 +33,7 @@ std::uint32_t TickCount()
 
 bool IcmpTransport::Resolve(const std::string& host, in_addr& address)
 {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_RAW;
-    addrinfo* answer = nullptr;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &answer) != 0 || !answer) {
-        errno = EHOSTUNREACH;
-        return false;
-    }
-    address = reinterpret_cast<const sockaddr_in*>(answer->ai_addr)->sin_addr;
-    ::freeaddrinfo(answer);
-    return true;
+    return LookUpIPv4(host, address);
 }
 
 int IcmpTransport::Open(bool& headerIncluded)
@@ -141,16 +123,6 @@ void CIcmpPing::SetLastError(int error)
     t_lastError = error;
 }
 
-bool CIcmpPing::Startup()
-{
-    if (g_startup.started)
-        return g_startup.result;
-    g_startup.started = true;
-    // The monotonic clock is always there; no socket library to start.
-    g_startup.result = true;
-    return true;
-}
-
 bool CIcmpPing::WaitReadable(int socket, int timeoutMs, bool& readable)
 {
     pollfd entry{socket, POLLIN, 0};
@@ -229,8 +201,6 @@ bool CIcmpPing::Ping(IcmpTransport& transport, const std::string& host, PingResu
         SetLastError(kNoBufferSpace);
         return false;
     }
-    if (!Startup())
-        return false;
 
     sockaddr_in to{};
     to.sin_family = AF_INET;

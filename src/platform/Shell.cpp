@@ -1,9 +1,7 @@
 #include "platform/Shell.h"
 
-#include <climits>
 #include <cstdlib>
 #include <sys/wait.h>
-#include <unistd.h>
 
 int RunCommand(const std::string& commandLine)
 {
@@ -31,13 +29,4 @@ std::string QuoteShellArgument(const std::string& text)
     }
     quoted += '\'';
     return quoted;
-}
-
-std::string CurrentDirectory()
-{
-    std::string buffer(PATH_MAX, '\0');
-    if (!::getcwd(buffer.data(), buffer.size()))
-        return std::string();
-    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-    return buffer;
 }

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <netinet/in.h>
+#include <string>
+
+// Resolves a host name to its first IPv4 address (network order), as both
+// printer diagnostics do for an address that is not a dotted IPv4 address.
+// False, with errno EHOSTUNREACH, when the name cannot be resolved.
+bool LookUpIPv4(const std::string& name, in_addr& address);
