@@ -1,7 +1,11 @@
 #include "config/Configuration.h"
 
+#include <cerrno>
+#include <new>
+
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
+#include "config/FileErrors.h"
 #include "config/SafeFileWriter.h"
 
 CConfiguration::~CConfiguration()
@@ -13,7 +17,16 @@ CConfiguration::~CConfiguration()
 
 bool CConfiguration::SaveToFile(const std::string& path, std::string& message) const
 {
-    return SafeFileWriter().Save(path, FormatConfiguration(*this), message);
+    // The text is built in memory first: running out of memory there fails
+    // the save before the file is touched.
+    std::string text;
+    try {
+        text = FormatConfiguration(*this);
+    } catch (const std::bad_alloc&) {
+        message = FileErrorMessage(ENOMEM, path);
+        return false;
+    }
+    return SafeFileWriter().Save(path, text, message);
 }
 
 bool CConfiguration::LoadFromFile(const std::string& path, std::string& message)
