@@ -8,13 +8,6 @@
 #include "config/FileErrors.h"
 #include "config/SafeFileWriter.h"
 
-CConfiguration::~CConfiguration()
-{
-    Printers.RemoveAll();
-    Papers.RemoveAll();
-    Headers.RemoveAll();
-}
-
 bool CConfiguration::SaveToFile(const std::string& path, std::string& message) const
 {
     // The text is built in memory first: running out of memory there fails
