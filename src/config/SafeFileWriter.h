@@ -7,9 +7,9 @@ class FileSystem;
 
 // The n-th backup name: n = 1 gives "<base>.bak", n >= 2 gives "<base>.bk<n>",
 // so that earlier backups are never overwritten and the newest free name is
-// easy to find. The extension of the file name is dropped (the server starts
-// on "*.cfg" files, a backup must not look like one); a dot in a folder name
-// plays no role.
+// easy to find. The extension of the file name is dropped, so a backup never
+// shows up where "*.cfg" files are listed; a dot in a folder name plays no
+// role.
 std::string BackupCandidate(const std::string& path, int n);
 
 // Keeps the file at path under the first free backup name. With copyOf, the
