@@ -13,7 +13,10 @@ CConfiguration::~CConfiguration()
 
 bool CConfiguration::SaveToFile(const std::string& path, std::string& message) const
 {
-    return SafeFileWriter().Save(path, FormatConfiguration(*this), message);
+    // Written piece by piece: a large configuration is never held twice.
+    return SafeFileWriter().Save(
+        path, [this](const std::function<bool(std::string_view)>& write) { return FormatConfiguration(*this, write); },
+        message);
 }
 
 bool CConfiguration::LoadFromFile(const std::string& path, std::string& message)

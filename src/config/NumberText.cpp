@@ -13,7 +13,7 @@ bool IsCSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsDigit(const std::string& text, std::size_t i)
+bool IsDigit(std::string_view text, std::size_t i)
 {
     return i < text.size() && text[i] >= '0' && text[i] <= '9';
 }
@@ -25,7 +25,7 @@ struct NumberStart {
     bool negative;
 };
 
-NumberStart SkipBlanksAndSign(const std::string& text)
+NumberStart SkipBlanksAndSign(std::string_view text)
 {
     std::size_t i = 0;
     while (i < text.size() && IsCSpace(text[i]))
@@ -40,7 +40,7 @@ NumberStart SkipBlanksAndSign(const std::string& text)
 
 // The magnitude of the leading digits, stopped at limit + 1 so that it
 // cannot overflow whatever the number of digits.
-long long LeadingMagnitude(const std::string& text, std::size_t i, long long limit)
+long long LeadingMagnitude(std::string_view text, std::size_t i, long long limit)
 {
     long long magnitude = 0;
     for (; IsDigit(text, i); ++i)
@@ -52,7 +52,7 @@ constexpr long long kIntMagnitudeLimit = -static_cast<long long>(INT_MIN);
 
 } // namespace
 
-int ParseInteger(const std::string& text)
+int ParseInteger(std::string_view text)
 {
     const NumberStart start = SkipBlanksAndSign(text);
     const long long limit = start.negative ? kIntMagnitudeLimit : INT_MAX;
@@ -60,7 +60,7 @@ int ParseInteger(const std::string& text)
     return static_cast<int>(start.negative ? -magnitude : magnitude);
 }
 
-double ParseReal(const std::string& text)
+double ParseReal(std::string_view text)
 {
     const NumberStart start = SkipBlanksAndSign(text);
     const std::size_t i = start.first;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Number conversions of the configuration file, independent of the C locale
 // (the GUI runs with the user's locale, the file always uses '.').
@@ -8,11 +9,11 @@
 // In the manner of atoi: leading white space, an optional sign, then the
 // leading decimal digits; 0 when there are none. Saturates at the 32-bit
 // limits instead of overflowing.
-int ParseInteger(const std::string& text);
+int ParseInteger(std::string_view text);
 
 // In the manner of atof: leading white space, then a decimal number with '.'
 // as decimal point, exponent allowed; 0.0 when the text begins with no number.
-double ParseReal(const std::string& text);
+double ParseReal(std::string_view text);
 
 // The editor's number fields, read like strtol/strtod from the start of the
 // text: leading blanks skipped, text after the number ignored. False when the

@@ -83,7 +83,12 @@ std::string SafeFileWriter::SavedMessage(const std::string& path, const std::str
     return "Configuration saved to file '" + path + "'.";
 }
 
-bool SafeFileWriter::WriteAll(int fd, const std::string& content)
+bool SafeFileWriter::WriteContent(int fd, const ContentSource& content)
+{
+    return content([this, fd](std::string_view piece) { return WriteAll(fd, piece); });
+}
+
+bool SafeFileWriter::WriteAll(int fd, std::string_view content)
 {
     std::size_t done = 0;
     while (done < content.size()) {
@@ -103,6 +108,12 @@ bool SafeFileWriter::WriteAll(int fd, const std::string& content)
 }
 
 bool SafeFileWriter::Save(const std::string& path, const std::string& content, std::string& message)
+{
+    return Save(
+        path, [&content](const std::function<bool(std::string_view)>& write) { return write(content); }, message);
+}
+
+bool SafeFileWriter::Save(const std::string& path, const ContentSource& content, std::string& message)
 {
     struct stat existing;
     const bool exists = m_fs.Stat(path, existing) == 0;
@@ -134,7 +145,7 @@ bool SafeFileWriter::Save(const std::string& path, const std::string& content, s
         return false;
     };
 
-    const bool written = WriteAll(fd, content);
+    const bool written = WriteContent(fd, content);
     int error = errno;
     if (!written) {
         m_fs.Close(fd);
@@ -172,7 +183,8 @@ bool SafeFileWriter::Save(const std::string& path, const std::string& content, s
     return true;
 }
 
-bool SafeFileWriter::SaveInPlace(const std::string& path, bool backup, const std::string& content, std::string& message)
+bool SafeFileWriter::SaveInPlace(const std::string& path, bool backup, const ContentSource& content,
+                                 std::string& message)
 {
     std::string backupName;
     if (backup)
@@ -183,7 +195,7 @@ bool SafeFileWriter::SaveInPlace(const std::string& path, bool backup, const std
         message = FileErrorMessage(errno, path);
         return false;
     }
-    const bool written = WriteAll(fd, content);
+    const bool written = WriteContent(fd, content);
     const bool closed = m_fs.Close(fd) == 0;
     if (!written || !closed) {
         message = FileErrorMessage(FileErrorCause::DiskFull, path);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 class FileSystem;
 
@@ -21,14 +23,21 @@ bool BackupExistingFile(FileSystem& fs, const std::string& path, std::string& ba
 // made there does it fall back to writing in place.
 class SafeFileWriter {
   public:
+    // Hands the content to write, piece by piece, to the function it is given;
+    // false when that function refused a piece. It may be called more than
+    // once and must give the same pieces each time.
+    using ContentSource = std::function<bool(const std::function<bool(std::string_view)>& write)>;
+
     SafeFileWriter();
     explicit SafeFileWriter(FileSystem& fs);
 
     bool Save(const std::string& path, const std::string& content, std::string& message);
+    bool Save(const std::string& path, const ContentSource& content, std::string& message);
 
   private:
-    bool SaveInPlace(const std::string& path, bool backup, const std::string& content, std::string& message);
-    bool WriteAll(int fd, const std::string& content);
+    bool SaveInPlace(const std::string& path, bool backup, const ContentSource& content, std::string& message);
+    bool WriteContent(int fd, const ContentSource& content);
+    bool WriteAll(int fd, std::string_view content);
     static std::string SavedMessage(const std::string& path, const std::string& backupName);
 
     FileSystem& m_fs;

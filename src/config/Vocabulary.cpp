@@ -37,42 +37,44 @@ std::string OrientationText(int code)
     return code == 1 ? "LANDSCAPE" : "PORTRAIT";
 }
 
-int PriorityCode(const std::string& word)
+int PriorityCode(std::string_view word)
 {
-    const std::string upper = UpperAscii(word);
-    if (upper == "LOW")
+    if (EqualIgnoringAsciiCase(word, "LOW"))
         return 0;
-    if (upper == "HIGH")
+    if (EqualIgnoringAsciiCase(word, "HIGH"))
         return 2;
     return 1;
 }
 
-int MediumCode(const std::string& word)
+int MediumCode(std::string_view word)
 {
-    return UpperAscii(word) == "FILM" ? 1 : 0;
+    return EqualIgnoringAsciiCase(word, "FILM") ? 1 : 0;
 }
-int DestinationCode(const std::string& word)
+int DestinationCode(std::string_view word)
 {
-    return UpperAscii(word) == "PROCESSOR" ? 1 : 0;
+    return EqualIgnoringAsciiCase(word, "PROCESSOR") ? 1 : 0;
 }
-int OrientationCode(const std::string& word)
+int OrientationCode(std::string_view word)
 {
-    return UpperAscii(word) == "LANDSCAPE" ? 1 : 0;
+    return EqualIgnoringAsciiCase(word, "LANDSCAPE") ? 1 : 0;
 }
 
-bool ParseYesNo(const std::string& value, bool fallback)
+bool ParseYesNo(std::string_view value, bool fallback)
 {
-    std::string compact;
-    compact.reserve(value.size());
-    for (char c : value)
-        if (c != ' ' && c != '\t' && c != '\n')
-            compact += c;
-    if (compact == "1")
+    // The longest word is "FALSE": a value with more letters is none of them.
+    char compact[6];
+    std::size_t length = 0;
+    for (char c : value) {
+        if (c == ' ' || c == '\t' || c == '\n')
+            continue;
+        if (length == sizeof compact)
+            return fallback;
+        compact[length++] = c;
+    }
+    const std::string_view word(compact, length);
+    if (word == "1" || EqualIgnoringAsciiCase(word, "YES") || EqualIgnoringAsciiCase(word, "TRUE"))
         return true;
-    compact = UpperAscii(compact);
-    if (compact == "YES" || compact == "TRUE")
-        return true;
-    if (compact == "0" || compact == "NO" || compact == "FALSE")
+    if (word == "0" || EqualIgnoringAsciiCase(word, "NO") || EqualIgnoringAsciiCase(word, "FALSE"))
         return false;
     return fallback;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Words in which codes and flags are stored in the configuration file.
 
@@ -12,14 +13,14 @@ std::string OrientationText(int code); // 0 PORTRAIT, 1 LANDSCAPE
 
 // Words to codes, compared after upper-casing; unknown words give the
 // default code.
-int PriorityCode(const std::string& word);
-int MediumCode(const std::string& word);
-int DestinationCode(const std::string& word);
-int OrientationCode(const std::string& word);
+int PriorityCode(std::string_view word);
+int MediumCode(std::string_view word);
+int DestinationCode(std::string_view word);
+int OrientationCode(std::string_view word);
 
 // Lenient yes/no: blanks, tabs and line feeds are ignored; "1", "YES",
 // "TRUE" are yes; "0", "NO", "FALSE" are no; anything else is the fallback.
-bool ParseYesNo(const std::string& value, bool fallback);
+bool ParseYesNo(std::string_view value, bool fallback);
 
 // Density texts: "BLACK", "WHITE" or a decimal number, shown as three radio
 // buttons numbered as below.
@@ -44,3 +45,16 @@ class DensityMode {
 };
 
 std::string UpperAscii(std::string text);
+
+// Inline: the reader compares every key it reads with this.
+inline bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = a[i], y = b[i];
+        if (x != y && ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z'))
+            return false;
+    }
+    return true;
+}
