@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include "config/ConfigFormatter.h"
+#include "config/ConfigReader.h"
 #include "config/Configuration.h"
+#include "config/ReaderFindings.h"
 
 namespace {
 
@@ -74,6 +76,45 @@ void BM_Load(benchmark::State& state)
         benchmark::DoNotOptimize(c.LoadFromFile(file.path(), message));
     }
     state.SetBytesProcessed(state.iterations() * file.size());
+    state.SetComplexityN(n);
+}
+
+// The same clean file, noting what a save would not keep (nothing): the
+// check and the editor read this way.
+void BM_LoadWithFindings(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const BenchFile file("findings", n);
+    for (auto _ : state) {
+        CConfiguration c;
+        ReaderFindings findings;
+        std::string message;
+        benchmark::DoNotOptimize(c.LoadFromFile(file.path(), message, &findings));
+        if (!findings.items.empty())
+            state.SkipWithError("a clean file has findings");
+    }
+    state.SetBytesProcessed(state.iterations() * file.size());
+    state.SetComplexityN(n);
+}
+
+// A text whose every section holds a comment, an unknown key and a value
+// read as another: findings grow with the file, and stay linear.
+void BM_ReadManyFindings(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    std::string text = "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n";
+    for (int i = 0; i < n; ++i)
+        text += "[Paper " + std::to_string(i) + "]\n; note\nColour = red\nSizeX = 595pt\nSizeY = 842\n";
+    std::size_t count = 0;
+    for (auto _ : state) {
+        CConfiguration c;
+        ReaderFindings findings;
+        ConfigReader(c, &findings).ReadText(text);
+        count = findings.items.size();
+    }
+    if (count != 3 * static_cast<std::size_t>(n))
+        state.SkipWithError("unexpected number of findings");
+    state.SetBytesProcessed(state.iterations() * static_cast<long>(text.size()));
     state.SetComplexityN(n);
 }
 
@@ -143,6 +184,8 @@ void BM_Format(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_Load)->Arg(100)->Arg(1000)->Arg(3334)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_LoadWithFindings)->Arg(100)->Arg(1000)->Arg(3334)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_ReadManyFindings)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_InihParse)->Arg(100)->Arg(1000)->Arg(3334)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_LoadAndSave)->Arg(100)->Arg(1000)->Arg(3334)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_Save)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();

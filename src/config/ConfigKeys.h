@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "config/Configuration.h"
+#include "config/NumberText.h"
 #include "config/Vocabulary.h"
 
 // The keys of the configuration file, one table per section. Each entry says
@@ -20,7 +21,7 @@ enum class KeyType { Text, Integer, Real, YesNo, Word };
 // for a word (any word it does not know gives its default code).
 struct WordList {
     std::string (*text)(int code);
-    int (*code)(std::string_view word);
+    int (*code)(std::string_view word, bool* known);
 };
 
 extern const WordList kPriorityWords;
@@ -112,6 +113,9 @@ struct SectionDef {
     std::span<const KeyDef<sLayout>> layoutKeys;          // kind Layout
 };
 
+// The comment lines the writer puts at the top of every file.
+std::span<const std::string_view> FileBanner();
+
 // Every section, in the order the writer writes them.
 std::span<const SectionDef> FileSections();
 
@@ -136,4 +140,62 @@ const KeyDef<Record>* FindKey(std::span<const KeyDef<Record>> keys, std::string_
             return &def;
     }
     return nullptr;
+}
+
+// Appends text without its CR and LF, so that no text can split its line.
+void AppendWithoutLineBreaks(std::string& out, std::string_view text);
+
+// Appends the value the writer writes for def from record.
+template <typename Record> void AppendWrittenValue(std::string& out, const KeyDef<Record>& def, const Record& record)
+{
+    if (def.written) {
+        AppendWithoutLineBreaks(out, def.written(record));
+        return;
+    }
+    switch (def.type) {
+    case KeyType::Text:
+        AppendWithoutLineBreaks(out, record.*def.text);
+        break;
+    case KeyType::Integer:
+        AppendInteger(out, record.*def.number);
+        break;
+    case KeyType::Real:
+        out += FormatRealTwoPlaces(record.*def.real);
+        break;
+    case KeyType::YesNo:
+        out += YesNoText(record.*def.flag);
+        break;
+    case KeyType::Word:
+        out += def.words->text(record.*def.number);
+        break;
+    }
+}
+
+// Sets def's field of record from a value text. exact, when given, tells
+// whether the value reads as exactly what it says, so that a save writes it
+// back with the same meaning: a known word, a whole number within range;
+// texts always do. What the writer writes instead of the field is not looked
+// at here.
+template <typename Record>
+void ReadValue(const KeyDef<Record>& def, Record& record, std::string_view value, bool* exact = nullptr)
+{
+    switch (def.type) {
+    case KeyType::Text:
+        (record.*def.text).assign(value);
+        if (exact)
+            *exact = true;
+        break;
+    case KeyType::Integer:
+        record.*def.number = ParseInteger(value, exact);
+        break;
+    case KeyType::Real:
+        record.*def.real = ParseReal(value, exact);
+        break;
+    case KeyType::YesNo:
+        record.*def.flag = ParseYesNo(value, def.fallback, exact);
+        break;
+    case KeyType::Word:
+        record.*def.number = def.words->code(value, exact);
+        break;
+    }
 }

@@ -1,14 +1,17 @@
 #include "config/ConfigReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 #include "config/ConfigKeys.h"
 #include "config/Configuration.h"
 #include "config/FileErrors.h"
 #include "config/NumberText.h"
+#include "config/ReaderFindings.h"
 #include "config/Vocabulary.h"
 
 namespace {
@@ -57,37 +60,38 @@ bool IsTabOrLineBreak(char c)
     return c == '\t' || c == '\n' || c == '\r';
 }
 
-template <typename Record> void ApplyValue(const KeyDef<Record>& def, Record& record, std::string_view value)
+// The slot of def's field among the keys: its own position, or for an
+// alias the position of the key it stands for.
+template <typename Record> std::size_t FieldSlot(std::span<const KeyDef<Record>> keys, const KeyDef<Record>& def)
 {
-    switch (def.type) {
-    case KeyType::Text:
-        (record.*def.text).assign(value);
-        break;
-    case KeyType::Integer:
-        record.*def.number = ParseInteger(value);
-        break;
-    case KeyType::Real:
-        record.*def.real = ParseReal(value);
-        break;
-    case KeyType::YesNo:
-        record.*def.flag = ParseYesNo(value, def.fallback);
-        break;
-    case KeyType::Word:
-        record.*def.number = def.words->code(value);
-        break;
-    }
+    const std::size_t own = static_cast<std::size_t>(&def - keys.data());
+    if (!def.readOnly)
+        return own;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (!keys[i].readOnly && keys[i].type == def.type && keys[i].text == def.text && keys[i].number == def.number &&
+            keys[i].real == def.real && keys[i].flag == def.flag)
+            return i;
+    return own;
 }
 
-// Applies the key's value when the table knows the key. next is where the
-// search starts and, after a match, the position after it.
-template <typename Record>
-void ApplyKey(std::span<const KeyDef<Record>> keys, Record& record, std::string_view key, std::string_view value,
-              std::size_t& next)
+template <typename Record> std::string WrittenText(const KeyDef<Record>& def, const Record& record)
 {
-    if (const KeyDef<Record>* def = FindKey(keys, key, next)) {
-        ApplyValue(*def, record, value);
-        next = static_cast<std::size_t>(def - keys.data()) + 1;
-    }
+    std::string text;
+    AppendWrittenValue(text, def, record);
+    return text;
+}
+
+std::string Quoted(std::string_view text)
+{
+    return "'" + std::string(text) + "'";
+}
+
+bool IsBannerLine(std::string_view line)
+{
+    for (const std::string_view banner : FileBanner())
+        if (line == banner)
+            return true;
+    return false;
 }
 
 sPrinter NewReaderPrinter()
@@ -163,9 +167,16 @@ template <typename List> void FirstNameIndex<List>::Grow()
 template class FirstNameIndex<CPaperList>;
 template class FirstNameIndex<CHeaderList>;
 
-ConfigReader::ConfigReader(CConfiguration& config)
-    : m_config(config), m_paperIndex(config.Papers), m_headerIndex(config.Headers)
+ConfigReader::ConfigReader(CConfiguration& config, ReaderFindings* findings)
+    : m_config(config), m_findings(findings), m_paperIndex(config.Papers), m_headerIndex(config.Headers)
 {
+    if (!m_findings)
+        return;
+    m_findings->printers.stride = 1 + PrinterKeys().size();
+    m_findings->papers.stride = 1 + PaperKeys().size();
+    m_findings->headers.stride = 1 + HeaderKeys().size();
+    for (const SectionDef& section : FileSections())
+        m_fixedLines.emplace_back(1 + std::max(section.settingsKeys.size(), section.layoutKeys.size()), 0);
 }
 
 bool ConfigReader::ReadFile(const std::string& path, std::string& message)
@@ -214,6 +225,7 @@ bool ConfigReader::ReadFile(const std::string& path, std::string& message)
             line.remove_suffix(1);
         DispatchLine(line);
     }
+    Finish();
     return true;
 }
 
@@ -229,16 +241,22 @@ void ConfigReader::ReadText(std::string_view text)
             break;
         text.remove_prefix(lf + 1);
     }
+    Finish();
 }
 
 void ConfigReader::DispatchLine(std::string_view line)
 {
+    ++m_line;
+    m_source = line;
     if (line.empty())
         return;
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
         line.remove_prefix(1);
-    if (!line.empty() && line.front() == ';')
+    if (!line.empty() && line.front() == ';') {
+        if (m_findings)
+            NoteComment(line);
         return;
+    }
     if (!line.empty() && line.front() == '[') {
         ReadSectionHeader(line);
         return;
@@ -256,14 +274,25 @@ void ConfigReader::ReadSectionHeader(std::string_view rawLine)
     std::size_t level = 0;
     while (level < line.size() && level < 4 && line[level] == '[')
         ++level;
-    if (level >= 4)
+    if (level >= 4) {
+        if (m_findings)
+            Note(FindingKind::NotALine, "four or more '[' make no section header: the line is ignored", m_line,
+                 m_source);
         return;
+    }
     std::string_view name = line.substr(level);
     const std::size_t close = name.find(']');
     if (close != std::string_view::npos)
         name = name.substr(0, close);
+    if (m_findings)
+        CloseSection();
     (level == 3 ? m_level3 : level == 2 ? m_level2 : m_level1).assign(name);
     EnterSection();
+    if (m_findings) {
+        m_headerLine = m_line;
+        m_headerSource.assign(m_source);
+        m_enteredByLevel1 = level == 1;
+    }
 }
 
 // Finds what the current section path names. Fixed names match in any case;
@@ -273,6 +302,9 @@ void ConfigReader::EnterSection()
     m_section = nullptr;
     m_recordPosition = kNoRecord;
     m_nextKey = 0;
+    m_keyLines = 0;
+    m_entryNoted = false;
+    m_entryLines = nullptr;
     for (const SectionDef& section : FileSections()) {
         if (!EqualIgnoringAsciiCase(section.level3, m_level3) || !EqualIgnoringAsciiCase(section.level2, m_level2))
             continue;
@@ -303,22 +335,37 @@ void ConfigReader::EnterSection()
 void ConfigReader::ReadKeyLine(std::string_view line)
 {
     line = Without(line, IsTabOrLineBreak, m_scratch);
-    const std::size_t eq = line.find('=');
-    if (line.empty() || eq == std::string_view::npos)
+    if (line.empty())
         return;
-    ApplyKey(Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) {
+        if (m_findings)
+            Note(FindingKind::NotALine, "neither a section header nor a key line (no '='): the line is ignored", m_line,
+                 m_source);
+        return;
+    }
+    const std::string_view key = Trim(line.substr(0, eq));
+    if (key.empty() && m_findings) {
+        Note(FindingKind::NotALine, "no key before '=': the line is ignored", m_line, m_source);
+        return;
+    }
+    ApplyKey(key, Trim(line.substr(eq + 1)));
 }
 
 void ConfigReader::ApplyKey(std::string_view key, std::string_view value)
 {
-    if (!m_section)
+    ++m_keyLines;
+    if (!m_section) {
+        if (m_findings)
+            NoteUnplacedLine();
         return;
+    }
     switch (m_section->kind) {
     case SectionKind::Settings:
-        ::ApplyKey(m_section->settingsKeys, m_config, key, value, m_nextKey);
+        Apply(m_section->settingsKeys, m_config, key, value, FixedSectionLines());
         break;
     case SectionKind::Layout:
-        ::ApplyKey(m_section->layoutKeys, m_config.Layout, key, value, m_nextKey);
+        Apply(m_section->layoutKeys, m_config.Layout, key, value, FixedSectionLines());
         break;
     case SectionKind::Printers: {
         // One new printer per key line while the position lies beyond the
@@ -326,22 +373,211 @@ void ConfigReader::ApplyKey(std::string_view key, std::string_view value)
         CPrinterList& printers = m_config.Printers;
         if (!printers.IsValidIndex(m_printerPosition))
             printers.Add(NewReaderPrinter());
-        if (sPrinter* printer = printers.GetAt(m_printerPosition))
-            ::ApplyKey(PrinterKeys(), *printer, key, value, m_nextKey);
+        sPrinter* printer = printers.GetAt(m_printerPosition);
+        if (!printer) {
+            if (m_findings)
+                NoteUnplacedLine();
+            break;
+        }
+        Apply(PrinterKeys(), *printer, key, value,
+              m_findings ? EntryLines(m_findings->printers, static_cast<std::size_t>(m_printerPosition)) : nullptr);
         break;
     }
     case SectionKind::Papers:
         // The section's record exists from its first key line on, known or not.
         if (m_recordPosition == kNoRecord)
             m_recordPosition = m_paperIndex.FindOrAdd(m_level1);
-        ::ApplyKey(PaperKeys(), *(m_config.Papers.begin() + static_cast<std::ptrdiff_t>(m_recordPosition)), key, value,
-                   m_nextKey);
+        Apply(PaperKeys(), *(m_config.Papers.begin() + static_cast<std::ptrdiff_t>(m_recordPosition)), key, value,
+              m_findings ? EntryLines(m_findings->papers, m_recordPosition) : nullptr);
         break;
     case SectionKind::Headers:
         if (m_recordPosition == kNoRecord)
             m_recordPosition = m_headerIndex.FindOrAdd(m_level1);
-        ::ApplyKey(HeaderKeys(), *(m_config.Headers.begin() + static_cast<std::ptrdiff_t>(m_recordPosition)), key,
-                   value, m_nextKey);
+        Apply(HeaderKeys(), *(m_config.Headers.begin() + static_cast<std::ptrdiff_t>(m_recordPosition)), key, value,
+              m_findings ? EntryLines(m_findings->headers, m_recordPosition) : nullptr);
         break;
     }
+}
+
+// Applies the key's value when the table knows the key. m_nextKey is where
+// the search starts and, after a match, the position after it.
+template <typename Record>
+void ConfigReader::Apply(std::span<const KeyDef<Record>> keys, Record& record, std::string_view key,
+                         std::string_view value, std::uint32_t* lines)
+{
+    const KeyDef<Record>* def = FindKey(keys, key, m_nextKey);
+    bool exact = true;
+    if (def) {
+        ReadValue(*def, record, value, m_findings ? &exact : nullptr);
+        m_nextKey = static_cast<std::size_t>(def - keys.data()) + 1;
+    }
+    if (!m_findings)
+        return;
+    // A clean line, the common case: a known key, read as written, met the
+    // first time in a section already noted.
+    if (def && exact && m_entryNoted && !def->readOnly && !def->written) {
+        std::uint32_t& last = lines[1 + static_cast<std::size_t>(def - keys.data())];
+        if (last == 0) {
+            last = m_line;
+            return;
+        }
+    }
+    NoteKey(keys, def, record, key, value, exact, lines);
+}
+
+// --- Findings -------------------------------------------------------------
+
+void ConfigReader::Note(FindingKind kind, std::string text, std::uint32_t line, std::string_view source,
+                        std::size_t lines)
+{
+    Finding finding;
+    finding.line = line;
+    finding.kind = kind;
+    finding.text = std::move(text);
+    finding.source.assign(source);
+    finding.lines = lines;
+    m_findings->items.push_back(std::move(finding));
+}
+
+void ConfigReader::NoteComment(std::string_view line)
+{
+    if (!IsBannerLine(line))
+        Note(FindingKind::Comment, "a comment: a save keeps only its own banner", m_line, m_source);
+}
+
+std::string ConfigReader::SectionPath() const
+{
+    return "[[[" + m_level3 + "]]] [[" + m_level2 + "]] [" + m_level1 + "]";
+}
+
+// The lines of the record of the current section entry. Within an entry no
+// other record's lines grow, so the place found first stays valid.
+std::uint32_t* ConfigReader::EntryLines(RecordLines& lines, std::size_t record)
+{
+    if (!m_entryLines)
+        m_entryLines = lines.For(record);
+    return m_entryLines;
+}
+
+std::uint32_t* ConfigReader::FixedSectionLines()
+{
+    if (!m_findings)
+        return nullptr;
+    return m_fixedLines[static_cast<std::size_t>(m_section - FileSections().data())].data();
+}
+
+// A key line the current section has no place for. Lines under a header are
+// counted and reported with it when the section ends; a line before any
+// header, or one that only adds a placeholder printer, on its own.
+void ConfigReader::NoteUnplacedLine()
+{
+    if (m_section && m_section->kind == SectionKind::Printers && m_printerPosition >= 0) {
+        Note(FindingKind::UnknownSection,
+             "[" + m_level1 + "] has no printer " + std::to_string(m_printerPosition + 1) +
+                 " yet: this line adds a printer with default values instead of being applied",
+             m_line, m_source);
+        return;
+    }
+    if (m_headerLine == 0)
+        Note(FindingKind::UnknownSection, "a key line before any section header: the line is ignored", m_line,
+             m_source);
+}
+
+// The first applied line of an entry into a section: a section met before
+// with key lines is a duplicate; its lines go on the same record.
+void ConfigReader::NoteNewSectionEntry(std::uint32_t* lines)
+{
+    m_entryNoted = true;
+    const std::uint32_t header = m_headerLine ? m_headerLine : m_line;
+    if (lines[0] == 0) {
+        lines[0] = header;
+        return;
+    }
+    if (lines[0] != header)
+        Note(FindingKind::Duplicate,
+             "section [" + m_level1 + "] appears again (first on line " + std::to_string(lines[0]) +
+                 "): its keys apply to the same one, and a save writes them there",
+             header, m_headerLine ? std::string_view(m_headerSource) : m_source);
+}
+
+template <typename Record>
+void ConfigReader::NoteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Record>* def, const Record& record,
+                           std::string_view key, std::string_view value, bool exact, std::uint32_t* lines)
+{
+    if (!m_entryNoted)
+        NoteNewSectionEntry(lines);
+    if (!def) {
+        Note(FindingKind::UnknownKey,
+             "unknown key " + Quoted(key) + " in section [" + m_level1 + "]: a save drops the line", m_line, m_source);
+        return;
+    }
+    std::uint32_t& last = lines[1 + FieldSlot(keys, *def)];
+    if (last != 0)
+        Note(FindingKind::Duplicate,
+             std::string(def->key) + " is set again: this value replaces the one of line " + std::to_string(last),
+             m_line, m_source);
+    last = m_line;
+
+    if (def->written) {
+        if constexpr (std::is_same_v<Record, CConfiguration>) {
+            // Checked at the end: what the writer writes may depend on the whole file.
+            std::erase_if(m_writtenElsewhere, [def](const WrittenElsewhere& w) { return w.def == def; });
+            m_writtenElsewhere.push_back({m_line, def, std::string(value), std::string(m_source)});
+        }
+        return;
+    }
+    if (!exact)
+        Note(FindingKind::ValueReplaced,
+             "value " + Quoted(value) + " of " + std::string(def->key) + " is read, and saved, as " +
+                 Quoted(WrittenText(*def, record)),
+             m_line, m_source);
+}
+
+// Ends the current entry into a section: a header the configuration has no
+// place for is reported with the key lines under it; a printer, paper or
+// header section without key lines makes no record, so its header is lost.
+void ConfigReader::CloseSection()
+{
+    if (m_headerLine == 0)
+        return;
+    const bool noPrinter = m_section && m_section->kind == SectionKind::Printers && m_printerPosition < 0;
+    if (!m_section || noPrinter) {
+        if (m_keyLines == 0 && !m_enteredByLevel1)
+            return;
+        std::string text = noPrinter ? "section [" + m_level1 + "] names no printer"
+                                     : "section " + SectionPath() + " is not part of the configuration";
+        text += m_keyLines == 0 ? ": a save drops it"
+                                : ": a save drops it and its " + std::to_string(m_keyLines) +
+                                      (m_keyLines == 1 ? " key line" : " key lines");
+        Note(FindingKind::UnknownSection, std::move(text), m_headerLine, m_headerSource, 1 + m_keyLines);
+        return;
+    }
+    const bool repeated = m_section->kind == SectionKind::Printers || m_section->kind == SectionKind::Papers ||
+                          m_section->kind == SectionKind::Headers;
+    if (repeated && m_enteredByLevel1 && m_keyLines == 0)
+        Note(FindingKind::UnknownSection,
+             "section [" + m_level1 + "] holds no key line: no record is made of it, and a save drops it", m_headerLine,
+             m_headerSource);
+}
+
+void ConfigReader::Finish()
+{
+    if (!m_findings)
+        return;
+    CloseSection();
+    m_headerLine = 0;
+    for (const WrittenElsewhere& w : m_writtenElsewhere) {
+        const std::string written = WrittenText(*w.def, m_config);
+        bool exact = true;
+        const std::string read =
+            w.def->type == KeyType::Integer ? FormatInteger(ParseInteger(w.value, &exact)) : w.value;
+        if (read != written || !exact)
+            Note(FindingKind::ValueReplaced,
+                 "value " + Quoted(w.value) + " of " + std::string(w.def->key) + " is saved as " + Quoted(written) +
+                     ": the writer writes its own value for this key",
+                 w.line, w.source);
+    }
+    m_writtenElsewhere.clear();
+    std::stable_sort(m_findings->items.begin(), m_findings->items.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
 }

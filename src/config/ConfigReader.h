@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,10 @@
 
 class CConfiguration;
 struct SectionDef;
+struct ReaderFindings;
+struct RecordLines;
+enum class FindingKind;
+template <typename Record> struct KeyDef;
 
 // Positions of the first record of each name in a paper or header list that
 // is only ever appended to while the index lives, so that finding the record
@@ -34,27 +39,47 @@ template <typename List> class FirstNameIndex {
 };
 
 // The lenient reader of configuration files. It applies every recognised
-// line on top of the record it was given and skips everything else silently;
-// only file-system errors fail a read. Keys are looked up in the tables of
+// line on top of the record it was given and skips everything else; only
+// file-system errors fail a read. Keys are looked up in the tables of
 // ConfigKeys.h, the same the writer writes from.
+//
+// Given findings, it also notes every line it does not keep as it was (see
+// ReaderFindings.h); what it applies is the same either way.
 class ConfigReader {
   public:
-    explicit ConfigReader(CConfiguration& config);
+    explicit ConfigReader(CConfiguration& config, ReaderFindings* findings = nullptr);
 
     bool ReadFile(const std::string& path, std::string& message);
 
     // Applies a whole text (LF or CR LF line ends) as if read from a file.
     void ReadText(std::string_view text);
 
-    void DispatchLine(std::string_view line);
-
   private:
+    void DispatchLine(std::string_view line);
+    void Finish();
     void ReadSectionHeader(std::string_view line);
     void ReadKeyLine(std::string_view line);
     void EnterSection();
     void ApplyKey(std::string_view key, std::string_view value);
+    template <typename Record>
+    void Apply(std::span<const KeyDef<Record>> keys, Record& record, std::string_view key, std::string_view value,
+               std::uint32_t* lines);
+
+    // Findings only.
+    void Note(FindingKind kind, std::string text, std::uint32_t line, std::string_view source, std::size_t lines = 1);
+    void NoteComment(std::string_view line);
+    void NoteUnplacedLine();
+    void NoteNewSectionEntry(std::uint32_t* lines);
+    template <typename Record>
+    void NoteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Record>* def, const Record& record,
+                 std::string_view key, std::string_view value, bool exact, std::uint32_t* lines);
+    void CloseSection();
+    std::string SectionPath() const;
+    std::uint32_t* FixedSectionLines();
+    std::uint32_t* EntryLines(RecordLines& lines, std::size_t record);
 
     CConfiguration& m_config;
+    ReaderFindings* m_findings;
 
     // The current section path as written, and what it names: a section of
     // the key tables (nullptr for none), the printer position of a
@@ -71,4 +96,23 @@ class ConfigReader {
 
     FirstNameIndex<CPaperList> m_paperIndex;
     FirstNameIndex<CHeaderList> m_headerIndex;
+
+    // For findings: the line being read, and the current entry into a
+    // section (from its header to the next).
+    std::uint32_t m_line = 0;
+    std::string_view m_source;
+    std::uint32_t m_headerLine = 0; // 0 before the first header
+    std::string m_headerSource;
+    bool m_enteredByLevel1 = false;
+    bool m_entryNoted = false;
+    std::uint32_t* m_entryLines = nullptr;
+    std::size_t m_keyLines = 0;
+    std::vector<std::vector<std::uint32_t>> m_fixedLines; // per section of FileSections()
+    struct WrittenElsewhere {
+        std::uint32_t line;
+        const KeyDef<CConfiguration>* def;
+        std::string value;
+        std::string source;
+    };
+    std::vector<WrittenElsewhere> m_writtenElsewhere;
 };

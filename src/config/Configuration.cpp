@@ -19,7 +19,7 @@ bool CConfiguration::SaveToFile(const std::string& path, std::string& message) c
         message);
 }
 
-bool CConfiguration::LoadFromFile(const std::string& path, std::string& message)
+bool CConfiguration::LoadFromFile(const std::string& path, std::string& message, ReaderFindings* findings)
 {
-    return ConfigReader(*this).ReadFile(path, message);
+    return ConfigReader(*this, findings).ReadFile(path, message);
 }

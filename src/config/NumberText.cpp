@@ -52,16 +52,25 @@ constexpr long long kIntMagnitudeLimit = -static_cast<long long>(INT_MIN);
 
 } // namespace
 
-int ParseInteger(std::string_view text)
+int ParseInteger(std::string_view text, bool* whole)
 {
     const NumberStart start = SkipBlanksAndSign(text);
     const long long limit = start.negative ? kIntMagnitudeLimit : INT_MAX;
-    const long long magnitude = std::min(LeadingMagnitude(text, start.first, limit), limit);
+    const long long read = LeadingMagnitude(text, start.first, limit);
+    if (whole) {
+        std::size_t end = start.first;
+        while (IsDigit(text, end))
+            ++end;
+        *whole = end > start.first && end == text.size() && read <= limit;
+    }
+    const long long magnitude = std::min(read, limit);
     return static_cast<int>(start.negative ? -magnitude : magnitude);
 }
 
-double ParseReal(std::string_view text)
+double ParseReal(std::string_view text, bool* whole)
 {
+    if (whole)
+        *whole = false;
     const NumberStart start = SkipBlanksAndSign(text);
     const std::size_t i = start.first;
     const bool negative = start.negative;
@@ -81,6 +90,8 @@ double ParseReal(std::string_view text)
             e = static_cast<const char*>(std::memchr(first, 'E', static_cast<std::size_t>(result.ptr - first)));
         const bool tiny = e && e + 1 < result.ptr && e[1] == '-';
         value = tiny ? 0.0 : HUGE_VAL;
+    } else if (whole) {
+        *whole = result.ptr == last;
     }
     return negative ? -value : value;
 }
@@ -121,6 +132,13 @@ std::string FormatInteger(int value)
     char buffer[16];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
+}
+
+void AppendInteger(std::string& out, int value)
+{
+    char buffer[16];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
 }
 
 std::string FormatRealTwoPlaces(double value)
