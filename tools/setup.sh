@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libbenchmark-dev libinih-dev
     clang libclang-rt-14-dev clang-format-14
     xvfb xauth ghostscript
+    patch python3 # the tool's tests apply its diffs and parse its JSON
 )
 
 missing=()
