@@ -344,12 +344,7 @@ void ConfigReader::ReadKeyLine(std::string_view line)
                  m_source);
         return;
     }
-    const std::string_view key = Trim(line.substr(0, eq));
-    if (key.empty() && m_findings) {
-        Note(FindingKind::NotALine, "no key before '=': the line is ignored", m_line, m_source);
-        return;
-    }
-    ApplyKey(key, Trim(line.substr(eq + 1)));
+    ApplyKey(Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
 }
 
 void ConfigReader::ApplyKey(std::string_view key, std::string_view value)
@@ -506,6 +501,11 @@ void ConfigReader::NoteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Re
 {
     if (!m_entryNoted)
         NoteNewSectionEntry(lines);
+    if (!def && key.empty()) {
+        // Read like any unknown key (it still makes the section's record).
+        Note(FindingKind::NotALine, "no key before '=': the line is ignored", m_line, m_source);
+        return;
+    }
     if (!def) {
         Note(FindingKind::UnknownKey,
              "unknown key " + Quoted(key) + " in section [" + m_level1 + "]: a save drops the line", m_line, m_source);

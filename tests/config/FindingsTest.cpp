@@ -44,6 +44,9 @@ const FindingsCase kCases[] = {
     {"key lines before any header, each",
      "Port = 5\nCopies = 2\n",
      {{1, K::UnknownSection, "before any section header"}, {2, K::UnknownSection, ""}}},
+    {"a line without a key still makes its paper, as without findings",
+     kPages + "[A5]\n= 1\n",
+     {{4, K::NotALine, "no key before '='"}}},
     {"lines that are none of the kinds",
      kGeneral + "DeleteJobFile NO\n= NO\n[[[[DICOM]]]]\n\t\r\n",
      {{4, K::NotALine, "no '='"}, {5, K::NotALine, "no key before"}, {6, K::NotALine, "four or more"}}},
@@ -99,9 +102,11 @@ class FindingsCases : public ::testing::TestWithParam<FindingsCase> {};
 TEST_P(FindingsCases, NoteEachLineThatASaveDoesNotKeep)
 {
     const FindingsCase& tc = GetParam();
-    CConfiguration c;
+    CConfiguration c, quiet;
     ReaderFindings findings;
     ConfigReader(c, &findings).ReadText(tc.text);
+    ConfigReader(quiet).ReadText(tc.text);
+    EXPECT_EQ(FormatConfiguration(c), FormatConfiguration(quiet)) << "noting changed what was read";
     ASSERT_EQ(findings.items.size(), tc.expected.size()) << [&] {
         std::string all;
         for (const Finding& f : findings.items)
