@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <span>
 #include <string>
 #include <string_view>
@@ -189,9 +190,17 @@ void ReadValue(const KeyDef<Record>& def, Record& record, std::string_view value
     case KeyType::Integer:
         record.*def.number = ParseInteger(value, exact);
         break;
-    case KeyType::Real:
-        record.*def.real = ParseReal(value, exact);
+    case KeyType::Real: {
+        // No reader of the format understands "inf" or "nan": a value that
+        // reads as one keeps the field as it was.
+        const double real = ParseReal(value, exact);
+        if (std::isfinite(real)) {
+            record.*def.real = real;
+        } else if (exact) {
+            *exact = false;
+        }
         break;
+    }
     case KeyType::YesNo:
         record.*def.flag = ParseYesNo(value, def.fallback, exact);
         break;
