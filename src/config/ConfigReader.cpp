@@ -174,9 +174,9 @@ ConfigReader::ConfigReader(CConfiguration& config, ReaderFindings* findings)
 {
     if (!m_findings)
         return;
-    m_findings->printers.stride = 1 + PrinterKeys().size();
-    m_findings->papers.stride = 1 + PaperKeys().size();
-    m_findings->headers.stride = 1 + HeaderKeys().size();
+    m_findings->printers.SetKeys(PrinterKeys().size());
+    m_findings->papers.SetKeys(PaperKeys().size());
+    m_findings->headers.SetKeys(HeaderKeys().size());
     for (const SectionDef& section : FileSections())
         m_fixedLines.emplace_back(1 + std::max(section.settingsKeys.size(), section.layoutKeys.size()), 0);
 }
@@ -514,8 +514,7 @@ std::string ConfigReader::SectionPath() const
     return "[[[" + m_level3 + "]]] [[" + m_level2 + "]] [" + m_level1 + "]";
 }
 
-// The lines of the record of the current section entry. Within an entry no
-// other record's lines grow, so the place found first stays valid.
+// The lines of the record of the current section entry, looked up once.
 std::uint32_t* ConfigReader::EntryLines(RecordLines& lines, std::size_t record)
 {
     if (!m_entryLines)
@@ -647,6 +646,8 @@ void ConfigReader::Finish()
                  w.line, w.source);
     }
     m_writtenElsewhere.clear();
-    std::stable_sort(m_findings->items.begin(), m_findings->items.end(),
-                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    // Only findings noted at a section's end come out of order.
+    const auto byLine = [](const Finding& a, const Finding& b) { return a.line < b.line; };
+    if (!std::is_sorted(m_findings->items.begin(), m_findings->items.end(), byLine))
+        std::stable_sort(m_findings->items.begin(), m_findings->items.end(), byLine);
 }

@@ -14,7 +14,7 @@
 class CConfiguration;
 struct SectionDef;
 struct ReaderFindings;
-struct RecordLines;
+class RecordLines;
 enum class FindingKind;
 template <typename Record> struct KeyDef;
 

@@ -1,6 +1,7 @@
 #include "config/ReaderFindings.h"
 
-#include <unordered_map>
+#include <algorithm>
+#include <string_view>
 
 #include "config/ConfigKeys.h"
 #include "config/Configuration.h"
@@ -75,6 +76,29 @@ std::uint32_t LineOf(const RecordLines& lines, std::size_t record, std::size_t k
 
 } // namespace
 
+namespace {
+
+constexpr std::size_t kUnique = static_cast<std::size_t>(-1);
+
+// For each name, kUnique, or the position of the first equal name before
+// it. Sorted views rather than hash tables: no name is copied, so a check of
+// a large file needs little memory beside the record.
+std::vector<std::size_t> EarlierEqual(const std::vector<std::string_view>& names)
+{
+    std::vector<std::size_t> order(names.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        order[k] = k;
+    std::stable_sort(order.begin(), order.end(),
+                     [&names](std::size_t a, std::size_t b) { return names[a] < names[b]; });
+    std::vector<std::size_t> earlier(names.size(), kUnique);
+    for (std::size_t k = 1; k < order.size(); ++k)
+        if (names[order[k]] == names[order[k - 1]])
+            earlier[order[k]] = earlier[order[k - 1]] == kUnique ? order[k - 1] : earlier[order[k - 1]];
+    return earlier;
+}
+
+} // namespace
+
 std::vector<Finding> FindReferenceWarnings(const CConfiguration& config, const ReaderFindings& findings)
 {
     std::vector<Finding> warnings;
@@ -89,33 +113,43 @@ std::vector<Finding> FindReferenceWarnings(const CConfiguration& config, const R
     const std::size_t aeTitle = KeyIndex(PrinterKeys(), "PrinterAETitle");
     const std::size_t address = KeyIndex(PrinterKeys(), "PrinterAddress");
     const std::size_t queue = KeyIndex(PrinterKeys(), "PrinterQueue");
-    std::unordered_map<std::string, std::size_t> firstPrinter;
+    std::vector<std::string_view> titles;
+    for (const sPrinter& printer : config.Printers)
+        titles.emplace_back(printer.PrinterAETitle);
+    const std::vector<std::size_t> firstPrinter = EarlierEqual(titles);
     std::size_t i = 0;
     for (const sPrinter& printer : config.Printers) {
-        const std::string name = "printer " + std::to_string(i + 1) + " ('" + printer.PrinterAETitle + "')";
+        auto name = [&] { return "printer " + std::to_string(i + 1) + " ('" + printer.PrinterAETitle + "')"; };
         if (printer.PrinterAddress.empty())
             warn(LineOf(findings.printers, i, address), FindingKind::IncompletePrinter,
-                 name + " has no address: the server cannot reach it");
+                 name() + " has no address: the server cannot reach it");
         if (printer.PrinterQueue.empty())
             warn(LineOf(findings.printers, i, queue), FindingKind::IncompletePrinter,
-                 name + " has no queue: the server cannot print on it");
-        const auto [first, added] = firstPrinter.emplace(printer.PrinterAETitle, i);
-        if (!added)
+                 name() + " has no queue: the server cannot print on it");
+        if (firstPrinter[i] != kUnique)
             warn(LineOf(findings.printers, i, aeTitle), FindingKind::Duplicate,
-                 "AE title '" + printer.PrinterAETitle + "' is also printer " + std::to_string(first->second + 1) +
+                 "AE title '" + printer.PrinterAETitle + "' is also printer " + std::to_string(firstPrinter[i] + 1) +
                      "'s: clients reach only the first");
         ++i;
     }
 
+    std::vector<std::string_view> headerNames;
+    for (const sHeader& header : config.Headers)
+        headerNames.emplace_back(header.Name);
+    std::sort(headerNames.begin(), headerNames.end());
+    std::vector<std::string_view> paperNames;
+    for (const sPaper& paper : config.Papers)
+        paperNames.emplace_back(paper.Name);
+    const std::vector<std::size_t> firstPaper = EarlierEqual(paperNames);
     const std::size_t headerName = KeyIndex(PaperKeys(), "HeaderName");
-    std::unordered_map<std::string, std::size_t> firstPaper;
     i = 0;
     for (const sPaper& paper : config.Papers) {
-        if (!paper.HeaderName.empty() && !config.Headers.Exists(paper.HeaderName))
+        if (!paper.HeaderName.empty() &&
+            !std::binary_search(headerNames.begin(), headerNames.end(), std::string_view(paper.HeaderName)))
             warn(LineOf(findings.papers, i, headerName), FindingKind::MissingHeader,
                  "paper size '" + paper.Name + "' names header bitmap '" + paper.HeaderName +
                      "', which does not exist");
-        if (!firstPaper.emplace(paper.Name, i).second)
+        if (firstPaper[i] != kUnique)
             warn(findings.papers.Section(i), FindingKind::Duplicate,
                  "paper size '" + paper.Name + "' is named twice: only the first is used");
         ++i;

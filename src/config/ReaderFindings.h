@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,26 +36,35 @@ struct Finding {
 
 // Line numbers (from 1; 0 for none) of the lines that made each record: for
 // every record its section header, then the last line that set each key of
-// its table, in table order.
-struct RecordLines {
-    std::size_t stride = 0; // 1 + the number of keys
-    std::vector<std::uint32_t> lines;
+// its table, in table order. Kept in blocks of records, so that growing
+// never copies what is there (and a large file needs no room twice).
+class RecordLines {
+  public:
+    void SetKeys(std::size_t keys) { m_stride = 1 + keys; }
 
+    // The lines of a record, made (all 0) when it has none yet. The place
+    // stays valid while the object lives.
     std::uint32_t* For(std::size_t record)
     {
-        if (lines.size() < (record + 1) * stride)
-            lines.resize((record + 1) * stride, 0);
-        return &lines[record * stride];
+        const std::size_t block = record / kBlock;
+        while (m_blocks.size() <= block)
+            m_blocks.push_back(std::make_unique<std::uint32_t[]>(kBlock * m_stride));
+        return &m_blocks[block][(record % kBlock) * m_stride];
     }
     std::uint32_t Section(std::size_t record) const { return At(record, 0); }
     std::uint32_t Key(std::size_t record, std::size_t key) const { return At(record, key + 1); }
 
   private:
+    static constexpr std::size_t kBlock = 1024;
+
     std::uint32_t At(std::size_t record, std::size_t slot) const
     {
-        const std::size_t i = record * stride + slot;
-        return i < lines.size() ? lines[i] : 0;
+        const std::size_t block = record / kBlock;
+        return block < m_blocks.size() ? m_blocks[block][(record % kBlock) * m_stride + slot] : 0;
     }
+
+    std::size_t m_stride = 1;
+    std::vector<std::unique_ptr<std::uint32_t[]>> m_blocks;
 };
 
 struct ReaderFindings {
