@@ -62,7 +62,7 @@ const FindingsCase kCases[] = {
       {11, K::ValueReplaced, "as '2147483647'"},
       {12, K::ValueReplaced, "value 'maybe' of CheckAETitles is read, and saved, as 'NO'"},
       {16, K::ValueReplaced, "as '0.00'"},
-      {17, K::ValueReplaced, "as 'inf'"}}},
+      {17, K::ValueReplaced, "value '1e999' of ImageDistance is read, and saved, as '14.17'"}}},
     {"the old spelling and the new one set the same field",
      kGeneral + "SurpressPrinting = YES\nSuppressPrinting = NO\n",
      {{5, K::Duplicate, "SuppressPrinting is set again: this value replaces the one of line 4"}}},
