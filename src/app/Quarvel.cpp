@@ -41,7 +41,15 @@ CQuarvel::CQuarvel(const AppServices& services, QWidget* parent)
     addPage(m_page0, QStringLiteral("Start"));
 }
 
-CQuarvel::~CQuarvel() = default;
+CQuarvel::~CQuarvel()
+{
+    // The pages read the record through this sheet, also while the window
+    // goes (its lists answer the hiding): they go first, while both are whole.
+    for (QWidget* page :
+         {static_cast<QWidget*>(m_page0), static_cast<QWidget*>(m_page1), static_cast<QWidget*>(m_page2),
+          static_cast<QWidget*>(m_page3), static_cast<QWidget*>(m_page4)})
+        delete page;
+}
 
 void CQuarvel::showEvent(QShowEvent* event)
 {
