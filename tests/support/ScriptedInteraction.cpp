@@ -1,9 +1,11 @@
 #include "ScriptedInteraction.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QWheelEvent>
 #include <stdexcept>
 
 Interaction::Answer ScriptedInteraction::message(QWidget*, const QString& text, Icon icon, Buttons buttons)
@@ -126,4 +128,12 @@ void SetText(QObject& parent, const char* editName, const QString& text)
     if (!edit)
         throw std::runtime_error(std::string("no edit ") + editName);
     edit->setText(text);
+}
+
+void TurnWheel(QWidget* widget, int delta)
+{
+    const QPointF at(widget->rect().center());
+    QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
 }

@@ -8,6 +8,8 @@
 
 #include "ui/Interaction.h"
 
+class QWidget;
+
 // Answers every modal step of the editor from queues that a test fills, and
 // records what was shown. Nothing here waits or runs an event loop of its
 // own: a "modal" dialog is shown, handed to the test's handler and hidden.
@@ -61,3 +63,7 @@ template <typename T> T* Child(QObject& parent, const char* name)
 }
 void Click(QObject& parent, const char* buttonName);
 void SetText(QObject& parent, const char* editName, const QString& text);
+
+// A mouse wheel turned over widget by delta eighths of a degree (a notch
+// of a common wheel is 120; fine wheels send parts of it).
+void TurnWheel(QWidget* widget, int delta);

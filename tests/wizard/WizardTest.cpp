@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QToolButton>
 #include <QWizard>
 
@@ -303,6 +304,10 @@ TEST_F(WizardPagesTest, PaperPageChecksTheNumberFirstAndSpinsWithinItsBounds)
     EXPECT_EQ(Edit("imageDistance")->text(), "-0.005");
     Step("imageDistanceSpin", true);
     EXPECT_EQ(Edit("imageDistance")->text(), "0.005");
+    QTest::keyClick(Edit("imageDistance"), Qt::Key_Up);
+    EXPECT_EQ(Edit("imageDistance")->text(), "0.015");
+    TurnWheel(Edit("imageDistance"), -120);
+    EXPECT_EQ(Edit("imageDistance")->text(), "0.005");
 
     // Typed text left with "Back" is replaced by the values last read.
     SetText(*wizard, "layoutTitle", QStringLiteral("typed"));
@@ -337,6 +342,16 @@ TEST_F(WizardPagesTest, ServerPageStartsAt104AndRefusesPortsOutside1To65000)
     Edit("port")->setText(QStringLiteral("65000"));
     Step("portSpin", true);
     EXPECT_EQ(Edit("port")->text(), "65000");
+    // The keys and the wheel in the field step within the same bounds.
+    QTest::keyClick(Edit("port"), Qt::Key_Up);
+    EXPECT_EQ(Edit("port")->text(), "65000");
+    QTest::keyClick(Edit("port"), Qt::Key_Down);
+    EXPECT_EQ(Edit("port")->text(), "64999");
+    Edit("port")->setText(QStringLiteral("1"));
+    TurnWheel(Edit("port"), -240);
+    EXPECT_EQ(Edit("port")->text(), "0");
+    TurnWheel(Edit("port"), 120);
+    EXPECT_EQ(Edit("port")->text(), "1");
     Edit("port")->clear();
     wizard->next();
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer.");
