@@ -58,8 +58,8 @@ void CQuarvel::showEvent(QShowEvent* event)
         setWindowIcon(m_icon);
         m_checkDone = false;
         m_saveDone = false;
-        okButton()->setText(QStringLiteral("Save and Exit"));
-        cancelButton()->setText(QStringLiteral("Exit"));
+        okButton()->setText(QStringLiteral("&Save and Exit"));
+        cancelButton()->setText(QStringLiteral("E&xit"));
     }
     PropertySheet::showEvent(event);
 }

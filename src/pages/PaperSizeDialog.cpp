@@ -35,8 +35,8 @@ void CPaperSizeDialog::OnInitDialog()
     } else {
         headers->setEnabled(false);
     }
-    m_ui->saveButton->setText(QStringLiteral("Save"));
-    m_ui->cancelButton->setText(QStringLiteral("Cancel"));
+    m_ui->saveButton->setText(QStringLiteral("&Save"));
+    m_ui->cancelButton->setText(QStringLiteral("&Cancel"));
 }
 
 bool CPaperSizeDialog::ReadControls()

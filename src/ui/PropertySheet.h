@@ -12,6 +12,12 @@ class QTabBar;
 // A tabbed dialog of pages with two buttons: OK ("Save and Exit") leaves the
 // current page and applies; Cancel ("Exit"), Escape and the close box ask
 // the current page whether to close.
+//
+// Every change of page, by a click on a tab, by the keys of a focused tab
+// bar, by the wheel over it or by Ctrl+Tab / Ctrl+Shift+Tab and
+// Ctrl+PgDn / Ctrl+PgUp anywhere in the window, first asks the current page
+// to leave; the tab bar moves only when it agreed. Tab visits the tab bar,
+// the page's controls in their order, then the two buttons.
 class PropertySheet : public QDialog {
     Q_OBJECT
   public:
@@ -31,6 +37,7 @@ class PropertySheet : public QDialog {
     // Keeps room for the largest page, including pages added later.
     void reservePageSize(const QSize& size);
 
+    QTabBar* tabBar() const { return m_tabs; }
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
 
@@ -47,6 +54,9 @@ class PropertySheet : public QDialog {
   private:
     void onTabChanged(int index);
     void activate(int index);
+    // The page step pages away from the current one, around the ends.
+    void stepPage(int step);
+    void orderTabStops();
 
     QTabBar* m_tabs;
     QStackedWidget* m_stack;

@@ -25,6 +25,9 @@ CConfigurationWizard::CConfigurationWizard(Interaction& interaction, PrinterTest
     setOption(QWizard::HaveHelpButton, false);
     setOption(QWizard::NoBackButtonOnStartPage, false);
     setModal(true);
+    // The buttons stand in the order Tab visits them, on every desktop.
+    setButtonLayout(
+        {QWizard::Stretch, QWizard::BackButton, QWizard::NextButton, QWizard::FinishButton, QWizard::CancelButton});
     setMinimumSize(kMinimumWizardSize);
     setPage(NamePage, new CWizPage1(*this));
     setPage(PrinterPage, new CWizPage2(*this));

@@ -36,10 +36,11 @@ void CWizardPageBase::Refuse(const QString& text)
 void CWizardPageBase::onSetActive()
 {
     QWizard* w = wizard();
-    w->setButtonText(QWizard::NextButton, QStringLiteral("Next"));
-    w->setButtonText(QWizard::BackButton, QStringLiteral("Back"));
-    w->setButtonText(QWizard::CancelButton, QStringLiteral("Cancel"));
-    w->setButtonText(QWizard::FinishButton, QStringLiteral("Finish"));
+    // The mnemonics are taken by no page's controls.
+    w->setButtonText(QWizard::NextButton, QStringLiteral("&Next"));
+    w->setButtonText(QWizard::BackButton, QStringLiteral("&Back"));
+    w->setButtonText(QWizard::CancelButton, QStringLiteral("&Cancel"));
+    w->setButtonText(QWizard::FinishButton, QStringLiteral("&Finish"));
     w->button(QWizard::BackButton)->setEnabled(m_hasBack);
     w->button(QWizard::NextButton)->setEnabled(!m_isLast);
     w->button(QWizard::FinishButton)->setEnabled(m_isLast);

@@ -251,8 +251,8 @@ TEST_F(ExtraPageTest, InvalidNumbersKeepThePageWithTheRightPrompt)
 
 TEST_F(ExtraPageTest, CaptionsAndTooltips)
 {
-    EXPECT_EQ(Child<QCheckBox>(*page, "includeLabel")->text(), " Include Label");
-    EXPECT_EQ(Child<QLabel>(*page, "fontSizeLabel")->text(), "Font Size  (pt):");
+    EXPECT_EQ(Caption(Child<QCheckBox>(*page, "includeLabel")->text()), " Include Label");
+    EXPECT_EQ(Caption(Child<QLabel>(*page, "fontSizeLabel")->text()), "Font Size  (pt):");
     EXPECT_EQ(Child<QLabel>(*page, "emptyDensityLabel")->toolTip(),
               "Density of the background of the image areas on the page. Supported values: BLACK(0), WHITE(256) "
               "or an integer number");

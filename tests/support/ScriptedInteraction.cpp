@@ -11,6 +11,8 @@
 Interaction::Answer ScriptedInteraction::message(QWidget*, const QString& text, Icon icon, Buttons buttons)
 {
     messages.push_back({text, icon, buttons});
+    if (onMessage)
+        onMessage(messages.back());
     if (buttons == Buttons::Ok)
         return Answer::Ok;
     if (answers.empty())
@@ -136,4 +138,15 @@ void TurnWheel(QWidget* widget, int delta)
     QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &event);
+}
+
+QString Caption(const QString& text)
+{
+    QString shown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size())
+            ++i;
+        shown += text[i];
+    }
+    return shown;
 }

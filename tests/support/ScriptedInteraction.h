@@ -37,6 +37,8 @@ class ScriptedInteraction : public Interaction {
     std::deque<QString> menuChoices;
 
     std::vector<Message> messages;
+    // Called as each message is shown, while its window is as the user sees it.
+    std::function<void(const Message&)> onMessage;
     std::vector<FileDialogOptions> openSpecs;
     std::vector<FileDialogOptions> saveSpecs;
     std::vector<MenuState> menus;
@@ -67,3 +69,7 @@ void SetText(QObject& parent, const char* editName, const QString& text);
 // A mouse wheel turned over widget by delta eighths of a degree (a notch
 // of a common wheel is 120; fine wheels send parts of it).
 void TurnWheel(QWidget* widget, int delta);
+
+// A caption as the user reads it: without the '&' that marks its mnemonic
+// ("&&" stands for one '&').
+QString Caption(const QString& text);

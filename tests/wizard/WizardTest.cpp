@@ -223,7 +223,7 @@ TEST_F(WizardPagesTest, NameDefaultsToConfigAndAnEmptyNameIsRefused)
 {
     EXPECT_EQ(wizard->windowTitle(), "Configuration Wizard");
     EXPECT_EQ(Edit("configurationName")->text(), "config");
-    EXPECT_EQ(wizard->buttonText(QWizard::NextButton), "Next");
+    EXPECT_EQ(Caption(wizard->buttonText(QWizard::NextButton)), "Next");
     EXPECT_FALSE(wizard->button(QWizard::BackButton)->isEnabled());
     Edit("configurationName")->clear();
     wizard->next();
@@ -359,6 +359,6 @@ TEST_F(WizardPagesTest, ServerPageStartsAt104AndRefusesPortsOutside1To65000)
     wizard->next();
     EXPECT_EQ(wizard->currentId(), CConfigurationWizard::SummaryPage);
     EXPECT_EQ(wizard->Result().Port, 65000);
-    EXPECT_EQ(wizard->buttonText(QWizard::FinishButton), "Finish");
+    EXPECT_EQ(Caption(wizard->buttonText(QWizard::FinishButton)), "Finish");
     EXPECT_TRUE(wizard->button(QWizard::FinishButton)->isEnabled());
 }
