@@ -31,7 +31,8 @@ CQuarvel::CQuarvel(const AppServices& services, QWidget* parent)
     setObjectName(QStringLiteral("quarvelSheet"));
     setWindowTitle(QStringLiteral("Quarvel 1.3"));
     // The configuration pages wait, hidden, until they are added; the sheet
-    // keeps room for the largest from the start so it never jumps in size.
+    // keeps room for the largest from the start so it never jumps in size
+    // (on a screen too small for it, the pages scroll instead).
     for (QWidget* page : {static_cast<QWidget*>(m_page1), static_cast<QWidget*>(m_page2),
                           static_cast<QWidget*>(m_page3), static_cast<QWidget*>(m_page4)}) {
         page->hide();

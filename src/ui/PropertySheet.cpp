@@ -13,7 +13,9 @@
 #include <cstdlib>
 #include <functional>
 
+#include "ui/PageScrollArea.h"
 #include "ui/PropertyPage.h"
+#include "ui/ScreenFit.h"
 
 namespace {
 
@@ -100,9 +102,12 @@ PropertySheet::PropertySheet(QWidget* parent) : QDialog(parent)
     m_tabs->setObjectName(QStringLiteral("sheetTabs"));
     m_tabs->setExpanding(false);
     m_tabs->setDrawBase(true);
-    m_stack = new QStackedWidget(this);
+    m_stack = new QStackedWidget;
     m_stack->setObjectName(QStringLiteral("sheetPages"));
     m_stack->setFrameShape(QFrame::StyledPanel);
+    m_scroller = new PageScrollArea(this);
+    m_scroller->setObjectName(QStringLiteral("sheetPageArea"));
+    m_scroller->setWidget(m_stack);
 
     auto* buttons = new QDialogButtonBox(this);
     m_ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -116,7 +121,7 @@ PropertySheet::PropertySheet(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(0);
     layout->addWidget(m_tabs);
-    layout->addWidget(m_stack, 1);
+    layout->addWidget(m_scroller, 1);
     layout->addSpacing(8);
     layout->addWidget(buttons);
 
@@ -220,7 +225,13 @@ void PropertySheet::showEvent(QShowEvent* event)
 {
     if (m_active < 0 && !m_pages.empty())
         activate(0);
+    if (!m_fitted)
+        ResizeToScreen(this);
     QDialog::showEvent(event);
+    if (!m_fitted) {
+        m_fitted = true;
+        KeepOnScreen(this);
+    }
 }
 
 void PropertySheet::accept()
