@@ -20,7 +20,7 @@ void CExitDialog::OnInitDialog()
     m_ui->reportText->setText(ReportText);
     m_ui->restartServer->setChecked(false);
     m_ui->restartServer->setEnabled(RestartAllowed);
-    m_ui->closeButton->setText(QStringLiteral("Close"));
+    m_ui->closeButton->setText(QStringLiteral("&Close"));
     // Sized for the report it now holds, however many lines that is.
     layout()->activate();
     adjustSize();

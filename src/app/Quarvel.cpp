@@ -34,7 +34,8 @@ CQuarvel::CQuarvel(const AppServices& services, QWidget* parent)
     SetTextEncoding(m_configuration.Encoding);
     setWindowTitle(QStringLiteral("Quarvel 1.3"));
     // The configuration pages wait, hidden, until they are added; the sheet
-    // keeps room for the largest from the start so it never jumps in size.
+    // keeps room for the largest from the start so it never jumps in size
+    // (on a screen too small for it, the pages scroll instead).
     for (QWidget* page : {static_cast<QWidget*>(m_page1), static_cast<QWidget*>(m_page2),
                           static_cast<QWidget*>(m_page3), static_cast<QWidget*>(m_page4)}) {
         page->hide();
@@ -44,7 +45,15 @@ CQuarvel::CQuarvel(const AppServices& services, QWidget* parent)
     addPage(m_page0, QStringLiteral("Start"));
 }
 
-CQuarvel::~CQuarvel() = default;
+CQuarvel::~CQuarvel()
+{
+    // The pages read the record through this sheet, also while the window
+    // goes (its lists answer the hiding): they go first, while both are whole.
+    for (QWidget* page :
+         {static_cast<QWidget*>(m_page0), static_cast<QWidget*>(m_page1), static_cast<QWidget*>(m_page2),
+          static_cast<QWidget*>(m_page3), static_cast<QWidget*>(m_page4)})
+        delete page;
+}
 
 void CQuarvel::showEvent(QShowEvent* event)
 {
@@ -53,8 +62,8 @@ void CQuarvel::showEvent(QShowEvent* event)
         setWindowIcon(m_icon);
         m_checkDone = false;
         m_saveDone = false;
-        okButton()->setText(QStringLiteral("Save and Exit"));
-        cancelButton()->setText(QStringLiteral("Exit"));
+        okButton()->setText(QStringLiteral("&Save and Exit"));
+        cancelButton()->setText(QStringLiteral("E&xit"));
     }
     PropertySheet::showEvent(event);
 }

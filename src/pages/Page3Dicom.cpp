@@ -9,7 +9,7 @@ CPage3Dicom::CPage3Dicom(PageHost& host, QWidget* parent)
 {
     m_ui->setupUi(this);
     // No clamping on the buttons: the range is enforced by the next reading.
-    ConnectReadStepShow(m_ui->copiesSpin, *this, [this](int direction) { m_copies += direction; });
+    ConnectReadStepShow(m_ui->copiesSpin, m_ui->copies, *this, [this](int direction) { m_copies += direction; });
 }
 
 CPage3Dicom::~CPage3Dicom() = default;

@@ -26,6 +26,9 @@ CPage4Extra::CPage4Extra(PageHost& host, QWidget* parent)
     : CQuarvelPage(host, parent), m_ui(std::make_unique<Ui::CPage4Extra>())
 {
     m_ui->setupUi(this);
+    // On a screen too narrow for the page the preview gives way entirely, so
+    // that the settings themselves never need a sideways scroll.
+    m_ui->preview->setMinimumSize(1, 1);
     m_border = {m_ui->borderBlack, m_ui->borderWhite, m_ui->borderCustom, m_ui->borderDensity, m_ui->borderDensitySpin};
     m_empty = {m_ui->emptyBlack, m_ui->emptyWhite, m_ui->emptyCustom, m_ui->emptyDensity, m_ui->emptyDensitySpin};
 
@@ -35,18 +38,19 @@ CPage4Extra::CPage4Extra(PageHost& host, QWidget* parent)
 
     // Steps and bounds of the up-down buttons; the bounds hold only here,
     // typed values are taken as they are.
-    ConnectReadStepShow(m_ui->imageDistanceSpin, *this,
+    ConnectReadStepShow(m_ui->imageDistanceSpin, m_ui->imageDistance, *this,
                         [this](int d) { StepWithinBounds(m_imageDistance, d, kRealStep, kMaxImageDistance); });
-    ConnectReadStepShow(m_ui->trimWidthSpin, *this,
+    ConnectReadStepShow(m_ui->trimWidthSpin, m_ui->trimWidth, *this,
                         [this](int d) { StepWithinBounds(m_trimWidth, d, kRealStep, kNoLimit); });
-    ConnectReadStepShow(m_ui->borderDensitySpin, *this,
+    ConnectReadStepShow(m_ui->borderDensitySpin, m_ui->borderDensity, *this,
                         [this](int d) { StepWithinBounds(m_border.value, d, 1, kMaxDensity); });
-    ConnectReadStepShow(m_ui->emptyDensitySpin, *this,
+    ConnectReadStepShow(m_ui->emptyDensitySpin, m_ui->emptyDensity, *this,
                         [this](int d) { StepWithinBounds(m_empty.value, d, 1, kMaxDensity); });
-    ConnectReadStepShow(m_ui->fontSizeSpin, *this, [this](int d) { StepWithinBounds(m_fontSize, d, 1, kMaxFontSize); });
-    ConnectReadStepShow(m_ui->positionXSpin, *this,
+    ConnectReadStepShow(m_ui->fontSizeSpin, m_ui->fontSize, *this,
+                        [this](int d) { StepWithinBounds(m_fontSize, d, 1, kMaxFontSize); });
+    ConnectReadStepShow(m_ui->positionXSpin, m_ui->positionX, *this,
                         [this](int d) { StepWithinBounds(m_positionX, d, 1, kMaxPosition); });
-    ConnectReadStepShow(m_ui->positionYSpin, *this,
+    ConnectReadStepShow(m_ui->positionYSpin, m_ui->positionY, *this,
                         [this](int d) { StepWithinBounds(m_positionY, d, 1, kMaxPosition); });
     ConnectPreview();
 }

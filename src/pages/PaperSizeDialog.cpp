@@ -47,8 +47,8 @@ void CPaperSizeDialog::OnInitDialog()
     } else {
         headers->setEnabled(false);
     }
-    m_ui->saveButton->setText(QStringLiteral("Save"));
-    m_ui->cancelButton->setText(QStringLiteral("Cancel"));
+    m_ui->saveButton->setText(QStringLiteral("&Save"));
+    m_ui->cancelButton->setText(QStringLiteral("&Cancel"));
     UpdatePreview();
 }
 

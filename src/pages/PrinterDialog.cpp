@@ -32,8 +32,8 @@ CPrinterDialog::~CPrinterDialog() = default;
 void CPrinterDialog::OnInitDialog()
 {
     ShowValues();
-    m_ui->saveButton->setText(QStringLiteral("Save"));
-    m_ui->cancelButton->setText(QStringLiteral("Cancel"));
+    m_ui->saveButton->setText(QStringLiteral("&Save"));
+    m_ui->cancelButton->setText(QStringLiteral("&Cancel"));
     ApplyEnablingRules();
 }
 

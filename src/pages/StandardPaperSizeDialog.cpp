@@ -19,8 +19,8 @@ CStandardPaperSizeDialog::~CStandardPaperSizeDialog() = default;
 void CStandardPaperSizeDialog::OnInitDialog()
 {
     ShowValues();
-    m_ui->copyButton->setText(QStringLiteral("Copy"));
-    m_ui->cancelButton->setText(QStringLiteral("Cancel"));
+    m_ui->copyButton->setText(QStringLiteral("C&opy"));
+    m_ui->cancelButton->setText(QStringLiteral("&Cancel"));
 }
 
 bool CStandardPaperSizeDialog::ReadControls()

@@ -1,12 +1,17 @@
 #include "ui/UpDownButtons.h"
 
+#include <QKeyEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace {
 
 // Each arrow as small as a classic up-down control's half.
 constexpr QSize kArrowSize(16, 11);
+
+// A notch of a common mouse wheel, in eighths of a degree.
+constexpr int kWheelNotch = 120;
 
 } // namespace
 
@@ -30,4 +35,52 @@ UpDownButtons::UpDownButtons(QWidget* parent) : QWidget(parent)
     layout->addWidget(m_down);
     connect(m_up, &QToolButton::clicked, this, &UpDownButtons::stepUp);
     connect(m_down, &QToolButton::clicked, this, &UpDownButtons::stepDown);
+}
+
+void UpDownButtons::attachField(QWidget* field)
+{
+    if (m_field)
+        m_field->removeEventFilter(this);
+    m_field = field;
+    m_wheelRemainder = 0;
+    if (m_field)
+        m_field->installEventFilter(this);
+}
+
+void UpDownButtons::step(int direction)
+{
+    // A disabled field or pair of arrows takes no step, whatever reaches it.
+    if (!isEnabled() || (m_field && !m_field->isEnabled()))
+        return;
+    if (direction > 0)
+        emit stepUp();
+    else
+        emit stepDown();
+}
+
+bool UpDownButtons::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_field)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) && modifiers == Qt::NoModifier) {
+            step(key->key() == Qt::Key_Up ? +1 : -1);
+            return true;
+        }
+    } else if (event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->angleDelta().y() == 0)
+            return false;
+        // High-resolution wheels send parts of a notch: a step per whole one.
+        m_wheelRemainder += wheel->angleDelta().y();
+        const int notches = m_wheelRemainder / kWheelNotch;
+        m_wheelRemainder -= notches * kWheelNotch;
+        for (int i = 0; i < std::abs(notches); ++i)
+            step(notches > 0 ? +1 : -1);
+        wheel->accept();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }

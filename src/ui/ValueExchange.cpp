@@ -2,8 +2,10 @@
 
 #include "ui/UpDownButtons.h"
 
-void ConnectReadStepShow(UpDownButtons* buttons, ValueExchange& window, std::function<void(int direction)> step)
+void ConnectReadStepShow(UpDownButtons* buttons, QWidget* field, ValueExchange& window,
+                         std::function<void(int direction)> step)
 {
+    buttons->attachField(field);
     auto cycle = [&window, step](int direction) {
         window.ReadControls();
         step(direction);

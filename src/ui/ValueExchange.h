@@ -2,6 +2,7 @@
 
 #include <functional>
 
+class QWidget;
 class UpDownButtons;
 
 // A window that exchanges values with its controls: ReadControls reads them
@@ -16,8 +17,11 @@ class ValueExchange {
 
 // Wires up-down buttons to the read-step-show cycle: each click reads the
 // controls (an invalid number is reported and the click still goes on),
-// steps the value (+1 for up, -1 for down) and shows the values again.
-void ConnectReadStepShow(UpDownButtons* buttons, ValueExchange& window, std::function<void(int direction)> step);
+// steps the value (+1 for up, -1 for down) and shows the values again. The
+// Up and Down keys and the wheel in field, the number the buttons step, run
+// the same cycle.
+void ConnectReadStepShow(UpDownButtons* buttons, QWidget* field, ValueExchange& window,
+                         std::function<void(int direction)> step);
 
 // One step of a bounded value: up adds step while the value is below
 // upperLimit (no limit when upperLimit is negative), down subtracts step

@@ -1,6 +1,7 @@
 #include "wizard/ConfigurationWizard.h"
 
 #include "ui/Interaction.h"
+#include "ui/ScreenFit.h"
 #include "wizard/WizPage1.h"
 #include "wizard/WizPage2.h"
 #include "wizard/WizPage3.h"
@@ -10,8 +11,8 @@
 
 namespace {
 
-// Room for the widest page with the picture beside it.
-constexpr QSize kMinimumWizardSize(680, 400);
+// At least this much: the widest page with the picture beside it.
+constexpr QSize kPreferredWizardSize(680, 400);
 
 } // namespace
 
@@ -25,13 +26,39 @@ CConfigurationWizard::CConfigurationWizard(Interaction& interaction, PrinterTest
     setOption(QWizard::HaveHelpButton, false);
     setOption(QWizard::NoBackButtonOnStartPage, false);
     setModal(true);
-    setMinimumSize(kMinimumWizardSize);
+    // The buttons stand in the order Tab visits them, on every desktop.
+    setButtonLayout(
+        {QWizard::Stretch, QWizard::BackButton, QWizard::NextButton, QWizard::FinishButton, QWizard::CancelButton});
     setPage(NamePage, new CWizPage1(*this));
     setPage(PrinterPage, new CWizPage2(*this));
     setPage(PaperPage, new CWizPage3(*this));
     setPage(ServerPage, new CWizPage4(*this));
     setPage(SummaryPage, new CWizPage5(*this));
     connect(this, &QWizard::currentIdChanged, this, &CConfigurationWizard::OnPageChanged);
+}
+
+QSize CConfigurationWizard::sizeHint() const
+{
+    // Room for the largest page, not only the current one, so that the
+    // wizard keeps its size from page to page.
+    QSize hint = QWizard::sizeHint();
+    if (const QWizardPage* shown = currentPage()) {
+        const QSize around = hint - shown->sizeHint();
+        for (int id : pageIds())
+            hint = hint.expandedTo(page(id)->sizeHint() + around);
+    }
+    return hint.expandedTo(kPreferredWizardSize);
+}
+
+void CConfigurationWizard::showEvent(QShowEvent* event)
+{
+    if (!m_fitted)
+        ResizeToScreen(this);
+    QWizard::showEvent(event);
+    if (!m_fitted) {
+        m_fitted = true;
+        KeepOnScreen(this);
+    }
 }
 
 void CConfigurationWizard::OnPageChanged(int id)

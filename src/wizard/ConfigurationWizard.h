@@ -18,9 +18,17 @@ class CConfigurationWizard : public QWizard {
 
     CConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* owner);
 
+    // Room for the widest page with the picture beside it, as far as the
+    // screen allows; beyond that the pages scroll.
+    QSize sizeHint() const override;
+
     sWizardResult& Result() { return m_result; }
     Interaction& interaction() const { return m_interaction; }
     PrinterTestEnvironment& Diagnostics() const { return m_diagnostics; }
+
+  protected:
+    // Fits the wizard to its screen's free area when it opens.
+    void showEvent(QShowEvent* event) override;
 
   private:
     void OnPageChanged(int id);
@@ -28,6 +36,7 @@ class CConfigurationWizard : public QWizard {
     Interaction& m_interaction;
     PrinterTestEnvironment& m_diagnostics;
     sWizardResult m_result;
+    bool m_fitted = false;
 };
 
 // What the user chose after a finished wizard: "Save and Exit" or

@@ -37,7 +37,7 @@ CWizPage3::CWizPage3(CConfigurationWizard& wizard)
     m_ui->borderDensity->addItems(kDensities);
     m_ui->emptyDensity->addItems(kDensities);
     ShowValues();
-    ConnectReadStepShow(m_ui->imageDistanceSpin, *this,
+    ConnectReadStepShow(m_ui->imageDistanceSpin, m_ui->imageDistance, *this,
                         [this](int d) { StepWithinBounds(m_imageDistance, d, kImageDistanceStep, kMaxImageDistance); });
 }
 

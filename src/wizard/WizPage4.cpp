@@ -20,7 +20,7 @@ CWizPage4::CWizPage4(CConfigurationWizard& wizard)
     m_ui->setupUi(Content());
     m_ui->port->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
     ShowValues();
-    ConnectReadStepShow(m_ui->portSpin, *this, [this](int d) { StepWithinBounds(m_port, d, 1, kMaxPort); });
+    ConnectReadStepShow(m_ui->portSpin, m_ui->port, *this, [this](int d) { StepWithinBounds(m_port, d, 1, kMaxPort); });
 }
 
 CWizPage4::~CWizPage4() = default;

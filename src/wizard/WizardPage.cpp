@@ -6,17 +6,27 @@
 
 #include "ui/Artwork.h"
 #include "ui/Interaction.h"
+#include "ui/PageScrollArea.h"
 #include "wizard/ConfigurationWizard.h"
 
 CWizardPageBase::CWizardPageBase(CConfigurationWizard& wizard, bool hasBack, bool isLast)
-    : m_wizard(wizard), m_content(new QWidget(this)), m_hasBack(hasBack), m_isLast(isLast)
+    : m_wizard(wizard), m_content(new QWidget), m_hasBack(hasBack), m_isLast(isLast)
 {
-    auto* picture = new QLabel(this);
+    // The form and the picture scroll together when the screen is too small
+    // for them; the wizard's buttons stay in view below.
+    auto* inner = new QWidget;
+    auto* picture = new QLabel(inner);
     picture->setObjectName(QStringLiteral("picture"));
     picture->setPixmap(Artwork::Physician(this));
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_content, 1);
-    layout->addWidget(picture, 0, Qt::AlignTop | Qt::AlignRight);
+    auto* innerLayout = new QHBoxLayout(inner);
+    innerLayout->addWidget(m_content, 1);
+    innerLayout->addWidget(picture, 0, Qt::AlignTop | Qt::AlignRight);
+    auto* scroller = new PageScrollArea(this);
+    scroller->setObjectName(QStringLiteral("wizardPageArea"));
+    scroller->setWidget(inner);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroller);
 }
 
 Interaction& CWizardPageBase::interaction() const
@@ -36,10 +46,11 @@ void CWizardPageBase::Refuse(const QString& text)
 void CWizardPageBase::onSetActive()
 {
     QWizard* w = wizard();
-    w->setButtonText(QWizard::NextButton, QStringLiteral("Next"));
-    w->setButtonText(QWizard::BackButton, QStringLiteral("Back"));
-    w->setButtonText(QWizard::CancelButton, QStringLiteral("Cancel"));
-    w->setButtonText(QWizard::FinishButton, QStringLiteral("Finish"));
+    // The mnemonics are taken by no page's controls.
+    w->setButtonText(QWizard::NextButton, QStringLiteral("&Next"));
+    w->setButtonText(QWizard::BackButton, QStringLiteral("&Back"));
+    w->setButtonText(QWizard::CancelButton, QStringLiteral("&Cancel"));
+    w->setButtonText(QWizard::FinishButton, QStringLiteral("&Finish"));
     w->button(QWizard::BackButton)->setEnabled(m_hasBack);
     w->button(QWizard::NextButton)->setEnabled(!m_isLast);
     w->button(QWizard::FinishButton)->setEnabled(m_isLast);

@@ -34,7 +34,7 @@ ScriptedInteraction::ModalHandler ExitDialog(ExitDialogSeen& seen, bool tick, bo
         seen.report = Child<QLabel>(dialog, "reportText")->text();
         auto* box = Child<QCheckBox>(dialog, "restartServer");
         seen.checkEnabled = box->isEnabled();
-        seen.buttonText = Child<QPushButton>(dialog, "closeButton")->text();
+        seen.buttonText = Caption(Child<QPushButton>(dialog, "closeButton")->text());
         EXPECT_EQ(dialog.windowTitle(), "Quarvel");
         if (tick)
             box->click();
@@ -59,8 +59,8 @@ QStringList TabTitles(CQuarvel& sheet)
 TEST_F(SheetTest, OpensOnTheStartPageWithItsCaptionAndButtons)
 {
     EXPECT_EQ(sheet->windowTitle(), "Quarvel 1.3");
-    EXPECT_EQ(sheet->okButton()->text(), "Save and Exit");
-    EXPECT_EQ(sheet->cancelButton()->text(), "Exit");
+    EXPECT_EQ(Caption(sheet->okButton()->text()), "Save and Exit");
+    EXPECT_EQ(Caption(sheet->cancelButton()->text()), "Exit");
     EXPECT_EQ(TabTitles(*sheet), QStringList{"Start"});
     EXPECT_FALSE(sheet->windowIcon().isNull());
     EXPECT_FALSE(sheet->checkDone());

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 #include <QToolButton>
 #include <map>
 
@@ -91,6 +92,37 @@ TEST_F(DicomPageTest, CopiesStepPastTheRangeAndTheNextReadingComplains)
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer between 1 and 1000.");
     EXPECT_EQ(page->focusWidget(), Edit("copies"));
     EXPECT_EQ(Config().Copies, 1);
+}
+
+TEST_F(DicomPageTest, KeysAndWheelInCopiesStepItAsItsArrowsDo)
+{
+    // As the arrows: no clamping, and the next step's reading complains.
+    Edit("copies")->setText(QStringLiteral("1000"));
+    QTest::keyClick(Edit("copies"), Qt::Key_Up);
+    EXPECT_EQ(Edit("copies")->text(), "1001");
+    EXPECT_TRUE(ui.messages.empty());
+    TurnWheel(Edit("copies"), 120);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastMessage().text, "Please enter an integer between 1 and 1000.");
+    EXPECT_EQ(Edit("copies")->text(), "1002");
+    QTest::keyClick(Edit("copies"), Qt::Key_Down);
+    EXPECT_EQ(Edit("copies")->text(), "1001");
+    EXPECT_EQ(ui.messages.size(), 2u);
+
+    Edit("copies")->setText(QStringLiteral("5"));
+    TurnWheel(Edit("copies"), -240);
+    EXPECT_EQ(Edit("copies")->text(), "3");
+    TurnWheel(Edit("copies"), 60); // half a notch: not yet a step
+    EXPECT_EQ(Edit("copies")->text(), "3");
+    TurnWheel(Edit("copies"), 60);
+    EXPECT_EQ(Edit("copies")->text(), "4");
+
+    // Letters: the message, and the value last read steps.
+    Edit("copies")->setText(QStringLiteral("abc"));
+    QTest::keyClick(Edit("copies"), Qt::Key_Up);
+    EXPECT_EQ(ui.lastMessage().text, "Please enter an integer.");
+    EXPECT_EQ(Edit("copies")->text(), "5");
+    EXPECT_EQ(ui.messages.size(), 3u);
 }
 
 TEST_F(DicomPageTest, LettersStopTheReadingAndLaterFieldsKeepTheirValues)

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTest>
 #include <QToolButton>
 
 #include "PageFixture.h"
@@ -32,7 +33,109 @@ class ExtraPageTest : public PageTest<CPage4Extra> {
     }
 };
 
+const char* const kNumberFields[] = {"imageDistance", "trimWidth", "borderDensity", "emptyDensity",
+                                     "fontSize",      "positionX", "positionY"};
+
+// What the user sees of the page's numbers.
+QStringList Numbers(QWidget& page)
+{
+    QStringList shown;
+    for (const char* name : kNumberFields) {
+        auto* edit = Child<QLineEdit>(page, name);
+        shown << edit->text() + (edit->isEnabled() ? QString() : QStringLiteral(" (disabled)"));
+    }
+    return shown;
+}
+
 } // namespace
+
+TEST_F(ExtraPageTest, KeysAndWheelInANumberFieldStepItAsItsArrowsDo)
+{
+    // A twin page in its own sheet takes the arrows; this one the keys and
+    // the wheel. After every move both show the same and said the same.
+    ScriptedInteraction twinUi;
+    FakePageHost twinHost{twinUi, diagnostics};
+    twinHost.record->Papers = Config().Papers;
+    PropertySheet twinSheet;
+    auto* twin = new CPage4Extra(twinHost, &twinSheet);
+    twinSheet.addPage(twin, QStringLiteral("Twin"));
+    twinSheet.show();
+
+    auto type = [&](const char* field, const QString& text) {
+        Child<QLineEdit>(*page, field)->setText(text);
+        Child<QLineEdit>(*twin, field)->setText(text);
+    };
+    auto arrows = [&](const char* field, int steps) {
+        auto* buttons = Child<UpDownButtons>(*twin, (std::string(field) + "Spin").c_str());
+        for (int i = 0; i < std::abs(steps); ++i)
+            (steps > 0 ? buttons->upButton() : buttons->downButton())->click();
+    };
+    auto same = [&](const std::string& move) {
+        EXPECT_EQ(Numbers(*page), Numbers(*twin)) << move;
+        EXPECT_EQ(ui.messageTexts(), twinUi.messageTexts()) << move;
+    };
+
+    for (const char* field : kNumberFields) {
+        Child<QAbstractButton>(*page, "borderCustom")->click();
+        Child<QAbstractButton>(*twin, "borderCustom")->click();
+        Child<QAbstractButton>(*page, "emptyCustom")->click();
+        Child<QAbstractButton>(*twin, "emptyCustom")->click();
+        QLineEdit* edit = Edit(field);
+        const std::string name = field;
+        // Near the upper bounds (100 for the label, 200 for the densities,
+        // 10000 for the distance) and at the lower one.
+        for (const char* start : {"98", "199", "9999.99", "0.005", "0"}) {
+            type(field, QString::fromLatin1(start));
+            QTest::keyClick(edit, Qt::Key_Up);
+            arrows(field, +1);
+            same(name + " Up from " + start);
+            QTest::keyClick(edit, Qt::Key_Up);
+            arrows(field, +1);
+            same(name + " Up again");
+            QTest::keyClick(edit, Qt::Key_Down);
+            arrows(field, -1);
+            same(name + " Down");
+            TurnWheel(edit, 120);
+            arrows(field, +1);
+            same(name + " a notch up");
+            TurnWheel(edit, 60); // half notches of a fine wheel add up
+            TurnWheel(edit, 60);
+            arrows(field, +1);
+            same(name + " two half notches up");
+            TurnWheel(edit, -360);
+            arrows(field, -3);
+            same(name + " three notches down");
+        }
+    }
+
+    // Every move reads the whole page: an invalid number elsewhere is
+    // reported and later fields keep their last read value.
+    type("trimWidth", QStringLiteral("wide"));
+    type("fontSize", QStringLiteral("42"));
+    QTest::keyClick(Edit("positionY"), Qt::Key_Down);
+    arrows("positionY", -1);
+    same("Down after an invalid trim width");
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.lastMessage().text, "Please enter a number.");
+    type("trimWidth", QStringLiteral("1"));
+
+    // A density in Black or White mode has its field and arrows disabled.
+    Child<QAbstractButton>(*page, "borderBlack")->click();
+    Child<QAbstractButton>(*twin, "borderBlack")->click();
+    QTest::keyClick(Edit("borderDensity"), Qt::Key_Up);
+    TurnWheel(Edit("borderDensity"), 120);
+    arrows("borderDensity", +1);
+    same("Up on a disabled density");
+
+    // The keys and the wheel did move the values.
+    type("positionX", QStringLiteral("20"));
+    QTest::keyClick(Edit("positionX"), Qt::Key_Up);
+    EXPECT_EQ(Edit("positionX")->text(), "21");
+    type("imageDistance", QStringLiteral("14.17"));
+    TurnWheel(Edit("imageDistance"), 120);
+    EXPECT_EQ(Edit("imageDistance")->text(), "14.18");
+    twinSheet.hide();
+}
 
 TEST_F(ExtraPageTest, DefaultPageSizeIsMatchedWithoutCaseAndStoredAsListed)
 {
@@ -148,8 +251,8 @@ TEST_F(ExtraPageTest, InvalidNumbersKeepThePageWithTheRightPrompt)
 
 TEST_F(ExtraPageTest, CaptionsAndTooltips)
 {
-    EXPECT_EQ(Child<QCheckBox>(*page, "includeLabel")->text(), " Include Label");
-    EXPECT_EQ(Child<QLabel>(*page, "fontSizeLabel")->text(), "Font Size  (pt):");
+    EXPECT_EQ(Caption(Child<QCheckBox>(*page, "includeLabel")->text()), " Include Label");
+    EXPECT_EQ(Caption(Child<QLabel>(*page, "fontSizeLabel")->text()), "Font Size  (pt):");
     EXPECT_EQ(Child<QLabel>(*page, "emptyDensityLabel")->toolTip(),
               "Density of the background of the image areas on the page. Supported values: BLACK(0), WHITE(256) "
               "or an integer number");

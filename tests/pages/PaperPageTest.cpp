@@ -250,7 +250,7 @@ TEST_F(PaperDialogTest, HeaderListStatesAndAStaleHeaderName)
 TEST_F(PaperDialogTest, SaveChecksTitleThenSizeThenAsksAboutTheLabel)
 {
     Open(sPaper{}, &headers);
-    EXPECT_EQ(Child<QPushButton>(*dialog, "saveButton")->text(), "Save");
+    EXPECT_EQ(Caption(Child<QPushButton>(*dialog, "saveButton")->text()), "Save");
     SetText(*dialog, "sizeX", QString());
     Click(*dialog, "saveButton");
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer.");

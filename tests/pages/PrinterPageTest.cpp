@@ -195,7 +195,7 @@ TEST_F(PrinterPageTest, FlagsComeFromTheRecordOnActivationAndGoBackOnLeaving)
     EXPECT_TRUE(Child<QCheckBox>(*page, "suppressPrinting")->isChecked());
     EXPECT_TRUE(Child<QCheckBox>(*page, "deleteJobFile")->isChecked());
     EXPECT_FALSE(Child<QCheckBox>(*page, "asynchronous")->isChecked());
-    EXPECT_EQ(Child<QCheckBox>(*page, "suppressPrinting")->text(),
+    EXPECT_EQ(Caption(Child<QCheckBox>(*page, "suppressPrinting")->text()),
               " Suppress printing - Do not send print job to printer but create output file");
 
     Child<QCheckBox>(*page, "asynchronous")->click();
@@ -254,7 +254,7 @@ TEST_F(PrinterDialogTest, ColorExcludesRedGreenAndBlueAndKeepsTheirPaths)
     EXPECT_FALSE(Widget("redBrowse")->isEnabled());
     EXPECT_TRUE(Widget("colorFile")->isEnabled());
     EXPECT_FALSE(Widget("grayFile")->isEnabled());
-    EXPECT_EQ(Child<QPushButton>(*dialog, "saveButton")->text(), "Save");
+    EXPECT_EQ(Caption(Child<QPushButton>(*dialog, "saveButton")->text()), "Save");
 
     Click(*dialog, "saveButton");
     EXPECT_EQ(dialog->result(), QDialog::Accepted);

@@ -23,7 +23,10 @@ class EncodingReset : public ::testing::EmptyTestEventListener {
 // Widgets need an application; tests run on the offscreen platform.
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen always; a test run may give it a screen of its own
+    // ("offscreen:configfile=...").
+    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("offscreen")))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietHandler);
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication application(argc, argv);

@@ -1,14 +1,18 @@
 #include "ScriptedInteraction.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QWheelEvent>
 #include <stdexcept>
 
 Interaction::Answer ScriptedInteraction::message(QWidget*, const QString& text, Icon icon, Buttons buttons)
 {
     messages.push_back({text, icon, buttons, QString()});
+    if (onMessage)
+        onMessage(messages.back());
     if (buttons == Buttons::Ok)
         return Answer::Ok;
     if (answers.empty())
@@ -131,4 +135,23 @@ void SetText(QObject& parent, const char* editName, const QString& text)
     if (!edit)
         throw std::runtime_error(std::string("no edit ") + editName);
     edit->setText(text);
+}
+
+void TurnWheel(QWidget* widget, int delta)
+{
+    const QPointF at(widget->rect().center());
+    QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
+QString Caption(const QString& text)
+{
+    QString shown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size())
+            ++i;
+        shown += text[i];
+    }
+    return shown;
 }

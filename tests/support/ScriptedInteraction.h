@@ -8,6 +8,8 @@
 
 #include "ui/Interaction.h"
 
+class QWidget;
+
 // Answers every modal step of the editor from queues that a test fills, and
 // records what was shown. Nothing here waits or runs an event loop of its
 // own: a "modal" dialog is shown, handed to the test's handler and hidden.
@@ -36,6 +38,8 @@ class ScriptedInteraction : public Interaction {
     std::deque<QString> menuChoices;
 
     std::vector<Message> messages;
+    // Called as each message is shown, while its window is as the user sees it.
+    std::function<void(const Message&)> onMessage;
     std::vector<FileDialogOptions> openSpecs;
     std::vector<FileDialogOptions> saveSpecs;
     std::vector<MenuState> menus;
@@ -63,3 +67,11 @@ template <typename T> T* Child(QObject& parent, const char* name)
 }
 void Click(QObject& parent, const char* buttonName);
 void SetText(QObject& parent, const char* editName, const QString& text);
+
+// A mouse wheel turned over widget by delta eighths of a degree (a notch
+// of a common wheel is 120; fine wheels send parts of it).
+void TurnWheel(QWidget* widget, int delta);
+
+// A caption as the user reads it: without the '&' that marks its mnemonic
+// ("&&" stands for one '&').
+QString Caption(const QString& text);

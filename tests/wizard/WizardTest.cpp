@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QToolButton>
 #include <QWizard>
 
@@ -223,7 +224,7 @@ TEST_F(WizardPagesTest, NameDefaultsToConfigAndAnEmptyNameIsRefused)
 {
     EXPECT_EQ(wizard->windowTitle(), "Configuration Wizard");
     EXPECT_EQ(Edit("configurationName")->text(), "config");
-    EXPECT_EQ(wizard->buttonText(QWizard::NextButton), "Next");
+    EXPECT_EQ(Caption(wizard->buttonText(QWizard::NextButton)), "Next");
     EXPECT_FALSE(wizard->button(QWizard::BackButton)->isEnabled());
     Edit("configurationName")->clear();
     wizard->next();
@@ -304,6 +305,10 @@ TEST_F(WizardPagesTest, PaperPageChecksTheNumberFirstAndSpinsWithinItsBounds)
     EXPECT_EQ(Edit("imageDistance")->text(), "-0.005");
     Step("imageDistanceSpin", true);
     EXPECT_EQ(Edit("imageDistance")->text(), "0.005");
+    QTest::keyClick(Edit("imageDistance"), Qt::Key_Up);
+    EXPECT_EQ(Edit("imageDistance")->text(), "0.015");
+    TurnWheel(Edit("imageDistance"), -120);
+    EXPECT_EQ(Edit("imageDistance")->text(), "0.005");
 
     // Typed text left with "Back" is replaced by the values last read.
     SetText(*wizard, "layoutTitle", QStringLiteral("typed"));
@@ -338,6 +343,16 @@ TEST_F(WizardPagesTest, ServerPageStartsAt104AndRefusesPortsOutside1To65000)
     Edit("port")->setText(QStringLiteral("65000"));
     Step("portSpin", true);
     EXPECT_EQ(Edit("port")->text(), "65000");
+    // The keys and the wheel in the field step within the same bounds.
+    QTest::keyClick(Edit("port"), Qt::Key_Up);
+    EXPECT_EQ(Edit("port")->text(), "65000");
+    QTest::keyClick(Edit("port"), Qt::Key_Down);
+    EXPECT_EQ(Edit("port")->text(), "64999");
+    Edit("port")->setText(QStringLiteral("1"));
+    TurnWheel(Edit("port"), -240);
+    EXPECT_EQ(Edit("port")->text(), "0");
+    TurnWheel(Edit("port"), 120);
+    EXPECT_EQ(Edit("port")->text(), "1");
     Edit("port")->clear();
     wizard->next();
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer.");
@@ -345,7 +360,7 @@ TEST_F(WizardPagesTest, ServerPageStartsAt104AndRefusesPortsOutside1To65000)
     wizard->next();
     EXPECT_EQ(wizard->currentId(), CConfigurationWizard::SummaryPage);
     EXPECT_EQ(wizard->Result().Port, 65000);
-    EXPECT_EQ(wizard->buttonText(QWizard::FinishButton), "Finish");
+    EXPECT_EQ(Caption(wizard->buttonText(QWizard::FinishButton)), "Finish");
     EXPECT_TRUE(wizard->button(QWizard::FinishButton)->isEnabled());
 }
 

@@ -1,0 +1,218 @@
+#include "WindowWalk.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMap>
+#include <QScrollArea>
+#include <algorithm>
+#include <tuple>
+
+namespace {
+
+bool IsTabStop(const QWidget* widget)
+{
+    return (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !widget->focusProxy();
+}
+
+void CollectLayout(QLayout* layout, QWidget& window, std::vector<QWidget*>& out);
+
+void CollectWidget(QWidget* widget, QWidget& window, std::vector<QWidget*>& out)
+{
+    if (!widget->isVisibleTo(&window))
+        return;
+    if (IsTabStop(widget)) {
+        out.push_back(widget); // a control of its own, whatever it holds inside
+        return;
+    }
+    if (auto* area = qobject_cast<QScrollArea*>(widget); area && area->widget())
+        CollectWidget(area->widget(), window, out);
+    else if (widget->layout())
+        CollectLayout(widget->layout(), window, out);
+}
+
+void CollectItem(QLayoutItem* item, QWidget& window, std::vector<QWidget*>& out)
+{
+    if (item->widget())
+        CollectWidget(item->widget(), window, out);
+    else if (item->layout())
+        CollectLayout(item->layout(), window, out);
+}
+
+void CollectLayout(QLayout* layout, QWidget& window, std::vector<QWidget*>& out)
+{
+    // (row, column, index) of each item: grids and forms by row, then column.
+    std::vector<std::tuple<int, int, int>> places;
+    for (int i = 0; i < layout->count(); ++i) {
+        int row = 0;
+        int column = i;
+        if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
+            int rowSpan = 0;
+            int columnSpan = 0;
+            grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+        } else if (auto* form = qobject_cast<QFormLayout*>(layout)) {
+            QFormLayout::ItemRole role = QFormLayout::LabelRole;
+            form->getItemPosition(i, &row, &role);
+            column = static_cast<int>(role);
+        }
+        places.emplace_back(row, column, i);
+    }
+    std::sort(places.begin(), places.end());
+    for (const auto& [row, column, index] : places)
+        CollectItem(layout->itemAt(index), window, out);
+}
+
+bool HasLetter(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
+}
+
+QString Describe(const QWidget* widget)
+{
+    QString text;
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+        text = button->text();
+    else if (auto* label = qobject_cast<const QLabel*>(widget))
+        text = label->text();
+    return widget->objectName() + QStringLiteral(" \"") + text + QLatin1Char('"');
+}
+
+// The grid a widget sits in and its row there.
+bool GridRow(const QWidget* widget, QGridLayout*& grid, int& row)
+{
+    const QWidget* parent = widget->parentWidget();
+    if (!parent)
+        return false;
+    for (QGridLayout* candidate : parent->findChildren<QGridLayout*>()) {
+        const int index = candidate->indexOf(widget);
+        if (index < 0)
+            continue;
+        int column = 0;
+        int rowSpan = 0;
+        int columnSpan = 0;
+        candidate->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+        grid = candidate;
+        return true;
+    }
+    return false;
+}
+
+// A field whose row begins with a check box or radio button is labelled
+// by it (a graduation file, a custom density).
+bool LabelledByButtonInRow(const QWidget* field)
+{
+    QGridLayout* grid = nullptr;
+    int row = 0;
+    if (!GridRow(field, grid, row))
+        return false;
+    for (int column = 0; column < grid->columnCount(); ++column) {
+        QLayoutItem* item = grid->itemAtPosition(row, column);
+        if (!item || !item->widget() || item->widget() == field)
+            continue;
+        if (auto* button = qobject_cast<QAbstractButton*>(item->widget()); button && button->isCheckable())
+            return !MnemonicOf(button->text()).isNull();
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<QWidget*> TabChain(QWidget& window)
+{
+    std::vector<QWidget*> chain;
+    for (QWidget* w = window.nextInFocusChain(); w && w != &window; w = w->nextInFocusChain())
+        if (window.isAncestorOf(w) && IsTabStop(w) && w->isVisibleTo(&window))
+            chain.push_back(w);
+    return chain;
+}
+
+std::vector<QWidget*> InLayoutOrder(QWidget& window)
+{
+    std::vector<QWidget*> order;
+    if (window.layout()) {
+        CollectLayout(window.layout(), window, order);
+    } else {
+        // A window that lays out an inner widget itself (a wizard).
+        for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            CollectWidget(child, window, order);
+    }
+    return order;
+}
+
+std::vector<QWidget*> TabChainFrom(QWidget& window, const QWidget* first)
+{
+    std::vector<QWidget*> chain = TabChain(window);
+    const auto start = std::find(chain.begin(), chain.end(), first);
+    if (start != chain.end())
+        std::rotate(chain.begin(), start, chain.end());
+    return chain;
+}
+
+std::string Names(const std::vector<QWidget*>& widgets)
+{
+    QStringList names;
+    for (const QWidget* w : widgets)
+        names << w->objectName();
+    return names.join(QLatin1Char(' ')).toStdString();
+}
+
+QChar MnemonicOf(const QString& text, int* count)
+{
+    QChar letter;
+    int marks = 0;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&'))
+            continue;
+        if (text[i + 1] != QLatin1Char('&')) {
+            ++marks;
+            if (letter.isNull())
+                letter = text[i + 1].toLower();
+        }
+        ++i;
+    }
+    if (count)
+        *count = marks;
+    return letter;
+}
+
+QStringList MnemonicFaults(QWidget& window)
+{
+    QStringList faults;
+    QMap<QChar, QStringList> owners;
+    auto take = [&](const QWidget* widget, const QString& text) {
+        int marks = 0;
+        const QChar letter = MnemonicOf(text, &marks);
+        if (marks != 1) {
+            faults << QStringLiteral("%1 marks in %2").arg(marks).arg(Describe(widget));
+            return;
+        }
+        owners[letter] << Describe(widget);
+    };
+
+    QSet<const QWidget*> reached;
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        if (button->isVisibleTo(&window) && HasLetter(button->text()))
+            take(button, button->text());
+    }
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(&window) || !label->buddy())
+            continue;
+        take(label, label->text());
+        reached.insert(label->buddy());
+    }
+    for (QWidget* field : window.findChildren<QWidget*>()) {
+        const bool isField = qobject_cast<QLineEdit*>(field) || qobject_cast<QComboBox*>(field);
+        if (!isField || !field->isVisibleTo(&window) || qobject_cast<QComboBox*>(field->parentWidget()))
+            continue;
+        if (!reached.contains(field) && !LabelledByButtonInRow(field))
+            faults << QStringLiteral("no mnemonic reaches %1").arg(field->objectName());
+    }
+    for (auto it = owners.begin(); it != owners.end(); ++it) {
+        if (it.value().size() > 1)
+            faults << QStringLiteral("'%1' on %2").arg(it.key()).arg(it.value().join(QStringLiteral(", ")));
+    }
+    return faults;
+}
