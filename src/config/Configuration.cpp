@@ -2,7 +2,11 @@
 
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
+#ifdef _WIN32
+#include "config/WinSafeFileWriter.h"
+#else
 #include "config/SafeFileWriter.h"
+#endif
 
 CConfiguration::~CConfiguration()
 {
@@ -13,7 +17,11 @@ CConfiguration::~CConfiguration()
 
 bool CConfiguration::SaveToFile(const std::string& path, std::string& message) const
 {
+#ifdef _WIN32
+    return WinSafeFileWriter().Save(path, FormatConfiguration(*this), message);
+#else
     return SafeFileWriter().Save(path, FormatConfiguration(*this), message);
+#endif
 }
 
 bool CConfiguration::LoadFromFile(const std::string& path, std::string& message)

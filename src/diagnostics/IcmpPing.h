@@ -2,9 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <netinet/in.h>
 #include <string>
 #include <sys/types.h>
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <netinet/in.h>
+#endif
 
 // Filled by a successful ping.
 struct PingResult {
@@ -13,8 +17,8 @@ struct PingResult {
 };
 
 // The operating-system calls of one ping, so that tests can stand in for the
-// network. The default implementation uses a raw ICMP socket, and an
-// unprivileged ICMP datagram socket where no raw socket may be opened.
+// network. The default implementation uses a raw ICMP socket, and on Linux
+// an unprivileged ICMP datagram socket where no raw socket may be opened.
 class IcmpTransport {
   public:
     virtual ~IcmpTransport() = default;

@@ -9,7 +9,11 @@ namespace {
 
 constexpr const char* kTestPage = "testpage.ps";
 constexpr const char* kLogFile = "testprint.log";
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
 constexpr char kSeparator = '/';
+#endif
 
 } // namespace
 

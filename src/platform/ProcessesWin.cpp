@@ -1,0 +1,126 @@
+// The process list, process ending and script start of Windows.
+#include "platform/Processes.h"
+
+#include <cerrno>
+#include <windows.h>
+
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+namespace {
+
+// Closes a handle on every path out of its scope.
+class ScopedHandle {
+  public:
+    explicit ScopedHandle(HANDLE handle) : m_handle(handle) {}
+    ~ScopedHandle()
+    {
+        if (m_handle && m_handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(m_handle);
+    }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    HANDLE get() const { return m_handle; }
+
+  private:
+    HANDLE m_handle;
+};
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The executable name of a snapshot entry in the system code page, whether
+// the entry is the ANSI or the wide one.
+[[maybe_unused]] std::string Narrow(const char* text)
+{
+    return text;
+}
+[[maybe_unused]] std::string Narrow(const wchar_t* text)
+{
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1)
+        return std::string();
+    std::string narrow(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), size, nullptr, nullptr);
+    narrow.resize(static_cast<std::size_t>(size - 1));
+    return narrow;
+}
+
+} // namespace
+
+bool ProcessTable::Snapshot(std::vector<ProcessEntry>& entries)
+{
+    ScopedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (snapshot.get() == INVALID_HANDLE_VALUE)
+        return false;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry))
+        entries.push_back({static_cast<pid_t>(entry.th32ProcessID), Narrow(entry.szExeFile)});
+    return true;
+}
+
+int ProcessTable::Kill(pid_t pid)
+{
+    ScopedHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid)));
+    if (!process.get()) {
+        // A process that ended since the snapshot was taken has no handle
+        // to give; any other refusal means we may not end it.
+        return ::GetLastError() == ERROR_INVALID_PARAMETER ? ESRCH : EPERM;
+    }
+    // Does not wait for the end: the process goes away on its own time.
+    return ::TerminateProcess(process.get(), 0) ? 0 : EACCES;
+}
+
+ProcessTable& ProcessTable::System()
+{
+    static ProcessTable table;
+    return table;
+}
+
+bool TerminateProcessesByName(const std::string& name, bool all, ProcessTable& table)
+{
+    std::vector<ProcessEntry> entries;
+    if (!table.Snapshot(entries) || entries.empty())
+        return false;
+
+    bool ended = false;
+    const pid_t self = static_cast<pid_t>(::GetCurrentProcessId());
+    for (const ProcessEntry& entry : entries) {
+        if (entry.pid == self || !EqualIgnoringCase(entry.executableName, name))
+            continue;
+        const int error = table.Kill(entry.pid);
+        if (error == EPERM)
+            return ended; // may not be opened: later matches are not tried
+        if (error == 0)
+            ended = true;
+        // ESRCH: the process ended on its own since the list was taken;
+        // EACCES: it could be opened but not ended.
+        if (!all)
+            return ended;
+    }
+    return ended;
+}
+
+bool StartScript(const std::string& name, const std::string& directory)
+{
+    // The shell opens the file through the association of its type (a
+    // batch file runs in the command interpreter) in a window shown
+    // normally, and does not wait for it.
+    std::string folder = directory;
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/')
+        folder += '\\';
+    const HINSTANCE result = ::ShellExecuteA(nullptr, "open", name.c_str(), nullptr,
+                                             folder.empty() ? nullptr : folder.c_str(), SW_SHOWNORMAL);
+    // Values above 32 mean the shell started it.
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
