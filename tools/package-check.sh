@@ -132,6 +132,11 @@ out=$(/usr/bin/quarvel-cfg --version) || fail "quarvel-cfg --version failed"
 [ "$out" = "quarvel-cfg $version" ] || fail "quarvel-cfg --version says '$out'"
 /usr/bin/quarvel-cfg defaults config.cfg >/dev/null || fail "quarvel-cfg defaults failed"
 cmp -s config.cfg "$source/tests/golden/fresh.cfg" || fail "quarvel-cfg defaults wrote another file than tests/golden/fresh.cfg"
+# The work folder has no testpage.ps: the installed one must be found (the
+# send itself fails against a closed loopback port, after the page was found).
+[ ! -e testpage.ps ] || fail "the work folder should not hold a testpage.ps"
+out=$(/usr/bin/quarvel-cfg testpage 127.0.0.1 QUEUE 2>&1) || true
+[[ $out != *"Test page file"*"not found."* ]] || fail "the installed quarvel-cfg does not find the installed testpage.ps: $out"
 [ "$(man -w quarvel-cfg)" = /usr/share/man/man1/quarvel-cfg.1.gz ] || fail "man finds no quarvel-cfg page"
 MANWIDTH=80 man -P cat quarvel-cfg 2>/dev/null | grep -q 'quarvel-cfg diff FILE' || fail "man quarvel-cfg shows no synopsis"
 [ "$(man -w quarvel)" = /usr/share/man/man1/quarvel.1.gz ] || fail "man finds no quarvel page"

@@ -5,4 +5,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARVEL_GUI=ON
 cd build/src
-exec ./quarvel "$@"
+exec ./app/quarvel "$@"

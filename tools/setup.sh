@@ -9,6 +9,7 @@ packages=(
     clang libclang-rt-14-dev clang-format-14
     xvfb xauth ghostscript
     librsvg2-bin dpkg-dev file desktop-file-utils appstream groff-base man-db
+    wine64 g++-mingw-w64-x86-64-posix
 )
 
 missing=()

@@ -5,6 +5,8 @@
 #include "config/Configuration.h"
 #include "config/ConfigurationCheck.h"
 #include "diagnostics/PrinterTest.h"
+#include "platform/Folders.h"
+#include "platform/ServerControl.h"
 
 namespace {
 
@@ -24,15 +26,18 @@ const char* const kUsage = "Usage: quarvel-cfg COMMAND [ARGUMENTS]\n"
                            "                      one per line\n"
                            "  ping ADDRESS        send one ICMP echo to a printer and print the report\n"
                            "  testpage ADDRESS QUEUE\n"
-                           "                      send testpage.ps of the current directory to QUEUE on\n"
-                           "                      ADDRESS through lpr (after a ping), appending lpr's\n"
-                           "                      output to testprint.log, and print each message\n"
+                           "                      send testpage.ps (from the current directory, else the\n"
+                           "                      installed data folder, else beside the program) to QUEUE\n"
+                           "                      on ADDRESS over LPD, TCP port 515 (after a ping), append\n"
+                           "                      a line to testprint.log, and print each message\n"
+                           "  restart             end the running print server (tcpsrv.exe, also under\n"
+                           "                      Wine) and start ZELNOR.bat of the current directory\n"
                            "  --help              show this text\n"
                            "  --version           show the version\n"
                            "\n"
-                           "Exit status: 0 success and no fault, 1 the check found a fault or the ping\n"
-                           "or test page failed, 2 a file error (message on standard error) or a usage\n"
-                           "error.\n";
+                           "Exit status: 0 success and no fault, 1 the check found a fault, the ping or\n"
+                           "test page failed or the start script could not be started, 2 a file error\n"
+                           "(message on standard error) or a usage error.\n";
 
 int Usage(std::ostream& err)
 {
@@ -115,6 +120,20 @@ int TestPage(const std::string& address, const std::string& queue, std::ostream&
 
 } // namespace
 
+int RestartCommand(ServerControl& control, std::ostream& out)
+{
+    const RestartOutcome outcome = RestartServer(control);
+    out << "Ended " << outcome.ended << " server process" << (outcome.ended == 1 ? "" : "es") << " ("
+        << kServerExecutable << ").\n";
+    const std::string where = CurrentDirectory();
+    if (outcome.started) {
+        out << "Started " << kServerStartScript << " in " << where << ".\n";
+        return kOk;
+    }
+    out << "Could not start " << kServerStartScript << " in " << where << ".\n";
+    return kFault;
+}
+
 int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     return RunCfgTool(args, out, err, PrinterTestEnvironment::System());
@@ -144,5 +163,9 @@ int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ost
         return Ping(args[1], out, environment);
     if (command == "testpage" && args.size() == 3)
         return TestPage(args[1], args[2], out, environment);
+    if (command == "restart" && args.size() == 1) {
+        ServerControl control;
+        return RestartCommand(control, out);
+    }
     return Usage(err);
 }

@@ -12,3 +12,9 @@ int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ost
 class PrinterTestEnvironment;
 int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                PrinterTestEnvironment& environment);
+
+// quarvel-cfg restart: the editor's server restart in the current directory.
+// Prints how many server processes were ended and whether the start script
+// was started; 0 when it was, 1 otherwise.
+class ServerControl;
+int RestartCommand(ServerControl& control, std::ostream& out);

@@ -8,6 +8,7 @@
 #include "config/FileErrors.h"
 #include "config/NumberText.h"
 #include "config/Vocabulary.h"
+#include "text/AsciiCase.h"
 
 namespace {
 

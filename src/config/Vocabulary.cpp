@@ -1,14 +1,7 @@
 #include "config/Vocabulary.h"
 
 #include "config/NumberText.h"
-
-std::string UpperAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
+#include "text/AsciiCase.h"
 
 std::string YesNoText(bool value)
 {

@@ -42,5 +42,3 @@ class DensityMode {
     int m_mode;
     int m_value;
 };
-
-std::string UpperAscii(std::string text);

@@ -1,5 +1,6 @@
 #include "diagnostics/IcmpPing.h"
 
+#include "diagnostics/HostAddress.h"
 #include "diagnostics/IcmpSystem.h"
 
 #include <arpa/inet.h>
@@ -7,24 +8,10 @@
 #include <chrono>
 #include <cstring>
 #include <linux/icmp.h>
-#include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
-
-namespace {
-
-// Start-up state, one per process. Nothing needs starting on this system;
-// the steps are kept so that a platform whose socket library has to be
-// started fits in without other changes.
-struct StartupState {
-    bool started = false;
-    bool result = false;
-};
-StartupState g_startup;
-
-} // namespace
 
 // ---- what the echo engine needs of the system ---------------------------------
 
@@ -53,17 +40,7 @@ int IcmpSystem::LastError()
 
 bool IcmpTransport::Resolve(const std::string& host, in_addr& address)
 {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_RAW;
-    addrinfo* answer = nullptr;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &answer) != 0 || !answer) {
-        errno = EHOSTUNREACH;
-        return false;
-    }
-    address = reinterpret_cast<const sockaddr_in*>(answer->ai_addr)->sin_addr;
-    ::freeaddrinfo(answer);
-    return true;
+    return LookUpIPv4(host, address);
 }
 
 int IcmpTransport::Open(bool& headerIncluded)
@@ -146,11 +123,8 @@ IcmpTransport& IcmpTransport::System()
 
 bool CIcmpPing::Startup()
 {
-    if (g_startup.started)
-        return g_startup.result;
-    g_startup.started = true;
-    // The monotonic clock is always there; no socket library to start.
-    g_startup.result = true;
+    // Nothing to start: the sockets are part of the system and the
+    // monotonic clock is always there.
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -43,10 +44,19 @@ class IcmpTransport {
 // One ICMP echo: one request, one datagram read, no retry.
 class CIcmpPing {
   public:
-    // Error values kept as the last error of a failed ping.
-    static constexpr int kNoBufferSpace = 10055;
-    static constexpr int kTimedOut = 10060;
-    static constexpr int kUnexpectedNetworkError = 59;
+    // The last error of a failed ping besides the errors of the socket
+    // calls: a data size below 8, no datagram in time, and a datagram that
+    // is not the matching echo reply. In the system's own error numbers, as
+    // the socket calls give theirs.
+#ifdef _WIN32
+    static constexpr int kNoBufferSpace = 10055;       // WSAENOBUFS
+    static constexpr int kTimedOut = 10060;            // WSAETIMEDOUT
+    static constexpr int kUnexpectedNetworkError = 59; // ERROR_UNEXP_NET_ERR
+#else
+    static constexpr int kNoBufferSpace = ENOBUFS;
+    static constexpr int kTimedOut = ETIMEDOUT;
+    static constexpr int kUnexpectedNetworkError = EPROTO;
+#endif
     static constexpr std::size_t kHeaderSize = 12;
     static constexpr std::size_t kReplyBufferSize = 1024;
 
@@ -54,6 +64,9 @@ class CIcmpPing {
     static bool Ping(IcmpTransport& transport, const std::string& host, PingResult& result, int timeoutMs,
                      std::uint8_t dataSize);
 
+    // Starts what the system needs before the first ping (Windows: the
+    // socket library 2.1 and the performance counter), once per process; a
+    // failed start is not tried again.
     static bool Startup();
     static bool WaitReadable(int socket, int timeoutMs, bool& readable);
     static void FillEchoRequest(std::uint8_t* buffer, std::size_t length);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "diagnostics/LpdClient.h"
 #include "diagnostics/MessageSink.h"
 
 // What the printer diagnostics need from the outside world; tests replace
@@ -12,8 +13,23 @@ class PrinterTestEnvironment {
     // One ICMP echo, as CIcmpPing::Ping; the response time in ms on success.
     virtual bool Ping(const std::string& address, int timeoutMs, int& responseTimeMs);
     virtual std::string CurrentDirectory();
+    // The program's installed data folder (<prefix>/share/quarvel).
+    virtual std::string DataDirectory();
+    // The folder that holds the running program.
+    virtual std::string ExecutableDirectory();
     virtual bool FileExists(const std::string& path);
+    // Sends the page file to queue on the printer at address and leaves a
+    // trace of the run in the log; the status that the test page reports,
+    // 0 on success. Linux speaks the printer protocol itself (LpdStatus
+    // gives the values) and appends one line to the log; Windows runs the
+    // system's LPR client, which appends its output.
+    virtual int SendPage(const std::string& address, const std::string& queue, const std::string& pagePath,
+                         const std::string& logPath);
+    // The command interpreter of a system whose LPR client is a command.
     virtual int RunCommand(const std::string& commandLine);
+
+    // Port and time-out of the printer protocol.
+    LpdSettings lpd;
 
     static PrinterTestEnvironment& System();
 };
@@ -29,17 +45,27 @@ class CPrinterTest {
     // success, warning icon on failure).
     bool Ping(const std::string& address, std::string& report);
 
-    // Sends the test page "testpage.ps" of the current directory to queue on
-    // address through lpr, after checking that the page exists and the
-    // printer answers a ping. Shows its own messages through sink; true when
-    // the command ended with status 0.
+    // Sends the test page "testpage.ps" to queue on address, after checking
+    // that the page exists and the printer answers a ping. The page is taken
+    // from the current directory, else from the installed data folder, else
+    // from beside the program. Shows its own messages through sink; true
+    // when the page was delivered.
     bool SendTestPage(const std::string& address, const std::string& queue, MessageSink& sink);
 
-    // The lpr command line for the given files, each argument quoted for the
-    // command interpreter.
+    // The LPR client's command line for the given files, each argument
+    // quoted for the command interpreter (used where the system's LPR client
+    // sends the page).
     static std::string TestPageCommand(const std::string& address, const std::string& queue,
                                        const std::string& pagePath, const std::string& logPath);
 
+    // The line that a run appends to the log: local time, printer, queue
+    // and result.
+    static std::string LogLine(const std::string& time, const std::string& address, const std::string& queue,
+                               const LpdOutcome& outcome);
+
   private:
+    // The first of the page's places that holds it; empty when none does.
+    std::string FindTestPage(const std::string& currentDirectory);
+
     PrinterTestEnvironment& m_environment;
 };

@@ -2,52 +2,84 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "text/AsciiCase.h"
+
 namespace {
 
-bool EqualIgnoringCase(const std::string& a, const std::string& b)
+std::string AfterLast(const std::string& text, const char* separators)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
+    const std::size_t cut = text.find_last_of(separators);
+    return cut == std::string::npos ? text : text.substr(cut + 1);
 }
 
-// The file name of /proc/PID/exe; the short name in /proc/PID/comm where the
-// link cannot be read (kernel threads, other users' processes).
+// The file name of /proc/PID/exe; empty when the link cannot be read.
 std::string ExecutableName(const std::string& procDir)
 {
-    std::string target(4096, '\0');
-    const ssize_t length = ::readlink((procDir + "/exe").c_str(), target.data(), target.size());
-    if (length > 0) {
-        target.resize(static_cast<std::size_t>(length));
-        const std::string deleted = " (deleted)";
-        if (target.size() > deleted.size() &&
-            target.compare(target.size() - deleted.size(), deleted.size(), deleted) == 0)
-            target.resize(target.size() - deleted.size());
-        const std::size_t slash = target.rfind('/');
-        return slash == std::string::npos ? target : target.substr(slash + 1);
-    }
-    std::ifstream comm(procDir + "/comm");
-    std::string name;
-    std::getline(comm, name);
-    return name;
+    std::error_code error;
+    std::string target = std::filesystem::read_symlink(procDir + "/exe", error).string();
+    if (error)
+        return std::string();
+    // An executable replaced on disk while it runs keeps its name.
+    const std::string deleted = " (deleted)";
+    if (target.size() > deleted.size() && target.compare(target.size() - deleted.size(), deleted.size(), deleted) == 0)
+        target.resize(target.size() - deleted.size());
+    return AfterLast(target, "/");
+}
+
+// The file name in the first argument of /proc/PID/cmdline. Wine writes the
+// Windows path of the program it runs there ("Z:\srv\tcpsrv.exe").
+std::string ImageName(const std::string& procDir)
+{
+    std::ifstream cmdline(procDir + "/cmdline", std::ios::binary);
+    std::string first;
+    std::getline(cmdline, first, '\0');
+    return AfterLast(first, "/\\");
 }
 
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
+
+bool IsExecutableFile(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+// Keeps a descriptor clear of the standard streams, which the script's
+// process sets up for itself (a program started without them gets its
+// first descriptors there).
+bool AboveStandardStreams(int& fd)
+{
+    if (fd > STDERR_FILENO)
+        return true;
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    ::close(fd);
+    fd = moved;
+    return moved >= 0;
+}
+
+// Tells the waiting parent why the script could not be started, then ends
+// the process. Async-signal-safe.
+[[noreturn]] void ReportStartFailure(int fd, int error)
+{
+    if (::write(fd, &error, sizeof error) < 0) {
+        // Nothing more can be told; the parent sees an empty report and
+        // the exit status.
+    }
+    ::_exit(127);
+}
 
 } // namespace
 
@@ -61,7 +93,11 @@ bool ProcessTable::Snapshot(std::vector<ProcessEntry>& entries)
         const long pid = std::strtol(entry->d_name, &end, 10);
         if (pid <= 0 || *end != '\0')
             continue;
-        entries.push_back({static_cast<pid_t>(pid), ExecutableName(std::string("/proc/") + entry->d_name)});
+        const std::string dir = std::string("/proc/") + entry->d_name;
+        ProcessEntry process{static_cast<pid_t>(pid), ExecutableName(dir), std::string()};
+        if (IsWineLoader(process.executableName))
+            process.imageName = ImageName(dir);
+        entries.push_back(std::move(process));
     }
     return true;
 }
@@ -77,43 +113,68 @@ ProcessTable& ProcessTable::System()
     return table;
 }
 
-bool TerminateProcessesByName(const std::string& name, bool all, ProcessTable& table)
+std::string FindWine()
 {
-    std::vector<ProcessEntry> entries;
-    if (!table.Snapshot(entries) || entries.empty())
-        return false;
-
-    bool ended = false;
-    const pid_t self = ::getpid();
-    for (const ProcessEntry& entry : entries) {
-        if (entry.pid == self || !EqualIgnoringCase(entry.executableName, name))
-            continue;
-        const int error = table.Kill(entry.pid);
-        if (error == EPERM)
-            return ended; // may not be ended: later matches are not tried
-        if (error == 0)
-            ended = true;
-        // ESRCH: the process ended on its own since the list was taken.
-        if (!all)
-            return ended;
+    if (const char* path = std::getenv("PATH")) {
+        const std::string folders = path;
+        for (const char* loader : {"wine", "wine64"}) {
+            std::size_t start = 0;
+            while (start <= folders.size()) {
+                std::size_t end = folders.find(':', start);
+                if (end == std::string::npos)
+                    end = folders.size();
+                // An empty entry means the current directory.
+                const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+                const std::string candidate = folder + "/" + loader;
+                if (IsExecutableFile(candidate))
+                    return candidate;
+                start = end + 1;
+            }
+        }
     }
-    return ended;
+    const char* debianLoader = "/usr/lib/wine/wine64";
+    return IsExecutableFile(debianLoader) ? debianLoader : std::string();
 }
 
-bool StartScript(const std::string& name, const std::string& directory)
+bool StartScript(const std::string& name, const std::string& directory, const std::string& wine)
 {
+    const std::string path = directory + "/" + name;
+    if (::access(path.c_str(), F_OK) != 0)
+        return false;
+
     // Everything the child needs is prepared before fork: between fork and
     // exec only async-signal-safe calls are made.
-    const std::string script = name.find('/') == std::string::npos ? "./" + name : name;
-    const bool executable = ::faccessat(AT_FDCWD, (directory + "/" + name).c_str(), X_OK, AT_EACCESS) == 0;
+    std::string script = name.find('/') == std::string::npos ? "./" + name : name;
     std::string shell = "/bin/sh";
-    std::string scriptArg = script;
-    char* directArgv[] = {scriptArg.data(), nullptr};
-    char* shellArgv[] = {shell.data(), scriptArg.data(), nullptr};
+    std::string loader = wine;
+    std::string interpreter = "cmd";
+    std::string runAndEnd = "/c";
+    std::string batch = name;
+    char* directArgv[] = {script.data(), nullptr};
+    char* wineArgv[] = {loader.data(), interpreter.data(), runAndEnd.data(), batch.data(), nullptr};
+    char* shellArgv[] = {shell.data(), script.data(), nullptr};
+    const bool executable = ::faccessat(AT_FDCWD, path.c_str(), X_OK, AT_EACCESS) == 0;
+    const bool throughWine =
+        !wine.empty() && (EndsWithIgnoringAsciiCase(name, ".bat") || EndsWithIgnoringAsciiCase(name, ".cmd"));
+
+    // The script's process tells through this pipe whether every way to
+    // start it failed; a successful exec closes the pipe unwritten.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return false;
+    if (!AboveStandardStreams(report[0]) || !AboveStandardStreams(report[1])) {
+        for (int fd : report)
+            if (fd >= 0)
+                ::close(fd);
+        return false;
+    }
 
     const pid_t child = ::fork();
-    if (child < 0)
+    if (child < 0) {
+        ::close(report[0]);
+        ::close(report[1]);
         return false;
+    }
     if (child == 0) {
         // The first child starts a new session and forks the script's
         // process, then ends at once: the script is adopted by init and no
@@ -123,21 +184,37 @@ bool StartScript(const std::string& name, const std::string& directory)
         if (grandchild != 0)
             ::_exit(grandchild < 0 ? 1 : 0);
         if (::chdir(directory.c_str()) != 0)
-            ::_exit(127);
-        const int devNull = ::open("/dev/null", O_RDONLY);
+            ReportStartFailure(report[1], errno);
+        // Nothing of ours goes with it: a server that holds our output would
+        // keep a caller that reads it (a pipe, a script) waiting until the
+        // server ends.
+        const int devNull = ::open("/dev/null", O_RDWR);
         if (devNull >= 0) {
-            ::dup2(devNull, STDIN_FILENO);
-            if (devNull != STDIN_FILENO)
+            for (int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+                ::dup2(devNull, stream);
+            if (devNull > STDERR_FILENO)
                 ::close(devNull);
         }
-        ::syscall(SYS_close_range, 3u, ~0u, 0u);
+        // Only the standard streams and the report pipe go to the script.
+        const unsigned keep = static_cast<unsigned>(report[1]);
+        if (keep > STDERR_FILENO + 1)
+            ::syscall(SYS_close_range, STDERR_FILENO + 1u, keep - 1, 0u);
+        ::syscall(SYS_close_range, keep + 1, ~0u, 0u);
         if (executable)
             ::execv(directArgv[0], directArgv);
+        if (throughWine)
+            ::execv(wineArgv[0], wineArgv);
         ::execv(shellArgv[0], shellArgv);
-        ::_exit(127);
+        ReportStartFailure(report[1], errno);
     }
+    ::close(report[1]);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    int error = 0;
+    ssize_t told;
+    while ((told = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    }
+    ::close(report[0]);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && told == 0;
 }

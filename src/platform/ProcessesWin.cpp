@@ -26,18 +26,6 @@ class ScopedHandle {
     HANDLE m_handle;
 };
 
-bool EqualIgnoringCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 // The executable name of a snapshot entry in the system code page, whether
 // the entry is the ANSI or the wide one.
 [[maybe_unused]] std::string Narrow(const char* text)
@@ -65,7 +53,7 @@ bool ProcessTable::Snapshot(std::vector<ProcessEntry>& entries)
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry))
-        entries.push_back({static_cast<pid_t>(entry.th32ProcessID), Narrow(entry.szExeFile)});
+        entries.push_back({static_cast<pid_t>(entry.th32ProcessID), Narrow(entry.szExeFile), std::string()});
     return true;
 }
 
@@ -87,31 +75,13 @@ ProcessTable& ProcessTable::System()
     return table;
 }
 
-bool TerminateProcessesByName(const std::string& name, bool all, ProcessTable& table)
+std::string FindWine()
 {
-    std::vector<ProcessEntry> entries;
-    if (!table.Snapshot(entries) || entries.empty())
-        return false;
-
-    bool ended = false;
-    const pid_t self = static_cast<pid_t>(::GetCurrentProcessId());
-    for (const ProcessEntry& entry : entries) {
-        if (entry.pid == self || !EqualIgnoringCase(entry.executableName, name))
-            continue;
-        const int error = table.Kill(entry.pid);
-        if (error == EPERM)
-            return ended; // may not be opened: later matches are not tried
-        if (error == 0)
-            ended = true;
-        // ESRCH: the process ended on its own since the list was taken;
-        // EACCES: it could be opened but not ended.
-        if (!all)
-            return ended;
-    }
-    return ended;
+    // Windows runs batch files itself.
+    return std::string();
 }
 
-bool StartScript(const std::string& name, const std::string& directory)
+bool StartScript(const std::string& name, const std::string& directory, const std::string&)
 {
     // The shell opens the file through the association of its type (a
     // batch file runs in the command interpreter) in a window shown

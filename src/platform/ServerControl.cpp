@@ -2,7 +2,7 @@
 
 #include "platform/Processes.h"
 
-bool ServerControl::TerminateProcessesByName(const std::string& name, bool all)
+int ServerControl::TerminateProcessesByName(const std::string& name, bool all)
 {
     return ::TerminateProcessesByName(name, all);
 }
@@ -12,8 +12,10 @@ bool ServerControl::StartScript(const std::string& name, const std::string& dire
     return ::StartScript(name, directory);
 }
 
-void RestartServer(ServerControl& control)
+RestartOutcome RestartServer(ServerControl& control)
 {
-    control.TerminateProcessesByName(kServerExecutable, true);
-    control.StartScript(kServerStartScript, ".");
+    RestartOutcome outcome;
+    outcome.ended = control.TerminateProcessesByName(kServerExecutable, true);
+    outcome.started = control.StartScript(kServerStartScript, ".");
+    return outcome;
 }

@@ -7,7 +7,9 @@
 class ServerControl {
   public:
     virtual ~ServerControl() = default;
-    virtual bool TerminateProcessesByName(const std::string& name, bool all);
+    // How many processes were ended; see ::TerminateProcessesByName.
+    virtual int TerminateProcessesByName(const std::string& name, bool all);
+    // True when the script was started; see ::StartScript.
     virtual bool StartScript(const std::string& name, const std::string& directory);
 };
 
@@ -15,6 +17,12 @@ class ServerControl {
 inline constexpr const char* kServerExecutable = "tcpsrv.exe";
 inline constexpr const char* kServerStartScript = "ZELNOR.bat";
 
+struct RestartOutcome {
+    int ended = 0;        // server processes ended
+    bool started = false; // the start script was started
+};
+
 // Ends every running server process, then at once starts the start script in
-// the current working directory. Nothing is examined or reported.
-void RestartServer(ServerControl& control);
+// the current working directory. The editor reports nothing of it; the
+// companion prints the outcome.
+RestartOutcome RestartServer(ServerControl& control);

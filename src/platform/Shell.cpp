@@ -1,9 +1,7 @@
 #include "platform/Shell.h"
 
-#include <climits>
 #include <cstdlib>
 #include <sys/wait.h>
-#include <unistd.h>
 
 int RunCommand(const std::string& commandLine)
 {
@@ -20,6 +18,11 @@ int RunCommand(const std::string& commandLine)
     return -1;
 }
 
+std::string QuoteShellFileName(const std::string& path)
+{
+    return QuoteShellArgument(path);
+}
+
 std::string QuoteShellArgument(const std::string& text)
 {
     std::string quoted = "'";
@@ -31,13 +34,4 @@ std::string QuoteShellArgument(const std::string& text)
     }
     quoted += '\'';
     return quoted;
-}
-
-std::string CurrentDirectory()
-{
-    std::string buffer(PATH_MAX, '\0');
-    if (!::getcwd(buffer.data(), buffer.size()))
-        return std::string();
-    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-    return buffer;
 }

@@ -2,7 +2,6 @@
 #include "platform/Shell.h"
 
 #include <cstdlib>
-#include <windows.h>
 
 int RunCommand(const std::string& commandLine)
 {
@@ -65,13 +64,7 @@ std::string QuoteShellArgument(const std::string& text)
     return quoted;
 }
 
-std::string CurrentDirectory()
+std::string QuoteShellFileName(const std::string& path)
 {
-    // The directory query of the program's code page, limited as the
-    // system's paths are; an empty text when it does not fit.
-    char buffer[MAX_PATH];
-    const DWORD length = ::GetCurrentDirectoryA(MAX_PATH, buffer);
-    if (length == 0 || length >= MAX_PATH)
-        return std::string();
-    return std::string(buffer, length);
+    return "\"" + path + "\"";
 }

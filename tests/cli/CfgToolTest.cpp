@@ -1,11 +1,21 @@
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sstream>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include "FakeLpdServer.h"
 #include "TestSupport.h"
 #include "cli/CfgTool.h"
 #include "config/ConfigFormatter.h"
 #include "config/Configuration.h"
+#include "diagnostics/IcmpPing.h"
 #include "diagnostics/PrinterTest.h"
+#include "platform/ServerControl.h"
 
 namespace {
 
@@ -133,4 +143,93 @@ TEST(CfgTool, TestPagePrintsEachMessageAndFailsWithoutThePage)
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Printing failed.\n\nTest page file '/nonexistent-quarvel-dir/testpage.ps' not found.\n");
     EXPECT_EQ(ToolWith(env, {"testpage", "10.1.2.3"}).status, 2);
+}
+
+namespace {
+
+// Runs the real quarvel-cfg in folder; its exit status and standard output.
+ToolRun RunBinary(const std::string& folder, const std::string& arguments)
+{
+    const std::string command = "cd '" + folder + "' && '" QUARVEL_CFG_BINARY "' " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::string output;
+    char buffer[512];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    const int status = pipe ? ::pclose(pipe) : -1;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output, ""};
+}
+
+} // namespace
+
+TEST(CfgTool, TestPageReachesAnLpdServerOnPort515OrFailsWithTheStatus)
+{
+    auto printer = std::make_unique<FakeLpdServer>(FakeLpdServer::Behaviour::Accept, "127.0.0.1", 515);
+    if (!printer->Listening())
+        GTEST_SKIP() << "cannot listen on 127.0.0.1:515 here: " << std::strerror(printer->ListenError());
+    bool header = false;
+    const int probe = IcmpTransport::System().Open(header);
+    if (probe < 0)
+        GTEST_SKIP() << "no ICMP socket may be opened by this user here (the test page pings first)";
+    ::close(probe);
+
+    TempDir cwd;
+    WriteBytes(cwd.file("testpage.ps"), ReadBytes(QUARVEL_TESTPAGE));
+    ToolRun run = RunBinary(cwd.path(), "testpage 127.0.0.1 QUEUE");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "Printing succeed.\n\nCheck output at the printer.\n");
+    const FakeLpdServer::Received& got = printer->Wait();
+    EXPECT_EQ(got.queue, "QUEUE");
+    EXPECT_EQ(got.dataFile, ReadBytes(QUARVEL_TESTPAGE));
+    EXPECT_NE(got.controlFile.find("\nNtestpage.ps\n"), std::string::npos);
+
+    printer.reset(); // nothing listens any more
+    run = RunBinary(cwd.path(), "testpage 127.0.0.1 QUEUE");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "Printing failed.\n\n Sending the test page to '127.0.0.1:QUEUE' using 'LPR' returned "
+                       "[1].\nCheck log file 'testprint.log'.\n");
+    const std::string log = ReadBytes(cwd.file("testprint.log"));
+    EXPECT_NE(log.find(" 127.0.0.1:QUEUE [0] sent "), std::string::npos) << log;
+    EXPECT_NE(log.find(" 127.0.0.1:QUEUE [1] connection refused on port 515\n"), std::string::npos) << log;
+}
+
+namespace {
+
+class ScriptedServer : public ServerControl {
+  public:
+    int ended = 0;
+    bool started = true;
+    std::vector<std::string> calls;
+    int TerminateProcessesByName(const std::string& name, bool all) override
+    {
+        calls.push_back("terminate " + name + (all ? " all" : " first"));
+        return ended;
+    }
+    bool StartScript(const std::string& name, const std::string& directory) override
+    {
+        calls.push_back("start " + name + " in " + directory);
+        return started;
+    }
+};
+
+} // namespace
+
+TEST(CfgTool, RestartSaysWhatItEndedAndStartedAndExitsByTheStart)
+{
+    const std::string here = std::filesystem::current_path().string();
+    ScriptedServer server;
+    server.ended = 2;
+    std::ostringstream out;
+    EXPECT_EQ(RestartCommand(server, out), 0);
+    EXPECT_EQ(out.str(), "Ended 2 server processes (tcpsrv.exe).\nStarted ZELNOR.bat in " + here + ".\n");
+    EXPECT_EQ(server.calls, (std::vector<std::string>{"terminate tcpsrv.exe all", "start ZELNOR.bat in ."}));
+
+    server.ended = 1;
+    server.started = false;
+    out.str("");
+    EXPECT_EQ(RestartCommand(server, out), 1);
+    EXPECT_EQ(out.str(), "Ended 1 server process (tcpsrv.exe).\nCould not start ZELNOR.bat in " + here + ".\n");
+
+    EXPECT_EQ(Tool({"restart", "now"}).status, 2);
+    EXPECT_NE(Tool({"--help"}).out.find("  restart "), std::string::npos);
 }

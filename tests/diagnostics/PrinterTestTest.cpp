@@ -1,21 +1,27 @@
-#include <cstdlib>
+#include <chrono>
+#include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <regex>
 
+#include "FakeLpdServer.h"
 #include "TestSupport.h"
 #include "diagnostics/PrinterTest.h"
 
 namespace {
 
-// The real command interpreter and file system, with a scripted ping and a
-// chosen current directory.
+using namespace std::chrono_literals;
+
+// The real file system and printer protocol, with a scripted ping and
+// chosen folders; the data folder and the program's folder are empty
+// temporary folders unless a test fills them.
 class TestEnvironment : public PrinterTestEnvironment {
   public:
-    explicit TestEnvironment(std::string directory) : m_directory(std::move(directory)) {}
+    explicit TestEnvironment(std::string directory) : m_directory(std::move(directory)) { lpd.timeout = 2000ms; }
     bool reachable = true;
     int pingTime = 3;
     std::vector<std::string> pinged;
-    std::vector<std::string> commands;
+    TempDir dataDir;
+    TempDir programDir;
 
     bool Ping(const std::string& address, int timeoutMs, int& responseTimeMs) override
     {
@@ -24,14 +30,25 @@ class TestEnvironment : public PrinterTestEnvironment {
         return reachable;
     }
     std::string CurrentDirectory() override { return m_directory; }
-    int RunCommand(const std::string& commandLine) override
-    {
-        commands.push_back(commandLine);
-        return PrinterTestEnvironment::RunCommand(commandLine);
-    }
+    std::string DataDirectory() override { return dataDir.path(); }
+    std::string ExecutableDirectory() override { return programDir.path(); }
 
   private:
     std::string m_directory;
+};
+
+// Records the sending step instead of sending.
+class RecordingEnvironment : public TestEnvironment {
+  public:
+    using TestEnvironment::TestEnvironment;
+    int status = 0;
+    std::vector<std::string> sent; // address|queue|page|log
+    int SendPage(const std::string& address, const std::string& queue, const std::string& pagePath,
+                 const std::string& logPath) override
+    {
+        sent.push_back(address + "|" + queue + "|" + pagePath + "|" + logPath);
+        return status;
+    }
 };
 
 struct Message {
@@ -45,34 +62,16 @@ class RecordingSink : public MessageSink {
     void ShowMessage(const std::string& text, MessageIcon icon) override { messages.push_back({text, icon}); }
 };
 
-// A fake lpr first on PATH: records its arguments one per line and returns
-// the status in the file "status" beside it.
-class FakeLpr {
-  public:
-    FakeLpr()
-    {
-        WriteBytes(m_dir.file("lpr"), "#!/bin/sh\n"
-                                      "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
-                                          m_dir.file("args") +
-                                          "\"\n"
-                                          "echo \"lpr ran\"\n"
-                                          "exit $(cat \"" +
-                                          m_dir.file("status") + "\")\n");
-        ::chmod(m_dir.file("lpr").c_str(), 0755);
-        SetStatus(0);
-        const char* path = std::getenv("PATH");
-        m_oldPath = path ? path : "";
-        ::setenv("PATH", (m_dir.path() + ":" + m_oldPath).c_str(), 1);
-    }
-    ~FakeLpr() { ::setenv("PATH", m_oldPath.c_str(), 1); }
-    void SetStatus(int status) { WriteBytes(m_dir.file("status"), std::to_string(status)); }
-    std::string Arguments() const { return ReadBytes(m_dir.file("args")); }
-    bool Ran() const { return FileExists(m_dir.file("args")); }
+std::string TestPage()
+{
+    return ReadBytes(QUARVEL_TESTPAGE);
+}
 
-  private:
-    TempDir m_dir;
-    std::string m_oldPath;
-};
+std::string FailureText(const std::string& printer, const std::string& queue, int status)
+{
+    return "Printing failed.\n\n Sending the test page to '" + printer + ":" + queue + "' using 'LPR' returned [" +
+           std::to_string(status) + "].\nCheck log file 'testprint.log'.";
+}
 
 } // namespace
 
@@ -88,86 +87,132 @@ TEST(PrinterTestPing, ReportsForBothOutcomes)
     EXPECT_EQ(report, "FAILED!\n\nPing to 'printer' failed.");
 }
 
-TEST(PrinterTestPage, SendsThroughLprAndAppendsItsOutputToTheLog)
+TEST(PrinterTestPage, DeliversThePageOverLpdAndLogsEveryRunThatSends)
 {
     TempDir cwd;
-    WriteBytes(cwd.file("testpage.ps"), "%!PS\n");
-    FakeLpr lpr;
+    WriteBytes(cwd.file("testpage.ps"), TestPage());
     TestEnvironment env(cwd.path());
     RecordingSink sink;
-    EXPECT_TRUE(CPrinterTest(env).SendTestPage("10.0.0.7", "PASSTHRU", sink));
-    ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_EQ(sink.messages[0].text, "Printing succeed.\n\nCheck output at the printer.");
-    EXPECT_EQ(sink.messages[0].icon, MessageIcon::Warning);
-    EXPECT_EQ(lpr.Arguments(), "/S\n10.0.0.7\n/P\nPASSTHRU\n/o\nl\n" + cwd.file("testpage.ps") + "\n");
-    EXPECT_EQ(ReadBytes(cwd.file("testprint.log")), "lpr ran\n");
+    {
+        FakeLpdServer printer(FakeLpdServer::Behaviour::Accept);
+        env.lpd.port = printer.Port();
+        EXPECT_TRUE(CPrinterTest(env).SendTestPage("127.0.0.1", "PASSTHRU", sink));
+        ASSERT_EQ(sink.messages.size(), 1u);
+        EXPECT_EQ(sink.messages[0].text, "Printing succeed.\n\nCheck output at the printer.");
+        EXPECT_EQ(sink.messages[0].icon, MessageIcon::Warning);
+        EXPECT_EQ(printer.Wait().queue, "PASSTHRU");
+        EXPECT_EQ(printer.Wait().dataFile, TestPage());
+    }
+    {
+        FakeLpdServer printer(FakeLpdServer::Behaviour::RefuseQueue);
+        env.lpd.port = printer.Port();
+        EXPECT_FALSE(CPrinterTest(env).SendTestPage("127.0.0.1", "PASSTHRU", sink));
+        ASSERT_EQ(sink.messages.size(), 2u);
+        EXPECT_EQ(sink.messages[1].text, FailureText("127.0.0.1", "PASSTHRU", 3));
+        EXPECT_EQ(sink.messages[1].icon, MessageIcon::Error);
+    }
+    env.lpd.port = UnusedLoopbackPort();
+    EXPECT_FALSE(CPrinterTest(env).SendTestPage("127.0.0.1", "PASSTHRU", sink));
+    ASSERT_EQ(sink.messages.size(), 3u);
+    EXPECT_EQ(sink.messages[2].text, FailureText("127.0.0.1", "PASSTHRU", 1));
 
-    lpr.SetStatus(3);
-    EXPECT_FALSE(CPrinterTest(env).SendTestPage("10.0.0.7", "PASSTHRU", sink));
-    ASSERT_EQ(sink.messages.size(), 2u);
-    EXPECT_EQ(sink.messages[1].text, "Printing failed.\n\n Sending the test page to '10.0.0.7:PASSTHRU' using 'LPR' "
-                                     "returned [3].\nCheck log file 'testprint.log'.");
-    EXPECT_EQ(sink.messages[1].icon, MessageIcon::Error);
-    EXPECT_EQ(ReadBytes(cwd.file("testprint.log")), "lpr ran\nlpr ran\n");
+    // One line per run, appended: time, printer, queue, status and what happened.
+    const std::string log = ReadBytes(cwd.file("testprint.log"));
+    const std::string time = "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d ";
+    EXPECT_TRUE(std::regex_match(
+        log,
+        std::regex(time + "127\\.0\\.0\\.1:PASSTHRU \\[0\\] sent " + std::to_string(TestPage().size()) + " bytes\n" +
+                   time +
+                   "127\\.0\\.0\\.1:PASSTHRU \\[3\\] the job request for queue 'PASSTHRU' refused \\(answer 1\\)\n" +
+                   time + "127\\.0\\.0\\.1:PASSTHRU \\[1\\] connection refused on port \\d+\n")))
+        << log;
 }
 
-TEST(PrinterTestPage, HostileNamesArriveAsOneLiteralArgument)
+TEST(PrinterTestPage, HostileNamesReachThePrinterLiterallyAndRunNothing)
 {
     TempDir cwd;
-    WriteBytes(cwd.file("testpage.ps"), "%!PS\n");
-    FakeLpr lpr;
+    WriteBytes(cwd.file("testpage.ps"), TestPage());
     TestEnvironment env(cwd.path());
+    FakeLpdServer printer(FakeLpdServer::Behaviour::Accept);
+    env.lpd.port = printer.Port();
     RecordingSink sink;
     const std::string queue = "q; touch " + cwd.file("pwned") + " $(touch " + cwd.file("pwned2") + ") it's";
-    EXPECT_TRUE(CPrinterTest(env).SendTestPage("host name", queue, sink));
-    EXPECT_EQ(lpr.Arguments(), "/S\nhost name\n/P\n" + queue + "\n/o\nl\n" + cwd.file("testpage.ps") + "\n");
+    EXPECT_TRUE(CPrinterTest(env).SendTestPage("127.0.0.1", queue, sink));
+    EXPECT_EQ(printer.Wait().queue, queue);
     EXPECT_FALSE(FileExists(cwd.file("pwned")));
     EXPECT_FALSE(FileExists(cwd.file("pwned2")));
 }
 
-TEST(PrinterTestPage, MissingPageOrUnreachablePrinterRunsNothing)
+TEST(PrinterTestPage, ThePageIsTakenFromTheCurrentFolderThenTheDataFolderThenBesideTheProgram)
 {
     TempDir cwd;
-    FakeLpr lpr;
-    TestEnvironment env(cwd.path());
+    RecordingEnvironment env(cwd.path());
+    RecordingSink sink;
+    WriteBytes(env.programDir.file("testpage.ps"), "beside the program");
+    EXPECT_TRUE(CPrinterTest(env).SendTestPage("10.0.0.7", "q", sink));
+    WriteBytes(env.dataDir.file("testpage.ps"), "installed");
+    EXPECT_TRUE(CPrinterTest(env).SendTestPage("10.0.0.7", "q", sink));
+    WriteBytes(cwd.file("testpage.ps"), "here");
+    EXPECT_TRUE(CPrinterTest(env).SendTestPage("10.0.0.7", "q", sink));
+    const std::string log = cwd.file("testprint.log");
+    EXPECT_EQ(env.sent, (std::vector<std::string>{"10.0.0.7|q|" + env.programDir.file("testpage.ps") + "|" + log,
+                                                  "10.0.0.7|q|" + env.dataDir.file("testpage.ps") + "|" + log,
+                                                  "10.0.0.7|q|" + cwd.file("testpage.ps") + "|" + log}));
+
+    // Without a readable current folder the log goes to a relative name.
+    RecordingEnvironment lost("");
+    WriteBytes(lost.dataDir.file("testpage.ps"), "installed");
+    EXPECT_TRUE(CPrinterTest(lost).SendTestPage("10.0.0.7", "q", sink));
+    EXPECT_EQ(lost.sent, std::vector<std::string>{"10.0.0.7|q|" + lost.dataDir.file("testpage.ps") + "|testprint.log"});
+
+    // The installed data folder is fixed when the program is built.
+    const std::string installed = PrinterTestEnvironment().DataDirectory();
+    EXPECT_TRUE(std::filesystem::path(installed).is_absolute());
+    EXPECT_EQ(std::filesystem::path(installed).filename(), "quarvel");
+}
+
+TEST(PrinterTestPage, MissingPageOrUnreachablePrinterSendsNothing)
+{
+    TempDir cwd;
+    RecordingEnvironment env(cwd.path());
     RecordingSink sink;
     EXPECT_FALSE(CPrinterTest(env).SendTestPage("10.0.0.7", "q", sink));
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_EQ(sink.messages[0].text, "Printing failed.\n\nTest page file '" + cwd.file("testpage.ps") + "' not found.");
     EXPECT_EQ(sink.messages[0].icon, MessageIcon::Error);
     EXPECT_TRUE(env.pinged.empty());
-    EXPECT_TRUE(env.commands.empty());
 
-    WriteBytes(cwd.file("testpage.ps"), "%!PS\n");
+    RecordingEnvironment lost("");
+    EXPECT_FALSE(CPrinterTest(lost).SendTestPage("10.0.0.7", "q", sink));
+    EXPECT_EQ(sink.messages.back().text, "Printing failed.\n\nTest page file 'testpage.ps' not found.");
+
+    WriteBytes(env.dataDir.file("testpage.ps"), "%!PS\n");
     env.reachable = false;
     EXPECT_FALSE(CPrinterTest(env).SendTestPage("10.0.0.7", "q", sink));
-    ASSERT_EQ(sink.messages.size(), 2u);
-    EXPECT_EQ(sink.messages[1].text, "Printing failed.\n\nPrinter '10.0.0.7' not reachable.");
+    EXPECT_EQ(sink.messages.back().text, "Printing failed.\n\nPrinter '10.0.0.7' not reachable.");
+    EXPECT_EQ(sink.messages.back().icon, MessageIcon::Error);
     EXPECT_EQ(env.pinged.size(), 1u);
-    EXPECT_TRUE(env.commands.empty());
-    EXPECT_FALSE(lpr.Ran());
+    EXPECT_TRUE(env.sent.empty());
     EXPECT_FALSE(FileExists(cwd.file("testprint.log")));
 }
 
-namespace {
-
-class NoInterpreter : public TestEnvironment {
-  public:
-    using TestEnvironment::TestEnvironment;
-    int RunCommand(const std::string&) override { return -1; }
-};
-
-} // namespace
-
-TEST(PrinterTestPage, AnInterpreterThatCannotStartShowsMinusOne)
+TEST(PrinterTestPage, TheSendingStepsStatusIsShownAsItIs)
 {
     TempDir cwd;
     WriteBytes(cwd.file("testpage.ps"), "%!PS\n");
-    NoInterpreter env(cwd.path());
+    RecordingEnvironment env(cwd.path());
     RecordingSink sink;
-    EXPECT_FALSE(CPrinterTest(env).SendTestPage("a", "b", sink));
-    ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_NE(sink.messages[0].text.find("'a:b' using 'LPR' returned [-1]."), std::string::npos);
+    for (int status : {2, 4, 6, -1}) {
+        env.status = status;
+        EXPECT_FALSE(CPrinterTest(env).SendTestPage("a", "b c", sink));
+        EXPECT_EQ(sink.messages.back().text, FailureText("a", "b c", status));
+    }
+}
+
+TEST(PrinterTestPage, LogLinesStayOneLine)
+{
+    EXPECT_EQ(CPrinterTest::LogLine("2024-05-06 07:08:09", "10.0.0.7", "q\nr", {LpdStatus::TimedOut, "late\r"}),
+              "2024-05-06 07:08:09 10.0.0.7:q?r [2] late?\n");
 }
 
 TEST(PrinterTestPage, CommandLineKeepsTheFormatWithEveryArgumentQuoted)

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "PageFixture.h"
+#include "TestSupport.h"
 #include "pages/Page1Printer.h"
 #include "pages/PrinterDialog.h"
 #include "ui/ReportList.h"
@@ -168,7 +169,19 @@ TEST_F(PrinterPageTest, MenuRunsThePingAndTheTestPageOnTheSelectedRow)
     EXPECT_EQ(ui.lastMessage().text,
               "Printing failed.\n\nTest page file '/nonexistent-quarvel-dir/testpage.ps' not found.");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Error);
-    EXPECT_TRUE(diagnostics.commands.empty());
+    EXPECT_TRUE(diagnostics.pagesSent.empty());
+
+    // With the page at hand it goes to the selected row's own printer and
+    // queue, whatever the list shows.
+    TempDir dir;
+    WriteBytes(dir.file("testpage.ps"), "%!PS\n");
+    diagnostics.directory = dir.path();
+    diagnostics.reachable = true;
+    Config().Printers.GetAt(1)->PrinterQueue = "changed behind the list";
+    ui.menuChoices.push_back(QStringLiteral("Send Test Page"));
+    RightClickOnList();
+    EXPECT_EQ(diagnostics.pagesSent,
+              std::vector<std::string>{"10.0.0.2 changed behind the list " + dir.file("testpage.ps")});
 }
 
 TEST_F(PrinterPageTest, FlagsComeFromTheRecordOnActivationAndGoBackOnLeaving)

@@ -1,17 +1,21 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
 #include <sstream>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 #include "TestSupport.h"
+#include "platform/Folders.h"
 #include "platform/Processes.h"
 #include "platform/ServerControl.h"
 #include "platform/Shell.h"
@@ -24,18 +28,18 @@ std::string UniqueSuffix()
     return std::to_string(::getpid()) + "-" + std::to_string(device() % 1000000);
 }
 
-// Starts a copy of sleep under the given file name; the test ends it itself
-// if the operation under test did not.
+// Starts a copy of sleep under the given file name, with argv0 as its first
+// argument; the test ends it itself if the operation under test did not.
 class NamedSleeper {
   public:
-    NamedSleeper(const std::string& dir, const std::string& name)
+    NamedSleeper(const std::string& dir, const std::string& name, const std::string& argv0 = std::string())
     {
         const std::string path = dir + "/" + name;
         if (!FileExists(path))
             std::filesystem::copy_file("/bin/sleep", path);
         m_pid = ::fork();
         if (m_pid == 0) {
-            ::execl(path.c_str(), name.c_str(), "60", static_cast<char*>(nullptr));
+            ::execl(path.c_str(), argv0.empty() ? name.c_str() : argv0.c_str(), "60", static_cast<char*>(nullptr));
             ::_exit(127);
         }
         // Wait until the exec has happened, so /proc shows the new name.
@@ -112,14 +116,94 @@ TEST(Processes, EndsEveryProcessWithTheWholeNameInAnyCase)
     NamedSleeper longer(dir.path(), name + ".old");
     NamedSleeper prefixed(dir.path(), "my" + name);
 
-    EXPECT_TRUE(TerminateProcessesByName(name, true));
+    EXPECT_EQ(TerminateProcessesByName(name, true), 3);
     EXPECT_EQ(first.EndingSignal(), SIGKILL);
     EXPECT_EQ(second.EndingSignal(), SIGKILL);
     EXPECT_EQ(upper.EndingSignal(), SIGKILL);
     EXPECT_EQ(longer.EndingSignal(), 0);
     EXPECT_EQ(prefixed.EndingSignal(), 0);
 
-    EXPECT_FALSE(TerminateProcessesByName(name, true));
+    EXPECT_EQ(TerminateProcessesByName(name, true), 0);
+}
+
+TEST(Processes, AWindowsProgramUnderWineIsFoundByTheImageInItsFirstArgument)
+{
+    // Copies of sleep under the Wine loaders' names show what a program run
+    // by Wine shows: a loader as executable, the Windows path as argv[0].
+    TempDir dir;
+    const std::string suffix = UniqueSuffix();
+    const std::string name = "tcpsrv-" + suffix + ".exe";
+    NamedSleeper windowsPath(dir.path(), "wine64", "Z:\\srv\\" + name);
+    NamedSleeper upper(dir.path(), "wine64-preloader", "C:\\SRV\\TCPSRV-" + suffix + ".EXE");
+    NamedSleeper plain(dir.path(), "wine", name);
+    NamedSleeper unixPath(dir.path(), "wine-preloader", dir.path() + "/" + name);
+    NamedSleeper older(dir.path(), "wine64", "Z:\\srv\\" + name + ".old");
+    NamedSleeper inFolderOfThatName(dir.path(), "wine64", "Z:\\" + name + "\\other.exe");
+    NamedSleeper notALoader(dir.path(), "sleep-" + suffix, "Z:\\srv\\" + name);
+
+    EXPECT_EQ(TerminateProcessesByName(name, true), 4);
+    EXPECT_EQ(windowsPath.EndingSignal(), SIGKILL);
+    EXPECT_EQ(upper.EndingSignal(), SIGKILL);
+    EXPECT_EQ(plain.EndingSignal(), SIGKILL);
+    EXPECT_EQ(unixPath.EndingSignal(), SIGKILL);
+    EXPECT_EQ(older.EndingSignal(), 0);
+    EXPECT_EQ(inFolderOfThatName.EndingSignal(), 0);
+    EXPECT_EQ(notALoader.EndingSignal(), 0);
+}
+
+TEST(Processes, OnlyTheLoadersOfWineLendTheirProcessesAWindowsName)
+{
+    const auto runs = [](std::string executable, std::string image) {
+        return RunsExecutable({1, std::move(executable), std::move(image)}, "tcpsrv.exe");
+    };
+    EXPECT_TRUE(runs("TcpSrv.EXE", ""));
+    EXPECT_TRUE(runs("wine64", "tcpsrv.exe"));
+    EXPECT_TRUE(runs("wine64-preloader", "TCPSRV.EXE"));
+    EXPECT_FALSE(runs("wineserver64", "tcpsrv.exe"));
+    EXPECT_FALSE(runs("mywine64", "tcpsrv.exe"));
+    EXPECT_FALSE(runs("bash", "tcpsrv.exe"));
+    // An executable that cannot be read is not known to be the server.
+    EXPECT_FALSE(runs("", "tcpsrv.exe"));
+}
+
+TEST(Processes, AProcessIsNeverEndedOnItsShortNameAlone)
+{
+    // comm holds at most 15 characters.
+    const std::string name = "t" + std::to_string(std::random_device()() % 1000000) + ".exe";
+    const auto rename = [&name] { ::prctl(PR_SET_NAME, name.c_str()); };
+    // A zombie keeps its short name but has no executable any more.
+    const pid_t zombie = ::fork();
+    if (zombie == 0) {
+        rename();
+        ::_exit(0);
+    }
+    // A live process that calls itself by the name but runs another program.
+    const pid_t renamed = ::fork();
+    if (renamed == 0) {
+        rename();
+        ::pause();
+        ::_exit(0);
+    }
+    const auto state = [](pid_t pid) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string text;
+        std::getline(stat, text);
+        const std::size_t close = text.rfind(')');
+        return close == std::string::npos || close + 2 >= text.size() ? '?' : text[close + 2];
+    };
+    for (int i = 0;
+         i < 500 && (state(zombie) != 'Z' || ReadBytes("/proc/" + std::to_string(renamed) + "/comm") != name + "\n");
+         ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_EQ(state(zombie), 'Z');
+    ASSERT_EQ(ReadBytes("/proc/" + std::to_string(zombie) + "/comm"), name + "\n");
+
+    EXPECT_EQ(TerminateProcessesByName(name, true), 0);
+    EXPECT_EQ(::waitpid(renamed, nullptr, WNOHANG), 0); // still running
+
+    ::kill(renamed, SIGKILL);
+    ::waitpid(renamed, nullptr, 0);
+    ::waitpid(zombie, nullptr, 0);
 }
 
 TEST(Processes, WithoutAllOnlyTheFirstMatchIsEnded)
@@ -128,31 +212,37 @@ TEST(Processes, WithoutAllOnlyTheFirstMatchIsEnded)
     const std::string name = "tcpsrv-" + UniqueSuffix() + ".exe";
     NamedSleeper first(dir.path(), name);
     NamedSleeper second(dir.path(), name);
-    EXPECT_TRUE(TerminateProcessesByName(name, false));
+    EXPECT_EQ(TerminateProcessesByName(name, false), 1);
     EXPECT_EQ((first.EndingSignal() == SIGKILL) + (second.EndingSignal() == SIGKILL), 1);
 }
 
 TEST(Processes, AMatchThatMayNotBeEndedStopsTheScan)
 {
     FakeTable table;
-    table.entries = {{10, "other"}, {11, "TCPSRV.EXE"}, {12, "tcpsrv.exe"}, {13, "tcpsrv.exe"}};
+    table.entries = {{10, "other", ""}, {11, "TCPSRV.EXE", ""}, {12, "wine64", "tcpsrv.exe"}, {13, "tcpsrv.exe", ""}};
     table.errors[12] = EPERM;
-    EXPECT_TRUE(TerminateProcessesByName("tcpsrv.exe", true, table));
+    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, table), 1);
     EXPECT_EQ(table.killed, (std::vector<pid_t>{11, 12}));
 
     table.killed.clear();
     table.errors[11] = EPERM;
-    EXPECT_FALSE(TerminateProcessesByName("tcpsrv.exe", true, table));
+    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, table), 0);
     EXPECT_EQ(table.killed, (std::vector<pid_t>{11}));
 
     // A process that ended on its own meanwhile does not stop the scan.
     table.killed.clear();
     table.errors = {{11, ESRCH}};
-    EXPECT_TRUE(TerminateProcessesByName("tcpsrv.exe", true, table));
+    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, table), 2);
     EXPECT_EQ(table.killed, (std::vector<pid_t>{11, 12, 13}));
 
+    // Our own process is never ended, whatever it runs.
+    FakeTable self;
+    self.entries = {{::getpid(), "tcpsrv.exe", ""}};
+    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, self), 0);
+    EXPECT_TRUE(self.killed.empty());
+
     FakeTable empty;
-    EXPECT_FALSE(TerminateProcessesByName("tcpsrv.exe", true, empty));
+    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, empty), 0);
 }
 
 namespace {
@@ -171,6 +261,7 @@ std::string WaitForFile(const std::string& path)
 const char* const kMarkerScript =
     "pwd > marker.tmp\n"
     "readlink /proc/self/fd/0 >> marker.tmp\n"
+    "out=$(readlink /proc/$$/fd/1); echo \"$out\" >> marker.tmp\n"
     "ps -o sid= -p $$ 2>/dev/null | tr -d ' ' >> marker.tmp || echo unknown >> marker.tmp\n"
     "mv marker.tmp marker\n";
 
@@ -185,12 +276,14 @@ TEST(Processes, StartsAnExecutableScriptDetachedAndLeavesNoZombie)
     EXPECT_TRUE(StartScript("ZELNOR.bat", dir.path()));
     const std::string marker = WaitForFile(dir.file("marker"));
     std::istringstream lines(marker);
-    std::string cwd, stdinTarget, session;
+    std::string cwd, stdinTarget, stdoutTarget, session;
     std::getline(lines, cwd);
     std::getline(lines, stdinTarget);
+    std::getline(lines, stdoutTarget);
     std::getline(lines, session);
     EXPECT_EQ(std::filesystem::canonical(cwd), std::filesystem::canonical(dir.path()));
     EXPECT_EQ(stdinTarget, "/dev/null");
+    EXPECT_EQ(stdoutTarget, "/dev/null");
     if (session != "unknown" && !session.empty()) {
         EXPECT_NE(session, std::to_string(::getsid(0)));
     }
@@ -201,13 +294,105 @@ TEST(Processes, StartsAnExecutableScriptDetachedAndLeavesNoZombie)
     EXPECT_EQ(errno, ECHILD);
 }
 
-TEST(Processes, AScriptWithoutExecuteBitRunsThroughTheShell)
+TEST(Processes, AScriptWithoutExecuteBitRunsThroughTheShellUnlessWineTakesIt)
 {
     TempDir dir;
     WriteBytes(dir.file("ZELNOR.bat"), kMarkerScript);
     ::chmod(dir.file("ZELNOR.bat").c_str(), 0644);
-    EXPECT_TRUE(StartScript("ZELNOR.bat", dir.path()));
+    EXPECT_TRUE(StartScript("ZELNOR.bat", dir.path(), "")); // no Wine here
     EXPECT_NE(WaitForFile(dir.file("marker")), "");
+
+    // Not a batch file: the shell, even where Wine is installed.
+    std::filesystem::remove(dir.file("marker"));
+    WriteBytes(dir.file("start-server"), kMarkerScript);
+    EXPECT_TRUE(StartScript("start-server", dir.path(), "/nonexistent/wine"));
+    EXPECT_NE(WaitForFile(dir.file("marker")), "");
+
+    EXPECT_FALSE(StartScript("missing.bat", dir.path(), ""));
+}
+
+namespace {
+
+// Stands in for the Wine loader: writes down its folder, its standard input
+// and its arguments.
+class FakeWine {
+  public:
+    FakeWine()
+    {
+        WriteBytes(
+            path(),
+            "#!/bin/sh\n"
+            "{ pwd; readlink /proc/self/fd/0; readlink /proc/$$/fd/2; printf '%s|' \"$@\"; echo; } > wine-marker.tmp\n"
+            "mv wine-marker.tmp wine-marker\n");
+        ::chmod(path().c_str(), 0755);
+    }
+    std::string path() const { return m_dir.file("wine"); }
+
+  private:
+    TempDir m_dir;
+};
+
+} // namespace
+
+TEST(Processes, ABatchFileRunsThroughWinesCommandInterpreter)
+{
+    TempDir dir;
+    FakeWine wine;
+    const std::string folder = std::filesystem::canonical(dir.path()).string();
+    WriteBytes(dir.file("ZELNOR.bat"), "@echo off\r\necho %OS%\r\n");
+    ::chmod(dir.file("ZELNOR.bat").c_str(), 0644);
+    EXPECT_TRUE(StartScript("ZELNOR.bat", dir.path(), wine.path()));
+    EXPECT_EQ(WaitForFile(dir.file("wine-marker")), folder + "\n/dev/null\n/dev/null\ncmd|/c|ZELNOR.bat|\n");
+
+    // With an execute bit, as files on Windows shares have, the direct start
+    // fails and Wine takes the file.
+    std::filesystem::remove(dir.file("wine-marker"));
+    ::chmod(dir.file("ZELNOR.bat").c_str(), 0755);
+    EXPECT_TRUE(StartScript("ZELNOR.bat", dir.path(), wine.path()));
+    EXPECT_EQ(WaitForFile(dir.file("wine-marker")), folder + "\n/dev/null\n/dev/null\ncmd|/c|ZELNOR.bat|\n");
+
+    std::filesystem::remove(dir.file("wine-marker"));
+    WriteBytes(dir.file("START.CMD"), "@echo off\r\n");
+    EXPECT_TRUE(StartScript("START.CMD", dir.path(), wine.path()));
+    EXPECT_EQ(WaitForFile(dir.file("wine-marker")), folder + "\n/dev/null\n/dev/null\ncmd|/c|START.CMD|\n");
+
+    errno = 0;
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+namespace {
+
+class PathVariable {
+  public:
+    explicit PathVariable(const std::string& value)
+    {
+        const char* old = std::getenv("PATH");
+        m_old = old ? old : "";
+        ::setenv("PATH", value.c_str(), 1);
+    }
+    ~PathVariable() { ::setenv("PATH", m_old.c_str(), 1); }
+
+  private:
+    std::string m_old;
+};
+
+} // namespace
+
+TEST(Processes, WineIsLookedForOnThePathThenInDebiansFolder)
+{
+    TempDir first, second;
+    WriteBytes(first.file("wine"), "#!/bin/sh\n");
+    ::chmod(first.file("wine").c_str(), 0644);
+    WriteBytes(second.file("wine64"), "#!/bin/sh\n");
+    ::chmod(second.file("wine64").c_str(), 0755);
+    PathVariable path(first.path() + ":" + second.path());
+    EXPECT_EQ(FindWine(), second.file("wine64"));
+    ::chmod(first.file("wine").c_str(), 0755);
+    EXPECT_EQ(FindWine(), first.file("wine"));
+
+    PathVariable none("/nonexistent-quarvel");
+    EXPECT_EQ(FindWine(), FileExists("/usr/lib/wine/wine64") ? "/usr/lib/wine/wine64" : "");
 }
 
 namespace {
@@ -215,10 +400,10 @@ namespace {
 class RecordingControl : public ServerControl {
   public:
     std::vector<std::string> calls;
-    bool TerminateProcessesByName(const std::string& name, bool all) override
+    int TerminateProcessesByName(const std::string& name, bool all) override
     {
         calls.push_back("terminate " + name + (all ? " all" : " first"));
-        return false;
+        return 2;
     }
     bool StartScript(const std::string& name, const std::string& directory) override
     {
@@ -232,8 +417,10 @@ class RecordingControl : public ServerControl {
 TEST(Processes, RestartEndsTheServerThenStartsItsScriptInTheWorkingDirectory)
 {
     RecordingControl control;
-    RestartServer(control);
+    const RestartOutcome outcome = RestartServer(control);
     EXPECT_EQ(control.calls, (std::vector<std::string>{"terminate tcpsrv.exe all", "start ZELNOR.bat in ."}));
+    EXPECT_EQ(outcome.ended, 2);
+    EXPECT_TRUE(outcome.started);
 }
 
 TEST(Shell, QuotedArgumentsReachTheCommandAsOneLiteralArgument)
@@ -256,5 +443,10 @@ TEST(Shell, ExitStatusIsPassedOn)
     EXPECT_EQ(RunCommand("true"), 0);
     EXPECT_EQ(RunCommand("kill -9 $$"), 128 + 9);
     EXPECT_EQ(RunCommand("no-such-command-quarvel 2>/dev/null"), 127);
-    EXPECT_FALSE(CurrentDirectory().empty());
+}
+
+TEST(Folders, CurrentAndProgramFolder)
+{
+    EXPECT_EQ(CurrentDirectory(), std::filesystem::current_path().string());
+    EXPECT_TRUE(FileExists(ExecutableDirectory() + "/core_tests"));
 }

@@ -9,9 +9,10 @@ bool FakeDiagnostics::Ping(const std::string& address, int, int& responseTimeMs)
     return reachable;
 }
 
-int FakeDiagnostics::RunCommand(const std::string& commandLine)
+int FakeDiagnostics::SendPage(const std::string& address, const std::string& queue, const std::string& pagePath,
+                              const std::string&)
 {
-    commands.push_back(commandLine);
+    pagesSent.push_back(address + " " + queue + " " + pagePath);
     return 0;
 }
 

@@ -6,10 +6,10 @@
 
 #include "app/Page0Start.h"
 
-bool RecordingServer::TerminateProcessesByName(const std::string& name, bool all)
+int RecordingServer::TerminateProcessesByName(const std::string& name, bool all)
 {
     calls.push_back("terminate " + name + (all ? " all" : " first"));
-    return false;
+    return 0;
 }
 
 bool RecordingServer::StartScript(const std::string& name, const std::string& directory)

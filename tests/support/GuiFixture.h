@@ -14,7 +14,7 @@
 class RecordingServer : public ServerControl {
   public:
     std::vector<std::string> calls;
-    bool TerminateProcessesByName(const std::string& name, bool all) override;
+    int TerminateProcessesByName(const std::string& name, bool all) override;
     bool StartScript(const std::string& name, const std::string& directory) override;
 };
 

@@ -86,7 +86,7 @@ TEST(WinProcesses, EndsEveryProcessWithTheWholeNameInAnyCaseWithExitCodeZero)
     NamedSleeper prefixed(dir.path(), "my" + name);
     ASSERT_TRUE(first.Running() && second.Running() && upper.Running() && longer.Running() && prefixed.Running());
 
-    EXPECT_TRUE(TerminateProcessesByName(name, true));
+    EXPECT_EQ(TerminateProcessesByName(name, true), 3);
     EXPECT_EQ(first.ExitCode(), 0);
     EXPECT_EQ(second.ExitCode(), 0);
     EXPECT_EQ(upper.ExitCode(), 0);
@@ -94,7 +94,7 @@ TEST(WinProcesses, EndsEveryProcessWithTheWholeNameInAnyCaseWithExitCodeZero)
     EXPECT_EQ(prefixed.ExitCodeNow(), -1);
 
     // Nothing of that name is left.
-    EXPECT_FALSE(TerminateProcessesByName(name, true));
+    EXPECT_EQ(TerminateProcessesByName(name, true), 0);
 }
 
 TEST(WinProcesses, WithoutAllOnlyTheFirstMatchIsEnded)
@@ -104,7 +104,7 @@ TEST(WinProcesses, WithoutAllOnlyTheFirstMatchIsEnded)
     NamedSleeper first(dir.path(), name);
     NamedSleeper second(dir.path(), name);
     ASSERT_TRUE(first.Running() && second.Running());
-    EXPECT_TRUE(TerminateProcessesByName(name, false));
+    EXPECT_EQ(TerminateProcessesByName(name, false), 1);
     const long long a = first.ExitCode() == 0 ? 1 : 0;
     const long long b = second.ExitCodeNow() == 0 ? 1 : 0;
     EXPECT_EQ(a + b, 1);
@@ -114,20 +114,22 @@ TEST(WinProcesses, AMatchThatCannotBeOpenedStopsTheScanAndThisProcessIsSpared)
 {
     const pid_t self = static_cast<pid_t>(::GetCurrentProcessId());
     FakeTable table;
-    table.entries = {{self, "TCPSRV.EXE"}, {10, "other"}, {11, "TCPSRV.EXE"}, {12, "tcpsrv.exe"}, {13, "tcpsrv.exe"}};
+    for (const auto& [pid, name] : std::vector<std::pair<pid_t, std::string>>{
+             {self, "TCPSRV.EXE"}, {10, "other"}, {11, "TCPSRV.EXE"}, {12, "tcpsrv.exe"}, {13, "tcpsrv.exe"}})
+        table.entries.push_back({pid, name, std::string()});
     table.errors[12] = EPERM;
-    EXPECT_TRUE(TerminateProcessesByName("tcpsrv.exe", true, table));
+    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, table), 1);
     EXPECT_EQ(table.killed, (std::vector<pid_t>{11, 12}));
 
     // Opened but not ended, or gone meanwhile: the scan goes on.
     table.killed.clear();
     table.errors = {{11, EACCES}, {12, ESRCH}};
-    EXPECT_TRUE(TerminateProcessesByName("tcpsrv.exe", true, table));
+    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, table), 1);
     EXPECT_EQ(table.killed, (std::vector<pid_t>{11, 12, 13}));
 
     table.killed.clear();
     table.errors = {{11, EPERM}};
-    EXPECT_FALSE(TerminateProcessesByName("tcpsrv.exe", true, table));
+    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, table), 0);
     EXPECT_EQ(table.killed, (std::vector<pid_t>{11}));
 }
 
@@ -200,7 +202,9 @@ TEST(WinProcesses, RestartEndsEveryServerThenStartsItsScriptInTheCurrentDirector
     {
         InCurrentDirectory cwd(dir.path());
         ServerControl control;
-        RestartServer(control);
+        const RestartOutcome outcome = RestartServer(control);
+        EXPECT_EQ(outcome.ended, 2);
+        EXPECT_TRUE(outcome.started);
     }
     EXPECT_EQ(first.ExitCode(), 0);
     EXPECT_EQ(second.ExitCode(), 0);

@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "WinTestSupport.h"
+#include "platform/Folders.h"
 #include "platform/Shell.h"
 #include "platform/Sockets.h"
 
@@ -67,11 +68,12 @@ TEST(WinShell, ExitStatusIsPassedOnAndUnsafeCommandLinesAreNotRun)
     EXPECT_FALSE(FileExists(probe.File("pwned")));
 }
 
-TEST(WinShell, CurrentDirectoryIsTheSystemsOwn)
+TEST(WinFolders, CurrentAndProgramFolderAreTheSystemsOwn)
 {
     char buffer[MAX_PATH];
     const DWORD length = ::GetCurrentDirectoryA(MAX_PATH, buffer);
     EXPECT_EQ(CurrentDirectory(), std::string(buffer, length));
+    EXPECT_EQ(ExecutableDirectory(), ProgramFolder());
 }
 
 TEST(WinSockets, StartsOnlyInAVersionTheLibraryGrants)

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+// A line printer daemon of the tests' own on a loopback address. It serves
+// one connection in a thread of its own, answering as told, and keeps what
+// arrived.
+class FakeLpdServer {
+  public:
+    enum class Behaviour {
+        Accept,             // acknowledges everything
+        RefuseQueue,        // answers the job request with 1
+        CloseAtQueue,       // closes the connection on the job request
+        Hang,               // reads the job request and never answers
+        CloseAtControlFile, // accepts the queue, closes on the control file command
+        CloseInData,        // closes after half of the data file
+        RefuseDataFile,     // answers the data file with 1
+    };
+
+    struct Received {
+        std::string queue;                 // from the job request
+        std::vector<std::string> commands; // the subcommand lines, without their line end
+        std::string controlFile;           // without its closing zero byte
+        std::string dataFile;              // without its closing zero byte
+        bool filesEndedWithZero = true;
+    };
+
+    // Listens on address:port (port 0: any free port). Listening() tells
+    // whether that worked.
+    explicit FakeLpdServer(Behaviour behaviour, const std::string& address = "127.0.0.1", std::uint16_t port = 0);
+    ~FakeLpdServer();
+    FakeLpdServer(const FakeLpdServer&) = delete;
+    FakeLpdServer& operator=(const FakeLpdServer&) = delete;
+
+    bool Listening() const { return m_listener >= 0; }
+    int ListenError() const { return m_listenError; }
+    std::uint16_t Port() const { return m_port; }
+
+    // Waits until the connection has been served, then gives what arrived.
+    const Received& Wait();
+
+  private:
+    void Serve();
+    void ServeConnection(int client);
+
+    Behaviour m_behaviour;
+    int m_listener = -1;
+    int m_listenError = 0;
+    std::uint16_t m_port = 0;
+    std::atomic<bool> m_stop{false};
+    Received m_received;
+    std::thread m_thread;
+};
+
+// A loopback port on which nothing listens: taken from the system, then
+// given back.
+std::uint16_t UnusedLoopbackPort();
+
+// A listener on a loopback port whose queue of pending connections is full,
+// so that a further connection attempt gets no answer.
+class FullListener {
+  public:
+    FullListener();
+    ~FullListener();
+    FullListener(const FullListener&) = delete;
+    FullListener& operator=(const FullListener&) = delete;
+    std::uint16_t Port() const { return m_port; }
+
+  private:
+    int m_listener = -1;
+    int m_filler = -1;
+    std::uint16_t m_port = 0;
+};
