@@ -1,11 +1,17 @@
 #include "TestSupport.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <poll.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 TempDir::TempDir()
 {
@@ -51,4 +57,79 @@ bool FileExists(const std::string& path)
 std::string GoldenPath(const std::string& name)
 {
     return std::string(QUARVEL_GOLDEN_DIR) + "/" + name;
+}
+
+std::string RunInChild(const std::function<std::string()>& body, int timeoutSeconds)
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0) {
+        ::close(fds[0]);
+        std::string result;
+        try {
+            result = body();
+        } catch (...) {
+            ::_exit(3);
+        }
+        for (std::size_t done = 0; done < result.size();) {
+            const ssize_t n = ::write(fds[1], result.data() + done, result.size() - done);
+            if (n <= 0)
+                ::_exit(4);
+            done += static_cast<std::size_t>(n);
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string output;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    bool timedOut = false;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            timedOut = true;
+            break;
+        }
+        pollfd pfd{fds[0], POLLIN, 0};
+        if (::poll(&pfd, 1, static_cast<int>(left.count())) <= 0)
+            continue;
+        char buffer[4096];
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        output.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fds[0]);
+    if (timedOut)
+        ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (timedOut)
+        return "timeout";
+    if (WIFSIGNALED(status))
+        return "signal " + std::to_string(WTERMSIG(status));
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 3)
+        return "exception";
+    return output;
+}
+
+bool UnprivilegedPrefix(std::string& prefix)
+{
+    prefix.clear();
+    if (::geteuid() != 0)
+        return true;
+    if (RunCommandStatus("setpriv --reuid=65534 --regid=65534 --clear-groups true >/dev/null 2>&1") != 0)
+        return false;
+    prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    return true;
+}
+
+int RunCommandStatus(const std::string& command)
+{
+    const int status = ::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -18,4 +18,4 @@ echo "== benchmarks build (run them with build-bench/bench/config_bench)"
 tools/build.sh build-bench -DCMAKE_BUILD_TYPE=Release -DQUARVEL_BENCH=ON -DQUARVEL_GUI=OFF -DQUARVEL_TESTS=OFF
 
 echo "== bounded fuzz run"
-tools/fuzz.sh 100000
+tools/fuzz.sh 40000 30000

@@ -1,8 +1,20 @@
 #include "config/ConfigReader.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <memory>
+#include <new>
+#ifdef _WIN32
+#include <algorithm>
+#include <climits>
+#include <windows.h>
+
+#include "config/WinFileErrors.h"
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#endif
 
 #include "config/Configuration.h"
 #include "config/FileErrors.h"
@@ -153,10 +165,6 @@ sPrinter NewReaderPrinter()
     return printer;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 } // namespace
 
 ConfigReader::ConfigReader(CConfiguration& config) : m_config(config)
@@ -169,29 +177,43 @@ ConfigReader::ConfigReader(CConfiguration& config) : m_config(config)
         m_headerIndex.emplace(header.Name, i++);
 }
 
-bool ConfigReader::ReadFile(const std::string& path, std::string& message)
-{
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        message = FileErrorMessage(errno, path);
-        return false;
-    }
+namespace {
 
-    // Lines are cut at LF; a CR right before the LF belongs to the line end.
-    // A line may span any number of buffer fills.
+#ifndef _WIN32
+// The character device that reads as an empty file.
+bool IsNullDevice(const struct stat& st)
+{
+    return S_ISCHR(st.st_mode) && st.st_rdev == makedev(1, 3);
+}
+
+struct DescriptorCloser {
+    void operator()(const int* fd) const { ::close(*fd); }
+};
+
+bool Fail(std::string& message, int error, const std::string& path)
+{
+    message = FileErrorMessage(error, path);
+    return false;
+}
+#endif
+
+// Reads chunkSize bytes at a time through read (the count read, 0 at the
+// end, negative on failure) and cuts lines at LF; a CR right before the LF
+// belongs to the line end. A line may span any number of chunks. False when
+// a read fails, with the system's error left by read.
+template <typename ReadChunk>
+bool ReadLines(ReadChunk read, std::size_t chunkSize, ConfigReader& reader, EncodingDetector& encoding)
+{
+    const std::unique_ptr<char[]> buffer(new char[chunkSize]);
     std::string pending;
-    char buffer[64 * 1024];
     for (;;) {
-        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-        if (got == 0) {
-            if (std::ferror(file.get())) {
-                message = FileErrorMessage(errno ? errno : EIO, path);
-                return false;
-            }
+        const long long got = read(buffer.get(), chunkSize);
+        if (got < 0)
+            return false;
+        if (got == 0)
             break;
-        }
-        std::string_view chunk(buffer, got);
-        m_encoding.Feed(chunk);
+        std::string_view chunk(buffer.get(), static_cast<std::size_t>(got));
+        encoding.Feed(chunk);
         while (!chunk.empty()) {
             const std::size_t lf = chunk.find('\n');
             if (lf == std::string_view::npos) {
@@ -205,7 +227,7 @@ bool ConfigReader::ReadFile(const std::string& path, std::string& message)
             }
             if (!line.empty() && line.back() == '\r')
                 line.remove_suffix(1);
-            DispatchLine(line);
+            reader.DispatchLine(line);
             pending.clear();
             chunk.remove_prefix(lf + 1);
         }
@@ -214,10 +236,112 @@ bool ConfigReader::ReadFile(const std::string& path, std::string& message)
         std::string_view line = pending;
         if (line.back() == '\r')
             line.remove_suffix(1);
-        DispatchLine(line);
+        reader.DispatchLine(line);
     }
-    m_config.Encoding = m_encoding.Encoding();
     return true;
+}
+
+#ifdef _WIN32
+// Texts are in the program's code page; the file calls take UTF-16.
+bool WidePath(const std::string& path, std::wstring& wide)
+{
+    const int length = static_cast<int>(std::min<std::size_t>(path.size(), INT_MAX));
+    const int size = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
+    if (size <= 0)
+        return false;
+    wide.resize(static_cast<std::size_t>(size));
+    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size) == size;
+}
+
+// Only files on a disk are read: a pipe or a device may block or never end.
+// A folder cannot be opened and is reported as access denied, as on Linux.
+bool ReadRegularFile(const std::string& path, std::string& message, std::size_t chunkSize, ConfigReader& reader,
+                     EncodingDetector& encoding)
+{
+    std::wstring wide;
+    if (path.empty() || !WidePath(path, wide)) {
+        message = WindowsFileErrorMessage(path.empty() ? ERROR_PATH_NOT_FOUND : ::GetLastError(), path);
+        return false;
+    }
+    const HANDLE file =
+        ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        message = WindowsFileErrorMessage(::GetLastError(), path);
+        return false;
+    }
+    const std::unique_ptr<void, decltype(&::CloseHandle)> closer(file, &::CloseHandle);
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        message = FileErrorMessage(FileErrorCause::NotRegularFile, path);
+        return false;
+    }
+    const auto read = [file](char* buffer, std::size_t size) -> long long {
+        DWORD got = 0;
+        const DWORD wanted = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        return ::ReadFile(file, buffer, wanted, &got, nullptr) ? static_cast<long long>(got) : -1;
+    };
+    if (!ReadLines(read, chunkSize == 0 ? 1 : chunkSize, reader, encoding)) {
+        message = WindowsFileErrorMessage(::GetLastError(), path);
+        return false;
+    }
+    return true;
+}
+#else
+// Only regular files are read: a pipe or a device may block or never end,
+// and opening some devices has effects of its own. /dev/null reads as an
+// empty file.
+bool ReadRegularFile(const std::string& path, std::string& message, std::size_t chunkSize, ConfigReader& reader,
+                     EncodingDetector& encoding)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return Fail(message, errno, path);
+    if (S_ISDIR(st.st_mode))
+        return Fail(message, EISDIR, path);
+    if (IsNullDevice(st))
+        return true;
+    if (!S_ISREG(st.st_mode)) {
+        message = FileErrorMessage(FileErrorCause::NotRegularFile, path);
+        return false;
+    }
+    // Non-blocking, so that a pipe put there meanwhile cannot hang the open.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return Fail(message, errno, path);
+    const std::unique_ptr<int, DescriptorCloser> closer(&fd);
+    if (::fstat(fd, &st) != 0)
+        return Fail(message, errno, path);
+    if (!S_ISREG(st.st_mode)) {
+        message = FileErrorMessage(FileErrorCause::NotRegularFile, path);
+        return false;
+    }
+    const auto read = [fd](char* buffer, std::size_t size) -> long long {
+        ssize_t got;
+        while ((got = ::read(fd, buffer, size)) < 0 && errno == EINTR) {
+        }
+        return got;
+    };
+    if (!ReadLines(read, chunkSize == 0 ? 1 : chunkSize, reader, encoding))
+        return Fail(message, errno, path);
+    return true;
+}
+#endif
+
+} // namespace
+
+bool ConfigReader::ReadFile(const std::string& path, std::string& message, std::size_t chunkSize)
+{
+    // Out of memory fails the read like a file error; the lines read so far
+    // stay applied.
+    try {
+        const bool read = ReadRegularFile(path, message, chunkSize, *this, m_encoding);
+        if (read)
+            m_config.Encoding = m_encoding.Encoding();
+        return read;
+    } catch (const std::bad_alloc&) {
+        message = FileErrorMessage(ENOMEM, path);
+        return false;
+    }
 }
 
 void ConfigReader::ReadText(std::string_view text)

@@ -17,7 +17,11 @@ class ConfigReader {
   public:
     explicit ConfigReader(CConfiguration& config);
 
-    bool ReadFile(const std::string& path, std::string& message);
+    // Reads a regular file (or /dev/null, as empty) in chunks of chunkSize
+    // bytes. Fails with the message for a file error, a pipe or device, or
+    // running out of memory; lines read before a failure stay applied.
+    static constexpr std::size_t kChunkSize = 64 * 1024;
+    bool ReadFile(const std::string& path, std::string& message, std::size_t chunkSize = kChunkSize);
 
     // Applies a whole text (LF or CR LF line ends) as if read from a file.
     void ReadText(std::string_view text);

@@ -13,7 +13,6 @@ class CConfiguration {
     CConfiguration() = default;
     CConfiguration(const CConfiguration&) = delete;
     CConfiguration& operator=(const CConfiguration&) = delete;
-    ~CConfiguration();
 
     // Writes the whole record to path (keeping a backup of the file it
     // replaces). message is always set: the outcome for the user.

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+namespace {
+
 FileErrorCause CauseFromErrno(int error)
 {
     switch (error) {
@@ -78,9 +80,13 @@ std::string DescribeFileError(FileErrorCause cause, const std::string& f)
         return "Disk full while accessing " + f + ".";
     case FileErrorCause::EndOfFile:
         return "An attempt was made to access " + f + " past its end.";
+    case FileErrorCause::NotRegularFile:
+        return f + " is not a regular file.";
     }
     return "An unknown error occurred while accessing " + f + ".";
 }
+
+} // namespace
 
 std::string FileErrorMessage(FileErrorCause cause, const std::string& fileName)
 {

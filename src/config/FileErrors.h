@@ -2,8 +2,8 @@
 
 #include <string>
 
-// Descriptions of file errors, by cause. %1 of each description is the file
-// name as the caller passed it.
+// Causes of file errors, each with its description. A platform maps its own
+// error codes onto these causes so the user sees the same texts everywhere.
 enum class FileErrorCause {
     None,
     Unspecified,
@@ -20,12 +20,13 @@ enum class FileErrorCause {
     LockViolation,
     DiskFull,
     EndOfFile,
+    // A pipe, socket or device where a configuration file was expected.
+    NotRegularFile,
 };
 
-FileErrorCause CauseFromErrno(int error);
-std::string DescribeFileError(FileErrorCause cause, const std::string& fileName);
-
-// "File could not be opened: <description>", the description cut at 254
-// characters.
+// "File could not be opened: <description>", the description naming fileName
+// and cut at 254 characters.
 std::string FileErrorMessage(FileErrorCause cause, const std::string& fileName);
+
+// The same for an errno value; ENOMEM is described as "Out of memory.".
 std::string FileErrorMessage(int error, const std::string& fileName);

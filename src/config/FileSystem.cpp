@@ -2,9 +2,9 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 int FileSystem::Stat(const std::string& path, struct stat& st)
@@ -16,30 +16,47 @@ int FileSystem::Lstat(const std::string& path, struct stat& st)
     return ::lstat(path.c_str(), &st);
 }
 
-bool FileSystem::RealPath(const std::string& path, std::string& resolved)
+int FileSystem::ReadLink(const std::string& path, std::string& target)
 {
-    char* result = ::realpath(path.c_str(), nullptr);
-    if (!result)
-        return false;
-    resolved = result;
-    std::free(result);
-    return true;
-}
-
-int FileSystem::MakeTemp(std::string& pathTemplate)
-{
-    // mkstemp opens with O_EXCL and mode 0600.
-    return ::mkostemp(pathTemplate.data(), O_CLOEXEC);
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink(path.c_str(), buffer, sizeof buffer);
+    if (length < 0)
+        return -1;
+    if (static_cast<std::size_t>(length) == sizeof buffer) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    target.assign(buffer, static_cast<std::size_t>(length));
+    return 0;
 }
 
 int FileSystem::Open(const std::string& path, int flags, mode_t mode)
 {
     return ::open(path.c_str(), flags | O_CLOEXEC, mode);
 }
-
+int FileSystem::Fstat(int fd, struct stat& st)
+{
+    return ::fstat(fd, &st);
+}
+ssize_t FileSystem::ReadAt(int fd, char* data, std::size_t size, off_t offset)
+{
+    return ::pread(fd, data, size, offset);
+}
 ssize_t FileSystem::Write(int fd, const char* data, std::size_t size)
 {
     return ::write(fd, data, size);
+}
+ssize_t FileSystem::WriteAt(int fd, const char* data, std::size_t size, off_t offset)
+{
+    return ::pwrite(fd, data, size, offset);
+}
+int FileSystem::Truncate(int fd, off_t size)
+{
+    return ::ftruncate(fd, size);
+}
+int FileSystem::Reserve(int fd, off_t size)
+{
+    return ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size);
 }
 int FileSystem::Fchmod(int fd, mode_t mode)
 {
@@ -61,21 +78,6 @@ int FileSystem::Link(const std::string& from, const std::string& to)
 {
     return ::link(from.c_str(), to.c_str());
 }
-
-int FileSystem::RenameNoReplace(const std::string& from, const std::string& to)
-{
-    const int result = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
-    if (result == 0 || (errno != EINVAL && errno != ENOSYS))
-        return result;
-    // The file system cannot rename without replacing: test first instead.
-    struct stat st;
-    if (::lstat(to.c_str(), &st) == 0) {
-        errno = EEXIST;
-        return -1;
-    }
-    return ::rename(from.c_str(), to.c_str());
-}
-
 int FileSystem::Rename(const std::string& from, const std::string& to)
 {
     return ::rename(from.c_str(), to.c_str());
@@ -83,6 +85,16 @@ int FileSystem::Rename(const std::string& from, const std::string& to)
 int FileSystem::Unlink(const std::string& path)
 {
     return ::unlink(path.c_str());
+}
+
+int FileSystem::ListDirectory(const std::string& directory, std::vector<std::string>& names)
+{
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
+    if (!dir)
+        return -1;
+    while (const dirent* entry = ::readdir(dir.get()))
+        names.emplace_back(entry->d_name);
+    return 0;
 }
 
 void FileSystem::SyncDirectory(const std::string& directory)

@@ -1,10 +1,17 @@
 #include "config/SafeFileWriter.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <csignal>
+#include <cstdint>
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <new>
+#include <string_view>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "config/FileErrors.h"
 #include "config/FileSystem.h"
@@ -13,6 +20,11 @@
 namespace {
 
 constexpr char kSeparator = '/';
+constexpr std::string_view kTemporaryPrefix = ".quarvel-save.";
+// Leaves room for the prefix, the process id and the unique part within the
+// 255 bytes a file name may have.
+constexpr std::size_t kTemporaryFileNameCut = 128;
+constexpr int kMaxSymbolicLinks = 40; // as the kernel allows
 
 std::string DirectoryPart(const std::string& path)
 {
@@ -26,68 +38,57 @@ bool Exists(FileSystem& fs, const std::string& path)
     return fs.Lstat(path, st) == 0;
 }
 
-mode_t DefaultFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-} // namespace
-
-std::string BackupCandidate(const std::string& path, int n)
-{
-    const std::size_t slash = path.rfind(kSeparator);
-    const std::size_t fileStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::size_t dot = path.rfind('.');
-    const std::size_t baseEnd = (dot == std::string::npos || dot < fileStart) ? path.size() : dot;
-    const std::string base = path.substr(0, baseEnd);
-    return n <= 1 ? base + ".bak" : base + ".bk" + FormatInteger(n);
-}
-
-bool BackupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName, bool link)
-{
-    for (int n = 1; n < INT_MAX; ++n) {
-        const std::string candidate = BackupCandidate(path, n);
-        if (Exists(fs, candidate))
-            continue;
-        if (link) {
-            if (fs.Link(path, candidate) == 0) {
-                backupName = candidate;
-                return true;
-            }
-            if (errno == EEXIST)
-                continue; // taken meanwhile: try the next name
-            if (errno != EPERM && errno != ENOTSUP && errno != EXDEV && errno != EMLINK && errno != ENOSYS)
-                return false;
-            // No hard links here: rename as the rule originally says.
-        }
-        if (fs.RenameNoReplace(path, candidate) == 0) {
-            backupName = candidate;
-            return true;
-        }
-        if (errno != EEXIST)
-            return false;
+// A file descriptor that is closed when it goes out of scope. Close() closes
+// it early and reports the error, which matters after a write.
+class Descriptor {
+  public:
+    Descriptor(FileSystem& fs, int fd) : m_fs(fs), m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            m_fs.Close(m_fd);
     }
-    return false;
-}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
 
-SafeFileWriter::SafeFileWriter() : m_fs(FileSystem::Posix()) {}
-SafeFileWriter::SafeFileWriter(FileSystem& fs) : m_fs(fs) {}
+    explicit operator bool() const { return m_fd >= 0; }
+    int get() const { return m_fd; }
+    int Close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return m_fs.Close(fd);
+    }
 
-std::string SafeFileWriter::SavedMessage(const std::string& path, const std::string& backupName)
-{
-    if (!backupName.empty())
-        return "An old configuration file was found and renamed.\nNew configuration:\t" + path +
-               "\nOld configuration:\t" + backupName + "\n";
-    return "Configuration saved to file '" + path + "'.";
-}
+  private:
+    FileSystem& m_fs;
+    int m_fd;
+};
 
-bool SafeFileWriter::WriteAll(int fd, const std::string& content)
+// A temporary file that is removed unless it was renamed into place.
+class TemporaryFile {
+  public:
+    TemporaryFile(FileSystem& fs, std::string path) : m_fs(fs), m_path(std::move(path)) {}
+    ~TemporaryFile()
+    {
+        if (!m_path.empty())
+            m_fs.Unlink(m_path);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    void Release() { m_path.clear(); }
+
+  private:
+    FileSystem& m_fs;
+    std::string m_path;
+};
+
+bool WriteAll(FileSystem& fs, int fd, const std::string& bytes)
 {
     std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = m_fs.Write(fd, content.data() + done, content.size() - done);
+    while (done < bytes.size()) {
+        const ssize_t n = fs.Write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -102,93 +103,411 @@ bool SafeFileWriter::WriteAll(int fd, const std::string& content)
     return true;
 }
 
-bool SafeFileWriter::Save(const std::string& path, const std::string& content, std::string& message)
+bool WriteAllAt(FileSystem& fs, int fd, const std::string& bytes)
 {
-    struct stat existing;
-    const bool exists = m_fs.Stat(path, existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) {
-        message = FileErrorMessage(EISDIR, path);
-        return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = fs.WriteAt(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
     }
-    // Devices and pipes are written as they are; there is nothing to replace.
-    if (exists && !S_ISREG(existing.st_mode))
-        return SaveInPlace(path, false, content, message);
-
-    // Behind a symbolic link, replace the file it points to, in its folder.
-    std::string target = path;
-    struct stat link;
-    if (m_fs.Lstat(path, link) == 0 && S_ISLNK(link.st_mode)) {
-        if (!exists || !m_fs.RealPath(path, target))
-            return SaveInPlace(path, false, content, message);
-    }
-
-    const std::string directory = DirectoryPart(target);
-    std::string tempPath = directory + ".quarvel-save.XXXXXX";
-    const int fd = m_fs.MakeTemp(tempPath);
-    if (fd < 0)
-        return SaveInPlace(path, exists, content, message);
-
-    auto fail = [&](int error, bool diskFull) {
-        m_fs.Unlink(tempPath);
-        message = diskFull ? FileErrorMessage(FileErrorCause::DiskFull, path) : FileErrorMessage(error, path);
-        return false;
-    };
-
-    const bool written = WriteAll(fd, content);
-    int error = errno;
-    if (!written) {
-        m_fs.Close(fd);
-        return fail(error, true);
-    }
-    if (exists)
-        m_fs.Fchown(fd, existing.st_uid, existing.st_gid); // best effort: only root may give files away
-    if (m_fs.Fchmod(fd, exists ? (existing.st_mode & 07777) : DefaultFileMode()) != 0) {
-        error = errno;
-        m_fs.Close(fd);
-        return fail(error, false);
-    }
-    if (m_fs.Fsync(fd) != 0) {
-        m_fs.Close(fd);
-        return fail(0, true);
-    }
-    if (m_fs.Close(fd) != 0)
-        return fail(0, true);
-
-    std::string backupName;
-    bool movedAway = false;
-    if (exists) {
-        BackupExistingFile(m_fs, target, backupName, true);
-        movedAway = !backupName.empty() && !Exists(m_fs, target);
-    }
-
-    if (m_fs.Rename(tempPath, target) != 0) {
-        error = errno;
-        if (movedAway)
-            m_fs.RenameNoReplace(backupName, target); // put the old file back
-        return fail(error, false);
-    }
-    m_fs.SyncDirectory(directory.empty() ? std::string(".") : directory);
-    message = SavedMessage(path, backupName);
     return true;
 }
 
-bool SafeFileWriter::SaveInPlace(const std::string& path, bool backup, const std::string& content, std::string& message)
+bool ReadAll(FileSystem& fs, int fd, std::string& bytes)
 {
-    std::string backupName;
-    if (backup)
-        BackupExistingFile(m_fs, path, backupName, false);
+    char buffer[64 * 1024];
+    bytes.clear();
+    for (;;) {
+        const ssize_t n = fs.ReadAt(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            return true;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+}
 
-    const int fd = m_fs.Open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0) {
-        message = FileErrorMessage(errno, path);
+// Follows the symbolic links at the end of path to the name they end at,
+// which need not exist. Folders on the way are left to the kernel.
+bool ResolveLinks(FileSystem& fs, const std::string& path, std::string& target, int& error)
+{
+    target = path;
+    for (int hops = 0; hops <= kMaxSymbolicLinks; ++hops) {
+        struct stat st;
+        if (fs.Lstat(target, st) != 0) {
+            if (errno == ENOENT)
+                return true;
+            error = errno;
+            return false;
+        }
+        if (!S_ISLNK(st.st_mode))
+            return true;
+        std::string link;
+        if (fs.ReadLink(target, link) != 0) {
+            error = errno;
+            return false;
+        }
+        target = (!link.empty() && link.front() == kSeparator) ? link : DirectoryPart(target) + link;
+    }
+    error = ELOOP;
+    return false;
+}
+
+bool ProcessIsGone(long pid)
+{
+    return pid > 0 && pid <= INT_MAX && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+std::string UniquePart()
+{
+    static std::atomic<std::uint64_t> counter{0};
+    std::uint64_t x = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    x ^= (counter.fetch_add(1) + 1) * 0x9E3779B97F4A7C15ull;
+    x ^= x >> 31;
+    x *= 0xBF58476D1CE4E5B9ull;
+    x ^= x >> 29;
+    static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::string unique;
+    for (int i = 0; i < 6; ++i, x /= 62)
+        unique += kDigits[x % 62];
+    return unique;
+}
+
+// Creates a fresh temporary file for fileName in directory; -1 with errno
+// when none can be made there.
+int CreateTemporaryFile(FileSystem& fs, const std::string& directory, const std::string& fileName, mode_t mode,
+                        std::string& tempPath)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = directory + TemporaryFileName(fileName, ::getpid(), UniquePart());
+        const int fd = fs.Open(tempPath, O_RDWR | O_CREAT | O_EXCL, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// The process id of a temporary file name made for fileName; 0 for any other
+// name.
+long TemporaryFileOwner(std::string_view name, const std::string& fileName)
+{
+    if (name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix)
+        return 0;
+    name.remove_prefix(kTemporaryPrefix.size());
+    long pid = 0;
+    std::size_t digits = 0;
+    while (digits < name.size() && digits < 10 && name[digits] >= '0' && name[digits] <= '9')
+        pid = pid * 10 + (name[digits++] - '0');
+    if (digits == 0 || name.size() < digits + 8 || name[digits] != '.' || name[digits + 7] != '.')
+        return 0;
+    name.remove_prefix(digits + 8);
+    return name == std::string_view(fileName).substr(0, kTemporaryFileNameCut) ? pid : 0;
+}
+
+bool ReserveUnsupported(int error)
+{
+    return error == EOPNOTSUPP || error == ENOSYS || error == EINVAL;
+}
+
+bool Fail(std::string& message, FileErrorCause cause, const std::string& path)
+{
+    message = FileErrorMessage(cause, path);
+    return false;
+}
+
+bool Fail(std::string& message, int error, const std::string& path)
+{
+    message = FileErrorMessage(error, path);
+    return false;
+}
+
+std::string SavedMessage(const std::string& path, const std::string& backupName)
+{
+    if (!backupName.empty())
+        return "An old configuration file was found and renamed.\nNew configuration:\t" + path +
+               "\nOld configuration:\t" + backupName + "\n";
+    return "Configuration saved to file '" + path + "'.";
+}
+
+// Writes bytes as a new file under name; nothing stays under it on failure.
+bool CopyFile(FileSystem& fs, const std::string& bytes, const struct stat& original, const std::string& name)
+{
+    Descriptor copy(fs, fs.Open(name, O_WRONLY | O_CREAT | O_EXCL, 0600));
+    if (!copy)
+        return false;
+    fs.Fchown(copy.get(), original.st_uid, original.st_gid); // best effort: only root may give files away
+    const bool written = WriteAll(fs, copy.get(), bytes) && fs.Fchmod(copy.get(), original.st_mode & 07777) == 0 &&
+                         fs.Fsync(copy.get()) == 0 && copy.Close() == 0;
+    if (!written)
+        fs.Unlink(name);
+    return written;
+}
+
+} // namespace
+
+std::string BackupCandidate(const std::string& path, int n)
+{
+    const std::size_t slash = path.rfind(kSeparator);
+    const std::size_t fileStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind('.');
+    const std::size_t baseEnd = (dot == std::string::npos || dot < fileStart) ? path.size() : dot;
+    const std::string base = path.substr(0, baseEnd);
+    return n <= 1 ? base + ".bak" : base + ".bk" + FormatInteger(n);
+}
+
+bool BackupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName, const std::string* copyOf)
+{
+    bool linking = copyOf == nullptr;
+    std::string bytes;
+    struct stat original {};
+    if (!linking && fs.Stat(path, original) != 0)
+        return false;
+    for (int n = 1; n < INT_MAX; ++n) {
+        const std::string candidate = BackupCandidate(path, n);
+        if (Exists(fs, candidate))
+            continue;
+        if (linking) {
+            if (fs.Link(path, candidate) == 0) {
+                backupName = candidate;
+                return true;
+            }
+            if (errno == EEXIST)
+                continue; // taken meanwhile: try the next name
+            // No hard link here (no support, another owner, no inode left):
+            // a copy keeps the same bytes.
+            linking = false;
+            Descriptor file(fs, fs.Open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY, 0));
+            if (!file || fs.Fstat(file.get(), original) != 0 || !ReadAll(fs, file.get(), bytes))
+                return false;
+            copyOf = &bytes;
+        }
+        if (CopyFile(fs, *copyOf, original, candidate)) {
+            backupName = candidate;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+std::string TemporaryFileName(const std::string& fileName, long pid, const std::string& unique)
+{
+    return std::string(kTemporaryPrefix) + std::to_string(pid) + "." + unique + "." +
+           fileName.substr(0, kTemporaryFileNameCut);
+}
+
+SafeFileWriter::SafeFileWriter() : m_fs(FileSystem::Posix()) {}
+SafeFileWriter::SafeFileWriter(FileSystem& fs) : m_fs(fs) {}
+
+bool SafeFileWriter::Save(const std::string& path, const std::string& content, std::string& message)
+{
+    try {
+        return SaveResolved(path, content, message);
+    } catch (const std::bad_alloc&) {
+        message = FileErrorMessage(ENOMEM, path);
         return false;
     }
-    const bool written = WriteAll(fd, content);
-    const bool closed = m_fs.Close(fd) == 0;
-    if (!written || !closed) {
-        message = FileErrorMessage(FileErrorCause::DiskFull, path);
-        return false;
+}
+
+bool SafeFileWriter::SaveResolved(const std::string& path, const std::string& content, std::string& message)
+{
+    std::string target;
+    int error = 0;
+    struct stat existing;
+    if (m_fs.Stat(path, existing) != 0) {
+        if (errno != ENOENT)
+            return Fail(message, errno, path);
+        // Nothing there yet, perhaps behind a dangling link: create the file
+        // where the links end.
+        if (!ResolveLinks(m_fs, path, target, error))
+            return Fail(message, error, path);
+        return Replace(target, nullptr, content, message);
     }
-    message = SavedMessage(path, backupName);
+    if (S_ISDIR(existing.st_mode))
+        return Fail(message, EISDIR, path);
+    if (S_ISCHR(existing.st_mode))
+        return WriteDevice(path, content, message);
+    if (!S_ISREG(existing.st_mode))
+        return Fail(message, FileErrorCause::NotRegularFile, path);
+
+    if (!ResolveLinks(m_fs, path, target, error))
+        return Fail(message, error, path);
+    struct stat resolved;
+    if (m_fs.Lstat(target, resolved) != 0 || resolved.st_dev != existing.st_dev || resolved.st_ino != existing.st_ino)
+        return OverwriteInPlace(path, content, message); // a link no name leads along (/proc/self/fd/...)
+    return Replace(target, &existing, content, message);
+}
+
+bool SafeFileWriter::Replace(const std::string& target, const struct stat* existing, const std::string& content,
+                             std::string& message)
+{
+    const std::string directory = DirectoryPart(target);
+    const std::string fileName = target.substr(directory.size());
+    RemoveLeftovers(directory, fileName);
+
+    // A new file gets the permission bits the umask leaves; a replacement
+    // gets the old file's bits once it is written.
+    std::string tempPath;
+    Descriptor temp(m_fs, CreateTemporaryFile(m_fs, directory, fileName, existing ? 0600 : 0666, tempPath));
+    if (!temp)
+        return existing ? OverwriteInPlace(target, content, message) : CreateInPlace(target, content, message);
+    TemporaryFile cleanup(m_fs, tempPath);
+
+    int error = 0;
+    if (!WriteTemporaryFile(temp.get(), existing, content, error) || temp.Close() != 0)
+        return error ? Fail(message, error, target) : Fail(message, FileErrorCause::DiskFull, target);
+
+    std::string backupName;
+    if (!MoveIntoPlace(tempPath, target, existing != nullptr, backupName, error))
+        return Fail(message, error, target);
+    cleanup.Release();
+    message = SavedMessage(target, backupName);
     return true;
+}
+
+// Writes the content and the old file's owner and permission bits. A failed
+// write or sync leaves error 0 (reported as a full disk); other failures
+// leave their errno.
+bool SafeFileWriter::WriteTemporaryFile(int fd, const struct stat* existing, const std::string& content, int& error)
+{
+    error = 0;
+    if (!WriteAll(m_fs, fd, content))
+        return false;
+    if (existing) {
+        m_fs.Fchown(fd, existing->st_uid, existing->st_gid); // best effort: only root may give files away
+        if (m_fs.Fchmod(fd, existing->st_mode & 07777) != 0) {
+            error = errno;
+            return false;
+        }
+    }
+    return m_fs.Fsync(fd) == 0;
+}
+
+// Keeps the old file as a backup and renames the written temporary file onto
+// the target. The target holds the old file until the rename.
+bool SafeFileWriter::MoveIntoPlace(const std::string& tempPath, const std::string& target, bool exists,
+                                   std::string& backupName, int& error)
+{
+    if (exists)
+        BackupExistingFile(m_fs, target, backupName); // a failed backup is no error
+    if (m_fs.Rename(tempPath, target) != 0) {
+        error = errno;
+        return false;
+    }
+    const std::string directory = DirectoryPart(target);
+    m_fs.SyncDirectory(directory.empty() ? std::string(".") : directory);
+    return true;
+}
+
+bool SafeFileWriter::CreateInPlace(const std::string& target, const std::string& content, std::string& message)
+{
+    Descriptor file(m_fs, m_fs.Open(target, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY, 0666));
+    if (!file)
+        return Fail(message, errno, target);
+    if (!WriteAll(m_fs, file.get(), content) || m_fs.Fsync(file.get()) != 0 || file.Close() != 0) {
+        m_fs.Unlink(target); // we made it: no half file stays
+        return Fail(message, FileErrorCause::DiskFull, target);
+    }
+    message = SavedMessage(target, std::string());
+    return true;
+}
+
+// The old bytes are read before anything changes and written back on any
+// failure, the backup is a copy (the file never leaves its path), and the
+// space is reserved first so that a full disk fails before the first
+// byte changes. Owner and permission bits stay the file's own.
+bool SafeFileWriter::OverwriteInPlace(const std::string& target, const std::string& content, std::string& message)
+{
+    Descriptor file(m_fs, m_fs.Open(target, O_RDWR | O_NONBLOCK | O_NOCTTY, 0));
+    if (!file)
+        return Fail(message, errno, target);
+    struct stat st;
+    if (m_fs.Fstat(file.get(), st) != 0)
+        return Fail(message, errno, target);
+    if (!S_ISREG(st.st_mode))
+        return Fail(message, FileErrorCause::NotRegularFile, target);
+    std::string old;
+    if (!ReadAll(m_fs, file.get(), old))
+        return Fail(message, errno, target);
+
+    if (content.size() > old.size() && m_fs.Reserve(file.get(), static_cast<off_t>(content.size())) != 0 &&
+        !ReserveUnsupported(errno))
+        return Fail(message, FileErrorCause::DiskFull, target);
+
+    // A hard link would change with the file written in place: only a copy
+    // keeps the old bytes. Where none can be made, they are kept in memory
+    // only, for the way back.
+    std::string backupName;
+    BackupExistingFile(m_fs, target, backupName, &old); // a failed backup is no error
+
+    if (!Overwrite(file.get(), content)) {
+        Overwrite(file.get(), old);
+        return Fail(message, FileErrorCause::DiskFull, target);
+    }
+    if (file.Close() != 0) {
+        // The written bytes may not have reached the file: put the old ones
+        // back through a fresh descriptor.
+        Descriptor again(m_fs, m_fs.Open(target, O_WRONLY | O_NONBLOCK | O_NOCTTY, 0));
+        if (again && Overwrite(again.get(), old))
+            again.Close();
+        return Fail(message, FileErrorCause::DiskFull, target);
+    }
+    message = SavedMessage(target, backupName);
+    return true;
+}
+
+bool SafeFileWriter::Overwrite(int fd, const std::string& bytes)
+{
+    return WriteAllAt(m_fs, fd, bytes) && m_fs.Truncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+           m_fs.Fsync(fd) == 0;
+}
+
+// Devices are written as they are; there is nothing to replace or keep.
+bool SafeFileWriter::WriteDevice(const std::string& path, const std::string& content, std::string& message)
+{
+    // Non-blocking, so that a pipe put there meanwhile cannot hang the open.
+    Descriptor device(m_fs, m_fs.Open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY, 0));
+    if (!device)
+        return Fail(message, errno, path);
+    struct stat st;
+    if (m_fs.Fstat(device.get(), st) != 0)
+        return Fail(message, errno, path);
+    if (!S_ISCHR(st.st_mode))
+        return Fail(message, FileErrorCause::NotRegularFile, path);
+    const int flags = ::fcntl(device.get(), F_GETFL);
+    if (flags >= 0)
+        ::fcntl(device.get(), F_SETFL, flags & ~O_NONBLOCK);
+    if (!WriteAll(m_fs, device.get(), content) || device.Close() != 0)
+        return Fail(message, FileErrorCause::DiskFull, path);
+    message = SavedMessage(path, std::string());
+    return true;
+}
+
+// Removes the temporary files a killed save of the same file left behind.
+// A file whose process still runs belongs to a save in progress and stays.
+void SafeFileWriter::RemoveLeftovers(const std::string& directory, const std::string& fileName)
+{
+    std::vector<std::string> names;
+    if (m_fs.ListDirectory(directory.empty() ? std::string(".") : directory, names) != 0)
+        return;
+    const long self = ::getpid();
+    for (const std::string& name : names) {
+        const long pid = TemporaryFileOwner(name, fileName);
+        if (pid != 0 && pid != self && ProcessIsGone(pid))
+            m_fs.Unlink(directory + name);
+    }
 }

@@ -1,35 +1,59 @@
 #pragma once
 
 #include <string>
+#include <sys/stat.h>
 
 class FileSystem;
 
-// The n-th backup name of the rule: n = 1 gives "<base>.bak", n >= 2 gives
-// "<base>.bk<n>". The extension of the file name is dropped; a dot in a
-// folder name plays no role.
+// The n-th backup name: n = 1 gives "<base>.bak", n >= 2 gives "<base>.bk<n>",
+// so that earlier backups are never overwritten and the newest free name is
+// easy to find. The extension of the file name is dropped, so a backup never
+// shows up where "*.cfg" files are listed; a dot in a folder name plays no
+// role.
 std::string BackupCandidate(const std::string& path, int n);
 
-// Keeps the file at path under the first free backup name. With link set it
-// hard-links (the path never goes missing) and renames only where the file
-// system has no hard links; without, it renames. Sets backupName on success.
-bool BackupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName, bool link = true);
+// Keeps the file at path under the first free backup name. With copyOf, the
+// backup is a new file with those bytes (for a file about to be written in
+// place, which would change a hard link too); without, it is a hard link,
+// or a copy where the file system refuses one. The live file is never moved
+// away, so the path never goes missing. Sets backupName on success.
+bool BackupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName,
+                        const std::string* copyOf = nullptr);
+
+// Temporary files of a save are named ".quarvel-save.<pid>.<unique>.<file>"
+// beside their target. This is the name for one of them.
+std::string TemporaryFileName(const std::string& fileName, long pid, const std::string& unique);
 
 // Saves a configuration text so that the path always holds either the
-// complete old file or the complete new one: the text goes to a temporary
-// file in the target's folder, the old file is kept as a backup, and the
-// temporary file is renamed onto the path. Only when no temporary file can be
-// made there does it fall back to writing in place.
+// complete old file or the complete new one. Symbolic links are followed: the
+// file they end at is the one replaced, backed up and named in the message.
+//
+// Normally the text goes to a temporary file in the target's folder, the old
+// file is kept as a backup, and the temporary file is renamed onto the
+// target. Only when no temporary file can be made there does it write in
+// place, and then it keeps the old bytes (and a backup copy where it can),
+// reserves the space first and writes the old bytes back on any failure. Character devices (/dev/null, /dev/full)
+// are written as they are; pipes, sockets and block devices are refused.
 class SafeFileWriter {
   public:
     SafeFileWriter();
     explicit SafeFileWriter(FileSystem& fs);
 
+    // Never throws: running out of memory is a failed save like any other.
     bool Save(const std::string& path, const std::string& content, std::string& message);
 
   private:
-    bool SaveInPlace(const std::string& path, bool backup, const std::string& content, std::string& message);
-    bool WriteAll(int fd, const std::string& content);
-    static std::string SavedMessage(const std::string& path, const std::string& backupName);
+    bool SaveResolved(const std::string& path, const std::string& content, std::string& message);
+    bool Replace(const std::string& target, const struct stat* existing, const std::string& content,
+                 std::string& message);
+    bool WriteTemporaryFile(int fd, const struct stat* existing, const std::string& content, int& error);
+    bool MoveIntoPlace(const std::string& tempPath, const std::string& target, bool exists, std::string& backupName,
+                       int& error);
+    bool CreateInPlace(const std::string& target, const std::string& content, std::string& message);
+    bool OverwriteInPlace(const std::string& target, const std::string& content, std::string& message);
+    bool Overwrite(int fd, const std::string& bytes);
+    bool WriteDevice(const std::string& path, const std::string& content, std::string& message);
+    void RemoveLeftovers(const std::string& directory, const std::string& fileName);
 
     FileSystem& m_fs;
 };

@@ -1,0 +1,143 @@
+// Runs the check and the save of whatever record arbitrary bytes make, in a
+// temporary folder: a new file, a replacement with its backup, the same in
+// place (as when no temporary file can be made) and through a symbolic link.
+// The file must hold exactly the formatted record after each save, every
+// backup the bytes it replaced, and the check of the record read back from
+// the file must equal the check of the record itself.
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+#include "config/ConfigFormatter.h"
+#include "config/ConfigReader.h"
+#include "config/Configuration.h"
+#include "config/ConfigurationCheck.h"
+#include "config/FileSystem.h"
+#include "config/SafeFileWriter.h"
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what)
+{
+    std::fprintf(stderr, "%s\n", what.c_str());
+    std::abort();
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        Fail("cannot read " + path);
+    std::string bytes;
+    char buffer[8192];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, n);
+    std::fclose(file);
+    return bytes;
+}
+
+// A fresh folder for one run, in memory where there is a place for it.
+class RunFolder {
+  public:
+    RunFolder()
+    {
+        static const std::string base = std::filesystem::exists("/dev/shm")
+                                            ? std::string("/dev/shm")
+                                            : std::filesystem::temp_directory_path().string();
+        std::string pattern = base + "/quarvel-save-fuzz-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            Fail("mkdtemp failed");
+        m_path = pattern;
+    }
+    ~RunFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    const std::string& path() const { return m_path; }
+
+  private:
+    std::string m_path;
+};
+
+// Refuses temporary files, as a folder the user may not write does.
+class NoTemporaryFiles : public FileSystem {
+    int Open(const std::string& path, int flags, mode_t mode) override
+    {
+        if (path.find("/.quarvel-save.") != std::string::npos) {
+            errno = EACCES;
+            return -1;
+        }
+        return FileSystem::Open(path, flags, mode);
+    }
+};
+
+void ExpectSaved(bool saved, const std::string& message, const std::string& path, const std::string& text)
+{
+    if (!saved)
+        Fail("save failed: " + message);
+    if (ReadAll(path) != text)
+        Fail("the file does not hold the saved text: " + path);
+}
+
+void ExpectSameFaults(const ConfigurationFaults& a, const ConfigurationFaults& b)
+{
+    if (a.lines != b.lines || a.firstErrorPage != b.firstErrorPage)
+        Fail("the check of the saved file differs from the check of the record");
+    if (a.empty() != (a.firstErrorPage == 0))
+        Fail("a page is named without a fault, or a fault without a page");
+    for (const std::string& line : a.lines) {
+        if (line.empty() || line.back() != '\n')
+            Fail("a fault line does not end in a line feed");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    CConfiguration config;
+    ConfigReader(config).ReadText(std::string_view(reinterpret_cast<const char*>(data), size));
+    const ConfigurationFaults faults = FindConfigurationFaults(config);
+    const std::string text = FormatConfiguration(config);
+
+    const RunFolder run;
+    const std::string& folder = run.path();
+    const std::string path = folder + "/config.cfg";
+    std::string message;
+    ExpectSaved(config.SaveToFile(path, message), message, path, text);
+    if (message != "Configuration saved to file '" + path + "'.")
+        Fail("unexpected message: " + message);
+
+    CConfiguration reloaded;
+    if (!reloaded.LoadFromFile(path, message))
+        Fail("cannot load the saved file: " + message);
+    ExpectSameFaults(faults, FindConfigurationFaults(reloaded));
+
+    // Over the existing file: the old one becomes the backup.
+    const std::string shorter = "; kept\r\n" + std::string(data, data + size / 2);
+    ExpectSaved(SafeFileWriter().Save(path, shorter, message), message, path, shorter);
+    if (ReadAll(folder + "/config.bak") != text)
+        Fail("the backup does not hold the replaced file");
+
+    // In place, with a copy as the backup.
+    NoTemporaryFiles noTemp;
+    ExpectSaved(SafeFileWriter(noTemp).Save(path, text, message), message, path, text);
+    if (ReadAll(folder + "/config.bk2") != shorter)
+        Fail("the in-place backup does not hold the replaced file");
+
+    // Through a symbolic link: the file it points to is replaced.
+    const std::string link = folder + "/link.cfg";
+    if (::symlink("config.cfg", link.c_str()) != 0)
+        Fail("symlink failed");
+    ExpectSaved(SafeFileWriter().Save(link, shorter, message), message, path, shorter);
+    if (!std::filesystem::is_symlink(link) || ReadAll(folder + "/config.bk3") != text)
+        Fail("saving through the link did not keep the link and the backup");
+    return 0;
+}

@@ -1,0 +1,248 @@
+#include "FaultInjection.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "TestSupport.h"
+#include "config/SafeFileWriter.h"
+
+FaultInjectingFileSystem::FaultInjectingFileSystem(int failAt, int error, bool refuseTemporaryFiles, bool refuseLinks)
+    : m_failAt(failAt), m_error(error), m_refuseTemporaryFiles(refuseTemporaryFiles), m_refuseLinks(refuseLinks)
+{
+}
+
+bool FaultInjectingFileSystem::Hit()
+{
+    if (++m_calls != m_failAt)
+        return false;
+    errno = m_error;
+    return true;
+}
+
+int FaultInjectingFileSystem::Stat(const std::string& path, struct stat& st)
+{
+    return Hit() ? -1 : FileSystem::Stat(path, st);
+}
+int FaultInjectingFileSystem::Lstat(const std::string& path, struct stat& st)
+{
+    return Hit() ? -1 : FileSystem::Lstat(path, st);
+}
+int FaultInjectingFileSystem::ReadLink(const std::string& path, std::string& target)
+{
+    return Hit() ? -1 : FileSystem::ReadLink(path, target);
+}
+int FaultInjectingFileSystem::Open(const std::string& path, int flags, mode_t mode)
+{
+    if (m_refuseTemporaryFiles && path.find("/.quarvel-save.") != std::string::npos) {
+        errno = EACCES;
+        return -1;
+    }
+    return Hit() ? -1 : FileSystem::Open(path, flags, mode);
+}
+int FaultInjectingFileSystem::Fstat(int fd, struct stat& st)
+{
+    return Hit() ? -1 : FileSystem::Fstat(fd, st);
+}
+ssize_t FaultInjectingFileSystem::ReadAt(int fd, char* data, std::size_t size, off_t offset)
+{
+    return Hit() ? -1 : FileSystem::ReadAt(fd, data, size, offset);
+}
+ssize_t FaultInjectingFileSystem::Write(int fd, const char* data, std::size_t size)
+{
+    if (Hit()) {
+        FileSystem::Write(fd, data, size / 2);
+        errno = m_error;
+        return -1;
+    }
+    return FileSystem::Write(fd, data, size);
+}
+ssize_t FaultInjectingFileSystem::WriteAt(int fd, const char* data, std::size_t size, off_t offset)
+{
+    if (Hit()) {
+        FileSystem::WriteAt(fd, data, size / 2, offset);
+        errno = m_error;
+        return -1;
+    }
+    return FileSystem::WriteAt(fd, data, size, offset);
+}
+int FaultInjectingFileSystem::Truncate(int fd, off_t size)
+{
+    return Hit() ? -1 : FileSystem::Truncate(fd, size);
+}
+int FaultInjectingFileSystem::Reserve(int fd, off_t size)
+{
+    return Hit() ? -1 : FileSystem::Reserve(fd, size);
+}
+int FaultInjectingFileSystem::Fchmod(int fd, mode_t mode)
+{
+    return Hit() ? -1 : FileSystem::Fchmod(fd, mode);
+}
+int FaultInjectingFileSystem::Fchown(int fd, uid_t uid, gid_t gid)
+{
+    return Hit() ? -1 : FileSystem::Fchown(fd, uid, gid);
+}
+int FaultInjectingFileSystem::Fsync(int fd)
+{
+    return Hit() ? -1 : FileSystem::Fsync(fd);
+}
+int FaultInjectingFileSystem::Close(int fd)
+{
+    // A failing close still releases the descriptor, as on Linux.
+    const int result = FileSystem::Close(fd);
+    if (Hit())
+        return -1;
+    return result;
+}
+int FaultInjectingFileSystem::Link(const std::string& from, const std::string& to)
+{
+    if (m_refuseLinks) {
+        errno = EPERM;
+        return -1;
+    }
+    return Hit() ? -1 : FileSystem::Link(from, to);
+}
+int FaultInjectingFileSystem::Rename(const std::string& from, const std::string& to)
+{
+    return Hit() ? -1 : FileSystem::Rename(from, to);
+}
+int FaultInjectingFileSystem::Unlink(const std::string& path)
+{
+    return Hit() ? -1 : FileSystem::Unlink(path);
+}
+int FaultInjectingFileSystem::ListDirectory(const std::string& directory, std::vector<std::string>& names)
+{
+    return Hit() ? -1 : FileSystem::ListDirectory(directory, names);
+}
+
+namespace {
+
+struct SweepState {
+    const FaultSweep& sweep;
+    std::string folder;
+    std::string fileName;
+    std::string oldBytes;
+    mode_t mode = 0;
+};
+
+std::vector<std::string> Entries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool IsBackupName(const std::string& path, const std::string& candidate)
+{
+    for (int n = 1; n <= 100; ++n) {
+        if (BackupCandidate(path, n) == candidate)
+            return true;
+    }
+    return false;
+}
+
+// Puts the folder back as the sweep found it: the old file and nothing else.
+void Reset(const SweepState& state)
+{
+    for (const std::string& name : Entries(state.folder)) {
+        if (name != state.fileName)
+            ::unlink((state.folder + "/" + name).c_str());
+    }
+    if (!state.sweep.exists) {
+        ::unlink(state.sweep.path.c_str());
+        return;
+    }
+    const int fd = ::open(state.sweep.path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd >= 0) {
+        if (::write(fd, state.oldBytes.data(), state.oldBytes.size()) != static_cast<ssize_t>(state.oldBytes.size()))
+            std::perror("reset");
+        ::close(fd);
+    }
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+void Check(const SweepState& state, bool saved, const std::string& message, const std::string& label,
+           std::vector<std::string>& violations)
+{
+    const FaultSweep& sweep = state.sweep;
+    auto violation = [&](const std::string& what) { violations.push_back(label + ": " + what); };
+    const bool present = FileExists(sweep.path);
+    if (saved) {
+        if (!StartsWith(message, "Configuration saved to file '") &&
+            !StartsWith(message, "An old configuration file was found and renamed.\n"))
+            violation("success with the message \"" + message + "\"");
+        if (!present || ReadBytes(sweep.path) != sweep.newBytes)
+            violation("success reported, but the path does not hold the new file");
+    } else {
+        if (!StartsWith(message, "File could not be opened: "))
+            violation("failure with the message \"" + message + "\"");
+        if (sweep.exists && (!present || ReadBytes(sweep.path) != state.oldBytes))
+            violation("failure reported, but the path does not hold the old file (" + message + ")");
+        if (!sweep.exists && present)
+            violation("failure reported, but a file stays at the path (" + message + ")");
+    }
+    struct stat st;
+    if (sweep.exists && ::stat(sweep.path.c_str(), &st) == 0 && (st.st_mode & 07777) != state.mode)
+        violation("permission bits changed");
+    for (const std::string& name : Entries(state.folder)) {
+        if (name == state.fileName)
+            continue;
+        const std::string full = state.folder + "/" + name;
+        if (!IsBackupName(sweep.path, full))
+            violation("stray file " + name);
+        else if (ReadBytes(full) != state.oldBytes)
+            violation("backup " + name + " does not hold the old bytes");
+    }
+}
+
+} // namespace
+
+FaultSweepResult RunFaultSweep(const FaultSweep& sweep)
+{
+    SweepState state{sweep, std::filesystem::path(sweep.path).parent_path().string(),
+                     std::filesystem::path(sweep.path).filename().string(), std::string(), 0};
+    if (sweep.exists) {
+        state.oldBytes = ReadBytes(sweep.path);
+        struct stat st;
+        if (::stat(sweep.path.c_str(), &st) == 0)
+            state.mode = st.st_mode & 07777;
+    }
+
+    FaultSweepResult result;
+    auto run = [&](int failAt, int error, const std::string& label) {
+        Reset(state);
+        FaultInjectingFileSystem fs(failAt, error, sweep.refuseTemporaryFiles, sweep.refuseLinks);
+        std::string message;
+        const bool saved = SafeFileWriter(fs).Save(sweep.path, sweep.newBytes, message);
+        (saved ? result.successes : result.failures)++;
+        Check(state, saved, message, label, result.violations);
+        return fs.calls();
+    };
+
+    result.calls = run(0, 0, "undisturbed");
+    if (result.failures != 0)
+        result.violations.push_back("the undisturbed save failed");
+    result.successes = result.failures = 0;
+    const int errors[] = {ENOSPC, EIO, EACCES, EDQUOT};
+    for (const int error : errors) {
+        for (int k = 1; k <= result.calls; ++k) {
+            run(k, error,
+                "call " + std::to_string(k) + " of " + std::to_string(result.calls) + " failing with " +
+                    std::strerror(error));
+            ++result.faults;
+        }
+    }
+    Reset(state);
+    return result;
+}

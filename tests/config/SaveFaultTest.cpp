@@ -1,0 +1,245 @@
+// Faults around a save: every single failing file call, a real read-only
+// folder for an unprivileged user, and small file systems that are full or
+// out of inodes.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
+
+#include "FaultInjection.h"
+#include "TestSupport.h"
+#include "config/ConfigFormatter.h"
+#include "config/Configuration.h"
+
+namespace {
+
+void ExpectNoViolations(const char* scenario, const FaultSweepResult& result)
+{
+    std::printf("[ sweep    ] %s: %d calls, %d single faults, %d saved, %d failed, %zu violations\n", scenario,
+                result.calls, result.faults, result.successes, result.failures, result.violations.size());
+    EXPECT_GT(result.calls, 5) << scenario;
+    EXPECT_EQ(result.faults, 4 * result.calls) << scenario;
+    for (std::size_t i = 0; i < result.violations.size() && i < 20; ++i)
+        ADD_FAILURE() << scenario << ": " << result.violations[i];
+}
+
+// A configuration text of a few KiB, longer than the old files below.
+std::string NewText()
+{
+    CConfiguration c;
+    for (int i = 0; i < 8; ++i) {
+        sPrinter p;
+        p.PrinterAETitle = "PRINTER" + std::to_string(i);
+        c.Printers.Add(p);
+    }
+    return FormatConfiguration(c);
+}
+
+} // namespace
+
+TEST(SaveFaults, EverySingleFailingCallLeavesTheCompleteOldOrNewFile)
+{
+    const std::string longer = NewText();
+    const std::string shorter = "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nPort = 104\r\n";
+    struct Scenario {
+        const char* name;
+        bool exists;
+        std::string oldBytes;
+        std::string newBytes;
+        bool refuseTemporaryFiles;
+        bool refuseLinks;
+    };
+    const Scenario scenarios[] = {
+        {"replace through a temporary file", true, shorter, longer, false, false},
+        {"replace, backup copied where links are refused", true, shorter, longer, false, true},
+        {"new file through a temporary file", false, "", longer, false, false},
+        {"in place, growing", true, shorter, longer, true, false},
+        {"in place, shrinking", true, longer, shorter, true, false},
+        {"in place, new file", false, "", longer, true, false},
+    };
+    for (const Scenario& scenario : scenarios) {
+        TempDir dir;
+        FaultSweep sweep;
+        sweep.path = dir.file("config.cfg");
+        sweep.exists = scenario.exists;
+        if (scenario.exists) {
+            WriteBytes(sweep.path, scenario.oldBytes);
+            ::chmod(sweep.path.c_str(), 0640);
+        }
+        sweep.newBytes = scenario.newBytes;
+        sweep.refuseTemporaryFiles = scenario.refuseTemporaryFiles;
+        sweep.refuseLinks = scenario.refuseLinks;
+        ExpectNoViolations(scenario.name, RunFaultSweep(sweep));
+    }
+}
+
+// The same sweep where the folder really refuses new files: run as the
+// unprivileged user, since root may write any folder.
+TEST(SaveFaults, InPlaceInAReadOnlyFolderAsAnUnprivilegedUser)
+{
+    std::string prefix;
+    if (!UnprivilegedPrefix(prefix))
+        GTEST_SKIP() << "running as root and setpriv cannot drop privileges here";
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    const std::string longer = NewText();
+    const std::string shorter = "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nPort = 104\r\n";
+    WriteBytes(dir.file("longer"), longer);
+    WriteBytes(dir.file("shorter"), shorter);
+    ::chmod(dir.file("longer").c_str(), 0644);
+    ::chmod(dir.file("shorter").c_str(), 0644);
+
+    // Growing and shrinking, each in a read-only folder of its own.
+    for (const auto& [folderName, oldName, newName] :
+         {std::tuple{"grow", "shorter", "longer"}, std::tuple{"shrink", "longer", "shorter"}}) {
+        const std::string folder = dir.file(folderName);
+        const std::string target = folder + "/config.cfg";
+        std::filesystem::create_directory(folder);
+        WriteBytes(target, ReadBytes(dir.file(oldName)));
+        ::chmod(target.c_str(), 0666);
+        ::chmod(folder.c_str(), 0555);
+        const int status = RunCommandStatus(prefix + QUARVEL_FAULT_SWEEP_BINARY + " " + target + " " +
+                                            dir.file(newName) + " >" + dir.file("out") + " 2>&1");
+        const std::string out = ReadBytes(dir.file("out"));
+        std::printf("[ sweep    ] read-only folder, %s: %s", folderName, out.substr(0, out.find('\n') + 1).c_str());
+        EXPECT_EQ(status, 0) << out.substr(0, 4000);
+        EXPECT_NE(out.find(" violations 0\n"), std::string::npos) << out.substr(0, 4000);
+        EXPECT_EQ(ReadBytes(target), ReadBytes(dir.file(oldName)));
+    }
+}
+
+namespace {
+
+// A tmpfs of its own, mounted in a private mount namespace of this test's
+// process so that nothing outside sees it and nothing stays mounted.
+class SmallFileSystem {
+  public:
+    // Empty on success, else the reason it cannot be mounted here.
+    std::string Mount(const std::string& point, const std::string& options)
+    {
+        if (::geteuid() != 0)
+            return "mounting a file system needs root";
+        if (::unshare(CLONE_NEWNS) != 0)
+            return std::string("no private mount namespace: ") + std::strerror(errno);
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return std::string("mounts cannot be made private: ") + std::strerror(errno);
+        std::filesystem::create_directory(point);
+        if (::mount("quarvel-test", point.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0)
+            return std::string("tmpfs cannot be mounted: ") + std::strerror(errno);
+        m_point = point;
+        return std::string();
+    }
+    ~SmallFileSystem()
+    {
+        if (!m_point.empty())
+            ::umount2(m_point.c_str(), MNT_DETACH);
+    }
+
+  private:
+    std::string m_point;
+};
+
+// Writes data into folder until its file system has no block left.
+void FillBlocks(const std::string& folder)
+{
+    const int fd = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const std::string block(4096, 'x');
+    while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) {
+    }
+    if (fd >= 0)
+        ::close(fd);
+}
+
+// Makes empty files in folder until its file system has no inode left.
+void FillInodes(const std::string& folder)
+{
+    for (int i = 0; i < 100000; ++i) {
+        const int fd = ::open((folder + "/filler" + std::to_string(i)).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0)
+            break;
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+TEST(SaveFaults, FullSmallFileSystemWithAReadOnlyFolderKeepsTheFileByteForByte)
+{
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    SmallFileSystem tmpfs;
+    const std::string point = dir.file("mnt");
+    if (const std::string reason = tmpfs.Mount(point, "size=32k,mode=0755"); !reason.empty())
+        GTEST_SKIP() << reason;
+    std::string prefix;
+    if (!UnprivilegedPrefix(prefix))
+        GTEST_SKIP() << "running as root and setpriv cannot drop privileges here";
+
+    const std::string folder = point + "/ro";
+    std::filesystem::create_directory(folder);
+    const std::string target = folder + "/config.cfg";
+    const std::string old = "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nPort = 104\r\n";
+    WriteBytes(target, old);
+    ::chmod(target.c_str(), 0666);
+    ::chmod(folder.c_str(), 0555);
+    FillBlocks(point);
+    const std::string source = dir.file("source.cfg");
+    WriteBytes(source, NewText()); // needs more blocks than the old file has
+    ::chmod(source.c_str(), 0644);
+
+    const std::string tool = QUARVEL_CFG_BINARY;
+    const std::string redirect = " >" + dir.file("out") + " 2>" + dir.file("err");
+    EXPECT_EQ(RunCommandStatus(prefix + tool + " normalize " + source + " " + target + redirect), 2);
+    EXPECT_EQ(ReadBytes(dir.file("err")), "File could not be opened: Disk full while accessing " + target + ".\n");
+    EXPECT_EQ(ReadBytes(target), old);
+    // Root may make a temporary file there; it fills up just the same.
+    EXPECT_EQ(RunCommandStatus(tool + " normalize " + source + " " + target + redirect), 2);
+    EXPECT_EQ(ReadBytes(dir.file("err")), "File could not be opened: Disk full while accessing " + target + ".\n");
+    EXPECT_EQ(ReadBytes(target), old);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"config.cfg"});
+}
+
+TEST(SaveFaults, FileSystemWithoutFreeInodesNeverLeavesThePathEmpty)
+{
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    SmallFileSystem tmpfs;
+    const std::string point = dir.file("mnt");
+    if (const std::string reason = tmpfs.Mount(point, "size=1m,nr_inodes=4,mode=0777"); !reason.empty())
+        GTEST_SKIP() << reason;
+    std::string prefix;
+    if (!UnprivilegedPrefix(prefix))
+        GTEST_SKIP() << "running as root and setpriv cannot drop privileges here";
+
+    const std::string target = point + "/config.cfg";
+    const std::string old = "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nPort = 104\r\n";
+    WriteBytes(target, old);
+    ::chmod(target.c_str(), 0666);
+    FillInodes(point);
+    ASSERT_LT(::open((point + "/one-more").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600), 0);
+    ASSERT_EQ(errno, ENOSPC);
+    const std::string source = dir.file("source.cfg");
+    const std::string text = NewText();
+    WriteBytes(source, text);
+    ::chmod(source.c_str(), 0644);
+
+    // No temporary file and no backup can be made: the file is written in
+    // place and the path always holds a complete configuration.
+    const std::string tool = QUARVEL_CFG_BINARY;
+    const std::string redirect = " >" + dir.file("out") + " 2>" + dir.file("err");
+    EXPECT_EQ(RunCommandStatus(prefix + tool + " normalize " + source + " " + target + redirect), 0)
+        << ReadBytes(dir.file("err"));
+    EXPECT_EQ(ReadBytes(dir.file("out")), "Configuration saved to file '" + target + "'.\n");
+    EXPECT_EQ(ReadBytes(target), text);
+    EXPECT_FALSE(FileExists(point + "/config.bak"));
+}
