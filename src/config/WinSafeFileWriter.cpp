@@ -178,6 +178,17 @@ bool WinSafeFileWriter::ReadAll(HANDLE file, std::string& bytes)
     }
 }
 
+// The whole file, read without keeping others from reading or writing it.
+bool WinSafeFileWriter::ReadCopy(const std::wstring& path, std::string& bytes)
+{
+    const HANDLE file = m_api.Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool read = ReadAll(file, bytes);
+    m_api.Close(file);
+    return read;
+}
+
 // A new file with the bytes, flushed to the disk; none is left on failure.
 bool WinSafeFileWriter::WriteCopy(const std::wstring& path, const std::string& bytes)
 {
@@ -285,8 +296,21 @@ DWORD WinSafeFileWriter::MoveIntoPlace(const std::string& path, const std::wstri
             m_api.Move(wideCandidate, target, MOVEFILE_WRITE_THROUGH);
             return error;
         }
-        // No backup could be made: the file is replaced without one.
+        // The system would not keep the old file under the backup name: keep
+        // a copy of it there, then move the new file over it.
+        std::string old;
+        const bool copied = ReadCopy(target, old) && WriteCopy(wideCandidate, old);
+        if (m_api.Move(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            if (copied)
+                backupName = candidate;
+            return NO_ERROR;
+        }
+        const DWORD error = ::GetLastError();
+        if (copied)
+            m_api.Remove(wideCandidate);
+        return error;
     }
+    // No backup name is free: the file is replaced without one.
     if (m_api.Move(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return NO_ERROR;
     return ::GetLastError();

@@ -65,6 +65,7 @@ class WinSafeFileWriter {
     bool FreeBackupName(const std::string& path, std::string& name, std::wstring& wideName);
     bool WriteAll(HANDLE file, const std::string& bytes);
     bool ReadAll(HANDLE file, std::string& bytes);
+    bool ReadCopy(const std::wstring& path, std::string& bytes);
     bool WriteCopy(const std::wstring& path, const std::string& bytes);
 
     WinFileApi& m_api;
