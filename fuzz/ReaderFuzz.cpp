@@ -1,8 +1,9 @@
 // Feeds arbitrary bytes to the reader through the file-reading path, in
 // chunks whose size the first byte picks so that line ends fall on every
 // kind of chunk boundary. The record must equal the one read from the same
-// text in one piece; writing it, reading that back into a fresh record and
-// writing again must give identical bytes.
+// text in one piece, and the one read while noting findings; writing it,
+// reading that back into a fresh record and writing again must give
+// identical bytes, and the writer's own file must give no findings.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
+#include "config/ReaderFindings.h"
 
 namespace {
 
@@ -61,9 +63,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (FormatConfiguration(fromText) != written)
         Fail("reading in chunks changed the record", written, FormatConfiguration(fromText));
 
+    CConfiguration noted;
+    ReaderFindings inputFindings;
+    ConfigReader(noted, &inputFindings).ReadText(text);
+    if (FormatConfiguration(noted) != written)
+        Fail("noting findings changed what was read", written, FormatConfiguration(noted));
+
     CConfiguration second;
-    ConfigReader(second).ReadText(written);
+    ReaderFindings findings;
+    ConfigReader(second, &findings).ReadText(written);
     const std::string rewritten = FormatConfiguration(second);
+    if (!findings.items.empty())
+        Fail("the writer's own file has findings", DescribeFinding(findings.items[0]), std::string());
     if (written != rewritten)
         Fail("round trip changed the file", written, rewritten);
     return 0;

@@ -10,6 +10,7 @@ packages=(
     xvfb xauth ghostscript
     librsvg2-bin dpkg-dev file desktop-file-utils appstream groff-base man-db
     wine64 g++-mingw-w64-x86-64-posix
+    patch python3 # the tool's tests apply its diffs and parse its JSON
 )
 
 missing=()

@@ -3,10 +3,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QStringList>
 
 #include "app/ExitDialog.h"
 #include "app/Page0Start.h"
 #include "config/ConfigurationCheck.h"
+#include "config/ReaderFindings.h"
 #include "config/WizardResult.h"
 #include "pages/Page1Printer.h"
 #include "pages/Page2PaperLayout.h"
@@ -152,13 +154,32 @@ bool CQuarvel::apply()
 bool CQuarvel::LoadConfiguration(const QString& path)
 {
     std::string message;
-    if (!m_configuration.LoadFromFile(QFile::encodeName(path).toStdString(), message)) {
+    ReaderFindings findings;
+    if (!m_configuration.LoadFromFile(QFile::encodeName(path).toStdString(), message, &findings)) {
         interaction().tell(this, SystemText(message), Interaction::Icon::Error);
         return false;
     }
     m_configurationFileName = path;
     SetTextEncoding(m_configuration.Encoding);
+    WarnOfLostLines(path, findings.items);
     return true;
+}
+
+// Hand-edited lines that a save would drop or change are named before any
+// work is done on the file; a file the editor wrote shows nothing.
+void CQuarvel::WarnOfLostLines(const QString& path, const std::vector<Finding>& findings)
+{
+    const std::size_t lost = LostLines(findings);
+    if (lost == 0)
+        return;
+    QStringList details;
+    for (const Finding& finding : findings)
+        if (LosesContent(finding.kind))
+            details << ToQt(DescribeFinding(finding));
+    const QString text = QStringLiteral("%1 %2 of '%3' will not be kept when the configuration is saved.")
+                             .arg(lost)
+                             .arg(lost == 1 ? QStringLiteral("line") : QStringLiteral("lines"), path);
+    interaction().tellWithDetails(this, text, details.join(QLatin1Char('\n')), Interaction::Icon::Warning);
 }
 
 void CQuarvel::ApplyWizardAnswers(const sWizardResult& answers)

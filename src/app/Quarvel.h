@@ -2,11 +2,14 @@
 
 #include <QIcon>
 #include <QString>
+#include <vector>
 
 #include "app/AppServices.h"
 #include "config/Configuration.h"
 #include "pages/PageHost.h"
 #include "ui/PropertySheet.h"
+
+struct Finding;
 
 class CPage0Start;
 class CPage1Printer;
@@ -37,7 +40,8 @@ class CQuarvel : public PropertySheet, public PageHost {
 
     // Adds Printer, Paper, DICOM and Additional Settings, at most once.
     void AddConfigurationPages();
-    // Reads the file at path on top of the record; an error box on failure.
+    // Reads the file at path on top of the record; an error box on failure,
+    // a warning with the details when a save would not keep some lines.
     bool LoadConfiguration(const QString& path);
     // Takes the wizard's answers and the name the user gave them.
     void ApplyWizardAnswers(const sWizardResult& answers);
@@ -62,6 +66,7 @@ class CQuarvel : public PropertySheet, public PageHost {
 
   private:
     QString BuildReport(bool saved, const QString& writerMessage, bool asConfigCfg) const;
+    void WarnOfLostLines(const QString& path, const std::vector<Finding>& findings);
 
     AppServices m_services;
     CConfiguration m_configuration;

@@ -1,9 +1,24 @@
 #include "cli/CfgTool.h"
 
-#include <ostream>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <getopt.h>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <span>
+#include <sstream>
 
+#include "cli/JsonText.h"
+#include "cli/UnifiedDiff.h"
+#include "config/ConfigFormatter.h"
+#include "config/ConfigReader.h"
 #include "config/Configuration.h"
 #include "config/ConfigurationCheck.h"
+#include "config/FileErrors.h"
+#include "config/ReaderFindings.h"
 #include "diagnostics/PrinterTest.h"
 #include "platform/Folders.h"
 #include "platform/ServerControl.h"
@@ -14,84 +29,244 @@ constexpr int kOk = 0;
 constexpr int kFault = 1;
 constexpr int kError = 2;
 
-const char* const kUsage = "Usage: quarvel-cfg COMMAND [ARGUMENTS]\n"
-                           "\n"
-                           "Works on configuration files of the print server without opening the editor.\n"
-                           "\n"
-                           "Commands:\n"
-                           "  defaults OUT        write a configuration with every default to OUT\n"
-                           "  normalize IN OUT    load IN and save it to OUT in the editor's exact format\n"
-                           "                      (an existing OUT is kept as a backup: .bak, .bk2, ...)\n"
-                           "  check IN            load IN and print each fault that would stop the server,\n"
-                           "                      one per line\n"
-                           "  ping ADDRESS        send one ICMP echo to a printer and print the report\n"
-                           "  testpage ADDRESS QUEUE\n"
-                           "                      send testpage.ps (from the current directory, else the\n"
-                           "                      installed data folder, else beside the program) to QUEUE\n"
-                           "                      on ADDRESS over LPD, TCP port 515 (after a ping), append\n"
-                           "                      a line to testprint.log, and print each message\n"
-                           "  restart             end the running print server (tcpsrv.exe, also under\n"
-                           "                      Wine) and start ZELNOR.bat of the current directory\n"
-                           "  --help              show this text\n"
-                           "  --version           show the version\n"
-                           "\n"
-                           "Exit status: 0 success and no fault, 1 the check found a fault, the ping or\n"
-                           "test page failed or the start script could not be started, 2 a file error\n"
-                           "(message on standard error) or a usage error.\n";
+constexpr const char* kProgram = "quarvel-cfg";
+constexpr const char* kStandardStream = "-";
 
-int Usage(std::ostream& err)
+struct Context {
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+    PrinterTestEnvironment& environment;
+};
+
+struct Options {
+    bool json = false;
+};
+
+using Operands = std::vector<std::string>;
+
+// One command: its word, its arguments as the usage shows them, a line for
+// the overview and the text of its own --help.
+struct Command {
+    const char* name;
+    const char* arguments;
+    const char* summary;
+    const char* help;
+    std::size_t operands; // exactly this many
+    bool json;            // takes --json
+    int (*run)(Context&, const Options&, const Operands&);
+};
+
+int Fail(Context& c, const std::string& message)
 {
-    err << kUsage;
+    c.err << kProgram << ": " << message << '\n';
     return kError;
 }
 
-int Load(CConfiguration& config, const std::string& path, std::ostream& err)
+// --- Input and output ------------------------------------------------------
+
+bool ReadAll(std::istream& in, std::string& bytes)
+{
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// The bytes of path, or of standard input for "-".
+bool ReadInput(Context& c, const std::string& path, std::string& bytes, std::string& message)
+{
+    if (path == kStandardStream) {
+        if (ReadAll(c.in, bytes))
+            return true;
+        message = "cannot read standard input";
+        return false;
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        message = FileErrorMessage(errno, path);
+        return false;
+    }
+    char buffer[64 * 1024];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+        bytes.append(buffer, got);
+    if (std::ferror(file.get())) {
+        message = FileErrorMessage(errno ? errno : EIO, path);
+        return false;
+    }
+    return true;
+}
+
+bool Load(Context& c, CConfiguration& config, const std::string& path, ReaderFindings* findings)
 {
     std::string message;
-    if (!config.LoadFromFile(path, message)) {
-        err << message << '\n';
-        return kError;
+    if (path != kStandardStream) {
+        if (config.LoadFromFile(path, message, findings))
+            return true;
+        Fail(c, message);
+        return false;
     }
+    std::string bytes;
+    if (!ReadInput(c, path, bytes, message)) {
+        Fail(c, message);
+        return false;
+    }
+    ConfigReader(config, findings).ReadText(bytes);
+    return true;
+}
+
+// Saves to path with its backup and reports on standard output; to standard
+// output the text alone, with no backup and no report in the data.
+int Save(Context& c, const CConfiguration& config, const std::string& path)
+{
+    if (path == kStandardStream) {
+        const bool written = FormatConfiguration(config, [&c](std::string_view piece) {
+            c.out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+            return static_cast<bool>(c.out);
+        });
+        c.out.flush();
+        return written && c.out ? kOk : Fail(c, "cannot write to standard output");
+    }
+    std::string message;
+    if (!config.SaveToFile(path, message))
+        return Fail(c, message);
+    c.out << message << '\n';
     return kOk;
 }
 
-int Save(const CConfiguration& config, const std::string& path, std::ostream& out, std::ostream& err)
+std::string DisplayName(const std::string& path)
 {
-    std::string message;
-    if (!config.SaveToFile(path, message)) {
-        err << message << '\n';
+    return path == kStandardStream ? "<stdin>" : path;
+}
+
+std::string WithoutLineEnd(std::string line)
+{
+    if (!line.empty() && line.back() == '\n')
+        line.pop_back();
+    return line;
+}
+
+std::string Counted(std::size_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// --- Commands ----------------------------------------------------------------
+
+int Defaults(Context& c, const Options&, const Operands& operands)
+{
+    const CConfiguration config;
+    return Save(c, config, operands[0]);
+}
+
+int Normalize(Context& c, const Options&, const Operands& operands)
+{
+    CConfiguration config;
+    if (!Load(c, config, operands[0], nullptr))
+        return kError;
+    return Save(c, config, operands[1]);
+}
+
+void PrintCheckText(Context& c, const std::string& file, const ConfigurationFaults& faults,
+                    const std::vector<Finding>& warnings)
+{
+    for (const std::string& line : faults.lines)
+        c.out << WithoutLineEnd(line) << '\n';
+    for (const Finding& w : warnings)
+        c.out << file << ':' << w.line << ": warning: " << w.text << " [" << FindingKindName(w.kind) << "]\n";
+    c.out << Counted(faults.lines.size(), "fault", "faults") << ", " << Counted(warnings.size(), "warning", "warnings")
+          << '\n';
+}
+
+void PrintCheckJson(Context& c, const std::string& file, const ConfigurationFaults& faults,
+                    const std::vector<Finding>& warnings)
+{
+    c.out << "{\n  \"file\": " << JsonString(file) << ",\n  \"faults\": [";
+    for (std::size_t i = 0; i < faults.lines.size(); ++i)
+        c.out << (i ? "," : "") << "\n    {\"text\": " << JsonString(WithoutLineEnd(faults.lines[i]))
+              << ", \"page\": " << faults.pages[i] << "}";
+    c.out << (faults.lines.empty() ? "" : "\n  ") << "],\n  \"warnings\": [";
+    for (std::size_t i = 0; i < warnings.size(); ++i) {
+        const Finding& w = warnings[i];
+        c.out << (i ? "," : "") << "\n    {\"line\": " << w.line
+              << ", \"kind\": " << JsonString(FindingKindName(w.kind)) << ", \"text\": " << JsonString(w.text)
+              << ", \"source\": " << JsonString(w.source) << "}";
+    }
+    c.out << (warnings.empty() ? "" : "\n  ") << "]\n}\n";
+}
+
+// Gives the warnings found in the record (not on a line as it was read) the
+// text of their line. warnings are in line order.
+void FillSources(std::istream& in, std::vector<Finding>& warnings)
+{
+    auto next = warnings.begin();
+    std::size_t number = 0;
+    for (std::string line; next != warnings.end() && std::getline(in, line);) {
+        ++number;
+        while (next != warnings.end() && next->line < number)
+            ++next;
+        for (; next != warnings.end() && next->line == number; ++next) {
+            if (next->source.empty())
+                next->source = !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+        }
+    }
+}
+
+int Check(Context& c, const Options& options, const Operands& operands)
+{
+    const std::string& path = operands[0];
+    CConfiguration config;
+    ReaderFindings findings;
+    std::string bytes; // standard input, kept for the sources
+    if (path == kStandardStream) {
+        std::string message;
+        if (!ReadInput(c, path, bytes, message))
+            return Fail(c, message);
+        ConfigReader(config, &findings).ReadText(bytes);
+    } else if (!Load(c, config, path, &findings)) {
         return kError;
     }
-    out << message << '\n';
-    return kOk;
-}
-
-int Defaults(const std::string& out_path, std::ostream& out, std::ostream& err)
-{
-    CConfiguration config;
-    return Save(config, out_path, out, err);
-}
-
-int Normalize(const std::string& in, const std::string& out_path, std::ostream& out, std::ostream& err)
-{
-    CConfiguration config;
-    if (const int status = Load(config, in, err); status != kOk)
-        return status;
-    return Save(config, out_path, out, err);
-}
-
-int Check(const std::string& in, std::ostream& out, std::ostream& err)
-{
-    CConfiguration config;
-    if (const int status = Load(config, in, err); status != kOk)
-        return status;
     const ConfigurationFaults faults = FindConfigurationFaults(config);
-    for (std::string line : faults.lines) {
-        if (!line.empty() && line.back() == '\n')
-            line.pop_back();
-        out << line << '\n';
+
+    std::vector<Finding> warnings = std::move(findings.items);
+    const std::vector<Finding> references = FindReferenceWarnings(config, findings);
+    warnings.insert(warnings.end(), references.begin(), references.end());
+    std::stable_sort(warnings.begin(), warnings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    if (!references.empty()) {
+        if (path == kStandardStream) {
+            std::istringstream in(bytes);
+            FillSources(in, warnings);
+        } else {
+            std::ifstream in(path, std::ios::binary);
+            FillSources(in, warnings);
+        }
     }
+
+    const std::string file = DisplayName(path);
+    if (options.json)
+        PrintCheckJson(c, file, faults, warnings);
+    else
+        PrintCheckText(c, file, faults, warnings);
     return faults.empty() ? kOk : kFault;
+}
+
+int Diff(Context& c, const Options&, const Operands& operands)
+{
+    std::string bytes, message;
+    if (!ReadInput(c, operands[0], bytes, message))
+        return Fail(c, message);
+    CConfiguration config;
+    ConfigReader(config).ReadText(bytes);
+    const std::string saved = FormatConfiguration(config);
+    if (saved == bytes)
+        return kOk;
+    const std::string label = DisplayName(operands[0]);
+    c.out << UnifiedDiff(bytes, saved, label, label);
+    return kFault;
 }
 
 class PrintingSink : public MessageSink {
@@ -103,19 +278,238 @@ class PrintingSink : public MessageSink {
     std::ostream& m_out;
 };
 
-int Ping(const std::string& address, std::ostream& out, PrinterTestEnvironment& environment)
+int Ping(Context& c, const Options&, const Operands& operands)
 {
     std::string report;
-    const bool ok = CPrinterTest(environment).Ping(address, report);
-    out << report << '\n';
+    const bool ok = CPrinterTest(c.environment).Ping(operands[0], report);
+    c.out << report << '\n';
     return ok ? kOk : kFault;
 }
 
-int TestPage(const std::string& address, const std::string& queue, std::ostream& out,
-             PrinterTestEnvironment& environment)
+int TestPage(Context& c, const Options&, const Operands& operands)
 {
-    PrintingSink sink(out);
-    return CPrinterTest(environment).SendTestPage(address, queue, sink) ? kOk : kFault;
+    PrintingSink sink(c.out);
+    return CPrinterTest(c.environment).SendTestPage(operands[0], operands[1], sink) ? kOk : kFault;
+}
+
+int Restart(Context& c, const Options&, const Operands&)
+{
+    ServerControl control;
+    return RestartCommand(control, c.out);
+}
+
+const Command kCommands[] = {
+    {"defaults", "OUT", "write a configuration with every default to OUT",
+     "Writes a configuration with every default to OUT; an existing OUT is kept\n"
+     "as a backup (.bak, .bk2, ...). With OUT '-' the text goes to standard output.\n",
+     1, false, Defaults},
+    {"normalize", "IN OUT", "load IN and save it to OUT in the editor's exact format",
+     "Loads IN and saves it to OUT exactly as the editor would; an existing OUT is\n"
+     "kept as a backup (.bak, .bk2, ...). IN '-' reads standard input, OUT '-'\n"
+     "writes standard output (no backup; messages go to standard error).\n"
+     "'quarvel-cfg diff IN' shows beforehand what this changes.\n",
+     2, false, Normalize},
+    {"check", "[--json] IN", "print the faults that stop the server and the lines a save would lose",
+     "Loads IN ('-' for standard input) and prints each fault that would keep the\n"
+     "server from working, then one warning per line that a save would drop or\n"
+     "change, and a reference the server cannot resolve, in the form\n"
+     "  FILE:LINE: warning: TEXT [KIND]\n"
+     "and last a count of faults and warnings. Kinds: unknown-key, unknown-section,\n"
+     "not-a-line, comment, value-replaced, duplicate, missing-header,\n"
+     "incomplete-printer.\n"
+     "\n"
+     "  --json   one JSON document instead: {\"file\", \"faults\": [{\"text\", \"page\"}],\n"
+     "           \"warnings\": [{\"line\", \"kind\", \"text\", \"source\"}]}\n"
+     "\n"
+     "Exit status: 0 no fault (warnings alone do not fail), 1 a fault, 2 a file\n"
+     "or usage error.\n",
+     1, true, Check},
+    {"diff", "IN", "show what a save of IN would change, as a unified diff",
+     "Prints the unified diff (3 lines of context) between IN ('-' for standard\n"
+     "input) and what a save would write. Lines keep their CR LF ends, so that\n"
+     "'patch IN' applies the diff to the file as it stands.\n"
+     "\n"
+     "Exit status: 0 a save changes nothing, 1 it would, 2 a file or usage error.\n",
+     1, false, Diff},
+    {"ping", "ADDRESS", "send one ICMP echo to a printer and print the report",
+     "Sends one ICMP echo request to ADDRESS and prints the report.\n"
+     "Exit status: 0 answered, 1 no answer.\n",
+     1, false, Ping},
+    {"testpage", "ADDRESS QUEUE", "send testpage.ps to a printer queue over LPD",
+     "Sends testpage.ps (from the current directory, else the installed data\n"
+     "folder, else beside the program) to QUEUE on ADDRESS over LPD, TCP port 515,\n"
+     "after a ping; appends a line to testprint.log and prints each message.\n"
+     "Exit status: 0 sent, 1 failed.\n",
+     2, false, TestPage},
+    {"restart", "", "end the running print server and start ZELNOR.bat",
+     "Ends every running print server (tcpsrv.exe, also under Wine) and starts\n"
+     "ZELNOR.bat of the current directory (through Wine for a batch file), then\n"
+     "prints how many server processes were ended and whether the script was\n"
+     "started. Exit status: 0 started, 1 not started.\n",
+     0, false, Restart},
+};
+
+// --- Command line ---------------------------------------------------------------
+
+void PrintUsage(std::ostream& out)
+{
+    out << "Usage: " << kProgram << " COMMAND [ARGUMENTS]\n"
+        << "       " << kProgram << " COMMAND --help\n"
+        << "       " << kProgram << " --version\n"
+        << "\n"
+        << "Works on configuration files of the print server without opening the editor.\n"
+        << "A file named '-' is standard input or standard output.\n"
+        << "\n"
+        << "Commands:\n";
+    for (const Command& command : kCommands) {
+        std::string words = std::string(command.name) + " " + command.arguments;
+        out << "  " << words;
+        if (words.size() < 22)
+            out << std::string(22 - words.size(), ' ');
+        else
+            out << "\n" << std::string(24, ' ');
+        out << command.summary << '\n';
+    }
+    out << "\n"
+        << "Exit status: 0 success, 1 a fault found (check), a change to show (diff) or a\n"
+        << "failed ping or test page, 2 a file or usage error (message on standard error).\n";
+}
+
+void PrintCommandHelp(std::ostream& out, const Command& command)
+{
+    out << "Usage: " << kProgram << " " << command.name << " " << command.arguments << "\n\n" << command.help;
+}
+
+const Command* FindCommand(const std::string& name)
+{
+    for (const Command& command : kCommands)
+        if (name == command.name)
+            return &command;
+    return nullptr;
+}
+
+// getopt_long over words, with words[0] standing for the program. It keeps
+// its place in globals: optind = 0 starts it afresh on every call.
+class OptionScan {
+  public:
+    explicit OptionScan(std::span<const std::string> words)
+    {
+        for (const std::string& word : words)
+            m_storage.push_back(word);
+        for (std::string& word : m_storage)
+            m_argv.push_back(word.data());
+        m_argv.push_back(nullptr);
+        optind = 0;
+        opterr = 0;
+    }
+
+    int Next(const char* shortOptions, const option* longOptions)
+    {
+        return getopt_long(static_cast<int>(m_storage.size()), m_argv.data(), shortOptions, longOptions, nullptr);
+    }
+
+    // The option getopt stopped at, as written.
+    std::string Offending() const
+    {
+        if (optopt && optopt != '?' && optind > 0 && m_argv[optind - 1][0] == '-' && m_argv[optind - 1][1] != '-')
+            return std::string("-") + static_cast<char>(optopt);
+        return optind > 0 ? m_argv[static_cast<std::size_t>(optind - 1)] : "";
+    }
+
+    std::vector<std::string> Rest() const
+    {
+        std::vector<std::string> rest;
+        for (std::size_t i = static_cast<std::size_t>(optind); i < m_storage.size(); ++i)
+            rest.emplace_back(m_argv[i]);
+        return rest;
+    }
+
+  private:
+    std::vector<std::string> m_storage;
+    std::vector<char*> m_argv;
+};
+
+// The operands of a command's arguments, without its options: "IN" of
+// "[--json] IN".
+std::string OperandNames(const Command& command)
+{
+    std::istringstream words(command.arguments);
+    std::string names;
+    for (std::string word; words >> word;)
+        if (word.front() != '[')
+            names += (names.empty() ? "" : " ") + word;
+    return names;
+}
+
+int RunCommand(Context& c, const Command& command, std::span<const std::string> words)
+{
+    const option withJson[] = {{"help", no_argument, nullptr, 'h'}, {"json", no_argument, nullptr, 'j'}, {}};
+    const option plain[] = {{"help", no_argument, nullptr, 'h'}, {}};
+    OptionScan scan(words);
+    Options options;
+    const std::string seeHelp = "; see '" + std::string(kProgram) + " " + command.name + " --help'";
+    for (int option; (option = scan.Next("h", command.json ? withJson : plain)) != -1;) {
+        switch (option) {
+        case 'h':
+            PrintCommandHelp(c.out, command);
+            return kOk;
+        case 'j':
+            options.json = true;
+            break;
+        default:
+            return Fail(c, std::string(command.name) + ": unknown option '" + scan.Offending() + "'" + seeHelp);
+        }
+    }
+    const Operands operands = scan.Rest();
+    if (operands.size() < command.operands)
+        return Fail(c, std::string(command.name) + ": missing " + OperandNames(command) + seeHelp);
+    if (operands.size() > command.operands)
+        return Fail(c,
+                    std::string(command.name) + ": unexpected argument '" + operands[command.operands] + "'" + seeHelp);
+    return command.run(c, options, operands);
+}
+
+int Run(Context& c, const std::vector<std::string>& args)
+{
+    std::vector<std::string> words{kProgram};
+    words.insert(words.end(), args.begin(), args.end());
+    const option global[] = {{"help", no_argument, nullptr, 'h'}, {"version", no_argument, nullptr, 'V'}, {}};
+    const std::string seeHelp = "; see '" + std::string(kProgram) + " --help'";
+
+    // '+': the options before the command word only.
+    OptionScan scan(words);
+    for (int option; (option = scan.Next("+h", global)) != -1;) {
+        switch (option) {
+        case 'h':
+            PrintUsage(c.out);
+            return kOk;
+        case 'V':
+            c.out << kProgram << " " << QUARVEL_VERSION << '\n';
+            return kOk;
+        default:
+            return Fail(c, "unknown option '" + scan.Offending() + "'" + seeHelp);
+        }
+    }
+    const std::vector<std::string> rest = scan.Rest();
+    if (rest.empty()) {
+        PrintUsage(c.err);
+        return kError;
+    }
+    if (rest[0] == "help") {
+        if (rest.size() == 1) {
+            PrintUsage(c.out);
+            return kOk;
+        }
+        const Command* command = FindCommand(rest[1]);
+        if (!command)
+            return Fail(c, "unknown command '" + rest[1] + "'" + seeHelp);
+        PrintCommandHelp(c.out, *command);
+        return kOk;
+    }
+    const Command* command = FindCommand(rest[0]);
+    if (!command)
+        return Fail(c, "unknown command '" + rest[0] + "'" + seeHelp);
+    return RunCommand(c, *command, rest);
 }
 
 } // namespace
@@ -136,36 +530,18 @@ int RestartCommand(ServerControl& control, std::ostream& out)
 
 int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    return RunCfgTool(args, out, err, PrinterTestEnvironment::System());
+    return RunCfgTool(args, std::cin, out, err, PrinterTestEnvironment::System());
 }
 
 int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                PrinterTestEnvironment& environment)
 {
-    if (args.empty())
-        return Usage(err);
-    const std::string& command = args[0];
-    if (command == "--help" || command == "-h" || command == "help") {
-        out << kUsage;
-        return kOk;
-    }
-    if (command == "--version") {
-        out << "quarvel-cfg 1.3\n";
-        return kOk;
-    }
-    if (command == "defaults" && args.size() == 2)
-        return Defaults(args[1], out, err);
-    if (command == "normalize" && args.size() == 3)
-        return Normalize(args[1], args[2], out, err);
-    if (command == "check" && args.size() == 2)
-        return Check(args[1], out, err);
-    if (command == "ping" && args.size() == 2)
-        return Ping(args[1], out, environment);
-    if (command == "testpage" && args.size() == 3)
-        return TestPage(args[1], args[2], out, environment);
-    if (command == "restart" && args.size() == 1) {
-        ServerControl control;
-        return RestartCommand(control, out);
-    }
-    return Usage(err);
+    return RunCfgTool(args, std::cin, out, err, environment);
+}
+
+int RunCfgTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+               PrinterTestEnvironment& environment)
+{
+    Context context{in, out, err, environment};
+    return Run(context, args);
 }

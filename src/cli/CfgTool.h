@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
-// quarvel-cfg: the headless companion of the editor. Exit statuses:
-// 0 success, 1 a fault found (check) or a failed diagnostic, 2 a file or
-// usage error.
-int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-
 class PrinterTestEnvironment;
+
+// quarvel-cfg: the headless companion of the editor. args are the words after
+// the program name. Exit statuses: 0 success, 1 a fault found (check), a
+// change to show (diff) or a failed diagnostic, 2 a file or usage error.
+// A FILE of "-" is standard input (in) or standard output (out).
+int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                PrinterTestEnvironment& environment);
 
@@ -18,3 +19,5 @@ int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ost
 // was started; 0 when it was, 1 otherwise.
 class ServerControl;
 int RestartCommand(ServerControl& control, std::ostream& out);
+int RunCfgTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+               PrinterTestEnvironment& environment);

@@ -11,5 +11,7 @@ int main(int argc, char** argv)
         std::cerr << kSocketStartupFailed << '\n';
         return 2;
     }
+    // The tool reads and writes whole configurations through the streams.
+    std::ios::sync_with_stdio(false);
     return RunCfgTool(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }

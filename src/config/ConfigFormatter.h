@@ -1,11 +1,21 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 class CConfiguration;
+
+// Receives a text piece by piece, in order; false stops the writing.
+using TextSink = std::function<bool(std::string_view piece)>;
 
 // The complete configuration file for a record, byte for byte: CR LF line
 // ends, the banner, every block and key in the fixed order, no blank line at
 // the end. CR and LF inside texts are dropped so that no text can split its
 // line.
 std::string FormatConfiguration(const CConfiguration& config);
+
+// The same text handed to sink in pieces of about a megabyte, so that a
+// large file never has to be held in memory whole. False when sink refused a
+// piece (nothing more is formatted then).
+bool FormatConfiguration(const CConfiguration& config, const TextSink& sink);

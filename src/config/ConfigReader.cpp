@@ -1,10 +1,13 @@
 #include "config/ConfigReader.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <new>
+#include <type_traits>
 #ifdef _WIN32
-#include <algorithm>
 #include <climits>
 #include <windows.h>
 
@@ -16,9 +19,11 @@
 #include <unistd.h>
 #endif
 
+#include "config/ConfigKeys.h"
 #include "config/Configuration.h"
 #include "config/FileErrors.h"
 #include "config/NumberText.h"
+#include "config/ReaderFindings.h"
 #include "config/Vocabulary.h"
 #include "text/AsciiCase.h"
 
@@ -33,128 +38,74 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
-template <typename Target> struct KeyRule {
-    const char* key;
-    void (*apply)(Target&, const std::string&);
-};
-
-// Applies the first rule whose key equals key; false when none does.
-template <typename Target, std::size_t N>
-bool ApplyRule(const KeyRule<Target> (&rules)[N], Target& target, const std::string& key, const std::string& value)
+// Whether text holds part, case ignored.
+bool ContainsIgnoringAsciiCase(std::string_view text, std::string_view part)
 {
-    for (const KeyRule<Target>& rule : rules) {
-        if (key == rule.key) {
-            rule.apply(target, value);
+    for (std::size_t i = 0; i + part.size() <= text.size(); ++i)
+        if (EqualIgnoringAsciiCase(text.substr(i, part.size()), part))
             return true;
-        }
-    }
     return false;
 }
 
-using Cfg = CConfiguration;
-using V = const std::string&;
+// text without every character of drop, in scratch; text itself when it
+// holds none of them (the common case, which costs no copy).
+std::string_view Without(std::string_view text, bool (*drop)(char), std::string& scratch)
+{
+    std::size_t i = 0;
+    while (i < text.size() && !drop(text[i]))
+        ++i;
+    if (i == text.size())
+        return text;
+    scratch.assign(text.substr(0, i));
+    for (; i < text.size(); ++i)
+        if (!drop(text[i]))
+            scratch += text[i];
+    return scratch;
+}
 
-const KeyRule<Cfg> kGeneralPrinterKeys[] = {
-    {"DELETEJOBFILE", [](Cfg& c, V v) { c.DeleteJobFile = ParseYesNo(v, true); }},
-    {"SURPRESSPRINTING", [](Cfg& c, V v) { c.SuppressPrinting = ParseYesNo(v, false); }},
-    {"SUPPRESSPRINTING", [](Cfg& c, V v) { c.SuppressPrinting = ParseYesNo(v, false); }},
-    {"ASYNCHRONOUS", [](Cfg& c, V v) { c.Asynchronous = ParseYesNo(v, true); }},
-    {"PRINTER", [](Cfg& c, V v) { c.Printer = ParseInteger(v); }},
-};
+bool IsCarriageReturn(char c)
+{
+    return c == '\r';
+}
 
-const KeyRule<sPrinter> kPrinterKeys[] = {
-    {"DESCRIPTION", [](sPrinter& p, V v) { p.Description = v; }},
-    {"PRINTERAETITLE", [](sPrinter& p, V v) { p.PrinterAETitle = v; }},
-    {"PRINTERADDRESS", [](sPrinter& p, V v) { p.PrinterAddress = v; }},
-    {"PRINTERQUEUE", [](sPrinter& p, V v) { p.PrinterQueue = v; }},
-    {"USEGRAYGRADUATION", [](sPrinter& p, V v) { p.UseGrayGraduation = ParseYesNo(v, false); }},
-    {"USECOLORGRADUATION", [](sPrinter& p, V v) { p.UseColorGraduation = ParseYesNo(v, false); }},
-    {"USEREDGRADUATION", [](sPrinter& p, V v) { p.UseRedGraduation = ParseYesNo(v, false); }},
-    {"USEGREENGRADUATION", [](sPrinter& p, V v) { p.UseGreenGraduation = ParseYesNo(v, false); }},
-    {"USEBLUEGRADUATION", [](sPrinter& p, V v) { p.UseBlueGraduation = ParseYesNo(v, false); }},
-    {"GRAYGRADUATIONFILE", [](sPrinter& p, V v) { p.GrayGraduationFile = v; }},
-    {"COLORGRADUATIONFILE", [](sPrinter& p, V v) { p.ColorGraduationFile = v; }},
-    {"REDGRADUATIONFILE", [](sPrinter& p, V v) { p.RedGraduationFile = v; }},
-    {"GREENGRADUATIONFILE", [](sPrinter& p, V v) { p.GreenGraduationFile = v; }},
-    {"BLUEGRADUATIONFILE", [](sPrinter& p, V v) { p.BlueGraduationFile = v; }},
-};
+bool IsTabOrLineBreak(char c)
+{
+    return c == '\t' || c == '\n' || c == '\r';
+}
 
-const KeyRule<sPaper> kPaperKeys[] = {
-    {"DESCRIPTION", [](sPaper& p, V v) { p.Description = v; }},
-    {"PAPERLABEL", [](sPaper& p, V v) { p.PaperLabel = v; }},
-    {"HEADERNAME", [](sPaper& p, V v) { p.HeaderName = v; }},
-    {"SIZEX", [](sPaper& p, V v) { p.SizeX = ParseInteger(v); }},
-    {"SIZEY", [](sPaper& p, V v) { p.SizeY = ParseInteger(v); }},
-    {"SKIPX", [](sPaper& p, V v) { p.SkipX = ParseInteger(v); }},
-    {"SKIPY", [](sPaper& p, V v) { p.SkipY = ParseInteger(v); }},
-    {"OFFSETX", [](sPaper& p, V v) { p.OffsetX = ParseInteger(v); }},
-    {"OFFSETY", [](sPaper& p, V v) { p.OffsetY = ParseInteger(v); }},
-};
+// The slot of def's field among the keys: its own position, or for an
+// alias the position of the key it stands for.
+template <typename Record> std::size_t FieldSlot(std::span<const KeyDef<Record>> keys, const KeyDef<Record>& def)
+{
+    const std::size_t own = static_cast<std::size_t>(&def - keys.data());
+    if (!def.readOnly)
+        return own;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (!keys[i].readOnly && keys[i].type == def.type && keys[i].text == def.text && keys[i].number == def.number &&
+            keys[i].real == def.real && keys[i].flag == def.flag)
+            return i;
+    return own;
+}
 
-const KeyRule<sHeader> kHeaderKeys[] = {
-    {"INCLUDEFILE", [](sHeader& h, V v) { h.IncludeFile = v; }},
-};
+template <typename Record> std::string WrittenText(const KeyDef<Record>& def, const Record& record)
+{
+    std::string text;
+    AppendWrittenValue(text, def, record);
+    return text;
+}
 
-const KeyRule<Cfg> kDicomPrinterGeneralKeys[] = {
-    {"PRINTERNAME", [](Cfg& c, V v) { c.PrinterName = v; }},
-    {"MANUFACTURER", [](Cfg& c, V v) { c.Manufacturer = v; }},
-};
+std::string Quoted(std::string_view text)
+{
+    return "'" + std::string(text) + "'";
+}
 
-const KeyRule<Cfg> kDicomLabelKeys[] = {
-    {"INCLUDELABEL", [](Cfg& c, V v) { c.IncludeLabel = ParseYesNo(v, false); }},
-    {"LABELSIZE", [](Cfg& c, V v) { c.LabelSize = ParseInteger(v); }},
-    {"POSITIONX", [](Cfg& c, V v) { c.PositionX = ParseInteger(v); }},
-    {"POSITIONY", [](Cfg& c, V v) { c.PositionY = ParseInteger(v); }},
-    {"TEXT", [](Cfg& c, V v) { c.Text = v; }},
-};
-
-const KeyRule<Cfg> kDicomPostScriptKeys[] = {
-    {"SUPPORTSCOLORIMAGE", [](Cfg& c, V v) { c.SupportsColorImage = ParseYesNo(v, true); }},
-    {"USECMYK", [](Cfg& c, V v) { c.UseCMYK = ParseYesNo(v, true); }},
-};
-
-const KeyRule<Cfg> kServiceClassKeys[] = {
-    {"BASICGRAYSCALEMETASOPCLASS", [](Cfg& c, V v) { c.BasicGrayscaleMetaSOPClass = ParseYesNo(v, true); }},
-    {"BASICCOLORMETASOPCLASS", [](Cfg& c, V v) { c.BasicColorMetaSOPClass = ParseYesNo(v, true); }},
-    {"ANNOTATION", [](Cfg& c, V v) { c.Annotation = ParseYesNo(v, false); }},
-    {"PRINTJOB", [](Cfg& c, V v) { c.PrintJob = ParseYesNo(v, false); }},
-};
-
-const KeyRule<Cfg> kCompatibilityKeys[] = {
-    {"LENIENTMODE", [](Cfg& c, V v) { c.LenientMode = ParseYesNo(v, true); }},
-    {"IGNOREMAGNIFICATIONTYPE", [](Cfg& c, V v) { c.IgnoreMagnificationType = ParseYesNo(v, true); }},
-    {"IGNORECONFIGURATIONINFORMATION", [](Cfg& c, V v) { c.IgnoreConfigurationInformation = ParseYesNo(v, true); }},
-    {"IGNOREANNOTATIONFORMAT", [](Cfg& c, V v) { c.IgnoreAnnotationFormat = ParseYesNo(v, true); }},
-    {"SKIPIMAGEPIXEL", [](Cfg& c, V v) { c.SkipImagePixel = ParseYesNo(v, true); }},
-};
-
-const KeyRule<Cfg> kSessionKeys[] = {
-    {"COPIES", [](Cfg& c, V v) { c.Copies = ParseInteger(v); }},
-    {"PRIORITY", [](Cfg& c, V v) { c.Priority = PriorityCode(v); }},
-    {"MEDIUMTYPE", [](Cfg& c, V v) { c.MediumType = MediumCode(v); }},
-    {"DESTINATION", [](Cfg& c, V v) { c.Destination = DestinationCode(v); }},
-    {"LABEL", [](Cfg& c, V v) { c.Label = v; }},
-};
-
-const KeyRule<Cfg> kServerKeys[] = {
-    {"PORT", [](Cfg& c, V v) { c.Port = ParseInteger(v); }},
-    {"SERVERAETITLE", [](Cfg& c, V v) { c.ServerAETitle = v; }},
-    {"CHECKAETITLES", [](Cfg& c, V v) { c.CheckAETitles = ParseYesNo(v, false); }},
-};
-
-const KeyRule<sLayout> kLayoutGeneralKeys[] = {
-    {"DESCRIPTION", [](sLayout& l, V v) { l.Description = v; }},
-    {"IMAGEDISTANCE", [](sLayout& l, V v) { l.ImageDistance = ParseReal(v); }},
-    {"TRIMWIDTH", [](sLayout& l, V v) { l.TrimWidth = ParseReal(v); }},
-};
-
-const KeyRule<sLayout> kLayoutDefaultsKeys[] = {
-    {"ORIENTATION", [](sLayout& l, V v) { l.Orientation = OrientationCode(v); }},
-    {"TRIM", [](sLayout& l, V v) { l.Trim = ParseYesNo(v, false); }},
-    {"BORDERDENSITY", [](sLayout& l, V v) { l.BorderDensity = v; }},
-    {"EMPTYIMAGEDENSITY", [](sLayout& l, V v) { l.EmptyImageDensity = v; }},
-    {"PAGESIZE", [](sLayout& l, V v) { l.PageSize = v; }},
-};
+bool IsBannerLine(std::string_view line)
+{
+    for (const std::string_view banner : FileBanner())
+        if (line == banner)
+            return true;
+    return false;
+}
 
 sPrinter NewReaderPrinter()
 {
@@ -167,14 +118,74 @@ sPrinter NewReaderPrinter()
 
 } // namespace
 
-ConfigReader::ConfigReader(CConfiguration& config) : m_config(config)
+template <typename List> FirstNameIndex<List>::FirstNameIndex(List& list) : m_list(list)
 {
-    std::size_t i = 0;
-    for (const sPaper& paper : m_config.Papers)
-        m_paperIndex.emplace(paper.Name, i++); // emplace keeps the first match
-    i = 0;
-    for (const sHeader& header : m_config.Headers)
-        m_headerIndex.emplace(header.Name, i++);
+    m_slots.assign(16, 0);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(list.GetCount()); ++i)
+        FindOrAddAt(NameAt(i), i);
+}
+
+template <typename List> const std::string& FirstNameIndex<List>::NameAt(std::size_t position) const
+{
+    return (m_list.begin() + static_cast<std::ptrdiff_t>(position))->Name;
+}
+
+template <typename List> std::size_t FirstNameIndex<List>::FindOrAdd(const std::string& name)
+{
+    return FindOrAddAt(name, static_cast<std::size_t>(m_list.GetCount()));
+}
+
+// Looks name up; when it is not there, records position for it and, when
+// that is the end of the list, appends a record of that name.
+template <typename List> std::size_t FirstNameIndex<List>::FindOrAddAt(const std::string& name, std::size_t position)
+{
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t slot = std::hash<std::string_view>()(name) & mask;
+    for (; m_slots[slot] != 0; slot = (slot + 1) & mask) {
+        const std::size_t found = m_slots[slot] - 1;
+        if (NameAt(found) == name)
+            return found;
+    }
+    if (position == static_cast<std::size_t>(m_list.GetCount())) {
+        typename List::value_type record;
+        record.Name = name;
+        m_list.Add(record);
+    }
+    m_slots[slot] = static_cast<std::uint32_t>(position + 1);
+    if (++m_count * 2 > m_slots.size())
+        Grow();
+    return position;
+}
+
+// Doubles the table; at most half of it is ever in use, so probes stay short.
+template <typename List> void FirstNameIndex<List>::Grow()
+{
+    std::vector<std::uint32_t> old(m_slots.size() * 2, 0);
+    old.swap(m_slots);
+    const std::size_t mask = m_slots.size() - 1;
+    for (const std::uint32_t entry : old) {
+        if (entry == 0)
+            continue;
+        std::size_t slot = std::hash<std::string_view>()(NameAt(entry - 1)) & mask;
+        while (m_slots[slot] != 0)
+            slot = (slot + 1) & mask;
+        m_slots[slot] = entry;
+    }
+}
+
+template class FirstNameIndex<CPaperList>;
+template class FirstNameIndex<CHeaderList>;
+
+ConfigReader::ConfigReader(CConfiguration& config, ReaderFindings* findings)
+    : m_config(config), m_findings(findings), m_paperIndex(config.Papers), m_headerIndex(config.Headers)
+{
+    if (!m_findings)
+        return;
+    m_findings->printers.SetKeys(PrinterKeys().size());
+    m_findings->papers.SetKeys(PaperKeys().size());
+    m_findings->headers.SetKeys(HeaderKeys().size());
+    for (const SectionDef& section : FileSections())
+        m_fixedLines.emplace_back(1 + std::max(section.settingsKeys.size(), section.layoutKeys.size()), 0);
 }
 
 namespace {
@@ -335,8 +346,10 @@ bool ConfigReader::ReadFile(const std::string& path, std::string& message, std::
     // stay applied.
     try {
         const bool read = ReadRegularFile(path, message, chunkSize, *this, m_encoding);
-        if (read)
+        if (read) {
             m_config.Encoding = m_encoding.Encoding();
+            Finish();
+        }
         return read;
     } catch (const std::bad_alloc&) {
         message = FileErrorMessage(ENOMEM, path);
@@ -358,16 +371,22 @@ void ConfigReader::ReadText(std::string_view text)
             break;
         text.remove_prefix(lf + 1);
     }
+    Finish();
 }
 
 void ConfigReader::DispatchLine(std::string_view line)
 {
+    ++m_line;
+    m_source = line;
     if (line.empty())
         return;
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
         line.remove_prefix(1);
-    if (!line.empty() && line.front() == ';')
+    if (!line.empty() && line.front() == ';') {
+        if (m_findings)
+            NoteComment(line);
         return;
+    }
     if (!line.empty() && line.front() == '[') {
         ReadSectionHeader(line);
         return;
@@ -380,146 +399,316 @@ void ConfigReader::ReadSectionHeader(std::string_view rawLine)
     // A carriage return inside a header line cannot be written back (the
     // writer drops it from every text), so it is dropped before the line is
     // read: a header then reads back exactly as it was written.
-    std::string line;
-    line.reserve(rawLine.size());
-    for (char c : rawLine)
-        if (c != '\r')
-            line += c;
+    const std::string_view line = Without(rawLine, IsCarriageReturn, m_scratch);
 
     std::size_t level = 0;
     while (level < line.size() && level < 4 && line[level] == '[')
         ++level;
-    if (level >= 4)
+    if (level >= 4) {
+        if (m_findings)
+            Note(FindingKind::NotALine, "four or more '[' make no section header: the line is ignored", m_line,
+                 m_source);
         return;
-    std::string_view name = std::string_view(line).substr(level);
+    }
+    std::string_view name = line.substr(level);
     const std::size_t close = name.find(']');
     if (close != std::string_view::npos)
         name = name.substr(0, close);
-    SetSectionName(static_cast<int>(level), name);
+    if (m_findings)
+        CloseSection();
+    (level == 3 ? m_level3 : level == 2 ? m_level2 : m_level1).assign(name);
+    EnterSection();
+    if (m_findings) {
+        m_headerLine = m_line;
+        m_headerSource.assign(m_source);
+        m_enteredByLevel1 = level == 1;
+    }
 }
 
-void ConfigReader::SetSectionName(int level, std::string_view name)
+// Finds what the current section path names. Fixed names match in any case;
+// paper and header sections take any level-1 name.
+void ConfigReader::EnterSection()
 {
-    switch (level) {
-    case 3:
-        m_upper3 = UpperAscii(std::string(name));
-        break;
-    case 2:
-        m_upper2 = UpperAscii(std::string(name));
-        break;
-    default:
-        m_level1 = std::string(name);
-        m_upper1 = UpperAscii(m_level1);
-        break;
+    m_section = nullptr;
+    m_recordPosition = kNoRecord;
+    m_nextKey = 0;
+    m_keyLines = 0;
+    m_entryNoted = false;
+    m_entryLines = nullptr;
+    for (const SectionDef& section : FileSections()) {
+        if (!EqualIgnoringAsciiCase(section.level3, m_level3) || !EqualIgnoringAsciiCase(section.level2, m_level2))
+            continue;
+        switch (section.kind) {
+        case SectionKind::Settings:
+        case SectionKind::Layout:
+            if (!EqualIgnoringAsciiCase(section.level1, m_level1))
+                continue;
+            break;
+        case SectionKind::Printers: {
+            if (!ContainsIgnoringAsciiCase(m_level1, kPrinterSectionPrefix))
+                continue;
+            // The number follows the first '-'; computed in 64 bits so that
+            // "Printer-2147483648" cannot overflow.
+            const std::string_view number = std::string_view(m_level1).substr(m_level1.find('-') + 1);
+            m_printerPosition = static_cast<long long>(ParseInteger(number)) - 1;
+            break;
+        }
+        case SectionKind::Papers:
+        case SectionKind::Headers:
+            break;
+        }
+        m_section = &section;
+        return;
     }
 }
 
 void ConfigReader::ReadKeyLine(std::string_view line)
 {
-    std::string cleaned;
-    cleaned.reserve(line.size());
-    for (char c : line)
-        if (c != '\t' && c != '\n' && c != '\r')
-            cleaned += c;
-    const std::size_t eq = cleaned.find('=');
-    if (cleaned.empty() || eq == std::string::npos)
+    line = Without(line, IsTabOrLineBreak, m_scratch);
+    if (line.empty())
         return;
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) {
+        if (m_findings)
+            Note(FindingKind::NotALine, "neither a section header nor a key line (no '='): the line is ignored", m_line,
+                 m_source);
+        return;
+    }
+    ApplyKey(Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
+}
 
-    const std::string key = UpperAscii(std::string(Trim(std::string_view(cleaned).substr(0, eq))));
-    const std::string value(Trim(std::string_view(cleaned).substr(eq + 1)));
+void ConfigReader::ApplyKey(std::string_view key, std::string_view value)
+{
+    ++m_keyLines;
+    if (!m_section) {
+        if (m_findings)
+            NoteUnplacedLine();
+        return;
+    }
+    switch (m_section->kind) {
+    case SectionKind::Settings:
+        Apply(m_section->settingsKeys, m_config, key, value, FixedSectionLines());
+        break;
+    case SectionKind::Layout:
+        Apply(m_section->layoutKeys, m_config.Layout, key, value, FixedSectionLines());
+        break;
+    case SectionKind::Printers: {
+        // One new printer per key line while the position lies beyond the
+        // list, whether the key is known or not.
+        CPrinterList& printers = m_config.Printers;
+        if (!printers.IsValidIndex(m_printerPosition))
+            printers.Add(NewReaderPrinter());
+        sPrinter* printer = printers.GetAt(m_printerPosition);
+        if (!printer) {
+            if (m_findings)
+                NoteUnplacedLine();
+            break;
+        }
+        Apply(PrinterKeys(), *printer, key, value,
+              m_findings ? EntryLines(m_findings->printers, static_cast<std::size_t>(m_printerPosition)) : nullptr);
+        break;
+    }
+    case SectionKind::Papers:
+        // The section's record exists from its first key line on, known or not.
+        if (m_recordPosition == kNoRecord)
+            m_recordPosition = m_paperIndex.FindOrAdd(m_level1);
+        Apply(PaperKeys(), *(m_config.Papers.begin() + static_cast<std::ptrdiff_t>(m_recordPosition)), key, value,
+              m_findings ? EntryLines(m_findings->papers, m_recordPosition) : nullptr);
+        break;
+    case SectionKind::Headers:
+        if (m_recordPosition == kNoRecord)
+            m_recordPosition = m_headerIndex.FindOrAdd(m_level1);
+        Apply(HeaderKeys(), *(m_config.Headers.begin() + static_cast<std::ptrdiff_t>(m_recordPosition)), key, value,
+              m_findings ? EntryLines(m_findings->headers, m_recordPosition) : nullptr);
+        break;
+    }
+}
 
-    // Group A: general printer settings and the printer sections.
-    if (m_upper3 == "PRINTER" && m_upper2 == "SETTINGS") {
-        if (m_upper1 == "GENERAL")
-            ApplyRule(kGeneralPrinterKeys, m_config, key, value);
-        else if (m_upper1.find("PRINTER-") != std::string::npos)
-            ApplyPrinterSection(key, value);
+// Applies the key's value when the table knows the key. m_nextKey is where
+// the search starts and, after a match, the position after it.
+template <typename Record>
+void ConfigReader::Apply(std::span<const KeyDef<Record>> keys, Record& record, std::string_view key,
+                         std::string_view value, std::uint32_t* lines)
+{
+    const KeyDef<Record>* def = FindKey(keys, key, m_nextKey);
+    bool exact = true;
+    if (def) {
+        ReadValue(*def, record, value, m_findings ? &exact : nullptr);
+        m_nextKey = static_cast<std::size_t>(def - keys.data()) + 1;
+    }
+    if (!m_findings)
+        return;
+    // A clean line, the common case: a known key, read as written, met the
+    // first time in a section already noted.
+    if (def && exact && m_entryNoted && !def->readOnly && !def->written) {
+        std::uint32_t& last = lines[1 + static_cast<std::size_t>(def - keys.data())];
+        if (last == 0) {
+            last = m_line;
+            return;
+        }
+    }
+    NoteKey(keys, def, record, key, value, exact, lines);
+}
+
+// --- Findings -------------------------------------------------------------
+
+void ConfigReader::Note(FindingKind kind, std::string text, std::uint32_t line, std::string_view source,
+                        std::size_t lines)
+{
+    Finding finding;
+    finding.line = line;
+    finding.kind = kind;
+    finding.text = std::move(text);
+    finding.source.assign(source);
+    finding.lines = lines;
+    m_findings->items.push_back(std::move(finding));
+}
+
+void ConfigReader::NoteComment(std::string_view line)
+{
+    if (!IsBannerLine(line))
+        Note(FindingKind::Comment, "a comment: a save keeps only its own banner", m_line, m_source);
+}
+
+std::string ConfigReader::SectionPath() const
+{
+    return "[[[" + m_level3 + "]]] [[" + m_level2 + "]] [" + m_level1 + "]";
+}
+
+// The lines of the record of the current section entry, looked up once.
+std::uint32_t* ConfigReader::EntryLines(RecordLines& lines, std::size_t record)
+{
+    if (!m_entryLines)
+        m_entryLines = lines.For(record);
+    return m_entryLines;
+}
+
+std::uint32_t* ConfigReader::FixedSectionLines()
+{
+    if (!m_findings)
+        return nullptr;
+    return m_fixedLines[static_cast<std::size_t>(m_section - FileSections().data())].data();
+}
+
+// A key line the current section has no place for. Lines under a header are
+// counted and reported with it when the section ends; a line before any
+// header, or one that only adds a placeholder printer, on its own.
+void ConfigReader::NoteUnplacedLine()
+{
+    if (m_section && m_section->kind == SectionKind::Printers && m_printerPosition >= 0) {
+        Note(FindingKind::UnknownSection,
+             "[" + m_level1 + "] has no printer " + std::to_string(m_printerPosition + 1) +
+                 " yet: this line adds a printer with default values instead of being applied",
+             m_line, m_source);
         return;
     }
-    // Group B: paper sizes, one section per name.
-    if (m_upper3 == "CONFIGURATION" && m_upper2 == "PAGE SIZE") {
-        ApplyRule(kPaperKeys, PaperForSection(), key, value);
+    if (m_headerLine == 0)
+        Note(FindingKind::UnknownSection, "a key line before any section header: the line is ignored", m_line,
+             m_source);
+}
+
+// The first applied line of an entry into a section: a section met before
+// with key lines is a duplicate; its lines go on the same record.
+void ConfigReader::NoteNewSectionEntry(std::uint32_t* lines)
+{
+    m_entryNoted = true;
+    const std::uint32_t header = m_headerLine ? m_headerLine : m_line;
+    if (lines[0] == 0) {
+        lines[0] = header;
         return;
     }
-    // Group C: header bitmaps, one section per name.
-    if (m_upper3 == "HEADER" && m_upper2 == "STANDARD") {
-        ApplyRule(kHeaderKeys, HeaderForSection(), key, value);
+    if (lines[0] != header)
+        Note(FindingKind::Duplicate,
+             "section [" + m_level1 + "] appears again (first on line " + std::to_string(lines[0]) +
+                 "): its keys apply to the same one, and a save writes them there",
+             header, m_headerLine ? std::string_view(m_headerSource) : m_source);
+}
+
+template <typename Record>
+void ConfigReader::NoteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Record>* def, const Record& record,
+                           std::string_view key, std::string_view value, bool exact, std::uint32_t* lines)
+{
+    if (!m_entryNoted)
+        NoteNewSectionEntry(lines);
+    if (!def && key.empty()) {
+        // Read like any unknown key (it still makes the section's record).
+        Note(FindingKind::NotALine, "no key before '=': the line is ignored", m_line, m_source);
         return;
     }
-    // Group D: the DICOM side of the server.
-    if (m_upper3 == "DICOM") {
-        if (m_upper2 == "PRINTER") {
-            if (m_upper1 == "GENERAL")
-                ApplyRule(kDicomPrinterGeneralKeys, m_config, key, value);
-            else if (m_upper1 == "LABEL")
-                ApplyRule(kDicomLabelKeys, m_config, key, value);
-            else if (m_upper1 == "POSTSCRIPT")
-                ApplyRule(kDicomPostScriptKeys, m_config, key, value);
-        } else if (m_upper2 == "DIMSE") {
-            if (m_upper1 == "SERVICE CLASSES")
-                ApplyRule(kServiceClassKeys, m_config, key, value);
-            else if (m_upper1 == "COMPATIBILITY")
-                ApplyRule(kCompatibilityKeys, m_config, key, value);
-        } else if (m_upper2 == "SESSION") {
-            if (m_upper1 == "GENERAL")
-                ApplyRule(kSessionKeys, m_config, key, value);
-        } else if (m_upper2 == "TCPIP") {
-            if (m_upper1 == "SERVER")
-                ApplyRule(kServerKeys, m_config, key, value);
+    if (!def) {
+        Note(FindingKind::UnknownKey,
+             "unknown key " + Quoted(key) + " in section [" + m_level1 + "]: a save drops the line", m_line, m_source);
+        return;
+    }
+    std::uint32_t& last = lines[1 + FieldSlot(keys, *def)];
+    if (last != 0)
+        Note(FindingKind::Duplicate,
+             std::string(def->key) + " is set again: this value replaces the one of line " + std::to_string(last),
+             m_line, m_source);
+    last = m_line;
+
+    if (def->written) {
+        if constexpr (std::is_same_v<Record, CConfiguration>) {
+            // Checked at the end: what the writer writes may depend on the whole file.
+            std::erase_if(m_writtenElsewhere, [def](const WrittenElsewhere& w) { return w.def == def; });
+            m_writtenElsewhere.push_back({m_line, def, std::string(value), std::string(m_source)});
         }
         return;
     }
-    // Group E: the standard layout.
-    if (m_upper3 == "LAYOUTS" && m_upper2 == "STANDARD") {
-        if (m_upper1 == "GENERAL")
-            ApplyRule(kLayoutGeneralKeys, m_config.Layout, key, value);
-        else if (m_upper1 == "DEFAULTS")
-            ApplyRule(kLayoutDefaultsKeys, m_config.Layout, key, value);
+    if (!exact)
+        Note(FindingKind::ValueReplaced,
+             "value " + Quoted(value) + " of " + std::string(def->key) + " is read, and saved, as " +
+                 Quoted(WrittenText(*def, record)),
+             m_line, m_source);
+}
+
+// Ends the current entry into a section: a header the configuration has no
+// place for is reported with the key lines under it; a printer, paper or
+// header section without key lines makes no record, so its header is lost.
+void ConfigReader::CloseSection()
+{
+    if (m_headerLine == 0)
+        return;
+    const bool noPrinter = m_section && m_section->kind == SectionKind::Printers && m_printerPosition < 0;
+    if (!m_section || noPrinter) {
+        if (m_keyLines == 0 && !m_enteredByLevel1)
+            return;
+        std::string text = noPrinter ? "section [" + m_level1 + "] names no printer"
+                                     : "section " + SectionPath() + " is not part of the configuration";
+        text += m_keyLines == 0 ? ": a save drops it"
+                                : ": a save drops it and its " + std::to_string(m_keyLines) +
+                                      (m_keyLines == 1 ? " key line" : " key lines");
+        Note(FindingKind::UnknownSection, std::move(text), m_headerLine, m_headerSource, 1 + m_keyLines);
+        return;
     }
+    const bool repeated = m_section->kind == SectionKind::Printers || m_section->kind == SectionKind::Papers ||
+                          m_section->kind == SectionKind::Headers;
+    if (repeated && m_enteredByLevel1 && m_keyLines == 0)
+        Note(FindingKind::UnknownSection,
+             "section [" + m_level1 + "] holds no key line: no record is made of it, and a save drops it", m_headerLine,
+             m_headerSource);
 }
 
-bool ConfigReader::ApplyPrinterSection(const std::string& key, const std::string& value)
+void ConfigReader::Finish()
 {
-    // The number follows the first '-' of the section name; computed in 64
-    // bits so that "Printer-2147483648" cannot overflow.
-    const std::size_t dash = m_upper1.find('-');
-    const long long position = static_cast<long long>(ParseInteger(m_upper1.substr(dash + 1))) - 1;
-
-    // One new printer per key line while the position lies beyond the list.
-    CPrinterList& printers = m_config.Printers;
-    if (!printers.IsValidIndex(position))
-        printers.Add(NewReaderPrinter());
-    sPrinter* printer = printers.GetAt(position);
-    if (!printer)
-        return false;
-    return ApplyRule(kPrinterKeys, *printer, key, value);
-}
-
-namespace {
-
-// The first record of the section's name, appended when there is none; the
-// index keeps the lookup constant-time (the reader only ever appends).
-template <typename Record, typename List>
-Record& RecordForSection(List& list, std::unordered_map<std::string, std::size_t>& index, const std::string& name)
-{
-    auto found = index.find(name);
-    if (found == index.end()) {
-        Record record;
-        record.Name = name;
-        list.Add(record);
-        found = index.emplace(name, static_cast<std::size_t>(list.GetCount() - 1)).first;
+    if (!m_findings)
+        return;
+    CloseSection();
+    m_headerLine = 0;
+    for (const WrittenElsewhere& w : m_writtenElsewhere) {
+        const std::string written = WrittenText(*w.def, m_config);
+        bool exact = true;
+        const std::string read =
+            w.def->type == KeyType::Integer ? FormatInteger(ParseInteger(w.value, &exact)) : w.value;
+        if (read != written || !exact)
+            Note(FindingKind::ValueReplaced,
+                 "value " + Quoted(w.value) + " of " + std::string(w.def->key) + " is saved as " + Quoted(written) +
+                     ": the writer writes its own value for this key",
+                 w.line, w.source);
     }
-    return *(list.begin() + static_cast<std::ptrdiff_t>(found->second));
-}
-
-} // namespace
-
-sPaper& ConfigReader::PaperForSection()
-{
-    return RecordForSection<sPaper>(m_config.Papers, m_paperIndex, m_level1);
-}
-
-sHeader& ConfigReader::HeaderForSection()
-{
-    return RecordForSection<sHeader>(m_config.Headers, m_headerIndex, m_level1);
+    m_writtenElsewhere.clear();
+    // Only findings noted at a section's end come out of order.
+    const auto byLine = [](const Finding& a, const Finding& b) { return a.line < b.line; };
+    if (!std::is_sorted(m_findings->items.begin(), m_findings->items.end(), byLine))
+        std::stable_sort(m_findings->items.begin(), m_findings->items.end(), byLine);
 }

@@ -1,21 +1,55 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
+
+#include "config/RecordLists.h"
 
 #include "config/TextEncoding.h"
 
 class CConfiguration;
-struct sPaper;
-struct sHeader;
+struct SectionDef;
+struct ReaderFindings;
+class RecordLines;
+enum class FindingKind;
+template <typename Record> struct KeyDef;
+
+// Positions of the first record of each name in a paper or header list that
+// is only ever appended to while the index lives, so that finding the record
+// of a section stays constant-time however long the list grows. It keeps
+// positions only; the names stay in the list.
+template <typename List> class FirstNameIndex {
+  public:
+    explicit FirstNameIndex(List& list);
+
+    // The position of the first record named name; a record of that name is
+    // appended when there is none.
+    std::size_t FindOrAdd(const std::string& name);
+
+  private:
+    std::size_t FindOrAddAt(const std::string& name, std::size_t position);
+    void Grow();
+    const std::string& NameAt(std::size_t position) const;
+
+    List& m_list;
+    std::vector<std::uint32_t> m_slots; // position + 1; 0 is a free slot
+    std::size_t m_count = 0;
+};
 
 // The lenient reader of configuration files. It applies every recognised
-// line on top of the record it was given and skips everything else silently;
-// only file-system errors fail a read.
+// line on top of the record it was given and skips everything else; only
+// file-system errors fail a read. Keys are looked up in the tables of
+// ConfigKeys.h, the same the writer writes from.
+//
+// Given findings, it also notes every line it does not keep as it was (see
+// ReaderFindings.h); what it applies is the same either way.
 class ConfigReader {
   public:
-    explicit ConfigReader(CConfiguration& config);
+    explicit ConfigReader(CConfiguration& config, ReaderFindings* findings = nullptr);
 
     // Reads a regular file (or /dev/null, as empty) in chunks of chunkSize
     // bytes. Fails with the message for a file error, a pipe or device, or
@@ -26,27 +60,68 @@ class ConfigReader {
     // Applies a whole text (LF or CR LF line ends) as if read from a file.
     void ReadText(std::string_view text);
 
+    // Applies one line, without its line end (the file reading cuts them).
     void DispatchLine(std::string_view line);
 
   private:
+    void Finish();
     void ReadSectionHeader(std::string_view line);
     void ReadKeyLine(std::string_view line);
-    void SetSectionName(int level, std::string_view name);
+    void EnterSection();
+    void ApplyKey(std::string_view key, std::string_view value);
+    template <typename Record>
+    void Apply(std::span<const KeyDef<Record>> keys, Record& record, std::string_view key, std::string_view value,
+               std::uint32_t* lines);
 
-    bool ApplyPrinterSection(const std::string& key, const std::string& value);
-    sPaper& PaperForSection();
-    sHeader& HeaderForSection();
+    // Findings only.
+    void Note(FindingKind kind, std::string text, std::uint32_t line, std::string_view source, std::size_t lines = 1);
+    void NoteComment(std::string_view line);
+    void NoteUnplacedLine();
+    void NoteNewSectionEntry(std::uint32_t* lines);
+    template <typename Record>
+    void NoteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Record>* def, const Record& record,
+                 std::string_view key, std::string_view value, bool exact, std::uint32_t* lines);
+    void CloseSection();
+    std::string SectionPath() const;
+    std::uint32_t* FixedSectionLines();
+    std::uint32_t* EntryLines(RecordLines& lines, std::size_t record);
 
     CConfiguration& m_config;
     EncodingDetector m_encoding;
+    ReaderFindings* m_findings;
 
-    // The current section path, as written and upper-cased for matching.
-    std::string m_level1;
-    std::string m_upper1, m_upper2, m_upper3;
+    // The current section path as written, and what it names: a section of
+    // the key tables (nullptr for none), the printer position of a
+    // "Printer-n" section, the list position of a paper or header section's
+    // record once a key line has met it.
+    std::string m_level3, m_level2, m_level1;
+    const SectionDef* m_section = nullptr;
+    long long m_printerPosition = -1;
+    std::size_t m_recordPosition = kNoRecord;
+    std::size_t m_nextKey = 0; // where the next key lookup starts
+    static constexpr std::size_t kNoRecord = static_cast<std::size_t>(-1);
 
-    // First position of each paper and header name. The reader only appends,
-    // so a first match, once known, stays the first match for the whole read;
-    // this keeps every key line O(1) instead of rescanning the list.
-    std::unordered_map<std::string, std::size_t> m_paperIndex;
-    std::unordered_map<std::string, std::size_t> m_headerIndex;
+    std::string m_scratch; // a line without its tabs and carriage returns
+
+    FirstNameIndex<CPaperList> m_paperIndex;
+    FirstNameIndex<CHeaderList> m_headerIndex;
+
+    // For findings: the line being read, and the current entry into a
+    // section (from its header to the next).
+    std::uint32_t m_line = 0;
+    std::string_view m_source;
+    std::uint32_t m_headerLine = 0; // 0 before the first header
+    std::string m_headerSource;
+    bool m_enteredByLevel1 = false;
+    bool m_entryNoted = false;
+    std::uint32_t* m_entryLines = nullptr;
+    std::size_t m_keyLines = 0;
+    std::vector<std::vector<std::uint32_t>> m_fixedLines; // per section of FileSections()
+    struct WrittenElsewhere {
+        std::uint32_t line;
+        const KeyDef<CConfiguration>* def;
+        std::string value;
+        std::string source;
+    };
+    std::vector<WrittenElsewhere> m_writtenElsewhere;
 };

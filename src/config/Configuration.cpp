@@ -30,7 +30,7 @@ bool CConfiguration::SaveToFile(const std::string& path, std::string& message) c
 #endif
 }
 
-bool CConfiguration::LoadFromFile(const std::string& path, std::string& message)
+bool CConfiguration::LoadFromFile(const std::string& path, std::string& message, ReaderFindings* findings)
 {
-    return ConfigReader(*this).ReadFile(path, message);
+    return ConfigReader(*this, findings).ReadFile(path, message);
 }

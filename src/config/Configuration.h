@@ -6,6 +6,8 @@
 #include "config/Records.h"
 #include "config/TextEncoding.h"
 
+struct ReaderFindings;
+
 // The whole configuration of the print server as the editor holds it. Built
 // with the server's defaults; a load reads on top of what it holds.
 class CConfiguration {
@@ -19,8 +21,9 @@ class CConfiguration {
     bool SaveToFile(const std::string& path, std::string& message) const;
 
     // Applies the lines of the file at path on top of this record. message
-    // is set only on failure.
-    bool LoadFromFile(const std::string& path, std::string& message);
+    // is set only on failure. Given findings, also notes each line that a
+    // save would not give back as it was.
+    bool LoadFromFile(const std::string& path, std::string& message, ReaderFindings* findings = nullptr);
 
     bool SuppressPrinting = false;
     bool DeleteJobFile = true;

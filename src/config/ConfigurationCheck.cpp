@@ -7,6 +7,7 @@ ConfigurationFaults FindConfigurationFaults(const CConfiguration& config)
     ConfigurationFaults faults;
     auto fault = [&faults](const char* line, int page) {
         faults.lines.emplace_back(line);
+        faults.pages.push_back(page);
         if (faults.firstErrorPage == 0)
             faults.firstErrorPage = page;
     };

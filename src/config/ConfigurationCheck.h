@@ -11,6 +11,7 @@ class CConfiguration;
 // 3 DICOM, 4 Additional Settings), 0 when there is none.
 struct ConfigurationFaults {
     std::vector<std::string> lines;
+    std::vector<int> pages; // the page of each line
     int firstErrorPage = 0;
 
     bool empty() const { return lines.empty(); }

@@ -13,7 +13,7 @@ bool IsCSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsDigit(const std::string& text, std::size_t i)
+bool IsDigit(std::string_view text, std::size_t i)
 {
     return i < text.size() && text[i] >= '0' && text[i] <= '9';
 }
@@ -25,7 +25,7 @@ struct NumberStart {
     bool negative;
 };
 
-NumberStart SkipBlanksAndSign(const std::string& text)
+NumberStart SkipBlanksAndSign(std::string_view text)
 {
     std::size_t i = 0;
     while (i < text.size() && IsCSpace(text[i]))
@@ -40,7 +40,7 @@ NumberStart SkipBlanksAndSign(const std::string& text)
 
 // The magnitude of the leading digits, stopped at limit + 1 so that it
 // cannot overflow whatever the number of digits.
-long long LeadingMagnitude(const std::string& text, std::size_t i, long long limit)
+long long LeadingMagnitude(std::string_view text, std::size_t i, long long limit)
 {
     long long magnitude = 0;
     for (; IsDigit(text, i); ++i)
@@ -52,16 +52,25 @@ constexpr long long kIntMagnitudeLimit = -static_cast<long long>(INT_MIN);
 
 } // namespace
 
-int ParseInteger(const std::string& text)
+int ParseInteger(std::string_view text, bool* whole)
 {
     const NumberStart start = SkipBlanksAndSign(text);
     const long long limit = start.negative ? kIntMagnitudeLimit : INT_MAX;
-    const long long magnitude = std::min(LeadingMagnitude(text, start.first, limit), limit);
+    const long long read = LeadingMagnitude(text, start.first, limit);
+    if (whole) {
+        std::size_t end = start.first;
+        while (IsDigit(text, end))
+            ++end;
+        *whole = end > start.first && end == text.size() && read <= limit;
+    }
+    const long long magnitude = std::min(read, limit);
     return static_cast<int>(start.negative ? -magnitude : magnitude);
 }
 
-double ParseReal(const std::string& text)
+double ParseReal(std::string_view text, bool* whole)
 {
+    if (whole)
+        *whole = false;
     const NumberStart start = SkipBlanksAndSign(text);
     const std::size_t i = start.first;
     const bool negative = start.negative;
@@ -81,6 +90,8 @@ double ParseReal(const std::string& text)
             e = static_cast<const char*>(std::memchr(first, 'E', static_cast<std::size_t>(result.ptr - first)));
         const bool tiny = e && e + 1 < result.ptr && e[1] == '-';
         value = tiny ? 0.0 : HUGE_VAL;
+    } else if (whole) {
+        *whole = result.ptr == last;
     }
     return negative ? -value : value;
 }
@@ -121,6 +132,13 @@ std::string FormatInteger(int value)
     char buffer[16];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
+}
+
+void AppendInteger(std::string& out, int value)
+{
+    char buffer[16];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
 }
 
 std::string FormatRealTwoPlaces(double value)

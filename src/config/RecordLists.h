@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -10,11 +11,14 @@
 // Ordered lists that own copies of their records. Records are appended at the
 // end only; removal keeps the order of the others; positions count from 0.
 // Records handed out are the stored ones and may be changed in place (until
-// the list itself changes).
+// the list itself changes). A deque rather than a vector: a list that grows
+// to hundreds of thousands of records is never copied whole on the way, so
+// loading a large file needs little more memory than its records.
 template <typename Record> class CRecordList {
   public:
-    using iterator = typename std::vector<Record>::iterator;
-    using const_iterator = typename std::vector<Record>::const_iterator;
+    using value_type = Record;
+    using iterator = typename std::deque<Record>::iterator;
+    using const_iterator = typename std::deque<Record>::const_iterator;
 
     void Add(const Record& record) { m_records.push_back(record); }
     int GetCount() const { return static_cast<int>(m_records.size()); }
@@ -55,7 +59,7 @@ template <typename Record> class CRecordList {
   protected:
     bool InRange(long long position) const { return position >= 0 && position < GetCount(); }
 
-    std::vector<Record> m_records;
+    std::deque<Record> m_records;
 };
 
 // Lists keyed by the record's Name; every lookup takes the first exact match.

@@ -30,44 +30,78 @@ std::string OrientationText(int code)
     return code == 1 ? "LANDSCAPE" : "PORTRAIT";
 }
 
-int PriorityCode(const std::string& word)
-{
-    const std::string upper = UpperAscii(word);
-    if (upper == "LOW")
-        return 0;
-    if (upper == "HIGH")
-        return 2;
-    return 1;
-}
+namespace {
 
-int MediumCode(const std::string& word)
+// The code of the first of words equal to word; fallback when none is.
+template <std::size_t N>
+int CodeOf(std::string_view word, const std::string_view (&words)[N], int fallback, bool* known)
 {
-    return UpperAscii(word) == "FILM" ? 1 : 0;
-}
-int DestinationCode(const std::string& word)
-{
-    return UpperAscii(word) == "PROCESSOR" ? 1 : 0;
-}
-int OrientationCode(const std::string& word)
-{
-    return UpperAscii(word) == "LANDSCAPE" ? 1 : 0;
-}
-
-bool ParseYesNo(const std::string& value, bool fallback)
-{
-    std::string compact;
-    compact.reserve(value.size());
-    for (char c : value)
-        if (c != ' ' && c != '\t' && c != '\n')
-            compact += c;
-    if (compact == "1")
-        return true;
-    compact = UpperAscii(compact);
-    if (compact == "YES" || compact == "TRUE")
-        return true;
-    if (compact == "0" || compact == "NO" || compact == "FALSE")
-        return false;
+    for (std::size_t code = 0; code < N; ++code) {
+        if (EqualIgnoringAsciiCase(word, words[code])) {
+            if (known)
+                *known = true;
+            return static_cast<int>(code);
+        }
+    }
+    if (known)
+        *known = false;
     return fallback;
+}
+
+constexpr std::string_view kPriorityNames[] = {"LOW", "MED", "HIGH"};
+constexpr std::string_view kMediumNames[] = {"PAPER", "FILM"};
+constexpr std::string_view kDestinationNames[] = {"MAGAZINE", "PROCESSOR"};
+constexpr std::string_view kOrientationNames[] = {"PORTRAIT", "LANDSCAPE"};
+
+// 1 yes, 0 no, -1 neither.
+int ReadYesNo(std::string_view value)
+{
+    // The longest word is "FALSE": a value with more letters is none of them.
+    char compact[6];
+    std::size_t length = 0;
+    for (char c : value) {
+        if (c == ' ' || c == '\t' || c == '\n')
+            continue;
+        if (length == sizeof compact)
+            return -1;
+        compact[length++] = c;
+    }
+    const std::string_view word(compact, length);
+    if (word == "1" || EqualIgnoringAsciiCase(word, "YES") || EqualIgnoringAsciiCase(word, "TRUE"))
+        return 1;
+    if (word == "0" || EqualIgnoringAsciiCase(word, "NO") || EqualIgnoringAsciiCase(word, "FALSE"))
+        return 0;
+    return -1;
+}
+
+} // namespace
+
+int PriorityCode(std::string_view word, bool* known)
+{
+    return CodeOf(word, kPriorityNames, 1, known);
+}
+
+int MediumCode(std::string_view word, bool* known)
+{
+    return CodeOf(word, kMediumNames, 0, known);
+}
+
+int DestinationCode(std::string_view word, bool* known)
+{
+    return CodeOf(word, kDestinationNames, 0, known);
+}
+
+int OrientationCode(std::string_view word, bool* known)
+{
+    return CodeOf(word, kOrientationNames, 0, known);
+}
+
+bool ParseYesNo(std::string_view value, bool fallback, bool* known)
+{
+    const int read = ReadYesNo(value);
+    if (known)
+        *known = read >= 0;
+    return read < 0 ? fallback : read == 1;
 }
 
 DensityMode DensityMode::FromText(const std::string& text)

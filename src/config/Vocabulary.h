@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Words in which codes and flags are stored in the configuration file.
 
@@ -11,15 +12,17 @@ std::string DestinationText(int code); // 0 MAGAZINE, 1 PROCESSOR
 std::string OrientationText(int code); // 0 PORTRAIT, 1 LANDSCAPE
 
 // Words to codes, compared after upper-casing; unknown words give the
-// default code.
-int PriorityCode(const std::string& word);
-int MediumCode(const std::string& word);
-int DestinationCode(const std::string& word);
-int OrientationCode(const std::string& word);
+// default code. known, when given, tells whether the word was one of the
+// vocabulary's.
+int PriorityCode(std::string_view word, bool* known = nullptr);
+int MediumCode(std::string_view word, bool* known = nullptr);
+int DestinationCode(std::string_view word, bool* known = nullptr);
+int OrientationCode(std::string_view word, bool* known = nullptr);
 
 // Lenient yes/no: blanks, tabs and line feeds are ignored; "1", "YES",
 // "TRUE" are yes; "0", "NO", "FALSE" are no; anything else is the fallback.
-bool ParseYesNo(const std::string& value, bool fallback);
+// known, when given, tells whether the value was one of those words.
+bool ParseYesNo(std::string_view value, bool fallback, bool* known = nullptr);
 
 // Density texts: "BLACK", "WHITE" or a decimal number, shown as three radio
 // buttons numbered as below.

@@ -70,6 +70,13 @@ Interaction::Answer QtInteraction::message(QWidget* parent, const QString& text,
     return result == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
+void QtInteraction::tellWithDetails(QWidget* parent, const QString& text, const QString& details, Icon icon)
+{
+    QMessageBox box(QtIcon(icon, Buttons::Ok), WindowTitle(parent), text, QMessageBox::Ok, parent);
+    box.setDetailedText(details);
+    box.exec();
+}
+
 std::optional<QString> QtInteraction::openFileName(QWidget* parent, const FileDialogOptions& options)
 {
     QFileDialog dialog(parent);

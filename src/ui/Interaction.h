@@ -38,6 +38,13 @@ class Interaction {
     virtual void beginBusy() = 0;
     virtual void endBusy() = 0;
 
+    // An OK box whose details (one item a line) the user can unfold. The
+    // default shows them below the text.
+    virtual void tellWithDetails(QWidget* parent, const QString& text, const QString& details, Icon icon)
+    {
+        message(parent, text + QStringLiteral("\n\n") + details, icon, Buttons::Ok);
+    }
+
     // Shorthands for the two kinds of boxes the editor shows.
     void tell(QWidget* parent, const QString& text, Icon icon) { message(parent, text, icon, Buttons::Ok); }
     bool askYesNo(QWidget* parent, const QString& text, Icon icon)
@@ -54,6 +61,7 @@ void PrepareFileDialog(QFileDialog& dialog, const Interaction::FileDialogOptions
 class QtInteraction : public Interaction {
   public:
     Answer message(QWidget* parent, const QString& text, Icon icon, Buttons buttons) override;
+    void tellWithDetails(QWidget* parent, const QString& text, const QString& details, Icon icon) override;
     std::optional<QString> openFileName(QWidget* parent, const FileDialogOptions& options) override;
     std::optional<QString> saveFileName(QWidget* parent, const FileDialogOptions& options) override;
     int runModal(QDialog& dialog) override;

@@ -53,8 +53,16 @@ std::string FileWithUmlauts(const std::string& ue, const std::string& oe, const 
     return FormatConfiguration(c);
 }
 
-const std::string kWindows1252 = FileWithUmlauts("\xfc", "\xf6", "\xdf", "\xd6");
-const std::string kUtf8 = FileWithUmlauts("\xc3\xbc", "\xc3\xb6", "\xc3\x9f", "\xc3\x96");
+// Made when first used: the writer's tables are not there yet while globals
+// are being made.
+std::string Windows1252File()
+{
+    return FileWithUmlauts("\xfc", "\xf6", "\xdf", "\xd6");
+}
+std::string Utf8File()
+{
+    return FileWithUmlauts("\xc3\xbc", "\xc3\xb6", "\xc3\x9f", "\xc3\x96");
+}
 
 class RealFilesTest : public SheetTest {
   protected:
@@ -90,7 +98,7 @@ class RealFilesTest : public SheetTest {
 TEST_F(RealFilesTest, AWindows1252FileShowsItsUmlautsAndIsSavedByteForByte)
 {
     TempDir dir;
-    WriteBytes(dir.file("site.cfg"), kWindows1252);
+    WriteBytes(dir.file("site.cfg"), Windows1252File());
     StartLoad(QString::fromStdString(dir.file("site.cfg")));
 
     QWidget* printers = sheet->PrinterPageWidget();
@@ -103,25 +111,25 @@ TEST_F(RealFilesTest, AWindows1252FileShowsItsUmlautsAndIsSavedByteForByte)
 
     WalkAndSave(dir.file("out.cfg"));
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage().text.toStdString();
-    EXPECT_EQ(ReadBytes(dir.file("out.cfg")), kWindows1252);
+    EXPECT_EQ(ReadBytes(dir.file("out.cfg")), Windows1252File());
 }
 
 TEST_F(RealFilesTest, AUtf8FileShowsItsUmlautsAndIsSavedByteForByte)
 {
     TempDir dir;
-    WriteBytes(dir.file("site.cfg"), kUtf8);
+    WriteBytes(dir.file("site.cfg"), Utf8File());
     StartLoad(QString::fromStdString(dir.file("site.cfg")));
     EXPECT_EQ(List(sheet->PrinterPageWidget(), "printerList")->text(0, 1), QString::fromUtf8("Drucker für Station 1"));
 
     WalkAndSave(dir.file("out.cfg"));
     EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage().text.toStdString();
-    EXPECT_EQ(ReadBytes(dir.file("out.cfg")), kUtf8);
+    EXPECT_EQ(ReadBytes(dir.file("out.cfg")), Utf8File());
 }
 
 TEST_F(RealFilesTest, RowsWithUmlautsAreEditedAndDeletedAndTypedTextTakesTheFilesCodePage)
 {
     TempDir dir;
-    WriteBytes(dir.file("site.cfg"), kWindows1252);
+    WriteBytes(dir.file("site.cfg"), Windows1252File());
     StartLoad(QString::fromStdString(dir.file("site.cfg")));
     sheet->setActivePage(CQuarvel::PaperPage);
     QWidget* page = sheet->PaperPageWidget();
@@ -162,7 +170,7 @@ TEST_F(RealFilesTest, RowsWithUmlautsAreEditedAndDeletedAndTypedTextTakesTheFile
 TEST_F(RealFilesTest, AUtf8FileTakesAnyCharacter)
 {
     TempDir dir;
-    WriteBytes(dir.file("site.cfg"), kUtf8);
+    WriteBytes(dir.file("site.cfg"), Utf8File());
     StartLoad(QString::fromStdString(dir.file("site.cfg")));
     List(sheet->PrinterPageWidget(), "printerList")->selectRows({0});
     ui.modalHandlers.push_back([](QDialog& d) {
@@ -208,7 +216,7 @@ TEST_F(RealFilesTest, TheCheckShowsThePageOfTheFirstFaultForEachFault)
 TEST_F(RealFilesTest, TheExitDialogShowsItsWholeReport)
 {
     TempDir dir;
-    WriteBytes(dir.file("site.cfg"), kWindows1252);
+    WriteBytes(dir.file("site.cfg"), Windows1252File());
     StartLoad(QString::fromStdString(dir.file("site.cfg")));
     ui.saveResults.push_back(QString::fromStdString(dir.file("another name.cfg")));
     ui.modalHandlers.push_back([](QDialog& d) {

@@ -152,6 +152,47 @@ TEST_F(SheetTest, LoadOfAGoodFileShowsThePrinterPageAndProposesItsPath)
     EXPECT_EQ(ui.saveSpecs[0].initialName, QString::fromStdString(dir.file("site.cfg")));
 }
 
+TEST_F(SheetTest, LoadOfAHandEditedFileWarnsOfTheLinesASaveDropsWithTheirDetails)
+{
+    TempDir dir;
+    // A comment, an unknown key, an unknown section with one key line, a
+    // word read as another and a duplicate, which alone loses nothing.
+    WriteBytes(dir.file("site.cfg"), std::string("; by hand\n") + kGoodFile +
+                                         "[[[DICOM]]]\n[[SESSION]]\n[General]\nPriority = URGENT\nCopies = 2\n"
+                                         "Copies = 3\nTypo = 1\n[Extra]\nA = 1\n");
+    const QString path = QString::fromStdString(dir.file("site.cfg"));
+    StartLoad(path);
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastMessage().text, "5 lines of '" + path + "' will not be kept when the configuration is saved.");
+    EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
+    EXPECT_EQ(ui.lastMessage().buttons, Interaction::Buttons::Ok);
+    EXPECT_EQ(ui.lastMessage().details,
+              "line 1: a comment: a save keeps only its own banner [comment]\n"
+              "line 18: value 'URGENT' of Priority is read, and saved, as 'MED' [value-replaced]\n"
+              "line 21: unknown key 'Typo' in section [General]: a save drops the line [unknown-key]\n"
+              "line 22: section [[[DICOM]]] [[SESSION]] [Extra] is not part of the configuration: a save drops it "
+              "and its 1 key line [unknown-section]");
+    // The load goes on as for any file.
+    EXPECT_EQ(sheet->pageCount(), 5);
+    EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
+    EXPECT_EQ(Config().Copies, 3);
+}
+
+TEST_F(SheetTest, LoadOfAFileTheEditorWroteShowsNothing)
+{
+    TempDir dir;
+    CConfiguration written;
+    written.Printers.Add(sPrinter{});
+    written.Copies = 4;
+    std::string message;
+    ASSERT_TRUE(written.SaveToFile(dir.file("config.cfg"), message));
+    StartLoad(QString::fromStdString(dir.file("config.cfg")));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(Config().Copies, 4);
+    EXPECT_EQ(sheet->pageCount(), 5);
+}
+
 TEST_F(SheetTest, SavingAsConfigCfgInAnyCaseAllowsTheRestart)
 {
     TempDir dir;

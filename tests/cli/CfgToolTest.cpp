@@ -65,39 +65,74 @@ TEST(CfgTool, CheckPrintsFaultLinesAndExitsOneWhenThereAreAny)
     ToolRun run = Tool({"check", dir.file("fresh.cfg")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "No printer configured.\nNo paper size configured.\n"
-                       "No valid paper size defined for [STANDARD] layout.\n");
+                       "No valid paper size defined for [STANDARD] layout.\n"
+                       "3 faults, 0 warnings\n");
 
     WriteBytes(dir.file("good.cfg"), "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\nPrinterAETitle = P\n"
                                      "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n[A4]\nSizeX = 595\n"
                                      "[[[LAYOUTS]]]\n[[STANDARD]]\n[Defaults]\nPageSize = A4\n");
     run = Tool({"check", dir.file("good.cfg")});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.out, "0 faults, 0 warnings\n");
 }
 
-TEST(CfgTool, FileAndUsageErrorsExitTwo)
+TEST(CfgTool, FileAndUsageErrorsExitTwoWithOneLineOnStandardError)
 {
     TempDir dir;
     ToolRun run = Tool({"check", dir.file("missing.cfg")});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "File could not be opened: " + dir.file("missing.cfg") + " was not found.\n");
+    EXPECT_EQ(run.err, "quarvel-cfg: File could not be opened: " + dir.file("missing.cfg") + " was not found.\n");
 
     run = Tool({"defaults", dir.file("no/such/dir/x.cfg")});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("was not found."), std::string::npos);
 
-    for (const auto& args : std::vector<std::vector<std::string>>{{}, {"frobnicate"}, {"check"}, {"normalize", "a"}}) {
+    const std::pair<std::vector<std::string>, std::string> usageErrors[] = {
+        {{"frobnicate"}, "quarvel-cfg: unknown command 'frobnicate'; see 'quarvel-cfg --help'\n"},
+        {{"--frob"}, "quarvel-cfg: unknown option '--frob'; see 'quarvel-cfg --help'\n"},
+        {{"check"}, "quarvel-cfg: check: missing IN; see 'quarvel-cfg check --help'\n"},
+        {{"normalize", "a"}, "quarvel-cfg: normalize: missing IN OUT; see 'quarvel-cfg normalize --help'\n"},
+        {{"diff", "a", "b"}, "quarvel-cfg: diff: unexpected argument 'b'; see 'quarvel-cfg diff --help'\n"},
+        {{"normalize", "--json", "a", "b"},
+         "quarvel-cfg: normalize: unknown option '--json'; see 'quarvel-cfg normalize --help'\n"},
+        {{"check", "-x", "a"}, "quarvel-cfg: check: unknown option '-x'; see 'quarvel-cfg check --help'\n"},
+    };
+    for (const auto& [args, message] : usageErrors) {
         run = Tool(args);
-        EXPECT_EQ(run.status, 2);
-        EXPECT_NE(run.err.find("Usage: quarvel-cfg"), std::string::npos);
+        EXPECT_EQ(run.status, 2) << args[0];
+        EXPECT_EQ(run.err, message);
+        EXPECT_EQ(run.out, "");
     }
-    run = Tool({"--help"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("normalize IN OUT"), std::string::npos);
-    run = Tool({"--version"});
+    // No command at all: the usage, on standard error.
+    run = Tool({});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("Usage: quarvel-cfg COMMAND", 0), 0u);
+}
+
+TEST(CfgTool, VersionAndHelpForTheToolAndEachCommand)
+{
+    ToolRun run = Tool({"--version"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "quarvel-cfg 1.3\n");
-    EXPECT_EQ(run.err, "");
+
+    for (const char* help : {"--help", "-h", "help"}) {
+        run = Tool({help});
+        EXPECT_EQ(run.status, 0) << help;
+        EXPECT_EQ(run.out.rfind("Usage: quarvel-cfg COMMAND", 0), 0u) << help;
+        for (const char* command : {"defaults OUT", "normalize IN OUT", "check [--json] IN", "diff IN", "ping ADDRESS",
+                                    "testpage ADDRESS QUEUE"})
+            EXPECT_NE(run.out.find(std::string("  ") + command), std::string::npos) << command;
+    }
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"check", "--help"}, {"check", "x.cfg", "-h"}, {"help", "check"}}) {
+        run = Tool(args);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out.rfind("Usage: quarvel-cfg check [--json] IN\n\n", 0), 0u);
+        EXPECT_NE(run.out.find("--json"), std::string::npos);
+        EXPECT_EQ(run.err, "");
+    }
+    run = Tool({"diff", "--help"});
+    EXPECT_NE(run.out.find("Exit status: 0 a save changes nothing, 1 it would"), std::string::npos);
 }
 
 namespace {

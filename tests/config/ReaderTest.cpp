@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
+#include "config/ReaderFindings.h"
 
 namespace {
 
@@ -235,4 +237,22 @@ TEST(Reader, ReadsOnTopOfExistingRecordsWithFirstMatch)
     ASSERT_EQ(c.Papers.GetCount(), 2);
     EXPECT_EQ(c.Papers.begin()->SizeY, 9);
     EXPECT_EQ((c.Papers.begin() + 1)->SizeY, 0);
+}
+
+TEST(Reader, ARealThatIsNotFiniteKeepsTheFieldAndIsReported)
+{
+    CConfiguration c;
+    ReaderFindings findings;
+    ConfigReader(c, &findings)
+        .ReadText("[[[LAYOUTS]]]\n[[STANDARD]]\n[General]\nImageDistance = 1e999\nTrimWidth = inf\n"
+                  "[General]\nImageDistance = nan\n");
+    EXPECT_DOUBLE_EQ(c.Layout.ImageDistance, 14.17);
+    EXPECT_DOUBLE_EQ(c.Layout.TrimWidth, 5.0);
+    const std::string written = FormatConfiguration(c);
+    EXPECT_NE(written.find("ImageDistance = 14.17\r\n"), std::string::npos);
+    EXPECT_EQ(written.find("inf"), std::string::npos);
+    int replaced = 0;
+    for (const Finding& finding : findings.items)
+        replaced += finding.kind == FindingKind::ValueReplaced;
+    EXPECT_EQ(replaced, 3);
 }

@@ -197,11 +197,13 @@ TEST(SaveFaults, FullSmallFileSystemWithAReadOnlyFolderKeepsTheFileByteForByte)
     const std::string tool = QUARVEL_CFG_BINARY;
     const std::string redirect = " >" + dir.file("out") + " 2>" + dir.file("err");
     EXPECT_EQ(RunCommandStatus(prefix + tool + " normalize " + source + " " + target + redirect), 2);
-    EXPECT_EQ(ReadBytes(dir.file("err")), "File could not be opened: Disk full while accessing " + target + ".\n");
+    EXPECT_EQ(ReadBytes(dir.file("err")),
+              "quarvel-cfg: File could not be opened: Disk full while accessing " + target + ".\n");
     EXPECT_EQ(ReadBytes(target), old);
     // Root may make a temporary file there; it fills up just the same.
     EXPECT_EQ(RunCommandStatus(tool + " normalize " + source + " " + target + redirect), 2);
-    EXPECT_EQ(ReadBytes(dir.file("err")), "File could not be opened: Disk full while accessing " + target + ".\n");
+    EXPECT_EQ(ReadBytes(dir.file("err")),
+              "quarvel-cfg: File could not be opened: Disk full while accessing " + target + ".\n");
     EXPECT_EQ(ReadBytes(target), old);
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))

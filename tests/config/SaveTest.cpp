@@ -474,7 +474,7 @@ TEST(Save, ReadOnlyFolderAsAnUnprivilegedUser)
     // A file the user may not write stays as it was.
     EXPECT_EQ(run(folder + "/closed.cfg"), 2);
     EXPECT_EQ(ReadBytes(dir.file("err")),
-              "File could not be opened: Access to " + folder + "/closed.cfg was denied.\n");
+              "quarvel-cfg: File could not be opened: Access to " + folder + "/closed.cfg was denied.\n");
     EXPECT_EQ(ReadBytes(folder + "/closed.cfg"), "old closed");
 
     // A link in a writable folder to a file in the read-only one: the file

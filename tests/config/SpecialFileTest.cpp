@@ -113,14 +113,14 @@ TEST(SpecialFiles, TheCompanionRefusesDevicesAndPipesPromptly)
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(RunCommandStatus("timeout 20 " + tool + " check " + input + " 2>" + dir.file("err")), 2) << input;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << input;
-        EXPECT_EQ(ReadBytes(dir.file("err")), NotRegular(input) + "\n");
+        EXPECT_EQ(ReadBytes(dir.file("err")), "quarvel-cfg: " + NotRegular(input) + "\n");
     }
     // Saving into a pipe is refused the same way.
     WriteBytes(dir.file("in.cfg"), "");
     EXPECT_EQ(RunCommandStatus("timeout 20 " + tool + " normalize " + dir.file("in.cfg") + " " + fifo + " 2>" +
                                dir.file("err")),
               2);
-    EXPECT_EQ(ReadBytes(dir.file("err")), NotRegular(fifo) + "\n");
+    EXPECT_EQ(ReadBytes(dir.file("err")), "quarvel-cfg: " + NotRegular(fifo) + "\n");
 }
 
 TEST(Reader, ChunkBoundariesDoNotChangeWhatIsRead)
@@ -180,7 +180,7 @@ TEST(OutOfMemory, TheCompanionExitsWithTheMessageUnderAOneGigabyteLimit)
     const int status = RunCommandStatus("prlimit --as=" + std::to_string(kOneGiB) + " " + QUARVEL_CFG_BINARY +
                                         " check " + path + " >" + dir.file("out") + " 2>" + dir.file("err"));
     EXPECT_EQ(status, 2);
-    EXPECT_EQ(ReadBytes(dir.file("err")), "File could not be opened: Out of memory.\n");
+    EXPECT_EQ(ReadBytes(dir.file("err")), "quarvel-cfg: File could not be opened: Out of memory.\n");
     EXPECT_EQ(ReadBytes(dir.file("out")), "");
 }
 

@@ -65,3 +65,35 @@ TEST(Writer, LineBreaksInsideTextsCannotInjectLines)
     EXPECT_NE(text.find("\r\n[A4][[[HEADER]]]\r\n"), std::string::npos);
     EXPECT_EQ(CountLines(text), 92u + 11u);
 }
+
+TEST(Writer, PiecesJoinToTheWholeTextAndARefusedPieceStopsTheWriting)
+{
+    CConfiguration c;
+    FillSample(c);
+    for (int i = 0; i < 6000; ++i) { // several megabytes: more than one piece
+        sPaper paper;
+        paper.Name = "Paper " + std::to_string(i);
+        paper.Description = std::string(200, 'd');
+        c.Papers.Add(paper);
+    }
+    const std::string whole = FormatConfiguration(c);
+
+    std::string joined;
+    int pieces = 0;
+    EXPECT_TRUE(FormatConfiguration(c, [&](std::string_view piece) {
+        joined += piece;
+        ++pieces;
+        return true;
+    }));
+    EXPECT_GT(pieces, 1);
+    EXPECT_TRUE(joined == whole);
+
+    pieces = 0;
+    EXPECT_FALSE(FormatConfiguration(c, [&](std::string_view) { return ++pieces < 2; }));
+    EXPECT_EQ(pieces, 2);
+
+    TempDir dir;
+    std::string message;
+    ASSERT_TRUE(c.SaveToFile(dir.file("big.cfg"), message));
+    EXPECT_TRUE(ReadBytes(dir.file("big.cfg")) == whole);
+}

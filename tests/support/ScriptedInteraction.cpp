@@ -8,7 +8,7 @@
 
 Interaction::Answer ScriptedInteraction::message(QWidget*, const QString& text, Icon icon, Buttons buttons)
 {
-    messages.push_back({text, icon, buttons});
+    messages.push_back({text, icon, buttons, QString()});
     if (buttons == Buttons::Ok)
         return Answer::Ok;
     if (answers.empty())
@@ -16,6 +16,11 @@ Interaction::Answer ScriptedInteraction::message(QWidget*, const QString& text, 
     const Answer answer = answers.front();
     answers.pop_front();
     return answer;
+}
+
+void ScriptedInteraction::tellWithDetails(QWidget*, const QString& text, const QString& details, Icon icon)
+{
+    messages.push_back({text, icon, Buttons::Ok, details});
 }
 
 std::optional<QString> ScriptedInteraction::openFileName(QWidget*, const FileDialogOptions& spec)

@@ -17,6 +17,7 @@ class ScriptedInteraction : public Interaction {
         QString text;
         Icon icon;
         Buttons buttons;
+        QString details; // of a box with details
     };
     struct MenuState {
         QString objectName;
@@ -43,6 +44,7 @@ class ScriptedInteraction : public Interaction {
     int busyCount = 0;
 
     Answer message(QWidget* parent, const QString& text, Icon icon, Buttons buttons) override;
+    void tellWithDetails(QWidget* parent, const QString& text, const QString& details, Icon icon) override;
     std::optional<QString> openFileName(QWidget* parent, const FileDialogOptions& spec) override;
     std::optional<QString> saveFileName(QWidget* parent, const FileDialogOptions& spec) override;
     int runModal(QDialog& dialog) override;

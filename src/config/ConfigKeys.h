@@ -1,0 +1,211 @@
+#pragma once
+
+#include <cmath>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "config/Configuration.h"
+#include "config/NumberText.h"
+#include "config/Vocabulary.h"
+#include "text/AsciiCase.h"
+
+// The keys of the configuration file, one table per section. Each entry says
+// how the key is written (the reader takes it in any case), which record
+// field holds it, how its value text converts and, for yes/no, the value of
+// a word that is neither yes nor no. The writer walks these tables in their
+// order; the reader looks keys up in them. A key belongs to the file format
+// exactly when it is in one of these tables.
+
+enum class KeyType { Text, Integer, Real, YesNo, Word };
+
+// A vocabulary kept as a code: the word written for a code, and the code read
+// for a word (any word it does not know gives its default code).
+struct WordList {
+    std::string (*text)(int code);
+    int (*code)(std::string_view word, bool* known);
+};
+
+extern const WordList kPriorityWords;
+extern const WordList kMediumWords;
+extern const WordList kDestinationWords;
+extern const WordList kOrientationWords;
+
+template <typename Record> struct KeyDef {
+    std::string_view key; // as written
+    KeyType type = KeyType::Text;
+    // The field, by type: one of these is set.
+    std::string Record::*text = nullptr;
+    int Record::*number = nullptr; // Integer and Word
+    double Record::*real = nullptr;
+    bool Record::*flag = nullptr;
+    bool fallback = false;           // YesNo
+    const WordList* words = nullptr; // Word
+    // What the writer writes instead of the field; nullptr writes the field.
+    std::string (*written)(const Record&) = nullptr;
+    // An alias the reader accepts and the writer never writes.
+    bool readOnly = false;
+};
+
+template <typename Record> constexpr KeyDef<Record> TextKey(std::string_view key, std::string Record::*field)
+{
+    KeyDef<Record> def;
+    def.key = key;
+    def.type = KeyType::Text;
+    def.text = field;
+    return def;
+}
+
+template <typename Record> constexpr KeyDef<Record> IntegerKey(std::string_view key, int Record::*field)
+{
+    KeyDef<Record> def;
+    def.key = key;
+    def.type = KeyType::Integer;
+    def.number = field;
+    return def;
+}
+
+template <typename Record> constexpr KeyDef<Record> RealKey(std::string_view key, double Record::*field)
+{
+    KeyDef<Record> def;
+    def.key = key;
+    def.type = KeyType::Real;
+    def.real = field;
+    return def;
+}
+
+template <typename Record> constexpr KeyDef<Record> YesNoKey(std::string_view key, bool Record::*field, bool fallback)
+{
+    KeyDef<Record> def;
+    def.key = key;
+    def.type = KeyType::YesNo;
+    def.flag = field;
+    def.fallback = fallback;
+    return def;
+}
+
+template <typename Record>
+constexpr KeyDef<Record> WordKey(std::string_view key, int Record::*field, const WordList& words)
+{
+    KeyDef<Record> def;
+    def.key = key;
+    def.type = KeyType::Word;
+    def.number = field;
+    def.words = &words;
+    return def;
+}
+
+enum class SectionKind {
+    Settings, // a fixed section of CConfiguration fields
+    Layout,   // a fixed section of the standard layout (sLayout)
+    Printers, // one "[Printer-n]" section per printer, n counted from 1
+    Papers,   // one section per paper size, named after it
+    Headers,  // one section per header bitmap, named after it
+};
+
+// A section of the file: its header path as written and the keys it holds.
+// The repeated kinds have no fixed level-1 name; their keys are
+// PrinterKeys(), PaperKeys() and HeaderKeys().
+struct SectionDef {
+    std::string_view level3;
+    std::string_view level2;
+    std::string_view level1;
+    SectionKind kind;
+    std::span<const KeyDef<CConfiguration>> settingsKeys; // kind Settings
+    std::span<const KeyDef<sLayout>> layoutKeys;          // kind Layout
+};
+
+// The comment lines the writer puts at the top of every file.
+std::span<const std::string_view> FileBanner();
+
+// Every section, in the order the writer writes them.
+std::span<const SectionDef> FileSections();
+
+std::span<const KeyDef<sPrinter>> PrinterKeys();
+std::span<const KeyDef<sPaper>> PaperKeys();
+std::span<const KeyDef<sHeader>> HeaderKeys();
+
+// The level-1 name of the n-th printer's section is this and n; the reader
+// takes any level-1 name that holds it, in any case.
+constexpr std::string_view kPrinterSectionPrefix = "Printer-";
+
+// The key of keys equal to key, case ignored; nullptr when there is none.
+// The keys of a table are distinct, so the search may start anywhere: from
+// start on, it finds at once the keys of a file written in the table's order.
+template <typename Record>
+const KeyDef<Record>* FindKey(std::span<const KeyDef<Record>> keys, std::string_view key, std::size_t start = 0)
+{
+    const std::size_t count = keys.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const KeyDef<Record>& def = keys[(start + i) % count];
+        if (EqualIgnoringAsciiCase(def.key, key))
+            return &def;
+    }
+    return nullptr;
+}
+
+// Appends text without its CR and LF, so that no text can split its line.
+void AppendWithoutLineBreaks(std::string& out, std::string_view text);
+
+// Appends the value the writer writes for def from record.
+template <typename Record> void AppendWrittenValue(std::string& out, const KeyDef<Record>& def, const Record& record)
+{
+    if (def.written) {
+        AppendWithoutLineBreaks(out, def.written(record));
+        return;
+    }
+    switch (def.type) {
+    case KeyType::Text:
+        AppendWithoutLineBreaks(out, record.*def.text);
+        break;
+    case KeyType::Integer:
+        AppendInteger(out, record.*def.number);
+        break;
+    case KeyType::Real:
+        out += FormatRealTwoPlaces(record.*def.real);
+        break;
+    case KeyType::YesNo:
+        out += YesNoText(record.*def.flag);
+        break;
+    case KeyType::Word:
+        out += def.words->text(record.*def.number);
+        break;
+    }
+}
+
+// Sets def's field of record from a value text. exact, when given, tells
+// whether the value reads as exactly what it says, so that a save writes it
+// back with the same meaning: a known word, a whole number within range;
+// texts always do. What the writer writes instead of the field is not looked
+// at here.
+template <typename Record>
+void ReadValue(const KeyDef<Record>& def, Record& record, std::string_view value, bool* exact = nullptr)
+{
+    switch (def.type) {
+    case KeyType::Text:
+        (record.*def.text).assign(value);
+        if (exact)
+            *exact = true;
+        break;
+    case KeyType::Integer:
+        record.*def.number = ParseInteger(value, exact);
+        break;
+    case KeyType::Real: {
+        // No reader of the format understands "inf" or "nan": a value that
+        // reads as one keeps the field as it was.
+        const double real = ParseReal(value, exact);
+        if (std::isfinite(real)) {
+            record.*def.real = real;
+        } else if (exact) {
+            *exact = false;
+        }
+        break;
+    }
+    case KeyType::YesNo:
+        record.*def.flag = ParseYesNo(value, def.fallback, exact);
+        break;
+    case KeyType::Word:
+        record.*def.number = def.words->code(value, exact);
+        break;
+    }
+}
