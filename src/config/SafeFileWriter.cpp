@@ -84,11 +84,13 @@ class TemporaryFile {
     std::string m_path;
 };
 
-bool WriteAll(FileSystem& fs, int fd, const std::string& bytes)
+// Writes all of bytes through write(data, size, offset), again after a
+// signal; a write of nothing means the disk is full.
+template <typename Write> bool WriteEverything(const std::string& bytes, Write write)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = fs.Write(fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = write(bytes.data() + done, bytes.size() - done, done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -103,23 +105,17 @@ bool WriteAll(FileSystem& fs, int fd, const std::string& bytes)
     return true;
 }
 
+bool WriteAll(FileSystem& fs, int fd, const std::string& bytes)
+{
+    return WriteEverything(bytes,
+                           [&](const char* data, std::size_t size, std::size_t) { return fs.Write(fd, data, size); });
+}
+
 bool WriteAllAt(FileSystem& fs, int fd, const std::string& bytes)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = fs.WriteAt(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return WriteEverything(bytes, [&](const char* data, std::size_t size, std::size_t offset) {
+        return fs.WriteAt(fd, data, size, static_cast<off_t>(offset));
+    });
 }
 
 bool ReadAll(FileSystem& fs, int fd, std::string& bytes)
