@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the full suite, the core tests under the
-# address and undefined-behaviour sanitizers, and a bounded fuzz run.
+# Builds and runs every test: the full suite, the Windows build's tests
+# under Wine, the core tests under the address and undefined-behaviour
+# sanitizers, and a bounded fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
@@ -8,6 +9,9 @@ export QT_QPA_PLATFORM=offscreen
 echo "== build and test"
 tools/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARVEL_WERROR=ON
 ctest --test-dir build --output-on-failure --timeout 300
+
+echo "== Windows build (mingw-w64) and its tests under Wine"
+tools/test-windows.sh build-windows
 
 echo "== core tests with sanitizers"
 tools/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQUARVEL_SANITIZE=ON -DQUARVEL_GUI=OFF -DQUARVEL_WERROR=ON

@@ -9,6 +9,7 @@
 #include "app/Quarvel.h"
 #include "diagnostics/PrinterTest.h"
 #include "platform/ServerControl.h"
+#include "platform/Sockets.h"
 #include "ui/Interaction.h"
 
 namespace {
@@ -22,14 +23,19 @@ bool Set(const char* name)
 
 bool DisplayAvailable()
 {
+#ifdef _WIN32
+    return true; // the desktop is always there
+#else
     return Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYLAND_DISPLAY");
+#endif
 }
 
 } // namespace
 
 bool CQuarvelApp::StartSocketLibrary()
 {
-    return true;
+    // Windows Sockets 1.1, which the ping needs; nothing to start elsewhere.
+    return ::StartSocketLibrary(1, 1);
 }
 
 int CQuarvelApp::Run(int argc, char** argv)
@@ -46,8 +52,7 @@ int CQuarvelApp::Run(int argc, char** argv)
     // Ties the window to the installed desktop entry (its icon and name).
     QGuiApplication::setDesktopFileName(QStringLiteral(QUARVEL_APP_ID));
     if (!StartSocketLibrary()) {
-        QMessageBox::warning(nullptr, QStringLiteral("Quarvel"),
-                             QStringLiteral("Fehler beim Initialisieren der Windows-Sockets."));
+        QMessageBox::warning(nullptr, QStringLiteral("Quarvel"), QString::fromLatin1(kSocketStartupFailed));
         return 1;
     }
 

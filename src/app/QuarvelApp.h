@@ -6,8 +6,8 @@ class CQuarvelApp {
   public:
     int Run(int argc, char** argv);
 
-    // The socket library the ping needs. Nothing has to be started on this
-    // system; a platform whose sockets need starting reports its failure with
-    // "Fehler beim Initialisieren der Windows-Sockets." and ends.
+    // The socket library the ping needs: Windows Sockets 1.1 on Windows,
+    // nothing elsewhere. A failure is reported with
+    // "Fehler beim Initialisieren der Windows-Sockets." and the program ends.
     static bool StartSocketLibrary();
 };

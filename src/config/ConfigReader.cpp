@@ -3,14 +3,21 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <functional>
 #include <memory>
 #include <new>
+#include <type_traits>
+#ifdef _WIN32
+#include <climits>
+#include <windows.h>
+
+#include "config/WinFileErrors.h"
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <type_traits>
 #include <unistd.h>
+#endif
 
 #include "config/ConfigKeys.h"
 #include "config/Configuration.h"
@@ -183,6 +190,7 @@ ConfigReader::ConfigReader(CConfiguration& config, ReaderFindings* findings)
 
 namespace {
 
+#ifndef _WIN32
 // The character device that reads as an empty file.
 bool IsNullDevice(const struct stat& st)
 {
@@ -198,21 +206,21 @@ bool Fail(std::string& message, int error, const std::string& path)
     message = FileErrorMessage(error, path);
     return false;
 }
+#endif
 
-// Reads chunkSize bytes at a time and cuts lines at LF; a CR right before
-// the LF belongs to the line end. A line may span any number of chunks.
-// False with errno set when a read fails.
-bool ReadLines(int fd, std::size_t chunkSize, ConfigReader& reader, EncodingDetector& encoding)
+// Reads chunkSize bytes at a time through read (the count read, 0 at the
+// end, negative on failure) and cuts lines at LF; a CR right before the LF
+// belongs to the line end. A line may span any number of chunks. False when
+// a read fails, with the system's error left by read.
+template <typename ReadChunk>
+bool ReadLines(ReadChunk read, std::size_t chunkSize, ConfigReader& reader, EncodingDetector& encoding)
 {
     const std::unique_ptr<char[]> buffer(new char[chunkSize]);
     std::string pending;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer.get(), chunkSize);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
+        const long long got = read(buffer.get(), chunkSize);
+        if (got < 0)
             return false;
-        }
         if (got == 0)
             break;
         std::string_view chunk(buffer.get(), static_cast<std::size_t>(got));
@@ -244,6 +252,52 @@ bool ReadLines(int fd, std::size_t chunkSize, ConfigReader& reader, EncodingDete
     return true;
 }
 
+#ifdef _WIN32
+// Texts are in the program's code page; the file calls take UTF-16.
+bool WidePath(const std::string& path, std::wstring& wide)
+{
+    const int length = static_cast<int>(std::min<std::size_t>(path.size(), INT_MAX));
+    const int size = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
+    if (size <= 0)
+        return false;
+    wide.resize(static_cast<std::size_t>(size));
+    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size) == size;
+}
+
+// Only files on a disk are read: a pipe or a device may block or never end.
+// A folder cannot be opened and is reported as access denied, as on Linux.
+bool ReadRegularFile(const std::string& path, std::string& message, std::size_t chunkSize, ConfigReader& reader,
+                     EncodingDetector& encoding)
+{
+    std::wstring wide;
+    if (path.empty() || !WidePath(path, wide)) {
+        message = WindowsFileErrorMessage(path.empty() ? ERROR_PATH_NOT_FOUND : ::GetLastError(), path);
+        return false;
+    }
+    const HANDLE file =
+        ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        message = WindowsFileErrorMessage(::GetLastError(), path);
+        return false;
+    }
+    const std::unique_ptr<void, decltype(&::CloseHandle)> closer(file, &::CloseHandle);
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        message = FileErrorMessage(FileErrorCause::NotRegularFile, path);
+        return false;
+    }
+    const auto read = [file](char* buffer, std::size_t size) -> long long {
+        DWORD got = 0;
+        const DWORD wanted = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        return ::ReadFile(file, buffer, wanted, &got, nullptr) ? static_cast<long long>(got) : -1;
+    };
+    if (!ReadLines(read, chunkSize == 0 ? 1 : chunkSize, reader, encoding)) {
+        message = WindowsFileErrorMessage(::GetLastError(), path);
+        return false;
+    }
+    return true;
+}
+#else
 // Only regular files are read: a pipe or a device may block or never end,
 // and opening some devices has effects of its own. /dev/null reads as an
 // empty file.
@@ -272,10 +326,17 @@ bool ReadRegularFile(const std::string& path, std::string& message, std::size_t 
         message = FileErrorMessage(FileErrorCause::NotRegularFile, path);
         return false;
     }
-    if (!ReadLines(fd, chunkSize == 0 ? 1 : chunkSize, reader, encoding))
+    const auto read = [fd](char* buffer, std::size_t size) -> long long {
+        ssize_t got;
+        while ((got = ::read(fd, buffer, size)) < 0 && errno == EINTR) {
+        }
+        return got;
+    };
+    if (!ReadLines(read, chunkSize == 0 ? 1 : chunkSize, reader, encoding))
         return Fail(message, errno, path);
     return true;
 }
+#endif
 
 } // namespace
 

@@ -6,7 +6,11 @@
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
 #include "config/FileErrors.h"
+#ifdef _WIN32
+#include "config/WinSafeFileWriter.h"
+#else
 #include "config/SafeFileWriter.h"
+#endif
 
 bool CConfiguration::SaveToFile(const std::string& path, std::string& message) const
 {
@@ -19,7 +23,11 @@ bool CConfiguration::SaveToFile(const std::string& path, std::string& message) c
         message = FileErrorMessage(ENOMEM, path);
         return false;
     }
+#ifdef _WIN32
+    return WinSafeFileWriter().Save(path, text, message);
+#else
     return SafeFileWriter().Save(path, text, message);
+#endif
 }
 
 bool CConfiguration::LoadFromFile(const std::string& path, std::string& message, ReaderFindings* findings)

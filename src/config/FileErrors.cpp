@@ -20,7 +20,9 @@ FileErrorCause CauseFromErrno(int error)
     case ENFILE:
         return FileErrorCause::TooManyOpenFiles;
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
     case EFBIG:
         return FileErrorCause::DiskFull;
     case EIO:

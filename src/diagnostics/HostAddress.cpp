@@ -1,8 +1,12 @@
 #include "diagnostics/HostAddress.h"
 
 #include <cerrno>
+#ifdef _WIN32
+#include <ws2tcpip.h>
+#else
 #include <netdb.h>
 #include <sys/socket.h>
+#endif
 
 bool LookUpIPv4(const std::string& name, in_addr& address)
 {

@@ -1,7 +1,11 @@
 #pragma once
 
-#include <netinet/in.h>
 #include <string>
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <netinet/in.h>
+#endif
 
 // Resolves a host name to its first IPv4 address (network order), as both
 // printer diagnostics do for an address that is not a dotted IPv4 address.

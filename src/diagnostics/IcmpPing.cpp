@@ -1,6 +1,7 @@
 #include "diagnostics/IcmpPing.h"
 
 #include "diagnostics/HostAddress.h"
+#include "diagnostics/IcmpSystem.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -12,22 +13,28 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+// ---- what the echo engine needs of the system ---------------------------------
 
-thread_local int t_lastError = 0;
-
-std::uint16_t ProcessIdentifier()
+std::uint16_t IcmpSystem::ProcessIdentifier()
 {
     return static_cast<std::uint16_t>(::getpid() & 0xFFFF);
 }
 
-std::uint32_t TickCount()
+std::uint32_t IcmpSystem::TickCount()
 {
     using namespace std::chrono;
     return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-} // namespace
+bool IcmpSystem::ParseDottedAddress(const std::string& host, in_addr& address)
+{
+    return ::inet_aton(host.c_str(), &address) != 0;
+}
+
+int IcmpSystem::LastError()
+{
+    return errno;
+}
 
 // ---- the system transport -------------------------------------------------
 
@@ -90,7 +97,7 @@ void IcmpTransport::Close(int socket)
 std::uint16_t IcmpTransport::ReplyIdentifier(int socket, bool headerIncluded)
 {
     if (headerIncluded)
-        return ProcessIdentifier();
+        return IcmpSystem::ProcessIdentifier();
     // The ping socket's identifier is its local "port", in network order, as
     // it stands in the datagram.
     sockaddr_in local{};
@@ -112,15 +119,13 @@ IcmpTransport& IcmpTransport::System()
     return transport;
 }
 
-// ---- the echo engine --------------------------------------------------------
+// ---- the engine's start-up and wait on this system ---------------------------
 
-int CIcmpPing::LastError()
+bool CIcmpPing::Startup()
 {
-    return t_lastError;
-}
-void CIcmpPing::SetLastError(int error)
-{
-    t_lastError = error;
+    // Nothing to start: the sockets are part of the system and the
+    // monotonic clock is always there.
+    return true;
 }
 
 bool CIcmpPing::WaitReadable(int socket, int timeoutMs, bool& readable)
@@ -134,119 +139,4 @@ bool CIcmpPing::WaitReadable(int socket, int timeoutMs, bool& readable)
         return false;
     readable = ready > 0;
     return true;
-}
-
-void CIcmpPing::FillEchoRequest(std::uint8_t* buffer, std::size_t length)
-{
-    std::memset(buffer, 0, kHeaderSize);
-    buffer[0] = 8; // echo request
-    buffer[1] = 0;
-    const std::uint16_t id = ProcessIdentifier();
-    std::memcpy(buffer + 4, &id, sizeof id); // machine order, as the reply test compares it
-    const std::uint32_t timestamp = TickCount();
-    std::memcpy(buffer + 8, &timestamp, sizeof timestamp);
-    if (length > kHeaderSize)
-        std::memset(buffer + kHeaderSize, 0x45, length - kHeaderSize);
-    const std::uint16_t sum = Checksum(buffer, length);
-    std::memcpy(buffer + 2, &sum, sizeof sum);
-}
-
-std::uint16_t CIcmpPing::Checksum(const std::uint8_t* buffer, std::size_t length)
-{
-    std::uint32_t sum = 0;
-    std::size_t i = 0;
-    for (; i + 1 < length; i += 2) {
-        std::uint16_t word;
-        std::memcpy(&word, buffer + i, sizeof word);
-        sum += word;
-    }
-    if (i < length)
-        sum += buffer[i];
-    sum = (sum >> 16) + (sum & 0xFFFF);
-    sum += sum >> 16;
-    return static_cast<std::uint16_t>(~sum);
-}
-
-bool CIcmpPing::CheckReply(const std::uint8_t* buffer, std::size_t length)
-{
-    return CheckEchoReply(buffer, length, true, ProcessIdentifier());
-}
-
-bool CIcmpPing::CheckEchoReply(const std::uint8_t* buffer, std::size_t length, bool headerIncluded,
-                               std::uint16_t identifier)
-{
-    const std::size_t headerLength = headerIncluded && length > 0 ? (buffer[0] & 0x0F) * 4u : 0u;
-    bool valid = headerIncluded ? length > 0 : true;
-    valid = valid && length >= headerLength + 8;
-    valid = valid && buffer[headerLength] == 0; // echo reply
-    if (valid) {
-        std::uint16_t id;
-        std::memcpy(&id, buffer + headerLength + 4, sizeof id);
-        valid = id == identifier;
-    }
-    if (!valid)
-        SetLastError(kUnexpectedNetworkError);
-    return valid;
-}
-
-bool CIcmpPing::Ping(const std::string& host, PingResult& result, int timeoutMs, std::uint8_t dataSize)
-{
-    return Ping(IcmpTransport::System(), host, result, timeoutMs, dataSize);
-}
-
-bool CIcmpPing::Ping(IcmpTransport& transport, const std::string& host, PingResult& result, int timeoutMs,
-                     std::uint8_t dataSize)
-{
-    if (dataSize < 8) {
-        SetLastError(kNoBufferSpace);
-        return false;
-    }
-
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    if (::inet_aton(host.c_str(), &to.sin_addr) == 0 && !transport.Resolve(host, to.sin_addr)) {
-        SetLastError(errno);
-        return false;
-    }
-
-    bool headerIncluded = true;
-    const int s = transport.Open(headerIncluded);
-    if (s < 0) {
-        SetLastError(errno);
-        return false;
-    }
-    // Every path below closes the socket; the buffers free themselves.
-    auto fail = [&](int error) {
-        transport.Close(s);
-        SetLastError(error);
-        return false;
-    };
-
-    std::vector<std::uint8_t> request(dataSize + kHeaderSize);
-    FillEchoRequest(request.data(), request.size());
-    const std::int64_t start = transport.NowMicroseconds();
-    if (transport.SendTo(s, request.data(), request.size(), to) < 0)
-        return fail(errno);
-
-    std::vector<std::uint8_t> reply(kReplyBufferSize);
-    bool readable = false;
-    if (!transport.WaitReadable(s, timeoutMs, readable))
-        return fail(errno);
-    if (!readable)
-        return fail(kTimedOut);
-
-    sockaddr_in from{};
-    const ssize_t received = transport.ReceiveFrom(s, reply.data(), reply.size(), from);
-    const std::int64_t end = transport.NowMicroseconds();
-    if (received < 0)
-        return fail(errno);
-
-    const std::uint16_t identifier = transport.ReplyIdentifier(s, headerIncluded);
-    const bool valid = CheckEchoReply(reply.data(), static_cast<std::size_t>(received), headerIncluded, identifier);
-    if (valid) {
-        result.SourceAddress = from.sin_addr.s_addr;
-        result.ResponseTime = static_cast<std::int32_t>((end - start) / 1000);
-    }
-    transport.Close(s);
-    return valid;
 }

@@ -3,9 +3,13 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <netinet/in.h>
 #include <string>
 #include <sys/types.h>
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <netinet/in.h>
+#endif
 
 // Filled by a successful ping.
 struct PingResult {
@@ -14,8 +18,8 @@ struct PingResult {
 };
 
 // The operating-system calls of one ping, so that tests can stand in for the
-// network. The default implementation uses a raw ICMP socket, and an
-// unprivileged ICMP datagram socket where no raw socket may be opened.
+// network. The default implementation uses a raw ICMP socket, and on Linux
+// an unprivileged ICMP datagram socket where no raw socket may be opened.
 class IcmpTransport {
   public:
     virtual ~IcmpTransport() = default;
@@ -60,6 +64,10 @@ class CIcmpPing {
     static bool Ping(IcmpTransport& transport, const std::string& host, PingResult& result, int timeoutMs,
                      std::uint8_t dataSize);
 
+    // Starts what the system needs before the first ping (Windows: the
+    // socket library 2.1 and the performance counter), once per process; a
+    // failed start is not tried again.
+    static bool Startup();
     static bool WaitReadable(int socket, int timeoutMs, bool& readable);
     static void FillEchoRequest(std::uint8_t* buffer, std::size_t length);
     static std::uint16_t Checksum(const std::uint8_t* buffer, std::size_t length);

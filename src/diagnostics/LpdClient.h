@@ -3,8 +3,12 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <netinet/in.h>
 #include <string>
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <netinet/in.h>
+#endif
 
 #include "diagnostics/HostAddress.h"
 

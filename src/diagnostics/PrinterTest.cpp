@@ -1,9 +1,11 @@
 #include "diagnostics/PrinterTest.h"
 
+#include <sys/stat.h>
+#ifndef _WIN32
 #include <ctime>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "diagnostics/IcmpPing.h"
 #include "platform/Folders.h"
@@ -13,7 +15,11 @@ namespace {
 
 constexpr const char* kTestPage = "testpage.ps";
 constexpr const char* kLogFile = "testprint.log";
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
 constexpr char kSeparator = '/';
+#endif
 
 std::string InFolder(const std::string& folder, const char* name)
 {
@@ -30,6 +36,7 @@ std::string OneLine(const std::string& text)
     return line;
 }
 
+#ifndef _WIN32
 std::string LocalTimeNow()
 {
     const std::time_t now = std::time(nullptr);
@@ -52,6 +59,7 @@ void AppendToLog(const std::string& path, const std::string& line)
     }
     ::close(fd);
 }
+#endif
 
 } // namespace
 
@@ -126,7 +134,7 @@ std::string CPrinterTest::TestPageCommand(const std::string& address, const std:
                                           const std::string& pagePath, const std::string& logPath)
 {
     return "lpr /S " + QuoteShellArgument(address) + " /P " + QuoteShellArgument(queue) + " /o l " +
-           QuoteShellArgument(pagePath) + " >> " + QuoteShellArgument(logPath);
+           QuoteShellArgument(pagePath) + " >> " + QuoteShellFileName(logPath);
 }
 
 std::string CPrinterTest::LogLine(const std::string& time, const std::string& address, const std::string& queue,

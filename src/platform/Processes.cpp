@@ -83,21 +83,6 @@ bool AboveStandardStreams(int& fd)
 
 } // namespace
 
-bool IsWineLoader(const std::string& executableName)
-{
-    return executableName == "wine" || executableName == "wine64" || executableName == "wine-preloader" ||
-           executableName == "wine64-preloader";
-}
-
-bool RunsExecutable(const ProcessEntry& entry, const std::string& name)
-{
-    if (entry.executableName.empty())
-        return false;
-    if (EqualIgnoringAsciiCase(entry.executableName, name))
-        return true;
-    return IsWineLoader(entry.executableName) && EqualIgnoringAsciiCase(entry.imageName, name);
-}
-
 bool ProcessTable::Snapshot(std::vector<ProcessEntry>& entries)
 {
     std::unique_ptr<DIR, DirCloser> proc(::opendir("/proc"));
@@ -126,29 +111,6 @@ ProcessTable& ProcessTable::System()
 {
     static ProcessTable table;
     return table;
-}
-
-int TerminateProcessesByName(const std::string& name, bool all, ProcessTable& table)
-{
-    std::vector<ProcessEntry> entries;
-    if (!table.Snapshot(entries))
-        return 0;
-
-    int ended = 0;
-    const pid_t self = ::getpid();
-    for (const ProcessEntry& entry : entries) {
-        if (entry.pid == self || !RunsExecutable(entry, name))
-            continue;
-        const int error = table.Kill(entry.pid);
-        if (error == EPERM)
-            return ended; // may not be ended: later matches are not tried
-        if (error == 0)
-            ++ended;
-        // ESRCH: the process ended on its own since the list was taken.
-        if (!all)
-            return ended;
-    }
-    return ended;
 }
 
 std::string FindWine()

@@ -26,7 +26,9 @@ bool IsWineLoader(const std::string& executableName);
 // never taken for it, whatever it calls itself.
 bool RunsExecutable(const ProcessEntry& entry, const std::string& name);
 
-// The operating system's process list and process ending, behind one seam.
+// The operating system's process list and process ending, behind one seam:
+// on Linux the /proc scan and SIGKILL, on Windows the Toolhelp snapshot and
+// TerminateProcess with exit code 0.
 class ProcessTable {
   public:
     virtual ~ProcessTable() = default;
@@ -36,7 +38,8 @@ class ProcessTable {
     virtual bool Snapshot(std::vector<ProcessEntry>& entries);
 
     // Ends the process at once. 0 on success, otherwise the errno value:
-    // EPERM when this user may not end it.
+    // EPERM when this user may not end it (on Windows: the process cannot be
+    // opened with terminate access), ESRCH when it is gone.
     virtual int Kill(pid_t pid);
 
     static ProcessTable& System();
@@ -49,7 +52,8 @@ class ProcessTable {
 int TerminateProcessesByName(const std::string& name, bool all, ProcessTable& table = ProcessTable::System());
 
 // The Wine loader of this machine: "wine" or "wine64" on PATH, otherwise
-// Debian's /usr/lib/wine/wine64; empty when Wine is not installed.
+// Debian's /usr/lib/wine/wine64; empty when Wine is not installed (and
+// always on Windows, which runs batch files itself).
 std::string FindWine();
 
 // Starts the script file name in directory the way the desktop would open
@@ -60,4 +64,6 @@ std::string FindWine();
 // is taken. Detached in its own session, the standard streams on /dev/null;
 // no zombie remains. True when the script's file exists and a program could be
 // started on it; what the script then does is not examined.
+// On Windows the shell opens it: ShellExecuteA with the verb "open" in
+// directory (with a "\" at its end), shown normally; wine is not used.
 bool StartScript(const std::string& name, const std::string& directory, const std::string& wine = FindWine());

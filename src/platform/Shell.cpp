@@ -18,6 +18,11 @@ int RunCommand(const std::string& commandLine)
     return -1;
 }
 
+std::string QuoteShellFileName(const std::string& path)
+{
+    return QuoteShellArgument(path);
+}
+
 std::string QuoteShellArgument(const std::string& text)
 {
     std::string quoted = "'";

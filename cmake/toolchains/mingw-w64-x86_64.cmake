@@ -1,0 +1,29 @@
+# Cross build for 64-bit Windows with Debian's mingw-w64 compilers (the
+# "posix" thread model, which std::thread and std::mutex need).
+#
+#   cmake -S . -B build-windows -G Ninja \
+#         -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake -DQUARVEL_GUI=OFF
+#
+# or `cmake --preset windows`. When Wine is installed, the built programs run
+# under it: ctest runs the tests and test discovery through tools/wine-run.sh.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(QUARVEL_MINGW_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${QUARVEL_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QUARVEL_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${QUARVEL_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${QUARVEL_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# The programs carry the C++ runtime inside: nothing to copy beside them.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+find_program(QUARVEL_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+if(QUARVEL_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../../tools/wine-run.sh)
+endif()

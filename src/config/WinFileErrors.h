@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+#include "config/FileErrors.h"
+
+// Windows' error codes (GetLastError) mapped onto the causes of file errors,
+// so that a Windows user reads the same texts as everyone else.
+FileErrorCause CauseFromWindowsError(unsigned long error);
+
+// "File could not be opened: <description>" for a Windows error code; a
+// shortage of memory is described as "Out of memory.".
+std::string WindowsFileErrorMessage(unsigned long error, const std::string& fileName);

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <string>
+#include <windows.h>
+
+// The file calls of the Windows writer, one virtual each, so that tests can
+// make any one of them fail. A failed call leaves its error code where
+// GetLastError() finds it, as the system calls do.
+class WinFileApi {
+  public:
+    virtual ~WinFileApi() = default;
+
+    virtual DWORD Attributes(const std::wstring& path); // INVALID_FILE_ATTRIBUTES on failure
+    virtual HANDLE Open(const std::wstring& path, DWORD access, DWORD share, DWORD disposition);
+    virtual BOOL Read(HANDLE file, char* data, DWORD size, DWORD& read);
+    virtual BOOL Write(HANDLE file, const char* data, DWORD size, DWORD& written);
+    virtual BOOL Rewind(HANDLE file);   // to the first byte
+    virtual BOOL Truncate(HANDLE file); // the end at the current position
+    virtual BOOL Flush(HANDLE file);    // FlushFileBuffers
+    virtual BOOL Close(HANDLE file);
+    // ReplaceFileW: replacement takes replaced's place and metadata; with a
+    // backup name the old file is kept under it.
+    virtual BOOL Replace(const std::wstring& replaced, const std::wstring& replacement, const std::wstring* backup);
+    virtual BOOL Move(const std::wstring& from, const std::wstring& to, DWORD flags); // MoveFileExW
+    virtual BOOL Remove(const std::wstring& path);
+
+    static WinFileApi& System();
+};
+
+// Saves a configuration text on Windows so that the path always holds either
+// the complete old file or the complete new one: the text goes to a
+// temporary file in the target's folder and reaches the disk
+// (FlushFileBuffers), then ReplaceFileW puts it in the old file's place,
+// keeping the old file under a backup name (.bak, .bk2, ...) and its
+// attributes and permissions. A new file is moved into place with
+// MoveFileExW(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
+//
+// A file that cannot be replaced (another program holds it open) or a folder
+// where no temporary file can be made is written in place: the old bytes are
+// read first, kept in a backup copy where one can be made, and written back
+// when the new ones cannot be. Errors are reported with the texts of the
+// file error causes.
+class WinSafeFileWriter {
+  public:
+    WinSafeFileWriter();
+    explicit WinSafeFileWriter(WinFileApi& api);
+
+    bool Save(const std::string& path, const std::string& content, std::string& message);
+
+    // The n-th backup name: n = 1 gives "<base>.bak", n >= 2 "<base>.bk<n>".
+    // The folder part ends at the last "\" or "/"; the extension of the file
+    // name is dropped, a dot in a folder name plays no role.
+    static std::string BackupCandidate(const std::string& path, int n);
+
+  private:
+    bool Replace(const std::string& path, const std::wstring& target, bool exists, const std::string& content,
+                 std::string& message);
+    DWORD MoveIntoPlace(const std::string& path, const std::wstring& target, const std::wstring& temp,
+                        std::string& backupName);
+    bool OverwriteInPlace(const std::string& path, const std::wstring& target, const std::string& content,
+                          std::string& message);
+    bool CreateInPlace(const std::string& path, const std::wstring& target, const std::string& content,
+                       std::string& message);
+    bool Exists(const std::wstring& path);
+    bool FreeBackupName(const std::string& path, std::string& name, std::wstring& wideName);
+    bool WriteAll(HANDLE file, const std::string& bytes);
+    bool ReadAll(HANDLE file, std::string& bytes);
+    bool ReadCopy(const std::wstring& path, std::string& bytes);
+    bool WriteCopy(const std::wstring& path, const std::string& bytes);
+
+    WinFileApi& m_api;
+};

@@ -1,0 +1,141 @@
+// The echo engine: builds the request, runs one exchange through the
+// transport and checks the reply. The same on every system; what differs is
+// in IcmpSystem and the transport.
+#include "diagnostics/IcmpPing.h"
+
+#include <cstring>
+#include <vector>
+
+#include "diagnostics/IcmpSystem.h"
+
+namespace {
+
+thread_local int t_lastError = 0;
+
+} // namespace
+
+int CIcmpPing::LastError()
+{
+    return t_lastError;
+}
+void CIcmpPing::SetLastError(int error)
+{
+    t_lastError = error;
+}
+
+void CIcmpPing::FillEchoRequest(std::uint8_t* buffer, std::size_t length)
+{
+    std::memset(buffer, 0, kHeaderSize);
+    buffer[0] = 8; // echo request
+    buffer[1] = 0;
+    const std::uint16_t id = IcmpSystem::ProcessIdentifier();
+    std::memcpy(buffer + 4, &id, sizeof id); // machine order, as the reply test compares it
+    const std::uint32_t timestamp = IcmpSystem::TickCount();
+    std::memcpy(buffer + 8, &timestamp, sizeof timestamp);
+    if (length > kHeaderSize)
+        std::memset(buffer + kHeaderSize, 0x45, length - kHeaderSize);
+    const std::uint16_t sum = Checksum(buffer, length);
+    std::memcpy(buffer + 2, &sum, sizeof sum);
+}
+
+std::uint16_t CIcmpPing::Checksum(const std::uint8_t* buffer, std::size_t length)
+{
+    std::uint32_t sum = 0;
+    std::size_t i = 0;
+    for (; i + 1 < length; i += 2) {
+        std::uint16_t word;
+        std::memcpy(&word, buffer + i, sizeof word);
+        sum += word;
+    }
+    if (i < length)
+        sum += buffer[i];
+    sum = (sum >> 16) + (sum & 0xFFFF);
+    sum += sum >> 16;
+    return static_cast<std::uint16_t>(~sum);
+}
+
+bool CIcmpPing::CheckReply(const std::uint8_t* buffer, std::size_t length)
+{
+    return CheckEchoReply(buffer, length, true, IcmpSystem::ProcessIdentifier());
+}
+
+bool CIcmpPing::CheckEchoReply(const std::uint8_t* buffer, std::size_t length, bool headerIncluded,
+                               std::uint16_t identifier)
+{
+    const std::size_t headerLength = headerIncluded && length > 0 ? (buffer[0] & 0x0F) * 4u : 0u;
+    bool valid = headerIncluded ? length > 0 : true;
+    valid = valid && length >= headerLength + 8;
+    valid = valid && buffer[headerLength] == 0; // echo reply
+    if (valid) {
+        std::uint16_t id;
+        std::memcpy(&id, buffer + headerLength + 4, sizeof id);
+        valid = id == identifier;
+    }
+    if (!valid)
+        SetLastError(kUnexpectedNetworkError);
+    return valid;
+}
+
+bool CIcmpPing::Ping(const std::string& host, PingResult& result, int timeoutMs, std::uint8_t dataSize)
+{
+    return Ping(IcmpTransport::System(), host, result, timeoutMs, dataSize);
+}
+
+bool CIcmpPing::Ping(IcmpTransport& transport, const std::string& host, PingResult& result, int timeoutMs,
+                     std::uint8_t dataSize)
+{
+    if (dataSize < 8) {
+        SetLastError(kNoBufferSpace);
+        return false;
+    }
+    if (!Startup())
+        return false;
+
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    if (!IcmpSystem::ParseDottedAddress(host, to.sin_addr) && !transport.Resolve(host, to.sin_addr)) {
+        SetLastError(IcmpSystem::LastError());
+        return false;
+    }
+
+    bool headerIncluded = true;
+    const int s = transport.Open(headerIncluded);
+    if (s < 0) {
+        SetLastError(IcmpSystem::LastError());
+        return false;
+    }
+    // Every path below closes the socket; the buffers free themselves.
+    auto fail = [&](int error) {
+        transport.Close(s);
+        SetLastError(error);
+        return false;
+    };
+
+    std::vector<std::uint8_t> request(dataSize + kHeaderSize);
+    FillEchoRequest(request.data(), request.size());
+    const std::int64_t start = transport.NowMicroseconds();
+    if (transport.SendTo(s, request.data(), request.size(), to) < 0)
+        return fail(IcmpSystem::LastError());
+
+    std::vector<std::uint8_t> reply(kReplyBufferSize);
+    bool readable = false;
+    if (!transport.WaitReadable(s, timeoutMs, readable))
+        return fail(IcmpSystem::LastError());
+    if (!readable)
+        return fail(kTimedOut);
+
+    sockaddr_in from{};
+    const ssize_t received = transport.ReceiveFrom(s, reply.data(), reply.size(), from);
+    const std::int64_t end = transport.NowMicroseconds();
+    if (received < 0)
+        return fail(IcmpSystem::LastError());
+
+    const std::uint16_t identifier = transport.ReplyIdentifier(s, headerIncluded);
+    const bool valid = CheckEchoReply(reply.data(), static_cast<std::size_t>(received), headerIncluded, identifier);
+    if (valid) {
+        result.SourceAddress = from.sin_addr.s_addr;
+        result.ResponseTime = static_cast<std::int32_t>((end - start) / 1000);
+    }
+    transport.Close(s);
+    return valid;
+}

@@ -1,0 +1,45 @@
+#include "platform/Sockets.h"
+
+#include <winsock2.h>
+
+namespace {
+
+// Releases, when the program ends, every start of the socket library that
+// succeeded: each WSAStartup is matched by one WSACleanup.
+class SocketLibraryStarts {
+  public:
+    ~SocketLibraryStarts()
+    {
+        for (; m_count > 0; --m_count)
+            ::WSACleanup();
+    }
+    void Add() { ++m_count; }
+
+  private:
+    int m_count = 0;
+};
+
+SocketLibraryStarts& Starts()
+{
+    static SocketLibraryStarts starts;
+    return starts;
+}
+
+} // namespace
+
+bool StartSocketLibrary(int majorVersion, int minorVersion)
+{
+    if (majorVersion < 0 || majorVersion > 255 || minorVersion < 0 || minorVersion > 255)
+        return false;
+    const WORD requested = MAKEWORD(majorVersion, minorVersion);
+    WSADATA data{};
+    if (::WSAStartup(requested, &data) != 0)
+        return false;
+    // The library may offer another version than the one asked for.
+    if (data.wVersion != requested) {
+        ::WSACleanup();
+        return false;
+    }
+    Starts().Add();
+    return true;
+}
