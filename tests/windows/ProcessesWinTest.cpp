@@ -133,9 +133,10 @@ TEST(WinProcesses, AMatchThatCannotBeOpenedStopsTheScanAndThisProcessIsSpared)
     EXPECT_EQ(table.killed, (std::vector<pid_t>{11}));
 }
 
-TEST(WinProcesses, ProcessesThatAreGoneCannotBeEndedButDoNotStopTheScan)
+TEST(WinProcesses, AnIdentifierOfNoProcessIsReportedAsGoneNotAsRefused)
 {
-    // The system's own answers for an identifier that names no process.
+    // What the system answers for an identifier that names no process must
+    // let the scan go on (ESRCH), not stop it (EPERM).
     DWORD unused = 0x7FFFFFF0;
     EXPECT_EQ(ProcessTable::System().Kill(static_cast<pid_t>(unused)), ESRCH);
 }
