@@ -15,25 +15,25 @@
 
 namespace {
 
-void Fill(CConfiguration& c, int n)
+void fill(Configuration& c, int n)
 {
     for (int i = 0; i < n; ++i) {
-        sPrinter printer;
+        PrinterRecord printer;
         printer.PrinterAETitle = "PRINTER" + std::to_string(i);
         printer.PrinterAddress = "10.0." + std::to_string(i / 250) + "." + std::to_string(i % 250);
         printer.PrinterQueue = "queue";
-        c.Printers.Add(printer);
-        sPaper paper;
+        c.Printers.add(printer);
+        PaperRecord paper;
         paper.Name = "Paper " + std::to_string(i);
         paper.SizeX = 595;
         paper.SizeY = 842;
         paper.HeaderName = "HEADER" + std::to_string(i);
-        c.Papers.Add(paper);
-        c.Headers.Add(sHeader{"HEADER" + std::to_string(i), "header.bmp"});
+        c.Papers.add(paper);
+        c.Headers.add(HeaderRecord{"HEADER" + std::to_string(i), "header.bmp"});
     }
 }
 
-std::string TempPath(const char* what, int n)
+std::string tempPath(const char* what, int n)
 {
     return "/tmp/quarvel-bench-" + std::to_string(::getpid()) + "-" + what + "-" + std::to_string(n) + ".cfg";
 }
@@ -41,13 +41,13 @@ std::string TempPath(const char* what, int n)
 // A file the writer wrote for N, removed when the benchmark ends.
 class BenchFile {
   public:
-    BenchFile(const char* what, int n) : m_path(TempPath(what, n))
+    BenchFile(const char* what, int n) : m_path(tempPath(what, n))
     {
-        CConfiguration source;
-        Fill(source, n);
+        Configuration source;
+        fill(source, n);
         std::string message;
         std::remove(m_path.c_str());
-        source.SaveToFile(m_path, message);
+        source.saveToFile(m_path, message);
         if (std::FILE* file = std::fopen(m_path.c_str(), "rb")) {
             std::fseek(file, 0, SEEK_END);
             m_size = std::ftell(file);
@@ -71,9 +71,9 @@ void BM_Load(benchmark::State& state)
     const int n = static_cast<int>(state.range(0));
     const BenchFile file("load", n);
     for (auto _ : state) {
-        CConfiguration c;
+        Configuration c;
         std::string message;
-        benchmark::DoNotOptimize(c.LoadFromFile(file.path(), message));
+        benchmark::DoNotOptimize(c.loadFromFile(file.path(), message));
     }
     state.SetBytesProcessed(state.iterations() * file.size());
     state.SetComplexityN(n);
@@ -86,10 +86,10 @@ void BM_LoadWithFindings(benchmark::State& state)
     const int n = static_cast<int>(state.range(0));
     const BenchFile file("findings", n);
     for (auto _ : state) {
-        CConfiguration c;
+        Configuration c;
         ReaderFindings findings;
         std::string message;
-        benchmark::DoNotOptimize(c.LoadFromFile(file.path(), message, &findings));
+        benchmark::DoNotOptimize(c.loadFromFile(file.path(), message, &findings));
         if (!findings.items.empty())
             state.SkipWithError("a clean file has findings");
     }
@@ -107,9 +107,9 @@ void BM_ReadManyFindings(benchmark::State& state)
         text += "[Paper " + std::to_string(i) + "]\n; note\nColour = red\nSizeX = 595pt\nSizeY = 842\n";
     std::size_t count = 0;
     for (auto _ : state) {
-        CConfiguration c;
+        Configuration c;
         ReaderFindings findings;
-        ConfigReader(c, &findings).ReadText(text);
+        ConfigReader(c, &findings).readText(text);
         count = findings.items.size();
     }
     if (count != 3 * static_cast<std::size_t>(n))
@@ -118,7 +118,7 @@ void BM_ReadManyFindings(benchmark::State& state)
     state.SetComplexityN(n);
 }
 
-int CountKey(void* user, const char*, const char*, const char*)
+int countKey(void* user, const char*, const char*, const char*)
 {
     ++*static_cast<long*>(user);
     return 1;
@@ -131,7 +131,7 @@ void BM_InihParse(benchmark::State& state)
     const BenchFile file("inih", n);
     for (auto _ : state) {
         long keys = 0;
-        benchmark::DoNotOptimize(ini_parse(file.path().c_str(), CountKey, &keys));
+        benchmark::DoNotOptimize(ini_parse(file.path().c_str(), countKey, &keys));
         benchmark::DoNotOptimize(keys);
     }
     state.SetBytesProcessed(state.iterations() * file.size());
@@ -143,13 +143,13 @@ void BM_LoadAndSave(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
     const BenchFile file("normalize-in", n);
-    const std::string out = TempPath("normalize-out", n);
+    const std::string out = tempPath("normalize-out", n);
     for (auto _ : state) {
-        CConfiguration c;
+        Configuration c;
         std::string message;
-        benchmark::DoNotOptimize(c.LoadFromFile(file.path(), message));
+        benchmark::DoNotOptimize(c.loadFromFile(file.path(), message));
         std::remove(out.c_str()); // no backups pile up between iterations
-        benchmark::DoNotOptimize(c.SaveToFile(out, message));
+        benchmark::DoNotOptimize(c.saveToFile(out, message));
     }
     std::remove(out.c_str());
     state.SetBytesProcessed(state.iterations() * file.size());
@@ -159,13 +159,13 @@ void BM_LoadAndSave(benchmark::State& state)
 void BM_Save(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
-    const std::string path = TempPath("save", n);
-    CConfiguration c;
-    Fill(c, n);
+    const std::string path = tempPath("save", n);
+    Configuration c;
+    fill(c, n);
     for (auto _ : state) {
         std::string message;
         std::remove(path.c_str()); // no backups pile up between iterations
-        benchmark::DoNotOptimize(c.SaveToFile(path, message));
+        benchmark::DoNotOptimize(c.saveToFile(path, message));
     }
     std::remove(path.c_str());
     state.SetComplexityN(n);
@@ -174,10 +174,10 @@ void BM_Save(benchmark::State& state)
 void BM_Format(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
-    CConfiguration c;
-    Fill(c, n);
+    Configuration c;
+    fill(c, n);
     for (auto _ : state)
-        benchmark::DoNotOptimize(FormatConfiguration(c));
+        benchmark::DoNotOptimize(formatConfiguration(c));
     state.SetComplexityN(n);
 }
 

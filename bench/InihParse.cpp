@@ -10,7 +10,7 @@ struct Counts {
     unsigned long valueBytes = 0;
 };
 
-int CountLine(void* user, const char*, const char*, const char* value)
+int countLine(void* user, const char*, const char*, const char* value)
 {
     auto* counts = static_cast<Counts*>(user);
     ++counts->keys;
@@ -28,7 +28,7 @@ int main(int argc, char** argv)
         return 2;
     }
     Counts counts;
-    const int result = ini_parse(argv[1], CountLine, &counts);
+    const int result = ini_parse(argv[1], countLine, &counts);
     if (result < 0) {
         std::fprintf(stderr, "inih_parse: cannot read %s\n", argv[1]);
         return 2;

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "config/Configuration.h"
-#include "diagnostics/PrinterTest.h"
-#include "pages/Page1Printer.h"
-#include "pages/Page2PaperLayout.h"
+#include "diagnostics/PrinterDiagnostics.h"
 #include "pages/PageHost.h"
+#include "pages/PaperPage.h"
+#include "pages/PrinterPage.h"
 #include "ui/Interaction.h"
 #include "ui/PropertyPage.h"
 #include "ui/PropertySheet.h"
@@ -19,33 +19,33 @@ namespace {
 
 class BenchHost : public PageHost {
   public:
-    CConfiguration& configuration() override { return config; }
+    Configuration& configuration() override { return config; }
     Interaction& interaction() override { return ui; }
-    PrinterTestEnvironment& diagnostics() override { return PrinterTestEnvironment::System(); }
+    PrinterTestEnvironment& diagnostics() override { return PrinterTestEnvironment::system(); }
     bool apply() override { return true; }
     bool confirmClose() override { return true; }
     void checkMustRunAgain() override {}
 
-    CConfiguration config;
+    Configuration config;
     QtInteraction ui;
 };
 
-void Fill(CConfiguration& c, int n)
+void fill(Configuration& c, int n)
 {
     for (int i = 0; i < n; ++i) {
-        sPrinter printer;
+        PrinterRecord printer;
         printer.PrinterAETitle = "PRINTER" + std::to_string(i);
         printer.Description = "Printer on ward " + std::to_string(i);
         printer.PrinterAddress = "10.0." + std::to_string(i / 250) + "." + std::to_string(i % 250);
         printer.PrinterQueue = "queue";
-        c.Printers.Add(printer);
-        sPaper paper;
+        c.Printers.add(printer);
+        PaperRecord paper;
         paper.Name = "Paper " + std::to_string(i);
         paper.SizeX = 595;
         paper.SizeY = 842;
         paper.HeaderName = "HEADER" + std::to_string(i);
-        c.Papers.Add(paper);
-        c.Headers.Add(sHeader{"HEADER" + std::to_string(i), "header.bmp"});
+        c.Papers.add(paper);
+        c.Headers.add(HeaderRecord{"HEADER" + std::to_string(i), "header.bmp"});
     }
 }
 
@@ -54,7 +54,7 @@ void Fill(CConfiguration& c, int n)
 template <typename Page> void BM_Activate(benchmark::State& state)
 {
     BenchHost host;
-    Fill(host.config, static_cast<int>(state.range(0)));
+    fill(host.config, static_cast<int>(state.range(0)));
     PropertySheet sheet;
     auto* page = new Page(host, &sheet);
     sheet.addPage(new PropertyPage(&sheet), QStringLiteral("Other"));
@@ -72,8 +72,8 @@ template <typename Page> void BM_Activate(benchmark::State& state)
     state.SetLabel(std::to_string(state.range(0)) + " rows");
 }
 
-BENCHMARK_TEMPLATE(BM_Activate, CPage1Printer)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_Activate, CPage2PaperLayout)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Activate, PrinterPage)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Activate, PaperPage)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

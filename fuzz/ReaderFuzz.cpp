@@ -19,7 +19,7 @@
 
 namespace {
 
-[[noreturn]] void Fail(const char* what, const std::string& a, const std::string& b)
+[[noreturn]] void fail(const char* what, const std::string& a, const std::string& b)
 {
     std::fprintf(stderr, "%s\n--- first\n%s\n--- second\n%s\n", what, a.c_str(), b.c_str());
     std::abort();
@@ -27,7 +27,7 @@ namespace {
 
 // One file in memory for all runs: real open, fstat and read calls without
 // a disk.
-const std::string& InputPath(int& fd)
+const std::string& inputPath(int& fd)
 {
     static const int file = ::memfd_create("quarvel-reader-fuzz", MFD_CLOEXEC);
     static const std::string path = "/proc/self/fd/" + std::to_string(file);
@@ -45,37 +45,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
 
     int fd = -1;
-    const std::string& path = InputPath(fd);
+    const std::string& path = inputPath(fd);
     if (fd < 0 || ::ftruncate(fd, 0) != 0 ||
         ::pwrite(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size())) {
         std::perror("memfd");
         std::abort();
     }
 
-    CConfiguration fromFile;
+    Configuration fromFile;
     std::string message;
-    if (!ConfigReader(fromFile).ReadFile(path, message, chunk))
-        Fail("reading the file failed", message, std::string());
-    const std::string written = FormatConfiguration(fromFile);
+    if (!ConfigReader(fromFile).readFile(path, message, chunk))
+        fail("reading the file failed", message, std::string());
+    const std::string written = formatConfiguration(fromFile);
 
-    CConfiguration fromText;
-    ConfigReader(fromText).ReadText(text);
-    if (FormatConfiguration(fromText) != written)
-        Fail("reading in chunks changed the record", written, FormatConfiguration(fromText));
+    Configuration fromText;
+    ConfigReader(fromText).readText(text);
+    if (formatConfiguration(fromText) != written)
+        fail("reading in chunks changed the record", written, formatConfiguration(fromText));
 
-    CConfiguration noted;
+    Configuration noted;
     ReaderFindings inputFindings;
-    ConfigReader(noted, &inputFindings).ReadText(text);
-    if (FormatConfiguration(noted) != written)
-        Fail("noting findings changed what was read", written, FormatConfiguration(noted));
+    ConfigReader(noted, &inputFindings).readText(text);
+    if (formatConfiguration(noted) != written)
+        fail("noting findings changed what was read", written, formatConfiguration(noted));
 
-    CConfiguration second;
+    Configuration second;
     ReaderFindings findings;
-    ConfigReader(second, &findings).ReadText(written);
-    const std::string rewritten = FormatConfiguration(second);
+    ConfigReader(second, &findings).readText(written);
+    const std::string rewritten = formatConfiguration(second);
     if (!findings.items.empty())
-        Fail("the writer's own file has findings", DescribeFinding(findings.items[0]), std::string());
+        fail("the writer's own file has findings", describeFinding(findings.items[0]), std::string());
     if (written != rewritten)
-        Fail("round trip changed the file", written, rewritten);
+        fail("round trip changed the file", written, rewritten);
     return 0;
 }

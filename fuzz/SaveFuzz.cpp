@@ -22,17 +22,17 @@
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& what)
+[[noreturn]] void fail(const std::string& what)
 {
     std::fprintf(stderr, "%s\n", what.c_str());
     std::abort();
 }
 
-std::string ReadAll(const std::string& path)
+std::string readAll(const std::string& path)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
-        Fail("cannot read " + path);
+        fail("cannot read " + path);
     std::string bytes;
     char buffer[8192];
     std::size_t n;
@@ -52,7 +52,7 @@ class RunFolder {
                                             : std::filesystem::temp_directory_path().string();
         std::string pattern = base + "/quarvel-save-fuzz-XXXXXX";
         if (!::mkdtemp(pattern.data()))
-            Fail("mkdtemp failed");
+            fail("mkdtemp failed");
         m_path = pattern;
     }
     ~RunFolder()
@@ -68,33 +68,33 @@ class RunFolder {
 
 // Refuses temporary files, as a folder the user may not write does.
 class NoTemporaryFiles : public FileSystem {
-    int Open(const std::string& path, int flags, mode_t mode) override
+    int open(const std::string& path, int flags, mode_t mode) override
     {
         if (path.find("/.quarvel-save.") != std::string::npos) {
             errno = EACCES;
             return -1;
         }
-        return FileSystem::Open(path, flags, mode);
+        return FileSystem::open(path, flags, mode);
     }
 };
 
-void ExpectSaved(bool saved, const std::string& message, const std::string& path, const std::string& text)
+void expectSaved(bool saved, const std::string& message, const std::string& path, const std::string& text)
 {
     if (!saved)
-        Fail("save failed: " + message);
-    if (ReadAll(path) != text)
-        Fail("the file does not hold the saved text: " + path);
+        fail("save failed: " + message);
+    if (readAll(path) != text)
+        fail("the file does not hold the saved text: " + path);
 }
 
-void ExpectSameFaults(const ConfigurationFaults& a, const ConfigurationFaults& b)
+void expectSameFaults(const ConfigurationFaults& a, const ConfigurationFaults& b)
 {
     if (a.lines != b.lines || a.firstErrorPage != b.firstErrorPage)
-        Fail("the check of the saved file differs from the check of the record");
+        fail("the check of the saved file differs from the check of the record");
     if (a.empty() != (a.firstErrorPage == 0))
-        Fail("a page is named without a fault, or a fault without a page");
+        fail("a page is named without a fault, or a fault without a page");
     for (const std::string& line : a.lines) {
         if (line.empty() || line.back() != '\n')
-            Fail("a fault line does not end in a line feed");
+            fail("a fault line does not end in a line feed");
     }
 }
 
@@ -102,42 +102,42 @@ void ExpectSameFaults(const ConfigurationFaults& a, const ConfigurationFaults& b
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    CConfiguration config;
-    ConfigReader(config).ReadText(std::string_view(reinterpret_cast<const char*>(data), size));
-    const ConfigurationFaults faults = FindConfigurationFaults(config);
-    const std::string text = FormatConfiguration(config);
+    Configuration config;
+    ConfigReader(config).readText(std::string_view(reinterpret_cast<const char*>(data), size));
+    const ConfigurationFaults faults = findConfigurationFaults(config);
+    const std::string text = formatConfiguration(config);
 
     const RunFolder run;
     const std::string& folder = run.path();
     const std::string path = folder + "/config.cfg";
     std::string message;
-    ExpectSaved(config.SaveToFile(path, message), message, path, text);
+    expectSaved(config.saveToFile(path, message), message, path, text);
     if (message != "Configuration saved to file '" + path + "'.")
-        Fail("unexpected message: " + message);
+        fail("unexpected message: " + message);
 
-    CConfiguration reloaded;
-    if (!reloaded.LoadFromFile(path, message))
-        Fail("cannot load the saved file: " + message);
-    ExpectSameFaults(faults, FindConfigurationFaults(reloaded));
+    Configuration reloaded;
+    if (!reloaded.loadFromFile(path, message))
+        fail("cannot load the saved file: " + message);
+    expectSameFaults(faults, findConfigurationFaults(reloaded));
 
     // Over the existing file: the old one becomes the backup.
     const std::string shorter = "; kept\r\n" + std::string(data, data + size / 2);
-    ExpectSaved(SafeFileWriter().Save(path, shorter, message), message, path, shorter);
-    if (ReadAll(folder + "/config.bak") != text)
-        Fail("the backup does not hold the replaced file");
+    expectSaved(SafeFileWriter().save(path, shorter, message), message, path, shorter);
+    if (readAll(folder + "/config.bak") != text)
+        fail("the backup does not hold the replaced file");
 
     // In place, with a copy as the backup.
     NoTemporaryFiles noTemp;
-    ExpectSaved(SafeFileWriter(noTemp).Save(path, text, message), message, path, text);
-    if (ReadAll(folder + "/config.bk2") != shorter)
-        Fail("the in-place backup does not hold the replaced file");
+    expectSaved(SafeFileWriter(noTemp).save(path, text, message), message, path, text);
+    if (readAll(folder + "/config.bk2") != shorter)
+        fail("the in-place backup does not hold the replaced file");
 
     // Through a symbolic link: the file it points to is replaced.
     const std::string link = folder + "/link.cfg";
     if (::symlink("config.cfg", link.c_str()) != 0)
-        Fail("symlink failed");
-    ExpectSaved(SafeFileWriter().Save(link, shorter, message), message, path, shorter);
-    if (!std::filesystem::is_symlink(link) || ReadAll(folder + "/config.bk3") != text)
-        Fail("saving through the link did not keep the link and the backup");
+        fail("symlink failed");
+    expectSaved(SafeFileWriter().save(link, shorter, message), message, path, shorter);
+    if (!std::filesystem::is_symlink(link) || readAll(folder + "/config.bk3") != text)
+        fail("saving through the link did not keep the link and the backup");
     return 0;
 }

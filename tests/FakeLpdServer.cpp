@@ -15,7 +15,7 @@ namespace {
 // client cannot hang the tests.
 constexpr int kReadTimeoutMs = 5000;
 
-bool ReadByte(int fd, char& c)
+bool readByte(int fd, char& c)
 {
     pollfd entry{fd, POLLIN, 0};
     if (::poll(&entry, 1, kReadTimeoutMs) <= 0)
@@ -23,11 +23,11 @@ bool ReadByte(int fd, char& c)
     return ::recv(fd, &c, 1, 0) == 1;
 }
 
-bool ReadLine(int fd, std::string& line)
+bool readLine(int fd, std::string& line)
 {
     line.clear();
     char c;
-    while (ReadByte(fd, c)) {
+    while (readByte(fd, c)) {
         if (c == '\n')
             return true;
         line += c;
@@ -35,23 +35,23 @@ bool ReadLine(int fd, std::string& line)
     return false;
 }
 
-bool ReadBytes(int fd, std::size_t count, std::string& bytes)
+bool readBytes(int fd, std::size_t count, std::string& bytes)
 {
     bytes.clear();
     char c;
-    while (bytes.size() < count && ReadByte(fd, c))
+    while (bytes.size() < count && readByte(fd, c))
         bytes += c;
     return bytes.size() == count;
 }
 
-void Answer(int fd, char code)
+void answer(int fd, char code)
 {
     if (::send(fd, &code, 1, MSG_NOSIGNAL) != 1) {
         // The client is gone; what it saw is what the test checks.
     }
 }
 
-sockaddr_in Loopback(const std::string& address, std::uint16_t port)
+sockaddr_in loopback(const std::string& address, std::uint16_t port)
 {
     sockaddr_in where{};
     where.sin_family = AF_INET;
@@ -60,7 +60,7 @@ sockaddr_in Loopback(const std::string& address, std::uint16_t port)
     return where;
 }
 
-std::uint16_t BoundPort(int fd)
+std::uint16_t boundPort(int fd)
 {
     sockaddr_in bound{};
     socklen_t length = sizeof bound;
@@ -76,15 +76,15 @@ FakeLpdServer::FakeLpdServer(Behaviour behaviour, const std::string& address, st
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    const sockaddr_in where = Loopback(address, port);
+    const sockaddr_in where = loopback(address, port);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0 || ::listen(fd, 4) != 0) {
         m_listenError = errno;
         ::close(fd);
         return;
     }
     m_listener = fd;
-    m_port = BoundPort(fd);
-    m_thread = std::thread(&FakeLpdServer::Serve, this);
+    m_port = boundPort(fd);
+    m_thread = std::thread(&FakeLpdServer::serve, this);
 }
 
 FakeLpdServer::~FakeLpdServer()
@@ -96,14 +96,14 @@ FakeLpdServer::~FakeLpdServer()
         ::close(m_listener);
 }
 
-const FakeLpdServer::Received& FakeLpdServer::Wait()
+const FakeLpdServer::Received& FakeLpdServer::wait()
 {
     if (m_thread.joinable())
         m_thread.join();
     return m_received;
 }
 
-void FakeLpdServer::Serve()
+void FakeLpdServer::serve()
 {
     // Waits for the one connection in short steps, so that the destructor
     // can end a server that nobody called.
@@ -115,21 +115,21 @@ void FakeLpdServer::Serve()
         const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
-        ServeConnection(client);
+        serveConnection(client);
         ::close(client);
         return;
     }
 }
 
-void FakeLpdServer::ServeConnection(int client)
+void FakeLpdServer::serveConnection(int client)
 {
     std::string line;
-    if (!ReadLine(client, line) || line.empty() || line[0] != '\x02')
+    if (!readLine(client, line) || line.empty() || line[0] != '\x02')
         return;
     m_received.queue = line.substr(1);
     switch (m_behaviour) {
     case Behaviour::RefuseQueue:
-        Answer(client, 1);
+        answer(client, 1);
         return;
     case Behaviour::CloseAtQueue:
         return;
@@ -140,35 +140,35 @@ void FakeLpdServer::ServeConnection(int client)
         return;
     }
     default:
-        Answer(client, 0);
+        answer(client, 0);
     }
-    while (ReadLine(client, line)) {
+    while (readLine(client, line)) {
         m_received.commands.push_back(line);
         const bool control = !line.empty() && line[0] == '\x02';
         if (control && m_behaviour == Behaviour::CloseAtControlFile)
             return;
-        Answer(client, 0);
+        answer(client, 0);
         const std::size_t count = std::strtoul(line.c_str() + 1, nullptr, 10);
         std::string bytes;
         if (!control && m_behaviour == Behaviour::CloseInData) {
-            ReadBytes(client, count / 2, bytes);
+            readBytes(client, count / 2, bytes);
             return;
         }
-        if (!ReadBytes(client, count + 1, bytes))
+        if (!readBytes(client, count + 1, bytes))
             return;
         m_received.filesEndedWithZero = m_received.filesEndedWithZero && bytes.back() == '\0';
         bytes.pop_back();
         (control ? m_received.controlFile : m_received.dataFile) = bytes;
-        Answer(client, !control && m_behaviour == Behaviour::RefuseDataFile ? 1 : 0);
+        answer(client, !control && m_behaviour == Behaviour::RefuseDataFile ? 1 : 0);
     }
 }
 
-std::uint16_t UnusedLoopbackPort()
+std::uint16_t unusedLoopbackPort()
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in where = Loopback("127.0.0.1", 0);
+    const sockaddr_in where = loopback("127.0.0.1", 0);
     ::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where);
-    const std::uint16_t port = BoundPort(fd);
+    const std::uint16_t port = boundPort(fd);
     ::close(fd);
     return port;
 }
@@ -177,12 +177,12 @@ FullListener::FullListener()
 {
     // A backlog of 0 holds one pending connection: the filler takes it.
     m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in where = Loopback("127.0.0.1", 0);
+    const sockaddr_in where = loopback("127.0.0.1", 0);
     ::bind(m_listener, reinterpret_cast<const sockaddr*>(&where), sizeof where);
     ::listen(m_listener, 0);
-    m_port = BoundPort(m_listener);
+    m_port = boundPort(m_listener);
     m_filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in to = Loopback("127.0.0.1", m_port);
+    const sockaddr_in to = loopback("127.0.0.1", m_port);
     ::connect(m_filler, reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }
 

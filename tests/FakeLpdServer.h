@@ -29,23 +29,23 @@ class FakeLpdServer {
         bool filesEndedWithZero = true;
     };
 
-    // Listens on address:port (port 0: any free port). Listening() tells
+    // Listens on address:port (port 0: any free port). listening() tells
     // whether that worked.
     explicit FakeLpdServer(Behaviour behaviour, const std::string& address = "127.0.0.1", std::uint16_t port = 0);
     ~FakeLpdServer();
     FakeLpdServer(const FakeLpdServer&) = delete;
     FakeLpdServer& operator=(const FakeLpdServer&) = delete;
 
-    bool Listening() const { return m_listener >= 0; }
-    int ListenError() const { return m_listenError; }
-    std::uint16_t Port() const { return m_port; }
+    bool listening() const { return m_listener >= 0; }
+    int listenError() const { return m_listenError; }
+    std::uint16_t port() const { return m_port; }
 
     // Waits until the connection has been served, then gives what arrived.
-    const Received& Wait();
+    const Received& wait();
 
   private:
-    void Serve();
-    void ServeConnection(int client);
+    void serve();
+    void serveConnection(int client);
 
     Behaviour m_behaviour;
     int m_listener = -1;
@@ -58,7 +58,7 @@ class FakeLpdServer {
 
 // A loopback port on which nothing listens: taken from the system, then
 // given back.
-std::uint16_t UnusedLoopbackPort();
+std::uint16_t unusedLoopbackPort();
 
 // A listener on a loopback port whose queue of pending connections is full,
 // so that a further connection attempt gets no answer.
@@ -68,7 +68,7 @@ class FullListener {
     ~FullListener();
     FullListener(const FullListener&) = delete;
     FullListener& operator=(const FullListener&) = delete;
-    std::uint16_t Port() const { return m_port; }
+    std::uint16_t port() const { return m_port; }
 
   private:
     int m_listener = -1;

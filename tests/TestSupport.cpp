@@ -34,7 +34,7 @@ TempDir::~TempDir()
     std::filesystem::remove_all(m_path, ignored);
 }
 
-std::string ReadBytes(const std::string& path)
+std::string readBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
@@ -42,24 +42,24 @@ std::string ReadBytes(const std::string& path)
     return out.str();
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes)
+void writeBytes(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
-bool FileExists(const std::string& path)
+bool fileExists(const std::string& path)
 {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-std::string GoldenPath(const std::string& name)
+std::string goldenPath(const std::string& name)
 {
     return std::string(QUARVEL_GOLDEN_DIR) + "/" + name;
 }
 
-std::string RunInChild(const std::function<std::string()>& body, int timeoutSeconds)
+std::string runInChild(const std::function<std::string()>& body, int timeoutSeconds)
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
@@ -117,18 +117,18 @@ std::string RunInChild(const std::function<std::string()>& body, int timeoutSeco
     return output;
 }
 
-bool UnprivilegedPrefix(std::string& prefix)
+bool unprivilegedPrefix(std::string& prefix)
 {
     prefix.clear();
     if (::geteuid() != 0)
         return true;
-    if (RunCommandStatus("setpriv --reuid=65534 --regid=65534 --clear-groups true >/dev/null 2>&1") != 0)
+    if (runCommandStatus("setpriv --reuid=65534 --regid=65534 --clear-groups true >/dev/null 2>&1") != 0)
         return false;
     prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
     return true;
 }
 
-int RunCommandStatus(const std::string& command)
+int runCommandStatus(const std::string& command)
 {
     const int status = ::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

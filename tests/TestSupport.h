@@ -19,22 +19,22 @@ class TempDir {
     std::string m_path;
 };
 
-std::string ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::string& bytes);
-bool FileExists(const std::string& path);
-std::string GoldenPath(const std::string& name);
+std::string readBytes(const std::string& path);
+void writeBytes(const std::string& path, const std::string& bytes);
+bool fileExists(const std::string& path);
+std::string goldenPath(const std::string& name);
 
 // Runs body in a forked child and returns what it returned. A child that
 // does not end within timeoutSeconds is killed; then, or when it ends by a
 // signal or an exception, the result says so: "timeout", "signal <n>",
 // "exception". Lets a test survive a call that would hang or abort.
-std::string RunInChild(const std::function<std::string()>& body, int timeoutSeconds);
+std::string runInChild(const std::function<std::string()>& body, int timeoutSeconds);
 
 // The command prefix that runs a program as the unprivileged user "nobody"
 // (setpriv when running as root, nothing otherwise). False when running as
 // root and privileges cannot be dropped here.
-bool UnprivilegedPrefix(std::string& prefix);
+bool unprivilegedPrefix(std::string& prefix);
 
 // Runs a shell command and returns its exit status, or -1 when it did not
 // exit normally.
-int RunCommandStatus(const std::string& command);
+int runCommandStatus(const std::string& command);

@@ -3,19 +3,19 @@
 #include "ui/Artwork.h"
 #include "ui_ExitDialog.h"
 
-CExitDialog::CExitDialog(QWidget* parent) : InitDialogBase(parent), m_ui(std::make_unique<Ui::CExitDialog>())
+ExitDialog::ExitDialog(QWidget* parent) : InitDialogBase(parent), m_ui(std::make_unique<Ui::ExitDialog>())
 {
     m_ui->setupUi(this);
-    m_ui->picture->setPixmap(Artwork::Physician(m_ui->picture));
+    m_ui->picture->setPixmap(Artwork::physician(m_ui->picture));
     QFont large = m_ui->reportText->font();
     large.setPointSizeF(large.pointSizeF() * 1.15);
     m_ui->reportText->setFont(large);
-    connect(m_ui->closeButton, &QPushButton::clicked, this, &CExitDialog::accept);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &ExitDialog::accept);
 }
 
-CExitDialog::~CExitDialog() = default;
+ExitDialog::~ExitDialog() = default;
 
-void CExitDialog::OnInitDialog()
+void ExitDialog::onInitDialog()
 {
     m_ui->reportText->setText(ReportText);
     m_ui->restartServer->setChecked(false);
@@ -26,7 +26,7 @@ void CExitDialog::OnInitDialog()
     adjustSize();
 }
 
-void CExitDialog::accept()
+void ExitDialog::accept()
 {
     m_restartRequested = m_ui->restartServer->isChecked();
     QDialog::accept();

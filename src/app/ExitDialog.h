@@ -5,15 +5,15 @@
 #include "ui/InitDialogBase.h"
 
 namespace Ui {
-class CExitDialog;
+class ExitDialog;
 }
 
 // The report after saving, with the offer to restart the print server.
-class CExitDialog : public InitDialogBase {
+class ExitDialog : public InitDialogBase {
     Q_OBJECT
   public:
-    explicit CExitDialog(QWidget* parent = nullptr);
-    ~CExitDialog() override;
+    explicit ExitDialog(QWidget* parent = nullptr);
+    ~ExitDialog() override;
 
     QString ReportText;
     bool RestartAllowed = true;
@@ -26,9 +26,9 @@ class CExitDialog : public InitDialogBase {
 
   protected:
     // Copies the values into the controls and sets the button's caption.
-    void OnInitDialog() override;
+    void onInitDialog() override;
 
   private:
-    std::unique_ptr<Ui::CExitDialog> m_ui;
+    std::unique_ptr<Ui::ExitDialog> m_ui;
     bool m_restartRequested = false;
 };

@@ -2,10 +2,9 @@
 
 #include "ui_ManualStartDialog.h"
 
-CManualStartDialog::CManualStartDialog(QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CManualStartDialog>())
+ManualStartDialog::ManualStartDialog(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::ManualStartDialog>())
 {
     m_ui->setupUi(this);
 }
 
-CManualStartDialog::~CManualStartDialog() = default;
+ManualStartDialog::~ManualStartDialog() = default;

@@ -4,16 +4,16 @@
 #include <memory>
 
 namespace Ui {
-class CManualStartDialog;
+class ManualStartDialog;
 }
 
 // "New" (OK) or "Load" (Cancel; so are Escape and the close box).
-class CManualStartDialog : public QDialog {
+class ManualStartDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit CManualStartDialog(QWidget* parent = nullptr);
-    ~CManualStartDialog() override;
+    explicit ManualStartDialog(QWidget* parent = nullptr);
+    ~ManualStartDialog() override;
 
   private:
-    std::unique_ptr<Ui::CManualStartDialog> m_ui;
+    std::unique_ptr<Ui::ManualStartDialog> m_ui;
 };

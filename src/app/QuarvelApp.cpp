@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/Quarvel.h"
-#include "diagnostics/PrinterTest.h"
+#include "app/MainSheet.h"
+#include "diagnostics/PrinterDiagnostics.h"
 #include "platform/ServerControl.h"
 #include "platform/Sockets.h"
 #include "ui/Interaction.h"
@@ -15,32 +15,32 @@
 namespace {
 
 // Qt aborts without a display; say what to do instead.
-bool Set(const char* name)
+bool set(const char* name)
 {
     const char* value = std::getenv(name);
     return value && *value;
 }
 
-bool DisplayAvailable()
+bool displayAvailable()
 {
 #ifdef _WIN32
     return true; // the desktop is always there
 #else
-    return Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYLAND_DISPLAY");
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
 #endif
 }
 
 } // namespace
 
-bool CQuarvelApp::StartSocketLibrary()
+bool QuarvelApp::startSocketLibrary()
 {
     // Windows Sockets 1.1, which the ping needs; nothing to start elsewhere.
-    return ::StartSocketLibrary(1, 1);
+    return ::startSocketLibrary(1, 1);
 }
 
-int CQuarvelApp::Run(int argc, char** argv)
+int QuarvelApp::run(int argc, char** argv)
 {
-    if (!DisplayAvailable()) {
+    if (!displayAvailable()) {
         std::fputs("Quarvel needs a graphical display, and none was found (DISPLAY is not set); run it on a desktop, "
                    "under xvfb-run, or with QT_QPA_PLATFORM=offscreen for a smoke run.\n",
                    stderr);
@@ -51,15 +51,15 @@ int CQuarvelApp::Run(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral("1.3"));
     // Ties the window to the installed desktop entry (its icon and name).
     QGuiApplication::setDesktopFileName(QStringLiteral(QUARVEL_APP_ID));
-    if (!StartSocketLibrary()) {
+    if (!startSocketLibrary()) {
         QMessageBox::warning(nullptr, QStringLiteral("Quarvel"), QString::fromLatin1(kSocketStartupFailed));
         return 1;
     }
 
     QtInteraction interaction;
     ServerControl server;
-    AppServices services{interaction, server, PrinterTestEnvironment::System()};
-    CQuarvel sheet(services);
+    AppServices services{interaction, server, PrinterTestEnvironment::system()};
+    MainSheet sheet(services);
     // "--smoke" closes the window as soon as it has been shown and painted,
     // so that scripts can prove an installed editor starts.
     const bool smoke = QApplication::arguments().contains(QStringLiteral("--smoke"));

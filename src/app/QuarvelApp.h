@@ -2,12 +2,12 @@
 
 // The application object: starts the program and runs the main window
 // modally; when the window closes, the program ends.
-class CQuarvelApp {
+class QuarvelApp {
   public:
-    int Run(int argc, char** argv);
+    int run(int argc, char** argv);
 
     // The socket library the ping needs: Windows Sockets 1.1 on Windows,
     // nothing elsewhere. A failure is reported with
     // "Fehler beim Initialisieren der Windows-Sockets." and the program ends.
-    static bool StartSocketLibrary();
+    static bool startSocketLibrary();
 };

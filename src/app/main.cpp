@@ -2,5 +2,5 @@
 
 int main(int argc, char** argv)
 {
-    return CQuarvelApp().Run(argc, argv);
+    return QuarvelApp().run(argc, argv);
 }

@@ -19,7 +19,7 @@
 #include "config/ConfigurationCheck.h"
 #include "config/FileErrors.h"
 #include "config/ReaderFindings.h"
-#include "diagnostics/PrinterTest.h"
+#include "diagnostics/PrinterDiagnostics.h"
 #include "platform/Folders.h"
 #include "platform/ServerControl.h"
 
@@ -57,7 +57,7 @@ struct Command {
     int (*run)(Context&, const Options&, const Operands&);
 };
 
-int Fail(Context& c, const std::string& message)
+int fail(Context& c, const std::string& message)
 {
     c.err << kProgram << ": " << message << '\n';
     return kError;
@@ -65,7 +65,7 @@ int Fail(Context& c, const std::string& message)
 
 // --- Input and output ------------------------------------------------------
 
-bool ReadAll(std::istream& in, std::string& bytes)
+bool readAll(std::istream& in, std::string& bytes)
 {
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
@@ -76,17 +76,17 @@ struct FileCloser {
 };
 
 // The bytes of path, or of standard input for "-".
-bool ReadInput(Context& c, const std::string& path, std::string& bytes, std::string& message)
+bool readInput(Context& c, const std::string& path, std::string& bytes, std::string& message)
 {
     if (path == kStandardStream) {
-        if (ReadAll(c.in, bytes))
+        if (readAll(c.in, bytes))
             return true;
         message = "cannot read standard input";
         return false;
     }
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        message = FileErrorMessage(errno, path);
+        message = fileErrorMessage(errno, path);
         return false;
     }
     char buffer[64 * 1024];
@@ -94,113 +94,113 @@ bool ReadInput(Context& c, const std::string& path, std::string& bytes, std::str
     while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
         bytes.append(buffer, got);
     if (std::ferror(file.get())) {
-        message = FileErrorMessage(errno ? errno : EIO, path);
+        message = fileErrorMessage(errno ? errno : EIO, path);
         return false;
     }
     return true;
 }
 
-bool Load(Context& c, CConfiguration& config, const std::string& path, ReaderFindings* findings)
+bool load(Context& c, Configuration& config, const std::string& path, ReaderFindings* findings)
 {
     std::string message;
     if (path != kStandardStream) {
-        if (config.LoadFromFile(path, message, findings))
+        if (config.loadFromFile(path, message, findings))
             return true;
-        Fail(c, message);
+        fail(c, message);
         return false;
     }
     std::string bytes;
-    if (!ReadInput(c, path, bytes, message)) {
-        Fail(c, message);
+    if (!readInput(c, path, bytes, message)) {
+        fail(c, message);
         return false;
     }
-    ConfigReader(config, findings).ReadText(bytes);
+    ConfigReader(config, findings).readText(bytes);
     return true;
 }
 
 // Saves to path with its backup and reports on standard output; to standard
 // output the text alone, with no backup and no report in the data.
-int Save(Context& c, const CConfiguration& config, const std::string& path)
+int save(Context& c, const Configuration& config, const std::string& path)
 {
     if (path == kStandardStream) {
-        const bool written = FormatConfiguration(config, [&c](std::string_view piece) {
+        const bool written = formatConfiguration(config, [&c](std::string_view piece) {
             c.out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
             return static_cast<bool>(c.out);
         });
         c.out.flush();
-        return written && c.out ? kOk : Fail(c, "cannot write to standard output");
+        return written && c.out ? kOk : fail(c, "cannot write to standard output");
     }
     std::string message;
-    if (!config.SaveToFile(path, message))
-        return Fail(c, message);
+    if (!config.saveToFile(path, message))
+        return fail(c, message);
     c.out << message << '\n';
     return kOk;
 }
 
-std::string DisplayName(const std::string& path)
+std::string displayName(const std::string& path)
 {
     return path == kStandardStream ? "<stdin>" : path;
 }
 
-std::string WithoutLineEnd(std::string line)
+std::string withoutLineEnd(std::string line)
 {
     if (!line.empty() && line.back() == '\n')
         line.pop_back();
     return line;
 }
 
-std::string Counted(std::size_t count, const char* one, const char* many)
+std::string counted(std::size_t count, const char* one, const char* many)
 {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 // --- Commands ----------------------------------------------------------------
 
-int Defaults(Context& c, const Options&, const Operands& operands)
+int defaults(Context& c, const Options&, const Operands& operands)
 {
-    const CConfiguration config;
-    return Save(c, config, operands[0]);
+    const Configuration config;
+    return save(c, config, operands[0]);
 }
 
-int Normalize(Context& c, const Options&, const Operands& operands)
+int normalize(Context& c, const Options&, const Operands& operands)
 {
-    CConfiguration config;
-    if (!Load(c, config, operands[0], nullptr))
+    Configuration config;
+    if (!load(c, config, operands[0], nullptr))
         return kError;
-    return Save(c, config, operands[1]);
+    return save(c, config, operands[1]);
 }
 
-void PrintCheckText(Context& c, const std::string& file, const ConfigurationFaults& faults,
+void printCheckText(Context& c, const std::string& file, const ConfigurationFaults& faults,
                     const std::vector<Finding>& warnings)
 {
     for (const std::string& line : faults.lines)
-        c.out << WithoutLineEnd(line) << '\n';
+        c.out << withoutLineEnd(line) << '\n';
     for (const Finding& w : warnings)
-        c.out << file << ':' << w.line << ": warning: " << w.text << " [" << FindingKindName(w.kind) << "]\n";
-    c.out << Counted(faults.lines.size(), "fault", "faults") << ", " << Counted(warnings.size(), "warning", "warnings")
+        c.out << file << ':' << w.line << ": warning: " << w.text << " [" << findingKindName(w.kind) << "]\n";
+    c.out << counted(faults.lines.size(), "fault", "faults") << ", " << counted(warnings.size(), "warning", "warnings")
           << '\n';
 }
 
-void PrintCheckJson(Context& c, const std::string& file, const ConfigurationFaults& faults,
+void printCheckJson(Context& c, const std::string& file, const ConfigurationFaults& faults,
                     const std::vector<Finding>& warnings)
 {
-    c.out << "{\n  \"file\": " << JsonString(file) << ",\n  \"faults\": [";
+    c.out << "{\n  \"file\": " << jsonString(file) << ",\n  \"faults\": [";
     for (std::size_t i = 0; i < faults.lines.size(); ++i)
-        c.out << (i ? "," : "") << "\n    {\"text\": " << JsonString(WithoutLineEnd(faults.lines[i]))
+        c.out << (i ? "," : "") << "\n    {\"text\": " << jsonString(withoutLineEnd(faults.lines[i]))
               << ", \"page\": " << faults.pages[i] << "}";
     c.out << (faults.lines.empty() ? "" : "\n  ") << "],\n  \"warnings\": [";
     for (std::size_t i = 0; i < warnings.size(); ++i) {
         const Finding& w = warnings[i];
         c.out << (i ? "," : "") << "\n    {\"line\": " << w.line
-              << ", \"kind\": " << JsonString(FindingKindName(w.kind)) << ", \"text\": " << JsonString(w.text)
-              << ", \"source\": " << JsonString(w.source) << "}";
+              << ", \"kind\": " << jsonString(findingKindName(w.kind)) << ", \"text\": " << jsonString(w.text)
+              << ", \"source\": " << jsonString(w.source) << "}";
     }
     c.out << (warnings.empty() ? "" : "\n  ") << "]\n}\n";
 }
 
 // Gives the warnings found in the record (not on a line as it was read) the
 // text of their line. warnings are in line order.
-void FillSources(std::istream& in, std::vector<Finding>& warnings)
+void fillSources(std::istream& in, std::vector<Finding>& warnings)
 {
     auto next = warnings.begin();
     std::size_t number = 0;
@@ -215,100 +215,100 @@ void FillSources(std::istream& in, std::vector<Finding>& warnings)
     }
 }
 
-int Check(Context& c, const Options& options, const Operands& operands)
+int check(Context& c, const Options& options, const Operands& operands)
 {
     const std::string& path = operands[0];
-    CConfiguration config;
+    Configuration config;
     ReaderFindings findings;
     std::string bytes; // standard input, kept for the sources
     if (path == kStandardStream) {
         std::string message;
-        if (!ReadInput(c, path, bytes, message))
-            return Fail(c, message);
-        ConfigReader(config, &findings).ReadText(bytes);
-    } else if (!Load(c, config, path, &findings)) {
+        if (!readInput(c, path, bytes, message))
+            return fail(c, message);
+        ConfigReader(config, &findings).readText(bytes);
+    } else if (!load(c, config, path, &findings)) {
         return kError;
     }
-    const ConfigurationFaults faults = FindConfigurationFaults(config);
+    const ConfigurationFaults faults = findConfigurationFaults(config);
 
     std::vector<Finding> warnings = std::move(findings.items);
-    const std::vector<Finding> references = FindReferenceWarnings(config, findings);
+    const std::vector<Finding> references = findReferenceWarnings(config, findings);
     warnings.insert(warnings.end(), references.begin(), references.end());
     std::stable_sort(warnings.begin(), warnings.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });
     if (!references.empty()) {
         if (path == kStandardStream) {
             std::istringstream in(bytes);
-            FillSources(in, warnings);
+            fillSources(in, warnings);
         } else {
             std::ifstream in(path, std::ios::binary);
-            FillSources(in, warnings);
+            fillSources(in, warnings);
         }
     }
 
-    const std::string file = DisplayName(path);
+    const std::string file = displayName(path);
     if (options.json)
-        PrintCheckJson(c, file, faults, warnings);
+        printCheckJson(c, file, faults, warnings);
     else
-        PrintCheckText(c, file, faults, warnings);
+        printCheckText(c, file, faults, warnings);
     return faults.empty() ? kOk : kFault;
 }
 
-int Diff(Context& c, const Options&, const Operands& operands)
+int diff(Context& c, const Options&, const Operands& operands)
 {
     std::string bytes, message;
-    if (!ReadInput(c, operands[0], bytes, message))
-        return Fail(c, message);
-    CConfiguration config;
-    ConfigReader(config).ReadText(bytes);
-    const std::string saved = FormatConfiguration(config);
+    if (!readInput(c, operands[0], bytes, message))
+        return fail(c, message);
+    Configuration config;
+    ConfigReader(config).readText(bytes);
+    const std::string saved = formatConfiguration(config);
     if (saved == bytes)
         return kOk;
-    const std::string label = DisplayName(operands[0]);
-    c.out << UnifiedDiff(bytes, saved, label, label);
+    const std::string label = displayName(operands[0]);
+    c.out << unifiedDiff(bytes, saved, label, label);
     return kFault;
 }
 
 class PrintingSink : public MessageSink {
   public:
     explicit PrintingSink(std::ostream& out) : m_out(out) {}
-    void ShowMessage(const std::string& text, MessageIcon) override { m_out << text << '\n'; }
+    void showMessage(const std::string& text, MessageIcon) override { m_out << text << '\n'; }
 
   private:
     std::ostream& m_out;
 };
 
-int Ping(Context& c, const Options&, const Operands& operands)
+int ping(Context& c, const Options&, const Operands& operands)
 {
     std::string report;
-    const bool ok = CPrinterTest(c.environment).Ping(operands[0], report);
+    const bool ok = PrinterDiagnostics(c.environment).ping(operands[0], report);
     c.out << report << '\n';
     return ok ? kOk : kFault;
 }
 
-int TestPage(Context& c, const Options&, const Operands& operands)
+int testPage(Context& c, const Options&, const Operands& operands)
 {
     PrintingSink sink(c.out);
-    return CPrinterTest(c.environment).SendTestPage(operands[0], operands[1], sink) ? kOk : kFault;
+    return PrinterDiagnostics(c.environment).sendTestPage(operands[0], operands[1], sink) ? kOk : kFault;
 }
 
-int Restart(Context& c, const Options&, const Operands&)
+int restart(Context& c, const Options&, const Operands&)
 {
     ServerControl control;
-    return RestartCommand(control, c.out);
+    return restartCommand(control, c.out);
 }
 
 const Command kCommands[] = {
     {"defaults", "OUT", "write a configuration with every default to OUT",
      "Writes a configuration with every default to OUT; an existing OUT is kept\n"
      "as a backup (.bak, .bk2, ...). With OUT '-' the text goes to standard output.\n",
-     1, false, Defaults},
+     1, false, defaults},
     {"normalize", "IN OUT", "load IN and save it to OUT in the editor's exact format",
      "Loads IN and saves it to OUT exactly as the editor would; an existing OUT is\n"
      "kept as a backup (.bak, .bk2, ...). IN '-' reads standard input, OUT '-'\n"
      "writes standard output (no backup; messages go to standard error).\n"
      "'quarvel-cfg diff IN' shows beforehand what this changes.\n",
-     2, false, Normalize},
+     2, false, normalize},
     {"check", "[--json] IN", "print the faults that stop the server and the lines a save would lose",
      "Loads IN ('-' for standard input) and prints each fault that would keep the\n"
      "server from working, then one warning per line that a save would drop or\n"
@@ -323,35 +323,35 @@ const Command kCommands[] = {
      "\n"
      "Exit status: 0 no fault (warnings alone do not fail), 1 a fault, 2 a file\n"
      "or usage error.\n",
-     1, true, Check},
+     1, true, check},
     {"diff", "IN", "show what a save of IN would change, as a unified diff",
      "Prints the unified diff (3 lines of context) between IN ('-' for standard\n"
      "input) and what a save would write. Lines keep their CR LF ends, so that\n"
      "'patch IN' applies the diff to the file as it stands.\n"
      "\n"
      "Exit status: 0 a save changes nothing, 1 it would, 2 a file or usage error.\n",
-     1, false, Diff},
+     1, false, diff},
     {"ping", "ADDRESS", "send one ICMP echo to a printer and print the report",
      "Sends one ICMP echo request to ADDRESS and prints the report.\n"
      "Exit status: 0 answered, 1 no answer.\n",
-     1, false, Ping},
+     1, false, ping},
     {"testpage", "ADDRESS QUEUE", "send testpage.ps to a printer queue over LPD",
      "Sends testpage.ps (from the current directory, else the installed data\n"
      "folder, else beside the program) to QUEUE on ADDRESS over LPD, TCP port 515,\n"
      "after a ping; appends a line to testprint.log and prints each message.\n"
      "Exit status: 0 sent, 1 failed.\n",
-     2, false, TestPage},
+     2, false, testPage},
     {"restart", "", "end the running print server and start ZELNOR.bat",
      "Ends every running print server (tcpsrv.exe, also under Wine) and starts\n"
      "ZELNOR.bat of the current directory (through Wine for a batch file), then\n"
      "prints how many server processes were ended and whether the script was\n"
      "started. Exit status: 0 started, 1 not started.\n",
-     0, false, Restart},
+     0, false, restart},
 };
 
 // --- Command line ---------------------------------------------------------------
 
-void PrintUsage(std::ostream& out)
+void printUsage(std::ostream& out)
 {
     out << "Usage: " << kProgram << " COMMAND [ARGUMENTS]\n"
         << "       " << kProgram << " COMMAND --help\n"
@@ -375,12 +375,12 @@ void PrintUsage(std::ostream& out)
         << "failed ping or test page, 2 a file or usage error (message on standard error).\n";
 }
 
-void PrintCommandHelp(std::ostream& out, const Command& command)
+void printCommandHelp(std::ostream& out, const Command& command)
 {
     out << "Usage: " << kProgram << " " << command.name << " " << command.arguments << "\n\n" << command.help;
 }
 
-const Command* FindCommand(const std::string& name)
+const Command* findCommand(const std::string& name)
 {
     for (const Command& command : kCommands)
         if (name == command.name)
@@ -403,20 +403,20 @@ class OptionScan {
         opterr = 0;
     }
 
-    int Next(const char* shortOptions, const option* longOptions)
+    int next(const char* shortOptions, const option* longOptions)
     {
         return getopt_long(static_cast<int>(m_storage.size()), m_argv.data(), shortOptions, longOptions, nullptr);
     }
 
     // The option getopt stopped at, as written.
-    std::string Offending() const
+    std::string offending() const
     {
         if (optopt && optopt != '?' && optind > 0 && m_argv[optind - 1][0] == '-' && m_argv[optind - 1][1] != '-')
             return std::string("-") + static_cast<char>(optopt);
         return optind > 0 ? m_argv[static_cast<std::size_t>(optind - 1)] : "";
     }
 
-    std::vector<std::string> Rest() const
+    std::vector<std::string> rest() const
     {
         std::vector<std::string> rest;
         for (std::size_t i = static_cast<std::size_t>(optind); i < m_storage.size(); ++i)
@@ -431,7 +431,7 @@ class OptionScan {
 
 // The operands of a command's arguments, without its options: "IN" of
 // "[--json] IN".
-std::string OperandNames(const Command& command)
+std::string operandNames(const Command& command)
 {
     std::istringstream words(command.arguments);
     std::string names;
@@ -441,35 +441,35 @@ std::string OperandNames(const Command& command)
     return names;
 }
 
-int RunCommand(Context& c, const Command& command, std::span<const std::string> words)
+int runCommand(Context& c, const Command& command, std::span<const std::string> words)
 {
     const option withJson[] = {{"help", no_argument, nullptr, 'h'}, {"json", no_argument, nullptr, 'j'}, {}};
     const option plain[] = {{"help", no_argument, nullptr, 'h'}, {}};
     OptionScan scan(words);
     Options options;
     const std::string seeHelp = "; see '" + std::string(kProgram) + " " + command.name + " --help'";
-    for (int option; (option = scan.Next("h", command.json ? withJson : plain)) != -1;) {
+    for (int option; (option = scan.next("h", command.json ? withJson : plain)) != -1;) {
         switch (option) {
         case 'h':
-            PrintCommandHelp(c.out, command);
+            printCommandHelp(c.out, command);
             return kOk;
         case 'j':
             options.json = true;
             break;
         default:
-            return Fail(c, std::string(command.name) + ": unknown option '" + scan.Offending() + "'" + seeHelp);
+            return fail(c, std::string(command.name) + ": unknown option '" + scan.offending() + "'" + seeHelp);
         }
     }
-    const Operands operands = scan.Rest();
+    const Operands operands = scan.rest();
     if (operands.size() < command.operands)
-        return Fail(c, std::string(command.name) + ": missing " + OperandNames(command) + seeHelp);
+        return fail(c, std::string(command.name) + ": missing " + operandNames(command) + seeHelp);
     if (operands.size() > command.operands)
-        return Fail(c,
+        return fail(c,
                     std::string(command.name) + ": unexpected argument '" + operands[command.operands] + "'" + seeHelp);
     return command.run(c, options, operands);
 }
 
-int Run(Context& c, const std::vector<std::string>& args)
+int run(Context& c, const std::vector<std::string>& args)
 {
     std::vector<std::string> words{kProgram};
     words.insert(words.end(), args.begin(), args.end());
@@ -478,48 +478,48 @@ int Run(Context& c, const std::vector<std::string>& args)
 
     // '+': the options before the command word only.
     OptionScan scan(words);
-    for (int option; (option = scan.Next("+h", global)) != -1;) {
+    for (int option; (option = scan.next("+h", global)) != -1;) {
         switch (option) {
         case 'h':
-            PrintUsage(c.out);
+            printUsage(c.out);
             return kOk;
         case 'V':
             c.out << kProgram << " " << QUARVEL_VERSION << '\n';
             return kOk;
         default:
-            return Fail(c, "unknown option '" + scan.Offending() + "'" + seeHelp);
+            return fail(c, "unknown option '" + scan.offending() + "'" + seeHelp);
         }
     }
-    const std::vector<std::string> rest = scan.Rest();
+    const std::vector<std::string> rest = scan.rest();
     if (rest.empty()) {
-        PrintUsage(c.err);
+        printUsage(c.err);
         return kError;
     }
     if (rest[0] == "help") {
         if (rest.size() == 1) {
-            PrintUsage(c.out);
+            printUsage(c.out);
             return kOk;
         }
-        const Command* command = FindCommand(rest[1]);
+        const Command* command = findCommand(rest[1]);
         if (!command)
-            return Fail(c, "unknown command '" + rest[1] + "'" + seeHelp);
-        PrintCommandHelp(c.out, *command);
+            return fail(c, "unknown command '" + rest[1] + "'" + seeHelp);
+        printCommandHelp(c.out, *command);
         return kOk;
     }
-    const Command* command = FindCommand(rest[0]);
+    const Command* command = findCommand(rest[0]);
     if (!command)
-        return Fail(c, "unknown command '" + rest[0] + "'" + seeHelp);
-    return RunCommand(c, *command, rest);
+        return fail(c, "unknown command '" + rest[0] + "'" + seeHelp);
+    return runCommand(c, *command, rest);
 }
 
 } // namespace
 
-int RestartCommand(ServerControl& control, std::ostream& out)
+int restartCommand(ServerControl& control, std::ostream& out)
 {
-    const RestartOutcome outcome = RestartServer(control);
+    const RestartOutcome outcome = restartServer(control);
     out << "Ended " << outcome.ended << " server process" << (outcome.ended == 1 ? "" : "es") << " ("
         << kServerExecutable << ").\n";
-    const std::string where = CurrentDirectory();
+    const std::string where = currentDirectory();
     if (outcome.started) {
         out << "Started " << kServerStartScript << " in " << where << ".\n";
         return kOk;
@@ -528,20 +528,20 @@ int RestartCommand(ServerControl& control, std::ostream& out)
     return kFault;
 }
 
-int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int runCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    return RunCfgTool(args, std::cin, out, err, PrinterTestEnvironment::System());
+    return runCfgTool(args, std::cin, out, err, PrinterTestEnvironment::system());
 }
 
-int RunCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+int runCfgTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                PrinterTestEnvironment& environment)
 {
-    return RunCfgTool(args, std::cin, out, err, environment);
+    return runCfgTool(args, std::cin, out, err, environment);
 }
 
-int RunCfgTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+int runCfgTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
                PrinterTestEnvironment& environment)
 {
     Context context{in, out, err, environment};
-    return Run(context, args);
+    return run(context, args);
 }

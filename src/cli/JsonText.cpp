@@ -3,7 +3,7 @@
 namespace {
 
 // The length of the valid UTF-8 sequence at text[i], 0 when there is none.
-std::size_t Utf8Length(std::string_view text, std::size_t i)
+std::size_t utf8Length(std::string_view text, std::size_t i)
 {
     const auto byte = [&text](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = byte(i);
@@ -35,7 +35,7 @@ std::size_t Utf8Length(std::string_view text, std::size_t i)
     return code < minimum || code > 0x10FFFF || surrogate ? 0 : length;
 }
 
-void AppendEscape(std::string& out, unsigned code)
+void appendEscape(std::string& out, unsigned code)
 {
     static const char digits[] = "0123456789abcdef";
     out += "\\u00";
@@ -45,17 +45,17 @@ void AppendEscape(std::string& out, unsigned code)
 
 } // namespace
 
-std::string JsonString(std::string_view text)
+std::string jsonString(std::string_view text)
 {
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
-            if (const std::size_t length = Utf8Length(text, i)) {
+            if (const std::size_t length = utf8Length(text, i)) {
                 out += text.substr(i, length);
                 i += length;
             } else {
-                AppendEscape(out, c); // Latin-1
+                appendEscape(out, c); // Latin-1
                 ++i;
             }
             continue;
@@ -78,7 +78,7 @@ std::string JsonString(std::string_view text)
             break;
         default:
             if (c < 0x20 || c == 0x7F)
-                AppendEscape(out, c);
+                appendEscape(out, c);
             else
                 out += static_cast<char>(c);
         }

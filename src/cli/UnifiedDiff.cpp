@@ -8,7 +8,7 @@
 namespace {
 
 // Lines with their ends; the last one may have none.
-std::vector<std::string_view> SplitLines(std::string_view text)
+std::vector<std::string_view> splitLines(std::string_view text)
 {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
@@ -28,7 +28,7 @@ class Aligner {
   public:
     Aligner(const std::vector<int>& a, const std::vector<int>& b) : m_a(a), m_b(b) {}
 
-    std::vector<Op> Run()
+    std::vector<Op> run()
     {
         m_tasks.push_back({Task::Range, 0, m_a.size(), 0, m_b.size()});
         while (!m_tasks.empty()) {
@@ -37,7 +37,7 @@ class Aligner {
             if (task.kind == Task::Equal)
                 m_script.insert(m_script.end(), task.a1 - task.a0, Op::Equal);
             else
-                Range(task.a0, task.a1, task.b0, task.b1);
+                range(task.a0, task.a1, task.b0, task.b1);
         }
         return std::move(m_script);
     }
@@ -50,7 +50,7 @@ class Aligner {
 
     static constexpr std::size_t kTableLimit = 1 << 20; // cells of the LCS table
 
-    void Range(std::size_t a0, std::size_t a1, std::size_t b0, std::size_t b1)
+    void range(std::size_t a0, std::size_t a1, std::size_t b0, std::size_t b1)
     {
         while (a0 < a1 && b0 < b1 && m_a[a0] == m_b[b0]) {
             m_script.push_back(Op::Equal);
@@ -66,21 +66,21 @@ class Aligner {
         b1 -= suffix;
 
         if (a0 == a1 || b0 == b1) {
-            Replace(a0, a1, b0, b1);
+            replace(a0, a1, b0, b1);
             return;
         }
         if ((a1 - a0) * (b1 - b0) <= kTableLimit) {
-            CommonSubsequence(a0, a1, b0, b1);
+            commonSubsequence(a0, a1, b0, b1);
             return;
         }
-        const std::vector<std::pair<std::size_t, std::size_t>> anchors = Anchors(a0, a1, b0, b1);
-        if (anchors.empty()) {
-            Replace(a0, a1, b0, b1);
+        const std::vector<std::pair<std::size_t, std::size_t>> found = anchors(a0, a1, b0, b1);
+        if (found.empty()) {
+            replace(a0, a1, b0, b1);
             return;
         }
         // In reverse, so that the stack hands them out in order.
         std::size_t nextA = a1, nextB = b1;
-        for (auto it = anchors.rbegin(); it != anchors.rend(); ++it) {
+        for (auto it = found.rbegin(); it != found.rend(); ++it) {
             m_tasks.push_back({Task::Range, it->first + 1, nextA, it->second + 1, nextB});
             m_tasks.push_back({Task::Equal, it->first, it->first + 1, it->second, it->second + 1});
             nextA = it->first;
@@ -89,7 +89,7 @@ class Aligner {
         m_tasks.push_back({Task::Range, a0, nextA, b0, nextB});
     }
 
-    void Replace(std::size_t a0, std::size_t a1, std::size_t b0, std::size_t b1)
+    void replace(std::size_t a0, std::size_t a1, std::size_t b0, std::size_t b1)
     {
         m_script.insert(m_script.end(), a1 - a0, Op::Delete);
         m_script.insert(m_script.end(), b1 - b0, Op::Insert);
@@ -97,7 +97,7 @@ class Aligner {
 
     // Lines that occur once in each range, in an order kept by both
     // (the longest increasing run of their positions in b).
-    std::vector<std::pair<std::size_t, std::size_t>> Anchors(std::size_t a0, std::size_t a1, std::size_t b0,
+    std::vector<std::pair<std::size_t, std::size_t>> anchors(std::size_t a0, std::size_t a1, std::size_t b0,
                                                              std::size_t b1)
     {
         struct Seen {
@@ -140,7 +140,7 @@ class Aligner {
     }
 
     // A longest common subsequence by the classic table, for small ranges.
-    void CommonSubsequence(std::size_t a0, std::size_t a1, std::size_t b0, std::size_t b1)
+    void commonSubsequence(std::size_t a0, std::size_t a1, std::size_t b0, std::size_t b1)
     {
         const std::size_t n = a1 - a0, m = b1 - b0;
         std::vector<std::uint32_t> table((n + 1) * (m + 1), 0);
@@ -174,14 +174,14 @@ class Aligner {
 
 // "-3,4" as unified diffs write a range: no count when it is 1, and for an
 // empty range the line before it.
-std::string RangeText(std::size_t first, std::size_t count)
+std::string rangeText(std::size_t first, std::size_t count)
 {
     if (count == 1)
         return std::to_string(first + 1);
     return std::to_string(count == 0 ? first : first + 1) + "," + std::to_string(count);
 }
 
-void AppendLine(std::string& out, char mark, std::string_view line)
+void appendLine(std::string& out, char mark, std::string_view line)
 {
     out += mark;
     out += line;
@@ -191,12 +191,12 @@ void AppendLine(std::string& out, char mark, std::string_view line)
 
 } // namespace
 
-std::string UnifiedDiff(std::string_view before, std::string_view after, std::string_view beforeLabel,
+std::string unifiedDiff(std::string_view before, std::string_view after, std::string_view beforeLabel,
                         std::string_view afterLabel, std::size_t context)
 {
     if (before == after)
         return {};
-    const std::vector<std::string_view> a = SplitLines(before), b = SplitLines(after);
+    const std::vector<std::string_view> a = splitLines(before), b = splitLines(after);
     std::unordered_map<std::string_view, int> numbers;
     numbers.reserve(a.size() + b.size());
     auto number = [&numbers](const std::vector<std::string_view>& lines) {
@@ -207,7 +207,7 @@ std::string UnifiedDiff(std::string_view before, std::string_view after, std::st
         return result;
     };
     const std::vector<int> na = number(a), nb = number(b);
-    const std::vector<Op> script = Aligner(na, nb).Run();
+    const std::vector<Op> script = Aligner(na, nb).run();
 
     // Positions in a and b before each step of the script.
     std::vector<std::size_t> posA(script.size() + 1), posB(script.size() + 1);
@@ -246,18 +246,18 @@ std::string UnifiedDiff(std::string_view before, std::string_view after, std::st
         while (last > k && script[last - 1] == Op::Equal)
             --last;
         const std::size_t stop = std::min(script.size(), last + context);
-        out += "@@ -" + RangeText(posA[start], posA[stop] - posA[start]) + " +" +
-               RangeText(posB[start], posB[stop] - posB[start]) + " @@\n";
+        out += "@@ -" + rangeText(posA[start], posA[stop] - posA[start]) + " +" +
+               rangeText(posB[start], posB[stop] - posB[start]) + " @@\n";
         for (std::size_t s = start; s < stop; ++s) {
             switch (script[s]) {
             case Op::Equal:
-                AppendLine(out, ' ', a[posA[s]]);
+                appendLine(out, ' ', a[posA[s]]);
                 break;
             case Op::Delete:
-                AppendLine(out, '-', a[posA[s]]);
+                appendLine(out, '-', a[posA[s]]);
                 break;
             case Op::Insert:
-                AppendLine(out, '+', b[posB[s]]);
+                appendLine(out, '+', b[posB[s]]);
                 break;
             }
         }

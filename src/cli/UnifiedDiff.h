@@ -12,5 +12,5 @@
 // stretches between anchors are aligned by longest common subsequence when
 // small, and replaced whole otherwise, so the time stays near linear even
 // when every line differs (an LF file against CR LF output).
-std::string UnifiedDiff(std::string_view before, std::string_view after, std::string_view beforeLabel,
+std::string unifiedDiff(std::string_view before, std::string_view after, std::string_view beforeLabel,
                         std::string_view afterLabel, std::size_t context = 3);

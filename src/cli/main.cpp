@@ -7,11 +7,11 @@ int main(int argc, char** argv)
 {
     // Started at once, as the editor does, so that a system whose sockets
     // cannot start says so before any command runs.
-    if (!StartSocketLibrary(1, 1)) {
+    if (!startSocketLibrary(1, 1)) {
         std::cerr << kSocketStartupFailed << '\n';
         return 2;
     }
     // The tool reads and writes whole configurations through the streams.
     std::ios::sync_with_stdio(false);
-    return RunCfgTool(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    return runCfgTool(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }

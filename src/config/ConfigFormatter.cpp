@@ -20,39 +20,39 @@ class FileBuilder {
   public:
     FileBuilder(std::string& out, const TextSink* sink) : m_out(out), m_sink(sink) {}
 
-    void Line(std::string_view text)
+    void line(std::string_view text)
     {
-        StartLine();
+        startLine();
         m_out += text;
         m_out += kLineEnd;
     }
 
     // A header: as many brackets as its level, the name without CR or LF.
-    void Header(int level, std::string_view name)
+    void header(int level, std::string_view name)
     {
-        StartLine();
+        startLine();
         m_out.append(static_cast<std::size_t>(level), '[');
-        AppendWithoutLineBreaks(m_out, name);
+        appendWithoutLineBreaks(m_out, name);
         m_out.append(static_cast<std::size_t>(level), ']');
         m_out += kLineEnd;
     }
 
-    void EndBlock() { m_blankPending = true; }
+    void endBlock() { m_blankPending = true; }
 
-    template <typename Record> void Keys(std::span<const KeyDef<Record>> keys, const Record& record)
+    template <typename Record> void keys(std::span<const KeyDef<Record>> keys, const Record& record)
     {
         for (const KeyDef<Record>& def : keys) {
             if (def.readOnly)
                 continue;
             m_out += def.key;
             m_out += " = ";
-            AppendWrittenValue(m_out, def, record);
+            appendWrittenValue(m_out, def, record);
             m_out += kLineEnd;
         }
     }
 
     // Hands a full buffer to the sink; false once the sink has refused.
-    bool Flush(bool final)
+    bool flush(bool final)
     {
         if (!m_sink || m_failed)
             return !m_failed;
@@ -64,7 +64,7 @@ class FileBuilder {
     }
 
   private:
-    void StartLine()
+    void startLine()
     {
         if (m_blankPending)
             m_out += kLineEnd;
@@ -77,88 +77,88 @@ class FileBuilder {
     bool m_failed = false;
 };
 
-bool WriteSections(FileBuilder& f, const CConfiguration& config)
+bool writeSections(FileBuilder& f, const Configuration& config)
 {
-    for (const std::string_view line : FileBanner())
-        f.Line(line);
-    f.EndBlock();
+    for (const std::string_view line : fileBanner())
+        f.line(line);
+    f.endBlock();
 
     std::string_view level3, level2;
-    for (const SectionDef& section : FileSections()) {
+    for (const SectionDef& section : fileSections()) {
         if (section.level3 != level3) {
-            f.Header(3, section.level3);
-            f.EndBlock();
+            f.header(3, section.level3);
+            f.endBlock();
             level3 = section.level3;
             level2 = {};
         }
         if (section.level2 != level2) {
-            f.Header(2, section.level2);
-            f.EndBlock();
+            f.header(2, section.level2);
+            f.endBlock();
             level2 = section.level2;
         }
         switch (section.kind) {
         case SectionKind::Settings:
-            f.Header(1, section.level1);
-            f.Keys(section.settingsKeys, config);
-            f.EndBlock();
+            f.header(1, section.level1);
+            f.keys(section.settingsKeys, config);
+            f.endBlock();
             break;
         case SectionKind::Layout:
-            f.Header(1, section.level1);
-            f.Keys(section.layoutKeys, config.Layout);
-            f.EndBlock();
+            f.header(1, section.level1);
+            f.keys(section.layoutKeys, config.Layout);
+            f.endBlock();
             break;
         case SectionKind::Printers: {
             int n = 0;
-            for (const sPrinter& printer : config.Printers) {
-                f.Header(1, std::string(kPrinterSectionPrefix) + FormatInteger(++n));
-                f.Keys(PrinterKeys(), printer);
-                f.EndBlock();
-                if (!f.Flush(false))
+            for (const PrinterRecord& printer : config.Printers) {
+                f.header(1, std::string(kPrinterSectionPrefix) + formatInteger(++n));
+                f.keys(printerKeys(), printer);
+                f.endBlock();
+                if (!f.flush(false))
                     return false;
             }
             break;
         }
         case SectionKind::Papers:
-            for (const sPaper& paper : config.Papers) {
-                f.Header(1, paper.Name);
-                f.Keys(PaperKeys(), paper);
-                f.EndBlock();
-                if (!f.Flush(false))
+            for (const PaperRecord& paper : config.Papers) {
+                f.header(1, paper.Name);
+                f.keys(paperKeys(), paper);
+                f.endBlock();
+                if (!f.flush(false))
                     return false;
             }
             break;
         case SectionKind::Headers:
-            for (const sHeader& header : config.Headers) {
-                f.Header(1, header.Name);
-                f.Keys(HeaderKeys(), header);
-                f.EndBlock();
-                if (!f.Flush(false))
+            for (const HeaderRecord& header : config.Headers) {
+                f.header(1, header.Name);
+                f.keys(headerKeys(), header);
+                f.endBlock();
+                if (!f.flush(false))
                     return false;
             }
             break;
         }
     }
-    return f.Flush(true);
+    return f.flush(true);
 }
 
 } // namespace
 
-std::string FormatConfiguration(const CConfiguration& config)
+std::string formatConfiguration(const Configuration& config)
 {
     std::string out;
     // Roughly 2.5 KB of fixed text plus the repeated sections.
-    out.reserve(2600 + static_cast<std::size_t>(config.Printers.GetCount()) * 420 +
-                static_cast<std::size_t>(config.Papers.GetCount()) * 160 +
-                static_cast<std::size_t>(config.Headers.GetCount()) * 48);
+    out.reserve(2600 + static_cast<std::size_t>(config.Printers.getCount()) * 420 +
+                static_cast<std::size_t>(config.Papers.getCount()) * 160 +
+                static_cast<std::size_t>(config.Headers.getCount()) * 48);
     FileBuilder f(out, nullptr);
-    WriteSections(f, config);
+    writeSections(f, config);
     return out;
 }
 
-bool FormatConfiguration(const CConfiguration& config, const TextSink& sink)
+bool formatConfiguration(const Configuration& config, const TextSink& sink)
 {
     std::string buffer;
     buffer.reserve(kPieceSize + 4096);
     FileBuilder f(buffer, &sink);
-    return WriteSections(f, config);
+    return writeSections(f, config);
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-class CConfiguration;
+class Configuration;
 
 // Receives a text piece by piece, in order; false stops the writing.
 using TextSink = std::function<bool(std::string_view piece)>;
@@ -13,9 +13,9 @@ using TextSink = std::function<bool(std::string_view piece)>;
 // ends, the banner, every block and key in the fixed order, no blank line at
 // the end. CR and LF inside texts are dropped so that no text can split its
 // line.
-std::string FormatConfiguration(const CConfiguration& config);
+std::string formatConfiguration(const Configuration& config);
 
 // The same text handed to sink in pieces of about a megabyte, so that a
 // large file never has to be held in memory whole. False when sink refused a
 // piece (nothing more is formatted then).
-bool FormatConfiguration(const CConfiguration& config, const TextSink& sink);
+bool formatConfiguration(const Configuration& config, const TextSink& sink);

@@ -2,10 +2,10 @@
 
 #include "config/NumberText.h"
 
-const WordList kPriorityWords{PriorityText, PriorityCode};
-const WordList kMediumWords{MediumText, MediumCode};
-const WordList kDestinationWords{DestinationText, DestinationCode};
-const WordList kOrientationWords{OrientationText, OrientationCode};
+const WordList kPriorityWords{priorityText, priorityCode};
+const WordList kMediumWords{mediumText, mediumCode};
+const WordList kDestinationWords{destinationText, destinationCode};
+const WordList kOrientationWords{orientationText, orientationCode};
 
 namespace {
 
@@ -20,161 +20,161 @@ constexpr std::string_view kBanner[] = {
     ";********************************************************************",
 };
 
-using Config = CConfiguration;
+using Config = Configuration;
 
 // The count of the list, not the field: the field only keeps what a file said.
-std::string WrittenPrinterCount(const Config& config)
+std::string writtenPrinterCount(const Config& config)
 {
-    return FormatInteger(config.Printers.GetCount());
+    return formatInteger(config.Printers.getCount());
 }
 
 // The server's maker is fixed; what a file says is kept but never written.
-std::string WrittenManufacturer(const Config&)
+std::string writtenManufacturer(const Config&)
 {
     return "Ardeval Ltd.";
 }
 
-template <typename Record> constexpr KeyDef<Record> WrittenAs(KeyDef<Record> def, std::string (*written)(const Record&))
+template <typename Record> constexpr KeyDef<Record> writtenAs(KeyDef<Record> def, std::string (*written)(const Record&))
 {
     def.written = written;
     return def;
 }
 
-template <typename Record> constexpr KeyDef<Record> ReadOnly(KeyDef<Record> def)
+template <typename Record> constexpr KeyDef<Record> readOnly(KeyDef<Record> def)
 {
     def.readOnly = true;
     return def;
 }
 
 const KeyDef<Config> kGeneralPrinterKeys[] = {
-    YesNoKey("DeleteJobFile", &Config::DeleteJobFile, true),
+    yesNoKey("DeleteJobFile", &Config::DeleteJobFile, true),
     // The key's old misspelling, still accepted.
-    ReadOnly(YesNoKey("SurpressPrinting", &Config::SuppressPrinting, false)),
-    YesNoKey("SuppressPrinting", &Config::SuppressPrinting, false),
-    YesNoKey("Asynchronous", &Config::Asynchronous, true),
-    WrittenAs(IntegerKey("Printer", &Config::Printer), WrittenPrinterCount),
+    readOnly(yesNoKey("SurpressPrinting", &Config::SuppressPrinting, false)),
+    yesNoKey("SuppressPrinting", &Config::SuppressPrinting, false),
+    yesNoKey("Asynchronous", &Config::Asynchronous, true),
+    writtenAs(integerKey("Printer", &Config::Printer), writtenPrinterCount),
 };
 
-const KeyDef<sPrinter> kPrinterKeys[] = {
-    TextKey("Description", &sPrinter::Description),
-    TextKey("PrinterAETitle", &sPrinter::PrinterAETitle),
-    TextKey("PrinterAddress", &sPrinter::PrinterAddress),
-    TextKey("PrinterQueue", &sPrinter::PrinterQueue),
-    YesNoKey("UseGrayGraduation", &sPrinter::UseGrayGraduation, false),
-    TextKey("GrayGraduationFile", &sPrinter::GrayGraduationFile),
-    YesNoKey("UseColorGraduation", &sPrinter::UseColorGraduation, false),
-    TextKey("ColorGraduationFile", &sPrinter::ColorGraduationFile),
-    YesNoKey("UseRedGraduation", &sPrinter::UseRedGraduation, false),
-    TextKey("RedGraduationFile", &sPrinter::RedGraduationFile),
-    YesNoKey("UseGreenGraduation", &sPrinter::UseGreenGraduation, false),
-    TextKey("GreenGraduationFile", &sPrinter::GreenGraduationFile),
-    YesNoKey("UseBlueGraduation", &sPrinter::UseBlueGraduation, false),
-    TextKey("BlueGraduationFile", &sPrinter::BlueGraduationFile),
+const KeyDef<PrinterRecord> kPrinterKeys[] = {
+    textKey("Description", &PrinterRecord::Description),
+    textKey("PrinterAETitle", &PrinterRecord::PrinterAETitle),
+    textKey("PrinterAddress", &PrinterRecord::PrinterAddress),
+    textKey("PrinterQueue", &PrinterRecord::PrinterQueue),
+    yesNoKey("UseGrayGraduation", &PrinterRecord::UseGrayGraduation, false),
+    textKey("GrayGraduationFile", &PrinterRecord::GrayGraduationFile),
+    yesNoKey("UseColorGraduation", &PrinterRecord::UseColorGraduation, false),
+    textKey("ColorGraduationFile", &PrinterRecord::ColorGraduationFile),
+    yesNoKey("UseRedGraduation", &PrinterRecord::UseRedGraduation, false),
+    textKey("RedGraduationFile", &PrinterRecord::RedGraduationFile),
+    yesNoKey("UseGreenGraduation", &PrinterRecord::UseGreenGraduation, false),
+    textKey("GreenGraduationFile", &PrinterRecord::GreenGraduationFile),
+    yesNoKey("UseBlueGraduation", &PrinterRecord::UseBlueGraduation, false),
+    textKey("BlueGraduationFile", &PrinterRecord::BlueGraduationFile),
 };
 
 const KeyDef<Config> kDicomPrinterGeneralKeys[] = {
-    TextKey("PrinterName", &Config::PrinterName),
-    WrittenAs(TextKey("Manufacturer", &Config::Manufacturer), WrittenManufacturer),
+    textKey("PrinterName", &Config::PrinterName),
+    writtenAs(textKey("Manufacturer", &Config::Manufacturer), writtenManufacturer),
 };
 
 const KeyDef<Config> kDicomLabelKeys[] = {
-    YesNoKey("IncludeLabel", &Config::IncludeLabel, false),
-    IntegerKey("LabelSize", &Config::LabelSize),
-    IntegerKey("PositionX", &Config::PositionX),
-    IntegerKey("PositionY", &Config::PositionY),
-    TextKey("Text", &Config::Text),
+    yesNoKey("IncludeLabel", &Config::IncludeLabel, false),
+    integerKey("LabelSize", &Config::LabelSize),
+    integerKey("PositionX", &Config::PositionX),
+    integerKey("PositionY", &Config::PositionY),
+    textKey("Text", &Config::Text),
 };
 
 const KeyDef<Config> kDicomPostScriptKeys[] = {
-    YesNoKey("SupportsColorImage", &Config::SupportsColorImage, true),
-    YesNoKey("UseCMYK", &Config::UseCMYK, true),
+    yesNoKey("SupportsColorImage", &Config::SupportsColorImage, true),
+    yesNoKey("UseCMYK", &Config::UseCMYK, true),
 };
 
 const KeyDef<Config> kServiceClassKeys[] = {
-    YesNoKey("BasicGrayscaleMetaSOPClass", &Config::BasicGrayscaleMetaSOPClass, true),
-    YesNoKey("BasicColorMetaSOPClass", &Config::BasicColorMetaSOPClass, true),
-    YesNoKey("Annotation", &Config::Annotation, false),
-    YesNoKey("PrintJob", &Config::PrintJob, false),
+    yesNoKey("BasicGrayscaleMetaSOPClass", &Config::BasicGrayscaleMetaSOPClass, true),
+    yesNoKey("BasicColorMetaSOPClass", &Config::BasicColorMetaSOPClass, true),
+    yesNoKey("Annotation", &Config::Annotation, false),
+    yesNoKey("PrintJob", &Config::PrintJob, false),
 };
 
 const KeyDef<Config> kCompatibilityKeys[] = {
-    YesNoKey("LenientMode", &Config::LenientMode, true),
-    YesNoKey("IgnoreMagnificationType", &Config::IgnoreMagnificationType, true),
-    YesNoKey("IgnoreConfigurationInformation", &Config::IgnoreConfigurationInformation, true),
-    YesNoKey("IgnoreAnnotationFormat", &Config::IgnoreAnnotationFormat, true),
-    YesNoKey("SkipImagePixel", &Config::SkipImagePixel, true),
+    yesNoKey("LenientMode", &Config::LenientMode, true),
+    yesNoKey("IgnoreMagnificationType", &Config::IgnoreMagnificationType, true),
+    yesNoKey("IgnoreConfigurationInformation", &Config::IgnoreConfigurationInformation, true),
+    yesNoKey("IgnoreAnnotationFormat", &Config::IgnoreAnnotationFormat, true),
+    yesNoKey("SkipImagePixel", &Config::SkipImagePixel, true),
 };
 
 const KeyDef<Config> kSessionKeys[] = {
-    IntegerKey("Copies", &Config::Copies),
-    WordKey("Priority", &Config::Priority, kPriorityWords),
-    WordKey("MediumType", &Config::MediumType, kMediumWords),
-    WordKey("Destination", &Config::Destination, kDestinationWords),
-    TextKey("Label", &Config::Label),
+    integerKey("Copies", &Config::Copies),
+    wordKey("Priority", &Config::Priority, kPriorityWords),
+    wordKey("MediumType", &Config::MediumType, kMediumWords),
+    wordKey("Destination", &Config::Destination, kDestinationWords),
+    textKey("Label", &Config::Label),
 };
 
 const KeyDef<Config> kServerKeys[] = {
-    IntegerKey("Port", &Config::Port),
-    TextKey("ServerAETitle", &Config::ServerAETitle),
-    YesNoKey("CheckAETitles", &Config::CheckAETitles, false),
+    integerKey("Port", &Config::Port),
+    textKey("ServerAETitle", &Config::ServerAETitle),
+    yesNoKey("CheckAETitles", &Config::CheckAETitles, false),
 };
 
-const KeyDef<sPaper> kPaperKeys[] = {
-    TextKey("Description", &sPaper::Description), TextKey("PaperLabel", &sPaper::PaperLabel),
-    TextKey("HeaderName", &sPaper::HeaderName),   IntegerKey("SizeX", &sPaper::SizeX),
-    IntegerKey("SizeY", &sPaper::SizeY),          IntegerKey("SkipX", &sPaper::SkipX),
-    IntegerKey("SkipY", &sPaper::SkipY),          IntegerKey("OffsetX", &sPaper::OffsetX),
-    IntegerKey("OffsetY", &sPaper::OffsetY),
+const KeyDef<PaperRecord> kPaperKeys[] = {
+    textKey("Description", &PaperRecord::Description), textKey("PaperLabel", &PaperRecord::PaperLabel),
+    textKey("HeaderName", &PaperRecord::HeaderName),   integerKey("SizeX", &PaperRecord::SizeX),
+    integerKey("SizeY", &PaperRecord::SizeY),          integerKey("SkipX", &PaperRecord::SkipX),
+    integerKey("SkipY", &PaperRecord::SkipY),          integerKey("OffsetX", &PaperRecord::OffsetX),
+    integerKey("OffsetY", &PaperRecord::OffsetY),
 };
 
-const KeyDef<sHeader> kHeaderKeys[] = {
-    TextKey("IncludeFile", &sHeader::IncludeFile),
+const KeyDef<HeaderRecord> kHeaderKeys[] = {
+    textKey("IncludeFile", &HeaderRecord::IncludeFile),
 };
 
-const KeyDef<sLayout> kLayoutGeneralKeys[] = {
-    TextKey("Description", &sLayout::Description),
-    RealKey("ImageDistance", &sLayout::ImageDistance),
-    RealKey("TrimWidth", &sLayout::TrimWidth),
+const KeyDef<LayoutRecord> kLayoutGeneralKeys[] = {
+    textKey("Description", &LayoutRecord::Description),
+    realKey("ImageDistance", &LayoutRecord::ImageDistance),
+    realKey("TrimWidth", &LayoutRecord::TrimWidth),
 };
 
-const KeyDef<sLayout> kLayoutDefaultsKeys[] = {
-    WordKey("Orientation", &sLayout::Orientation, kOrientationWords),
-    YesNoKey("Trim", &sLayout::Trim, false),
-    TextKey("BorderDensity", &sLayout::BorderDensity),
-    TextKey("EmptyImageDensity", &sLayout::EmptyImageDensity),
-    TextKey("PageSize", &sLayout::PageSize),
+const KeyDef<LayoutRecord> kLayoutDefaultsKeys[] = {
+    wordKey("Orientation", &LayoutRecord::Orientation, kOrientationWords),
+    yesNoKey("Trim", &LayoutRecord::Trim, false),
+    textKey("BorderDensity", &LayoutRecord::BorderDensity),
+    textKey("EmptyImageDensity", &LayoutRecord::EmptyImageDensity),
+    textKey("PageSize", &LayoutRecord::PageSize),
 };
 
-constexpr SectionDef Settings(std::string_view level3, std::string_view level2, std::string_view level1,
+constexpr SectionDef settings(std::string_view level3, std::string_view level2, std::string_view level1,
                               std::span<const KeyDef<Config>> keys)
 {
     return {level3, level2, level1, SectionKind::Settings, keys, {}};
 }
 
-constexpr SectionDef Layout(std::string_view level1, std::span<const KeyDef<sLayout>> keys)
+constexpr SectionDef layout(std::string_view level1, std::span<const KeyDef<LayoutRecord>> keys)
 {
     return {"LAYOUTS", "STANDARD", level1, SectionKind::Layout, {}, keys};
 }
 
 const SectionDef kSections[] = {
-    Settings("PRINTER", "SETTINGS", "GENERAL", kGeneralPrinterKeys),
+    settings("PRINTER", "SETTINGS", "GENERAL", kGeneralPrinterKeys),
     {"PRINTER", "SETTINGS", "", SectionKind::Printers, {}, {}},
-    Settings("DICOM", "PRINTER", "General", kDicomPrinterGeneralKeys),
-    Settings("DICOM", "PRINTER", "Label", kDicomLabelKeys),
-    Settings("DICOM", "PRINTER", "PostScript", kDicomPostScriptKeys),
-    Settings("DICOM", "DIMSE", "Service Classes", kServiceClassKeys),
-    Settings("DICOM", "DIMSE", "Compatibility", kCompatibilityKeys),
-    Settings("DICOM", "SESSION", "General", kSessionKeys),
-    Settings("DICOM", "TCPIP", "Server", kServerKeys),
+    settings("DICOM", "PRINTER", "General", kDicomPrinterGeneralKeys),
+    settings("DICOM", "PRINTER", "Label", kDicomLabelKeys),
+    settings("DICOM", "PRINTER", "PostScript", kDicomPostScriptKeys),
+    settings("DICOM", "DIMSE", "Service Classes", kServiceClassKeys),
+    settings("DICOM", "DIMSE", "Compatibility", kCompatibilityKeys),
+    settings("DICOM", "SESSION", "General", kSessionKeys),
+    settings("DICOM", "TCPIP", "Server", kServerKeys),
     {"CONFIGURATION", "PAGE SIZE", "", SectionKind::Papers, {}, {}},
     {"HEADER", "STANDARD", "", SectionKind::Headers, {}, {}},
-    Layout("General", kLayoutGeneralKeys),
-    Layout("Defaults", kLayoutDefaultsKeys),
+    layout("General", kLayoutGeneralKeys),
+    layout("Defaults", kLayoutDefaultsKeys),
 };
 
 } // namespace
 
-void AppendWithoutLineBreaks(std::string& out, std::string_view text)
+void appendWithoutLineBreaks(std::string& out, std::string_view text)
 {
     // Most texts hold no line break: append them whole.
     std::size_t i = 0;
@@ -186,27 +186,27 @@ void AppendWithoutLineBreaks(std::string& out, std::string_view text)
             out += text[i];
 }
 
-std::span<const std::string_view> FileBanner()
+std::span<const std::string_view> fileBanner()
 {
     return kBanner;
 }
 
-std::span<const SectionDef> FileSections()
+std::span<const SectionDef> fileSections()
 {
     return kSections;
 }
 
-std::span<const KeyDef<sPrinter>> PrinterKeys()
+std::span<const KeyDef<PrinterRecord>> printerKeys()
 {
     return kPrinterKeys;
 }
 
-std::span<const KeyDef<sPaper>> PaperKeys()
+std::span<const KeyDef<PaperRecord>> paperKeys()
 {
     return kPaperKeys;
 }
 
-std::span<const KeyDef<sHeader>> HeaderKeys()
+std::span<const KeyDef<HeaderRecord>> headerKeys()
 {
     return kHeaderKeys;
 }

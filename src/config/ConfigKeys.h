@@ -47,7 +47,7 @@ template <typename Record> struct KeyDef {
     bool readOnly = false;
 };
 
-template <typename Record> constexpr KeyDef<Record> TextKey(std::string_view key, std::string Record::*field)
+template <typename Record> constexpr KeyDef<Record> textKey(std::string_view key, std::string Record::*field)
 {
     KeyDef<Record> def;
     def.key = key;
@@ -56,7 +56,7 @@ template <typename Record> constexpr KeyDef<Record> TextKey(std::string_view key
     return def;
 }
 
-template <typename Record> constexpr KeyDef<Record> IntegerKey(std::string_view key, int Record::*field)
+template <typename Record> constexpr KeyDef<Record> integerKey(std::string_view key, int Record::*field)
 {
     KeyDef<Record> def;
     def.key = key;
@@ -65,7 +65,7 @@ template <typename Record> constexpr KeyDef<Record> IntegerKey(std::string_view 
     return def;
 }
 
-template <typename Record> constexpr KeyDef<Record> RealKey(std::string_view key, double Record::*field)
+template <typename Record> constexpr KeyDef<Record> realKey(std::string_view key, double Record::*field)
 {
     KeyDef<Record> def;
     def.key = key;
@@ -74,7 +74,7 @@ template <typename Record> constexpr KeyDef<Record> RealKey(std::string_view key
     return def;
 }
 
-template <typename Record> constexpr KeyDef<Record> YesNoKey(std::string_view key, bool Record::*field, bool fallback)
+template <typename Record> constexpr KeyDef<Record> yesNoKey(std::string_view key, bool Record::*field, bool fallback)
 {
     KeyDef<Record> def;
     def.key = key;
@@ -85,7 +85,7 @@ template <typename Record> constexpr KeyDef<Record> YesNoKey(std::string_view ke
 }
 
 template <typename Record>
-constexpr KeyDef<Record> WordKey(std::string_view key, int Record::*field, const WordList& words)
+constexpr KeyDef<Record> wordKey(std::string_view key, int Record::*field, const WordList& words)
 {
     KeyDef<Record> def;
     def.key = key;
@@ -96,8 +96,8 @@ constexpr KeyDef<Record> WordKey(std::string_view key, int Record::*field, const
 }
 
 enum class SectionKind {
-    Settings, // a fixed section of CConfiguration fields
-    Layout,   // a fixed section of the standard layout (sLayout)
+    Settings, // a fixed section of Configuration fields
+    Layout,   // a fixed section of the standard layout (LayoutRecord)
     Printers, // one "[Printer-n]" section per printer, n counted from 1
     Papers,   // one section per paper size, named after it
     Headers,  // one section per header bitmap, named after it
@@ -105,25 +105,25 @@ enum class SectionKind {
 
 // A section of the file: its header path as written and the keys it holds.
 // The repeated kinds have no fixed level-1 name; their keys are
-// PrinterKeys(), PaperKeys() and HeaderKeys().
+// printerKeys(), paperKeys() and headerKeys().
 struct SectionDef {
     std::string_view level3;
     std::string_view level2;
     std::string_view level1;
     SectionKind kind;
-    std::span<const KeyDef<CConfiguration>> settingsKeys; // kind Settings
-    std::span<const KeyDef<sLayout>> layoutKeys;          // kind Layout
+    std::span<const KeyDef<Configuration>> settingsKeys; // kind Settings
+    std::span<const KeyDef<LayoutRecord>> layoutKeys;    // kind Layout
 };
 
 // The comment lines the writer puts at the top of every file.
-std::span<const std::string_view> FileBanner();
+std::span<const std::string_view> fileBanner();
 
 // Every section, in the order the writer writes them.
-std::span<const SectionDef> FileSections();
+std::span<const SectionDef> fileSections();
 
-std::span<const KeyDef<sPrinter>> PrinterKeys();
-std::span<const KeyDef<sPaper>> PaperKeys();
-std::span<const KeyDef<sHeader>> HeaderKeys();
+std::span<const KeyDef<PrinterRecord>> printerKeys();
+std::span<const KeyDef<PaperRecord>> paperKeys();
+std::span<const KeyDef<HeaderRecord>> headerKeys();
 
 // The level-1 name of the n-th printer's section is this and n; the reader
 // takes any level-1 name that holds it, in any case.
@@ -133,39 +133,39 @@ constexpr std::string_view kPrinterSectionPrefix = "Printer-";
 // The keys of a table are distinct, so the search may start anywhere: from
 // start on, it finds at once the keys of a file written in the table's order.
 template <typename Record>
-const KeyDef<Record>* FindKey(std::span<const KeyDef<Record>> keys, std::string_view key, std::size_t start = 0)
+const KeyDef<Record>* findKey(std::span<const KeyDef<Record>> keys, std::string_view key, std::size_t start = 0)
 {
     const std::size_t count = keys.size();
     for (std::size_t i = 0; i < count; ++i) {
         const KeyDef<Record>& def = keys[(start + i) % count];
-        if (EqualIgnoringAsciiCase(def.key, key))
+        if (equalIgnoringAsciiCase(def.key, key))
             return &def;
     }
     return nullptr;
 }
 
 // Appends text without its CR and LF, so that no text can split its line.
-void AppendWithoutLineBreaks(std::string& out, std::string_view text);
+void appendWithoutLineBreaks(std::string& out, std::string_view text);
 
 // Appends the value the writer writes for def from record.
-template <typename Record> void AppendWrittenValue(std::string& out, const KeyDef<Record>& def, const Record& record)
+template <typename Record> void appendWrittenValue(std::string& out, const KeyDef<Record>& def, const Record& record)
 {
     if (def.written) {
-        AppendWithoutLineBreaks(out, def.written(record));
+        appendWithoutLineBreaks(out, def.written(record));
         return;
     }
     switch (def.type) {
     case KeyType::Text:
-        AppendWithoutLineBreaks(out, record.*def.text);
+        appendWithoutLineBreaks(out, record.*def.text);
         break;
     case KeyType::Integer:
-        AppendInteger(out, record.*def.number);
+        appendInteger(out, record.*def.number);
         break;
     case KeyType::Real:
-        out += FormatRealTwoPlaces(record.*def.real);
+        out += formatRealTwoPlaces(record.*def.real);
         break;
     case KeyType::YesNo:
-        out += YesNoText(record.*def.flag);
+        out += yesNoText(record.*def.flag);
         break;
     case KeyType::Word:
         out += def.words->text(record.*def.number);
@@ -179,7 +179,7 @@ template <typename Record> void AppendWrittenValue(std::string& out, const KeyDe
 // texts always do. What the writer writes instead of the field is not looked
 // at here.
 template <typename Record>
-void ReadValue(const KeyDef<Record>& def, Record& record, std::string_view value, bool* exact = nullptr)
+void readValue(const KeyDef<Record>& def, Record& record, std::string_view value, bool* exact = nullptr)
 {
     switch (def.type) {
     case KeyType::Text:
@@ -188,12 +188,12 @@ void ReadValue(const KeyDef<Record>& def, Record& record, std::string_view value
             *exact = true;
         break;
     case KeyType::Integer:
-        record.*def.number = ParseInteger(value, exact);
+        record.*def.number = parseInteger(value, exact);
         break;
     case KeyType::Real: {
         // No reader of the format understands "inf" or "nan": a value that
         // reads as one keeps the field as it was.
-        const double real = ParseReal(value, exact);
+        const double real = parseReal(value, exact);
         if (std::isfinite(real)) {
             record.*def.real = real;
         } else if (exact) {
@@ -202,7 +202,7 @@ void ReadValue(const KeyDef<Record>& def, Record& record, std::string_view value
         break;
     }
     case KeyType::YesNo:
-        record.*def.flag = ParseYesNo(value, def.fallback, exact);
+        record.*def.flag = parseYesNo(value, def.fallback, exact);
         break;
     case KeyType::Word:
         record.*def.number = def.words->code(value, exact);

@@ -29,7 +29,7 @@
 
 namespace {
 
-std::string_view Trim(std::string_view text)
+std::string_view trim(std::string_view text)
 {
     while (!text.empty() && text.front() == ' ')
         text.remove_prefix(1);
@@ -39,17 +39,17 @@ std::string_view Trim(std::string_view text)
 }
 
 // Whether text holds part, case ignored.
-bool ContainsIgnoringAsciiCase(std::string_view text, std::string_view part)
+bool containsIgnoringAsciiCase(std::string_view text, std::string_view part)
 {
     for (std::size_t i = 0; i + part.size() <= text.size(); ++i)
-        if (EqualIgnoringAsciiCase(text.substr(i, part.size()), part))
+        if (equalIgnoringAsciiCase(text.substr(i, part.size()), part))
             return true;
     return false;
 }
 
 // text without every character of drop, in scratch; text itself when it
 // holds none of them (the common case, which costs no copy).
-std::string_view Without(std::string_view text, bool (*drop)(char), std::string& scratch)
+std::string_view without(std::string_view text, bool (*drop)(char), std::string& scratch)
 {
     std::size_t i = 0;
     while (i < text.size() && !drop(text[i]))
@@ -63,19 +63,19 @@ std::string_view Without(std::string_view text, bool (*drop)(char), std::string&
     return scratch;
 }
 
-bool IsCarriageReturn(char c)
+bool isCarriageReturn(char c)
 {
     return c == '\r';
 }
 
-bool IsTabOrLineBreak(char c)
+bool isTabOrLineBreak(char c)
 {
     return c == '\t' || c == '\n' || c == '\r';
 }
 
 // The slot of def's field among the keys: its own position, or for an
 // alias the position of the key it stands for.
-template <typename Record> std::size_t FieldSlot(std::span<const KeyDef<Record>> keys, const KeyDef<Record>& def)
+template <typename Record> std::size_t fieldSlot(std::span<const KeyDef<Record>> keys, const KeyDef<Record>& def)
 {
     const std::size_t own = static_cast<std::size_t>(&def - keys.data());
     if (!def.readOnly)
@@ -87,29 +87,29 @@ template <typename Record> std::size_t FieldSlot(std::span<const KeyDef<Record>>
     return own;
 }
 
-template <typename Record> std::string WrittenText(const KeyDef<Record>& def, const Record& record)
+template <typename Record> std::string writtenText(const KeyDef<Record>& def, const Record& record)
 {
     std::string text;
-    AppendWrittenValue(text, def, record);
+    appendWrittenValue(text, def, record);
     return text;
 }
 
-std::string Quoted(std::string_view text)
+std::string quoted(std::string_view text)
 {
     return "'" + std::string(text) + "'";
 }
 
-bool IsBannerLine(std::string_view line)
+bool isBannerLine(std::string_view line)
 {
-    for (const std::string_view banner : FileBanner())
+    for (const std::string_view banner : fileBanner())
         if (line == banner)
             return true;
     return false;
 }
 
-sPrinter NewReaderPrinter()
+PrinterRecord newReaderPrinter()
 {
-    sPrinter printer;
+    PrinterRecord printer;
     printer.PrinterAETitle = "SAMPLE";
     printer.PrinterAddress = "localhost";
     printer.PrinterQueue = "queue";
@@ -121,44 +121,44 @@ sPrinter NewReaderPrinter()
 template <typename List> FirstNameIndex<List>::FirstNameIndex(List& list) : m_list(list)
 {
     m_slots.assign(16, 0);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(list.GetCount()); ++i)
-        FindOrAddAt(NameAt(i), i);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(list.getCount()); ++i)
+        findOrAddAt(nameAt(i), i);
 }
 
-template <typename List> const std::string& FirstNameIndex<List>::NameAt(std::size_t position) const
+template <typename List> const std::string& FirstNameIndex<List>::nameAt(std::size_t position) const
 {
     return (m_list.begin() + static_cast<std::ptrdiff_t>(position))->Name;
 }
 
-template <typename List> std::size_t FirstNameIndex<List>::FindOrAdd(const std::string& name)
+template <typename List> std::size_t FirstNameIndex<List>::findOrAdd(const std::string& name)
 {
-    return FindOrAddAt(name, static_cast<std::size_t>(m_list.GetCount()));
+    return findOrAddAt(name, static_cast<std::size_t>(m_list.getCount()));
 }
 
 // Looks name up; when it is not there, records position for it and, when
 // that is the end of the list, appends a record of that name.
-template <typename List> std::size_t FirstNameIndex<List>::FindOrAddAt(const std::string& name, std::size_t position)
+template <typename List> std::size_t FirstNameIndex<List>::findOrAddAt(const std::string& name, std::size_t position)
 {
     const std::size_t mask = m_slots.size() - 1;
     std::size_t slot = std::hash<std::string_view>()(name) & mask;
     for (; m_slots[slot] != 0; slot = (slot + 1) & mask) {
         const std::size_t found = m_slots[slot] - 1;
-        if (NameAt(found) == name)
+        if (nameAt(found) == name)
             return found;
     }
-    if (position == static_cast<std::size_t>(m_list.GetCount())) {
+    if (position == static_cast<std::size_t>(m_list.getCount())) {
         typename List::value_type record;
         record.Name = name;
-        m_list.Add(record);
+        m_list.add(record);
     }
     m_slots[slot] = static_cast<std::uint32_t>(position + 1);
     if (++m_count * 2 > m_slots.size())
-        Grow();
+        grow();
     return position;
 }
 
 // Doubles the table; at most half of it is ever in use, so probes stay short.
-template <typename List> void FirstNameIndex<List>::Grow()
+template <typename List> void FirstNameIndex<List>::grow()
 {
     std::vector<std::uint32_t> old(m_slots.size() * 2, 0);
     old.swap(m_slots);
@@ -166,25 +166,25 @@ template <typename List> void FirstNameIndex<List>::Grow()
     for (const std::uint32_t entry : old) {
         if (entry == 0)
             continue;
-        std::size_t slot = std::hash<std::string_view>()(NameAt(entry - 1)) & mask;
+        std::size_t slot = std::hash<std::string_view>()(nameAt(entry - 1)) & mask;
         while (m_slots[slot] != 0)
             slot = (slot + 1) & mask;
         m_slots[slot] = entry;
     }
 }
 
-template class FirstNameIndex<CPaperList>;
-template class FirstNameIndex<CHeaderList>;
+template class FirstNameIndex<PaperList>;
+template class FirstNameIndex<HeaderList>;
 
-ConfigReader::ConfigReader(CConfiguration& config, ReaderFindings* findings)
+ConfigReader::ConfigReader(Configuration& config, ReaderFindings* findings)
     : m_config(config), m_findings(findings), m_paperIndex(config.Papers), m_headerIndex(config.Headers)
 {
     if (!m_findings)
         return;
-    m_findings->printers.SetKeys(PrinterKeys().size());
-    m_findings->papers.SetKeys(PaperKeys().size());
-    m_findings->headers.SetKeys(HeaderKeys().size());
-    for (const SectionDef& section : FileSections())
+    m_findings->printers.setKeys(printerKeys().size());
+    m_findings->papers.setKeys(paperKeys().size());
+    m_findings->headers.setKeys(headerKeys().size());
+    for (const SectionDef& section : fileSections())
         m_fixedLines.emplace_back(1 + std::max(section.settingsKeys.size(), section.layoutKeys.size()), 0);
 }
 
@@ -192,7 +192,7 @@ namespace {
 
 #ifndef _WIN32
 // The character device that reads as an empty file.
-bool IsNullDevice(const struct stat& st)
+bool isNullDevice(const struct stat& st)
 {
     return S_ISCHR(st.st_mode) && st.st_rdev == makedev(1, 3);
 }
@@ -201,9 +201,9 @@ struct DescriptorCloser {
     void operator()(const int* fd) const { ::close(*fd); }
 };
 
-bool Fail(std::string& message, int error, const std::string& path)
+bool fail(std::string& message, int error, const std::string& path)
 {
-    message = FileErrorMessage(error, path);
+    message = fileErrorMessage(error, path);
     return false;
 }
 #endif
@@ -213,7 +213,7 @@ bool Fail(std::string& message, int error, const std::string& path)
 // belongs to the line end. A line may span any number of chunks. False when
 // a read fails, with the system's error left by read.
 template <typename ReadChunk>
-bool ReadLines(ReadChunk read, std::size_t chunkSize, ConfigReader& reader, EncodingDetector& encoding)
+bool readLines(ReadChunk read, std::size_t chunkSize, ConfigReader& reader, EncodingDetector& encoding)
 {
     const std::unique_ptr<char[]> buffer(new char[chunkSize]);
     std::string pending;
@@ -224,7 +224,7 @@ bool ReadLines(ReadChunk read, std::size_t chunkSize, ConfigReader& reader, Enco
         if (got == 0)
             break;
         std::string_view chunk(buffer.get(), static_cast<std::size_t>(got));
-        encoding.Feed(chunk);
+        encoding.feed(chunk);
         while (!chunk.empty()) {
             const std::size_t lf = chunk.find('\n');
             if (lf == std::string_view::npos) {
@@ -238,7 +238,7 @@ bool ReadLines(ReadChunk read, std::size_t chunkSize, ConfigReader& reader, Enco
             }
             if (!line.empty() && line.back() == '\r')
                 line.remove_suffix(1);
-            reader.DispatchLine(line);
+            reader.dispatchLine(line);
             pending.clear();
             chunk.remove_prefix(lf + 1);
         }
@@ -247,14 +247,14 @@ bool ReadLines(ReadChunk read, std::size_t chunkSize, ConfigReader& reader, Enco
         std::string_view line = pending;
         if (line.back() == '\r')
             line.remove_suffix(1);
-        reader.DispatchLine(line);
+        reader.dispatchLine(line);
     }
     return true;
 }
 
 #ifdef _WIN32
 // Texts are in the program's code page; the file calls take UTF-16.
-bool WidePath(const std::string& path, std::wstring& wide)
+bool widePath(const std::string& path, std::wstring& wide)
 {
     const int length = static_cast<int>(std::min<std::size_t>(path.size(), INT_MAX));
     const int size = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
@@ -266,24 +266,24 @@ bool WidePath(const std::string& path, std::wstring& wide)
 
 // Only files on a disk are read: a pipe or a device may block or never end.
 // A folder cannot be opened and is reported as access denied, as on Linux.
-bool ReadRegularFile(const std::string& path, std::string& message, std::size_t chunkSize, ConfigReader& reader,
+bool readRegularFile(const std::string& path, std::string& message, std::size_t chunkSize, ConfigReader& reader,
                      EncodingDetector& encoding)
 {
     std::wstring wide;
-    if (path.empty() || !WidePath(path, wide)) {
-        message = WindowsFileErrorMessage(path.empty() ? ERROR_PATH_NOT_FOUND : ::GetLastError(), path);
+    if (path.empty() || !widePath(path, wide)) {
+        message = windowsFileErrorMessage(path.empty() ? ERROR_PATH_NOT_FOUND : ::GetLastError(), path);
         return false;
     }
     const HANDLE file =
         ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        message = WindowsFileErrorMessage(::GetLastError(), path);
+        message = windowsFileErrorMessage(::GetLastError(), path);
         return false;
     }
     const std::unique_ptr<void, decltype(&::CloseHandle)> closer(file, &::CloseHandle);
     if (::GetFileType(file) != FILE_TYPE_DISK) {
-        message = FileErrorMessage(FileErrorCause::NotRegularFile, path);
+        message = fileErrorMessage(FileErrorCause::NotRegularFile, path);
         return false;
     }
     const auto read = [file](char* buffer, std::size_t size) -> long long {
@@ -291,8 +291,8 @@ bool ReadRegularFile(const std::string& path, std::string& message, std::size_t 
         const DWORD wanted = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
         return ::ReadFile(file, buffer, wanted, &got, nullptr) ? static_cast<long long>(got) : -1;
     };
-    if (!ReadLines(read, chunkSize == 0 ? 1 : chunkSize, reader, encoding)) {
-        message = WindowsFileErrorMessage(::GetLastError(), path);
+    if (!readLines(read, chunkSize == 0 ? 1 : chunkSize, reader, encoding)) {
+        message = windowsFileErrorMessage(::GetLastError(), path);
         return false;
     }
     return true;
@@ -301,29 +301,29 @@ bool ReadRegularFile(const std::string& path, std::string& message, std::size_t 
 // Only regular files are read: a pipe or a device may block or never end,
 // and opening some devices has effects of its own. /dev/null reads as an
 // empty file.
-bool ReadRegularFile(const std::string& path, std::string& message, std::size_t chunkSize, ConfigReader& reader,
+bool readRegularFile(const std::string& path, std::string& message, std::size_t chunkSize, ConfigReader& reader,
                      EncodingDetector& encoding)
 {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0)
-        return Fail(message, errno, path);
+        return fail(message, errno, path);
     if (S_ISDIR(st.st_mode))
-        return Fail(message, EISDIR, path);
-    if (IsNullDevice(st))
+        return fail(message, EISDIR, path);
+    if (isNullDevice(st))
         return true;
     if (!S_ISREG(st.st_mode)) {
-        message = FileErrorMessage(FileErrorCause::NotRegularFile, path);
+        message = fileErrorMessage(FileErrorCause::NotRegularFile, path);
         return false;
     }
     // Non-blocking, so that a pipe put there meanwhile cannot hang the open.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return Fail(message, errno, path);
+        return fail(message, errno, path);
     const std::unique_ptr<int, DescriptorCloser> closer(&fd);
     if (::fstat(fd, &st) != 0)
-        return Fail(message, errno, path);
+        return fail(message, errno, path);
     if (!S_ISREG(st.st_mode)) {
-        message = FileErrorMessage(FileErrorCause::NotRegularFile, path);
+        message = fileErrorMessage(FileErrorCause::NotRegularFile, path);
         return false;
     }
     const auto read = [fd](char* buffer, std::size_t size) -> long long {
@@ -332,49 +332,49 @@ bool ReadRegularFile(const std::string& path, std::string& message, std::size_t 
         }
         return got;
     };
-    if (!ReadLines(read, chunkSize == 0 ? 1 : chunkSize, reader, encoding))
-        return Fail(message, errno, path);
+    if (!readLines(read, chunkSize == 0 ? 1 : chunkSize, reader, encoding))
+        return fail(message, errno, path);
     return true;
 }
 #endif
 
 } // namespace
 
-bool ConfigReader::ReadFile(const std::string& path, std::string& message, std::size_t chunkSize)
+bool ConfigReader::readFile(const std::string& path, std::string& message, std::size_t chunkSize)
 {
     // Out of memory fails the read like a file error; the lines read so far
     // stay applied.
     try {
-        const bool read = ReadRegularFile(path, message, chunkSize, *this, m_encoding);
+        const bool read = readRegularFile(path, message, chunkSize, *this, m_encoding);
         if (read) {
-            m_config.Encoding = m_encoding.Encoding();
-            Finish();
+            m_config.Encoding = m_encoding.encoding();
+            finish();
         }
         return read;
     } catch (const std::bad_alloc&) {
-        message = FileErrorMessage(ENOMEM, path);
+        message = fileErrorMessage(ENOMEM, path);
         return false;
     }
 }
 
-void ConfigReader::ReadText(std::string_view text)
+void ConfigReader::readText(std::string_view text)
 {
-    m_encoding.Feed(text);
-    m_config.Encoding = m_encoding.Encoding();
+    m_encoding.feed(text);
+    m_config.Encoding = m_encoding.encoding();
     while (!text.empty()) {
         const std::size_t lf = text.find('\n');
         std::string_view line = text.substr(0, lf);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        DispatchLine(line);
+        dispatchLine(line);
         if (lf == std::string_view::npos)
             break;
         text.remove_prefix(lf + 1);
     }
-    Finish();
+    finish();
 }
 
-void ConfigReader::DispatchLine(std::string_view line)
+void ConfigReader::dispatchLine(std::string_view line)
 {
     ++m_line;
     m_source = line;
@@ -384,29 +384,29 @@ void ConfigReader::DispatchLine(std::string_view line)
         line.remove_prefix(1);
     if (!line.empty() && line.front() == ';') {
         if (m_findings)
-            NoteComment(line);
+            noteComment(line);
         return;
     }
     if (!line.empty() && line.front() == '[') {
-        ReadSectionHeader(line);
+        readSectionHeader(line);
         return;
     }
-    ReadKeyLine(line);
+    readKeyLine(line);
 }
 
-void ConfigReader::ReadSectionHeader(std::string_view rawLine)
+void ConfigReader::readSectionHeader(std::string_view rawLine)
 {
     // A carriage return inside a header line cannot be written back (the
     // writer drops it from every text), so it is dropped before the line is
     // read: a header then reads back exactly as it was written.
-    const std::string_view line = Without(rawLine, IsCarriageReturn, m_scratch);
+    const std::string_view line = without(rawLine, isCarriageReturn, m_scratch);
 
     std::size_t level = 0;
     while (level < line.size() && level < 4 && line[level] == '[')
         ++level;
     if (level >= 4) {
         if (m_findings)
-            Note(FindingKind::NotALine, "four or more '[' make no section header: the line is ignored", m_line,
+            note(FindingKind::NotALine, "four or more '[' make no section header: the line is ignored", m_line,
                  m_source);
         return;
     }
@@ -415,9 +415,9 @@ void ConfigReader::ReadSectionHeader(std::string_view rawLine)
     if (close != std::string_view::npos)
         name = name.substr(0, close);
     if (m_findings)
-        CloseSection();
+        closeSection();
     (level == 3 ? m_level3 : level == 2 ? m_level2 : m_level1).assign(name);
-    EnterSection();
+    enterSection();
     if (m_findings) {
         m_headerLine = m_line;
         m_headerSource.assign(m_source);
@@ -427,7 +427,7 @@ void ConfigReader::ReadSectionHeader(std::string_view rawLine)
 
 // Finds what the current section path names. Fixed names match in any case;
 // paper and header sections take any level-1 name.
-void ConfigReader::EnterSection()
+void ConfigReader::enterSection()
 {
     m_section = nullptr;
     m_recordPosition = kNoRecord;
@@ -435,22 +435,22 @@ void ConfigReader::EnterSection()
     m_keyLines = 0;
     m_entryNoted = false;
     m_entryLines = nullptr;
-    for (const SectionDef& section : FileSections()) {
-        if (!EqualIgnoringAsciiCase(section.level3, m_level3) || !EqualIgnoringAsciiCase(section.level2, m_level2))
+    for (const SectionDef& section : fileSections()) {
+        if (!equalIgnoringAsciiCase(section.level3, m_level3) || !equalIgnoringAsciiCase(section.level2, m_level2))
             continue;
         switch (section.kind) {
         case SectionKind::Settings:
         case SectionKind::Layout:
-            if (!EqualIgnoringAsciiCase(section.level1, m_level1))
+            if (!equalIgnoringAsciiCase(section.level1, m_level1))
                 continue;
             break;
         case SectionKind::Printers: {
-            if (!ContainsIgnoringAsciiCase(m_level1, kPrinterSectionPrefix))
+            if (!containsIgnoringAsciiCase(m_level1, kPrinterSectionPrefix))
                 continue;
             // The number follows the first '-'; computed in 64 bits so that
             // "Printer-2147483648" cannot overflow.
             const std::string_view number = std::string_view(m_level1).substr(m_level1.find('-') + 1);
-            m_printerPosition = static_cast<long long>(ParseInteger(number)) - 1;
+            m_printerPosition = static_cast<long long>(parseInteger(number)) - 1;
             break;
         }
         case SectionKind::Papers:
@@ -462,64 +462,64 @@ void ConfigReader::EnterSection()
     }
 }
 
-void ConfigReader::ReadKeyLine(std::string_view line)
+void ConfigReader::readKeyLine(std::string_view line)
 {
-    line = Without(line, IsTabOrLineBreak, m_scratch);
+    line = without(line, isTabOrLineBreak, m_scratch);
     if (line.empty())
         return;
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) {
         if (m_findings)
-            Note(FindingKind::NotALine, "neither a section header nor a key line (no '='): the line is ignored", m_line,
+            note(FindingKind::NotALine, "neither a section header nor a key line (no '='): the line is ignored", m_line,
                  m_source);
         return;
     }
-    ApplyKey(Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
+    applyKey(trim(line.substr(0, eq)), trim(line.substr(eq + 1)));
 }
 
-void ConfigReader::ApplyKey(std::string_view key, std::string_view value)
+void ConfigReader::applyKey(std::string_view key, std::string_view value)
 {
     ++m_keyLines;
     if (!m_section) {
         if (m_findings)
-            NoteUnplacedLine();
+            noteUnplacedLine();
         return;
     }
     switch (m_section->kind) {
     case SectionKind::Settings:
-        Apply(m_section->settingsKeys, m_config, key, value, FixedSectionLines());
+        apply(m_section->settingsKeys, m_config, key, value, fixedSectionLines());
         break;
     case SectionKind::Layout:
-        Apply(m_section->layoutKeys, m_config.Layout, key, value, FixedSectionLines());
+        apply(m_section->layoutKeys, m_config.Layout, key, value, fixedSectionLines());
         break;
     case SectionKind::Printers: {
         // One new printer per key line while the position lies beyond the
         // list, whether the key is known or not.
-        CPrinterList& printers = m_config.Printers;
-        if (!printers.IsValidIndex(m_printerPosition))
-            printers.Add(NewReaderPrinter());
-        sPrinter* printer = printers.GetAt(m_printerPosition);
+        PrinterList& printers = m_config.Printers;
+        if (!printers.isValidIndex(m_printerPosition))
+            printers.add(newReaderPrinter());
+        PrinterRecord* printer = printers.getAt(m_printerPosition);
         if (!printer) {
             if (m_findings)
-                NoteUnplacedLine();
+                noteUnplacedLine();
             break;
         }
-        Apply(PrinterKeys(), *printer, key, value,
-              m_findings ? EntryLines(m_findings->printers, static_cast<std::size_t>(m_printerPosition)) : nullptr);
+        apply(printerKeys(), *printer, key, value,
+              m_findings ? entryLines(m_findings->printers, static_cast<std::size_t>(m_printerPosition)) : nullptr);
         break;
     }
     case SectionKind::Papers:
         // The section's record exists from its first key line on, known or not.
         if (m_recordPosition == kNoRecord)
-            m_recordPosition = m_paperIndex.FindOrAdd(m_level1);
-        Apply(PaperKeys(), *(m_config.Papers.begin() + static_cast<std::ptrdiff_t>(m_recordPosition)), key, value,
-              m_findings ? EntryLines(m_findings->papers, m_recordPosition) : nullptr);
+            m_recordPosition = m_paperIndex.findOrAdd(m_level1);
+        apply(paperKeys(), *(m_config.Papers.begin() + static_cast<std::ptrdiff_t>(m_recordPosition)), key, value,
+              m_findings ? entryLines(m_findings->papers, m_recordPosition) : nullptr);
         break;
     case SectionKind::Headers:
         if (m_recordPosition == kNoRecord)
-            m_recordPosition = m_headerIndex.FindOrAdd(m_level1);
-        Apply(HeaderKeys(), *(m_config.Headers.begin() + static_cast<std::ptrdiff_t>(m_recordPosition)), key, value,
-              m_findings ? EntryLines(m_findings->headers, m_recordPosition) : nullptr);
+            m_recordPosition = m_headerIndex.findOrAdd(m_level1);
+        apply(headerKeys(), *(m_config.Headers.begin() + static_cast<std::ptrdiff_t>(m_recordPosition)), key, value,
+              m_findings ? entryLines(m_findings->headers, m_recordPosition) : nullptr);
         break;
     }
 }
@@ -527,13 +527,13 @@ void ConfigReader::ApplyKey(std::string_view key, std::string_view value)
 // Applies the key's value when the table knows the key. m_nextKey is where
 // the search starts and, after a match, the position after it.
 template <typename Record>
-void ConfigReader::Apply(std::span<const KeyDef<Record>> keys, Record& record, std::string_view key,
+void ConfigReader::apply(std::span<const KeyDef<Record>> keys, Record& record, std::string_view key,
                          std::string_view value, std::uint32_t* lines)
 {
-    const KeyDef<Record>* def = FindKey(keys, key, m_nextKey);
+    const KeyDef<Record>* def = findKey(keys, key, m_nextKey);
     bool exact = true;
     if (def) {
-        ReadValue(*def, record, value, m_findings ? &exact : nullptr);
+        readValue(*def, record, value, m_findings ? &exact : nullptr);
         m_nextKey = static_cast<std::size_t>(def - keys.data()) + 1;
     }
     if (!m_findings)
@@ -547,12 +547,12 @@ void ConfigReader::Apply(std::span<const KeyDef<Record>> keys, Record& record, s
             return;
         }
     }
-    NoteKey(keys, def, record, key, value, exact, lines);
+    noteKey(keys, def, record, key, value, exact, lines);
 }
 
 // --- Findings -------------------------------------------------------------
 
-void ConfigReader::Note(FindingKind kind, std::string text, std::uint32_t line, std::string_view source,
+void ConfigReader::note(FindingKind kind, std::string text, std::uint32_t line, std::string_view source,
                         std::size_t lines)
 {
     Finding finding;
@@ -564,52 +564,52 @@ void ConfigReader::Note(FindingKind kind, std::string text, std::uint32_t line, 
     m_findings->items.push_back(std::move(finding));
 }
 
-void ConfigReader::NoteComment(std::string_view line)
+void ConfigReader::noteComment(std::string_view line)
 {
-    if (!IsBannerLine(line))
-        Note(FindingKind::Comment, "a comment: a save keeps only its own banner", m_line, m_source);
+    if (!isBannerLine(line))
+        note(FindingKind::Comment, "a comment: a save keeps only its own banner", m_line, m_source);
 }
 
-std::string ConfigReader::SectionPath() const
+std::string ConfigReader::sectionPath() const
 {
     return "[[[" + m_level3 + "]]] [[" + m_level2 + "]] [" + m_level1 + "]";
 }
 
 // The lines of the record of the current section entry, looked up once.
-std::uint32_t* ConfigReader::EntryLines(RecordLines& lines, std::size_t record)
+std::uint32_t* ConfigReader::entryLines(RecordLines& lines, std::size_t record)
 {
     if (!m_entryLines)
-        m_entryLines = lines.For(record);
+        m_entryLines = lines.linesFor(record);
     return m_entryLines;
 }
 
-std::uint32_t* ConfigReader::FixedSectionLines()
+std::uint32_t* ConfigReader::fixedSectionLines()
 {
     if (!m_findings)
         return nullptr;
-    return m_fixedLines[static_cast<std::size_t>(m_section - FileSections().data())].data();
+    return m_fixedLines[static_cast<std::size_t>(m_section - fileSections().data())].data();
 }
 
 // A key line the current section has no place for. Lines under a header are
 // counted and reported with it when the section ends; a line before any
 // header, or one that only adds a placeholder printer, on its own.
-void ConfigReader::NoteUnplacedLine()
+void ConfigReader::noteUnplacedLine()
 {
     if (m_section && m_section->kind == SectionKind::Printers && m_printerPosition >= 0) {
-        Note(FindingKind::UnknownSection,
+        note(FindingKind::UnknownSection,
              "[" + m_level1 + "] has no printer " + std::to_string(m_printerPosition + 1) +
                  " yet: this line adds a printer with default values instead of being applied",
              m_line, m_source);
         return;
     }
     if (m_headerLine == 0)
-        Note(FindingKind::UnknownSection, "a key line before any section header: the line is ignored", m_line,
+        note(FindingKind::UnknownSection, "a key line before any section header: the line is ignored", m_line,
              m_source);
 }
 
 // The first applied line of an entry into a section: a section met before
 // with key lines is a duplicate; its lines go on the same record.
-void ConfigReader::NoteNewSectionEntry(std::uint32_t* lines)
+void ConfigReader::noteNewSectionEntry(std::uint32_t* lines)
 {
     m_entryNoted = true;
     const std::uint32_t header = m_headerLine ? m_headerLine : m_line;
@@ -618,37 +618,37 @@ void ConfigReader::NoteNewSectionEntry(std::uint32_t* lines)
         return;
     }
     if (lines[0] != header)
-        Note(FindingKind::Duplicate,
+        note(FindingKind::Duplicate,
              "section [" + m_level1 + "] appears again (first on line " + std::to_string(lines[0]) +
                  "): its keys apply to the same one, and a save writes them there",
              header, m_headerLine ? std::string_view(m_headerSource) : m_source);
 }
 
 template <typename Record>
-void ConfigReader::NoteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Record>* def, const Record& record,
+void ConfigReader::noteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Record>* def, const Record& record,
                            std::string_view key, std::string_view value, bool exact, std::uint32_t* lines)
 {
     if (!m_entryNoted)
-        NoteNewSectionEntry(lines);
+        noteNewSectionEntry(lines);
     if (!def && key.empty()) {
         // Read like any unknown key (it still makes the section's record).
-        Note(FindingKind::NotALine, "no key before '=': the line is ignored", m_line, m_source);
+        note(FindingKind::NotALine, "no key before '=': the line is ignored", m_line, m_source);
         return;
     }
     if (!def) {
-        Note(FindingKind::UnknownKey,
-             "unknown key " + Quoted(key) + " in section [" + m_level1 + "]: a save drops the line", m_line, m_source);
+        note(FindingKind::UnknownKey,
+             "unknown key " + quoted(key) + " in section [" + m_level1 + "]: a save drops the line", m_line, m_source);
         return;
     }
-    std::uint32_t& last = lines[1 + FieldSlot(keys, *def)];
+    std::uint32_t& last = lines[1 + fieldSlot(keys, *def)];
     if (last != 0)
-        Note(FindingKind::Duplicate,
+        note(FindingKind::Duplicate,
              std::string(def->key) + " is set again: this value replaces the one of line " + std::to_string(last),
              m_line, m_source);
     last = m_line;
 
     if (def->written) {
-        if constexpr (std::is_same_v<Record, CConfiguration>) {
+        if constexpr (std::is_same_v<Record, Configuration>) {
             // Checked at the end: what the writer writes may depend on the whole file.
             std::erase_if(m_writtenElsewhere, [def](const WrittenElsewhere& w) { return w.def == def; });
             m_writtenElsewhere.push_back({m_line, def, std::string(value), std::string(m_source)});
@@ -656,16 +656,16 @@ void ConfigReader::NoteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Re
         return;
     }
     if (!exact)
-        Note(FindingKind::ValueReplaced,
-             "value " + Quoted(value) + " of " + std::string(def->key) + " is read, and saved, as " +
-                 Quoted(WrittenText(*def, record)),
+        note(FindingKind::ValueReplaced,
+             "value " + quoted(value) + " of " + std::string(def->key) + " is read, and saved, as " +
+                 quoted(writtenText(*def, record)),
              m_line, m_source);
 }
 
 // Ends the current entry into a section: a header the configuration has no
 // place for is reported with the key lines under it; a printer, paper or
 // header section without key lines makes no record, so its header is lost.
-void ConfigReader::CloseSection()
+void ConfigReader::closeSection()
 {
     if (m_headerLine == 0)
         return;
@@ -674,35 +674,35 @@ void ConfigReader::CloseSection()
         if (m_keyLines == 0 && !m_enteredByLevel1)
             return;
         std::string text = noPrinter ? "section [" + m_level1 + "] names no printer"
-                                     : "section " + SectionPath() + " is not part of the configuration";
+                                     : "section " + sectionPath() + " is not part of the configuration";
         text += m_keyLines == 0 ? ": a save drops it"
                                 : ": a save drops it and its " + std::to_string(m_keyLines) +
                                       (m_keyLines == 1 ? " key line" : " key lines");
-        Note(FindingKind::UnknownSection, std::move(text), m_headerLine, m_headerSource, 1 + m_keyLines);
+        note(FindingKind::UnknownSection, std::move(text), m_headerLine, m_headerSource, 1 + m_keyLines);
         return;
     }
     const bool repeated = m_section->kind == SectionKind::Printers || m_section->kind == SectionKind::Papers ||
                           m_section->kind == SectionKind::Headers;
     if (repeated && m_enteredByLevel1 && m_keyLines == 0)
-        Note(FindingKind::UnknownSection,
+        note(FindingKind::UnknownSection,
              "section [" + m_level1 + "] holds no key line: no record is made of it, and a save drops it", m_headerLine,
              m_headerSource);
 }
 
-void ConfigReader::Finish()
+void ConfigReader::finish()
 {
     if (!m_findings)
         return;
-    CloseSection();
+    closeSection();
     m_headerLine = 0;
     for (const WrittenElsewhere& w : m_writtenElsewhere) {
-        const std::string written = WrittenText(*w.def, m_config);
+        const std::string written = writtenText(*w.def, m_config);
         bool exact = true;
         const std::string read =
-            w.def->type == KeyType::Integer ? FormatInteger(ParseInteger(w.value, &exact)) : w.value;
+            w.def->type == KeyType::Integer ? formatInteger(parseInteger(w.value, &exact)) : w.value;
         if (read != written || !exact)
-            Note(FindingKind::ValueReplaced,
-                 "value " + Quoted(w.value) + " of " + std::string(w.def->key) + " is saved as " + Quoted(written) +
+            note(FindingKind::ValueReplaced,
+                 "value " + quoted(w.value) + " of " + std::string(w.def->key) + " is saved as " + quoted(written) +
                      ": the writer writes its own value for this key",
                  w.line, w.source);
     }

@@ -11,7 +11,7 @@
 
 #include "config/TextEncoding.h"
 
-class CConfiguration;
+class Configuration;
 struct SectionDef;
 struct ReaderFindings;
 class RecordLines;
@@ -28,12 +28,12 @@ template <typename List> class FirstNameIndex {
 
     // The position of the first record named name; a record of that name is
     // appended when there is none.
-    std::size_t FindOrAdd(const std::string& name);
+    std::size_t findOrAdd(const std::string& name);
 
   private:
-    std::size_t FindOrAddAt(const std::string& name, std::size_t position);
-    void Grow();
-    const std::string& NameAt(std::size_t position) const;
+    std::size_t findOrAddAt(const std::string& name, std::size_t position);
+    void grow();
+    const std::string& nameAt(std::size_t position) const;
 
     List& m_list;
     std::vector<std::uint32_t> m_slots; // position + 1; 0 is a free slot
@@ -49,44 +49,44 @@ template <typename List> class FirstNameIndex {
 // ReaderFindings.h); what it applies is the same either way.
 class ConfigReader {
   public:
-    explicit ConfigReader(CConfiguration& config, ReaderFindings* findings = nullptr);
+    explicit ConfigReader(Configuration& config, ReaderFindings* findings = nullptr);
 
     // Reads a regular file (or /dev/null, as empty) in chunks of chunkSize
     // bytes. Fails with the message for a file error, a pipe or device, or
     // running out of memory; lines read before a failure stay applied.
     static constexpr std::size_t kChunkSize = 64 * 1024;
-    bool ReadFile(const std::string& path, std::string& message, std::size_t chunkSize = kChunkSize);
+    bool readFile(const std::string& path, std::string& message, std::size_t chunkSize = kChunkSize);
 
     // Applies a whole text (LF or CR LF line ends) as if read from a file.
-    void ReadText(std::string_view text);
+    void readText(std::string_view text);
 
     // Applies one line, without its line end (the file reading cuts them).
-    void DispatchLine(std::string_view line);
+    void dispatchLine(std::string_view line);
 
   private:
-    void Finish();
-    void ReadSectionHeader(std::string_view line);
-    void ReadKeyLine(std::string_view line);
-    void EnterSection();
-    void ApplyKey(std::string_view key, std::string_view value);
+    void finish();
+    void readSectionHeader(std::string_view line);
+    void readKeyLine(std::string_view line);
+    void enterSection();
+    void applyKey(std::string_view key, std::string_view value);
     template <typename Record>
-    void Apply(std::span<const KeyDef<Record>> keys, Record& record, std::string_view key, std::string_view value,
+    void apply(std::span<const KeyDef<Record>> keys, Record& record, std::string_view key, std::string_view value,
                std::uint32_t* lines);
 
     // Findings only.
-    void Note(FindingKind kind, std::string text, std::uint32_t line, std::string_view source, std::size_t lines = 1);
-    void NoteComment(std::string_view line);
-    void NoteUnplacedLine();
-    void NoteNewSectionEntry(std::uint32_t* lines);
+    void note(FindingKind kind, std::string text, std::uint32_t line, std::string_view source, std::size_t lines = 1);
+    void noteComment(std::string_view line);
+    void noteUnplacedLine();
+    void noteNewSectionEntry(std::uint32_t* lines);
     template <typename Record>
-    void NoteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Record>* def, const Record& record,
+    void noteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Record>* def, const Record& record,
                  std::string_view key, std::string_view value, bool exact, std::uint32_t* lines);
-    void CloseSection();
-    std::string SectionPath() const;
-    std::uint32_t* FixedSectionLines();
-    std::uint32_t* EntryLines(RecordLines& lines, std::size_t record);
+    void closeSection();
+    std::string sectionPath() const;
+    std::uint32_t* fixedSectionLines();
+    std::uint32_t* entryLines(RecordLines& lines, std::size_t record);
 
-    CConfiguration& m_config;
+    Configuration& m_config;
     EncodingDetector m_encoding;
     ReaderFindings* m_findings;
 
@@ -103,8 +103,8 @@ class ConfigReader {
 
     std::string m_scratch; // a line without its tabs and carriage returns
 
-    FirstNameIndex<CPaperList> m_paperIndex;
-    FirstNameIndex<CHeaderList> m_headerIndex;
+    FirstNameIndex<PaperList> m_paperIndex;
+    FirstNameIndex<HeaderList> m_headerIndex;
 
     // For findings: the line being read, and the current entry into a
     // section (from its header to the next).
@@ -116,10 +116,10 @@ class ConfigReader {
     bool m_entryNoted = false;
     std::uint32_t* m_entryLines = nullptr;
     std::size_t m_keyLines = 0;
-    std::vector<std::vector<std::uint32_t>> m_fixedLines; // per section of FileSections()
+    std::vector<std::vector<std::uint32_t>> m_fixedLines; // per section of fileSections()
     struct WrittenElsewhere {
         std::uint32_t line;
-        const KeyDef<CConfiguration>* def;
+        const KeyDef<Configuration>* def;
         std::string value;
         std::string source;
     };

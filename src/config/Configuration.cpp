@@ -12,25 +12,25 @@
 #include "config/SafeFileWriter.h"
 #endif
 
-bool CConfiguration::SaveToFile(const std::string& path, std::string& message) const
+bool Configuration::saveToFile(const std::string& path, std::string& message) const
 {
     // The text is built in memory first: running out of memory there fails
     // the save before the file is touched.
     std::string text;
     try {
-        text = FormatConfiguration(*this);
+        text = formatConfiguration(*this);
     } catch (const std::bad_alloc&) {
-        message = FileErrorMessage(ENOMEM, path);
+        message = fileErrorMessage(ENOMEM, path);
         return false;
     }
 #ifdef _WIN32
-    return WinSafeFileWriter().Save(path, text, message);
+    return WinSafeFileWriter().save(path, text, message);
 #else
-    return SafeFileWriter().Save(path, text, message);
+    return SafeFileWriter().save(path, text, message);
 #endif
 }
 
-bool CConfiguration::LoadFromFile(const std::string& path, std::string& message, ReaderFindings* findings)
+bool Configuration::loadFromFile(const std::string& path, std::string& message, ReaderFindings* findings)
 {
-    return ConfigReader(*this, findings).ReadFile(path, message);
+    return ConfigReader(*this, findings).readFile(path, message);
 }

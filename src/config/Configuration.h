@@ -10,28 +10,28 @@ struct ReaderFindings;
 
 // The whole configuration of the print server as the editor holds it. Built
 // with the server's defaults; a load reads on top of what it holds.
-class CConfiguration {
+class Configuration {
   public:
-    CConfiguration() = default;
-    CConfiguration(const CConfiguration&) = delete;
-    CConfiguration& operator=(const CConfiguration&) = delete;
+    Configuration() = default;
+    Configuration(const Configuration&) = delete;
+    Configuration& operator=(const Configuration&) = delete;
 
     // Writes the whole record to path (keeping a backup of the file it
     // replaces). message is always set: the outcome for the user.
-    bool SaveToFile(const std::string& path, std::string& message) const;
+    bool saveToFile(const std::string& path, std::string& message) const;
 
     // Applies the lines of the file at path on top of this record. message
     // is set only on failure. Given findings, also notes each line that a
     // save would not give back as it was.
-    bool LoadFromFile(const std::string& path, std::string& message, ReaderFindings* findings = nullptr);
+    bool loadFromFile(const std::string& path, std::string& message, ReaderFindings* findings = nullptr);
 
     bool SuppressPrinting = false;
     bool DeleteJobFile = true;
     bool Asynchronous = true;
     int Printer = 0; // as stated by the last file read; never used for the list
-    CPrinterList Printers;
-    CPaperList Papers;
-    CHeaderList Headers;
+    PrinterList Printers;
+    PaperList Papers;
+    HeaderList Headers;
     std::string PrinterName;
     std::string Manufacturer; // as read; the writer always writes its own text
     bool UseCMYK = false;
@@ -58,7 +58,7 @@ class CConfiguration {
     int PositionX = 20;
     int PositionY = 10;
     std::string Text = "<your institution>";
-    sLayout Layout;
+    LayoutRecord Layout;
 
     // How the texts' bytes are to be read, as found in the last file read;
     // never written to the file.

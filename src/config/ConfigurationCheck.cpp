@@ -2,7 +2,7 @@
 
 #include "config/Configuration.h"
 
-ConfigurationFaults FindConfigurationFaults(const CConfiguration& config)
+ConfigurationFaults findConfigurationFaults(const Configuration& config)
 {
     ConfigurationFaults faults;
     auto fault = [&faults](const char* line, int page) {
@@ -12,15 +12,15 @@ ConfigurationFaults FindConfigurationFaults(const CConfiguration& config)
             faults.firstErrorPage = page;
     };
 
-    if (config.Printers.GetCount() == 0)
+    if (config.Printers.getCount() == 0)
         fault("No printer configured.\n", 1);
-    if (config.Papers.GetCount() == 0)
+    if (config.Papers.getCount() == 0)
         fault("No paper size configured.\n", 2);
     if (!config.BasicColorMetaSOPClass && !config.BasicGrayscaleMetaSOPClass)
         fault("No print class (BasicColorMetaSOP or BasicGrayscaleMetaSOP) configured.\n", 3);
     if (config.ServerAETitle.empty())
         fault("No server AE title defined.\n", 3);
-    if (config.Layout.PageSize.empty() || !config.Papers.Exists(config.Layout.PageSize))
+    if (config.Layout.PageSize.empty() || !config.Papers.exists(config.Layout.PageSize))
         fault("No valid paper size defined for [STANDARD] layout.\n", 4);
     return faults;
 }

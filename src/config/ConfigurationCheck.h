@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-class CConfiguration;
+class Configuration;
 
 // The faults that would keep the print server from working, in the order
 // they are tested, each line ending in "\n"; firstErrorPage is the sheet
@@ -17,4 +17,4 @@ struct ConfigurationFaults {
     bool empty() const { return lines.empty(); }
 };
 
-ConfigurationFaults FindConfigurationFaults(const CConfiguration& config);
+ConfigurationFaults findConfigurationFaults(const Configuration& config);

@@ -4,7 +4,7 @@
 
 namespace {
 
-FileErrorCause CauseFromErrno(int error)
+FileErrorCause causeFromErrno(int error)
 {
     switch (error) {
     case 0:
@@ -47,7 +47,7 @@ FileErrorCause CauseFromErrno(int error)
     }
 }
 
-std::string DescribeFileError(FileErrorCause cause, const std::string& f)
+std::string describeFileError(FileErrorCause cause, const std::string& f)
 {
     switch (cause) {
     case FileErrorCause::None:
@@ -88,17 +88,17 @@ std::string DescribeFileError(FileErrorCause cause, const std::string& f)
 
 } // namespace
 
-std::string FileErrorMessage(FileErrorCause cause, const std::string& fileName)
+std::string fileErrorMessage(FileErrorCause cause, const std::string& fileName)
 {
-    std::string description = DescribeFileError(cause, fileName);
+    std::string description = describeFileError(cause, fileName);
     if (description.size() > 254)
         description.resize(254);
     return "File could not be opened: " + description;
 }
 
-std::string FileErrorMessage(int error, const std::string& fileName)
+std::string fileErrorMessage(int error, const std::string& fileName)
 {
     if (error == ENOMEM)
         return "File could not be opened: Out of memory.";
-    return FileErrorMessage(CauseFromErrno(error), fileName);
+    return fileErrorMessage(causeFromErrno(error), fileName);
 }

@@ -26,7 +26,7 @@ enum class FileErrorCause {
 
 // "File could not be opened: <description>", the description naming fileName
 // and cut at 254 characters.
-std::string FileErrorMessage(FileErrorCause cause, const std::string& fileName);
+std::string fileErrorMessage(FileErrorCause cause, const std::string& fileName);
 
 // The same for an errno value; ENOMEM is described as "Out of memory.".
-std::string FileErrorMessage(int error, const std::string& fileName);
+std::string fileErrorMessage(int error, const std::string& fileName);

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <windows.h>
 
-FileErrorCause CauseFromWindowsError(unsigned long error)
+FileErrorCause causeFromWindowsError(unsigned long error)
 {
     switch (error) {
     case NO_ERROR:
@@ -75,9 +75,9 @@ FileErrorCause CauseFromWindowsError(unsigned long error)
     }
 }
 
-std::string WindowsFileErrorMessage(unsigned long error, const std::string& fileName)
+std::string windowsFileErrorMessage(unsigned long error, const std::string& fileName)
 {
     if (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY)
-        return FileErrorMessage(ENOMEM, fileName);
-    return FileErrorMessage(CauseFromWindowsError(error), fileName);
+        return fileErrorMessage(ENOMEM, fileName);
+    return fileErrorMessage(causeFromWindowsError(error), fileName);
 }

@@ -7,16 +7,16 @@
 #include <memory>
 #include <unistd.h>
 
-int FileSystem::Stat(const std::string& path, struct stat& st)
+int FileSystem::stat(const std::string& path, struct stat& st)
 {
     return ::stat(path.c_str(), &st);
 }
-int FileSystem::Lstat(const std::string& path, struct stat& st)
+int FileSystem::lstat(const std::string& path, struct stat& st)
 {
     return ::lstat(path.c_str(), &st);
 }
 
-int FileSystem::ReadLink(const std::string& path, std::string& target)
+int FileSystem::readLink(const std::string& path, std::string& target)
 {
     char buffer[PATH_MAX];
     const ssize_t length = ::readlink(path.c_str(), buffer, sizeof buffer);
@@ -30,64 +30,64 @@ int FileSystem::ReadLink(const std::string& path, std::string& target)
     return 0;
 }
 
-int FileSystem::Open(const std::string& path, int flags, mode_t mode)
+int FileSystem::open(const std::string& path, int flags, mode_t mode)
 {
     return ::open(path.c_str(), flags | O_CLOEXEC, mode);
 }
-int FileSystem::Fstat(int fd, struct stat& st)
+int FileSystem::fstat(int fd, struct stat& st)
 {
     return ::fstat(fd, &st);
 }
-ssize_t FileSystem::ReadAt(int fd, char* data, std::size_t size, off_t offset)
+ssize_t FileSystem::readAt(int fd, char* data, std::size_t size, off_t offset)
 {
     return ::pread(fd, data, size, offset);
 }
-ssize_t FileSystem::Write(int fd, const char* data, std::size_t size)
+ssize_t FileSystem::write(int fd, const char* data, std::size_t size)
 {
     return ::write(fd, data, size);
 }
-ssize_t FileSystem::WriteAt(int fd, const char* data, std::size_t size, off_t offset)
+ssize_t FileSystem::writeAt(int fd, const char* data, std::size_t size, off_t offset)
 {
     return ::pwrite(fd, data, size, offset);
 }
-int FileSystem::Truncate(int fd, off_t size)
+int FileSystem::truncate(int fd, off_t size)
 {
     return ::ftruncate(fd, size);
 }
-int FileSystem::Reserve(int fd, off_t size)
+int FileSystem::reserve(int fd, off_t size)
 {
     return ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size);
 }
-int FileSystem::Fchmod(int fd, mode_t mode)
+int FileSystem::fchmod(int fd, mode_t mode)
 {
     return ::fchmod(fd, mode);
 }
-int FileSystem::Fchown(int fd, uid_t uid, gid_t gid)
+int FileSystem::fchown(int fd, uid_t uid, gid_t gid)
 {
     return ::fchown(fd, uid, gid);
 }
-int FileSystem::Fsync(int fd)
+int FileSystem::fsync(int fd)
 {
     return ::fsync(fd);
 }
-int FileSystem::Close(int fd)
+int FileSystem::close(int fd)
 {
     return ::close(fd);
 }
-int FileSystem::Link(const std::string& from, const std::string& to)
+int FileSystem::link(const std::string& from, const std::string& to)
 {
     return ::link(from.c_str(), to.c_str());
 }
-int FileSystem::Rename(const std::string& from, const std::string& to)
+int FileSystem::rename(const std::string& from, const std::string& to)
 {
     return ::rename(from.c_str(), to.c_str());
 }
-int FileSystem::Unlink(const std::string& path)
+int FileSystem::unlink(const std::string& path)
 {
     return ::unlink(path.c_str());
 }
 
-int FileSystem::ListDirectory(const std::string& directory, std::vector<std::string>& names)
+int FileSystem::listDirectory(const std::string& directory, std::vector<std::string>& names)
 {
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
     if (!dir)
@@ -97,7 +97,7 @@ int FileSystem::ListDirectory(const std::string& directory, std::vector<std::str
     return 0;
 }
 
-void FileSystem::SyncDirectory(const std::string& directory)
+void FileSystem::syncDirectory(const std::string& directory)
 {
     const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -106,7 +106,7 @@ void FileSystem::SyncDirectory(const std::string& directory)
     ::close(fd);
 }
 
-FileSystem& FileSystem::Posix()
+FileSystem& FileSystem::posix()
 {
     static FileSystem instance;
     return instance;

@@ -12,27 +12,27 @@ class FileSystem {
   public:
     virtual ~FileSystem() = default;
 
-    virtual int Stat(const std::string& path, struct stat& st);
-    virtual int Lstat(const std::string& path, struct stat& st);
-    virtual int ReadLink(const std::string& path, std::string& target);
-    virtual int Open(const std::string& path, int flags, mode_t mode); // always close-on-exec
-    virtual int Fstat(int fd, struct stat& st);
-    virtual ssize_t ReadAt(int fd, char* data, std::size_t size, off_t offset);
-    virtual ssize_t Write(int fd, const char* data, std::size_t size);
-    virtual ssize_t WriteAt(int fd, const char* data, std::size_t size, off_t offset);
-    virtual int Truncate(int fd, off_t size);
+    virtual int stat(const std::string& path, struct stat& st);
+    virtual int lstat(const std::string& path, struct stat& st);
+    virtual int readLink(const std::string& path, std::string& target);
+    virtual int open(const std::string& path, int flags, mode_t mode); // always close-on-exec
+    virtual int fstat(int fd, struct stat& st);
+    virtual ssize_t readAt(int fd, char* data, std::size_t size, off_t offset);
+    virtual ssize_t write(int fd, const char* data, std::size_t size);
+    virtual ssize_t writeAt(int fd, const char* data, std::size_t size, off_t offset);
+    virtual int truncate(int fd, off_t size);
     // Reserves the blocks for size bytes without changing the file's length,
     // so that later writes up to that length cannot run out of space.
-    virtual int Reserve(int fd, off_t size);
-    virtual int Fchmod(int fd, mode_t mode);
-    virtual int Fchown(int fd, uid_t uid, gid_t gid);
-    virtual int Fsync(int fd);
-    virtual int Close(int fd);
-    virtual int Link(const std::string& from, const std::string& to);
-    virtual int Rename(const std::string& from, const std::string& to);
-    virtual int Unlink(const std::string& path);
-    virtual int ListDirectory(const std::string& directory, std::vector<std::string>& names);
-    virtual void SyncDirectory(const std::string& directory);
+    virtual int reserve(int fd, off_t size);
+    virtual int fchmod(int fd, mode_t mode);
+    virtual int fchown(int fd, uid_t uid, gid_t gid);
+    virtual int fsync(int fd);
+    virtual int close(int fd);
+    virtual int link(const std::string& from, const std::string& to);
+    virtual int rename(const std::string& from, const std::string& to);
+    virtual int unlink(const std::string& path);
+    virtual int listDirectory(const std::string& directory, std::vector<std::string>& names);
+    virtual void syncDirectory(const std::string& directory);
 
-    static FileSystem& Posix();
+    static FileSystem& posix();
 };

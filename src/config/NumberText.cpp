@@ -8,12 +8,12 @@
 
 namespace {
 
-bool IsCSpace(char c)
+bool isCSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsDigit(std::string_view text, std::size_t i)
+bool isDigit(std::string_view text, std::size_t i)
 {
     return i < text.size() && text[i] >= '0' && text[i] <= '9';
 }
@@ -25,10 +25,10 @@ struct NumberStart {
     bool negative;
 };
 
-NumberStart SkipBlanksAndSign(std::string_view text)
+NumberStart skipBlanksAndSign(std::string_view text)
 {
     std::size_t i = 0;
-    while (i < text.size() && IsCSpace(text[i]))
+    while (i < text.size() && isCSpace(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -40,10 +40,10 @@ NumberStart SkipBlanksAndSign(std::string_view text)
 
 // The magnitude of the leading digits, stopped at limit + 1 so that it
 // cannot overflow whatever the number of digits.
-long long LeadingMagnitude(std::string_view text, std::size_t i, long long limit)
+long long leadingMagnitude(std::string_view text, std::size_t i, long long limit)
 {
     long long magnitude = 0;
-    for (; IsDigit(text, i); ++i)
+    for (; isDigit(text, i); ++i)
         magnitude = std::min(magnitude * 10 + (text[i] - '0'), limit + 1);
     return magnitude;
 }
@@ -52,14 +52,14 @@ constexpr long long kIntMagnitudeLimit = -static_cast<long long>(INT_MIN);
 
 } // namespace
 
-int ParseInteger(std::string_view text, bool* whole)
+int parseInteger(std::string_view text, bool* whole)
 {
-    const NumberStart start = SkipBlanksAndSign(text);
+    const NumberStart start = skipBlanksAndSign(text);
     const long long limit = start.negative ? kIntMagnitudeLimit : INT_MAX;
-    const long long read = LeadingMagnitude(text, start.first, limit);
+    const long long read = leadingMagnitude(text, start.first, limit);
     if (whole) {
         std::size_t end = start.first;
-        while (IsDigit(text, end))
+        while (isDigit(text, end))
             ++end;
         *whole = end > start.first && end == text.size() && read <= limit;
     }
@@ -67,11 +67,11 @@ int ParseInteger(std::string_view text, bool* whole)
     return static_cast<int>(start.negative ? -magnitude : magnitude);
 }
 
-double ParseReal(std::string_view text, bool* whole)
+double parseReal(std::string_view text, bool* whole)
 {
     if (whole)
         *whole = false;
-    const NumberStart start = SkipBlanksAndSign(text);
+    const NumberStart start = skipBlanksAndSign(text);
     const std::size_t i = start.first;
     const bool negative = start.negative;
     if (i >= text.size() || text[i] == '+' || text[i] == '-')
@@ -96,52 +96,52 @@ double ParseReal(std::string_view text, bool* whole)
     return negative ? -value : value;
 }
 
-bool ReadLeadingInteger(const std::string& text, int& value)
+bool readLeadingInteger(const std::string& text, int& value)
 {
-    const NumberStart start = SkipBlanksAndSign(text);
-    if (!IsDigit(text, start.first))
+    const NumberStart start = skipBlanksAndSign(text);
+    if (!isDigit(text, start.first))
         return false;
     const long long limit = start.negative ? kIntMagnitudeLimit : INT_MAX;
-    const long long magnitude = LeadingMagnitude(text, start.first, limit);
+    const long long magnitude = leadingMagnitude(text, start.first, limit);
     if (magnitude > limit)
         return false;
     value = static_cast<int>(start.negative ? -magnitude : magnitude);
     return true;
 }
 
-bool ReadLeadingReal(const std::string& text, double& value)
+bool readLeadingReal(const std::string& text, double& value)
 {
-    const std::size_t i = SkipBlanksAndSign(text).first;
+    const std::size_t i = skipBlanksAndSign(text).first;
     // A number starts with a digit, or with a point followed by a digit.
-    const bool point = i < text.size() && text[i] == '.' && IsDigit(text, i + 1);
-    if (!IsDigit(text, i) && !point)
+    const bool point = i < text.size() && text[i] == '.' && isDigit(text, i + 1);
+    if (!isDigit(text, i) && !point)
         return false;
-    value = ParseReal(text);
+    value = parseReal(text);
     return true;
 }
 
-std::string FormatRealShortest(double value)
+std::string formatRealShortest(double value)
 {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     return std::string(buffer, result.ptr);
 }
 
-std::string FormatInteger(int value)
+std::string formatInteger(int value)
 {
     char buffer[16];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
 }
 
-void AppendInteger(std::string& out, int value)
+void appendInteger(std::string& out, int value)
 {
     char buffer[16];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);
 }
 
-std::string FormatRealTwoPlaces(double value)
+std::string formatRealTwoPlaces(double value)
 {
     // Large enough for the widest double in fixed notation.
     char buffer[400];

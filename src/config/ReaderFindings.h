@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-class CConfiguration;
+class Configuration;
 
 // What the reader saw in a file and will not give back as it was: the lines a
 // save would drop or change. The reader collects them only when asked to;
@@ -24,7 +24,7 @@ enum class FindingKind {
 };
 
 // The kind as the check prints it: "unknown-key", "value-replaced", ...
-const char* FindingKindName(FindingKind kind);
+const char* findingKindName(FindingKind kind);
 
 struct Finding {
     std::size_t line = 0; // from 1
@@ -40,24 +40,24 @@ struct Finding {
 // never copies what is there (and a large file needs no room twice).
 class RecordLines {
   public:
-    void SetKeys(std::size_t keys) { m_stride = 1 + keys; }
+    void setKeys(std::size_t keys) { m_stride = 1 + keys; }
 
     // The lines of a record, made (all 0) when it has none yet. The place
     // stays valid while the object lives.
-    std::uint32_t* For(std::size_t record)
+    std::uint32_t* linesFor(std::size_t record)
     {
         const std::size_t block = record / kBlock;
         while (m_blocks.size() <= block)
             m_blocks.push_back(std::make_unique<std::uint32_t[]>(kBlock * m_stride));
         return &m_blocks[block][(record % kBlock) * m_stride];
     }
-    std::uint32_t Section(std::size_t record) const { return At(record, 0); }
-    std::uint32_t Key(std::size_t record, std::size_t key) const { return At(record, key + 1); }
+    std::uint32_t section(std::size_t record) const { return at(record, 0); }
+    std::uint32_t key(std::size_t record, std::size_t key) const { return at(record, key + 1); }
 
   private:
     static constexpr std::size_t kBlock = 1024;
 
-    std::uint32_t At(std::size_t record, std::size_t slot) const
+    std::uint32_t at(std::size_t record, std::size_t slot) const
     {
         const std::size_t block = record / kBlock;
         return block < m_blocks.size() ? m_blocks[block][(record % kBlock) * m_stride + slot] : 0;
@@ -76,15 +76,15 @@ struct ReaderFindings {
 // wants to know of: a paper naming no existing header bitmap, a printer
 // without address or queue, an AE title or paper name given twice (the first
 // wins). Each points at the line that made it, as far as findings knows.
-std::vector<Finding> FindReferenceWarnings(const CConfiguration& config, const ReaderFindings& findings);
+std::vector<Finding> findReferenceWarnings(const Configuration& config, const ReaderFindings& findings);
 
 // Whether a save loses what the line said: all kinds but duplicates (whose
 // earlier value is not in effect anyway) and the reference warnings (which
 // lose nothing).
-bool LosesContent(FindingKind kind);
+bool losesContent(FindingKind kind);
 
 // The number of file lines whose content a save loses.
-std::size_t LostLines(const std::vector<Finding>& findings);
+std::size_t lostLines(const std::vector<Finding>& findings);
 
 // "line 12: TEXT [kind]".
-std::string DescribeFinding(const Finding& finding);
+std::string describeFinding(const Finding& finding);

@@ -14,28 +14,28 @@
 // the list itself changes). A deque rather than a vector: a list that grows
 // to hundreds of thousands of records is never copied whole on the way, so
 // loading a large file needs little more memory than its records.
-template <typename Record> class CRecordList {
+template <typename Record> class RecordList {
   public:
     using value_type = Record;
     using iterator = typename std::deque<Record>::iterator;
     using const_iterator = typename std::deque<Record>::const_iterator;
 
-    void Add(const Record& record) { m_records.push_back(record); }
-    int GetCount() const { return static_cast<int>(m_records.size()); }
-    void RemoveAll() { m_records.clear(); }
+    void add(const Record& record) { m_records.push_back(record); }
+    int getCount() const { return static_cast<int>(m_records.size()); }
+    void removeAll() { m_records.clear(); }
 
     // The record at a position from 0; none outside the list.
-    Record* GetAt(long long position)
+    Record* getAt(long long position)
     {
-        return InRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
+        return inRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
     }
-    const Record* GetAt(long long position) const
+    const Record* getAt(long long position) const
     {
-        return InRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
+        return inRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
     }
-    bool RemoveAt(long long position)
+    bool removeAt(long long position)
     {
-        if (!InRange(position))
+        if (!inRange(position))
             return false;
         m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(position));
         return true;
@@ -43,12 +43,12 @@ template <typename Record> class CRecordList {
 
     // Removes the records at the given positions, counted before any
     // removal; positions outside the list are passed over.
-    void RemoveAtPositions(std::vector<int> positions)
+    void removeAtPositions(std::vector<int> positions)
     {
         std::sort(positions.begin(), positions.end());
         positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
         for (auto position = positions.rbegin(); position != positions.rend(); ++position)
-            RemoveAt(*position);
+            removeAt(*position);
     }
 
     iterator begin() { return m_records.begin(); }
@@ -57,30 +57,30 @@ template <typename Record> class CRecordList {
     const_iterator end() const { return m_records.end(); }
 
   protected:
-    bool InRange(long long position) const { return position >= 0 && position < GetCount(); }
+    bool inRange(long long position) const { return position >= 0 && position < getCount(); }
 
     std::deque<Record> m_records;
 };
 
 // Lists keyed by the record's Name; every lookup takes the first exact match.
-template <typename Record> class CNamedRecordList : public CRecordList<Record> {
+template <typename Record> class NamedRecordList : public RecordList<Record> {
   public:
-    bool Exists(const std::string& name) const { return IndexOf(name) >= 0; }
+    bool exists(const std::string& name) const { return indexOf(name) >= 0; }
 
-    Record* Find(const std::string& name)
+    Record* find(const std::string& name)
     {
-        const int index = IndexOf(name);
+        const int index = indexOf(name);
         return index < 0 ? nullptr : &this->m_records[static_cast<std::size_t>(index)];
     }
-    const Record* Find(const std::string& name) const
+    const Record* find(const std::string& name) const
     {
-        const int index = IndexOf(name);
+        const int index = indexOf(name);
         return index < 0 ? nullptr : &this->m_records[static_cast<std::size_t>(index)];
     }
 
-    bool Remove(const std::string& name)
+    bool remove(const std::string& name)
     {
-        const int index = IndexOf(name);
+        const int index = indexOf(name);
         if (index < 0)
             return false;
         this->m_records.erase(this->m_records.begin() + index);
@@ -88,7 +88,7 @@ template <typename Record> class CNamedRecordList : public CRecordList<Record> {
     }
 
   private:
-    int IndexOf(const std::string& name) const
+    int indexOf(const std::string& name) const
     {
         for (std::size_t i = 0; i < this->m_records.size(); ++i)
             if (this->m_records[i].Name == name)
@@ -97,15 +97,15 @@ template <typename Record> class CNamedRecordList : public CRecordList<Record> {
     }
 };
 
-class CPaperList : public CNamedRecordList<sPaper> {};
-class CHeaderList : public CNamedRecordList<sHeader> {};
+class PaperList : public NamedRecordList<PaperRecord> {};
+class HeaderList : public NamedRecordList<HeaderRecord> {};
 
 // Printers are keyed by AE title and addressed by position.
-class CPrinterList : public CRecordList<sPrinter> {
+class PrinterList : public RecordList<PrinterRecord> {
   public:
-    bool Exists(const std::string& aeTitle) const
+    bool exists(const std::string& aeTitle) const
     {
-        for (const sPrinter& printer : m_records)
+        for (const PrinterRecord& printer : m_records)
             if (printer.PrinterAETitle == aeTitle)
                 return true;
         return false;
@@ -113,5 +113,5 @@ class CPrinterList : public CRecordList<sPrinter> {
 
     // No lower bound, by design of the callers: a negative position counts as
     // valid here and GetAt then yields none.
-    bool IsValidIndex(long long position) const { return position < GetCount(); }
+    bool isValidIndex(long long position) const { return position < getCount(); }
 };

@@ -5,7 +5,7 @@
 // Plain records of the configuration. Field names follow the keys of the
 // configuration file; all lengths are PostScript points.
 
-struct sPrinter {
+struct PrinterRecord {
     std::string Description;
     std::string PrinterAETitle;
     std::string PrinterAddress;
@@ -22,7 +22,7 @@ struct sPrinter {
     std::string BlueGraduationFile;
 };
 
-struct sPaper {
+struct PaperRecord {
     std::string Name;
     std::string Description;
     std::string PaperLabel;
@@ -35,12 +35,12 @@ struct sPaper {
     int OffsetY = 0;
 };
 
-struct sHeader {
+struct HeaderRecord {
     std::string Name;
     std::string IncludeFile;
 };
 
-struct sLayout {
+struct LayoutRecord {
     std::string Description = "Standard Layout";
     double TrimWidth = 5.0;
     double ImageDistance = 14.17;

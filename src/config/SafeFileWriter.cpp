@@ -26,19 +26,19 @@ constexpr std::string_view kTemporaryPrefix = ".quarvel-save.";
 constexpr std::size_t kTemporaryFileNameCut = 128;
 constexpr int kMaxSymbolicLinks = 40; // as the kernel allows
 
-std::string DirectoryPart(const std::string& path)
+std::string directoryPart(const std::string& path)
 {
     const std::size_t slash = path.rfind(kSeparator);
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-bool Exists(FileSystem& fs, const std::string& path)
+bool exists(FileSystem& fs, const std::string& path)
 {
     struct stat st;
-    return fs.Lstat(path, st) == 0;
+    return fs.lstat(path, st) == 0;
 }
 
-// A file descriptor that is closed when it goes out of scope. Close() closes
+// A file descriptor that is closed when it goes out of scope. close() closes
 // it early and reports the error, which matters after a write.
 class Descriptor {
   public:
@@ -46,18 +46,18 @@ class Descriptor {
     ~Descriptor()
     {
         if (m_fd >= 0)
-            m_fs.Close(m_fd);
+            m_fs.close(m_fd);
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
 
     explicit operator bool() const { return m_fd >= 0; }
     int get() const { return m_fd; }
-    int Close()
+    int close()
     {
         const int fd = m_fd;
         m_fd = -1;
-        return m_fs.Close(fd);
+        return m_fs.close(fd);
     }
 
   private:
@@ -72,12 +72,12 @@ class TemporaryFile {
     ~TemporaryFile()
     {
         if (!m_path.empty())
-            m_fs.Unlink(m_path);
+            m_fs.unlink(m_path);
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    void Release() { m_path.clear(); }
+    void release() { m_path.clear(); }
 
   private:
     FileSystem& m_fs;
@@ -86,7 +86,7 @@ class TemporaryFile {
 
 // Writes all of bytes through write(data, size, offset), again after a
 // signal; a write of nothing means the disk is full.
-template <typename Write> bool WriteEverything(const std::string& bytes, Write write)
+template <typename Write> bool writeEverything(const std::string& bytes, Write write)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -105,25 +105,25 @@ template <typename Write> bool WriteEverything(const std::string& bytes, Write w
     return true;
 }
 
-bool WriteAll(FileSystem& fs, int fd, const std::string& bytes)
+bool writeAll(FileSystem& fs, int fd, const std::string& bytes)
 {
-    return WriteEverything(bytes,
-                           [&](const char* data, std::size_t size, std::size_t) { return fs.Write(fd, data, size); });
+    return writeEverything(bytes,
+                           [&](const char* data, std::size_t size, std::size_t) { return fs.write(fd, data, size); });
 }
 
-bool WriteAllAt(FileSystem& fs, int fd, const std::string& bytes)
+bool writeAllAt(FileSystem& fs, int fd, const std::string& bytes)
 {
-    return WriteEverything(bytes, [&](const char* data, std::size_t size, std::size_t offset) {
-        return fs.WriteAt(fd, data, size, static_cast<off_t>(offset));
+    return writeEverything(bytes, [&](const char* data, std::size_t size, std::size_t offset) {
+        return fs.writeAt(fd, data, size, static_cast<off_t>(offset));
     });
 }
 
-bool ReadAll(FileSystem& fs, int fd, std::string& bytes)
+bool readAll(FileSystem& fs, int fd, std::string& bytes)
 {
     char buffer[64 * 1024];
     bytes.clear();
     for (;;) {
-        const ssize_t n = fs.ReadAt(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
+        const ssize_t n = fs.readAt(fd, buffer, sizeof buffer, static_cast<off_t>(bytes.size()));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -137,12 +137,12 @@ bool ReadAll(FileSystem& fs, int fd, std::string& bytes)
 
 // Follows the symbolic links at the end of path to the name they end at,
 // which need not exist. Folders on the way are left to the kernel.
-bool ResolveLinks(FileSystem& fs, const std::string& path, std::string& target, int& error)
+bool resolveLinks(FileSystem& fs, const std::string& path, std::string& target, int& error)
 {
     target = path;
     for (int hops = 0; hops <= kMaxSymbolicLinks; ++hops) {
         struct stat st;
-        if (fs.Lstat(target, st) != 0) {
+        if (fs.lstat(target, st) != 0) {
             if (errno == ENOENT)
                 return true;
             error = errno;
@@ -151,22 +151,22 @@ bool ResolveLinks(FileSystem& fs, const std::string& path, std::string& target, 
         if (!S_ISLNK(st.st_mode))
             return true;
         std::string link;
-        if (fs.ReadLink(target, link) != 0) {
+        if (fs.readLink(target, link) != 0) {
             error = errno;
             return false;
         }
-        target = (!link.empty() && link.front() == kSeparator) ? link : DirectoryPart(target) + link;
+        target = (!link.empty() && link.front() == kSeparator) ? link : directoryPart(target) + link;
     }
     error = ELOOP;
     return false;
 }
 
-bool ProcessIsGone(long pid)
+bool processIsGone(long pid)
 {
     return pid > 0 && pid <= INT_MAX && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
-std::string UniquePart()
+std::string uniquePart()
 {
     static std::atomic<std::uint64_t> counter{0};
     std::uint64_t x = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -183,12 +183,12 @@ std::string UniquePart()
 
 // Creates a fresh temporary file for fileName in directory; -1 with errno
 // when none can be made there.
-int CreateTemporaryFile(FileSystem& fs, const std::string& directory, const std::string& fileName, mode_t mode,
+int createTemporaryFile(FileSystem& fs, const std::string& directory, const std::string& fileName, mode_t mode,
                         std::string& tempPath)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = directory + TemporaryFileName(fileName, ::getpid(), UniquePart());
-        const int fd = fs.Open(tempPath, O_RDWR | O_CREAT | O_EXCL, mode);
+        tempPath = directory + temporaryFileName(fileName, ::getpid(), uniquePart());
+        const int fd = fs.open(tempPath, O_RDWR | O_CREAT | O_EXCL, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -198,7 +198,7 @@ int CreateTemporaryFile(FileSystem& fs, const std::string& directory, const std:
 
 // The process id of a temporary file name made for fileName; 0 for any other
 // name.
-long TemporaryFileOwner(std::string_view name, const std::string& fileName)
+long temporaryFileOwner(std::string_view name, const std::string& fileName)
 {
     if (name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix)
         return 0;
@@ -213,24 +213,24 @@ long TemporaryFileOwner(std::string_view name, const std::string& fileName)
     return name == std::string_view(fileName).substr(0, kTemporaryFileNameCut) ? pid : 0;
 }
 
-bool ReserveUnsupported(int error)
+bool reserveUnsupported(int error)
 {
     return error == EOPNOTSUPP || error == ENOSYS || error == EINVAL;
 }
 
-bool Fail(std::string& message, FileErrorCause cause, const std::string& path)
+bool fail(std::string& message, FileErrorCause cause, const std::string& path)
 {
-    message = FileErrorMessage(cause, path);
+    message = fileErrorMessage(cause, path);
     return false;
 }
 
-bool Fail(std::string& message, int error, const std::string& path)
+bool fail(std::string& message, int error, const std::string& path)
 {
-    message = FileErrorMessage(error, path);
+    message = fileErrorMessage(error, path);
     return false;
 }
 
-std::string SavedMessage(const std::string& path, const std::string& backupName)
+std::string savedMessage(const std::string& path, const std::string& backupName)
 {
     if (!backupName.empty())
         return "An old configuration file was found and renamed.\nNew configuration:\t" + path +
@@ -239,44 +239,44 @@ std::string SavedMessage(const std::string& path, const std::string& backupName)
 }
 
 // Writes bytes as a new file under name; nothing stays under it on failure.
-bool CopyFile(FileSystem& fs, const std::string& bytes, const struct stat& original, const std::string& name)
+bool copyFile(FileSystem& fs, const std::string& bytes, const struct stat& original, const std::string& name)
 {
-    Descriptor copy(fs, fs.Open(name, O_WRONLY | O_CREAT | O_EXCL, 0600));
+    Descriptor copy(fs, fs.open(name, O_WRONLY | O_CREAT | O_EXCL, 0600));
     if (!copy)
         return false;
-    fs.Fchown(copy.get(), original.st_uid, original.st_gid); // best effort: only root may give files away
-    const bool written = WriteAll(fs, copy.get(), bytes) && fs.Fchmod(copy.get(), original.st_mode & 07777) == 0 &&
-                         fs.Fsync(copy.get()) == 0 && copy.Close() == 0;
+    fs.fchown(copy.get(), original.st_uid, original.st_gid); // best effort: only root may give files away
+    const bool written = writeAll(fs, copy.get(), bytes) && fs.fchmod(copy.get(), original.st_mode & 07777) == 0 &&
+                         fs.fsync(copy.get()) == 0 && copy.close() == 0;
     if (!written)
-        fs.Unlink(name);
+        fs.unlink(name);
     return written;
 }
 
 } // namespace
 
-std::string BackupCandidate(const std::string& path, int n)
+std::string backupCandidate(const std::string& path, int n)
 {
     const std::size_t slash = path.rfind(kSeparator);
     const std::size_t fileStart = slash == std::string::npos ? 0 : slash + 1;
     const std::size_t dot = path.rfind('.');
     const std::size_t baseEnd = (dot == std::string::npos || dot < fileStart) ? path.size() : dot;
     const std::string base = path.substr(0, baseEnd);
-    return n <= 1 ? base + ".bak" : base + ".bk" + FormatInteger(n);
+    return n <= 1 ? base + ".bak" : base + ".bk" + formatInteger(n);
 }
 
-bool BackupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName, const std::string* copyOf)
+bool backupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName, const std::string* copyOf)
 {
     bool linking = copyOf == nullptr;
     std::string bytes;
     struct stat original {};
-    if (!linking && fs.Stat(path, original) != 0)
+    if (!linking && fs.stat(path, original) != 0)
         return false;
     for (int n = 1; n < INT_MAX; ++n) {
-        const std::string candidate = BackupCandidate(path, n);
-        if (Exists(fs, candidate))
+        const std::string candidate = backupCandidate(path, n);
+        if (exists(fs, candidate))
             continue;
         if (linking) {
-            if (fs.Link(path, candidate) == 0) {
+            if (fs.link(path, candidate) == 0) {
                 backupName = candidate;
                 return true;
             }
@@ -285,12 +285,12 @@ bool BackupExistingFile(FileSystem& fs, const std::string& path, std::string& ba
             // No hard link here (no support, another owner, no inode left):
             // a copy keeps the same bytes.
             linking = false;
-            Descriptor file(fs, fs.Open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY, 0));
-            if (!file || fs.Fstat(file.get(), original) != 0 || !ReadAll(fs, file.get(), bytes))
+            Descriptor file(fs, fs.open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY, 0));
+            if (!file || fs.fstat(file.get(), original) != 0 || !readAll(fs, file.get(), bytes))
                 return false;
             copyOf = &bytes;
         }
-        if (CopyFile(fs, *copyOf, original, candidate)) {
+        if (copyFile(fs, *copyOf, original, candidate)) {
             backupName = candidate;
             return true;
         }
@@ -300,125 +300,125 @@ bool BackupExistingFile(FileSystem& fs, const std::string& path, std::string& ba
     return false;
 }
 
-std::string TemporaryFileName(const std::string& fileName, long pid, const std::string& unique)
+std::string temporaryFileName(const std::string& fileName, long pid, const std::string& unique)
 {
     return std::string(kTemporaryPrefix) + std::to_string(pid) + "." + unique + "." +
            fileName.substr(0, kTemporaryFileNameCut);
 }
 
-SafeFileWriter::SafeFileWriter() : m_fs(FileSystem::Posix()) {}
+SafeFileWriter::SafeFileWriter() : m_fs(FileSystem::posix()) {}
 SafeFileWriter::SafeFileWriter(FileSystem& fs) : m_fs(fs) {}
 
-bool SafeFileWriter::Save(const std::string& path, const std::string& content, std::string& message)
+bool SafeFileWriter::save(const std::string& path, const std::string& content, std::string& message)
 {
     try {
-        return SaveResolved(path, content, message);
+        return saveResolved(path, content, message);
     } catch (const std::bad_alloc&) {
-        message = FileErrorMessage(ENOMEM, path);
+        message = fileErrorMessage(ENOMEM, path);
         return false;
     }
 }
 
-bool SafeFileWriter::SaveResolved(const std::string& path, const std::string& content, std::string& message)
+bool SafeFileWriter::saveResolved(const std::string& path, const std::string& content, std::string& message)
 {
     std::string target;
     int error = 0;
     struct stat existing;
-    if (m_fs.Stat(path, existing) != 0) {
+    if (m_fs.stat(path, existing) != 0) {
         if (errno != ENOENT)
-            return Fail(message, errno, path);
+            return fail(message, errno, path);
         // Nothing there yet, perhaps behind a dangling link: create the file
         // where the links end.
-        if (!ResolveLinks(m_fs, path, target, error))
-            return Fail(message, error, path);
-        return Replace(target, nullptr, content, message);
+        if (!resolveLinks(m_fs, path, target, error))
+            return fail(message, error, path);
+        return replace(target, nullptr, content, message);
     }
     if (S_ISDIR(existing.st_mode))
-        return Fail(message, EISDIR, path);
+        return fail(message, EISDIR, path);
     if (S_ISCHR(existing.st_mode))
-        return WriteDevice(path, content, message);
+        return writeDevice(path, content, message);
     if (!S_ISREG(existing.st_mode))
-        return Fail(message, FileErrorCause::NotRegularFile, path);
+        return fail(message, FileErrorCause::NotRegularFile, path);
 
-    if (!ResolveLinks(m_fs, path, target, error))
-        return Fail(message, error, path);
+    if (!resolveLinks(m_fs, path, target, error))
+        return fail(message, error, path);
     struct stat resolved;
-    if (m_fs.Lstat(target, resolved) != 0 || resolved.st_dev != existing.st_dev || resolved.st_ino != existing.st_ino)
-        return OverwriteInPlace(path, content, message); // a link no name leads along (/proc/self/fd/...)
-    return Replace(target, &existing, content, message);
+    if (m_fs.lstat(target, resolved) != 0 || resolved.st_dev != existing.st_dev || resolved.st_ino != existing.st_ino)
+        return overwriteInPlace(path, content, message); // a link no name leads along (/proc/self/fd/...)
+    return replace(target, &existing, content, message);
 }
 
-bool SafeFileWriter::Replace(const std::string& target, const struct stat* existing, const std::string& content,
+bool SafeFileWriter::replace(const std::string& target, const struct stat* existing, const std::string& content,
                              std::string& message)
 {
-    const std::string directory = DirectoryPart(target);
+    const std::string directory = directoryPart(target);
     const std::string fileName = target.substr(directory.size());
-    RemoveLeftovers(directory, fileName);
+    removeLeftovers(directory, fileName);
 
     // A new file gets the permission bits the umask leaves; a replacement
     // gets the old file's bits once it is written.
     std::string tempPath;
-    Descriptor temp(m_fs, CreateTemporaryFile(m_fs, directory, fileName, existing ? 0600 : 0666, tempPath));
+    Descriptor temp(m_fs, createTemporaryFile(m_fs, directory, fileName, existing ? 0600 : 0666, tempPath));
     if (!temp)
-        return existing ? OverwriteInPlace(target, content, message) : CreateInPlace(target, content, message);
+        return existing ? overwriteInPlace(target, content, message) : createInPlace(target, content, message);
     TemporaryFile cleanup(m_fs, tempPath);
 
     int error = 0;
-    if (!WriteTemporaryFile(temp.get(), existing, content, error) || temp.Close() != 0)
-        return error ? Fail(message, error, target) : Fail(message, FileErrorCause::DiskFull, target);
+    if (!writeTemporaryFile(temp.get(), existing, content, error) || temp.close() != 0)
+        return error ? fail(message, error, target) : fail(message, FileErrorCause::DiskFull, target);
 
     std::string backupName;
-    if (!MoveIntoPlace(tempPath, target, existing != nullptr, backupName, error))
-        return Fail(message, error, target);
-    cleanup.Release();
-    message = SavedMessage(target, backupName);
+    if (!moveIntoPlace(tempPath, target, existing != nullptr, backupName, error))
+        return fail(message, error, target);
+    cleanup.release();
+    message = savedMessage(target, backupName);
     return true;
 }
 
 // Writes the content and the old file's owner and permission bits. A failed
 // write or sync leaves error 0 (reported as a full disk); other failures
 // leave their errno.
-bool SafeFileWriter::WriteTemporaryFile(int fd, const struct stat* existing, const std::string& content, int& error)
+bool SafeFileWriter::writeTemporaryFile(int fd, const struct stat* existing, const std::string& content, int& error)
 {
     error = 0;
-    if (!WriteAll(m_fs, fd, content))
+    if (!writeAll(m_fs, fd, content))
         return false;
     if (existing) {
-        m_fs.Fchown(fd, existing->st_uid, existing->st_gid); // best effort: only root may give files away
-        if (m_fs.Fchmod(fd, existing->st_mode & 07777) != 0) {
+        m_fs.fchown(fd, existing->st_uid, existing->st_gid); // best effort: only root may give files away
+        if (m_fs.fchmod(fd, existing->st_mode & 07777) != 0) {
             error = errno;
             return false;
         }
     }
-    return m_fs.Fsync(fd) == 0;
+    return m_fs.fsync(fd) == 0;
 }
 
 // Keeps the old file as a backup and renames the written temporary file onto
 // the target. The target holds the old file until the rename.
-bool SafeFileWriter::MoveIntoPlace(const std::string& tempPath, const std::string& target, bool exists,
+bool SafeFileWriter::moveIntoPlace(const std::string& tempPath, const std::string& target, bool exists,
                                    std::string& backupName, int& error)
 {
     if (exists)
-        BackupExistingFile(m_fs, target, backupName); // a failed backup is no error
-    if (m_fs.Rename(tempPath, target) != 0) {
+        backupExistingFile(m_fs, target, backupName); // a failed backup is no error
+    if (m_fs.rename(tempPath, target) != 0) {
         error = errno;
         return false;
     }
-    const std::string directory = DirectoryPart(target);
-    m_fs.SyncDirectory(directory.empty() ? std::string(".") : directory);
+    const std::string directory = directoryPart(target);
+    m_fs.syncDirectory(directory.empty() ? std::string(".") : directory);
     return true;
 }
 
-bool SafeFileWriter::CreateInPlace(const std::string& target, const std::string& content, std::string& message)
+bool SafeFileWriter::createInPlace(const std::string& target, const std::string& content, std::string& message)
 {
-    Descriptor file(m_fs, m_fs.Open(target, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY, 0666));
+    Descriptor file(m_fs, m_fs.open(target, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY, 0666));
     if (!file)
-        return Fail(message, errno, target);
-    if (!WriteAll(m_fs, file.get(), content) || m_fs.Fsync(file.get()) != 0 || file.Close() != 0) {
-        m_fs.Unlink(target); // we made it: no half file stays
-        return Fail(message, FileErrorCause::DiskFull, target);
+        return fail(message, errno, target);
+    if (!writeAll(m_fs, file.get(), content) || m_fs.fsync(file.get()) != 0 || file.close() != 0) {
+        m_fs.unlink(target); // we made it: no half file stays
+        return fail(message, FileErrorCause::DiskFull, target);
     }
-    message = SavedMessage(target, std::string());
+    message = savedMessage(target, std::string());
     return true;
 }
 
@@ -426,84 +426,84 @@ bool SafeFileWriter::CreateInPlace(const std::string& target, const std::string&
 // failure, the backup is a copy (the file never leaves its path), and the
 // space is reserved first so that a full disk fails before the first
 // byte changes. Owner and permission bits stay the file's own.
-bool SafeFileWriter::OverwriteInPlace(const std::string& target, const std::string& content, std::string& message)
+bool SafeFileWriter::overwriteInPlace(const std::string& target, const std::string& content, std::string& message)
 {
-    Descriptor file(m_fs, m_fs.Open(target, O_RDWR | O_NONBLOCK | O_NOCTTY, 0));
+    Descriptor file(m_fs, m_fs.open(target, O_RDWR | O_NONBLOCK | O_NOCTTY, 0));
     if (!file)
-        return Fail(message, errno, target);
+        return fail(message, errno, target);
     struct stat st;
-    if (m_fs.Fstat(file.get(), st) != 0)
-        return Fail(message, errno, target);
+    if (m_fs.fstat(file.get(), st) != 0)
+        return fail(message, errno, target);
     if (!S_ISREG(st.st_mode))
-        return Fail(message, FileErrorCause::NotRegularFile, target);
+        return fail(message, FileErrorCause::NotRegularFile, target);
     std::string old;
-    if (!ReadAll(m_fs, file.get(), old))
-        return Fail(message, errno, target);
+    if (!readAll(m_fs, file.get(), old))
+        return fail(message, errno, target);
 
-    if (content.size() > old.size() && m_fs.Reserve(file.get(), static_cast<off_t>(content.size())) != 0 &&
-        !ReserveUnsupported(errno))
-        return Fail(message, FileErrorCause::DiskFull, target);
+    if (content.size() > old.size() && m_fs.reserve(file.get(), static_cast<off_t>(content.size())) != 0 &&
+        !reserveUnsupported(errno))
+        return fail(message, FileErrorCause::DiskFull, target);
 
     // A hard link would change with the file written in place: only a copy
     // keeps the old bytes. Where none can be made, they are kept in memory
     // only, for the way back.
     std::string backupName;
-    BackupExistingFile(m_fs, target, backupName, &old); // a failed backup is no error
+    backupExistingFile(m_fs, target, backupName, &old); // a failed backup is no error
 
-    if (!Overwrite(file.get(), content)) {
-        Overwrite(file.get(), old);
-        return Fail(message, FileErrorCause::DiskFull, target);
+    if (!overwrite(file.get(), content)) {
+        overwrite(file.get(), old);
+        return fail(message, FileErrorCause::DiskFull, target);
     }
-    if (file.Close() != 0) {
+    if (file.close() != 0) {
         // The written bytes may not have reached the file: put the old ones
         // back through a fresh descriptor.
-        Descriptor again(m_fs, m_fs.Open(target, O_WRONLY | O_NONBLOCK | O_NOCTTY, 0));
-        if (again && Overwrite(again.get(), old))
-            again.Close();
-        return Fail(message, FileErrorCause::DiskFull, target);
+        Descriptor again(m_fs, m_fs.open(target, O_WRONLY | O_NONBLOCK | O_NOCTTY, 0));
+        if (again && overwrite(again.get(), old))
+            again.close();
+        return fail(message, FileErrorCause::DiskFull, target);
     }
-    message = SavedMessage(target, backupName);
+    message = savedMessage(target, backupName);
     return true;
 }
 
-bool SafeFileWriter::Overwrite(int fd, const std::string& bytes)
+bool SafeFileWriter::overwrite(int fd, const std::string& bytes)
 {
-    return WriteAllAt(m_fs, fd, bytes) && m_fs.Truncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
-           m_fs.Fsync(fd) == 0;
+    return writeAllAt(m_fs, fd, bytes) && m_fs.truncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+           m_fs.fsync(fd) == 0;
 }
 
 // Devices are written as they are; there is nothing to replace or keep.
-bool SafeFileWriter::WriteDevice(const std::string& path, const std::string& content, std::string& message)
+bool SafeFileWriter::writeDevice(const std::string& path, const std::string& content, std::string& message)
 {
     // Non-blocking, so that a pipe put there meanwhile cannot hang the open.
-    Descriptor device(m_fs, m_fs.Open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY, 0));
+    Descriptor device(m_fs, m_fs.open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY, 0));
     if (!device)
-        return Fail(message, errno, path);
+        return fail(message, errno, path);
     struct stat st;
-    if (m_fs.Fstat(device.get(), st) != 0)
-        return Fail(message, errno, path);
+    if (m_fs.fstat(device.get(), st) != 0)
+        return fail(message, errno, path);
     if (!S_ISCHR(st.st_mode))
-        return Fail(message, FileErrorCause::NotRegularFile, path);
+        return fail(message, FileErrorCause::NotRegularFile, path);
     const int flags = ::fcntl(device.get(), F_GETFL);
     if (flags >= 0)
         ::fcntl(device.get(), F_SETFL, flags & ~O_NONBLOCK);
-    if (!WriteAll(m_fs, device.get(), content) || device.Close() != 0)
-        return Fail(message, FileErrorCause::DiskFull, path);
-    message = SavedMessage(path, std::string());
+    if (!writeAll(m_fs, device.get(), content) || device.close() != 0)
+        return fail(message, FileErrorCause::DiskFull, path);
+    message = savedMessage(path, std::string());
     return true;
 }
 
 // Removes the temporary files a killed save of the same file left behind.
 // A file whose process still runs belongs to a save in progress and stays.
-void SafeFileWriter::RemoveLeftovers(const std::string& directory, const std::string& fileName)
+void SafeFileWriter::removeLeftovers(const std::string& directory, const std::string& fileName)
 {
     std::vector<std::string> names;
-    if (m_fs.ListDirectory(directory.empty() ? std::string(".") : directory, names) != 0)
+    if (m_fs.listDirectory(directory.empty() ? std::string(".") : directory, names) != 0)
         return;
     const long self = ::getpid();
     for (const std::string& name : names) {
-        const long pid = TemporaryFileOwner(name, fileName);
-        if (pid != 0 && pid != self && ProcessIsGone(pid))
-            m_fs.Unlink(directory + name);
+        const long pid = temporaryFileOwner(name, fileName);
+        if (pid != 0 && pid != self && processIsGone(pid))
+            m_fs.unlink(directory + name);
     }
 }

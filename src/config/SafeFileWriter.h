@@ -10,19 +10,19 @@ class FileSystem;
 // easy to find. The extension of the file name is dropped, so a backup never
 // shows up where "*.cfg" files are listed; a dot in a folder name plays no
 // role.
-std::string BackupCandidate(const std::string& path, int n);
+std::string backupCandidate(const std::string& path, int n);
 
 // Keeps the file at path under the first free backup name. With copyOf, the
 // backup is a new file with those bytes (for a file about to be written in
 // place, which would change a hard link too); without, it is a hard link,
 // or a copy where the file system refuses one. The live file is never moved
 // away, so the path never goes missing. Sets backupName on success.
-bool BackupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName,
+bool backupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName,
                         const std::string* copyOf = nullptr);
 
 // Temporary files of a save are named ".quarvel-save.<pid>.<unique>.<file>"
 // beside their target. This is the name for one of them.
-std::string TemporaryFileName(const std::string& fileName, long pid, const std::string& unique);
+std::string temporaryFileName(const std::string& fileName, long pid, const std::string& unique);
 
 // Saves a configuration text so that the path always holds either the
 // complete old file or the complete new one. Symbolic links are followed: the
@@ -40,20 +40,20 @@ class SafeFileWriter {
     explicit SafeFileWriter(FileSystem& fs);
 
     // Never throws: running out of memory is a failed save like any other.
-    bool Save(const std::string& path, const std::string& content, std::string& message);
+    bool save(const std::string& path, const std::string& content, std::string& message);
 
   private:
-    bool SaveResolved(const std::string& path, const std::string& content, std::string& message);
-    bool Replace(const std::string& target, const struct stat* existing, const std::string& content,
+    bool saveResolved(const std::string& path, const std::string& content, std::string& message);
+    bool replace(const std::string& target, const struct stat* existing, const std::string& content,
                  std::string& message);
-    bool WriteTemporaryFile(int fd, const struct stat* existing, const std::string& content, int& error);
-    bool MoveIntoPlace(const std::string& tempPath, const std::string& target, bool exists, std::string& backupName,
+    bool writeTemporaryFile(int fd, const struct stat* existing, const std::string& content, int& error);
+    bool moveIntoPlace(const std::string& tempPath, const std::string& target, bool exists, std::string& backupName,
                        int& error);
-    bool CreateInPlace(const std::string& target, const std::string& content, std::string& message);
-    bool OverwriteInPlace(const std::string& target, const std::string& content, std::string& message);
-    bool Overwrite(int fd, const std::string& bytes);
-    bool WriteDevice(const std::string& path, const std::string& content, std::string& message);
-    void RemoveLeftovers(const std::string& directory, const std::string& fileName);
+    bool createInPlace(const std::string& target, const std::string& content, std::string& message);
+    bool overwriteInPlace(const std::string& target, const std::string& content, std::string& message);
+    bool overwrite(int fd, const std::string& bytes);
+    bool writeDevice(const std::string& path, const std::string& content, std::string& message);
+    void removeLeftovers(const std::string& directory, const std::string& fileName);
 
     FileSystem& m_fs;
 };

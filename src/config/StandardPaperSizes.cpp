@@ -37,7 +37,7 @@ constexpr std::array<StandardPaperSize, kStandardPaperSizeCount> kTable = {{
 
 constexpr unsigned kFirstWithLabel = 3; // the three envelopes have none in the dialog
 
-const StandardPaperSize* At(int position)
+const StandardPaperSize* at(int position)
 {
     // Treated as unsigned: -1 (nothing selected) is out of range.
     const auto index = static_cast<unsigned>(position);
@@ -46,15 +46,15 @@ const StandardPaperSize* At(int position)
 
 } // namespace
 
-const std::array<StandardPaperSize, kStandardPaperSizeCount>& StandardPaperSizes()
+const std::array<StandardPaperSize, kStandardPaperSizeCount>& standardPaperSizes()
 {
     return kTable;
 }
 
-PaperSizeLookup LookupStandardPaperSizeForDialog(int position)
+PaperSizeLookup lookupStandardPaperSizeForDialog(int position)
 {
     PaperSizeLookup result;
-    if (const StandardPaperSize* size = At(position)) {
+    if (const StandardPaperSize* size = at(position)) {
         result.width = size->width;
         result.height = size->height;
         if (static_cast<unsigned>(position) >= kFirstWithLabel)
@@ -63,11 +63,11 @@ PaperSizeLookup LookupStandardPaperSizeForDialog(int position)
     return result;
 }
 
-PaperSizeLookup LookupStandardPaperSizeForWizard(int position)
+PaperSizeLookup lookupStandardPaperSizeForWizard(int position)
 {
     PaperSizeLookup result;
     result.label = "[no format]";
-    if (const StandardPaperSize* size = At(position)) {
+    if (const StandardPaperSize* size = at(position)) {
         result.width = size->width;
         result.height = size->height;
         result.label = size->name;

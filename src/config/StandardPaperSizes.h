@@ -12,7 +12,7 @@ struct StandardPaperSize {
 };
 
 inline constexpr std::size_t kStandardPaperSizeCount = 30;
-const std::array<StandardPaperSize, kStandardPaperSizeCount>& StandardPaperSizes();
+const std::array<StandardPaperSize, kStandardPaperSizeCount>& standardPaperSizes();
 
 struct PaperSizeLookup {
     int width = 0;
@@ -23,8 +23,8 @@ struct PaperSizeLookup {
 // For the "Standard Paper Size" dialog, which fills a paper's label: an
 // envelope is fed by hand, so it names no tray and gets no paper label. Out
 // of range (negative included) gives 0, 0 and an empty label.
-PaperSizeLookup LookupStandardPaperSizeForDialog(int position);
+PaperSizeLookup lookupStandardPaperSizeForDialog(int position);
 // For the wizard, which names the paper after its format in the paper's
 // description: the label is always the format's name; out of range gives
 // 0, 0 and "[no format]".
-PaperSizeLookup LookupStandardPaperSizeForWizard(int position);
+PaperSizeLookup lookupStandardPaperSizeForWizard(int position);

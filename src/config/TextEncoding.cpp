@@ -11,7 +11,7 @@ constexpr std::array<char32_t, 32> kHighControls = {0x20AC, 0x0081, 0x201A, 0x01
                                                     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, char32_t c)
+void appendUtf8(std::string& out, char32_t c)
 {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -31,7 +31,7 @@ void AppendUtf8(std::string& out, char32_t c)
 }
 
 // The byte for a character, or -1 when Windows-1252 has none.
-int Windows1252Byte(char32_t c)
+int windows1252Byte(char32_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return static_cast<int>(c);
@@ -43,7 +43,7 @@ int Windows1252Byte(char32_t c)
 
 // Reads one character of valid UTF-8 at text[i] and advances i; typed text
 // comes from Qt and is always valid, but a broken sequence reads as U+FFFD.
-char32_t NextCharacter(std::string_view text, std::size_t& i)
+char32_t nextCharacter(std::string_view text, std::size_t& i)
 {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned lead = byte(i);
@@ -61,7 +61,7 @@ char32_t NextCharacter(std::string_view text, std::size_t& i)
 
 } // namespace
 
-void EncodingDetector::Feed(std::string_view bytes)
+void EncodingDetector::feed(std::string_view bytes)
 {
     if (m_invalid)
         return;
@@ -105,13 +105,13 @@ void EncodingDetector::Feed(std::string_view bytes)
     }
 }
 
-TextEncoding EncodingDetector::Encoding() const
+TextEncoding EncodingDetector::encoding() const
 {
     const bool utf8 = m_nonAscii && !m_invalid && m_pending == 0;
     return utf8 ? TextEncoding::Utf8 : TextEncoding::Windows1252;
 }
 
-std::string Windows1252ToUtf8(std::string_view bytes)
+std::string windows1252ToUtf8(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size());
@@ -120,19 +120,19 @@ std::string Windows1252ToUtf8(std::string_view bytes)
         if (b < 0x80)
             out += ch;
         else
-            AppendUtf8(out, b < 0xA0 ? kHighControls[b - 0x80] : static_cast<char32_t>(b));
+            appendUtf8(out, b < 0xA0 ? kHighControls[b - 0x80] : static_cast<char32_t>(b));
     }
     return out;
 }
 
-bool Utf8ToWindows1252(std::string_view utf8, std::string& out, std::string* unrepresentable)
+bool utf8ToWindows1252(std::string_view utf8, std::string& out, std::string* unrepresentable)
 {
     out.clear();
     out.reserve(utf8.size());
     std::size_t i = 0;
     while (i < utf8.size()) {
         const std::size_t start = i;
-        const int b = Windows1252Byte(NextCharacter(utf8, i));
+        const int b = windows1252Byte(nextCharacter(utf8, i));
         if (b < 0) {
             if (unrepresentable)
                 *unrepresentable = std::string(utf8.substr(start, i - start));

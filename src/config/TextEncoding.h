@@ -16,8 +16,8 @@ enum class TextEncoding { Windows1252, Utf8 };
 // server's own code page being the safer choice for texts typed later).
 class EncodingDetector {
   public:
-    void Feed(std::string_view bytes);
-    TextEncoding Encoding() const;
+    void feed(std::string_view bytes);
+    TextEncoding encoding() const;
 
   private:
     bool m_nonAscii = false;
@@ -30,8 +30,8 @@ class EncodingDetector {
 // Every byte has a character: the five bytes Windows-1252 leaves undefined
 // stand for the control characters of the same number, so that decoding and
 // encoding again gives back every byte.
-std::string Windows1252ToUtf8(std::string_view bytes);
+std::string windows1252ToUtf8(std::string_view bytes);
 
 // Converts UTF-8 text (as typed) to Windows-1252. False when a character has
 // no byte there; that character's UTF-8 bytes go to unrepresentable.
-bool Utf8ToWindows1252(std::string_view utf8, std::string& out, std::string* unrepresentable = nullptr);
+bool utf8ToWindows1252(std::string_view utf8, std::string& out, std::string* unrepresentable = nullptr);

@@ -3,12 +3,12 @@
 #include "config/NumberText.h"
 #include "text/AsciiCase.h"
 
-std::string YesNoText(bool value)
+std::string yesNoText(bool value)
 {
     return value ? "YES" : "NO";
 }
 
-std::string PriorityText(int code)
+std::string priorityText(int code)
 {
     if (code == 0)
         return "LOW";
@@ -17,15 +17,15 @@ std::string PriorityText(int code)
     return "MED";
 }
 
-std::string MediumText(int code)
+std::string mediumText(int code)
 {
     return code == 1 ? "FILM" : "PAPER";
 }
-std::string DestinationText(int code)
+std::string destinationText(int code)
 {
     return code == 0 ? "MAGAZINE" : "PROCESSOR";
 }
-std::string OrientationText(int code)
+std::string orientationText(int code)
 {
     return code == 1 ? "LANDSCAPE" : "PORTRAIT";
 }
@@ -34,10 +34,10 @@ namespace {
 
 // The code of the first of words equal to word; fallback when none is.
 template <std::size_t N>
-int CodeOf(std::string_view word, const std::string_view (&words)[N], int fallback, bool* known)
+int codeOf(std::string_view word, const std::string_view (&words)[N], int fallback, bool* known)
 {
     for (std::size_t code = 0; code < N; ++code) {
-        if (EqualIgnoringAsciiCase(word, words[code])) {
+        if (equalIgnoringAsciiCase(word, words[code])) {
             if (known)
                 *known = true;
             return static_cast<int>(code);
@@ -54,7 +54,7 @@ constexpr std::string_view kDestinationNames[] = {"MAGAZINE", "PROCESSOR"};
 constexpr std::string_view kOrientationNames[] = {"PORTRAIT", "LANDSCAPE"};
 
 // 1 yes, 0 no, -1 neither.
-int ReadYesNo(std::string_view value)
+int readYesNo(std::string_view value)
 {
     // The longest word is "FALSE": a value with more letters is none of them.
     char compact[6];
@@ -67,58 +67,58 @@ int ReadYesNo(std::string_view value)
         compact[length++] = c;
     }
     const std::string_view word(compact, length);
-    if (word == "1" || EqualIgnoringAsciiCase(word, "YES") || EqualIgnoringAsciiCase(word, "TRUE"))
+    if (word == "1" || equalIgnoringAsciiCase(word, "YES") || equalIgnoringAsciiCase(word, "TRUE"))
         return 1;
-    if (word == "0" || EqualIgnoringAsciiCase(word, "NO") || EqualIgnoringAsciiCase(word, "FALSE"))
+    if (word == "0" || equalIgnoringAsciiCase(word, "NO") || equalIgnoringAsciiCase(word, "FALSE"))
         return 0;
     return -1;
 }
 
 } // namespace
 
-int PriorityCode(std::string_view word, bool* known)
+int priorityCode(std::string_view word, bool* known)
 {
-    return CodeOf(word, kPriorityNames, 1, known);
+    return codeOf(word, kPriorityNames, 1, known);
 }
 
-int MediumCode(std::string_view word, bool* known)
+int mediumCode(std::string_view word, bool* known)
 {
-    return CodeOf(word, kMediumNames, 0, known);
+    return codeOf(word, kMediumNames, 0, known);
 }
 
-int DestinationCode(std::string_view word, bool* known)
+int destinationCode(std::string_view word, bool* known)
 {
-    return CodeOf(word, kDestinationNames, 0, known);
+    return codeOf(word, kDestinationNames, 0, known);
 }
 
-int OrientationCode(std::string_view word, bool* known)
+int orientationCode(std::string_view word, bool* known)
 {
-    return CodeOf(word, kOrientationNames, 0, known);
+    return codeOf(word, kOrientationNames, 0, known);
 }
 
-bool ParseYesNo(std::string_view value, bool fallback, bool* known)
+bool parseYesNo(std::string_view value, bool fallback, bool* known)
 {
-    const int read = ReadYesNo(value);
+    const int read = readYesNo(value);
     if (known)
         *known = read >= 0;
     return read < 0 ? fallback : read == 1;
 }
 
-DensityMode DensityMode::FromText(const std::string& text)
+DensityMode DensityMode::fromText(const std::string& text)
 {
-    const std::string upper = UpperAscii(text);
+    const std::string upper = upperAscii(text);
     if (upper == "BLACK")
-        return Black();
+        return black();
     if (upper == "WHITE")
-        return White();
-    return Custom(ParseInteger(text));
+        return white();
+    return custom(parseInteger(text));
 }
 
-std::string DensityMode::ToText() const
+std::string DensityMode::toText() const
 {
     if (m_mode == DensityWhite)
         return "WHITE";
     if (m_mode == DensityCustom)
-        return FormatInteger(m_value);
+        return formatInteger(m_value);
     return "BLACK";
 }

@@ -6,8 +6,8 @@
 
 // Windows' error codes (GetLastError) mapped onto the causes of file errors,
 // so that a Windows user reads the same texts as everyone else.
-FileErrorCause CauseFromWindowsError(unsigned long error);
+FileErrorCause causeFromWindowsError(unsigned long error);
 
 // "File could not be opened: <description>" for a Windows error code; a
 // shortage of memory is described as "Out of memory.".
-std::string WindowsFileErrorMessage(unsigned long error, const std::string& fileName);
+std::string windowsFileErrorMessage(unsigned long error, const std::string& fileName);

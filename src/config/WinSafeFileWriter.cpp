@@ -10,14 +10,14 @@ namespace {
 constexpr const char* kSeparators = "\\/";
 
 // The path's folder part, up to and including its last separator.
-std::string FolderPart(const std::string& path)
+std::string folderPart(const std::string& path)
 {
     const std::size_t separator = path.find_last_of(kSeparators);
     return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
 // Texts are in the program's code page; the file calls take UTF-16.
-bool Wide(const std::string& text, std::wstring& wide)
+bool wide(const std::string& text, std::wstring& wide)
 {
     wide.clear();
     if (text.empty())
@@ -34,19 +34,19 @@ bool Wide(const std::string& text, std::wstring& wide)
     return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), size) == size;
 }
 
-bool Fail(std::string& message, DWORD error, const std::string& path)
+bool fail(std::string& message, DWORD error, const std::string& path)
 {
-    message = WindowsFileErrorMessage(error, path);
+    message = windowsFileErrorMessage(error, path);
     return false;
 }
 
 // A failed write, flush or close is reported as a full disk.
-bool FailWriting(std::string& message, const std::string& path)
+bool failWriting(std::string& message, const std::string& path)
 {
-    return Fail(message, ERROR_DISK_FULL, path);
+    return fail(message, ERROR_DISK_FULL, path);
 }
 
-std::string SavedMessage(const std::string& path, const std::string& backupName)
+std::string savedMessage(const std::string& path, const std::string& backupName)
 {
     if (!backupName.empty())
         return "An old configuration file was found and renamed.\nNew configuration:\t" + path +
@@ -58,54 +58,54 @@ std::string SavedMessage(const std::string& path, const std::string& backupName)
 
 // ---- the system's file calls ----------------------------------------------
 
-DWORD WinFileApi::Attributes(const std::wstring& path)
+DWORD WinFileApi::attributes(const std::wstring& path)
 {
     return ::GetFileAttributesW(path.c_str());
 }
-HANDLE WinFileApi::Open(const std::wstring& path, DWORD access, DWORD share, DWORD disposition)
+HANDLE WinFileApi::open(const std::wstring& path, DWORD access, DWORD share, DWORD disposition)
 {
     return ::CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
-BOOL WinFileApi::Read(HANDLE file, char* data, DWORD size, DWORD& read)
+BOOL WinFileApi::read(HANDLE file, char* data, DWORD size, DWORD& read)
 {
     return ::ReadFile(file, data, size, &read, nullptr);
 }
-BOOL WinFileApi::Write(HANDLE file, const char* data, DWORD size, DWORD& written)
+BOOL WinFileApi::write(HANDLE file, const char* data, DWORD size, DWORD& written)
 {
     return ::WriteFile(file, data, size, &written, nullptr);
 }
-BOOL WinFileApi::Rewind(HANDLE file)
+BOOL WinFileApi::rewind(HANDLE file)
 {
     LARGE_INTEGER start{};
     return ::SetFilePointerEx(file, start, nullptr, FILE_BEGIN);
 }
-BOOL WinFileApi::Truncate(HANDLE file)
+BOOL WinFileApi::truncate(HANDLE file)
 {
     return ::SetEndOfFile(file);
 }
-BOOL WinFileApi::Flush(HANDLE file)
+BOOL WinFileApi::flush(HANDLE file)
 {
     return ::FlushFileBuffers(file);
 }
-BOOL WinFileApi::Close(HANDLE file)
+BOOL WinFileApi::close(HANDLE file)
 {
     return ::CloseHandle(file);
 }
-BOOL WinFileApi::Replace(const std::wstring& replaced, const std::wstring& replacement, const std::wstring* backup)
+BOOL WinFileApi::replace(const std::wstring& replaced, const std::wstring& replacement, const std::wstring* backup)
 {
     return ::ReplaceFileW(replaced.c_str(), replacement.c_str(), backup ? backup->c_str() : nullptr,
                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
 }
-BOOL WinFileApi::Move(const std::wstring& from, const std::wstring& to, DWORD flags)
+BOOL WinFileApi::move(const std::wstring& from, const std::wstring& to, DWORD flags)
 {
     return ::MoveFileExW(from.c_str(), to.c_str(), flags);
 }
-BOOL WinFileApi::Remove(const std::wstring& path)
+BOOL WinFileApi::remove(const std::wstring& path)
 {
     return ::DeleteFileW(path.c_str());
 }
 
-WinFileApi& WinFileApi::System()
+WinFileApi& WinFileApi::system()
 {
     static WinFileApi api;
     return api;
@@ -113,47 +113,47 @@ WinFileApi& WinFileApi::System()
 
 // ---- the writer -----------------------------------------------------------
 
-WinSafeFileWriter::WinSafeFileWriter() : m_api(WinFileApi::System()) {}
+WinSafeFileWriter::WinSafeFileWriter() : m_api(WinFileApi::system()) {}
 WinSafeFileWriter::WinSafeFileWriter(WinFileApi& api) : m_api(api) {}
 
-std::string WinSafeFileWriter::BackupCandidate(const std::string& path, int n)
+std::string WinSafeFileWriter::backupCandidate(const std::string& path, int n)
 {
-    const std::size_t fileStart = FolderPart(path).size();
+    const std::size_t fileStart = folderPart(path).size();
     const std::size_t dot = path.rfind('.');
     const std::size_t baseEnd = (dot == std::string::npos || dot < fileStart) ? path.size() : dot;
     const std::string base = path.substr(0, baseEnd);
-    return n <= 1 ? base + ".bak" : base + ".bk" + FormatInteger(n);
+    return n <= 1 ? base + ".bak" : base + ".bk" + formatInteger(n);
 }
 
-bool WinSafeFileWriter::Exists(const std::wstring& path)
+bool WinSafeFileWriter::exists(const std::wstring& path)
 {
-    if (m_api.Attributes(path) != INVALID_FILE_ATTRIBUTES)
+    if (m_api.attributes(path) != INVALID_FILE_ATTRIBUTES)
         return true;
     // Only a name that is surely free counts as free.
     const DWORD error = ::GetLastError();
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
-bool WinSafeFileWriter::FreeBackupName(const std::string& path, std::string& name, std::wstring& wideName)
+bool WinSafeFileWriter::freeBackupName(const std::string& path, std::string& name, std::wstring& wideName)
 {
     for (int n = 1; n < INT_MAX; ++n) {
-        name = BackupCandidate(path, n);
-        if (!Wide(name, wideName))
+        name = backupCandidate(path, n);
+        if (!wide(name, wideName))
             return false;
-        if (!Exists(wideName))
+        if (!exists(wideName))
             return true;
     }
     return false;
 }
 
-bool WinSafeFileWriter::WriteAll(HANDLE file, const std::string& bytes)
+bool WinSafeFileWriter::writeAll(HANDLE file, const std::string& bytes)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const std::size_t left = bytes.size() - done;
         const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
         DWORD written = 0;
-        if (!m_api.Write(file, bytes.data() + done, chunk, written))
+        if (!m_api.write(file, bytes.data() + done, chunk, written))
             return false;
         if (written == 0) {
             ::SetLastError(ERROR_DISK_FULL);
@@ -164,13 +164,13 @@ bool WinSafeFileWriter::WriteAll(HANDLE file, const std::string& bytes)
     return true;
 }
 
-bool WinSafeFileWriter::ReadAll(HANDLE file, std::string& bytes)
+bool WinSafeFileWriter::readAll(HANDLE file, std::string& bytes)
 {
     char buffer[64 * 1024];
     bytes.clear();
     for (;;) {
         DWORD read = 0;
-        if (!m_api.Read(file, buffer, sizeof buffer, read))
+        if (!m_api.read(file, buffer, sizeof buffer, read))
             return false;
         if (read == 0)
             return true;
@@ -179,154 +179,154 @@ bool WinSafeFileWriter::ReadAll(HANDLE file, std::string& bytes)
 }
 
 // The whole file, read without keeping others from reading or writing it.
-bool WinSafeFileWriter::ReadCopy(const std::wstring& path, std::string& bytes)
+bool WinSafeFileWriter::readCopy(const std::wstring& path, std::string& bytes)
 {
-    const HANDLE file = m_api.Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    const HANDLE file = m_api.open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    const bool read = ReadAll(file, bytes);
-    m_api.Close(file);
+    const bool read = readAll(file, bytes);
+    m_api.close(file);
     return read;
 }
 
 // A new file with the bytes, flushed to the disk; none is left on failure.
-bool WinSafeFileWriter::WriteCopy(const std::wstring& path, const std::string& bytes)
+bool WinSafeFileWriter::writeCopy(const std::wstring& path, const std::string& bytes)
 {
-    const HANDLE file = m_api.Open(path, GENERIC_WRITE, 0, CREATE_NEW);
+    const HANDLE file = m_api.open(path, GENERIC_WRITE, 0, CREATE_NEW);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    const bool written = WriteAll(file, bytes) && m_api.Flush(file);
-    if (!m_api.Close(file) || !written) {
-        m_api.Remove(path);
+    const bool written = writeAll(file, bytes) && m_api.flush(file);
+    if (!m_api.close(file) || !written) {
+        m_api.remove(path);
         return false;
     }
     return true;
 }
 
-bool WinSafeFileWriter::Save(const std::string& path, const std::string& content, std::string& message)
+bool WinSafeFileWriter::save(const std::string& path, const std::string& content, std::string& message)
 {
     std::wstring target;
     if (path.empty())
-        return Fail(message, ERROR_PATH_NOT_FOUND, path);
-    if (!Wide(path, target))
-        return Fail(message, ::GetLastError(), path);
+        return fail(message, ERROR_PATH_NOT_FOUND, path);
+    if (!wide(path, target))
+        return fail(message, ::GetLastError(), path);
 
-    const DWORD attributes = m_api.Attributes(target);
+    const DWORD attributes = m_api.attributes(target);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         // Nothing there yet; a missing folder fails here, before anything
         // is written.
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND)
-            return Fail(message, error, path);
-        return Replace(path, target, false, content, message);
+            return fail(message, error, path);
+        return replace(path, target, false, content, message);
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return Fail(message, ERROR_ACCESS_DENIED, path);
+        return fail(message, ERROR_ACCESS_DENIED, path);
     // A link is written through, so that it stays a link.
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        return OverwriteInPlace(path, target, content, message);
-    return Replace(path, target, true, content, message);
+        return overwriteInPlace(path, target, content, message);
+    return replace(path, target, true, content, message);
 }
 
-bool WinSafeFileWriter::Replace(const std::string& path, const std::wstring& target, bool exists,
+bool WinSafeFileWriter::replace(const std::string& path, const std::wstring& target, bool exists,
                                 const std::string& content, std::string& message)
 {
-    const std::string folder = FolderPart(path);
+    const std::string folder = folderPart(path);
     std::wstring temp;
     HANDLE file = INVALID_HANDLE_VALUE;
     for (unsigned attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
         const std::string name = folder + ".quarvel-save-" + std::to_string(::GetCurrentProcessId()) + "-" +
                                  std::to_string(::GetTickCount64() % 1000000) + "-" + std::to_string(attempt) + ".tmp";
-        if (!Wide(name, temp))
+        if (!wide(name, temp))
             break;
-        file = m_api.Open(temp, GENERIC_WRITE, 0, CREATE_NEW);
+        file = m_api.open(temp, GENERIC_WRITE, 0, CREATE_NEW);
         if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS &&
             ::GetLastError() != ERROR_ALREADY_EXISTS)
             break;
     }
     if (file == INVALID_HANDLE_VALUE)
-        return exists ? OverwriteInPlace(path, target, content, message)
-                      : CreateInPlace(path, target, content, message);
+        return exists ? overwriteInPlace(path, target, content, message)
+                      : createInPlace(path, target, content, message);
 
-    const bool written = WriteAll(file, content) && m_api.Flush(file);
-    if (!m_api.Close(file) || !written) {
-        m_api.Remove(temp);
-        return FailWriting(message, path);
+    const bool written = writeAll(file, content) && m_api.flush(file);
+    if (!m_api.close(file) || !written) {
+        m_api.remove(temp);
+        return failWriting(message, path);
     }
 
     std::string backupName;
-    const DWORD error = exists ? MoveIntoPlace(path, target, temp, backupName)
-                               : (m_api.Move(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+    const DWORD error = exists ? moveIntoPlace(path, target, temp, backupName)
+                               : (m_api.move(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                                       ? static_cast<DWORD>(NO_ERROR)
                                       : ::GetLastError());
     if (error == NO_ERROR) {
-        message = SavedMessage(path, backupName);
+        message = savedMessage(path, backupName);
         return true;
     }
-    m_api.Remove(temp);
+    m_api.remove(temp);
     // An old file that cannot be replaced (another program holds it open,
     // the folder lets no file be renamed) is overwritten where it is, if it
     // can be opened for writing.
     if (exists)
-        return OverwriteInPlace(path, target, content, message);
-    return Fail(message, error, path);
+        return overwriteInPlace(path, target, content, message);
+    return fail(message, error, path);
 }
 
 // Puts the written temporary file in the target's place, the old file under
 // a backup name where one can be given. NO_ERROR or the error that stopped
 // it; the target then still holds the old file.
-DWORD WinSafeFileWriter::MoveIntoPlace(const std::string& path, const std::wstring& target, const std::wstring& temp,
+DWORD WinSafeFileWriter::moveIntoPlace(const std::string& path, const std::wstring& target, const std::wstring& temp,
                                        std::string& backupName)
 {
     std::string candidate;
     std::wstring wideCandidate;
-    if (FreeBackupName(path, candidate, wideCandidate)) {
-        if (m_api.Replace(target, temp, &wideCandidate)) {
+    if (freeBackupName(path, candidate, wideCandidate)) {
+        if (m_api.replace(target, temp, &wideCandidate)) {
             backupName = candidate;
             return NO_ERROR;
         }
         if (::GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
             // The old file went to the backup name, the new one did not
             // follow into its place: move it there, or put the old one back.
-            if (m_api.Move(temp, target, MOVEFILE_WRITE_THROUGH)) {
+            if (m_api.move(temp, target, MOVEFILE_WRITE_THROUGH)) {
                 backupName = candidate;
                 return NO_ERROR;
             }
             const DWORD error = ::GetLastError();
-            m_api.Move(wideCandidate, target, MOVEFILE_WRITE_THROUGH);
+            m_api.move(wideCandidate, target, MOVEFILE_WRITE_THROUGH);
             return error;
         }
         // The system would not keep the old file under the backup name: keep
         // a copy of it there, then move the new file over it.
         std::string old;
-        const bool copied = ReadCopy(target, old) && WriteCopy(wideCandidate, old);
-        if (m_api.Move(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const bool copied = readCopy(target, old) && writeCopy(wideCandidate, old);
+        if (m_api.move(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             if (copied)
                 backupName = candidate;
             return NO_ERROR;
         }
         const DWORD error = ::GetLastError();
         if (copied)
-            m_api.Remove(wideCandidate);
+            m_api.remove(wideCandidate);
         return error;
     }
     // No backup name is free: the file is replaced without one.
-    if (m_api.Move(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (m_api.move(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return NO_ERROR;
     return ::GetLastError();
 }
 
-bool WinSafeFileWriter::OverwriteInPlace(const std::string& path, const std::wstring& target,
+bool WinSafeFileWriter::overwriteInPlace(const std::string& path, const std::wstring& target,
                                          const std::string& content, std::string& message)
 {
-    const HANDLE file = m_api.Open(target, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
+    const HANDLE file = m_api.open(target, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE)
-        return Fail(message, ::GetLastError(), path);
+        return fail(message, ::GetLastError(), path);
     std::string old;
-    if (!ReadAll(file, old)) {
+    if (!readAll(file, old)) {
         const DWORD error = ::GetLastError();
-        m_api.Close(file);
-        return Fail(message, error, path);
+        m_api.close(file);
+        return fail(message, error, path);
     }
 
     // The backup is a copy: the file itself never leaves its path. Where
@@ -334,34 +334,34 @@ bool WinSafeFileWriter::OverwriteInPlace(const std::string& path, const std::wst
     std::string backupName;
     std::string candidate;
     std::wstring wideCandidate;
-    if (FreeBackupName(path, candidate, wideCandidate) && WriteCopy(wideCandidate, old))
+    if (freeBackupName(path, candidate, wideCandidate) && writeCopy(wideCandidate, old))
         backupName = candidate;
 
     const auto overwrite = [&](const std::string& bytes) {
-        return m_api.Rewind(file) && WriteAll(file, bytes) && m_api.Truncate(file) && m_api.Flush(file);
+        return m_api.rewind(file) && writeAll(file, bytes) && m_api.truncate(file) && m_api.flush(file);
     };
     if (!overwrite(content)) {
         overwrite(old);
-        m_api.Close(file);
-        return FailWriting(message, path);
+        m_api.close(file);
+        return failWriting(message, path);
     }
-    if (!m_api.Close(file))
-        return FailWriting(message, path);
-    message = SavedMessage(path, backupName);
+    if (!m_api.close(file))
+        return failWriting(message, path);
+    message = savedMessage(path, backupName);
     return true;
 }
 
-bool WinSafeFileWriter::CreateInPlace(const std::string& path, const std::wstring& target, const std::string& content,
+bool WinSafeFileWriter::createInPlace(const std::string& path, const std::wstring& target, const std::string& content,
                                       std::string& message)
 {
-    const HANDLE file = m_api.Open(target, GENERIC_WRITE, 0, CREATE_NEW);
+    const HANDLE file = m_api.open(target, GENERIC_WRITE, 0, CREATE_NEW);
     if (file == INVALID_HANDLE_VALUE)
-        return Fail(message, ::GetLastError(), path);
-    const bool written = WriteAll(file, content) && m_api.Flush(file);
-    if (!m_api.Close(file) || !written) {
-        m_api.Remove(target); // we made it: no half file stays
-        return FailWriting(message, path);
+        return fail(message, ::GetLastError(), path);
+    const bool written = writeAll(file, content) && m_api.flush(file);
+    if (!m_api.close(file) || !written) {
+        m_api.remove(target); // we made it: no half file stays
+        return failWriting(message, path);
     }
-    message = SavedMessage(path, std::string());
+    message = savedMessage(path, std::string());
     return true;
 }

@@ -10,21 +10,21 @@ class WinFileApi {
   public:
     virtual ~WinFileApi() = default;
 
-    virtual DWORD Attributes(const std::wstring& path); // INVALID_FILE_ATTRIBUTES on failure
-    virtual HANDLE Open(const std::wstring& path, DWORD access, DWORD share, DWORD disposition);
-    virtual BOOL Read(HANDLE file, char* data, DWORD size, DWORD& read);
-    virtual BOOL Write(HANDLE file, const char* data, DWORD size, DWORD& written);
-    virtual BOOL Rewind(HANDLE file);   // to the first byte
-    virtual BOOL Truncate(HANDLE file); // the end at the current position
-    virtual BOOL Flush(HANDLE file);    // FlushFileBuffers
-    virtual BOOL Close(HANDLE file);
+    virtual DWORD attributes(const std::wstring& path); // INVALID_FILE_ATTRIBUTES on failure
+    virtual HANDLE open(const std::wstring& path, DWORD access, DWORD share, DWORD disposition);
+    virtual BOOL read(HANDLE file, char* data, DWORD size, DWORD& read);
+    virtual BOOL write(HANDLE file, const char* data, DWORD size, DWORD& written);
+    virtual BOOL rewind(HANDLE file);   // to the first byte
+    virtual BOOL truncate(HANDLE file); // the end at the current position
+    virtual BOOL flush(HANDLE file);    // FlushFileBuffers
+    virtual BOOL close(HANDLE file);
     // ReplaceFileW: replacement takes replaced's place and metadata; with a
     // backup name the old file is kept under it.
-    virtual BOOL Replace(const std::wstring& replaced, const std::wstring& replacement, const std::wstring* backup);
-    virtual BOOL Move(const std::wstring& from, const std::wstring& to, DWORD flags); // MoveFileExW
-    virtual BOOL Remove(const std::wstring& path);
+    virtual BOOL replace(const std::wstring& replaced, const std::wstring& replacement, const std::wstring* backup);
+    virtual BOOL move(const std::wstring& from, const std::wstring& to, DWORD flags); // MoveFileExW
+    virtual BOOL remove(const std::wstring& path);
 
-    static WinFileApi& System();
+    static WinFileApi& system();
 };
 
 // Saves a configuration text on Windows so that the path always holds either
@@ -45,28 +45,28 @@ class WinSafeFileWriter {
     WinSafeFileWriter();
     explicit WinSafeFileWriter(WinFileApi& api);
 
-    bool Save(const std::string& path, const std::string& content, std::string& message);
+    bool save(const std::string& path, const std::string& content, std::string& message);
 
     // The n-th backup name: n = 1 gives "<base>.bak", n >= 2 "<base>.bk<n>".
     // The folder part ends at the last "\" or "/"; the extension of the file
     // name is dropped, a dot in a folder name plays no role.
-    static std::string BackupCandidate(const std::string& path, int n);
+    static std::string backupCandidate(const std::string& path, int n);
 
   private:
-    bool Replace(const std::string& path, const std::wstring& target, bool exists, const std::string& content,
+    bool replace(const std::string& path, const std::wstring& target, bool exists, const std::string& content,
                  std::string& message);
-    DWORD MoveIntoPlace(const std::string& path, const std::wstring& target, const std::wstring& temp,
+    DWORD moveIntoPlace(const std::string& path, const std::wstring& target, const std::wstring& temp,
                         std::string& backupName);
-    bool OverwriteInPlace(const std::string& path, const std::wstring& target, const std::string& content,
+    bool overwriteInPlace(const std::string& path, const std::wstring& target, const std::string& content,
                           std::string& message);
-    bool CreateInPlace(const std::string& path, const std::wstring& target, const std::string& content,
+    bool createInPlace(const std::string& path, const std::wstring& target, const std::string& content,
                        std::string& message);
-    bool Exists(const std::wstring& path);
-    bool FreeBackupName(const std::string& path, std::string& name, std::wstring& wideName);
-    bool WriteAll(HANDLE file, const std::string& bytes);
-    bool ReadAll(HANDLE file, std::string& bytes);
-    bool ReadCopy(const std::wstring& path, std::string& bytes);
-    bool WriteCopy(const std::wstring& path, const std::string& bytes);
+    bool exists(const std::wstring& path);
+    bool freeBackupName(const std::string& path, std::string& name, std::wstring& wideName);
+    bool writeAll(HANDLE file, const std::string& bytes);
+    bool readAll(HANDLE file, std::string& bytes);
+    bool readCopy(const std::wstring& path, std::string& bytes);
+    bool writeCopy(const std::wstring& path, const std::string& bytes);
 
     WinFileApi& m_api;
 };

@@ -4,7 +4,7 @@
 #include "config/NumberText.h"
 #include "config/StandardPaperSizes.h"
 
-std::string BuildWizardSummary(const sWizardResult& r)
+std::string buildWizardSummary(const WizardResult& r)
 {
     return "Configured values that might be set on the print clients:\r\n\r\n"
            "[NETWORK]\r\n"
@@ -13,7 +13,7 @@ std::string BuildWizardSummary(const sWizardResult& r)
            "\r\n"
            "HOST:\t\t\t{IP address or hostname of the ZELNOR server machine}\r\n"
            "PORT:\t\t\t" +
-           FormatInteger(r.Port) +
+           formatInteger(r.Port) +
            "\r\n"
            "\r\n"
            "[LAYOUT]\r\n"
@@ -34,17 +34,17 @@ std::string BuildWizardSummary(const sWizardResult& r)
            (r.Trim ? "YES" : "NO");
 }
 
-void ApplyWizardResult(const sWizardResult& r, CConfiguration& config)
+void applyWizardResult(const WizardResult& r, Configuration& config)
 {
-    sPrinter printer;
+    PrinterRecord printer;
     printer.Description = r.PrinterDescription;
     printer.PrinterAETitle = r.PrinterAETitle;
     printer.PrinterAddress = r.PrinterAddress;
     printer.PrinterQueue = r.PrinterQueue;
-    config.Printers.Add(printer);
+    config.Printers.add(printer);
 
-    const PaperSizeLookup format = LookupStandardPaperSizeForWizard(r.PaperFormat);
-    sPaper paper;
+    const PaperSizeLookup format = lookupStandardPaperSizeForWizard(r.PaperFormat);
+    PaperRecord paper;
     paper.Name = r.PaperName;
     paper.Description = format.label + " (named as " + r.PaperName + ")";
     paper.PaperLabel = format.label;
@@ -54,7 +54,7 @@ void ApplyWizardResult(const sWizardResult& r, CConfiguration& config)
     paper.SkipY = 20;
     paper.OffsetX = 0;
     paper.OffsetY = 0;
-    config.Papers.Add(paper);
+    config.Papers.add(paper);
 
     config.SupportsColorImage = r.ColorPrinter;
     config.PrinterName = r.ServerName;

@@ -2,10 +2,10 @@
 
 #include <string>
 
-class CConfiguration;
+class Configuration;
 
 // The wizard's answers, written by its pages on each accepted "Next".
-struct sWizardResult {
+struct WizardResult {
     std::string ConfigurationName;
     std::string PrinterDescription;
     std::string PrinterAETitle;
@@ -26,9 +26,9 @@ struct sWizardResult {
 };
 
 // The summary of page 5: what has to be set on the print clients.
-std::string BuildWizardSummary(const sWizardResult& result);
+std::string buildWizardSummary(const WizardResult& result);
 
 // Copies the answers into the configuration: a new printer, a new paper
 // from the standard table, the server and layout settings. Adds to what is
 // there; clears nothing.
-void ApplyWizardResult(const sWizardResult& result, CConfiguration& config);
+void applyWizardResult(const WizardResult& result, Configuration& config);

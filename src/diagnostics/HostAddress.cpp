@@ -8,7 +8,7 @@
 #include <sys/socket.h>
 #endif
 
-bool LookUpIPv4(const std::string& name, in_addr& address)
+bool lookUpIPv4(const std::string& name, in_addr& address)
 {
     addrinfo hints{};
     hints.ai_family = AF_INET;

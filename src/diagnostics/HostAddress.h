@@ -10,4 +10,4 @@
 // Resolves a host name to its first IPv4 address (network order), as both
 // printer diagnostics do for an address that is not a dotted IPv4 address.
 // False, with errno EHOSTUNREACH, when the name cannot be resolved.
-bool LookUpIPv4(const std::string& name, in_addr& address);
+bool lookUpIPv4(const std::string& name, in_addr& address);

@@ -14,31 +14,31 @@ thread_local int t_lastError = 0;
 
 } // namespace
 
-int CIcmpPing::LastError()
+int IcmpPing::lastError()
 {
     return t_lastError;
 }
-void CIcmpPing::SetLastError(int error)
+void IcmpPing::setLastError(int error)
 {
     t_lastError = error;
 }
 
-void CIcmpPing::FillEchoRequest(std::uint8_t* buffer, std::size_t length)
+void IcmpPing::fillEchoRequest(std::uint8_t* buffer, std::size_t length)
 {
     std::memset(buffer, 0, kHeaderSize);
     buffer[0] = 8; // echo request
     buffer[1] = 0;
-    const std::uint16_t id = IcmpSystem::ProcessIdentifier();
+    const std::uint16_t id = IcmpSystem::processIdentifier();
     std::memcpy(buffer + 4, &id, sizeof id); // machine order, as the reply test compares it
-    const std::uint32_t timestamp = IcmpSystem::TickCount();
+    const std::uint32_t timestamp = IcmpSystem::tickCount();
     std::memcpy(buffer + 8, &timestamp, sizeof timestamp);
     if (length > kHeaderSize)
         std::memset(buffer + kHeaderSize, 0x45, length - kHeaderSize);
-    const std::uint16_t sum = Checksum(buffer, length);
+    const std::uint16_t sum = checksum(buffer, length);
     std::memcpy(buffer + 2, &sum, sizeof sum);
 }
 
-std::uint16_t CIcmpPing::Checksum(const std::uint8_t* buffer, std::size_t length)
+std::uint16_t IcmpPing::checksum(const std::uint8_t* buffer, std::size_t length)
 {
     std::uint32_t sum = 0;
     std::size_t i = 0;
@@ -54,13 +54,13 @@ std::uint16_t CIcmpPing::Checksum(const std::uint8_t* buffer, std::size_t length
     return static_cast<std::uint16_t>(~sum);
 }
 
-bool CIcmpPing::CheckReply(const std::uint8_t* buffer, std::size_t length)
+bool IcmpPing::checkReply(const std::uint8_t* buffer, std::size_t length)
 {
-    return CheckEchoReply(buffer, length, true, IcmpSystem::ProcessIdentifier());
+    return checkEchoReply(buffer, length, true, IcmpSystem::processIdentifier());
 }
 
-bool CIcmpPing::CheckEchoReply(const std::uint8_t* buffer, std::size_t length, bool headerIncluded,
-                               std::uint16_t identifier)
+bool IcmpPing::checkEchoReply(const std::uint8_t* buffer, std::size_t length, bool headerIncluded,
+                              std::uint16_t identifier)
 {
     const std::size_t headerLength = headerIncluded && length > 0 ? (buffer[0] & 0x0F) * 4u : 0u;
     bool valid = headerIncluded ? length > 0 : true;
@@ -72,70 +72,70 @@ bool CIcmpPing::CheckEchoReply(const std::uint8_t* buffer, std::size_t length, b
         valid = id == identifier;
     }
     if (!valid)
-        SetLastError(kUnexpectedNetworkError);
+        setLastError(kUnexpectedNetworkError);
     return valid;
 }
 
-bool CIcmpPing::Ping(const std::string& host, PingResult& result, int timeoutMs, std::uint8_t dataSize)
+bool IcmpPing::ping(const std::string& host, PingResult& result, int timeoutMs, std::uint8_t dataSize)
 {
-    return Ping(IcmpTransport::System(), host, result, timeoutMs, dataSize);
+    return ping(IcmpTransport::system(), host, result, timeoutMs, dataSize);
 }
 
-bool CIcmpPing::Ping(IcmpTransport& transport, const std::string& host, PingResult& result, int timeoutMs,
-                     std::uint8_t dataSize)
+bool IcmpPing::ping(IcmpTransport& transport, const std::string& host, PingResult& result, int timeoutMs,
+                    std::uint8_t dataSize)
 {
     if (dataSize < 8) {
-        SetLastError(kNoBufferSpace);
+        setLastError(kNoBufferSpace);
         return false;
     }
-    if (!Startup())
+    if (!startup())
         return false;
 
     sockaddr_in to{};
     to.sin_family = AF_INET;
-    if (!IcmpSystem::ParseDottedAddress(host, to.sin_addr) && !transport.Resolve(host, to.sin_addr)) {
-        SetLastError(IcmpSystem::LastError());
+    if (!IcmpSystem::parseDottedAddress(host, to.sin_addr) && !transport.resolve(host, to.sin_addr)) {
+        setLastError(IcmpSystem::lastError());
         return false;
     }
 
     bool headerIncluded = true;
-    const int s = transport.Open(headerIncluded);
+    const int s = transport.open(headerIncluded);
     if (s < 0) {
-        SetLastError(IcmpSystem::LastError());
+        setLastError(IcmpSystem::lastError());
         return false;
     }
     // Every path below closes the socket; the buffers free themselves.
     auto fail = [&](int error) {
-        transport.Close(s);
-        SetLastError(error);
+        transport.close(s);
+        setLastError(error);
         return false;
     };
 
     std::vector<std::uint8_t> request(dataSize + kHeaderSize);
-    FillEchoRequest(request.data(), request.size());
-    const std::int64_t start = transport.NowMicroseconds();
-    if (transport.SendTo(s, request.data(), request.size(), to) < 0)
-        return fail(IcmpSystem::LastError());
+    fillEchoRequest(request.data(), request.size());
+    const std::int64_t start = transport.nowMicroseconds();
+    if (transport.sendTo(s, request.data(), request.size(), to) < 0)
+        return fail(IcmpSystem::lastError());
 
     std::vector<std::uint8_t> reply(kReplyBufferSize);
     bool readable = false;
-    if (!transport.WaitReadable(s, timeoutMs, readable))
-        return fail(IcmpSystem::LastError());
+    if (!transport.waitReadable(s, timeoutMs, readable))
+        return fail(IcmpSystem::lastError());
     if (!readable)
         return fail(kTimedOut);
 
     sockaddr_in from{};
-    const ssize_t received = transport.ReceiveFrom(s, reply.data(), reply.size(), from);
-    const std::int64_t end = transport.NowMicroseconds();
+    const ssize_t received = transport.receiveFrom(s, reply.data(), reply.size(), from);
+    const std::int64_t end = transport.nowMicroseconds();
     if (received < 0)
-        return fail(IcmpSystem::LastError());
+        return fail(IcmpSystem::lastError());
 
-    const std::uint16_t identifier = transport.ReplyIdentifier(s, headerIncluded);
-    const bool valid = CheckEchoReply(reply.data(), static_cast<std::size_t>(received), headerIncluded, identifier);
+    const std::uint16_t identifier = transport.replyIdentifier(s, headerIncluded);
+    const bool valid = checkEchoReply(reply.data(), static_cast<std::size_t>(received), headerIncluded, identifier);
     if (valid) {
         result.SourceAddress = from.sin_addr.s_addr;
         result.ResponseTime = static_cast<std::int32_t>((end - start) / 1000);
     }
-    transport.Close(s);
+    transport.close(s);
     return valid;
 }

@@ -15,35 +15,35 @@
 
 // ---- what the echo engine needs of the system ---------------------------------
 
-std::uint16_t IcmpSystem::ProcessIdentifier()
+std::uint16_t IcmpSystem::processIdentifier()
 {
     return static_cast<std::uint16_t>(::getpid() & 0xFFFF);
 }
 
-std::uint32_t IcmpSystem::TickCount()
+std::uint32_t IcmpSystem::tickCount()
 {
     using namespace std::chrono;
     return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-bool IcmpSystem::ParseDottedAddress(const std::string& host, in_addr& address)
+bool IcmpSystem::parseDottedAddress(const std::string& host, in_addr& address)
 {
     return ::inet_aton(host.c_str(), &address) != 0;
 }
 
-int IcmpSystem::LastError()
+int IcmpSystem::lastError()
 {
     return errno;
 }
 
 // ---- the system transport -------------------------------------------------
 
-bool IcmpTransport::Resolve(const std::string& host, in_addr& address)
+bool IcmpTransport::resolve(const std::string& host, in_addr& address)
 {
-    return LookUpIPv4(host, address);
+    return lookUpIPv4(host, address);
 }
 
-int IcmpTransport::Open(bool& headerIncluded)
+int IcmpTransport::open(bool& headerIncluded)
 {
     int s = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
     if (s >= 0) {
@@ -73,31 +73,31 @@ int IcmpTransport::Open(bool& headerIncluded)
     return s;
 }
 
-ssize_t IcmpTransport::SendTo(int socket, const std::uint8_t* data, std::size_t size, const sockaddr_in& to)
+ssize_t IcmpTransport::sendTo(int socket, const std::uint8_t* data, std::size_t size, const sockaddr_in& to)
 {
     return ::sendto(socket, data, size, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }
 
-bool IcmpTransport::WaitReadable(int socket, int timeoutMs, bool& readable)
+bool IcmpTransport::waitReadable(int socket, int timeoutMs, bool& readable)
 {
-    return CIcmpPing::WaitReadable(socket, timeoutMs, readable);
+    return IcmpPing::waitReadable(socket, timeoutMs, readable);
 }
 
-ssize_t IcmpTransport::ReceiveFrom(int socket, std::uint8_t* buffer, std::size_t size, sockaddr_in& from)
+ssize_t IcmpTransport::receiveFrom(int socket, std::uint8_t* buffer, std::size_t size, sockaddr_in& from)
 {
     socklen_t length = sizeof from;
     return ::recvfrom(socket, buffer, size, 0, reinterpret_cast<sockaddr*>(&from), &length);
 }
 
-void IcmpTransport::Close(int socket)
+void IcmpTransport::close(int socket)
 {
     ::close(socket);
 }
 
-std::uint16_t IcmpTransport::ReplyIdentifier(int socket, bool headerIncluded)
+std::uint16_t IcmpTransport::replyIdentifier(int socket, bool headerIncluded)
 {
     if (headerIncluded)
-        return IcmpSystem::ProcessIdentifier();
+        return IcmpSystem::processIdentifier();
     // The ping socket's identifier is its local "port", in network order, as
     // it stands in the datagram.
     sockaddr_in local{};
@@ -107,13 +107,13 @@ std::uint16_t IcmpTransport::ReplyIdentifier(int socket, bool headerIncluded)
     return local.sin_port;
 }
 
-std::int64_t IcmpTransport::NowMicroseconds()
+std::int64_t IcmpTransport::nowMicroseconds()
 {
     using namespace std::chrono;
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-IcmpTransport& IcmpTransport::System()
+IcmpTransport& IcmpTransport::system()
 {
     static IcmpTransport transport;
     return transport;
@@ -121,14 +121,14 @@ IcmpTransport& IcmpTransport::System()
 
 // ---- the engine's start-up and wait on this system ---------------------------
 
-bool CIcmpPing::Startup()
+bool IcmpPing::startup()
 {
     // Nothing to start: the sockets are part of the system and the
     // monotonic clock is always there.
     return true;
 }
 
-bool CIcmpPing::WaitReadable(int socket, int timeoutMs, bool& readable)
+bool IcmpPing::waitReadable(int socket, int timeoutMs, bool& readable)
 {
     pollfd entry{socket, POLLIN, 0};
     int ready;

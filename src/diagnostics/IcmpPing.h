@@ -25,24 +25,24 @@ class IcmpTransport {
     virtual ~IcmpTransport() = default;
 
     // Resolves a host name to an IPv4 address (network order).
-    virtual bool Resolve(const std::string& host, in_addr& address);
+    virtual bool resolve(const std::string& host, in_addr& address);
     // Opens a socket for one echo; headerIncluded tells whether received
     // datagrams start with the IP header (raw) or with ICMP (datagram).
-    virtual int Open(bool& headerIncluded);
-    virtual ssize_t SendTo(int socket, const std::uint8_t* data, std::size_t size, const sockaddr_in& to);
-    virtual bool WaitReadable(int socket, int timeoutMs, bool& readable);
-    virtual ssize_t ReceiveFrom(int socket, std::uint8_t* buffer, std::size_t size, sockaddr_in& from);
-    virtual void Close(int socket);
+    virtual int open(bool& headerIncluded);
+    virtual ssize_t sendTo(int socket, const std::uint8_t* data, std::size_t size, const sockaddr_in& to);
+    virtual bool waitReadable(int socket, int timeoutMs, bool& readable);
+    virtual ssize_t receiveFrom(int socket, std::uint8_t* buffer, std::size_t size, sockaddr_in& from);
+    virtual void close(int socket);
     // The identifier the reply must carry, as it appears in the datagram.
-    virtual std::uint16_t ReplyIdentifier(int socket, bool headerIncluded);
+    virtual std::uint16_t replyIdentifier(int socket, bool headerIncluded);
     // Microseconds of a monotonic clock.
-    virtual std::int64_t NowMicroseconds();
+    virtual std::int64_t nowMicroseconds();
 
-    static IcmpTransport& System();
+    static IcmpTransport& system();
 };
 
 // One ICMP echo: one request, one datagram read, no retry.
-class CIcmpPing {
+class IcmpPing {
   public:
     // The last error of a failed ping besides the errors of the socket
     // calls: a data size below 8, no datagram in time, and a datagram that
@@ -60,28 +60,28 @@ class CIcmpPing {
     static constexpr std::size_t kHeaderSize = 12;
     static constexpr std::size_t kReplyBufferSize = 1024;
 
-    static bool Ping(const std::string& host, PingResult& result, int timeoutMs, std::uint8_t dataSize);
-    static bool Ping(IcmpTransport& transport, const std::string& host, PingResult& result, int timeoutMs,
+    static bool ping(const std::string& host, PingResult& result, int timeoutMs, std::uint8_t dataSize);
+    static bool ping(IcmpTransport& transport, const std::string& host, PingResult& result, int timeoutMs,
                      std::uint8_t dataSize);
 
     // Starts what the system needs before the first ping (Windows: the
     // socket library 2.1 and the performance counter), once per process; a
     // failed start is not tried again.
-    static bool Startup();
-    static bool WaitReadable(int socket, int timeoutMs, bool& readable);
-    static void FillEchoRequest(std::uint8_t* buffer, std::size_t length);
-    static std::uint16_t Checksum(const std::uint8_t* buffer, std::size_t length);
+    static bool startup();
+    static bool waitReadable(int socket, int timeoutMs, bool& readable);
+    static void fillEchoRequest(std::uint8_t* buffer, std::size_t length);
+    static std::uint16_t checksum(const std::uint8_t* buffer, std::size_t length);
     // A datagram that starts with the IP header must hold an echo reply
     // carrying this process's identifier.
-    static bool CheckReply(const std::uint8_t* buffer, std::size_t length);
+    static bool checkReply(const std::uint8_t* buffer, std::size_t length);
     // The same test for a datagram whose ICMP part starts at ipHeaderLength
     // (0 for datagram sockets) and must carry identifier.
-    static bool CheckEchoReply(const std::uint8_t* buffer, std::size_t length, bool headerIncluded,
+    static bool checkEchoReply(const std::uint8_t* buffer, std::size_t length, bool headerIncluded,
                                std::uint16_t identifier);
 
     // The reason of the calling thread's last failed ping.
-    static int LastError();
+    static int lastError();
 
   private:
-    static void SetLastError(int error);
+    static void setLastError(int error);
 };

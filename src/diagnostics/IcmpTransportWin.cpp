@@ -25,12 +25,12 @@ constexpr std::uint8_t kEchoRequest = 8;
 
 // The seam carries sockets as int. Socket handles are kernel handles, whose
 // values fit in 32 bits on 64-bit Windows too.
-SOCKET ToSocket(int socket)
+SOCKET toSocket(int socket)
 {
     return static_cast<SOCKET>(static_cast<unsigned int>(socket));
 }
 
-int MillisecondsLeft(ULONGLONG end)
+int millisecondsLeft(ULONGLONG end)
 {
     const ULONGLONG now = ::GetTickCount64();
     return now >= end ? 0 : static_cast<int>(end - now);
@@ -40,17 +40,17 @@ int MillisecondsLeft(ULONGLONG end)
 
 // ---- what the echo engine needs of the system ---------------------------------
 
-std::uint16_t IcmpSystem::ProcessIdentifier()
+std::uint16_t IcmpSystem::processIdentifier()
 {
     return static_cast<std::uint16_t>(::GetCurrentProcessId() & 0xFFFF);
 }
 
-std::uint32_t IcmpSystem::TickCount()
+std::uint32_t IcmpSystem::tickCount()
 {
     return ::GetTickCount();
 }
 
-bool IcmpSystem::ParseDottedAddress(const std::string& host, in_addr& address)
+bool IcmpSystem::parseDottedAddress(const std::string& host, in_addr& address)
 {
     const unsigned long parsed = ::inet_addr(host.c_str());
     if (parsed == INADDR_NONE)
@@ -59,14 +59,14 @@ bool IcmpSystem::ParseDottedAddress(const std::string& host, in_addr& address)
     return true;
 }
 
-int IcmpSystem::LastError()
+int IcmpSystem::lastError()
 {
     return ::WSAGetLastError();
 }
 
 // ---- the system transport -------------------------------------------------
 
-bool IcmpTransport::Resolve(const std::string& host, in_addr& address)
+bool IcmpTransport::resolve(const std::string& host, in_addr& address)
 {
     const hostent* answer = ::gethostbyname(host.c_str());
     if (!answer || !answer->h_addr_list || !answer->h_addr_list[0])
@@ -79,7 +79,7 @@ bool IcmpTransport::Resolve(const std::string& host, in_addr& address)
     return true;
 }
 
-int IcmpTransport::Open(bool& headerIncluded)
+int IcmpTransport::open(bool& headerIncluded)
 {
     const SOCKET s = ::WSASocketA(AF_INET, SOCK_RAW, IPPROTO_ICMP, nullptr, 0, 0);
     if (s == INVALID_SOCKET)
@@ -93,17 +93,17 @@ int IcmpTransport::Open(bool& headerIncluded)
     return static_cast<int>(s);
 }
 
-ssize_t IcmpTransport::SendTo(int socket, const std::uint8_t* data, std::size_t size, const sockaddr_in& to)
+ssize_t IcmpTransport::sendTo(int socket, const std::uint8_t* data, std::size_t size, const sockaddr_in& to)
 {
     if (size > static_cast<std::size_t>(INT_MAX)) {
         ::WSASetLastError(WSAEMSGSIZE);
         return -1;
     }
-    return ::sendto(ToSocket(socket), reinterpret_cast<const char*>(data), static_cast<int>(size), 0,
+    return ::sendto(toSocket(socket), reinterpret_cast<const char*>(data), static_cast<int>(size), 0,
                     reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }
 
-bool IcmpTransport::WaitReadable(int socket, int timeoutMs, bool& readable)
+bool IcmpTransport::waitReadable(int socket, int timeoutMs, bool& readable)
 {
     // A raw socket also receives the echo requests sent to this machine:
     // pinging this machine, the first datagram is our own request. Those
@@ -111,7 +111,7 @@ bool IcmpTransport::WaitReadable(int socket, int timeoutMs, bool& readable)
     // so that the one datagram the engine reads is an answer.
     const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs < 0 ? 0 : timeoutMs);
     for (;;) {
-        if (!CIcmpPing::WaitReadable(socket, MillisecondsLeft(end), readable))
+        if (!IcmpPing::waitReadable(socket, millisecondsLeft(end), readable))
             return false;
         if (!readable)
             return true;
@@ -119,7 +119,7 @@ bool IcmpTransport::WaitReadable(int socket, int timeoutMs, bool& readable)
         sockaddr_in from{};
         int fromLength = sizeof from;
         int peeked =
-            ::recvfrom(ToSocket(socket), head, sizeof head, MSG_PEEK, reinterpret_cast<sockaddr*>(&from), &fromLength);
+            ::recvfrom(toSocket(socket), head, sizeof head, MSG_PEEK, reinterpret_cast<sockaddr*>(&from), &fromLength);
         if (peeked == SOCKET_ERROR) {
             if (::WSAGetLastError() != WSAEMSGSIZE)
                 return true; // the read reports it
@@ -129,34 +129,34 @@ bool IcmpTransport::WaitReadable(int socket, int timeoutMs, bool& readable)
         if (peeked <= 0 || static_cast<std::size_t>(peeked) <= headerLength ||
             static_cast<std::uint8_t>(head[headerLength]) != kEchoRequest)
             return true;
-        char discard[CIcmpPing::kReplyBufferSize];
+        char discard[IcmpPing::kReplyBufferSize];
         fromLength = sizeof from;
-        ::recvfrom(ToSocket(socket), discard, sizeof discard, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+        ::recvfrom(toSocket(socket), discard, sizeof discard, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
     }
 }
 
-ssize_t IcmpTransport::ReceiveFrom(int socket, std::uint8_t* buffer, std::size_t size, sockaddr_in& from)
+ssize_t IcmpTransport::receiveFrom(int socket, std::uint8_t* buffer, std::size_t size, sockaddr_in& from)
 {
     int length = sizeof from;
     const int capacity = size > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
-    return ::recvfrom(ToSocket(socket), reinterpret_cast<char*>(buffer), capacity, 0,
+    return ::recvfrom(toSocket(socket), reinterpret_cast<char*>(buffer), capacity, 0,
                       reinterpret_cast<sockaddr*>(&from), &length);
 }
 
-void IcmpTransport::Close(int socket)
+void IcmpTransport::close(int socket)
 {
     // The last error of a failed ping is kept across the closing.
     const int error = ::WSAGetLastError();
-    ::closesocket(ToSocket(socket));
+    ::closesocket(toSocket(socket));
     ::WSASetLastError(error);
 }
 
-std::uint16_t IcmpTransport::ReplyIdentifier(int, bool)
+std::uint16_t IcmpTransport::replyIdentifier(int, bool)
 {
-    return IcmpSystem::ProcessIdentifier();
+    return IcmpSystem::processIdentifier();
 }
 
-std::int64_t IcmpTransport::NowMicroseconds()
+std::int64_t IcmpTransport::nowMicroseconds()
 {
     LARGE_INTEGER counter{};
     ::QueryPerformanceCounter(&counter);
@@ -165,7 +165,7 @@ std::int64_t IcmpTransport::NowMicroseconds()
     return (counter.QuadPart / frequency) * 1000000 + (counter.QuadPart % frequency) * 1000000 / frequency;
 }
 
-IcmpTransport& IcmpTransport::System()
+IcmpTransport& IcmpTransport::system()
 {
     static IcmpTransport transport;
     return transport;
@@ -173,13 +173,13 @@ IcmpTransport& IcmpTransport::System()
 
 // ---- the engine's start-up and wait on this system ---------------------------
 
-bool CIcmpPing::Startup()
+bool IcmpPing::startup()
 {
     if (g_startup.started)
         return g_startup.result;
     g_startup.started = true;
     // Windows Sockets 2.1, released when the program ends.
-    if (!StartSocketLibrary(2, 1))
+    if (!startSocketLibrary(2, 1))
         return false;
     LARGE_INTEGER frequency{};
     if (!::QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0)
@@ -189,11 +189,11 @@ bool CIcmpPing::Startup()
     return true;
 }
 
-bool CIcmpPing::WaitReadable(int socket, int timeoutMs, bool& readable)
+bool IcmpPing::waitReadable(int socket, int timeoutMs, bool& readable)
 {
     fd_set readSet;
     FD_ZERO(&readSet);
-    FD_SET(ToSocket(socket), &readSet);
+    FD_SET(toSocket(socket), &readSet);
     timeval timeout{};
     timeout.tv_sec = timeoutMs / 1000;
     timeout.tv_usec = (timeoutMs % 1000) * 1000;

@@ -19,7 +19,7 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kMaxNameLength = 31;
 
 // Control characters would end or split a protocol line.
-bool HasControlCharacter(const std::string& text)
+bool hasControlCharacter(const std::string& text)
 {
     for (unsigned char c : text)
         if (c < 0x20 || c == 0x7F)
@@ -29,7 +29,7 @@ bool HasControlCharacter(const std::string& text)
 
 // Keeps the bytes that may stand in a control file line: no control
 // characters, and no blanks where the text is part of a spool file name.
-std::string Printable(const std::string& text, std::size_t maxLength, bool blanks)
+std::string printable(const std::string& text, std::size_t maxLength, bool blanks)
 {
     std::string kept;
     for (unsigned char c : text)
@@ -47,7 +47,7 @@ constexpr char kReceiveControlFile = '\x02';
 constexpr char kReceiveDataFile = '\x03';
 
 // A command line: its code, its operands, a line feed.
-std::string ProtocolLine(char code, const std::string& operands)
+std::string protocolLine(char code, const std::string& operands)
 {
     std::string line(1, code);
     line.append(operands);
@@ -55,18 +55,18 @@ std::string ProtocolLine(char code, const std::string& operands)
     return line;
 }
 
-std::string ThreeDigits(int number)
+std::string threeDigits(int number)
 {
     const std::string digits = std::to_string(((number % 1000) + 1000) % 1000);
     return std::string(3 - digits.size(), '0') + digits;
 }
 
-std::string Milliseconds(std::chrono::milliseconds timeout)
+std::string milliseconds(std::chrono::milliseconds timeout)
 {
     return std::to_string(timeout.count()) + " ms";
 }
 
-std::string SystemError(int error)
+std::string systemError(int error)
 {
     return std::strerror(error);
 }
@@ -84,23 +84,23 @@ class LpdConnection {
     LpdConnection(const LpdConnection&) = delete;
     LpdConnection& operator=(const LpdConnection&) = delete;
 
-    bool Connect(const in_addr& address);
+    bool connect(const in_addr& address);
     // Sends bytes, then waits for the printer's one-byte answer; a non-zero
     // answer is a refusal with the given status.
-    bool Exchange(const std::string& bytes, const std::string& what, LpdStatus refusal = LpdStatus::TransferBroken)
+    bool exchange(const std::string& bytes, const std::string& what, LpdStatus refusal = LpdStatus::TransferBroken)
     {
-        return Send(bytes, what) && Acknowledged(what, refusal);
+        return send(bytes, what) && acknowledged(what, refusal);
     }
     // Before the printer has accepted the queue, an ended connection counts
     // as the queue's refusal.
-    void QueueAccepted() { m_queueAccepted = true; }
+    void queueAccepted() { m_queueAccepted = true; }
 
-    const LpdOutcome& Outcome() const { return m_outcome; }
+    const LpdOutcome& outcome() const { return m_outcome; }
 
   private:
-    bool Send(const std::string& bytes, const std::string& what);
-    bool Acknowledged(const std::string& what, LpdStatus refusal);
-    bool Fail(LpdStatus status, std::string detail)
+    bool send(const std::string& bytes, const std::string& what);
+    bool acknowledged(const std::string& what, LpdStatus refusal);
+    bool fail(LpdStatus status, std::string detail)
     {
         m_outcome = {status, std::move(detail)};
         return false;
@@ -108,8 +108,8 @@ class LpdConnection {
     // Waits until the socket is ready for events or the deadline passes;
     // false on time-out. Other poll errors count as ready, so that the
     // next call reports them.
-    bool WaitFor(short events, Clock::time_point deadline);
-    LpdStatus BrokenStatus() const { return m_queueAccepted ? LpdStatus::TransferBroken : LpdStatus::QueueRefused; }
+    bool waitFor(short events, Clock::time_point deadline);
+    LpdStatus brokenStatus() const { return m_queueAccepted ? LpdStatus::TransferBroken : LpdStatus::QueueRefused; }
 
     const LpdSettings& m_settings;
     int m_socket = -1;
@@ -117,7 +117,7 @@ class LpdConnection {
     LpdOutcome m_outcome;
 };
 
-bool LpdConnection::WaitFor(short events, Clock::time_point deadline)
+bool LpdConnection::waitFor(short events, Clock::time_point deadline)
 {
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
@@ -130,11 +130,11 @@ bool LpdConnection::WaitFor(short events, Clock::time_point deadline)
     }
 }
 
-bool LpdConnection::Connect(const in_addr& address)
+bool LpdConnection::connect(const in_addr& address)
 {
     m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (m_socket < 0)
-        return Fail(LpdStatus::NoConnection, "no socket: " + SystemError(errno));
+        return fail(LpdStatus::NoConnection, "no socket: " + systemError(errno));
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(m_settings.port);
@@ -144,9 +144,9 @@ bool LpdConnection::Connect(const in_addr& address)
     if (::connect(m_socket, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
         error = errno;
         if (error == EINPROGRESS || error == EINTR) {
-            if (!WaitFor(POLLOUT, Clock::now() + m_settings.timeout))
-                return Fail(LpdStatus::TimedOut,
-                            "no connection to " + port + " within " + Milliseconds(m_settings.timeout));
+            if (!waitFor(POLLOUT, Clock::now() + m_settings.timeout))
+                return fail(LpdStatus::TimedOut,
+                            "no connection to " + port + " within " + milliseconds(m_settings.timeout));
             socklen_t length = sizeof error;
             if (::getsockopt(m_socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
                 error = errno;
@@ -155,13 +155,13 @@ bool LpdConnection::Connect(const in_addr& address)
     if (error == 0)
         return true;
     if (error == ECONNREFUSED)
-        return Fail(LpdStatus::ConnectionRefused, "connection refused on " + port);
+        return fail(LpdStatus::ConnectionRefused, "connection refused on " + port);
     if (error == ETIMEDOUT)
-        return Fail(LpdStatus::TimedOut, "no connection to " + port + ": " + SystemError(error));
-    return Fail(LpdStatus::NoConnection, "no connection to " + port + ": " + SystemError(error));
+        return fail(LpdStatus::TimedOut, "no connection to " + port + ": " + systemError(error));
+    return fail(LpdStatus::NoConnection, "no connection to " + port + ": " + systemError(error));
 }
 
-bool LpdConnection::Send(const std::string& bytes, const std::string& what)
+bool LpdConnection::send(const std::string& bytes, const std::string& what)
 {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
@@ -174,35 +174,35 @@ bool LpdConnection::Send(const std::string& bytes, const std::string& what)
             continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
             // The printer takes no more bytes: bounded like every wait.
-            if (!WaitFor(POLLOUT, Clock::now() + m_settings.timeout))
-                return Fail(LpdStatus::TimedOut,
-                            "the printer took nothing more of " + what + " within " + Milliseconds(m_settings.timeout));
+            if (!waitFor(POLLOUT, Clock::now() + m_settings.timeout))
+                return fail(LpdStatus::TimedOut,
+                            "the printer took nothing more of " + what + " within " + milliseconds(m_settings.timeout));
             continue;
         }
-        return Fail(BrokenStatus(), "connection broken while sending " + what + ": " + SystemError(errno));
+        return fail(brokenStatus(), "connection broken while sending " + what + ": " + systemError(errno));
     }
     return true;
 }
 
-bool LpdConnection::Acknowledged(const std::string& what, LpdStatus refusal)
+bool LpdConnection::acknowledged(const std::string& what, LpdStatus refusal)
 {
-    if (!WaitFor(POLLIN, Clock::now() + m_settings.timeout))
-        return Fail(LpdStatus::TimedOut, "no answer to " + what + " within " + Milliseconds(m_settings.timeout));
+    if (!waitFor(POLLIN, Clock::now() + m_settings.timeout))
+        return fail(LpdStatus::TimedOut, "no answer to " + what + " within " + milliseconds(m_settings.timeout));
     unsigned char answer = 0;
     ssize_t n;
     while ((n = ::recv(m_socket, &answer, 1, 0)) < 0 && errno == EINTR) {
     }
     if (n == 0)
-        return Fail(BrokenStatus(), "the printer closed the connection before it answered " + what);
+        return fail(brokenStatus(), "the printer closed the connection before it answered " + what);
     if (n < 0)
-        return Fail(BrokenStatus(),
-                    "connection broken while waiting for the answer to " + what + ": " + SystemError(errno));
+        return fail(brokenStatus(),
+                    "connection broken while waiting for the answer to " + what + ": " + systemError(errno));
     if (answer != 0)
-        return Fail(refusal, what + " refused (answer " + std::to_string(answer) + ")");
+        return fail(refusal, what + " refused (answer " + std::to_string(answer) + ")");
     return true;
 }
 
-bool ReadFile(const std::string& path, std::string& bytes)
+bool readFile(const std::string& path, std::string& bytes)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
@@ -218,7 +218,7 @@ bool ReadFile(const std::string& path, std::string& bytes)
     return true;
 }
 
-std::string BaseName(const std::string& path)
+std::string baseName(const std::string& path)
 {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -226,13 +226,13 @@ std::string BaseName(const std::string& path)
 
 } // namespace
 
-LpdSender LpdSender::ThisProcess()
+LpdSender LpdSender::thisProcess()
 {
     static int nextJob = ::getpid();
     LpdSender sender;
     char host[256] = {};
     if (::gethostname(host, sizeof host - 1) == 0)
-        sender.host = Printable(host, kMaxNameLength, false);
+        sender.host = printable(host, kMaxNameLength, false);
     if (sender.host.empty())
         sender.host = "localhost";
 
@@ -240,7 +240,7 @@ LpdSender LpdSender::ThisProcess()
     passwd entry{};
     passwd* found = nullptr;
     if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found)
-        sender.user = Printable(found->pw_name, kMaxNameLength, false);
+        sender.user = printable(found->pw_name, kMaxNameLength, false);
     if (sender.user.empty())
         sender.user = std::to_string(::geteuid());
 
@@ -248,10 +248,10 @@ LpdSender LpdSender::ThisProcess()
     return sender;
 }
 
-std::string LpdControlFile(const LpdSender& sender, const std::string& fileName)
+std::string lpdControlFile(const LpdSender& sender, const std::string& fileName)
 {
-    const std::string dataFile = "dfA" + ThreeDigits(sender.jobNumber) + sender.host;
-    const std::string name = Printable(fileName, 99, true);
+    const std::string dataFile = "dfA" + threeDigits(sender.jobNumber) + sender.host;
+    const std::string name = printable(fileName, 99, true);
     return "H" + sender.host + "\n" + //
            "P" + sender.user + "\n" + //
            "J" + name + "\n" +        //
@@ -260,13 +260,13 @@ std::string LpdControlFile(const LpdSender& sender, const std::string& fileName)
            "N" + name + "\n";
 }
 
-LpdOutcome SendLpdJob(const std::string& printer, const std::string& queue, const std::string& path,
+LpdOutcome sendLpdJob(const std::string& printer, const std::string& queue, const std::string& path,
                       const LpdSender& sender, const LpdSettings& settings)
 {
-    if (HasControlCharacter(queue))
+    if (hasControlCharacter(queue))
         return {LpdStatus::QueueRefused, "the queue name holds a control character and cannot be sent"};
     std::string data;
-    if (!ReadFile(path, data))
+    if (!readFile(path, data))
         return {LpdStatus::FileUnreadable, "the file " + path + " cannot be read"};
 
     in_addr address{};
@@ -274,19 +274,19 @@ LpdOutcome SendLpdJob(const std::string& printer, const std::string& queue, cons
         return {LpdStatus::NoConnection, "the address cannot be resolved"};
 
     LpdConnection connection(settings);
-    const std::string job = ThreeDigits(sender.jobNumber) + sender.host;
-    const std::string control = LpdControlFile(sender, BaseName(path));
+    const std::string job = threeDigits(sender.jobNumber) + sender.host;
+    const std::string control = lpdControlFile(sender, baseName(path));
     const std::string queueRequest = "the job request for queue '" + queue + "'";
-    if (!connection.Connect(address) ||
-        !connection.Exchange(ProtocolLine(kReceiveJob, queue), queueRequest, LpdStatus::QueueRefused))
-        return connection.Outcome();
-    connection.QueueAccepted();
-    if (!connection.Exchange(ProtocolLine(kReceiveControlFile, std::to_string(control.size()) + " cfA" + job),
+    if (!connection.connect(address) ||
+        !connection.exchange(protocolLine(kReceiveJob, queue), queueRequest, LpdStatus::QueueRefused))
+        return connection.outcome();
+    connection.queueAccepted();
+    if (!connection.exchange(protocolLine(kReceiveControlFile, std::to_string(control.size()) + " cfA" + job),
                              "the control file command") ||
-        !connection.Exchange(control + '\0', "the control file") ||
-        !connection.Exchange(ProtocolLine(kReceiveDataFile, std::to_string(data.size()) + " dfA" + job),
+        !connection.exchange(control + '\0', "the control file") ||
+        !connection.exchange(protocolLine(kReceiveDataFile, std::to_string(data.size()) + " dfA" + job),
                              "the data file command") ||
-        !connection.Exchange(data + '\0', "the data file"))
-        return connection.Outcome();
+        !connection.exchange(data + '\0', "the data file"))
+        return connection.outcome();
     return {LpdStatus::Sent, "sent " + std::to_string(data.size()) + " bytes"};
 }

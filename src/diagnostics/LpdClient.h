@@ -32,7 +32,7 @@ struct LpdSettings {
     // Bounds the connection and every wait for the printer.
     std::chrono::milliseconds timeout{10000};
     // Resolves an address that is not a dotted IPv4 address.
-    std::function<bool(const std::string&, in_addr&)> lookUp = LookUpIPv4;
+    std::function<bool(const std::string&, in_addr&)> lookUp = lookUpIPv4;
 };
 
 // Who sends a job, as its control file names it.
@@ -42,7 +42,7 @@ struct LpdSender {
     int jobNumber = 0; // 0 to 999
 
     // This machine's name, this process's user and the next job number.
-    static LpdSender ThisProcess();
+    static LpdSender thisProcess();
 };
 
 struct LpdOutcome {
@@ -52,10 +52,10 @@ struct LpdOutcome {
 
 // The control file of a job that prints one data file unchanged (an "l"
 // line), with its host, user, job name and file name.
-std::string LpdControlFile(const LpdSender& sender, const std::string& fileName);
+std::string lpdControlFile(const LpdSender& sender, const std::string& fileName);
 
 // Sends the file at path to queue on printer: the job request, then the
 // control file, then the data file, each acknowledged by the printer with a
 // zero byte. Every wait is bounded by settings.timeout.
-LpdOutcome SendLpdJob(const std::string& printer, const std::string& queue, const std::string& path,
+LpdOutcome sendLpdJob(const std::string& printer, const std::string& queue, const std::string& path,
                       const LpdSender& sender, const LpdSettings& settings = LpdSettings());

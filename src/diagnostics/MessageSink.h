@@ -9,5 +9,5 @@ enum class MessageIcon { Information, Warning, Error };
 class MessageSink {
   public:
     virtual ~MessageSink() = default;
-    virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
+    virtual void showMessage(const std::string& text, MessageIcon icon) = 0;
 };

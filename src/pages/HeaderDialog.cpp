@@ -3,47 +3,47 @@
 #include "ui/Fields.h"
 #include "ui_HeaderDialog.h"
 
-CHeaderDialog::CHeaderDialog(Interaction& interaction, QWidget* parent)
-    : InitDialogBase(parent), m_ui(std::make_unique<Ui::CHeaderDialog>()), m_interaction(interaction)
+HeaderDialog::HeaderDialog(Interaction& interaction, QWidget* parent)
+    : InitDialogBase(parent), m_ui(std::make_unique<Ui::HeaderDialog>()), m_interaction(interaction)
 {
     m_ui->setupUi(this);
-    connect(m_ui->browseButton, &QPushButton::clicked, this, &CHeaderDialog::OnBrowse);
+    connect(m_ui->browseButton, &QPushButton::clicked, this, &HeaderDialog::onBrowse);
 }
 
-CHeaderDialog::~CHeaderDialog() = default;
+HeaderDialog::~HeaderDialog() = default;
 
-void CHeaderDialog::OnInitDialog()
+void HeaderDialog::onInitDialog()
 {
-    ShowValues();
+    showValues();
 }
 
-bool CHeaderDialog::ReadControls()
+bool HeaderDialog::readControls()
 {
     return FieldReader(m_interaction, this).text(m_ui->name, m_header.Name).text(m_ui->file, m_header.IncludeFile).ok();
 }
 
-void CHeaderDialog::ShowValues()
+void HeaderDialog::showValues()
 {
-    ShowText(m_ui->name, m_header.Name);
-    ShowText(m_ui->file, m_header.IncludeFile);
+    showText(m_ui->name, m_header.Name);
+    showText(m_ui->file, m_header.IncludeFile);
 }
 
-void CHeaderDialog::OnBrowse()
+void HeaderDialog::onBrowse()
 {
-    ReadControls();
+    readControls();
     Interaction::FileDialogOptions options;
     options.filter = QStringLiteral("Windows Bitmap (*.bmp);;All Files (*.*)");
     options.defaultSuffix = QStringLiteral("bmp");
-    ShowValues();
+    showValues();
     // The path goes into the field; reading the field checks that the
     // file's encoding can hold it.
     if (const std::optional<QString> path = m_interaction.openFileName(this, options))
         m_ui->file->setText(*path);
 }
 
-void CHeaderDialog::accept()
+void HeaderDialog::accept()
 {
-    if (!ReadControls())
+    if (!readControls())
         return;
     QDialog::accept();
 }

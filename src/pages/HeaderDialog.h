@@ -9,31 +9,31 @@
 class Interaction;
 
 namespace Ui {
-class CHeaderDialog;
+class HeaderDialog;
 }
 
 // "Add/Edit page header bitmap": a name and a bitmap file; no checks.
-class CHeaderDialog : public InitDialogBase {
+class HeaderDialog : public InitDialogBase {
     Q_OBJECT
   public:
-    explicit CHeaderDialog(Interaction& interaction, QWidget* parent = nullptr);
-    ~CHeaderDialog() override;
+    explicit HeaderDialog(Interaction& interaction, QWidget* parent = nullptr);
+    ~HeaderDialog() override;
 
-    void SetRecord(const sHeader& header) { m_header = header; }
-    const sHeader& Record() const { return m_header; }
+    void setRecord(const HeaderRecord& header) { m_header = header; }
+    const HeaderRecord& record() const { return m_header; }
 
     void accept() override;
 
   protected:
-    void OnInitDialog() override;
+    void onInitDialog() override;
 
   private:
     // False at the first field that cannot be read, after its message.
-    bool ReadControls();
-    void ShowValues();
-    void OnBrowse();
+    bool readControls();
+    void showValues();
+    void onBrowse();
 
-    std::unique_ptr<Ui::CHeaderDialog> m_ui;
+    std::unique_ptr<Ui::HeaderDialog> m_ui;
     Interaction& m_interaction;
-    sHeader m_header;
+    HeaderRecord m_header;
 };

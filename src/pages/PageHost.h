@@ -1,6 +1,6 @@
 #pragma once
 
-class CConfiguration;
+class Configuration;
 class Interaction;
 class PrinterTestEnvironment;
 
@@ -11,7 +11,7 @@ class PageHost {
   public:
     virtual ~PageHost() = default;
 
-    virtual CConfiguration& configuration() = 0;
+    virtual Configuration& configuration() = 0;
     virtual Interaction& interaction() = 0;
     virtual PrinterTestEnvironment& diagnostics() = 0;
 

@@ -18,30 +18,30 @@ constexpr QSize kPreviewRoom(160, 80);
 
 } // namespace
 
-CPaperSizeDialog::CPaperSizeDialog(Interaction& interaction, QWidget* parent)
-    : InitDialogBase(parent), m_ui(std::make_unique<Ui::CPaperSizeDialog>()), m_interaction(interaction)
+PaperSizeDialog::PaperSizeDialog(Interaction& interaction, QWidget* parent)
+    : InitDialogBase(parent), m_ui(std::make_unique<Ui::PaperSizeDialog>()), m_interaction(interaction)
 {
     m_ui->setupUi(this);
     // The number fields take digit keys only.
     auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     for (QLineEdit* field : {m_ui->sizeX, m_ui->sizeY, m_ui->skipX, m_ui->skipY, m_ui->offsetX, m_ui->offsetY})
         field->setValidator(digits);
-    connect(m_ui->standardButton, &QPushButton::clicked, this, &CPaperSizeDialog::OnGetStandardValues);
-    ConnectPreview();
+    connect(m_ui->standardButton, &QPushButton::clicked, this, &PaperSizeDialog::onGetStandardValues);
+    connectPreview();
 }
 
-CPaperSizeDialog::~CPaperSizeDialog() = default;
+PaperSizeDialog::~PaperSizeDialog() = default;
 
-void CPaperSizeDialog::OnInitDialog()
+void PaperSizeDialog::onInitDialog()
 {
-    ShowValues();
+    showValues();
     QComboBox* headers = m_ui->headerBitmap;
-    if (m_headers && m_headers->GetCount() > 0) {
+    if (m_headers && m_headers->getCount() > 0) {
         int selected = -1;
-        for (const sHeader& header : *m_headers) {
+        for (const HeaderRecord& header : *m_headers) {
             if (selected < 0 && header.Name == m_paper.HeaderName)
                 selected = headers->count();
-            headers->addItem(ToQt(header.Name));
+            headers->addItem(toQt(header.Name));
         }
         headers->setCurrentIndex(selected);
     } else {
@@ -49,12 +49,12 @@ void CPaperSizeDialog::OnInitDialog()
     }
     m_ui->saveButton->setText(QStringLiteral("&Save"));
     m_ui->cancelButton->setText(QStringLiteral("&Cancel"));
-    UpdatePreview();
+    updatePreview();
 }
 
-bool CPaperSizeDialog::ReadControls()
+bool PaperSizeDialog::readControls()
 {
-    sPaper& p = m_paper;
+    PaperRecord& p = m_paper;
     FieldReader read(m_interaction, this);
     read.text(m_ui->title, p.Name)
         .text(m_ui->description, p.Description)
@@ -68,38 +68,38 @@ bool CPaperSizeDialog::ReadControls()
     return read.ok();
 }
 
-void CPaperSizeDialog::ShowValues()
+void PaperSizeDialog::showValues()
 {
-    const sPaper& p = m_paper;
-    ShowText(m_ui->title, p.Name);
-    ShowText(m_ui->description, p.Description);
-    ShowText(m_ui->paperLabel, p.PaperLabel);
-    ShowInteger(m_ui->sizeX, p.SizeX);
-    ShowInteger(m_ui->sizeY, p.SizeY);
-    ShowInteger(m_ui->skipX, p.SkipX);
-    ShowInteger(m_ui->skipY, p.SkipY);
-    ShowInteger(m_ui->offsetX, p.OffsetX);
-    ShowInteger(m_ui->offsetY, p.OffsetY);
+    const PaperRecord& p = m_paper;
+    showText(m_ui->title, p.Name);
+    showText(m_ui->description, p.Description);
+    showText(m_ui->paperLabel, p.PaperLabel);
+    showInteger(m_ui->sizeX, p.SizeX);
+    showInteger(m_ui->sizeY, p.SizeY);
+    showInteger(m_ui->skipX, p.SkipX);
+    showInteger(m_ui->skipY, p.SkipY);
+    showInteger(m_ui->offsetX, p.OffsetX);
+    showInteger(m_ui->offsetY, p.OffsetY);
 }
 
-void CPaperSizeDialog::OnGetStandardValues()
+void PaperSizeDialog::onGetStandardValues()
 {
     // A field that cannot be read keeps the dialog as it is: the message has
     // been shown and the focus is on that field.
-    if (!ReadControls())
+    if (!readControls())
         return;
-    CStandardPaperSizeDialog standard(m_interaction, this);
+    StandardPaperSizeDialog standard(m_interaction, this);
     if (m_interaction.runModal(standard) == QDialog::Accepted) {
         m_paper.SizeX = standard.Width;
         m_paper.SizeY = standard.Height;
         m_paper.PaperLabel = standard.PaperLabel;
     }
-    ShowValues();
+    showValues();
 }
 
-void CPaperSizeDialog::accept()
+void PaperSizeDialog::accept()
 {
-    if (!ReadControls())
+    if (!readControls())
         return;
     if (m_paper.Name.empty()) {
         m_interaction.tell(this,
@@ -123,20 +123,20 @@ void CPaperSizeDialog::accept()
         return;
     // The header's own name, not the text shown for it.
     if (m_ui->headerBitmap->isEnabled() && m_headers)
-        if (const sHeader* header = m_headers->GetAt(m_ui->headerBitmap->currentIndex()))
+        if (const HeaderRecord* header = m_headers->getAt(m_ui->headerBitmap->currentIndex()))
             m_paper.HeaderName = header->Name;
     QDialog::accept();
 }
 
-void CPaperSizeDialog::ConnectPreview()
+void PaperSizeDialog::connectPreview()
 {
     // The preview takes what the fields leave over: it grows with the
     // window and is the first to give way when the window is small.
     m_ui->grid->setColumnStretch(3, 1);
     m_ui->grid->setRowStretch(10, 1);
     for (QLineEdit* field : {m_ui->sizeX, m_ui->sizeY, m_ui->skipX, m_ui->skipY, m_ui->offsetX, m_ui->offsetY})
-        connect(field, &QLineEdit::textChanged, this, &CPaperSizeDialog::UpdatePreview);
-    connect(m_ui->headerBitmap, &QComboBox::currentIndexChanged, this, &CPaperSizeDialog::UpdatePreview);
+        connect(field, &QLineEdit::textChanged, this, &PaperSizeDialog::updatePreview);
+    connect(m_ui->headerBitmap, &QComboBox::currentIndexChanged, this, &PaperSizeDialog::updatePreview);
 
     // Open wide enough for a readable picture beside the fields, within
     // the screen.
@@ -146,25 +146,25 @@ void CPaperSizeDialog::ConnectPreview()
     resize(size.expandedTo(minimumSizeHint()));
 }
 
-void CPaperSizeDialog::UpdatePreview()
+void PaperSizeDialog::updatePreview()
 {
     PagePreview* preview = m_ui->preview;
     // An empty or unreadable field keeps the last good value; no message.
-    sPaper shown = preview->paper();
-    PeekInteger(m_ui->sizeX, shown.SizeX);
-    PeekInteger(m_ui->sizeY, shown.SizeY);
-    PeekInteger(m_ui->skipX, shown.SkipX);
-    PeekInteger(m_ui->skipY, shown.SkipY);
-    PeekInteger(m_ui->offsetX, shown.OffsetX);
-    PeekInteger(m_ui->offsetY, shown.OffsetY);
+    PaperRecord shown = preview->paper();
+    peekInteger(m_ui->sizeX, shown.SizeX);
+    peekInteger(m_ui->sizeY, shown.SizeY);
+    peekInteger(m_ui->skipX, shown.SkipX);
+    peekInteger(m_ui->skipY, shown.SkipY);
+    peekInteger(m_ui->offsetX, shown.OffsetX);
+    peekInteger(m_ui->offsetY, shown.OffsetY);
     preview->setPaper(shown);
 
     // The header the paper would have if saved now: the chosen item, else
     // the name it came with. The server looks it up by name.
     std::string name = m_paper.HeaderName;
     if (m_headers && m_ui->headerBitmap->isEnabled())
-        if (const sHeader* chosen = m_headers->GetAt(m_ui->headerBitmap->currentIndex()))
+        if (const HeaderRecord* chosen = m_headers->getAt(m_ui->headerBitmap->currentIndex()))
             name = chosen->Name;
-    const sHeader* header = m_headers ? m_headers->Find(name) : nullptr;
-    preview->setHeader(ToQt(name), header != nullptr, header ? ToQt(header->IncludeFile) : QString());
+    const HeaderRecord* header = m_headers ? m_headers->find(name) : nullptr;
+    preview->setHeader(toQt(name), header != nullptr, header ? toQt(header->IncludeFile) : QString());
 }

@@ -7,45 +7,45 @@
 
 #include "config/Records.h"
 
-class CHeaderList;
+class HeaderList;
 class Interaction;
 
 namespace Ui {
-class CPaperSizeDialog;
+class PaperSizeDialog;
 }
 
 // "Add/Edit Paper Size": one paper's fields. The caller gives the record
 // and the header bitmap list before opening it and takes the record back
 // after "Save".
-class CPaperSizeDialog : public InitDialogBase {
+class PaperSizeDialog : public InitDialogBase {
     Q_OBJECT
   public:
-    explicit CPaperSizeDialog(Interaction& interaction, QWidget* parent = nullptr);
-    ~CPaperSizeDialog() override;
+    explicit PaperSizeDialog(Interaction& interaction, QWidget* parent = nullptr);
+    ~PaperSizeDialog() override;
 
-    void SetRecord(const sPaper& paper) { m_paper = paper; }
-    const sPaper& Record() const { return m_paper; }
+    void setRecord(const PaperRecord& paper) { m_paper = paper; }
+    const PaperRecord& record() const { return m_paper; }
     // The header bitmaps offered; none or an empty list disables the choice.
-    void SetHeaders(const CHeaderList* headers) { m_headers = headers; }
+    void setHeaders(const HeaderList* headers) { m_headers = headers; }
 
     // "Save": title, size, then the question for an empty label.
     void accept() override;
 
   protected:
-    void OnInitDialog() override;
+    void onInitDialog() override;
 
   private:
-    bool ReadControls();
-    void ShowValues();
-    void OnGetStandardValues();
+    bool readControls();
+    void showValues();
+    void onGetStandardValues();
     // The preview follows the fields as they are typed, read leniently
     // into its own copy: the dialog's values change only through
     // ReadControls.
-    void ConnectPreview();
-    void UpdatePreview();
+    void connectPreview();
+    void updatePreview();
 
-    std::unique_ptr<Ui::CPaperSizeDialog> m_ui;
+    std::unique_ptr<Ui::PaperSizeDialog> m_ui;
     Interaction& m_interaction;
-    sPaper m_paper;
-    const CHeaderList* m_headers = nullptr;
+    PaperRecord m_paper;
+    const HeaderList* m_headers = nullptr;
 };

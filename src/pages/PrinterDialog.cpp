@@ -1,45 +1,46 @@
 #include "pages/PrinterDialog.h"
 
-#include "diagnostics/PrinterTest.h"
+#include "diagnostics/PrinterDiagnostics.h"
 #include "ui/Fields.h"
 #include "ui_PrinterDialog.h"
 
-CPrinterDialog::CPrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* parent)
-    : InitDialogBase(parent), m_ui(std::make_unique<Ui::CPrinterDialog>()), m_interaction(interaction),
+PrinterDialog::PrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* parent)
+    : InitDialogBase(parent), m_ui(std::make_unique<Ui::PrinterDialog>()), m_interaction(interaction),
       m_diagnostics(diagnostics)
 {
     m_ui->setupUi(this);
     m_rows = {{
-        {m_ui->grayCheck, m_ui->grayFile, m_ui->grayBrowse, &sPrinter::UseGrayGraduation,
-         &sPrinter::GrayGraduationFile},
-        {m_ui->colorCheck, m_ui->colorFile, m_ui->colorBrowse, &sPrinter::UseColorGraduation,
-         &sPrinter::ColorGraduationFile},
-        {m_ui->redCheck, m_ui->redFile, m_ui->redBrowse, &sPrinter::UseRedGraduation, &sPrinter::RedGraduationFile},
-        {m_ui->greenCheck, m_ui->greenFile, m_ui->greenBrowse, &sPrinter::UseGreenGraduation,
-         &sPrinter::GreenGraduationFile},
-        {m_ui->blueCheck, m_ui->blueFile, m_ui->blueBrowse, &sPrinter::UseBlueGraduation,
-         &sPrinter::BlueGraduationFile},
+        {m_ui->grayCheck, m_ui->grayFile, m_ui->grayBrowse, &PrinterRecord::UseGrayGraduation,
+         &PrinterRecord::GrayGraduationFile},
+        {m_ui->colorCheck, m_ui->colorFile, m_ui->colorBrowse, &PrinterRecord::UseColorGraduation,
+         &PrinterRecord::ColorGraduationFile},
+        {m_ui->redCheck, m_ui->redFile, m_ui->redBrowse, &PrinterRecord::UseRedGraduation,
+         &PrinterRecord::RedGraduationFile},
+        {m_ui->greenCheck, m_ui->greenFile, m_ui->greenBrowse, &PrinterRecord::UseGreenGraduation,
+         &PrinterRecord::GreenGraduationFile},
+        {m_ui->blueCheck, m_ui->blueFile, m_ui->blueBrowse, &PrinterRecord::UseBlueGraduation,
+         &PrinterRecord::BlueGraduationFile},
     }};
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        connect(m_rows[i].check, &QCheckBox::clicked, this, &CPrinterDialog::ApplyEnablingRules);
-        connect(m_rows[i].browse, &QPushButton::clicked, this, [this, i] { OnBrowse(static_cast<Row>(i)); });
+        connect(m_rows[i].check, &QCheckBox::clicked, this, &PrinterDialog::applyEnablingRules);
+        connect(m_rows[i].browse, &QPushButton::clicked, this, [this, i] { onBrowse(static_cast<Row>(i)); });
     }
-    connect(m_ui->pingButton, &QPushButton::clicked, this, &CPrinterDialog::OnPing);
+    connect(m_ui->pingButton, &QPushButton::clicked, this, &PrinterDialog::onPing);
 }
 
-CPrinterDialog::~CPrinterDialog() = default;
+PrinterDialog::~PrinterDialog() = default;
 
-void CPrinterDialog::OnInitDialog()
+void PrinterDialog::onInitDialog()
 {
-    ShowValues();
+    showValues();
     m_ui->saveButton->setText(QStringLiteral("&Save"));
     m_ui->cancelButton->setText(QStringLiteral("&Cancel"));
-    ApplyEnablingRules();
+    applyEnablingRules();
 }
 
-bool CPrinterDialog::ReadControls()
+bool PrinterDialog::readControls()
 {
-    sPrinter& p = m_printer;
+    PrinterRecord& p = m_printer;
     FieldReader read(m_interaction, this);
     read.text(m_ui->description, p.Description)
         .text(m_ui->aeTitle, p.PrinterAETitle)
@@ -50,72 +51,72 @@ bool CPrinterDialog::ReadControls()
     return read.ok();
 }
 
-void CPrinterDialog::ShowValues()
+void PrinterDialog::showValues()
 {
-    const sPrinter& p = m_printer;
-    ShowText(m_ui->description, p.Description);
-    ShowText(m_ui->aeTitle, p.PrinterAETitle);
-    ShowText(m_ui->address, p.PrinterAddress);
-    ShowText(m_ui->queue, p.PrinterQueue);
+    const PrinterRecord& p = m_printer;
+    showText(m_ui->description, p.Description);
+    showText(m_ui->aeTitle, p.PrinterAETitle);
+    showText(m_ui->address, p.PrinterAddress);
+    showText(m_ui->queue, p.PrinterQueue);
     for (const GraduationRow& row : m_rows) {
-        ShowCheck(row.check, p.*row.use);
-        ShowText(row.file, p.*row.path);
+        showCheck(row.check, p.*row.use);
+        showText(row.file, p.*row.path);
     }
 }
 
-void CPrinterDialog::SetRowEnabled(const GraduationRow& row, bool checkEnabled, bool fileEnabled)
+void PrinterDialog::setRowEnabled(const GraduationRow& row, bool checkEnabled, bool fileEnabled)
 {
     row.check->setEnabled(checkEnabled);
     row.file->setEnabled(fileEnabled);
     row.browse->setEnabled(fileEnabled);
 }
 
-void CPrinterDialog::ApplyEnablingRules()
+void PrinterDialog::applyEnablingRules()
 {
-    ReadControls();
-    SetRowEnabled(m_rows[GrayRow], true, m_printer.UseGrayGraduation);
+    readControls();
+    setRowEnabled(m_rows[GrayRow], true, m_printer.UseGrayGraduation);
     // Color graduation and the separate red, green and blue ones exclude
     // each other; their file paths stay as they are.
     if (m_printer.UseColorGraduation) {
-        SetRowEnabled(m_rows[ColorRow], true, true);
+        setRowEnabled(m_rows[ColorRow], true, true);
         for (Row row : {RedRow, GreenRow, BlueRow}) {
             m_printer.*m_rows[row].use = false;
-            SetRowEnabled(m_rows[row], false, false);
+            setRowEnabled(m_rows[row], false, false);
         }
     } else {
-        SetRowEnabled(m_rows[ColorRow], true, false);
+        setRowEnabled(m_rows[ColorRow], true, false);
         for (Row row : {RedRow, GreenRow, BlueRow})
-            SetRowEnabled(m_rows[row], true, m_printer.*m_rows[row].use);
+            setRowEnabled(m_rows[row], true, m_printer.*m_rows[row].use);
     }
-    ShowValues();
+    showValues();
 }
 
-void CPrinterDialog::OnPing()
+void PrinterDialog::onPing()
 {
-    ReadControls();
+    readControls();
     std::string report;
-    const bool reached = CPrinterTest(m_diagnostics).Ping(m_printer.PrinterAddress, report);
-    m_interaction.tell(this, ToQt(report), reached ? Interaction::Icon::Information : Interaction::Icon::Warning);
-    ShowValues();
+    const bool reached = PrinterDiagnostics(m_diagnostics).ping(m_printer.PrinterAddress, report);
+    m_interaction.tell(this, toQt(report), reached ? Interaction::Icon::Information : Interaction::Icon::Warning);
+    showValues();
 }
 
-void CPrinterDialog::OnBrowse(Row row)
+void PrinterDialog::onBrowse(Row row)
 {
-    ReadControls();
+    readControls();
     Interaction::FileDialogOptions options;
     options.filter = QStringLiteral("All Files (*.*)");
-    ShowValues();
+    showValues();
     // The path goes into the field; reading the field checks that the
     // file's encoding can hold it.
     if (const std::optional<QString> path = m_interaction.openFileName(this, options))
         m_rows[row].file->setText(*path);
 }
 
-void CPrinterDialog::accept()
+void PrinterDialog::accept()
 {
-    if (!ReadControls())
+    if (!readControls())
         return;
-    const sPrinter& p = m_printer;
+    const PrinterRecord& p = m_printer;
     QString error;
     if (p.Description.empty() || p.PrinterAETitle.empty() || p.PrinterAddress.empty() || p.PrinterQueue.empty())
         error = QStringLiteral("Fill out all fields.");

@@ -15,25 +15,25 @@ class QLineEdit;
 class QPushButton;
 
 namespace Ui {
-class CPrinterDialog;
+class PrinterDialog;
 }
 
 // "Add/Edit Printer": one printer's fields. The caller gives the record
 // before it opens the dialog and takes it back after "Save".
-class CPrinterDialog : public InitDialogBase {
+class PrinterDialog : public InitDialogBase {
     Q_OBJECT
   public:
-    CPrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* parent = nullptr);
-    ~CPrinterDialog() override;
+    PrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* parent = nullptr);
+    ~PrinterDialog() override;
 
-    void SetRecord(const sPrinter& printer) { m_printer = printer; }
-    const sPrinter& Record() const { return m_printer; }
+    void setRecord(const PrinterRecord& printer) { m_printer = printer; }
+    const PrinterRecord& record() const { return m_printer; }
 
     // "Save": the checks in their order; the first failure keeps the dialog.
     void accept() override;
 
   protected:
-    void OnInitDialog() override;
+    void onInitDialog() override;
 
   private:
     // One row of the graduation group: check box, file edit, "..." button,
@@ -42,22 +42,22 @@ class CPrinterDialog : public InitDialogBase {
         QCheckBox* check;
         QLineEdit* file;
         QPushButton* browse;
-        bool sPrinter::*use;
-        std::string sPrinter::*path;
+        bool PrinterRecord::*use;
+        std::string PrinterRecord::*path;
     };
     enum Row { GrayRow, ColorRow, RedRow, GreenRow, BlueRow };
 
     // False at the first field that cannot be read, after its message.
-    bool ReadControls();
-    void ShowValues();
-    void ApplyEnablingRules();
-    void SetRowEnabled(const GraduationRow& row, bool checkEnabled, bool fileEnabled);
-    void OnPing();
-    void OnBrowse(Row row);
+    bool readControls();
+    void showValues();
+    void applyEnablingRules();
+    void setRowEnabled(const GraduationRow& row, bool checkEnabled, bool fileEnabled);
+    void onPing();
+    void onBrowse(Row row);
 
-    std::unique_ptr<Ui::CPrinterDialog> m_ui;
+    std::unique_ptr<Ui::PrinterDialog> m_ui;
     Interaction& m_interaction;
     PrinterTestEnvironment& m_diagnostics;
     std::array<GraduationRow, 5> m_rows;
-    sPrinter m_printer;
+    PrinterRecord m_printer;
 };

@@ -4,26 +4,26 @@
 #include "ui/Fields.h"
 #include "ui_StandardPaperSizeDialog.h"
 
-CStandardPaperSizeDialog::CStandardPaperSizeDialog(Interaction& interaction, QWidget* parent)
-    : InitDialogBase(parent), m_ui(std::make_unique<Ui::CStandardPaperSizeDialog>()), m_interaction(interaction)
+StandardPaperSizeDialog::StandardPaperSizeDialog(Interaction& interaction, QWidget* parent)
+    : InitDialogBase(parent), m_ui(std::make_unique<Ui::StandardPaperSizeDialog>()), m_interaction(interaction)
 {
     m_ui->setupUi(this);
-    for (const StandardPaperSize& size : StandardPaperSizes())
+    for (const StandardPaperSize& size : standardPaperSizes())
         m_ui->paperSize->addItem(QString::fromLatin1(size.name));
     m_ui->paperSize->setCurrentIndex(-1);
-    connect(m_ui->paperSize, &QComboBox::currentIndexChanged, this, &CStandardPaperSizeDialog::OnSelectionChanged);
+    connect(m_ui->paperSize, &QComboBox::currentIndexChanged, this, &StandardPaperSizeDialog::onSelectionChanged);
 }
 
-CStandardPaperSizeDialog::~CStandardPaperSizeDialog() = default;
+StandardPaperSizeDialog::~StandardPaperSizeDialog() = default;
 
-void CStandardPaperSizeDialog::OnInitDialog()
+void StandardPaperSizeDialog::onInitDialog()
 {
-    ShowValues();
+    showValues();
     m_ui->copyButton->setText(QStringLiteral("C&opy"));
     m_ui->cancelButton->setText(QStringLiteral("&Cancel"));
 }
 
-bool CStandardPaperSizeDialog::ReadControls()
+bool StandardPaperSizeDialog::readControls()
 {
     return FieldReader(m_interaction, this)
         .integer(m_ui->width, Width)
@@ -32,26 +32,26 @@ bool CStandardPaperSizeDialog::ReadControls()
         .ok();
 }
 
-void CStandardPaperSizeDialog::ShowValues()
+void StandardPaperSizeDialog::showValues()
 {
-    ShowInteger(m_ui->width, Width);
-    ShowInteger(m_ui->height, Height);
-    ShowText(m_ui->paperLabel, PaperLabel);
+    showInteger(m_ui->width, Width);
+    showInteger(m_ui->height, Height);
+    showText(m_ui->paperLabel, PaperLabel);
 }
 
-void CStandardPaperSizeDialog::OnSelectionChanged(int position)
+void StandardPaperSizeDialog::onSelectionChanged(int position)
 {
-    ReadControls();
-    const PaperSizeLookup size = LookupStandardPaperSizeForDialog(position);
+    readControls();
+    const PaperSizeLookup size = lookupStandardPaperSizeForDialog(position);
     Width = size.width;
     Height = size.height;
     PaperLabel = size.label;
-    ShowValues();
+    showValues();
 }
 
-void CStandardPaperSizeDialog::accept()
+void StandardPaperSizeDialog::accept()
 {
-    if (!ReadControls())
+    if (!readControls())
         return;
     QDialog::accept();
 }

@@ -8,16 +8,16 @@
 class Interaction;
 
 namespace Ui {
-class CStandardPaperSizeDialog;
+class StandardPaperSizeDialog;
 }
 
 // "Standard Paper Size": picks one of the thirty formats; the caller takes
 // Width, Height and PaperLabel after "Copy".
-class CStandardPaperSizeDialog : public InitDialogBase {
+class StandardPaperSizeDialog : public InitDialogBase {
     Q_OBJECT
   public:
-    explicit CStandardPaperSizeDialog(Interaction& interaction, QWidget* parent = nullptr);
-    ~CStandardPaperSizeDialog() override;
+    explicit StandardPaperSizeDialog(Interaction& interaction, QWidget* parent = nullptr);
+    ~StandardPaperSizeDialog() override;
 
     int Width = 0;
     int Height = 0;
@@ -26,14 +26,14 @@ class CStandardPaperSizeDialog : public InitDialogBase {
     void accept() override;
 
   protected:
-    void OnInitDialog() override;
+    void onInitDialog() override;
 
   private:
     // False at the first field that cannot be read, after its message.
-    bool ReadControls();
-    void ShowValues();
-    void OnSelectionChanged(int position);
+    bool readControls();
+    void showValues();
+    void onSelectionChanged(int position);
 
-    std::unique_ptr<Ui::CStandardPaperSizeDialog> m_ui;
+    std::unique_ptr<Ui::StandardPaperSizeDialog> m_ui;
     Interaction& m_interaction;
 };

@@ -2,14 +2,14 @@
 
 #include <filesystem>
 
-std::string CurrentDirectory()
+std::string currentDirectory()
 {
     std::error_code error;
     const std::filesystem::path path = std::filesystem::current_path(error);
     return error ? std::string() : path.string();
 }
 
-std::string ExecutableDirectory()
+std::string executableDirectory()
 {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);

@@ -3,7 +3,7 @@
 #include <string>
 
 // The current working directory; empty when it cannot be read.
-std::string CurrentDirectory();
+std::string currentDirectory();
 
 // The folder that holds the running program; empty when it cannot be told.
-std::string ExecutableDirectory();
+std::string executableDirectory();

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-std::string CurrentDirectory()
+std::string currentDirectory()
 {
     // The system's query in the program's code page, with the classic path
     // limit; empty when the directory does not fit.
@@ -13,7 +13,7 @@ std::string CurrentDirectory()
     return std::string(buffer, length);
 }
 
-std::string ExecutableDirectory()
+std::string executableDirectory()
 {
     char buffer[MAX_PATH];
     const DWORD length = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);

@@ -13,7 +13,7 @@
 
 namespace {
 
-pid_t ThisProcess()
+pid_t thisProcess()
 {
 #ifdef _WIN32
     return static_cast<pid_t>(::GetCurrentProcessId());
@@ -24,33 +24,33 @@ pid_t ThisProcess()
 
 } // namespace
 
-bool IsWineLoader(const std::string& executableName)
+bool isWineLoader(const std::string& executableName)
 {
     return executableName == "wine" || executableName == "wine64" || executableName == "wine-preloader" ||
            executableName == "wine64-preloader";
 }
 
-bool RunsExecutable(const ProcessEntry& entry, const std::string& name)
+bool runsExecutable(const ProcessEntry& entry, const std::string& name)
 {
     if (entry.executableName.empty())
         return false;
-    if (EqualIgnoringAsciiCase(entry.executableName, name))
+    if (equalIgnoringAsciiCase(entry.executableName, name))
         return true;
-    return IsWineLoader(entry.executableName) && EqualIgnoringAsciiCase(entry.imageName, name);
+    return isWineLoader(entry.executableName) && equalIgnoringAsciiCase(entry.imageName, name);
 }
 
-int TerminateProcessesByName(const std::string& name, bool all, ProcessTable& table)
+int terminateProcessesByName(const std::string& name, bool all, ProcessTable& table)
 {
     std::vector<ProcessEntry> entries;
-    if (!table.Snapshot(entries))
+    if (!table.snapshot(entries))
         return 0;
 
     int ended = 0;
-    const pid_t self = ThisProcess();
+    const pid_t self = thisProcess();
     for (const ProcessEntry& entry : entries) {
-        if (entry.pid == self || !RunsExecutable(entry, name))
+        if (entry.pid == self || !runsExecutable(entry, name))
             continue;
-        const int error = table.Kill(entry.pid);
+        const int error = table.kill(entry.pid);
         if (error == EPERM)
             return ended; // may not be ended: later matches are not tried
         if (error == 0)

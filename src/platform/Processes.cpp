@@ -17,14 +17,14 @@
 
 namespace {
 
-std::string AfterLast(const std::string& text, const char* separators)
+std::string afterLast(const std::string& text, const char* separators)
 {
     const std::size_t cut = text.find_last_of(separators);
     return cut == std::string::npos ? text : text.substr(cut + 1);
 }
 
 // The file name of /proc/PID/exe; empty when the link cannot be read.
-std::string ExecutableName(const std::string& procDir)
+std::string executableName(const std::string& procDir)
 {
     std::error_code error;
     std::string target = std::filesystem::read_symlink(procDir + "/exe", error).string();
@@ -34,24 +34,24 @@ std::string ExecutableName(const std::string& procDir)
     const std::string deleted = " (deleted)";
     if (target.size() > deleted.size() && target.compare(target.size() - deleted.size(), deleted.size(), deleted) == 0)
         target.resize(target.size() - deleted.size());
-    return AfterLast(target, "/");
+    return afterLast(target, "/");
 }
 
 // The file name in the first argument of /proc/PID/cmdline. Wine writes the
 // Windows path of the program it runs there ("Z:\srv\tcpsrv.exe").
-std::string ImageName(const std::string& procDir)
+std::string imageName(const std::string& procDir)
 {
     std::ifstream cmdline(procDir + "/cmdline", std::ios::binary);
     std::string first;
     std::getline(cmdline, first, '\0');
-    return AfterLast(first, "/\\");
+    return afterLast(first, "/\\");
 }
 
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-bool IsExecutableFile(const std::string& path)
+bool isExecutableFile(const std::string& path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
@@ -60,7 +60,7 @@ bool IsExecutableFile(const std::string& path)
 // Keeps a descriptor clear of the standard streams, which the script's
 // process sets up for itself (a program started without them gets its
 // first descriptors there).
-bool AboveStandardStreams(int& fd)
+bool aboveStandardStreams(int& fd)
 {
     if (fd > STDERR_FILENO)
         return true;
@@ -72,7 +72,7 @@ bool AboveStandardStreams(int& fd)
 
 // Tells the waiting parent why the script could not be started, then ends
 // the process. Async-signal-safe.
-[[noreturn]] void ReportStartFailure(int fd, int error)
+[[noreturn]] void reportStartFailure(int fd, int error)
 {
     if (::write(fd, &error, sizeof error) < 0) {
         // Nothing more can be told; the parent sees an empty report and
@@ -83,7 +83,7 @@ bool AboveStandardStreams(int& fd)
 
 } // namespace
 
-bool ProcessTable::Snapshot(std::vector<ProcessEntry>& entries)
+bool ProcessTable::snapshot(std::vector<ProcessEntry>& entries)
 {
     std::unique_ptr<DIR, DirCloser> proc(::opendir("/proc"));
     if (!proc)
@@ -94,26 +94,26 @@ bool ProcessTable::Snapshot(std::vector<ProcessEntry>& entries)
         if (pid <= 0 || *end != '\0')
             continue;
         const std::string dir = std::string("/proc/") + entry->d_name;
-        ProcessEntry process{static_cast<pid_t>(pid), ExecutableName(dir), std::string()};
-        if (IsWineLoader(process.executableName))
-            process.imageName = ImageName(dir);
+        ProcessEntry process{static_cast<pid_t>(pid), executableName(dir), std::string()};
+        if (isWineLoader(process.executableName))
+            process.imageName = imageName(dir);
         entries.push_back(std::move(process));
     }
     return true;
 }
 
-int ProcessTable::Kill(pid_t pid)
+int ProcessTable::kill(pid_t pid)
 {
     return ::kill(pid, SIGKILL) == 0 ? 0 : errno;
 }
 
-ProcessTable& ProcessTable::System()
+ProcessTable& ProcessTable::system()
 {
     static ProcessTable table;
     return table;
 }
 
-std::string FindWine()
+std::string findWine()
 {
     if (const char* path = std::getenv("PATH")) {
         const std::string folders = path;
@@ -126,17 +126,17 @@ std::string FindWine()
                 // An empty entry means the current directory.
                 const std::string folder = end > start ? folders.substr(start, end - start) : ".";
                 const std::string candidate = folder + "/" + loader;
-                if (IsExecutableFile(candidate))
+                if (isExecutableFile(candidate))
                     return candidate;
                 start = end + 1;
             }
         }
     }
     const char* debianLoader = "/usr/lib/wine/wine64";
-    return IsExecutableFile(debianLoader) ? debianLoader : std::string();
+    return isExecutableFile(debianLoader) ? debianLoader : std::string();
 }
 
-bool StartScript(const std::string& name, const std::string& directory, const std::string& wine)
+bool startScript(const std::string& name, const std::string& directory, const std::string& wine)
 {
     const std::string path = directory + "/" + name;
     if (::access(path.c_str(), F_OK) != 0)
@@ -155,14 +155,14 @@ bool StartScript(const std::string& name, const std::string& directory, const st
     char* shellArgv[] = {shell.data(), script.data(), nullptr};
     const bool executable = ::faccessat(AT_FDCWD, path.c_str(), X_OK, AT_EACCESS) == 0;
     const bool throughWine =
-        !wine.empty() && (EndsWithIgnoringAsciiCase(name, ".bat") || EndsWithIgnoringAsciiCase(name, ".cmd"));
+        !wine.empty() && (endsWithIgnoringAsciiCase(name, ".bat") || endsWithIgnoringAsciiCase(name, ".cmd"));
 
     // The script's process tells through this pipe whether every way to
     // start it failed; a successful exec closes the pipe unwritten.
     int report[2];
     if (::pipe2(report, O_CLOEXEC) != 0)
         return false;
-    if (!AboveStandardStreams(report[0]) || !AboveStandardStreams(report[1])) {
+    if (!aboveStandardStreams(report[0]) || !aboveStandardStreams(report[1])) {
         for (int fd : report)
             if (fd >= 0)
                 ::close(fd);
@@ -184,7 +184,7 @@ bool StartScript(const std::string& name, const std::string& directory, const st
         if (grandchild != 0)
             ::_exit(grandchild < 0 ? 1 : 0);
         if (::chdir(directory.c_str()) != 0)
-            ReportStartFailure(report[1], errno);
+            reportStartFailure(report[1], errno);
         // Nothing of ours goes with it: a server that holds our output would
         // keep a caller that reads it (a pipe, a script) waiting until the
         // server ends.
@@ -205,7 +205,7 @@ bool StartScript(const std::string& name, const std::string& directory, const st
         if (throughWine)
             ::execv(wineArgv[0], wineArgv);
         ::execv(shellArgv[0], shellArgv);
-        ReportStartFailure(report[1], errno);
+        reportStartFailure(report[1], errno);
     }
     ::close(report[1]);
     int status = 0;

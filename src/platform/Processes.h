@@ -18,13 +18,13 @@ struct ProcessEntry {
 
 // True when the file name is one of the Wine loaders ("wine", "wine64",
 // "wine-preloader", "wine64-preloader"), which run Windows programs.
-bool IsWineLoader(const std::string& executableName);
+bool isWineLoader(const std::string& executableName);
 
 // True when the process runs the executable name, without regard to case:
 // its own executable has that file name, or it is a Wine loader running a
 // Windows program of that name. A process whose executable cannot be read is
 // never taken for it, whatever it calls itself.
-bool RunsExecutable(const ProcessEntry& entry, const std::string& name);
+bool runsExecutable(const ProcessEntry& entry, const std::string& name);
 
 // The operating system's process list and process ending, behind one seam:
 // on Linux the /proc scan and SIGKILL, on Windows the Toolhelp snapshot and
@@ -35,26 +35,26 @@ class ProcessTable {
 
     // Every running process, in the system's order; false when the list
     // cannot be taken.
-    virtual bool Snapshot(std::vector<ProcessEntry>& entries);
+    virtual bool snapshot(std::vector<ProcessEntry>& entries);
 
     // Ends the process at once. 0 on success, otherwise the errno value:
     // EPERM when this user may not end it (on Windows: the process cannot be
     // opened with terminate access), ESRCH when it is gone.
-    virtual int Kill(pid_t pid);
+    virtual int kill(pid_t pid);
 
-    static ProcessTable& System();
+    static ProcessTable& system();
 };
 
 // Ends the processes that run the executable name (see RunsExecutable).
 // With all false it stops after the first match it tried to end. A match
 // that may not be ended stops the scan at once; this process is never ended.
 // Returns how many processes were ended.
-int TerminateProcessesByName(const std::string& name, bool all, ProcessTable& table = ProcessTable::System());
+int terminateProcessesByName(const std::string& name, bool all, ProcessTable& table = ProcessTable::system());
 
 // The Wine loader of this machine: "wine" or "wine64" on PATH, otherwise
 // Debian's /usr/lib/wine/wine64; empty when Wine is not installed (and
 // always on Windows, which runs batch files itself).
-std::string FindWine();
+std::string findWine();
 
 // Starts the script file name in directory the way the desktop would open
 // it, without waiting: run directly when it is executable; a ".bat" or
@@ -66,4 +66,4 @@ std::string FindWine();
 // started on it; what the script then does is not examined.
 // On Windows the shell opens it: ShellExecuteA with the verb "open" in
 // directory (with a "\" at its end), shown normally; wine is not used.
-bool StartScript(const std::string& name, const std::string& directory, const std::string& wine = FindWine());
+bool startScript(const std::string& name, const std::string& directory, const std::string& wine = findWine());

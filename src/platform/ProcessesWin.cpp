@@ -28,11 +28,11 @@ class ScopedHandle {
 
 // The executable name of a snapshot entry in the system code page, whether
 // the entry is the ANSI or the wide one.
-[[maybe_unused]] std::string Narrow(const char* text)
+[[maybe_unused]] std::string narrow(const char* text)
 {
     return text;
 }
-[[maybe_unused]] std::string Narrow(const wchar_t* text)
+[[maybe_unused]] std::string narrow(const wchar_t* text)
 {
     const int size = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
     if (size <= 1)
@@ -45,7 +45,7 @@ class ScopedHandle {
 
 } // namespace
 
-bool ProcessTable::Snapshot(std::vector<ProcessEntry>& entries)
+bool ProcessTable::snapshot(std::vector<ProcessEntry>& entries)
 {
     ScopedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (snapshot.get() == INVALID_HANDLE_VALUE)
@@ -53,11 +53,11 @@ bool ProcessTable::Snapshot(std::vector<ProcessEntry>& entries)
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry))
-        entries.push_back({static_cast<pid_t>(entry.th32ProcessID), Narrow(entry.szExeFile), std::string()});
+        entries.push_back({static_cast<pid_t>(entry.th32ProcessID), narrow(entry.szExeFile), std::string()});
     return true;
 }
 
-int ProcessTable::Kill(pid_t pid)
+int ProcessTable::kill(pid_t pid)
 {
     ScopedHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid)));
     if (!process.get()) {
@@ -69,19 +69,19 @@ int ProcessTable::Kill(pid_t pid)
     return ::TerminateProcess(process.get(), 0) ? 0 : EACCES;
 }
 
-ProcessTable& ProcessTable::System()
+ProcessTable& ProcessTable::system()
 {
     static ProcessTable table;
     return table;
 }
 
-std::string FindWine()
+std::string findWine()
 {
     // Windows runs batch files itself.
     return std::string();
 }
 
-bool StartScript(const std::string& name, const std::string& directory, const std::string&)
+bool startScript(const std::string& name, const std::string& directory, const std::string&)
 {
     // The shell opens the file through the association of its type (a
     // batch file runs in the command interpreter) in a window shown

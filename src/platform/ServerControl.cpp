@@ -2,20 +2,20 @@
 
 #include "platform/Processes.h"
 
-int ServerControl::TerminateProcessesByName(const std::string& name, bool all)
+int ServerControl::terminateProcessesByName(const std::string& name, bool all)
 {
-    return ::TerminateProcessesByName(name, all);
+    return ::terminateProcessesByName(name, all);
 }
 
-bool ServerControl::StartScript(const std::string& name, const std::string& directory)
+bool ServerControl::startScript(const std::string& name, const std::string& directory)
 {
-    return ::StartScript(name, directory);
+    return ::startScript(name, directory);
 }
 
-RestartOutcome RestartServer(ServerControl& control)
+RestartOutcome restartServer(ServerControl& control)
 {
     RestartOutcome outcome;
-    outcome.ended = control.TerminateProcessesByName(kServerExecutable, true);
-    outcome.started = control.StartScript(kServerStartScript, ".");
+    outcome.ended = control.terminateProcessesByName(kServerExecutable, true);
+    outcome.started = control.startScript(kServerStartScript, ".");
     return outcome;
 }

@@ -7,10 +7,10 @@
 class ServerControl {
   public:
     virtual ~ServerControl() = default;
-    // How many processes were ended; see ::TerminateProcessesByName.
-    virtual int TerminateProcessesByName(const std::string& name, bool all);
-    // True when the script was started; see ::StartScript.
-    virtual bool StartScript(const std::string& name, const std::string& directory);
+    // How many processes were ended; see ::terminateProcessesByName.
+    virtual int terminateProcessesByName(const std::string& name, bool all);
+    // True when the script was started; see ::startScript.
+    virtual bool startScript(const std::string& name, const std::string& directory);
 };
 
 // The server's executable and its start script.
@@ -25,4 +25,4 @@ struct RestartOutcome {
 // Ends every running server process, then at once starts the start script in
 // the current working directory. The editor reports nothing of it; the
 // companion prints the outcome.
-RestartOutcome RestartServer(ServerControl& control);
+RestartOutcome restartServer(ServerControl& control);

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <sys/wait.h>
 
-int RunCommand(const std::string& commandLine)
+int runCommand(const std::string& commandLine)
 {
     const int status = std::system(commandLine.c_str());
     if (status == -1)
@@ -18,12 +18,12 @@ int RunCommand(const std::string& commandLine)
     return -1;
 }
 
-std::string QuoteShellFileName(const std::string& path)
+std::string quoteShellFileName(const std::string& path)
 {
-    return QuoteShellArgument(path);
+    return quoteShellArgument(path);
 }
 
-std::string QuoteShellArgument(const std::string& text)
+std::string quoteShellArgument(const std::string& text)
 {
     std::string quoted = "'";
     for (char c : text) {

@@ -13,16 +13,16 @@
 // break or a percent sign is not run (-1): the interpreter would end the
 // command at the line break and replace %NAME% by an environment variable,
 // and no quoting prevents either.
-int RunCommand(const std::string& commandLine);
+int runCommand(const std::string& commandLine);
 
 // Quotes text so that the interpreter passes it on as exactly one argument,
 // unchanged. On Windows the program's own rules (double quotes, a backslash
 // before an inner double quote, doubled backslashes before one) and then a
 // caret before each character the interpreter treats specially, the double
 // quotes included.
-std::string QuoteShellArgument(const std::string& text);
+std::string quoteShellArgument(const std::string& text);
 
 // Quotes a file name for the interpreter's redirections ("> name"). On
 // Windows in plain double quotes, inside which the interpreter takes every
 // character literally (a file name cannot hold a double quote).
-std::string QuoteShellFileName(const std::string& path);
+std::string quoteShellFileName(const std::string& path);

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-int RunCommand(const std::string& commandLine)
+int runCommand(const std::string& commandLine)
 {
     // A line break would end the command early and run the rest as a
     // command of its own; a percent sign may be replaced by an environment
@@ -17,7 +17,7 @@ int RunCommand(const std::string& commandLine)
     return std::system(commandLine.c_str());
 }
 
-std::string QuoteShellArgument(const std::string& text)
+std::string quoteShellArgument(const std::string& text)
 {
     // First the program's own rules for its command line: the argument in
     // double quotes, a double quote inside as \", and the backslashes right
@@ -64,7 +64,7 @@ std::string QuoteShellArgument(const std::string& text)
     return quoted;
 }
 
-std::string QuoteShellFileName(const std::string& path)
+std::string quoteShellFileName(const std::string& path)
 {
     return "\"" + path + "\"";
 }

@@ -1,6 +1,6 @@
 #include "platform/Sockets.h"
 
-bool StartSocketLibrary(int, int)
+bool startSocketLibrary(int, int)
 {
     // The sockets are part of the system here.
     return true;

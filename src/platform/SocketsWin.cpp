@@ -13,13 +13,13 @@ class SocketLibraryStarts {
         for (; m_count > 0; --m_count)
             ::WSACleanup();
     }
-    void Add() { ++m_count; }
+    void add() { ++m_count; }
 
   private:
     int m_count = 0;
 };
 
-SocketLibraryStarts& Starts()
+SocketLibraryStarts& starts()
 {
     static SocketLibraryStarts starts;
     return starts;
@@ -27,7 +27,7 @@ SocketLibraryStarts& Starts()
 
 } // namespace
 
-bool StartSocketLibrary(int majorVersion, int minorVersion)
+bool startSocketLibrary(int majorVersion, int minorVersion)
 {
     if (majorVersion < 0 || majorVersion > 255 || minorVersion < 0 || minorVersion > 255)
         return false;
@@ -40,6 +40,6 @@ bool StartSocketLibrary(int majorVersion, int minorVersion)
         ::WSACleanup();
         return false;
     }
-    Starts().Add();
+    starts().add();
     return true;
 }

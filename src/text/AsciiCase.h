@@ -7,29 +7,29 @@
 // 26 ASCII letters have a case, whatever the user's locale says, so that a
 // file reads the same everywhere and no byte of another code page changes.
 
-constexpr char ToUpperAscii(char c)
+constexpr char toUpperAscii(char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-inline std::string UpperAscii(std::string text)
+inline std::string upperAscii(std::string text)
 {
     for (char& c : text)
-        c = ToUpperAscii(c);
+        c = toUpperAscii(c);
     return text;
 }
 
-constexpr bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
+constexpr bool equalIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (ToUpperAscii(a[i]) != ToUpperAscii(b[i]))
+        if (toUpperAscii(a[i]) != toUpperAscii(b[i]))
             return false;
     return true;
 }
 
-constexpr bool EndsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix)
+constexpr bool endsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix)
 {
-    return text.size() >= suffix.size() && EqualIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
+    return text.size() >= suffix.size() && equalIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
 }

@@ -8,28 +8,28 @@
 
 // The pictures live in the GUI library's resources, which a static library
 // has to register itself.
-static void InitArtworkResources()
+static void initArtworkResources()
 {
     Q_INIT_RESOURCE(resources);
 }
 
 namespace Artwork {
 
-static void EnsureResources()
+static void ensureResources()
 {
-    static const bool registered = (InitArtworkResources(), true);
+    static const bool registered = (initArtworkResources(), true);
     (void)registered;
 }
 
-QIcon WindowIcon()
+QIcon windowIcon()
 {
-    EnsureResources();
+    ensureResources();
     return QIcon(QStringLiteral(":/quarvel.svg"));
 }
 
-QPixmap Render(const QString& resource, const QSize& size, const QWidget* widget)
+QPixmap render(const QString& resource, const QSize& size, const QWidget* widget)
 {
-    EnsureResources();
+    ensureResources();
     const qreal ratio = widget ? widget->devicePixelRatioF() : 1.0;
     QPixmap pixmap(size * ratio);
     pixmap.fill(Qt::transparent);
@@ -50,13 +50,13 @@ constexpr QSize kLogoSize(360, 64);
 
 } // namespace
 
-QPixmap Physician(const QWidget* widget)
+QPixmap physician(const QWidget* widget)
 {
-    return Render(QStringLiteral(":/physician.svg"), kPhysicianSize, widget);
+    return render(QStringLiteral(":/physician.svg"), kPhysicianSize, widget);
 }
-QPixmap Logo(const QWidget* widget)
+QPixmap logo(const QWidget* widget)
 {
-    return Render(QStringLiteral(":/logo.svg"), kLogoSize, widget);
+    return render(QStringLiteral(":/logo.svg"), kLogoSize, widget);
 }
 
 } // namespace Artwork

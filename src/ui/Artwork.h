@@ -9,8 +9,8 @@ class QWidget;
 // The program's pictures, drawn from their SVG sources at the screen's
 // pixel ratio so they stay sharp at 200 %.
 namespace Artwork {
-QIcon WindowIcon();
-QPixmap Render(const QString& resource, const QSize& size, const QWidget* widget);
-QPixmap Physician(const QWidget* widget); // 160 x 200
-QPixmap Logo(const QWidget* widget);      // 360 x 64
+QIcon windowIcon();
+QPixmap render(const QString& resource, const QSize& size, const QWidget* widget);
+QPixmap physician(const QWidget* widget); // 160 x 200
+QPixmap logo(const QWidget* widget);      // 360 x 64
 } // namespace Artwork

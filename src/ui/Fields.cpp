@@ -14,25 +14,25 @@ TextEncoding g_encoding = TextEncoding::Windows1252;
 
 } // namespace
 
-void SetTextEncoding(TextEncoding encoding)
+void setTextEncoding(TextEncoding encoding)
 {
     g_encoding = encoding;
 }
 
-TextEncoding CurrentTextEncoding()
+TextEncoding currentTextEncoding()
 {
     return g_encoding;
 }
 
-QString ToQt(const std::string& text)
+QString toQt(const std::string& text)
 {
     if (g_encoding == TextEncoding::Utf8)
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    const std::string utf8 = Windows1252ToUtf8(text);
+    const std::string utf8 = windows1252ToUtf8(text);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-bool EncodeText(const QString& text, std::string& bytes, QString* unrepresentable)
+bool encodeText(const QString& text, std::string& bytes, QString* unrepresentable)
 {
     const QByteArray utf8 = text.toUtf8();
     const std::string_view view(utf8.constData(), static_cast<std::size_t>(utf8.size()));
@@ -42,7 +42,7 @@ bool EncodeText(const QString& text, std::string& bytes, QString* unrepresentabl
     }
     std::string converted;
     std::string bad;
-    if (!Utf8ToWindows1252(view, converted, &bad)) {
+    if (!utf8ToWindows1252(view, converted, &bad)) {
         if (unrepresentable)
             *unrepresentable = QString::fromUtf8(bad.data(), static_cast<qsizetype>(bad.size()));
         return false;
@@ -57,7 +57,7 @@ FieldReader& FieldReader::text(QLineEdit* edit, std::string& value)
         return *this;
     std::string bytes;
     QString bad;
-    if (EncodeText(edit->text(), bytes, &bad))
+    if (encodeText(edit->text(), bytes, &bad))
         value = std::move(bytes);
     else
         fail(edit, QStringLiteral("The character '%1' cannot be stored in this configuration file: its texts are "
@@ -110,7 +110,7 @@ FieldReader& FieldReader::radio(std::initializer_list<const QAbstractButton*> gr
 
 FieldReader& FieldReader::integer(QLineEdit* edit, int& value)
 {
-    if (!m_failed && !PeekInteger(edit, value))
+    if (!m_failed && !peekInteger(edit, value))
         fail(edit, QStringLiteral("Please enter an integer."));
     return *this;
 }
@@ -129,7 +129,7 @@ FieldReader& FieldReader::real(QLineEdit* edit, double& value)
 {
     if (m_failed)
         return *this;
-    if (!PeekReal(edit, value))
+    if (!peekReal(edit, value))
         fail(edit, QStringLiteral("Please enter a number."));
     return *this;
 }
@@ -142,49 +142,49 @@ void FieldReader::fail(QLineEdit* edit, const QString& prompt)
     edit->selectAll();
 }
 
-bool PeekInteger(const QLineEdit* field, int& value)
+bool peekInteger(const QLineEdit* field, int& value)
 {
-    return ReadLeadingInteger(field->text().toStdString(), value);
+    return readLeadingInteger(field->text().toStdString(), value);
 }
 
-bool PeekReal(const QLineEdit* field, double& value)
+bool peekReal(const QLineEdit* field, double& value)
 {
     // The file always uses a point; a user with a decimal comma may type one.
     const std::string typed = field->text().replace(QLatin1Char(','), QLatin1Char('.')).toStdString();
     double read = 0;
-    if (!ReadLeadingReal(typed, read) || !std::isfinite(read))
+    if (!readLeadingReal(typed, read) || !std::isfinite(read))
         return false;
     value = read;
     return true;
 }
 
-void ShowText(QLineEdit* edit, const std::string& value)
+void showText(QLineEdit* edit, const std::string& value)
 {
-    edit->setText(ToQt(value));
+    edit->setText(toQt(value));
 }
-void ShowInteger(QLineEdit* edit, int value)
+void showInteger(QLineEdit* edit, int value)
 {
     edit->setText(QString::number(value));
 }
-void ShowReal(QLineEdit* edit, double value)
+void showReal(QLineEdit* edit, double value)
 {
-    edit->setText(QString::fromStdString(FormatRealShortest(value)));
+    edit->setText(QString::fromStdString(formatRealShortest(value)));
 }
-void ShowCheck(QAbstractButton* box, int value)
+void showCheck(QAbstractButton* box, int value)
 {
     box->setChecked(value == 1);
 }
 
-void ShowCheck(QAbstractButton* box, bool value)
+void showCheck(QAbstractButton* box, bool value)
 {
     box->setChecked(value);
 }
-void ShowIndex(QComboBox* list, int index)
+void showIndex(QComboBox* list, int index)
 {
     list->setCurrentIndex(index < list->count() ? index : -1);
 }
 
-void ShowRadio(std::initializer_list<QAbstractButton*> group, int index)
+void showRadio(std::initializer_list<QAbstractButton*> group, int index)
 {
     // Exclusive groups refuse to uncheck their checked button, which "no
     // selection" needs: lift the exclusiveness while setting the states.

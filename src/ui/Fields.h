@@ -15,15 +15,15 @@ class QWidget;
 // The configuration's texts cross between the core (bytes in the encoding
 // of the file they came from) and the widgets only here. The main window
 // sets the encoding whenever its record gets a new one.
-void SetTextEncoding(TextEncoding encoding);
-TextEncoding CurrentTextEncoding();
+void setTextEncoding(TextEncoding encoding);
+TextEncoding currentTextEncoding();
 // A configuration text for display.
-QString ToQt(const std::string& text);
+QString toQt(const std::string& text);
 // A configuration text from the user. False when it holds a character the
 // encoding has no byte for; that character goes to unrepresentable.
-bool EncodeText(const QString& text, std::string& bytes, QString* unrepresentable = nullptr);
+bool encodeText(const QString& text, std::string& bytes, QString* unrepresentable = nullptr);
 // Messages and file paths from the system (its own locale, not the file's).
-inline QString SystemText(const std::string& text)
+inline QString systemText(const std::string& text)
 {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -66,14 +66,14 @@ class FieldReader {
 
 // Reading a number field silently, by the same rules as FieldReader: false
 // (and value unchanged) when the field holds no number.
-bool PeekInteger(const QLineEdit* field, int& value);
-bool PeekReal(const QLineEdit* field, double& value);
+bool peekInteger(const QLineEdit* field, int& value);
+bool peekReal(const QLineEdit* field, double& value);
 
 // Writing values into the widgets.
-void ShowText(QLineEdit* edit, const std::string& value);
-void ShowInteger(QLineEdit* edit, int value);
-void ShowReal(QLineEdit* edit, double value); // up to 15 significant digits
-void ShowCheck(QAbstractButton* box, int value);
-void ShowCheck(QAbstractButton* box, bool value);
-void ShowIndex(QComboBox* list, int index);
-void ShowRadio(std::initializer_list<QAbstractButton*> group, int index);
+void showText(QLineEdit* edit, const std::string& value);
+void showInteger(QLineEdit* edit, int value);
+void showReal(QLineEdit* edit, double value); // up to 15 significant digits
+void showCheck(QAbstractButton* box, int value);
+void showCheck(QAbstractButton* box, bool value);
+void showIndex(QComboBox* list, int index);
+void showRadio(std::initializer_list<QAbstractButton*> group, int index);

@@ -10,13 +10,13 @@ class InitDialogBase : public QDialog {
     using QDialog::QDialog;
 
   protected:
-    virtual void OnInitDialog() = 0;
+    virtual void onInitDialog() = 0;
 
     void showEvent(QShowEvent* event) override
     {
         if (!m_initialised) {
             m_initialised = true;
-            OnInitDialog();
+            onInitDialog();
         }
         QDialog::showEvent(event);
     }

@@ -10,7 +10,7 @@
 
 namespace {
 
-QMessageBox::Icon QtIcon(Interaction::Icon icon, Interaction::Buttons buttons)
+QMessageBox::Icon qtIcon(Interaction::Icon icon, Interaction::Buttons buttons)
 {
     switch (icon) {
     case Interaction::Icon::Information:
@@ -28,7 +28,7 @@ QMessageBox::Icon QtIcon(Interaction::Icon icon, Interaction::Buttons buttons)
     return buttons == Interaction::Buttons::YesNo ? QMessageBox::Question : QMessageBox::Warning;
 }
 
-QString WindowTitle(QWidget* parent)
+QString windowTitle(QWidget* parent)
 {
     QWidget* window = parent ? parent->window() : nullptr;
     return window && !window->windowTitle().isEmpty() ? window->windowTitle() : QStringLiteral("Quarvel");
@@ -36,7 +36,7 @@ QString WindowTitle(QWidget* parent)
 
 } // namespace
 
-void PrepareFileDialog(QFileDialog& dialog, const Interaction::FileDialogOptions& options)
+void prepareFileDialog(QFileDialog& dialog, const Interaction::FileDialogOptions& options)
 {
     // "Caption (patterns)" becomes "Caption (patterns) (matching)": the dialog
     // matches by the last parentheses and, with the details hidden, shows
@@ -62,7 +62,7 @@ void PrepareFileDialog(QFileDialog& dialog, const Interaction::FileDialogOptions
 
 Interaction::Answer QtInteraction::message(QWidget* parent, const QString& text, Icon icon, Buttons buttons)
 {
-    QMessageBox box(QtIcon(icon, buttons), WindowTitle(parent), text,
+    QMessageBox box(qtIcon(icon, buttons), windowTitle(parent), text,
                     buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
     const int result = box.exec();
     if (buttons == Buttons::Ok)
@@ -72,7 +72,7 @@ Interaction::Answer QtInteraction::message(QWidget* parent, const QString& text,
 
 void QtInteraction::tellWithDetails(QWidget* parent, const QString& text, const QString& details, Icon icon)
 {
-    QMessageBox box(QtIcon(icon, Buttons::Ok), WindowTitle(parent), text, QMessageBox::Ok, parent);
+    QMessageBox box(qtIcon(icon, Buttons::Ok), windowTitle(parent), text, QMessageBox::Ok, parent);
     box.setDetailedText(details);
     box.exec();
 }
@@ -80,7 +80,7 @@ void QtInteraction::tellWithDetails(QWidget* parent, const QString& text, const 
 std::optional<QString> QtInteraction::openFileName(QWidget* parent, const FileDialogOptions& options)
 {
     QFileDialog dialog(parent);
-    PrepareFileDialog(dialog, options);
+    prepareFileDialog(dialog, options);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(options.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -91,7 +91,7 @@ std::optional<QString> QtInteraction::openFileName(QWidget* parent, const FileDi
 std::optional<QString> QtInteraction::saveFileName(QWidget* parent, const FileDialogOptions& options)
 {
     QFileDialog dialog(parent);
-    PrepareFileDialog(dialog, options);
+    prepareFileDialog(dialog, options);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);

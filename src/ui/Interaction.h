@@ -56,7 +56,7 @@ class Interaction {
 // Sets a file dialog up for the options. Each filter shows its caption as
 // given; a "*.*" pattern matches every file, those without a dot included,
 // as it does where the captions come from.
-void PrepareFileDialog(QFileDialog& dialog, const Interaction::FileDialogOptions& options);
+void prepareFileDialog(QFileDialog& dialog, const Interaction::FileDialogOptions& options);
 
 class QtInteraction : public Interaction {
   public:

@@ -2,12 +2,12 @@
 
 #include "ui/Fields.h"
 
-void InteractionSink::ShowMessage(const std::string& text, MessageIcon icon)
+void InteractionSink::showMessage(const std::string& text, MessageIcon icon)
 {
     Interaction::Icon shown = Interaction::Icon::Information;
     if (icon == MessageIcon::Warning)
         shown = Interaction::Icon::Warning;
     else if (icon == MessageIcon::Error)
         shown = Interaction::Icon::Error;
-    m_interaction.tell(m_parent, SystemText(text), shown);
+    m_interaction.tell(m_parent, systemText(text), shown);
 }

@@ -9,7 +9,7 @@ class QWidget;
 class InteractionSink : public MessageSink {
   public:
     InteractionSink(Interaction& interaction, QWidget* parent) : m_interaction(interaction), m_parent(parent) {}
-    void ShowMessage(const std::string& text, MessageIcon icon) override;
+    void showMessage(const std::string& text, MessageIcon icon) override;
 
   private:
     Interaction& m_interaction;

@@ -14,7 +14,7 @@ struct Edges {
     double top;
 };
 
-QRectF ToRect(const Edges& e)
+QRectF toRect(const Edges& e)
 {
     return QRectF(e.left, e.bottom, e.right - e.left, e.top - e.bottom);
 }
@@ -22,12 +22,12 @@ QRectF ToRect(const Edges& e)
 // The printer's frame seen on a page turned to landscape: the content's x
 // axis runs up the printer's y axis and its origin sits at the printer's
 // bottom-right corner, so (x, y) is seen at (y, SizeX - x).
-Edges Turned(const Edges& e, double sizeX)
+Edges turned(const Edges& e, double sizeX)
 {
     return Edges{e.bottom, sizeX - e.right, e.top, sizeX - e.left};
 }
 
-void LayOutImages(PageGeometry& g, const LayoutSample& layout)
+void layOutImages(PageGeometry& g, const LayoutSample& layout)
 {
     const int columns = std::max(1, layout.Columns);
     const int rows = std::max(1, layout.Rows);
@@ -53,7 +53,7 @@ void LayOutImages(PageGeometry& g, const LayoutSample& layout)
 
 } // namespace
 
-int DensityValue(int mode, int number)
+int densityValue(int mode, int number)
 {
     if (mode == DensityWhite)
         return 256;
@@ -62,7 +62,7 @@ int DensityValue(int mode, int number)
     return 0;
 }
 
-PageGeometry ComputePageGeometry(const sPaper& paper, const LayoutSample* layout)
+PageGeometry computePageGeometry(const PaperRecord& paper, const LayoutSample* layout)
 {
     PageGeometry g;
     // Sums in double: the fields may hold any 32-bit value.
@@ -77,15 +77,15 @@ PageGeometry ComputePageGeometry(const sPaper& paper, const LayoutSample* layout
                 nominal.top + paper.OffsetY};
     g.Sheet = QSizeF(sizeX, sizeY);
     if (layout && layout->Landscape) {
-        nominal = Turned(nominal, sizeX);
-        moved = Turned(moved, sizeX);
+        nominal = turned(nominal, sizeX);
+        moved = turned(moved, sizeX);
         g.Sheet = QSizeF(sizeY, sizeX);
     }
 
-    g.Nominal = ToRect(nominal);
+    g.Nominal = toRect(nominal);
     g.NoPrintableArea = moved.right <= moved.left || moved.top <= moved.bottom;
     // Without an area the rectangle still marks where the borders meet.
-    g.Printable = ToRect(moved).normalized();
+    g.Printable = toRect(moved).normalized();
     if (g.NoPrintableArea)
         return g;
 
@@ -94,6 +94,6 @@ PageGeometry ComputePageGeometry(const sPaper& paper, const LayoutSample* layout
     g.OffSheet = moved.left < 0 || moved.bottom < 0 || moved.right > sheetWidth || moved.top > sheetHeight;
     g.EntirelyOff = moved.left >= sheetWidth || moved.right <= 0 || moved.bottom >= sheetHeight || moved.top <= 0;
     if (layout)
-        LayOutImages(g, *layout);
+        layOutImages(g, *layout);
     return g;
 }

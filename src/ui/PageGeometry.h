@@ -20,7 +20,7 @@ struct LayoutSample {
 };
 
 // A density as a number: Black 0, White 256, Custom its number.
-int DensityValue(int mode, int number);
+int densityValue(int mode, int number);
 
 // Where the parts of a page lie, in points, on the sheet as it is looked at:
 // origin at the sheet's bottom-left corner, y upwards, as in PostScript.
@@ -44,4 +44,4 @@ struct PageGeometry {
 // sample the sheet is turned as PostScript turns a page (90 degrees
 // anticlockwise for the page's content), so the printer's right edge
 // becomes the bottom: OffsetX then moves the area down and OffsetY right.
-PageGeometry ComputePageGeometry(const sPaper& paper, const LayoutSample* layout = nullptr);
+PageGeometry computePageGeometry(const PaperRecord& paper, const LayoutSample* layout = nullptr);

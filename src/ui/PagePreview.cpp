@@ -27,12 +27,12 @@ constexpr int kMinimumWidth = 140;
 constexpr int kMinimumHeight = 150;
 const QColor kWarningText(0xb0, 0x20, 0x10);
 
-QString Points(double value)
+QString points(double value)
 {
     return QString::number(value, 'g', 10);
 }
 
-QString Millimetres(double points)
+QString millimetres(double points)
 {
     return QString::number(points * 25.4 / 72.0, 'f', 1);
 }
@@ -48,24 +48,24 @@ class Mapper {
         m_top = area.y(); // at the top: the legend follows right below
     }
 
-    int X(double x) const { return static_cast<int>(std::lround(m_left + m_scale * x)); }
-    int Y(double y) const
+    int x(double x) const { return static_cast<int>(std::lround(m_left + m_scale * x)); }
+    int y(double y) const
     {
         return static_cast<int>(std::lround(m_top + m_scale * (m_view.y() + m_view.height() - y)));
     }
     // The pixels a rectangle covers. Its edges are held inside the view
     // first, so that far away parts cannot overflow the pixel coordinates;
     // a rectangle wholly outside becomes an empty one at the view's edge.
-    QRect Pixels(const QRectF& points) const
+    QRect pixels(const QRectF& points) const
     {
         const QRectF r = points.normalized();
         const double x0 = std::clamp(r.x(), m_view.x(), m_view.x() + m_view.width());
         const double x1 = std::clamp(r.x() + r.width(), m_view.x(), m_view.x() + m_view.width());
         const double y0 = std::clamp(r.y(), m_view.y(), m_view.y() + m_view.height());
         const double y1 = std::clamp(r.y() + r.height(), m_view.y(), m_view.y() + m_view.height());
-        const int left = X(x0);
-        const int top = Y(y1);
-        return QRect(left, top, X(x1) - left, Y(y0) - top);
+        const int left = x(x0);
+        const int top = y(y1);
+        return QRect(left, top, x(x1) - left, y(y0) - top);
     }
 
   private:
@@ -76,7 +76,7 @@ class Mapper {
 };
 
 // Why a chosen header shows as a band.
-QString HeaderFault(const PagePreview& preview)
+QString headerFault(const PagePreview& preview)
 {
     if (!preview.headerListed())
         return QStringLiteral("not listed");
@@ -89,14 +89,14 @@ struct LegendItem {
 };
 
 // The height of a text wrapped to a width.
-int WrappedHeight(const QFontMetrics& metrics, int width, const QString& text)
+int wrappedHeight(const QFontMetrics& metrics, int width, const QString& text)
 {
     return metrics.boundingRect(QRect(0, 0, std::max(1, width), 10000), Qt::TextWordWrap, text).height();
 }
 
 // A rectangle held inside a limit, keeping at least a sliver of it at the
 // limit's edge when it lies beyond.
-QRectF Reachable(const QRectF& r, const QRectF& limit, double sliver)
+QRectF reachable(const QRectF& r, const QRectF& limit, double sliver)
 {
     const double left = limit.x();
     const double right = limit.x() + limit.width();
@@ -109,7 +109,7 @@ QRectF Reachable(const QRectF& r, const QRectF& limit, double sliver)
     return QRectF(QPointF(x0, y0), QPointF(std::max(x0, x1), std::max(y0, y1)));
 }
 
-QRect AtLeast(QRect r, int size)
+QRect atLeast(QRect r, int size)
 {
     if (r.width() < size)
         r.adjust(-(size - r.width()) / 2, 0, (size - r.width() + 1) / 2, 0);
@@ -118,22 +118,22 @@ QRect AtLeast(QRect r, int size)
     return r;
 }
 
-std::vector<LegendItem> LegendItems(const PagePreview& preview, const PageGeometry& g)
+std::vector<LegendItem> legendItems(const PagePreview& preview, const PageGeometry& g)
 {
     std::vector<LegendItem> items;
     if (!preview.hasPaper() || !g.HasSheet)
         return items;
-    const sPaper& p = preview.paper();
+    const PaperRecord& p = preview.paper();
     const auto& layout = preview.layoutSample();
     const double width = g.Sheet.width();
     const double height = g.Sheet.height();
     items.push_back({QColor(), QStringLiteral("Sheet %1 \u00d7 %2 pt (%3 \u00d7 %4 mm)")
-                                   .arg(Points(width), Points(height), Millimetres(width), Millimetres(height))});
+                                   .arg(points(width), points(height), millimetres(width), millimetres(height))});
     items.push_back(
         {PagePreview::kUnprintable, QStringLiteral("Unprintable: SkipX %1, SkipY %2 pt").arg(p.SkipX).arg(p.SkipY)});
     if (!g.NoPrintableArea)
         items.push_back({PagePreview::kPrintable, QStringLiteral("Printable %1 \u00d7 %2 pt")
-                                                      .arg(Points(g.Printable.width()), Points(g.Printable.height()))});
+                                                      .arg(points(g.Printable.width()), points(g.Printable.height()))});
     // The direction of the offsets as the file format gives it: the whole
     // page moves right and up. A turned sheet turns those directions too.
     if (layout && layout->Landscape)
@@ -151,19 +151,19 @@ std::vector<LegendItem> LegendItems(const PagePreview& preview, const PageGeomet
             items.push_back({QColor(), QStringLiteral("Header %1 on top").arg(header)});
         else
             items.push_back(
-                {PagePreview::kHeaderBand, QStringLiteral("Header %1: %2").arg(header, HeaderFault(preview))});
+                {PagePreview::kHeaderBand, QStringLiteral("Header %1: %2").arg(header, headerFault(preview))});
     }
     if (layout) {
-        items.push_back({PagePreview::DensityColor(layout->EmptyImageDensity),
+        items.push_back({PagePreview::densityColor(layout->EmptyImageDensity),
                          QStringLiteral("%1 \u00d7 %2 images %3 pt apart (empty density %4)")
                              .arg(layout->Columns)
                              .arg(layout->Rows)
-                             .arg(Points(layout->ImageDistance))
+                             .arg(points(layout->ImageDistance))
                              .arg(layout->EmptyImageDensity)});
         if (layout->Trim)
-            items.push_back({PagePreview::DensityColor(layout->BorderDensity),
+            items.push_back({PagePreview::densityColor(layout->BorderDensity),
                              QStringLiteral("Trim %1 pt inside each box (border density %2)")
-                                 .arg(Points(layout->TrimWidth))
+                                 .arg(points(layout->TrimWidth))
                                  .arg(layout->BorderDensity)});
         else
             items.push_back({QColor(), QStringLiteral("No trim")});
@@ -181,22 +181,22 @@ PagePreview::PagePreview(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAccessibleName(QStringLiteral("Page preview"));
-    Changed();
+    changed();
 }
 
-void PagePreview::setPaper(const sPaper& paper)
+void PagePreview::setPaper(const PaperRecord& paper)
 {
     m_paper = paper;
     m_hasPaper = true;
     m_reason.clear();
-    Changed();
+    changed();
 }
 
 void PagePreview::clearPaper(const QString& reason)
 {
     m_hasPaper = false;
     m_reason = reason;
-    Changed();
+    changed();
 }
 
 void PagePreview::setHeader(const QString& name, bool listed, const QString& file)
@@ -209,24 +209,24 @@ void PagePreview::setHeader(const QString& name, bool listed, const QString& fil
     // Only a listed header has a file; QImage reads BMP and PNG among others
     // and stays null when the file is missing or not an image.
     m_headerImage = (!name.isEmpty() && listed && !file.isEmpty()) ? QImage(file) : QImage();
-    Changed();
+    changed();
 }
 
 void PagePreview::setLayoutSample(const LayoutSample& sample)
 {
     m_layout = sample;
-    Changed();
+    changed();
 }
 
-PageGeometry PagePreview::Geometry() const
+PageGeometry PagePreview::geometry() const
 {
-    return ComputePageGeometry(m_paper, m_layout ? &*m_layout : nullptr);
+    return computePageGeometry(m_paper, m_layout ? &*m_layout : nullptr);
 }
 
 QStringList PagePreview::legend() const
 {
     QStringList lines;
-    for (const LegendItem& item : LegendItems(*this, Geometry()))
+    for (const LegendItem& item : legendItems(*this, geometry()))
         lines << item.text;
     return lines;
 }
@@ -238,7 +238,7 @@ QStringList PagePreview::warnings() const
         lines << m_reason;
         return lines;
     }
-    const PageGeometry g = Geometry();
+    const PageGeometry g = geometry();
     if (!g.HasSheet) {
         lines << QStringLiteral("No sheet: width and height must be above 0.");
         return lines;
@@ -254,7 +254,7 @@ QStringList PagePreview::warnings() const
     return lines;
 }
 
-QColor PagePreview::DensityColor(int density)
+QColor PagePreview::densityColor(int density)
 {
     const int grey = static_cast<int>(std::lround(std::clamp(density, 0, 256) * 255.0 / 256.0));
     return QColor(grey, grey, grey);
@@ -272,7 +272,7 @@ QSize PagePreview::minimumSizeHint() const
     return QSize(kMinimumWidth, kMinimumHeight);
 }
 
-void PagePreview::Changed()
+void PagePreview::changed()
 {
     QStringList lines = warnings();
     lines << legend();
@@ -292,7 +292,7 @@ void PagePreview::paintEvent(QPaintEvent*)
     small.setPointSizeF(std::max(6.5, small.pointSizeF() * 0.85));
     painter.setFont(small);
     const QFontMetrics metrics(small);
-    const PageGeometry g = Geometry();
+    const PageGeometry g = geometry();
 
     // Warnings first, in their colour at the top; a missing sheet is only
     // said, in the middle.
@@ -303,7 +303,7 @@ void PagePreview::paintEvent(QPaintEvent*)
         return;
     }
     for (const QString& line : warned) {
-        const int height = WrappedHeight(metrics, area.width(), line);
+        const int height = wrappedHeight(metrics, area.width(), line);
         if (area.height() - height < 60)
             break;
         painter.setPen(kWarningText);
@@ -312,11 +312,11 @@ void PagePreview::paintEvent(QPaintEvent*)
     }
 
     // The legend below the picture while the picture keeps enough room.
-    const std::vector<LegendItem> items = LegendItems(*this, g);
+    const std::vector<LegendItem> items = legendItems(*this, g);
     const int textWidth = area.width() - kSwatch - 4;
     int legendHeight = 0;
     for (const LegendItem& item : items)
-        legendHeight += std::max(kSwatch, WrappedHeight(metrics, textWidth, item.text)) + 2;
+        legendHeight += std::max(kSwatch, wrappedHeight(metrics, textWidth, item.text)) + 2;
     const bool legend = area.height() - legendHeight >= std::max(90, area.height() / 2);
     const QRect legendRoom = area;
     if (legend)
@@ -332,12 +332,12 @@ void PagePreview::paintEvent(QPaintEvent*)
     // further off is drawn as a sliver at that limit.
     const QRectF sheet(0, 0, g.Sheet.width(), g.Sheet.height());
     const double reach = std::max(sheet.width(), sheet.height()) / 2;
-    const QRectF drawn = Reachable(g.Printable, sheet.adjusted(-reach, -reach, reach, reach), reach / 10);
+    const QRectF drawn = reachable(g.Printable, sheet.adjusted(-reach, -reach, reach, reach), reach / 10);
     const QRectF view = sheet.united(drawn);
     const Mapper map(view, area);
     painter.setClipRect(area);
 
-    painter.fillRect(map.Pixels(sheet), kSheet);
+    painter.fillRect(map.pixels(sheet), kSheet);
     // The four unprintable borders, where the printable area would lie
     // without offsets.
     const double left = g.Nominal.x();
@@ -354,13 +354,13 @@ void PagePreview::paintEvent(QPaintEvent*)
     };
     for (const QRectF& border : borders)
         if (border.width() > 0 && border.height() > 0)
-            painter.fillRect(map.Pixels(border), kUnprintable);
+            painter.fillRect(map.pixels(border), kUnprintable);
 
     if (g.NoPrintableArea) {
         // Where the borders meet or cross: a mark that cannot be missed.
-        painter.fillRect(AtLeast(map.Pixels(drawn), 3), kWarning);
+        painter.fillRect(atLeast(map.pixels(drawn), 3), kWarning);
     } else {
-        const QRect printable = map.Pixels(drawn);
+        const QRect printable = map.pixels(drawn);
         painter.fillRect(printable, kPrintable);
         painter.setPen(kPrintableEdge);
         painter.drawRect(printable.adjusted(0, 0, -1, -1));
@@ -379,23 +379,23 @@ void PagePreview::paintEvent(QPaintEvent*)
                 }
                 const QRectF target(room.x() + (room.width() - width) / 2, topEdge - height, width, height);
                 painter.setRenderHint(QPainter::SmoothPixmapTransform);
-                painter.drawImage(map.Pixels(target), m_headerImage);
+                painter.drawImage(map.pixels(target), m_headerImage);
             } else {
                 const QRect band =
-                    map.Pixels(QRectF(room.x(), topEdge - room.height() / 10, room.width(), room.height() / 10));
+                    map.pixels(QRectF(room.x(), topEdge - room.height() / 10, room.width(), room.height() / 10));
                 painter.fillRect(band, kHeaderBand);
                 painter.setPen(palette().color(QPalette::WindowText));
-                const QString label = QStringLiteral("%1: %2").arg(m_headerName, HeaderFault(*this));
+                const QString label = QStringLiteral("%1: %2").arg(m_headerName, headerFault(*this));
                 painter.drawText(band.adjusted(2, 0, -2, 0), Qt::AlignCenter,
                                  metrics.elidedText(label, Qt::ElideRight, std::max(0, band.width() - 4)));
             }
         }
 
-        const QColor trim = DensityColor(m_layout ? m_layout->BorderDensity : 0);
-        const QColor empty = DensityColor(m_layout ? m_layout->EmptyImageDensity : 0);
+        const QColor trim = densityColor(m_layout ? m_layout->BorderDensity : 0);
+        const QColor empty = densityColor(m_layout ? m_layout->EmptyImageDensity : 0);
         for (std::size_t i = 0; i < g.Boxes.size(); ++i) {
-            painter.fillRect(map.Pixels(g.Boxes[i]), trim);
-            painter.fillRect(map.Pixels(g.Images[i]), empty);
+            painter.fillRect(map.pixels(g.Boxes[i]), trim);
+            painter.fillRect(map.pixels(g.Images[i]), empty);
         }
 
         // Whatever lies off the sheet, in the warning colour.
@@ -410,27 +410,27 @@ void PagePreview::paintEvent(QPaintEvent*)
         };
         for (const QRectF& part : off)
             if (part.width() > 0 && part.height() > 0)
-                painter.fillRect(map.Pixels(part), kWarning);
+                painter.fillRect(map.pixels(part), kWarning);
     }
 
-    const QRect sheetPixels = map.Pixels(sheet);
+    const QRect sheetPixels = map.pixels(sheet);
     painter.setPen(kSheetEdge);
     painter.drawRect(sheetPixels.adjusted(0, 0, -1, -1));
 
     if (dimensions) {
         painter.setClipping(false);
         painter.setPen(palette().color(QPalette::WindowText));
-        const auto fitting = [&metrics](double points, int room) {
-            const QString full = QStringLiteral("%1 pt / %2 mm").arg(Points(points), Millimetres(points));
+        const auto fitting = [&metrics](double length, int room) {
+            const QString full = QStringLiteral("%1 pt / %2 mm").arg(points(length), millimetres(length));
             if (metrics.horizontalAdvance(full) <= room)
                 return full;
-            const QString brief = QStringLiteral("%1 pt").arg(Points(points));
+            const QString brief = QStringLiteral("%1 pt").arg(points(length));
             return metrics.horizontalAdvance(brief) <= room ? brief : QString();
         };
         const QString width = fitting(sheet.width(), sheetPixels.width());
         // Along the sheet's edges, outside whatever else the view shows.
-        const int above = map.Y(view.y() + view.height()) - 2;
-        const int beside = map.X(view.x()) - 2;
+        const int above = map.y(view.y() + view.height()) - 2;
+        const int beside = map.x(view.x()) - 2;
         painter.drawText(QRect(sheetPixels.x(), above - metrics.height(), sheetPixels.width(), metrics.height()),
                          Qt::AlignCenter, width);
         const QString height = fitting(sheet.height(), sheetPixels.height());
@@ -443,9 +443,9 @@ void PagePreview::paintEvent(QPaintEvent*)
 
     if (legend) {
         painter.setClipping(false);
-        int y = std::min(map.Y(view.y()) + 6, legendRoom.bottom() - legendHeight + 1);
+        int y = std::min(map.y(view.y()) + 6, legendRoom.bottom() - legendHeight + 1);
         for (const LegendItem& item : items) {
-            const int height = std::max(kSwatch, WrappedHeight(metrics, textWidth, item.text));
+            const int height = std::max(kSwatch, wrappedHeight(metrics, textWidth, item.text));
             painter.setPen(palette().color(QPalette::WindowText));
             if (item.swatch.isValid()) {
                 const QRect swatch(legendRoom.x(), y + (metrics.height() - kSwatch) / 2, kSwatch, kSwatch);

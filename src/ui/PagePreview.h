@@ -33,7 +33,7 @@ class PagePreview : public QWidget {
 
     // The sheet: size, borders and offsets of the paper (its texts are not
     // used).
-    void setPaper(const sPaper& paper);
+    void setPaper(const PaperRecord& paper);
     // No paper to show; the preview says why instead.
     void clearPaper(const QString& reason);
     // The header bitmap printed on top of each page: no name for none. A
@@ -43,7 +43,7 @@ class PagePreview : public QWidget {
     // Draws the standard layout on the paper instead of a paper alone.
     void setLayoutSample(const LayoutSample& sample);
 
-    const sPaper& paper() const { return m_paper; }
+    const PaperRecord& paper() const { return m_paper; }
     bool hasPaper() const { return m_hasPaper; }
     const QString& missingPaperReason() const { return m_reason; }
     const std::optional<LayoutSample>& layoutSample() const { return m_layout; }
@@ -61,16 +61,16 @@ class PagePreview : public QWidget {
     QSize minimumSizeHint() const override;
 
     // The grey of a density: 0 black, 256 white, linear between, clamped.
-    static QColor DensityColor(int density);
+    static QColor densityColor(int density);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    void Changed();
-    PageGeometry Geometry() const;
+    void changed();
+    PageGeometry geometry() const;
 
-    sPaper m_paper;
+    PaperRecord m_paper;
     bool m_hasPaper = true;
     QString m_reason;
     std::optional<LayoutSample> m_layout;

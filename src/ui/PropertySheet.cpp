@@ -41,7 +41,7 @@ class ReservingStack : public QStackedWidget {
 namespace {
 
 // The controls inside container that Tab visits, in the window's Tab order.
-std::vector<QWidget*> TabStopsWithin(const QWidget* container)
+std::vector<QWidget*> tabStopsWithin(const QWidget* container)
 {
     std::vector<QWidget*> stops;
     const QWidget* window = container->window();
@@ -176,7 +176,7 @@ void PropertySheet::orderTabStops()
     // Pages made before they were added stand after the buttons in the Tab
     // order; put them between the tab bar and the buttons.
     std::vector<QWidget*> order{m_tabs};
-    for (QWidget* stop : TabStopsWithin(m_stack))
+    for (QWidget* stop : tabStopsWithin(m_stack))
         order.push_back(stop);
     order.push_back(m_ok);
     order.push_back(m_cancel);
@@ -247,11 +247,11 @@ void PropertySheet::showEvent(QShowEvent* event)
     if (m_active < 0 && !m_pages.empty())
         activate(0);
     if (!m_fitted)
-        ResizeToScreen(this);
+        resizeToScreen(this);
     QDialog::showEvent(event);
     if (!m_fitted) {
         m_fitted = true;
-        KeepOnScreen(this);
+        keepOnScreen(this);
     }
 }
 

@@ -11,7 +11,7 @@ class ReportModel : public QAbstractTableModel {
   public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void SetSource(std::vector<ReportList::Column> columns, ReportList::RowCount rows, ReportList::CellText text)
+    void setSource(std::vector<ReportList::Column> columns, ReportList::RowCount rows, ReportList::CellText text)
     {
         beginResetModel();
         m_columns = std::move(columns);
@@ -19,7 +19,7 @@ class ReportModel : public QAbstractTableModel {
         m_text = std::move(text);
         endResetModel();
     }
-    void Refresh()
+    void refresh()
     {
         beginResetModel();
         endResetModel();
@@ -81,17 +81,17 @@ ReportList::ReportList(QWidget* parent) : QTableView(parent), m_model(new Report
 
 ReportList::~ReportList() = default;
 
-void ReportList::SetColumns(const std::vector<Column>& columns, RowCount rows, CellText text)
+void ReportList::setColumns(const std::vector<Column>& columns, RowCount rows, CellText text)
 {
-    m_model->SetSource(columns, std::move(rows), std::move(text));
+    m_model->setSource(columns, std::move(rows), std::move(text));
     for (int i = 0; i < static_cast<int>(columns.size()); ++i)
         setColumnWidth(i, columns[static_cast<std::size_t>(i)].width);
 }
 
-void ReportList::Refresh()
+void ReportList::refresh()
 {
     clearSelection();
-    m_model->Refresh();
+    m_model->refresh();
 }
 
 int ReportList::rowCount() const
@@ -129,7 +129,7 @@ void ReportList::selectRows(const std::vector<int>& rows)
         selectionModel()->select(m_model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
-bool ReportList::IsMouseRequestInside(const QContextMenuEvent& event) const
+bool ReportList::isMouseRequestInside(const QContextMenuEvent& event) const
 {
     const QRect area(mapToGlobal(QPoint(0, 0)), size());
     return event.reason() == QContextMenuEvent::Mouse && area.contains(event.globalPos());

@@ -25,9 +25,9 @@ class ReportList : public QTableView {
     explicit ReportList(QWidget* parent = nullptr);
     ~ReportList() override;
 
-    void SetColumns(const std::vector<Column>& columns, RowCount rows, CellText text);
+    void setColumns(const std::vector<Column>& columns, RowCount rows, CellText text);
     // The source changed: read its rows again. The selection is cleared.
-    void Refresh();
+    void refresh();
 
     int rowCount() const;
     int columnCount() const;
@@ -39,7 +39,7 @@ class ReportList : public QTableView {
     void selectRows(const std::vector<int>& rows);
     // Whether a context-menu request is the mouse's, inside the list; a
     // keyboard request carries no such point and opens no menu.
-    bool IsMouseRequestInside(const QContextMenuEvent& event) const;
+    bool isMouseRequestInside(const QContextMenuEvent& event) const;
 
   signals:
     // A double click anywhere in the list, on a row or not.

@@ -12,7 +12,7 @@ namespace {
 // common desktop at 100 % and thin borders.
 constexpr QMargins kAssumedFrame(4, 32, 4, 4);
 
-QRect AvailableGeometry(const QWidget* window)
+QRect availableGeometry(const QWidget* window)
 {
     const QScreen* screen = window->screen();
     return screen ? screen->availableGeometry() : QRect();
@@ -20,7 +20,7 @@ QRect AvailableGeometry(const QWidget* window)
 
 } // namespace
 
-QSize FitWindowSize(const QSize& wanted, const QSize& minimum, const QRect& available, const QMargins& frame,
+QSize fitWindowSize(const QSize& wanted, const QSize& minimum, const QRect& available, const QMargins& frame,
                     int scrollBar)
 {
     const QSize room(available.width() - frame.left() - frame.right(),
@@ -33,7 +33,7 @@ QSize FitWindowSize(const QSize& wanted, const QSize& minimum, const QRect& avai
     return size.expandedTo(minimum);
 }
 
-QPoint FitWindowPosition(const QPoint& at, const QSize& frameSize, const QRect& available)
+QPoint fitWindowPosition(const QPoint& at, const QSize& frameSize, const QRect& available)
 {
     const int x =
         std::max(available.left(), std::min(at.x(), available.left() + available.width() - frameSize.width()));
@@ -42,7 +42,7 @@ QPoint FitWindowPosition(const QPoint& at, const QSize& frameSize, const QRect& 
     return {x, y};
 }
 
-QMargins WindowFrameMargins(const QWidget* window)
+QMargins windowFrameMargins(const QWidget* window)
 {
     if (const QWindow* handle = window->windowHandle(); handle && !handle->frameMargins().isNull())
         return handle->frameMargins();
@@ -51,9 +51,9 @@ QMargins WindowFrameMargins(const QWidget* window)
     return kAssumedFrame;
 }
 
-void ResizeToScreen(QWidget* window)
+void resizeToScreen(QWidget* window)
 {
-    const QRect available = AvailableGeometry(window);
+    const QRect available = availableGeometry(window);
     if (!available.isValid())
         return;
     // Layouts keep the size hints they met while the window was being built,
@@ -62,19 +62,19 @@ void ResizeToScreen(QWidget* window)
         widget->updateGeometry();
     const QSize minimum = window->minimumSizeHint().expandedTo(window->minimumSize());
     const int scrollBar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, window);
-    window->resize(FitWindowSize(window->sizeHint(), minimum, available, WindowFrameMargins(window), scrollBar));
+    window->resize(fitWindowSize(window->sizeHint(), minimum, available, windowFrameMargins(window), scrollBar));
 }
 
-void KeepOnScreen(QWidget* window)
+void keepOnScreen(QWidget* window)
 {
-    const QRect available = AvailableGeometry(window);
+    const QRect available = availableGeometry(window);
     if (!available.isValid())
         return;
-    const QMargins frame = WindowFrameMargins(window);
+    const QMargins frame = windowFrameMargins(window);
     const QRect client = window->geometry();
     const QPoint frameTopLeft = client.topLeft() - QPoint(frame.left(), frame.top());
     const QSize frameSize = client.size().grownBy(frame);
-    const QPoint fitted = FitWindowPosition(frameTopLeft, frameSize, available);
+    const QPoint fitted = fitWindowPosition(frameTopLeft, frameSize, available);
     if (fitted != frameTopLeft)
         window->setGeometry(QRect(fitted + QPoint(frame.left(), frame.top()), client.size()));
 }

@@ -17,18 +17,18 @@ class QWidget;
 // it wants scrolls up and down: it gets the width of a scroll bar
 // (scrollBar) more where there is room, so that it need not scroll
 // sideways too; likewise the height of one when it gets less width.
-QSize FitWindowSize(const QSize& wanted, const QSize& minimum, const QRect& available, const QMargins& frame,
+QSize fitWindowSize(const QSize& wanted, const QSize& minimum, const QRect& available, const QMargins& frame,
                     int scrollBar = 0);
 
 // The top left corner of a frame of frameSize at at, moved as little as
 // needed to lie inside available (at available's top left when too big).
-QPoint FitWindowPosition(const QPoint& at, const QSize& frameSize, const QRect& available);
+QPoint fitWindowPosition(const QPoint& at, const QSize& frameSize, const QRect& available);
 
 // The window system's frame around window, or a title bar and thin borders
 // while it has not told yet (before the window is mapped).
-QMargins WindowFrameMargins(const QWidget* window);
+QMargins windowFrameMargins(const QWidget* window);
 
 // Resizes a window about to be shown to fit its screen's free area.
-void ResizeToScreen(QWidget* window);
+void resizeToScreen(QWidget* window);
 // Moves a shown window so that its frame lies inside its screen's free area.
-void KeepOnScreen(QWidget* window);
+void keepOnScreen(QWidget* window);

@@ -2,12 +2,12 @@
 
 #include "ui/Interaction.h"
 #include "ui/ScreenFit.h"
-#include "wizard/WizPage1.h"
-#include "wizard/WizPage2.h"
-#include "wizard/WizPage3.h"
-#include "wizard/WizPage4.h"
-#include "wizard/WizPage5.h"
-#include "wizard/WizardFinishDlg.h"
+#include "wizard/WizardDicomPage.h"
+#include "wizard/WizardFinishDialog.h"
+#include "wizard/WizardLayoutPage.h"
+#include "wizard/WizardNamePage.h"
+#include "wizard/WizardPrinterPage.h"
+#include "wizard/WizardSummaryPage.h"
 
 namespace {
 
@@ -16,8 +16,7 @@ constexpr QSize kPreferredWizardSize(680, 400);
 
 } // namespace
 
-CConfigurationWizard::CConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics,
-                                           QWidget* owner)
+ConfigurationWizard::ConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* owner)
     : QWizard(owner), m_interaction(interaction), m_diagnostics(diagnostics)
 {
     setObjectName(QStringLiteral("configurationWizard"));
@@ -29,15 +28,15 @@ CConfigurationWizard::CConfigurationWizard(Interaction& interaction, PrinterTest
     // The buttons stand in the order Tab visits them, on every desktop.
     setButtonLayout(
         {QWizard::Stretch, QWizard::BackButton, QWizard::NextButton, QWizard::FinishButton, QWizard::CancelButton});
-    setPage(NamePage, new CWizPage1(*this));
-    setPage(PrinterPage, new CWizPage2(*this));
-    setPage(PaperPage, new CWizPage3(*this));
-    setPage(ServerPage, new CWizPage4(*this));
-    setPage(SummaryPage, new CWizPage5(*this));
-    connect(this, &QWizard::currentIdChanged, this, &CConfigurationWizard::OnPageChanged);
+    setPage(NamePage, new WizardNamePage(*this));
+    setPage(PrinterPage, new WizardPrinterPage(*this));
+    setPage(PaperPage, new WizardLayoutPage(*this));
+    setPage(ServerPage, new WizardDicomPage(*this));
+    setPage(SummaryPage, new WizardSummaryPage(*this));
+    connect(this, &QWizard::currentIdChanged, this, &ConfigurationWizard::onPageChanged);
 }
 
-QSize CConfigurationWizard::sizeHint() const
+QSize ConfigurationWizard::sizeHint() const
 {
     // Room for the largest page, not only the current one, so that the
     // wizard keeps its size from page to page.
@@ -50,33 +49,33 @@ QSize CConfigurationWizard::sizeHint() const
     return hint.expandedTo(kPreferredWizardSize);
 }
 
-void CConfigurationWizard::showEvent(QShowEvent* event)
+void ConfigurationWizard::showEvent(QShowEvent* event)
 {
     if (!m_fitted)
-        ResizeToScreen(this);
+        resizeToScreen(this);
     QWizard::showEvent(event);
     if (!m_fitted) {
         m_fitted = true;
-        KeepOnScreen(this);
+        keepOnScreen(this);
     }
 }
 
-void CConfigurationWizard::OnPageChanged(int id)
+void ConfigurationWizard::onPageChanged(int id)
 {
-    if (auto* page = dynamic_cast<CWizardPageBase*>(this->page(id)))
+    if (auto* page = dynamic_cast<WizardPage*>(this->page(id)))
         page->onSetActive();
 }
 
-std::optional<WizardOutcome> RunConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics,
+std::optional<WizardOutcome> runConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics,
                                                     QWidget* owner)
 {
-    CConfigurationWizard wizard(interaction, diagnostics, owner);
+    ConfigurationWizard wizard(interaction, diagnostics, owner);
     if (interaction.runModal(wizard) != QDialog::Accepted)
         return std::nullopt;
 
     WizardOutcome outcome;
-    outcome.answers = wizard.Result();
-    CWizardFinishDlg finish(owner);
+    outcome.answers = wizard.result();
+    WizardFinishDialog finish(owner);
     finish.Message = QStringLiteral("Do you want to save the settings and close the quarvel or do you want to "
                                     "proceed to be able to change more settings manually?");
     outcome.finish =

@@ -6,36 +6,36 @@
 
 #include <optional>
 
-class CWizardPageBase;
+class WizardPage;
 class Interaction;
 class PrinterTestEnvironment;
 
-// "Configuration Wizard": five pages that fill one sWizardResult.
-class CConfigurationWizard : public QWizard {
+// "Configuration Wizard": five pages that fill one WizardResult.
+class ConfigurationWizard : public QWizard {
     Q_OBJECT
   public:
     enum PageId { NamePage, PrinterPage, PaperPage, ServerPage, SummaryPage };
 
-    CConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* owner);
+    ConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* owner);
 
     // Room for the widest page with the picture beside it, as far as the
     // screen allows; beyond that the pages scroll.
     QSize sizeHint() const override;
 
-    sWizardResult& Result() { return m_result; }
+    WizardResult& result() { return m_result; }
     Interaction& interaction() const { return m_interaction; }
-    PrinterTestEnvironment& Diagnostics() const { return m_diagnostics; }
+    PrinterTestEnvironment& diagnostics() const { return m_diagnostics; }
 
   protected:
     // Fits the wizard to its screen's free area when it opens.
     void showEvent(QShowEvent* event) override;
 
   private:
-    void OnPageChanged(int id);
+    void onPageChanged(int id);
 
     Interaction& m_interaction;
     PrinterTestEnvironment& m_diagnostics;
-    sWizardResult m_result;
+    WizardResult m_result;
     bool m_fitted = false;
 };
 
@@ -44,11 +44,11 @@ class CConfigurationWizard : public QWizard {
 enum class WizardFinish { SaveAndExit, Proceed };
 
 struct WizardOutcome {
-    sWizardResult answers;
+    WizardResult answers;
     WizardFinish finish = WizardFinish::Proceed;
 };
 
 // Runs the wizard and, when it was finished, the question that follows it.
 // Nothing when the wizard was cancelled. The caller applies the answers.
-std::optional<WizardOutcome> RunConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics,
+std::optional<WizardOutcome> runConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics,
                                                     QWidget* owner);

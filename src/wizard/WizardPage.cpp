@@ -9,7 +9,7 @@
 #include "ui/PageScrollArea.h"
 #include "wizard/ConfigurationWizard.h"
 
-CWizardPageBase::CWizardPageBase(CConfigurationWizard& wizard, bool hasBack, bool isLast)
+WizardPage::WizardPage(ConfigurationWizard& wizard, bool hasBack, bool isLast)
     : m_wizard(wizard), m_content(new QWidget), m_hasBack(hasBack), m_isLast(isLast)
 {
     // The form and the picture scroll together when the screen is too small
@@ -17,7 +17,7 @@ CWizardPageBase::CWizardPageBase(CConfigurationWizard& wizard, bool hasBack, boo
     auto* inner = new QWidget;
     auto* picture = new QLabel(inner);
     picture->setObjectName(QStringLiteral("picture"));
-    picture->setPixmap(Artwork::Physician(this));
+    picture->setPixmap(Artwork::physician(this));
     auto* innerLayout = new QHBoxLayout(inner);
     innerLayout->addWidget(m_content, 1);
     innerLayout->addWidget(picture, 0, Qt::AlignTop | Qt::AlignRight);
@@ -29,21 +29,21 @@ CWizardPageBase::CWizardPageBase(CConfigurationWizard& wizard, bool hasBack, boo
     layout->addWidget(scroller);
 }
 
-Interaction& CWizardPageBase::interaction() const
+Interaction& WizardPage::interaction() const
 {
     return m_wizard.interaction();
 }
-sWizardResult& CWizardPageBase::Result() const
+WizardResult& WizardPage::result() const
 {
-    return m_wizard.Result();
+    return m_wizard.result();
 }
 
-void CWizardPageBase::Refuse(const QString& text)
+void WizardPage::refuse(const QString& text)
 {
     interaction().tell(this, text, Interaction::Icon::Error);
 }
 
-void CWizardPageBase::onSetActive()
+void WizardPage::onSetActive()
 {
     QWizard* w = wizard();
     // The mnemonics are taken by no page's controls.
@@ -54,5 +54,5 @@ void CWizardPageBase::onSetActive()
     w->button(QWizard::BackButton)->setEnabled(m_hasBack);
     w->button(QWizard::NextButton)->setEnabled(!m_isLast);
     w->button(QWizard::FinishButton)->setEnabled(m_isLast);
-    ShowValues();
+    showValues();
 }

@@ -20,7 +20,7 @@
 #include "ui/PropertyPage.h"
 #include "ui/UpDownButtons.h"
 #include "wizard/ConfigurationWizard.h"
-#include "wizard/WizardFinishDlg.h"
+#include "wizard/WizardFinishDialog.h"
 
 namespace {
 
@@ -30,55 +30,55 @@ class KeyboardTest : public SheetTest {
   protected:
     // Every window as the user meets it: the sheet on each page, each
     // dialog, the wizard on each page.
-    void VisitEveryWindow(const Visit& visit)
+    void visitEveryWindow(const Visit& visit)
     {
-        StartNew();
+        startNew();
         for (int i = 0; i < sheet->pageCount(); ++i) {
             ASSERT_TRUE(sheet->setActivePage(i));
             visit(*sheet, "sheet page " + tabs()->tabText(i).toStdString());
         }
 
-        CHeaderList headers;
-        headers.Add(sHeader{"LOGO", "logo.bmp"});
-        CPrinterDialog printer(ui, diagnostics, sheet.get());
-        Shown(printer, "printer dialog", visit);
-        CPaperSizeDialog paper(ui, sheet.get());
-        paper.SetHeaders(&headers);
-        Shown(paper, "paper size dialog", visit);
-        CStandardPaperSizeDialog standard(ui, sheet.get());
-        Shown(standard, "standard paper size dialog", visit);
-        CHeaderDialog header(ui, sheet.get());
-        Shown(header, "header dialog", visit);
-        CManualStartDialog manual(sheet.get());
-        Shown(manual, "manual start dialog", visit);
-        CExitDialog exitDialog(sheet.get());
+        HeaderList headers;
+        headers.add(HeaderRecord{"LOGO", "logo.bmp"});
+        PrinterDialog printer(ui, diagnostics, sheet.get());
+        shown(printer, "printer dialog", visit);
+        PaperSizeDialog paper(ui, sheet.get());
+        paper.setHeaders(&headers);
+        shown(paper, "paper size dialog", visit);
+        StandardPaperSizeDialog standard(ui, sheet.get());
+        shown(standard, "standard paper size dialog", visit);
+        HeaderDialog header(ui, sheet.get());
+        shown(header, "header dialog", visit);
+        ManualStartDialog manual(sheet.get());
+        shown(manual, "manual start dialog", visit);
+        ExitDialog exitDialog(sheet.get());
         exitDialog.ReportText = QStringLiteral("Saving status:\tSUCCESS\n\n");
         exitDialog.RestartAllowed = true;
-        Shown(exitDialog, "exit dialog", visit);
-        CWizardFinishDlg finish(sheet.get());
-        Shown(finish, "wizard finish dialog", visit);
+        shown(exitDialog, "exit dialog", visit);
+        WizardFinishDialog finish(sheet.get());
+        shown(finish, "wizard finish dialog", visit);
 
-        CConfigurationWizard wizard(ui, diagnostics, sheet.get());
+        ConfigurationWizard wizard(ui, diagnostics, sheet.get());
         wizard.show();
         for (int id : wizard.pageIds()) {
             ASSERT_EQ(wizard.currentId(), id);
             visit(wizard, "wizard page " + std::to_string(id + 1));
-            if (id == CConfigurationWizard::PrinterPage) {
-                SetText(wizard, "aeTitle", QStringLiteral("AE"));
-                SetText(wizard, "address", QStringLiteral("host"));
-            } else if (id == CConfigurationWizard::PaperPage) {
-                SetText(wizard, "layoutTitle", QStringLiteral("T"));
+            if (id == ConfigurationWizard::PrinterPage) {
+                setText(wizard, "aeTitle", QStringLiteral("AE"));
+                setText(wizard, "address", QStringLiteral("host"));
+            } else if (id == ConfigurationWizard::PaperPage) {
+                setText(wizard, "layoutTitle", QStringLiteral("T"));
                 for (const char* list : {"paperSize", "orientation", "borderDensity", "emptyDensity"})
-                    Child<QComboBox>(wizard, list)->setCurrentIndex(0);
-            } else if (id == CConfigurationWizard::ServerPage) {
-                SetText(wizard, "serverName", QStringLiteral("SRV"));
+                    child<QComboBox>(wizard, list)->setCurrentIndex(0);
+            } else if (id == ConfigurationWizard::ServerPage) {
+                setText(wizard, "serverName", QStringLiteral("SRV"));
             }
             wizard.next();
         }
         wizard.hide();
     }
 
-    static void Shown(QDialog& dialog, const std::string& name, const Visit& visit)
+    static void shown(QDialog& dialog, const std::string& name, const Visit& visit)
     {
         dialog.show();
         visit(dialog, name);
@@ -89,16 +89,16 @@ class KeyboardTest : public SheetTest {
 
     // Makes the sheet the active window, as it is for a user at the
     // keyboard; its shortcuts work only then.
-    void Activate()
+    void activate()
     {
         sheet->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
     }
-    void Keys(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers)
+    void keys(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers)
     {
         QTest::keyClick(target, key, modifiers);
     }
-    QLineEdit* Edit(const char* name) { return Child<QLineEdit>(*sheet, name); }
+    QLineEdit* edit(const char* name) { return child<QLineEdit>(*sheet, name); }
 };
 
 } // namespace
@@ -106,76 +106,76 @@ class KeyboardTest : public SheetTest {
 TEST_F(KeyboardTest, EveryWindowHasOneDistinctMnemonicPerButtonBoxAndLabelledField)
 {
     int windows = 0;
-    VisitEveryWindow([&windows](QWidget& window, const std::string& name) {
+    visitEveryWindow([&windows](QWidget& window, const std::string& name) {
         ++windows;
-        EXPECT_EQ(MnemonicFaults(window), QStringList()) << name;
+        EXPECT_EQ(mnemonicFaults(window), QStringList()) << name;
     });
     EXPECT_EQ(windows, 5 + 7 + 5);
 }
 
 TEST_F(KeyboardTest, TabFollowsEveryWindowFromTopToBottomThenItsButtons)
 {
-    VisitEveryWindow([](QWidget& window, const std::string& name) {
-        const std::vector<QWidget*> order = InLayoutOrder(window);
+    visitEveryWindow([](QWidget& window, const std::string& name) {
+        const std::vector<QWidget*> order = inLayoutOrder(window);
         ASSERT_FALSE(order.empty()) << name;
-        const std::vector<QWidget*> chain = TabChainFrom(window, order.front());
-        EXPECT_EQ(Names(chain), Names(order)) << name;
+        const std::vector<QWidget*> chain = tabChainFrom(window, order.front());
+        EXPECT_EQ(names(chain), names(order)) << name;
         // The arrows of a number field are reached through its keys instead.
         for (QWidget* stop : chain)
-            EXPECT_FALSE(qobject_cast<UpDownButtons*>(stop->parentWidget())) << name << ": " << Names({stop});
+            EXPECT_FALSE(qobject_cast<UpDownButtons*>(stop->parentWidget())) << name << ": " << names({stop});
     });
 }
 
 TEST_F(KeyboardTest, TheSheetsTabOrderRunsFromTheTabsThroughThePageToItsButtons)
 {
-    StartNew();
-    ASSERT_TRUE(sheet->setActivePage(CQuarvel::DicomPage));
+    startNew();
+    ASSERT_TRUE(sheet->setActivePage(MainSheet::DicomTab));
     // The window begins at the tab bar, as the focus does when it opens.
-    const QString chain = QString::fromStdString(Names(TabChain(*sheet)));
+    const QString chain = QString::fromStdString(names(tabChain(*sheet)));
     EXPECT_TRUE(chain.startsWith(QStringLiteral("sheetTabs printerName acceptGrayscale "))) << chain.toStdString();
     EXPECT_TRUE(chain.endsWith(QStringLiteral(" port sheetOkButton sheetCancelButton"))) << chain.toStdString();
 }
 
 TEST_F(KeyboardTest, MnemonicsReachTheirControls)
 {
-    StartNew();
-    ASSERT_TRUE(sheet->setActivePage(CQuarvel::DicomPage));
-    Activate();
-    Edit("printerName")->setFocus();
-    Keys(QApplication::focusWidget(), Qt::Key_P, Qt::AltModifier); // "&Port:"
-    EXPECT_EQ(QApplication::focusWidget(), Edit("port"));
-    auto* box = Child<QAbstractButton>(*sheet, "supportPrintJob");
+    startNew();
+    ASSERT_TRUE(sheet->setActivePage(MainSheet::DicomTab));
+    activate();
+    edit("printerName")->setFocus();
+    keys(QApplication::focusWidget(), Qt::Key_P, Qt::AltModifier); // "&Port:"
+    EXPECT_EQ(QApplication::focusWidget(), edit("port"));
+    auto* box = child<QAbstractButton>(*sheet, "supportPrintJob");
     const bool before = box->isChecked();
-    Keys(QApplication::focusWidget(), Qt::Key_J, Qt::AltModifier); // "Support Print&job"
+    keys(QApplication::focusWidget(), Qt::Key_J, Qt::AltModifier); // "Support Print&job"
     QTRY_COMPARE(box->isChecked(), !before);
 }
 
 TEST_F(KeyboardTest, CtrlTabAndCtrlPageKeysGoRoundThePages)
 {
-    StartNew();
-    Activate();
-    ASSERT_EQ(ActivePage(), CQuarvel::PrinterPage);
+    startNew();
+    activate();
+    ASSERT_EQ(activePage(), MainSheet::PrinterTab);
     // From inside the printer list, then from wherever the focus goes.
-    Child<QWidget>(*sheet, "printerList")->setFocus();
+    child<QWidget>(*sheet, "printerList")->setFocus();
     ASSERT_EQ(QApplication::focusWidget()->objectName(), "printerList");
     const struct {
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
         int page;
     } steps[] = {
-        {Qt::Key_Tab, Qt::ControlModifier, CQuarvel::PaperPage},
-        {Qt::Key_PageDown, Qt::ControlModifier, CQuarvel::DicomPage},
-        {Qt::Key_PageDown, Qt::ControlModifier, CQuarvel::ExtraPage},
-        {Qt::Key_Tab, Qt::ControlModifier, CQuarvel::StartPage}, // round the end
-        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, CQuarvel::ExtraPage},
-        {Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier, CQuarvel::DicomPage},
-        {Qt::Key_PageUp, Qt::ControlModifier, CQuarvel::PaperPage},
+        {Qt::Key_Tab, Qt::ControlModifier, MainSheet::PaperTab},
+        {Qt::Key_PageDown, Qt::ControlModifier, MainSheet::DicomTab},
+        {Qt::Key_PageDown, Qt::ControlModifier, MainSheet::AdditionalSettingsTab},
+        {Qt::Key_Tab, Qt::ControlModifier, MainSheet::StartTab}, // round the end
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, MainSheet::AdditionalSettingsTab},
+        {Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier, MainSheet::DicomTab},
+        {Qt::Key_PageUp, Qt::ControlModifier, MainSheet::PaperTab},
     };
     for (const auto& step : steps) {
         QWidget* focus = QApplication::focusWidget();
         ASSERT_TRUE(focus);
-        Keys(focus, step.key, step.modifiers);
-        EXPECT_EQ(ActivePage(), step.page) << QKeySequence(step.key | step.modifiers).toString().toStdString();
+        keys(focus, step.key, step.modifiers);
+        EXPECT_EQ(activePage(), step.page) << QKeySequence(step.key | step.modifiers).toString().toStdString();
         EXPECT_EQ(tabs()->currentIndex(), step.page);
         EXPECT_TRUE(sheet->activePage()->isAncestorOf(QApplication::focusWidget()) ||
                     QApplication::focusWidget() == tabs());
@@ -185,34 +185,34 @@ TEST_F(KeyboardTest, CtrlTabAndCtrlPageKeysGoRoundThePages)
 
 TEST_F(KeyboardTest, KeysChangeThePageOnlyWhenThePageAgreesToBeLeft)
 {
-    StartNew();
-    ASSERT_TRUE(sheet->setActivePage(CQuarvel::DicomPage));
-    Activate();
-    Edit("port")->setText(QStringLiteral("70000"));
-    Edit("printerName")->setFocus();
+    startNew();
+    ASSERT_TRUE(sheet->setActivePage(MainSheet::DicomTab));
+    activate();
+    edit("port")->setText(QStringLiteral("70000"));
+    edit("printerName")->setFocus();
     QSignalSpy moves(tabs(), &QTabBar::currentChanged);
 
     for (Qt::Key key : {Qt::Key_Tab, Qt::Key_PageUp}) {
-        Keys(QApplication::focusWidget(), key, Qt::ControlModifier);
-        EXPECT_EQ(ActivePage(), CQuarvel::DicomPage);
-        EXPECT_EQ(tabs()->currentIndex(), CQuarvel::DicomPage);
-        EXPECT_EQ(QApplication::focusWidget(), Edit("port")); // as after a refused click
+        keys(QApplication::focusWidget(), key, Qt::ControlModifier);
+        EXPECT_EQ(activePage(), MainSheet::DicomTab);
+        EXPECT_EQ(tabs()->currentIndex(), MainSheet::DicomTab);
+        EXPECT_EQ(QApplication::focusWidget(), edit("port")); // as after a refused click
     }
     EXPECT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(moves.count(), 0);
 
-    Edit("port")->setText(QStringLiteral("104"));
-    Keys(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(ActivePage(), CQuarvel::ExtraPage);
-    EXPECT_EQ(Config().Port, 104);
+    edit("port")->setText(QStringLiteral("104"));
+    keys(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(activePage(), MainSheet::AdditionalSettingsTab);
+    EXPECT_EQ(config().Port, 104);
 }
 
 TEST_F(KeyboardTest, ARefusedPageChangeNeverMovesTheTabBar)
 {
-    StartNew();
-    ASSERT_TRUE(sheet->setActivePage(CQuarvel::DicomPage));
-    Activate();
-    Edit("port")->setText(QStringLiteral("70000"));
+    startNew();
+    ASSERT_TRUE(sheet->setActivePage(MainSheet::DicomTab));
+    activate();
+    edit("port")->setText(QStringLiteral("70000"));
     std::vector<int> tabShownWithMessage;
     ui.onMessage = [this, &tabShownWithMessage](const ScriptedInteraction::Message&) {
         tabShownWithMessage.push_back(tabs()->currentIndex());
@@ -220,25 +220,25 @@ TEST_F(KeyboardTest, ARefusedPageChangeNeverMovesTheTabBar)
     QSignalSpy moves(tabs(), &QTabBar::currentChanged);
 
     // A click on another tab, the arrow keys and the wheel on the tab bar.
-    QTest::mouseClick(tabs(), Qt::LeftButton, {}, tabs()->tabRect(CQuarvel::PrinterPage).center());
+    QTest::mouseClick(tabs(), Qt::LeftButton, {}, tabs()->tabRect(MainSheet::PrinterTab).center());
     tabs()->setFocus();
     QTest::keyClick(tabs(), Qt::Key_Left);
     QTest::keyClick(tabs(), Qt::Key_Right);
-    TurnWheel(tabs(), 120);
+    turnWheel(tabs(), 120);
 
-    EXPECT_EQ(tabShownWithMessage, std::vector<int>(4, CQuarvel::DicomPage));
+    EXPECT_EQ(tabShownWithMessage, std::vector<int>(4, MainSheet::DicomTab));
     EXPECT_EQ(moves.count(), 0);
-    EXPECT_EQ(tabs()->currentIndex(), CQuarvel::DicomPage);
-    EXPECT_EQ(ActivePage(), CQuarvel::DicomPage);
+    EXPECT_EQ(tabs()->currentIndex(), MainSheet::DicomTab);
+    EXPECT_EQ(activePage(), MainSheet::DicomTab);
 
     // Once the page agrees, the same click goes through, and so do the keys.
-    Edit("port")->setText(QStringLiteral("104"));
-    QTest::mouseClick(tabs(), Qt::LeftButton, {}, tabs()->tabRect(CQuarvel::PrinterPage).center());
-    EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
-    EXPECT_EQ(tabs()->currentIndex(), CQuarvel::PrinterPage);
+    edit("port")->setText(QStringLiteral("104"));
+    QTest::mouseClick(tabs(), Qt::LeftButton, {}, tabs()->tabRect(MainSheet::PrinterTab).center());
+    EXPECT_EQ(activePage(), MainSheet::PrinterTab);
+    EXPECT_EQ(tabs()->currentIndex(), MainSheet::PrinterTab);
     tabs()->setFocus();
     QTest::keyClick(tabs(), Qt::Key_Right);
-    EXPECT_EQ(ActivePage(), CQuarvel::PaperPage);
+    EXPECT_EQ(activePage(), MainSheet::PaperTab);
     EXPECT_EQ(moves.count(), 2);
     ui.onMessage = nullptr;
 }

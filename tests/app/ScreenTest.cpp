@@ -19,12 +19,12 @@
 
 namespace {
 
-QRect Available()
+QRect available()
 {
     return QGuiApplication::primaryScreen()->availableGeometry();
 }
 
-QRect GlobalRect(const QWidget* widget)
+QRect globalRect(const QWidget* widget)
 {
     return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
 }
@@ -37,23 +37,23 @@ class ScreenTest : public SheetTest {
         // the platform's default screen.
         const QString expected = qEnvironmentVariable("QUARVEL_SCREEN");
         if (!expected.isEmpty()) {
-            const QSize size = Available().size();
+            const QSize size = available().size();
             ASSERT_EQ(QStringLiteral("%1x%2").arg(size.width()).arg(size.height()), expected);
         }
         SheetTest::SetUp();
     }
 
     // The window lies in the free area, its buttons whole within it.
-    static void ExpectInView(QWidget& window, const std::vector<QAbstractButton*>& buttons, const std::string& name)
+    static void expectInView(QWidget& window, const std::vector<QAbstractButton*>& buttons, const std::string& name)
     {
-        const QRect available = Available();
-        EXPECT_TRUE(available.contains(window.frameGeometry()))
+        const QRect freeArea = available();
+        EXPECT_TRUE(freeArea.contains(window.frameGeometry()))
             << name << ": frame " << window.frameGeometry().width() << "x" << window.frameGeometry().height() << " at "
             << window.frameGeometry().x() << "," << window.frameGeometry().y();
         for (const QAbstractButton* button : buttons) {
             if (!button->isVisibleTo(&window))
                 continue;
-            EXPECT_TRUE(available.contains(GlobalRect(button))) << name << ": " << button->objectName().toStdString();
+            EXPECT_TRUE(freeArea.contains(globalRect(button))) << name << ": " << button->objectName().toStdString();
             EXPECT_TRUE(window.rect().contains(QRect(button->mapTo(&window, QPoint(0, 0)), button->size())))
                 << name << ": " << button->objectName().toStdString();
         }
@@ -61,11 +61,11 @@ class ScreenTest : public SheetTest {
 
     // The page scrolls where it does not fit: its last control, given the
     // focus, comes into view.
-    static void ExpectLastControlReachable(QWidget& window, QWidget& page, PageScrollArea& area,
+    static void expectLastControlReachable(QWidget& window, QWidget& page, PageScrollArea& area,
                                            const std::string& name)
     {
         std::vector<QWidget*> stops;
-        for (QWidget* stop : InLayoutOrder(window))
+        for (QWidget* stop : inLayoutOrder(window))
             if (page.isAncestorOf(stop) && stop->isEnabled())
                 stops.push_back(stop);
         if (stops.empty())
@@ -81,7 +81,7 @@ class ScreenTest : public SheetTest {
         // A page that scrolls up and down need not scroll sideways as well
         // where the screen is wide enough.
         const int wide = window.sizeHint().width() + 2 * area.verticalScrollBar()->sizeHint().width();
-        if (wide < Available().width()) {
+        if (wide < available().width()) {
             EXPECT_FALSE(area.horizontalScrollBar()->isVisible()) << name;
         }
     }
@@ -91,18 +91,18 @@ class ScreenTest : public SheetTest {
 
 TEST_F(ScreenTest, TheSheetFitsTheScreenWithItsButtonsInViewAndItsPagesScroll)
 {
-    StartNew();
+    startNew();
     sheet->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
     for (int i = 0; i < sheet->pageCount(); ++i) {
         ASSERT_TRUE(sheet->setActivePage(i));
         const std::string name = "sheet page " + std::to_string(i);
-        ExpectInView(*sheet, {sheet->okButton(), sheet->cancelButton()}, name);
-        ExpectLastControlReachable(*sheet, *sheet->activePage(), *sheet->pageArea(), name);
+        expectInView(*sheet, {sheet->okButton(), sheet->cancelButton()}, name);
+        expectLastControlReachable(*sheet, *sheet->activePage(), *sheet->pageArea(), name);
     }
     // Where the screen has room, nothing scrolls: the largest page is whole.
     const QSize wanted = sheet->sizeHint().grownBy(QMargins(4, 32, 4, 4));
-    if (wanted.height() <= Available().height() && wanted.width() <= Available().width()) {
+    if (wanted.height() <= available().height() && wanted.width() <= available().width()) {
         EXPECT_FALSE(sheet->pageArea()->verticalScrollBar()->isVisible());
         EXPECT_FALSE(sheet->pageArea()->horizontalScrollBar()->isVisible());
     }
@@ -110,7 +110,7 @@ TEST_F(ScreenTest, TheSheetFitsTheScreenWithItsButtonsInViewAndItsPagesScroll)
 
 TEST_F(ScreenTest, TheWizardFitsTheScreenWithItsButtonsInView)
 {
-    CConfigurationWizard wizard(ui, diagnostics, sheet.get());
+    ConfigurationWizard wizard(ui, diagnostics, sheet.get());
     wizard.show();
     wizard.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
@@ -122,19 +122,19 @@ TEST_F(ScreenTest, TheWizardFitsTheScreenWithItsButtonsInView)
         ASSERT_EQ(wizard.currentId(), id);
         QApplication::processEvents(); // the page just shown is laid out
         const std::string name = "wizard page " + std::to_string(id + 1);
-        ExpectInView(wizard, buttons, name);
+        expectInView(wizard, buttons, name);
         auto* area = wizard.currentPage()->findChild<PageScrollArea*>();
         ASSERT_TRUE(area) << name;
-        ExpectLastControlReachable(wizard, *wizard.currentPage(), *area, name);
-        if (id == CConfigurationWizard::PrinterPage) {
-            SetText(wizard, "aeTitle", QStringLiteral("AE"));
-            SetText(wizard, "address", QStringLiteral("host"));
-        } else if (id == CConfigurationWizard::PaperPage) {
-            SetText(wizard, "layoutTitle", QStringLiteral("T"));
+        expectLastControlReachable(wizard, *wizard.currentPage(), *area, name);
+        if (id == ConfigurationWizard::PrinterPage) {
+            setText(wizard, "aeTitle", QStringLiteral("AE"));
+            setText(wizard, "address", QStringLiteral("host"));
+        } else if (id == ConfigurationWizard::PaperPage) {
+            setText(wizard, "layoutTitle", QStringLiteral("T"));
             for (const char* list : {"paperSize", "orientation", "borderDensity", "emptyDensity"})
-                Child<QComboBox>(wizard, list)->setCurrentIndex(0);
-        } else if (id == CConfigurationWizard::ServerPage) {
-            SetText(wizard, "serverName", QStringLiteral("SRV"));
+                child<QComboBox>(wizard, list)->setCurrentIndex(0);
+        } else if (id == ConfigurationWizard::ServerPage) {
+            setText(wizard, "serverName", QStringLiteral("SRV"));
         }
         wizard.next();
     }

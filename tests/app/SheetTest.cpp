@@ -7,7 +7,7 @@
 #include "GuiFixture.h"
 #include "TestSupport.h"
 #include "app/ExitDialog.h"
-#include "app/Page0Start.h"
+#include "app/StartPage.h"
 
 namespace {
 
@@ -28,24 +28,24 @@ struct ExitDialogSeen {
 
 // Reads the exit dialog, optionally ticks the box, and leaves it by "Close"
 // or by Escape.
-ScriptedInteraction::ModalHandler ExitDialog(ExitDialogSeen& seen, bool tick, bool escape)
+ScriptedInteraction::ModalHandler exitDialog(ExitDialogSeen& seen, bool tick, bool escape)
 {
     return [&seen, tick, escape](QDialog& dialog) {
-        seen.report = Child<QLabel>(dialog, "reportText")->text();
-        auto* box = Child<QCheckBox>(dialog, "restartServer");
+        seen.report = child<QLabel>(dialog, "reportText")->text();
+        auto* box = child<QCheckBox>(dialog, "restartServer");
         seen.checkEnabled = box->isEnabled();
-        seen.buttonText = Caption(Child<QPushButton>(dialog, "closeButton")->text());
+        seen.buttonText = caption(child<QPushButton>(dialog, "closeButton")->text());
         EXPECT_EQ(dialog.windowTitle(), "Quarvel");
         if (tick)
             box->click();
         if (escape)
             dialog.reject();
         else
-            Click(dialog, "closeButton");
+            click(dialog, "closeButton");
     };
 }
 
-QStringList TabTitles(CQuarvel& sheet)
+QStringList tabTitles(MainSheet& sheet)
 {
     auto* tabs = sheet.findChild<QTabBar*>(QStringLiteral("sheetTabs"));
     QStringList titles;
@@ -59,9 +59,9 @@ QStringList TabTitles(CQuarvel& sheet)
 TEST_F(SheetTest, OpensOnTheStartPageWithItsCaptionAndButtons)
 {
     EXPECT_EQ(sheet->windowTitle(), "Quarvel 1.3");
-    EXPECT_EQ(Caption(sheet->okButton()->text()), "Save and Exit");
-    EXPECT_EQ(Caption(sheet->cancelButton()->text()), "Exit");
-    EXPECT_EQ(TabTitles(*sheet), QStringList{"Start"});
+    EXPECT_EQ(caption(sheet->okButton()->text()), "Save and Exit");
+    EXPECT_EQ(caption(sheet->cancelButton()->text()), "Exit");
+    EXPECT_EQ(tabTitles(*sheet), QStringList{"Start"});
     EXPECT_FALSE(sheet->windowIcon().isNull());
     EXPECT_FALSE(sheet->checkDone());
     EXPECT_FALSE(sheet->saveDone());
@@ -70,18 +70,18 @@ TEST_F(SheetTest, OpensOnTheStartPageWithItsCaptionAndButtons)
 TEST_F(SheetTest, CheckOnTheStartPageAloneStaysThereAndDoesNotCheckTwice)
 {
     ui.answers.push_back(Interaction::Answer::No);
-    SaveAndExit();
+    saveAndExit();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.lastMessage().text, kThreeFaults);
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
     EXPECT_EQ(ui.lastMessage().buttons, Interaction::Buttons::YesNo);
-    EXPECT_EQ(ActivePage(), 0);
+    EXPECT_EQ(activePage(), 0);
     EXPECT_TRUE(sheet->checkDone());
     EXPECT_TRUE(sheet->isVisible());
 
     // No page was activated: straight to the save dialog.
     ui.saveResults.push_back(std::nullopt);
-    SaveAndExit();
+    saveAndExit();
     EXPECT_EQ(ui.messages.size(), 1u);
     ASSERT_EQ(ui.saveSpecs.size(), 1u);
     EXPECT_EQ(ui.saveSpecs[0].filter, "Config files (*.cfg);;All files (*.*)");
@@ -93,28 +93,28 @@ TEST_F(SheetTest, CheckOnTheStartPageAloneStaysThereAndDoesNotCheckTwice)
 
 TEST_F(SheetTest, NewAddsTheFourPagesOnceAndADeclinedCheckShowsThePrinterPage)
 {
-    StartNew();
-    EXPECT_EQ(TabTitles(*sheet), (QStringList{"Start", "Printer", "Paper", "DICOM", "Additional Settings"}));
-    EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
-    EXPECT_FALSE(Child<QPushButton>(*sheet, "manualButton")->isEnabled());
-    EXPECT_TRUE(Child<QPushButton>(*sheet, "wizardButton")->isEnabled());
+    startNew();
+    EXPECT_EQ(tabTitles(*sheet), (QStringList{"Start", "Printer", "Paper", "DICOM", "Additional Settings"}));
+    EXPECT_EQ(activePage(), MainSheet::PrinterTab);
+    EXPECT_FALSE(child<QPushButton>(*sheet, "manualButton")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(*sheet, "wizardButton")->isEnabled());
 
-    sheet->AddConfigurationPages();
+    sheet->addConfigurationPages();
     EXPECT_EQ(sheet->pageCount(), 5);
 
-    sheet->setActivePage(CQuarvel::DicomPage);
+    sheet->setActivePage(MainSheet::DicomTab);
     ui.answers.push_back(Interaction::Answer::No);
-    SaveAndExit();
-    EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
+    saveAndExit();
+    EXPECT_EQ(activePage(), MainSheet::PrinterTab);
     EXPECT_FALSE(sheet->checkDone()); // the activation cleared it
 }
 
 TEST_F(SheetTest, EscapeOnTheManualDialogMeansLoadAndAMissingFileKeepsTheStartPage)
 {
     TempDir dir;
-    ui.modalHandlers.push_back(RejectDialog());
+    ui.modalHandlers.push_back(rejectDialog());
     ui.openResults.push_back(QString::fromStdString(dir.file("missing.cfg")));
-    sheet->StartPageWidget()->OnManualConfiguration();
+    sheet->startPageWidget()->onManualConfiguration();
 
     ASSERT_EQ(ui.openSpecs.size(), 1u);
     EXPECT_EQ(ui.openSpecs[0].filter, "Configuration files (*.cfg);;All Files (*.*)");
@@ -126,27 +126,27 @@ TEST_F(SheetTest, EscapeOnTheManualDialogMeansLoadAndAMissingFileKeepsTheStartPa
               QString::fromStdString("File could not be opened: " + dir.file("missing.cfg") + " was not found."));
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Error);
     EXPECT_EQ(sheet->pageCount(), 1);
-    EXPECT_TRUE(Child<QPushButton>(*sheet, "manualButton")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(*sheet, "manualButton")->isEnabled());
 
     // A cancelled file dialog changes nothing either.
-    ui.modalHandlers.push_back(ClickButton("loadButton"));
+    ui.modalHandlers.push_back(clickButton("loadButton"));
     ui.openResults.push_back(std::nullopt);
-    sheet->StartPageWidget()->OnManualConfiguration();
+    sheet->startPageWidget()->onManualConfiguration();
     EXPECT_EQ(sheet->pageCount(), 1);
 }
 
 TEST_F(SheetTest, LoadOfAGoodFileShowsThePrinterPageAndProposesItsPath)
 {
     TempDir dir;
-    WriteBytes(dir.file("site.cfg"), kGoodFile);
-    StartLoad(QString::fromStdString(dir.file("site.cfg")));
+    writeBytes(dir.file("site.cfg"), kGoodFile);
+    startLoad(QString::fromStdString(dir.file("site.cfg")));
     EXPECT_EQ(sheet->pageCount(), 5);
-    EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
+    EXPECT_EQ(activePage(), MainSheet::PrinterTab);
     EXPECT_EQ(sheet->configurationFileName(), QString::fromStdString(dir.file("site.cfg")));
-    EXPECT_EQ(Config().Printers.GetCount(), 1);
+    EXPECT_EQ(config().Printers.getCount(), 1);
 
     ui.saveResults.push_back(std::nullopt);
-    SaveAndExit();
+    saveAndExit();
     EXPECT_TRUE(ui.messages.empty()); // the check passes silently
     ASSERT_EQ(ui.saveSpecs.size(), 1u);
     EXPECT_EQ(ui.saveSpecs[0].initialName, QString::fromStdString(dir.file("site.cfg")));
@@ -157,11 +157,11 @@ TEST_F(SheetTest, LoadOfAHandEditedFileWarnsOfTheLinesASaveDropsWithTheirDetails
     TempDir dir;
     // A comment, an unknown key, an unknown section with one key line, a
     // word read as another and a duplicate, which alone loses nothing.
-    WriteBytes(dir.file("site.cfg"), std::string("; by hand\n") + kGoodFile +
+    writeBytes(dir.file("site.cfg"), std::string("; by hand\n") + kGoodFile +
                                          "[[[DICOM]]]\n[[SESSION]]\n[General]\nPriority = URGENT\nCopies = 2\n"
                                          "Copies = 3\nTypo = 1\n[Extra]\nA = 1\n");
     const QString path = QString::fromStdString(dir.file("site.cfg"));
-    StartLoad(path);
+    startLoad(path);
 
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.lastMessage().text, "5 lines of '" + path + "' will not be kept when the configuration is saved.");
@@ -175,34 +175,34 @@ TEST_F(SheetTest, LoadOfAHandEditedFileWarnsOfTheLinesASaveDropsWithTheirDetails
               "and its 1 key line [unknown-section]");
     // The load goes on as for any file.
     EXPECT_EQ(sheet->pageCount(), 5);
-    EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
-    EXPECT_EQ(Config().Copies, 3);
+    EXPECT_EQ(activePage(), MainSheet::PrinterTab);
+    EXPECT_EQ(config().Copies, 3);
 }
 
 TEST_F(SheetTest, LoadOfAFileTheEditorWroteShowsNothing)
 {
     TempDir dir;
-    CConfiguration written;
-    written.Printers.Add(sPrinter{});
+    Configuration written;
+    written.Printers.add(PrinterRecord{});
     written.Copies = 4;
     std::string message;
-    ASSERT_TRUE(written.SaveToFile(dir.file("config.cfg"), message));
-    StartLoad(QString::fromStdString(dir.file("config.cfg")));
+    ASSERT_TRUE(written.saveToFile(dir.file("config.cfg"), message));
+    startLoad(QString::fromStdString(dir.file("config.cfg")));
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(Config().Copies, 4);
+    EXPECT_EQ(config().Copies, 4);
     EXPECT_EQ(sheet->pageCount(), 5);
 }
 
 TEST_F(SheetTest, SavingAsConfigCfgInAnyCaseAllowsTheRestart)
 {
     TempDir dir;
-    WriteBytes(dir.file("site.cfg"), kGoodFile);
-    StartLoad(QString::fromStdString(dir.file("site.cfg")));
+    writeBytes(dir.file("site.cfg"), kGoodFile);
+    startLoad(QString::fromStdString(dir.file("site.cfg")));
     const std::string target = dir.file("CONFIG.CFG");
     ui.saveResults.push_back(QString::fromStdString(target));
     ExitDialogSeen seen;
-    ui.modalHandlers.push_back(ExitDialog(seen, true, false));
-    SaveAndExit();
+    ui.modalHandlers.push_back(exitDialog(seen, true, false));
+    saveAndExit();
 
     EXPECT_EQ(seen.report, QString::fromStdString("Saving status:\tSUCCESS\n\nConfiguration saved to file '" + target +
                                                   "'.\n\nInformation:\n\nRestart the ZELNOR application to take "
@@ -210,7 +210,7 @@ TEST_F(SheetTest, SavingAsConfigCfgInAnyCaseAllowsTheRestart)
     EXPECT_TRUE(seen.checkEnabled);
     EXPECT_EQ(seen.buttonText, "Close");
     EXPECT_EQ(server.calls, (std::vector<std::string>{"terminate tcpsrv.exe all", "start ZELNOR.bat in ."}));
-    EXPECT_TRUE(FileExists(target));
+    EXPECT_TRUE(fileExists(target));
     EXPECT_TRUE(sheet->saveDone());
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(sheet->result(), QDialog::Accepted);
@@ -219,12 +219,12 @@ TEST_F(SheetTest, SavingAsConfigCfgInAnyCaseAllowsTheRestart)
 TEST_F(SheetTest, AnyOtherNameWarnsAndDisablesTheRestart)
 {
     TempDir dir;
-    WriteBytes(dir.file("site.cfg"), kGoodFile);
-    StartLoad(QString::fromStdString(dir.file("site.cfg")));
+    writeBytes(dir.file("site.cfg"), kGoodFile);
+    startLoad(QString::fromStdString(dir.file("site.cfg")));
     ui.saveResults.push_back(QString::fromStdString(dir.file("test.cfg")));
     ExitDialogSeen seen;
-    ui.modalHandlers.push_back(ExitDialog(seen, true, false));
-    SaveAndExit();
+    ui.modalHandlers.push_back(exitDialog(seen, true, false));
+    saveAndExit();
 
     EXPECT_TRUE(seen.report.contains(
         "\n\nInformation:\n\n!!! The new configuration file was not saved as 'config.cfg'. !!!\n'config.cfg' is the "
@@ -237,27 +237,27 @@ TEST_F(SheetTest, AnyOtherNameWarnsAndDisablesTheRestart)
 TEST_F(SheetTest, EscapeOnTheExitDialogRestartsNothing)
 {
     TempDir dir;
-    WriteBytes(dir.file("config.cfg"), kGoodFile);
-    StartLoad(QString::fromStdString(dir.file("config.cfg")));
+    writeBytes(dir.file("config.cfg"), kGoodFile);
+    startLoad(QString::fromStdString(dir.file("config.cfg")));
     ui.saveResults.push_back(QString::fromStdString(dir.file("config.cfg")));
     ExitDialogSeen seen;
-    ui.modalHandlers.push_back(ExitDialog(seen, true, true));
-    SaveAndExit();
+    ui.modalHandlers.push_back(exitDialog(seen, true, true));
+    saveAndExit();
     EXPECT_TRUE(seen.report.contains("An old configuration file was found and renamed."));
     EXPECT_TRUE(server.calls.empty());
-    EXPECT_TRUE(FileExists(dir.file("config.bak")));
+    EXPECT_TRUE(fileExists(dir.file("config.bak")));
 }
 
 TEST_F(SheetTest, AFailedWriteKeepsTheWindowAndTheNextAttemptAsksAgain)
 {
     TempDir dir;
-    WriteBytes(dir.file("site.cfg"), kGoodFile);
-    StartLoad(QString::fromStdString(dir.file("site.cfg")));
+    writeBytes(dir.file("site.cfg"), kGoodFile);
+    startLoad(QString::fromStdString(dir.file("site.cfg")));
     const std::string bad = dir.file("no/such/folder/config.cfg");
     ui.saveResults.push_back(QString::fromStdString(bad));
     ExitDialogSeen seen;
-    ui.modalHandlers.push_back(ExitDialog(seen, true, false));
-    SaveAndExit();
+    ui.modalHandlers.push_back(exitDialog(seen, true, false));
+    saveAndExit();
 
     EXPECT_TRUE(seen.report.startsWith(
         QString::fromStdString("Saving status:\tFAILED\n\nFile could not be opened: " + bad + " was not found.")));
@@ -268,16 +268,16 @@ TEST_F(SheetTest, AFailedWriteKeepsTheWindowAndTheNextAttemptAsksAgain)
 
     const std::string good = dir.file("config.cfg");
     ui.saveResults.push_back(QString::fromStdString(good));
-    ui.modalHandlers.push_back(ExitDialog(seen, false, false));
-    SaveAndExit();
+    ui.modalHandlers.push_back(exitDialog(seen, false, false));
+    saveAndExit();
     EXPECT_EQ(ui.saveSpecs.size(), 2u);
-    EXPECT_TRUE(FileExists(good));
+    EXPECT_TRUE(fileExists(good));
     EXPECT_FALSE(sheet->isVisible());
 }
 
 TEST_F(SheetTest, ExitAsksAndNoKeepsEverything)
 {
-    StartNew();
+    startNew();
     ui.answers.push_back(Interaction::Answer::No);
     sheet->cancelButton()->click();
     EXPECT_EQ(ui.lastMessage().text, "Changes made will not be saved. Do you really want to close?\n");

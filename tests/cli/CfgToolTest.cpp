@@ -14,7 +14,7 @@
 #include "config/ConfigFormatter.h"
 #include "config/Configuration.h"
 #include "diagnostics/IcmpPing.h"
-#include "diagnostics/PrinterTest.h"
+#include "diagnostics/PrinterDiagnostics.h"
 #include "platform/ServerControl.h"
 
 namespace {
@@ -25,10 +25,10 @@ struct ToolRun {
     std::string err;
 };
 
-ToolRun Tool(std::vector<std::string> args)
+ToolRun tool(std::vector<std::string> args)
 {
     std::ostringstream out, err;
-    const int status = RunCfgTool(args, out, err);
+    const int status = runCfgTool(args, out, err);
     return {status, out.str(), err.str()};
 }
 
@@ -37,41 +37,41 @@ ToolRun Tool(std::vector<std::string> args)
 TEST(CfgTool, DefaultsWritesAFreshConfiguration)
 {
     TempDir dir;
-    const ToolRun run = Tool({"defaults", dir.file("config.cfg")});
+    const ToolRun run = tool({"defaults", dir.file("config.cfg")});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "Configuration saved to file '" + dir.file("config.cfg") + "'.\n");
-    CConfiguration fresh;
-    EXPECT_EQ(ReadBytes(dir.file("config.cfg")), FormatConfiguration(fresh));
+    Configuration fresh;
+    EXPECT_EQ(readBytes(dir.file("config.cfg")), formatConfiguration(fresh));
 }
 
 TEST(CfgTool, NormalizeRewritesInTheExactFormatKeepingABackup)
 {
     TempDir dir;
-    WriteBytes(dir.file("in.cfg"), "[[[dicom]]]\n[[tcpip]]\n[server]\nport=11112\n");
-    WriteBytes(dir.file("out.cfg"), "old");
-    const ToolRun run = Tool({"normalize", dir.file("in.cfg"), dir.file("out.cfg")});
+    writeBytes(dir.file("in.cfg"), "[[[dicom]]]\n[[tcpip]]\n[server]\nport=11112\n");
+    writeBytes(dir.file("out.cfg"), "old");
+    const ToolRun run = tool({"normalize", dir.file("in.cfg"), dir.file("out.cfg")});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("Old configuration:\t" + dir.file("out.bak")), std::string::npos);
-    EXPECT_NE(ReadBytes(dir.file("out.cfg")).find("\r\nPort = 11112\r\n"), std::string::npos);
-    EXPECT_EQ(ReadBytes(dir.file("out.bak")), "old");
+    EXPECT_NE(readBytes(dir.file("out.cfg")).find("\r\nPort = 11112\r\n"), std::string::npos);
+    EXPECT_EQ(readBytes(dir.file("out.bak")), "old");
 }
 
 TEST(CfgTool, CheckPrintsFaultLinesAndExitsOneWhenThereAreAny)
 {
     TempDir dir;
-    CConfiguration fresh;
+    Configuration fresh;
     std::string message;
-    ASSERT_TRUE(fresh.SaveToFile(dir.file("fresh.cfg"), message));
-    ToolRun run = Tool({"check", dir.file("fresh.cfg")});
+    ASSERT_TRUE(fresh.saveToFile(dir.file("fresh.cfg"), message));
+    ToolRun run = tool({"check", dir.file("fresh.cfg")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "No printer configured.\nNo paper size configured.\n"
                        "No valid paper size defined for [STANDARD] layout.\n"
                        "3 faults, 0 warnings\n");
 
-    WriteBytes(dir.file("good.cfg"), "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\nPrinterAETitle = P\n"
+    writeBytes(dir.file("good.cfg"), "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\nPrinterAETitle = P\n"
                                      "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n[A4]\nSizeX = 595\n"
                                      "[[[LAYOUTS]]]\n[[STANDARD]]\n[Defaults]\nPageSize = A4\n");
-    run = Tool({"check", dir.file("good.cfg")});
+    run = tool({"check", dir.file("good.cfg")});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "0 faults, 0 warnings\n");
 }
@@ -79,11 +79,11 @@ TEST(CfgTool, CheckPrintsFaultLinesAndExitsOneWhenThereAreAny)
 TEST(CfgTool, FileAndUsageErrorsExitTwoWithOneLineOnStandardError)
 {
     TempDir dir;
-    ToolRun run = Tool({"check", dir.file("missing.cfg")});
+    ToolRun run = tool({"check", dir.file("missing.cfg")});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "quarvel-cfg: File could not be opened: " + dir.file("missing.cfg") + " was not found.\n");
 
-    run = Tool({"defaults", dir.file("no/such/dir/x.cfg")});
+    run = tool({"defaults", dir.file("no/such/dir/x.cfg")});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("was not found."), std::string::npos);
 
@@ -98,25 +98,25 @@ TEST(CfgTool, FileAndUsageErrorsExitTwoWithOneLineOnStandardError)
         {{"check", "-x", "a"}, "quarvel-cfg: check: unknown option '-x'; see 'quarvel-cfg check --help'\n"},
     };
     for (const auto& [args, message] : usageErrors) {
-        run = Tool(args);
+        run = tool(args);
         EXPECT_EQ(run.status, 2) << args[0];
         EXPECT_EQ(run.err, message);
         EXPECT_EQ(run.out, "");
     }
     // No command at all: the usage, on standard error.
-    run = Tool({});
+    run = tool({});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err.rfind("Usage: quarvel-cfg COMMAND", 0), 0u);
 }
 
 TEST(CfgTool, VersionAndHelpForTheToolAndEachCommand)
 {
-    ToolRun run = Tool({"--version"});
+    ToolRun run = tool({"--version"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "quarvel-cfg 1.3\n");
 
     for (const char* help : {"--help", "-h", "help"}) {
-        run = Tool({help});
+        run = tool({help});
         EXPECT_EQ(run.status, 0) << help;
         EXPECT_EQ(run.out.rfind("Usage: quarvel-cfg COMMAND", 0), 0u) << help;
         for (const char* command : {"defaults OUT", "normalize IN OUT", "check [--json] IN", "diff IN", "ping ADDRESS",
@@ -125,13 +125,13 @@ TEST(CfgTool, VersionAndHelpForTheToolAndEachCommand)
     }
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{"check", "--help"}, {"check", "x.cfg", "-h"}, {"help", "check"}}) {
-        run = Tool(args);
+        run = tool(args);
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out.rfind("Usage: quarvel-cfg check [--json] IN\n\n", 0), 0u);
         EXPECT_NE(run.out.find("--json"), std::string::npos);
         EXPECT_EQ(run.err, "");
     }
-    run = Tool({"diff", "--help"});
+    run = tool({"diff", "--help"});
     EXPECT_NE(run.out.find("Exit status: 0 a save changes nothing, 1 it would"), std::string::npos);
 }
 
@@ -141,18 +141,18 @@ class ScriptedPing : public PrinterTestEnvironment {
   public:
     bool reachable = true;
     std::string directory = "/nonexistent-quarvel-dir";
-    bool Ping(const std::string&, int, int& ms) override
+    bool ping(const std::string&, int, int& ms) override
     {
         ms = 2;
         return reachable;
     }
-    std::string CurrentDirectory() override { return directory; }
+    std::string currentDirectory() override { return directory; }
 };
 
-ToolRun ToolWith(PrinterTestEnvironment& env, std::vector<std::string> args)
+ToolRun toolWith(PrinterTestEnvironment& env, std::vector<std::string> args)
 {
     std::ostringstream out, err;
-    const int status = RunCfgTool(args, out, err, env);
+    const int status = runCfgTool(args, out, err, env);
     return {status, out.str(), err.str()};
 }
 
@@ -161,29 +161,29 @@ ToolRun ToolWith(PrinterTestEnvironment& env, std::vector<std::string> args)
 TEST(CfgTool, PingPrintsTheReportAndExitsByItsOutcome)
 {
     ScriptedPing env;
-    ToolRun run = ToolWith(env, {"ping", "10.1.2.3"});
+    ToolRun run = toolWith(env, {"ping", "10.1.2.3"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "SUCCESS!\n\n'10.1.2.3' successfully pinged.\nResponse time was 2ms.\n");
     env.reachable = false;
-    run = ToolWith(env, {"ping", "10.1.2.3"});
+    run = toolWith(env, {"ping", "10.1.2.3"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "FAILED!\n\nPing to '10.1.2.3' failed.\n");
-    EXPECT_EQ(ToolWith(env, {"ping"}).status, 2);
+    EXPECT_EQ(toolWith(env, {"ping"}).status, 2);
 }
 
 TEST(CfgTool, TestPagePrintsEachMessageAndFailsWithoutThePage)
 {
     ScriptedPing env;
-    const ToolRun run = ToolWith(env, {"testpage", "10.1.2.3", "q"});
+    const ToolRun run = toolWith(env, {"testpage", "10.1.2.3", "q"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Printing failed.\n\nTest page file '/nonexistent-quarvel-dir/testpage.ps' not found.\n");
-    EXPECT_EQ(ToolWith(env, {"testpage", "10.1.2.3"}).status, 2);
+    EXPECT_EQ(toolWith(env, {"testpage", "10.1.2.3"}).status, 2);
 }
 
 namespace {
 
 // Runs the real quarvel-cfg in folder; its exit status and standard output.
-ToolRun RunBinary(const std::string& folder, const std::string& arguments)
+ToolRun runBinary(const std::string& folder, const std::string& arguments)
 {
     const std::string command = "cd '" + folder + "' && '" QUARVEL_CFG_BINARY "' " + arguments + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
@@ -200,30 +200,30 @@ ToolRun RunBinary(const std::string& folder, const std::string& arguments)
 TEST(CfgTool, TestPageReachesAnLpdServerOnPort515OrFailsWithTheStatus)
 {
     auto printer = std::make_unique<FakeLpdServer>(FakeLpdServer::Behaviour::Accept, "127.0.0.1", 515);
-    if (!printer->Listening())
-        GTEST_SKIP() << "cannot listen on 127.0.0.1:515 here: " << std::strerror(printer->ListenError());
+    if (!printer->listening())
+        GTEST_SKIP() << "cannot listen on 127.0.0.1:515 here: " << std::strerror(printer->listenError());
     bool header = false;
-    const int probe = IcmpTransport::System().Open(header);
+    const int probe = IcmpTransport::system().open(header);
     if (probe < 0)
         GTEST_SKIP() << "no ICMP socket may be opened by this user here (the test page pings first)";
     ::close(probe);
 
     TempDir cwd;
-    WriteBytes(cwd.file("testpage.ps"), ReadBytes(QUARVEL_TESTPAGE));
-    ToolRun run = RunBinary(cwd.path(), "testpage 127.0.0.1 QUEUE");
+    writeBytes(cwd.file("testpage.ps"), readBytes(QUARVEL_TESTPAGE));
+    ToolRun run = runBinary(cwd.path(), "testpage 127.0.0.1 QUEUE");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "Printing succeed.\n\nCheck output at the printer.\n");
-    const FakeLpdServer::Received& got = printer->Wait();
+    const FakeLpdServer::Received& got = printer->wait();
     EXPECT_EQ(got.queue, "QUEUE");
-    EXPECT_EQ(got.dataFile, ReadBytes(QUARVEL_TESTPAGE));
+    EXPECT_EQ(got.dataFile, readBytes(QUARVEL_TESTPAGE));
     EXPECT_NE(got.controlFile.find("\nNtestpage.ps\n"), std::string::npos);
 
     printer.reset(); // nothing listens any more
-    run = RunBinary(cwd.path(), "testpage 127.0.0.1 QUEUE");
+    run = runBinary(cwd.path(), "testpage 127.0.0.1 QUEUE");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Printing failed.\n\n Sending the test page to '127.0.0.1:QUEUE' using 'LPR' returned "
                        "[1].\nCheck log file 'testprint.log'.\n");
-    const std::string log = ReadBytes(cwd.file("testprint.log"));
+    const std::string log = readBytes(cwd.file("testprint.log"));
     EXPECT_NE(log.find(" 127.0.0.1:QUEUE [0] sent "), std::string::npos) << log;
     EXPECT_NE(log.find(" 127.0.0.1:QUEUE [1] connection refused on port 515\n"), std::string::npos) << log;
 }
@@ -235,12 +235,12 @@ class ScriptedServer : public ServerControl {
     int ended = 0;
     bool started = true;
     std::vector<std::string> calls;
-    int TerminateProcessesByName(const std::string& name, bool all) override
+    int terminateProcessesByName(const std::string& name, bool all) override
     {
         calls.push_back("terminate " + name + (all ? " all" : " first"));
         return ended;
     }
-    bool StartScript(const std::string& name, const std::string& directory) override
+    bool startScript(const std::string& name, const std::string& directory) override
     {
         calls.push_back("start " + name + " in " + directory);
         return started;
@@ -255,16 +255,16 @@ TEST(CfgTool, RestartSaysWhatItEndedAndStartedAndExitsByTheStart)
     ScriptedServer server;
     server.ended = 2;
     std::ostringstream out;
-    EXPECT_EQ(RestartCommand(server, out), 0);
+    EXPECT_EQ(restartCommand(server, out), 0);
     EXPECT_EQ(out.str(), "Ended 2 server processes (tcpsrv.exe).\nStarted ZELNOR.bat in " + here + ".\n");
     EXPECT_EQ(server.calls, (std::vector<std::string>{"terminate tcpsrv.exe all", "start ZELNOR.bat in ."}));
 
     server.ended = 1;
     server.started = false;
     out.str("");
-    EXPECT_EQ(RestartCommand(server, out), 1);
+    EXPECT_EQ(restartCommand(server, out), 1);
     EXPECT_EQ(out.str(), "Ended 1 server process (tcpsrv.exe).\nCould not start ZELNOR.bat in " + here + ".\n");
 
-    EXPECT_EQ(Tool({"restart", "now"}).status, 2);
-    EXPECT_NE(Tool({"--help"}).out.find("  restart "), std::string::npos);
+    EXPECT_EQ(tool({"restart", "now"}).status, 2);
+    EXPECT_NE(tool({"--help"}).out.find("  restart "), std::string::npos);
 }

@@ -5,26 +5,26 @@
 
 namespace {
 
-void MakeValid(CConfiguration& c)
+void makeValid(Configuration& c)
 {
-    sPrinter printer;
+    PrinterRecord printer;
     printer.PrinterAETitle = "LASER";
-    c.Printers.Add(printer);
-    sPaper paper;
+    c.Printers.add(printer);
+    PaperRecord paper;
     paper.Name = "A4";
-    c.Papers.Add(paper);
+    c.Papers.add(paper);
     c.Layout.PageSize = "A4";
 }
 
 } // namespace
 
-TEST(Check, AllFiveFaultsInOrderWithThePrinterPageFirst)
+TEST(check, AllFiveFaultsInOrderWithThePrinterPageFirst)
 {
-    CConfiguration c;
+    Configuration c;
     c.BasicColorMetaSOPClass = false;
     c.BasicGrayscaleMetaSOPClass = false;
     c.ServerAETitle.clear();
-    const ConfigurationFaults faults = FindConfigurationFaults(c);
+    const ConfigurationFaults faults = findConfigurationFaults(c);
     const std::vector<std::string> expected = {
         "No printer configured.\n",
         "No paper size configured.\n",
@@ -36,36 +36,36 @@ TEST(Check, AllFiveFaultsInOrderWithThePrinterPageFirst)
     EXPECT_EQ(faults.firstErrorPage, 1);
 }
 
-TEST(Check, FreshRecordHasThreeFaults)
+TEST(check, FreshRecordHasThreeFaults)
 {
-    CConfiguration c;
-    const ConfigurationFaults faults = FindConfigurationFaults(c);
+    Configuration c;
+    const ConfigurationFaults faults = findConfigurationFaults(c);
     EXPECT_EQ(faults.lines.size(), 3u);
     EXPECT_EQ(faults.lines[2], "No valid paper size defined for [STANDARD] layout.\n");
 }
 
-TEST(Check, PageSizeMustNameAPaperExactly)
+TEST(check, PageSizeMustNameAPaperExactly)
 {
-    CConfiguration c;
-    MakeValid(c);
-    EXPECT_TRUE(FindConfigurationFaults(c).empty());
+    Configuration c;
+    makeValid(c);
+    EXPECT_TRUE(findConfigurationFaults(c).empty());
     c.Layout.PageSize = "a4";
-    const ConfigurationFaults faults = FindConfigurationFaults(c);
+    const ConfigurationFaults faults = findConfigurationFaults(c);
     ASSERT_EQ(faults.lines.size(), 1u);
     EXPECT_EQ(faults.firstErrorPage, 4);
 }
 
-TEST(Check, OnePrintClassIsEnoughAndServerTitleGoesToDicomPage)
+TEST(check, OnePrintClassIsEnoughAndServerTitleGoesToDicomPage)
 {
-    CConfiguration c;
-    MakeValid(c);
+    Configuration c;
+    makeValid(c);
     c.BasicColorMetaSOPClass = false;
-    EXPECT_TRUE(FindConfigurationFaults(c).empty());
+    EXPECT_TRUE(findConfigurationFaults(c).empty());
     c.BasicGrayscaleMetaSOPClass = false;
-    EXPECT_EQ(FindConfigurationFaults(c).firstErrorPage, 3);
+    EXPECT_EQ(findConfigurationFaults(c).firstErrorPage, 3);
     c.BasicGrayscaleMetaSOPClass = true;
     c.ServerAETitle.clear();
-    EXPECT_EQ(FindConfigurationFaults(c).firstErrorPage, 3);
-    c.Papers.Remove("A4");
-    EXPECT_EQ(FindConfigurationFaults(c).firstErrorPage, 2);
+    EXPECT_EQ(findConfigurationFaults(c).firstErrorPage, 3);
+    c.Papers.remove("A4");
+    EXPECT_EQ(findConfigurationFaults(c).firstErrorPage, 2);
 }

@@ -16,7 +16,7 @@ FaultInjectingFileSystem::FaultInjectingFileSystem(int failAt, int error, bool r
 {
 }
 
-bool FaultInjectingFileSystem::Hit()
+bool FaultInjectingFileSystem::hit()
 {
     if (++m_calls != m_failAt)
         return false;
@@ -24,99 +24,99 @@ bool FaultInjectingFileSystem::Hit()
     return true;
 }
 
-int FaultInjectingFileSystem::Stat(const std::string& path, struct stat& st)
+int FaultInjectingFileSystem::stat(const std::string& path, struct stat& st)
 {
-    return Hit() ? -1 : FileSystem::Stat(path, st);
+    return hit() ? -1 : FileSystem::stat(path, st);
 }
-int FaultInjectingFileSystem::Lstat(const std::string& path, struct stat& st)
+int FaultInjectingFileSystem::lstat(const std::string& path, struct stat& st)
 {
-    return Hit() ? -1 : FileSystem::Lstat(path, st);
+    return hit() ? -1 : FileSystem::lstat(path, st);
 }
-int FaultInjectingFileSystem::ReadLink(const std::string& path, std::string& target)
+int FaultInjectingFileSystem::readLink(const std::string& path, std::string& target)
 {
-    return Hit() ? -1 : FileSystem::ReadLink(path, target);
+    return hit() ? -1 : FileSystem::readLink(path, target);
 }
-int FaultInjectingFileSystem::Open(const std::string& path, int flags, mode_t mode)
+int FaultInjectingFileSystem::open(const std::string& path, int flags, mode_t mode)
 {
     if (m_refuseTemporaryFiles && path.find("/.quarvel-save.") != std::string::npos) {
         errno = EACCES;
         return -1;
     }
-    return Hit() ? -1 : FileSystem::Open(path, flags, mode);
+    return hit() ? -1 : FileSystem::open(path, flags, mode);
 }
-int FaultInjectingFileSystem::Fstat(int fd, struct stat& st)
+int FaultInjectingFileSystem::fstat(int fd, struct stat& st)
 {
-    return Hit() ? -1 : FileSystem::Fstat(fd, st);
+    return hit() ? -1 : FileSystem::fstat(fd, st);
 }
-ssize_t FaultInjectingFileSystem::ReadAt(int fd, char* data, std::size_t size, off_t offset)
+ssize_t FaultInjectingFileSystem::readAt(int fd, char* data, std::size_t size, off_t offset)
 {
-    return Hit() ? -1 : FileSystem::ReadAt(fd, data, size, offset);
+    return hit() ? -1 : FileSystem::readAt(fd, data, size, offset);
 }
-ssize_t FaultInjectingFileSystem::Write(int fd, const char* data, std::size_t size)
+ssize_t FaultInjectingFileSystem::write(int fd, const char* data, std::size_t size)
 {
-    if (Hit()) {
-        FileSystem::Write(fd, data, size / 2);
+    if (hit()) {
+        FileSystem::write(fd, data, size / 2);
         errno = m_error;
         return -1;
     }
-    return FileSystem::Write(fd, data, size);
+    return FileSystem::write(fd, data, size);
 }
-ssize_t FaultInjectingFileSystem::WriteAt(int fd, const char* data, std::size_t size, off_t offset)
+ssize_t FaultInjectingFileSystem::writeAt(int fd, const char* data, std::size_t size, off_t offset)
 {
-    if (Hit()) {
-        FileSystem::WriteAt(fd, data, size / 2, offset);
+    if (hit()) {
+        FileSystem::writeAt(fd, data, size / 2, offset);
         errno = m_error;
         return -1;
     }
-    return FileSystem::WriteAt(fd, data, size, offset);
+    return FileSystem::writeAt(fd, data, size, offset);
 }
-int FaultInjectingFileSystem::Truncate(int fd, off_t size)
+int FaultInjectingFileSystem::truncate(int fd, off_t size)
 {
-    return Hit() ? -1 : FileSystem::Truncate(fd, size);
+    return hit() ? -1 : FileSystem::truncate(fd, size);
 }
-int FaultInjectingFileSystem::Reserve(int fd, off_t size)
+int FaultInjectingFileSystem::reserve(int fd, off_t size)
 {
-    return Hit() ? -1 : FileSystem::Reserve(fd, size);
+    return hit() ? -1 : FileSystem::reserve(fd, size);
 }
-int FaultInjectingFileSystem::Fchmod(int fd, mode_t mode)
+int FaultInjectingFileSystem::fchmod(int fd, mode_t mode)
 {
-    return Hit() ? -1 : FileSystem::Fchmod(fd, mode);
+    return hit() ? -1 : FileSystem::fchmod(fd, mode);
 }
-int FaultInjectingFileSystem::Fchown(int fd, uid_t uid, gid_t gid)
+int FaultInjectingFileSystem::fchown(int fd, uid_t uid, gid_t gid)
 {
-    return Hit() ? -1 : FileSystem::Fchown(fd, uid, gid);
+    return hit() ? -1 : FileSystem::fchown(fd, uid, gid);
 }
-int FaultInjectingFileSystem::Fsync(int fd)
+int FaultInjectingFileSystem::fsync(int fd)
 {
-    return Hit() ? -1 : FileSystem::Fsync(fd);
+    return hit() ? -1 : FileSystem::fsync(fd);
 }
-int FaultInjectingFileSystem::Close(int fd)
+int FaultInjectingFileSystem::close(int fd)
 {
     // A failing close still releases the descriptor, as on Linux.
-    const int result = FileSystem::Close(fd);
-    if (Hit())
+    const int result = FileSystem::close(fd);
+    if (hit())
         return -1;
     return result;
 }
-int FaultInjectingFileSystem::Link(const std::string& from, const std::string& to)
+int FaultInjectingFileSystem::link(const std::string& from, const std::string& to)
 {
     if (m_refuseLinks) {
         errno = EPERM;
         return -1;
     }
-    return Hit() ? -1 : FileSystem::Link(from, to);
+    return hit() ? -1 : FileSystem::link(from, to);
 }
-int FaultInjectingFileSystem::Rename(const std::string& from, const std::string& to)
+int FaultInjectingFileSystem::rename(const std::string& from, const std::string& to)
 {
-    return Hit() ? -1 : FileSystem::Rename(from, to);
+    return hit() ? -1 : FileSystem::rename(from, to);
 }
-int FaultInjectingFileSystem::Unlink(const std::string& path)
+int FaultInjectingFileSystem::unlink(const std::string& path)
 {
-    return Hit() ? -1 : FileSystem::Unlink(path);
+    return hit() ? -1 : FileSystem::unlink(path);
 }
-int FaultInjectingFileSystem::ListDirectory(const std::string& directory, std::vector<std::string>& names)
+int FaultInjectingFileSystem::listDirectory(const std::string& directory, std::vector<std::string>& names)
 {
-    return Hit() ? -1 : FileSystem::ListDirectory(directory, names);
+    return hit() ? -1 : FileSystem::listDirectory(directory, names);
 }
 
 namespace {
@@ -129,7 +129,7 @@ struct SweepState {
     mode_t mode = 0;
 };
 
-std::vector<std::string> Entries(const std::string& folder)
+std::vector<std::string> entries(const std::string& folder)
 {
     std::vector<std::string> names;
     std::error_code ignored;
@@ -139,19 +139,19 @@ std::vector<std::string> Entries(const std::string& folder)
     return names;
 }
 
-bool IsBackupName(const std::string& path, const std::string& candidate)
+bool isBackupName(const std::string& path, const std::string& candidate)
 {
     for (int n = 1; n <= 100; ++n) {
-        if (BackupCandidate(path, n) == candidate)
+        if (backupCandidate(path, n) == candidate)
             return true;
     }
     return false;
 }
 
 // Puts the folder back as the sweep found it: the old file and nothing else.
-void Reset(const SweepState& state)
+void reset(const SweepState& state)
 {
-    for (const std::string& name : Entries(state.folder)) {
+    for (const std::string& name : entries(state.folder)) {
         if (name != state.fileName)
             ::unlink((state.folder + "/" + name).c_str());
     }
@@ -167,27 +167,27 @@ void Reset(const SweepState& state)
     }
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix)
+bool startsWith(const std::string& text, const std::string& prefix)
 {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-void Check(const SweepState& state, bool saved, const std::string& message, const std::string& label,
+void check(const SweepState& state, bool saved, const std::string& message, const std::string& label,
            std::vector<std::string>& violations)
 {
     const FaultSweep& sweep = state.sweep;
     auto violation = [&](const std::string& what) { violations.push_back(label + ": " + what); };
-    const bool present = FileExists(sweep.path);
+    const bool present = fileExists(sweep.path);
     if (saved) {
-        if (!StartsWith(message, "Configuration saved to file '") &&
-            !StartsWith(message, "An old configuration file was found and renamed.\n"))
+        if (!startsWith(message, "Configuration saved to file '") &&
+            !startsWith(message, "An old configuration file was found and renamed.\n"))
             violation("success with the message \"" + message + "\"");
-        if (!present || ReadBytes(sweep.path) != sweep.newBytes)
+        if (!present || readBytes(sweep.path) != sweep.newBytes)
             violation("success reported, but the path does not hold the new file");
     } else {
-        if (!StartsWith(message, "File could not be opened: "))
+        if (!startsWith(message, "File could not be opened: "))
             violation("failure with the message \"" + message + "\"");
-        if (sweep.exists && (!present || ReadBytes(sweep.path) != state.oldBytes))
+        if (sweep.exists && (!present || readBytes(sweep.path) != state.oldBytes))
             violation("failure reported, but the path does not hold the old file (" + message + ")");
         if (!sweep.exists && present)
             violation("failure reported, but a file stays at the path (" + message + ")");
@@ -195,25 +195,25 @@ void Check(const SweepState& state, bool saved, const std::string& message, cons
     struct stat st;
     if (sweep.exists && ::stat(sweep.path.c_str(), &st) == 0 && (st.st_mode & 07777) != state.mode)
         violation("permission bits changed");
-    for (const std::string& name : Entries(state.folder)) {
+    for (const std::string& name : entries(state.folder)) {
         if (name == state.fileName)
             continue;
         const std::string full = state.folder + "/" + name;
-        if (!IsBackupName(sweep.path, full))
+        if (!isBackupName(sweep.path, full))
             violation("stray file " + name);
-        else if (ReadBytes(full) != state.oldBytes)
+        else if (readBytes(full) != state.oldBytes)
             violation("backup " + name + " does not hold the old bytes");
     }
 }
 
 } // namespace
 
-FaultSweepResult RunFaultSweep(const FaultSweep& sweep)
+FaultSweepResult runFaultSweep(const FaultSweep& sweep)
 {
     SweepState state{sweep, std::filesystem::path(sweep.path).parent_path().string(),
                      std::filesystem::path(sweep.path).filename().string(), std::string(), 0};
     if (sweep.exists) {
-        state.oldBytes = ReadBytes(sweep.path);
+        state.oldBytes = readBytes(sweep.path);
         struct stat st;
         if (::stat(sweep.path.c_str(), &st) == 0)
             state.mode = st.st_mode & 07777;
@@ -221,12 +221,12 @@ FaultSweepResult RunFaultSweep(const FaultSweep& sweep)
 
     FaultSweepResult result;
     auto run = [&](int failAt, int error, const std::string& label) {
-        Reset(state);
+        reset(state);
         FaultInjectingFileSystem fs(failAt, error, sweep.refuseTemporaryFiles, sweep.refuseLinks);
         std::string message;
-        const bool saved = SafeFileWriter(fs).Save(sweep.path, sweep.newBytes, message);
+        const bool saved = SafeFileWriter(fs).save(sweep.path, sweep.newBytes, message);
         (saved ? result.successes : result.failures)++;
-        Check(state, saved, message, label, result.violations);
+        check(state, saved, message, label, result.violations);
         return fs.calls();
     };
 
@@ -243,6 +243,6 @@ FaultSweepResult RunFaultSweep(const FaultSweep& sweep)
             ++result.faults;
         }
     }
-    Reset(state);
+    reset(state);
     return result;
 }

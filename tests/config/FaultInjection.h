@@ -16,27 +16,27 @@ class FaultInjectingFileSystem : public FileSystem {
 
     int calls() const { return m_calls; }
 
-    int Stat(const std::string& path, struct stat& st) override;
-    int Lstat(const std::string& path, struct stat& st) override;
-    int ReadLink(const std::string& path, std::string& target) override;
-    int Open(const std::string& path, int flags, mode_t mode) override;
-    int Fstat(int fd, struct stat& st) override;
-    ssize_t ReadAt(int fd, char* data, std::size_t size, off_t offset) override;
-    ssize_t Write(int fd, const char* data, std::size_t size) override;
-    ssize_t WriteAt(int fd, const char* data, std::size_t size, off_t offset) override;
-    int Truncate(int fd, off_t size) override;
-    int Reserve(int fd, off_t size) override;
-    int Fchmod(int fd, mode_t mode) override;
-    int Fchown(int fd, uid_t uid, gid_t gid) override;
-    int Fsync(int fd) override;
-    int Close(int fd) override;
-    int Link(const std::string& from, const std::string& to) override;
-    int Rename(const std::string& from, const std::string& to) override;
-    int Unlink(const std::string& path) override;
-    int ListDirectory(const std::string& directory, std::vector<std::string>& names) override;
+    int stat(const std::string& path, struct stat& st) override;
+    int lstat(const std::string& path, struct stat& st) override;
+    int readLink(const std::string& path, std::string& target) override;
+    int open(const std::string& path, int flags, mode_t mode) override;
+    int fstat(int fd, struct stat& st) override;
+    ssize_t readAt(int fd, char* data, std::size_t size, off_t offset) override;
+    ssize_t write(int fd, const char* data, std::size_t size) override;
+    ssize_t writeAt(int fd, const char* data, std::size_t size, off_t offset) override;
+    int truncate(int fd, off_t size) override;
+    int reserve(int fd, off_t size) override;
+    int fchmod(int fd, mode_t mode) override;
+    int fchown(int fd, uid_t uid, gid_t gid) override;
+    int fsync(int fd) override;
+    int close(int fd) override;
+    int link(const std::string& from, const std::string& to) override;
+    int rename(const std::string& from, const std::string& to) override;
+    int unlink(const std::string& path) override;
+    int listDirectory(const std::string& directory, std::vector<std::string>& names) override;
 
   private:
-    bool Hit();
+    bool hit();
 
     int m_failAt;
     int m_error;
@@ -67,4 +67,4 @@ struct FaultSweepResult {
     std::vector<std::string> violations;
 };
 
-FaultSweepResult RunFaultSweep(const FaultSweep& sweep);
+FaultSweepResult runFaultSweep(const FaultSweep& sweep);

@@ -16,9 +16,9 @@ int main(int argc, char** argv)
     }
     FaultSweep sweep;
     sweep.path = argv[1];
-    sweep.exists = FileExists(sweep.path);
-    sweep.newBytes = ReadBytes(argv[2]);
-    const FaultSweepResult result = RunFaultSweep(sweep);
+    sweep.exists = fileExists(sweep.path);
+    sweep.newBytes = readBytes(argv[2]);
+    const FaultSweepResult result = runFaultSweep(sweep);
     std::printf("calls %d faults %d successes %d failures %d violations %zu\n", result.calls, result.faults,
                 result.successes, result.failures, result.violations.size());
     for (const std::string& violation : result.violations)

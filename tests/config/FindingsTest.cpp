@@ -102,22 +102,22 @@ class FindingsCases : public ::testing::TestWithParam<FindingsCase> {};
 TEST_P(FindingsCases, NoteEachLineThatASaveDoesNotKeep)
 {
     const FindingsCase& tc = GetParam();
-    CConfiguration c, quiet;
+    Configuration c, quiet;
     ReaderFindings findings;
-    ConfigReader(c, &findings).ReadText(tc.text);
-    ConfigReader(quiet).ReadText(tc.text);
-    EXPECT_EQ(FormatConfiguration(c), FormatConfiguration(quiet)) << "noting changed what was read";
+    ConfigReader(c, &findings).readText(tc.text);
+    ConfigReader(quiet).readText(tc.text);
+    EXPECT_EQ(formatConfiguration(c), formatConfiguration(quiet)) << "noting changed what was read";
     ASSERT_EQ(findings.items.size(), tc.expected.size()) << [&] {
         std::string all;
         for (const Finding& f : findings.items)
-            all += DescribeFinding(f) + "\n";
+            all += describeFinding(f) + "\n";
         return all;
     }();
     for (std::size_t i = 0; i < tc.expected.size(); ++i) {
         const Finding& f = findings.items[i];
-        EXPECT_EQ(f.line, tc.expected[i].line) << DescribeFinding(f);
-        EXPECT_EQ(f.kind, tc.expected[i].kind) << DescribeFinding(f);
-        EXPECT_NE(f.text.find(tc.expected[i].textPart), std::string::npos) << DescribeFinding(f);
+        EXPECT_EQ(f.line, tc.expected[i].line) << describeFinding(f);
+        EXPECT_EQ(f.kind, tc.expected[i].kind) << describeFinding(f);
+        EXPECT_NE(f.text.find(tc.expected[i].textPart), std::string::npos) << describeFinding(f);
     }
 }
 
@@ -132,31 +132,31 @@ INSTANTIATE_TEST_SUITE_P(Findings, FindingsCases, ::testing::ValuesIn(kCases),
 TEST(Findings, TheWritersOwnOutputHasNoneAndReadsTheSame)
 {
     for (const bool sample : {false, true}) {
-        CConfiguration written;
+        Configuration written;
         if (sample)
-            FillSample(written);
-        const std::string text = FormatConfiguration(written);
+            fillSample(written);
+        const std::string text = formatConfiguration(written);
 
-        CConfiguration quiet, noted;
+        Configuration quiet, noted;
         ReaderFindings findings;
-        ConfigReader(quiet).ReadText(text);
-        ConfigReader(noted, &findings).ReadText(text);
-        EXPECT_TRUE(findings.items.empty()) << DescribeFinding(findings.items.front());
+        ConfigReader(quiet).readText(text);
+        ConfigReader(noted, &findings).readText(text);
+        EXPECT_TRUE(findings.items.empty()) << describeFinding(findings.items.front());
         // Collecting changes nothing in what is read.
-        EXPECT_EQ(FormatConfiguration(noted), FormatConfiguration(quiet));
+        EXPECT_EQ(formatConfiguration(noted), formatConfiguration(quiet));
     }
 }
 
 TEST(Findings, SourcesAreTheLinesAsReadAndSectionsCountTheirLines)
 {
-    CConfiguration c;
+    Configuration c;
     ReaderFindings findings;
-    ConfigReader(c, &findings).ReadText("[[[X]]]\r\n[[Y]]\r\n  [Z]  trailing\r\nA = 1\r\n\tB\t= 2\r\n; note\r\n");
+    ConfigReader(c, &findings).readText("[[[X]]]\r\n[[Y]]\r\n  [Z]  trailing\r\nA = 1\r\n\tB\t= 2\r\n; note\r\n");
     ASSERT_EQ(findings.items.size(), 2u);
     EXPECT_EQ(findings.items[0].source, "  [Z]  trailing");
     EXPECT_EQ(findings.items[0].lines, 3u);
     EXPECT_EQ(findings.items[1].source, "; note");
-    EXPECT_EQ(DescribeFinding(findings.items[1]), "line 6: a comment: a save keeps only its own banner [comment]");
+    EXPECT_EQ(describeFinding(findings.items[1]), "line 6: a comment: a save keeps only its own banner [comment]");
 }
 
 TEST(Findings, ReferenceWarningsPointAtTheLinesThatMadeThem)
@@ -169,12 +169,12 @@ TEST(Findings, ReferenceWarningsPointAtTheLinesThatMadeThem)
                              "[A4]\nSizeX = 595\nHeaderName = LOGO\n" // 13, 14, 15
                              "[A3]\nHeaderName = WARD\n"              // 16, 17
                              "[[[HEADER]]]\n[[STANDARD]]\n[WARD]\nIncludeFile = w.bmp\n";
-    CConfiguration c;
+    Configuration c;
     ReaderFindings findings;
-    ConfigReader(c, &findings).ReadText(text);
+    ConfigReader(c, &findings).readText(text);
     EXPECT_TRUE(findings.items.empty());
 
-    const std::vector<Finding> warnings = FindReferenceWarnings(c, findings);
+    const std::vector<Finding> warnings = findReferenceWarnings(c, findings);
     ASSERT_EQ(warnings.size(), 4u);
     EXPECT_EQ(warnings[0].line, 7u);
     EXPECT_EQ(warnings[0].kind, FindingKind::IncompletePrinter);
@@ -190,10 +190,10 @@ TEST(Findings, ReferenceWarningsPointAtTheLinesThatMadeThem)
 
     // Records the file did not make have no line; names given twice are
     // reported too (the editor can make them, a file cannot).
-    sPaper twice;
+    PaperRecord twice;
     twice.Name = "A4";
-    c.Papers.Add(twice);
-    const std::vector<Finding> more = FindReferenceWarnings(c, findings);
+    c.Papers.add(twice);
+    const std::vector<Finding> more = findReferenceWarnings(c, findings);
     ASSERT_EQ(more.size(), 5u);
     EXPECT_EQ(more[4].line, 0u);
     EXPECT_EQ(more[4].text, "paper size 'A4' is named twice: only the first is used");

@@ -11,7 +11,7 @@
 
 namespace {
 
-std::vector<std::string> SplitLines(const std::string& text)
+std::vector<std::string> splitLines(const std::string& text)
 {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -22,7 +22,7 @@ std::vector<std::string> SplitLines(const std::string& text)
     return lines;
 }
 
-std::string JoinLines(const std::vector<std::string>& lines)
+std::string joinLines(const std::vector<std::string>& lines)
 {
     std::string text;
     for (const std::string& line : lines)
@@ -30,7 +30,7 @@ std::string JoinLines(const std::vector<std::string>& lines)
     return text;
 }
 
-std::string Lower(std::string text)
+std::string lower(std::string text)
 {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z')
@@ -38,7 +38,7 @@ std::string Lower(std::string text)
     return text;
 }
 
-bool IsInteger(const std::string& text)
+bool isInteger(const std::string& text)
 {
     std::size_t i = text.size() > 1 && text[0] == '-' ? 1 : 0;
     if (i == text.size())
@@ -51,7 +51,7 @@ bool IsInteger(const std::string& text)
 
 // Another value of the same syntax, so that a reader that takes the key must
 // give it back changed.
-std::string OtherValue(const std::string& value)
+std::string otherValue(const std::string& value)
 {
     static const std::map<std::string, std::string> words = {{"YES", "NO"},
                                                              {"NO", "YES"},
@@ -66,18 +66,18 @@ std::string OtherValue(const std::string& value)
                                                              {"LANDSCAPE", "PORTRAIT"}};
     if (const auto word = words.find(value); word != words.end())
         return word->second;
-    if (IsInteger(value))
+    if (isInteger(value))
         return std::to_string(std::stoll(value) + 1);
     const std::size_t point = value.find('.');
-    if (point != std::string::npos && IsInteger(value.substr(0, point)) && IsInteger(value.substr(point + 1)))
+    if (point != std::string::npos && isInteger(value.substr(0, point)) && isInteger(value.substr(point + 1)))
         return "1" + value; // a real: still two decimals
     return value + "x";
 }
 
-std::string Rewrite(const std::string& text, CConfiguration& record)
+std::string rewrite(const std::string& text, Configuration& record)
 {
-    ConfigReader(record).ReadText(text);
-    return FormatConfiguration(record);
+    ConfigReader(record).readText(text);
+    return formatConfiguration(record);
 }
 
 } // namespace
@@ -88,10 +88,10 @@ std::string Rewrite(const std::string& text, CConfiguration& record)
 // and the reader ignores fails here by name, in every kind of section.
 TEST(KeyTable, EveryKeyTheWriterWritesIsReadBackInAnyCase)
 {
-    CConfiguration sample;
-    FillSample(sample);
-    const std::string original = FormatConfiguration(sample);
-    const std::vector<std::string> lines = SplitLines(original);
+    Configuration sample;
+    fillSample(sample);
+    const std::string original = formatConfiguration(sample);
+    const std::vector<std::string> lines = splitLines(original);
 
     std::set<std::string> keptByWriter;
     int keyLines = 0;
@@ -101,15 +101,15 @@ TEST(KeyTable, EveryKeyTheWriterWritesIsReadBackInAnyCase)
             continue;
         ++keyLines;
         const std::string key = lines[i].substr(0, eq);
-        const std::string value = OtherValue(lines[i].substr(eq + 3));
+        const std::string value = otherValue(lines[i].substr(eq + 3));
 
         std::vector<std::string> changed = lines;
-        changed[i] = Lower(key) + " = " + value;
+        changed[i] = lower(key) + " = " + value;
         std::vector<std::string> expected = lines;
         expected[i] = key + " = " + value;
 
-        CConfiguration back;
-        const std::string rewritten = Rewrite(JoinLines(changed), back);
+        Configuration back;
+        const std::string rewritten = rewrite(joinLines(changed), back);
         if (rewritten == original) {
             // Read, but the writer writes its own value for it.
             keptByWriter.insert(key);
@@ -121,10 +121,10 @@ TEST(KeyTable, EveryKeyTheWriterWritesIsReadBackInAnyCase)
             }
             continue;
         }
-        const std::vector<std::string> rewrittenLines = SplitLines(rewritten);
+        const std::vector<std::string> rewrittenLines = splitLines(rewritten);
         ASSERT_EQ(rewrittenLines.size(), lines.size()) << "line " << i + 1 << ": " << lines[i];
         EXPECT_EQ(rewrittenLines[i], expected[i]) << "line " << i + 1 << " of the writer's output";
-        EXPECT_TRUE(rewritten == JoinLines(expected)) << "line " << i + 1 << ": " << lines[i];
+        EXPECT_TRUE(rewritten == joinLines(expected)) << "line " << i + 1 << ": " << lines[i];
     }
     EXPECT_EQ(keptByWriter, (std::set<std::string>{"Printer", "Manufacturer"}));
     // 4 + 2 * 14 printer keys, 44 DICOM keys, 3 * 9 paper keys, 2 header keys, 8 layout keys.
@@ -133,7 +133,7 @@ TEST(KeyTable, EveryKeyTheWriterWritesIsReadBackInAnyCase)
 
 namespace {
 
-template <typename Record> std::string FieldText(const KeyDef<Record>& def, const Record& record)
+template <typename Record> std::string fieldText(const KeyDef<Record>& def, const Record& record)
 {
     std::ostringstream text;
     switch (def.type) {
@@ -156,7 +156,7 @@ template <typename Record> std::string FieldText(const KeyDef<Record>& def, cons
 
 // Gives the field of def a value that differs from the one it holds and from
 // every other field's.
-template <typename Record> void SetOtherValue(const KeyDef<Record>& def, Record& record, int serial)
+template <typename Record> void setOtherValue(const KeyDef<Record>& def, Record& record, int serial)
 {
     switch (def.type) {
     case KeyType::Text:
@@ -180,24 +180,24 @@ template <typename Record> void SetOtherValue(const KeyDef<Record>& def, Record&
 // Every key the writer writes from its field, for one record of each kind.
 class EveryWrittenKey {
   public:
-    template <typename Visit> static void Walk(CConfiguration& config, Visit visit)
+    template <typename Visit> static void walk(Configuration& config, Visit visit)
     {
-        for (const SectionDef& section : FileSections()) {
+        for (const SectionDef& section : fileSections()) {
             switch (section.kind) {
             case SectionKind::Settings:
-                Each(section.settingsKeys, config, visit);
+                each(section.settingsKeys, config, visit);
                 break;
             case SectionKind::Layout:
-                Each(section.layoutKeys, config.Layout, visit);
+                each(section.layoutKeys, config.Layout, visit);
                 break;
             case SectionKind::Printers:
-                Each(PrinterKeys(), *config.Printers.GetAt(0), visit);
+                each(printerKeys(), *config.Printers.getAt(0), visit);
                 break;
             case SectionKind::Papers:
-                Each(PaperKeys(), *config.Papers.begin(), visit);
+                each(paperKeys(), *config.Papers.begin(), visit);
                 break;
             case SectionKind::Headers:
-                Each(HeaderKeys(), *config.Headers.begin(), visit);
+                each(headerKeys(), *config.Headers.begin(), visit);
                 break;
             }
         }
@@ -205,7 +205,7 @@ class EveryWrittenKey {
 
   private:
     template <typename Record, typename Visit>
-    static void Each(std::span<const KeyDef<Record>> keys, Record& record, Visit& visit)
+    static void each(std::span<const KeyDef<Record>> keys, Record& record, Visit& visit)
     {
         for (const KeyDef<Record>& def : keys)
             if (!def.readOnly && !def.written)
@@ -213,13 +213,13 @@ class EveryWrittenKey {
     }
 };
 
-void AddOneOfEach(CConfiguration& config)
+void addOneOfEach(Configuration& config)
 {
-    config.Printers.Add(sPrinter{});
-    sPaper paper;
+    config.Printers.add(PrinterRecord{});
+    PaperRecord paper;
     paper.Name = "P";
-    config.Papers.Add(paper);
-    config.Headers.Add(sHeader{"H", ""});
+    config.Papers.add(paper);
+    config.Headers.add(HeaderRecord{"H", ""});
 }
 
 } // namespace
@@ -229,27 +229,27 @@ void AddOneOfEach(CConfiguration& config)
 // fresh record holds. Two keys bound to one field fail here.
 TEST(KeyTable, EveryFieldOfTheTablesSurvivesAWriteAndARead)
 {
-    CConfiguration fresh, changed;
-    AddOneOfEach(fresh);
-    AddOneOfEach(changed);
+    Configuration fresh, changed;
+    addOneOfEach(fresh);
+    addOneOfEach(changed);
     // Each value is noted as it is set: a later key bound to the same field
     // overwrites it, and the field then no longer holds the noted value.
     std::vector<std::string> expected, read, initial;
     int serial = 0;
-    EveryWrittenKey::Walk(changed, [&serial, &expected](const auto& def, auto& record) {
-        SetOtherValue(def, record, ++serial);
-        expected.push_back(std::string(def.key) + "=" + FieldText(def, record));
+    EveryWrittenKey::walk(changed, [&serial, &expected](const auto& def, auto& record) {
+        setOtherValue(def, record, ++serial);
+        expected.push_back(std::string(def.key) + "=" + fieldText(def, record));
     });
 
-    CConfiguration back;
-    ConfigReader(back).ReadText(FormatConfiguration(changed));
-    ASSERT_EQ(back.Printers.GetCount(), 1);
+    Configuration back;
+    ConfigReader(back).readText(formatConfiguration(changed));
+    ASSERT_EQ(back.Printers.getCount(), 1);
 
-    EveryWrittenKey::Walk(back, [&read](const auto& def, auto& record) {
-        read.push_back(std::string(def.key) + "=" + FieldText(def, record));
+    EveryWrittenKey::walk(back, [&read](const auto& def, auto& record) {
+        read.push_back(std::string(def.key) + "=" + fieldText(def, record));
     });
-    EveryWrittenKey::Walk(fresh, [&initial](const auto& def, auto& record) {
-        initial.push_back(std::string(def.key) + "=" + FieldText(def, record));
+    EveryWrittenKey::walk(fresh, [&initial](const auto& def, auto& record) {
+        initial.push_back(std::string(def.key) + "=" + fieldText(def, record));
     });
     EXPECT_EQ(read, expected);
     ASSERT_EQ(initial.size(), expected.size());
@@ -260,11 +260,11 @@ TEST(KeyTable, EveryFieldOfTheTablesSurvivesAWriteAndARead)
 TEST(KeyTable, OnlyTheOldSpellingIsReadWithoutBeingWritten)
 {
     std::vector<std::string> readOnly;
-    for (const SectionDef& section : FileSections())
-        for (const KeyDef<CConfiguration>& def : section.settingsKeys)
+    for (const SectionDef& section : fileSections())
+        for (const KeyDef<Configuration>& def : section.settingsKeys)
             if (def.readOnly) {
                 readOnly.emplace_back(def.key);
-                EXPECT_EQ(def.flag, &CConfiguration::SuppressPrinting);
+                EXPECT_EQ(def.flag, &Configuration::SuppressPrinting);
             }
     EXPECT_EQ(readOnly, std::vector<std::string>{"SurpressPrinting"});
 }

@@ -12,7 +12,7 @@ namespace {
 struct ReaderCase {
     const char* name;
     std::string text;
-    std::function<void(const CConfiguration&)> check;
+    std::function<void(const Configuration&)> check;
 };
 
 const std::string kGeneral = "[[[PRINTER]]]\n[[SETTINGS]]\n[GENERAL]\n";
@@ -22,146 +22,146 @@ const std::string kPrinters = "[[[PRINTER]]]\n[[SETTINGS]]\n";
 
 const ReaderCase kCases[] = {
     {"comments and blank lines change nothing", ";x\n\n   \n\t; indented\n;[[[PRINTER]]]\n",
-     [](const CConfiguration& c) {
+     [](const Configuration& c) {
          EXPECT_TRUE(c.DeleteJobFile);
-         EXPECT_EQ(c.Printers.GetCount(), 0);
+         EXPECT_EQ(c.Printers.getCount(), 0);
      }},
     {"keys before any header are ignored", "DeleteJobFile = NO\nPort = 5\n",
-     [](const CConfiguration& c) {
+     [](const Configuration& c) {
          EXPECT_TRUE(c.DeleteJobFile);
          EXPECT_EQ(c.Port, 104);
      }},
     {"section names and keys match in any case",
      "[[[Printer]]]\n[[Settings]]\n[general]\ndeletejobfile = no\nASYNCHRONOUS=false\n",
-     [](const CConfiguration& c) {
+     [](const Configuration& c) {
          EXPECT_FALSE(c.DeleteJobFile);
          EXPECT_FALSE(c.Asynchronous);
      }},
     {"blanks inside brackets match nothing", "[[[PRINTER]]]\n[[SETTINGS]]\n[ General ]\nDeleteJobFile = NO\n",
-     [](const CConfiguration& c) { EXPECT_TRUE(c.DeleteJobFile); }},
+     [](const Configuration& c) { EXPECT_TRUE(c.DeleteJobFile); }},
     {"a level-1 header keeps the level-2 name, empty at the start", "[[[PRINTER]]]\n[GENERAL]\nDeleteJobFile = NO\n",
-     [](const CConfiguration& c) { EXPECT_TRUE(c.DeleteJobFile); }},
+     [](const Configuration& c) { EXPECT_TRUE(c.DeleteJobFile); }},
     {"a header replaces only its own level",
      kGeneral + "[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 9\n[[[PRINTER]]]\n[[SETTINGS]]\nDeleteJobFile = NO\n",
-     [](const CConfiguration& c) {
+     [](const Configuration& c) {
          EXPECT_EQ(c.Port, 9);
          // Level 1 is still "Server": the general key matches nothing.
          EXPECT_TRUE(c.DeleteJobFile);
      }},
     {"four brackets are ignored and text after ] too",
      kGeneral + "[[[[DICOM]]]]\nDeleteJobFile = NO\n[GENERAL] trailing\nAsynchronous = NO\n",
-     [](const CConfiguration& c) {
+     [](const Configuration& c) {
          EXPECT_FALSE(c.DeleteJobFile);
          EXPECT_FALSE(c.Asynchronous);
      }},
     {"value keeps further = and inner blanks; tabs are removed everywhere",
      "[[[DICOM]]]\n[[PRINTER]]\n[Label]\nText = A\tB\n[General]\nPrinterName =  a = b ; c  \n",
-     [](const CConfiguration& c) {
+     [](const Configuration& c) {
          EXPECT_EQ(c.Text, "AB");
          EXPECT_EQ(c.PrinterName, "a = b ; c");
      }},
     {"integers read like atoi", kSession + "Copies = 3x\n[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort =\n",
-     [](const CConfiguration& c) {
+     [](const Configuration& c) {
          EXPECT_EQ(c.Copies, 3);
          EXPECT_EQ(c.Port, 0);
      }},
-    {"letters give 0", kSession + "Copies = x\n", [](const CConfiguration& c) { EXPECT_EQ(c.Copies, 0); }},
+    {"letters give 0", kSession + "Copies = x\n", [](const Configuration& c) { EXPECT_EQ(c.Copies, 0); }},
     {"integers saturate", kSession + "Copies = 99999999999\n",
-     [](const CConfiguration& c) { EXPECT_EQ(c.Copies, 2147483647); }},
+     [](const Configuration& c) { EXPECT_EQ(c.Copies, 2147483647); }},
     {"yes/no fallbacks are per key",
      kGeneral + "DeleteJobFile = maybe\nSuppressPrinting = maybe\n"
                 "[[[DICOM]]]\n[[PRINTER]]\n[PostScript]\nUseCMYK = maybe\n"
                 "[[[LAYOUTS]]]\n[[STANDARD]]\n[Defaults]\nTrim = n o\n",
-     [](const CConfiguration& c) {
+     [](const Configuration& c) {
          EXPECT_TRUE(c.DeleteJobFile);
          EXPECT_FALSE(c.SuppressPrinting);
          EXPECT_TRUE(c.UseCMYK);
          EXPECT_FALSE(c.Layout.Trim);
      }},
     {"the misspelt suppress key is accepted", kGeneral + "SURPRESSPRINTING = yes\n",
-     [](const CConfiguration& c) { EXPECT_TRUE(c.SuppressPrinting); }},
+     [](const Configuration& c) { EXPECT_TRUE(c.SuppressPrinting); }},
     {"words fall back to their default code",
      kSession + "Priority = urgent\nMediumType = film\nDestination = Processor\n",
-     [](const CConfiguration& c) {
+     [](const Configuration& c) {
          EXPECT_EQ(c.Priority, 1);
          EXPECT_EQ(c.MediumType, 1);
          EXPECT_EQ(c.Destination, 1);
      }},
     {"priority high in lower case", kSession + "priority = high\n",
-     [](const CConfiguration& c) { EXPECT_EQ(c.Priority, 2); }},
+     [](const Configuration& c) { EXPECT_EQ(c.Priority, 2); }},
     {"lines without a key or without = are ignored", kGeneral + "= NO\nDeleteJobFile NO\n",
-     [](const CConfiguration& c) { EXPECT_TRUE(c.DeleteJobFile); }},
+     [](const Configuration& c) { EXPECT_TRUE(c.DeleteJobFile); }},
     {"a4 and A4 are two paper sizes; a repeated section updates the first",
      kPages + "[A4]\nSizeX = 595\n[a4]\nSizeX = 590\n[A4]\nSizeY = 842\n",
-     [](const CConfiguration& c) {
-         ASSERT_EQ(c.Papers.GetCount(), 2);
-         EXPECT_EQ(c.Papers.Find("A4")->SizeX, 595);
-         EXPECT_EQ(c.Papers.Find("A4")->SizeY, 842);
-         EXPECT_EQ(c.Papers.Find("a4")->SizeX, 590);
-         EXPECT_EQ(c.Papers.Find("a4")->SizeY, 0);
+     [](const Configuration& c) {
+         ASSERT_EQ(c.Papers.getCount(), 2);
+         EXPECT_EQ(c.Papers.find("A4")->SizeX, 595);
+         EXPECT_EQ(c.Papers.find("A4")->SizeY, 842);
+         EXPECT_EQ(c.Papers.find("a4")->SizeX, 590);
+         EXPECT_EQ(c.Papers.find("a4")->SizeY, 0);
      }},
     {"an unknown key still creates the paper and the header bitmap",
      kPages + "[Film 14x17]\nColour = red\n[[[HEADER]]]\n[[STANDARD]]\n[logo]\nfoo = bar\n",
-     [](const CConfiguration& c) {
-         ASSERT_EQ(c.Papers.GetCount(), 1);
+     [](const Configuration& c) {
+         ASSERT_EQ(c.Papers.getCount(), 1);
          EXPECT_EQ(c.Papers.begin()->Name, "Film 14x17");
-         ASSERT_EQ(c.Headers.GetCount(), 1);
+         ASSERT_EQ(c.Headers.getCount(), 1);
          EXPECT_EQ(c.Headers.begin()->Name, "logo");
      }},
     {"Printer-3 on an empty list appends one printer per key line",
      kPrinters + "[Printer-3]\nDescription = one\nDescription = two\nDescription = three\nPrinterQueue = q3\n",
-     [](const CConfiguration& c) {
-         ASSERT_EQ(c.Printers.GetCount(), 3);
-         EXPECT_EQ(c.Printers.GetAt(0)->PrinterAETitle, "SAMPLE");
-         EXPECT_EQ(c.Printers.GetAt(0)->PrinterAddress, "localhost");
-         EXPECT_EQ(c.Printers.GetAt(0)->PrinterQueue, "queue");
-         EXPECT_EQ(c.Printers.GetAt(0)->Description, "");
-         EXPECT_EQ(c.Printers.GetAt(1)->Description, "");
-         EXPECT_EQ(c.Printers.GetAt(2)->Description, "three");
-         EXPECT_EQ(c.Printers.GetAt(2)->PrinterQueue, "q3");
+     [](const Configuration& c) {
+         ASSERT_EQ(c.Printers.getCount(), 3);
+         EXPECT_EQ(c.Printers.getAt(0)->PrinterAETitle, "SAMPLE");
+         EXPECT_EQ(c.Printers.getAt(0)->PrinterAddress, "localhost");
+         EXPECT_EQ(c.Printers.getAt(0)->PrinterQueue, "queue");
+         EXPECT_EQ(c.Printers.getAt(0)->Description, "");
+         EXPECT_EQ(c.Printers.getAt(1)->Description, "");
+         EXPECT_EQ(c.Printers.getAt(2)->Description, "three");
+         EXPECT_EQ(c.Printers.getAt(2)->PrinterQueue, "q3");
      }},
     {"Printer-0 and Printer-x never create or match",
      kPrinters + "[Printer-0]\nDescription = zero\n[Printer-x]\nDescription = x\n[Printer--1]\nDescription = m\n",
-     [](const CConfiguration& c) { EXPECT_EQ(c.Printers.GetCount(), 0); }},
+     [](const Configuration& c) { EXPECT_EQ(c.Printers.getCount(), 0); }},
     {"the number follows the first dash, PRINTER- anywhere in the name",
      kPrinters + "[MyPrinter-1]\nPrinterAETitle = MINE\n[lower printer-2 x]\nPrinterAETitle = TWO\n",
-     [](const CConfiguration& c) {
-         ASSERT_EQ(c.Printers.GetCount(), 2);
-         EXPECT_EQ(c.Printers.GetAt(0)->PrinterAETitle, "MINE");
-         EXPECT_EQ(c.Printers.GetAt(1)->PrinterAETitle, "TWO");
+     [](const Configuration& c) {
+         ASSERT_EQ(c.Printers.getCount(), 2);
+         EXPECT_EQ(c.Printers.getAt(0)->PrinterAETitle, "MINE");
+         EXPECT_EQ(c.Printers.getAt(1)->PrinterAETitle, "TWO");
      }},
     {"a second Printer-1 section updates the first printer",
      kPrinters + "[Printer-1]\nPrinterAETitle = A\n[Printer-1]\nPrinterQueue = Q\n",
-     [](const CConfiguration& c) {
-         ASSERT_EQ(c.Printers.GetCount(), 1);
-         EXPECT_EQ(c.Printers.GetAt(0)->PrinterAETitle, "A");
-         EXPECT_EQ(c.Printers.GetAt(0)->PrinterQueue, "Q");
+     [](const Configuration& c) {
+         ASSERT_EQ(c.Printers.getCount(), 1);
+         EXPECT_EQ(c.Printers.getAt(0)->PrinterAETitle, "A");
+         EXPECT_EQ(c.Printers.getAt(0)->PrinterQueue, "Q");
      }},
     {"a huge printer number neither overflows nor matches",
      kPrinters + "[Printer-2147483648]\nDescription = big\n[Printer--2147483648]\nDescription = small\n",
-     [](const CConfiguration& c) {
-         ASSERT_EQ(c.Printers.GetCount(), 1);
-         EXPECT_EQ(c.Printers.GetAt(0)->Description, "");
+     [](const Configuration& c) {
+         ASSERT_EQ(c.Printers.getCount(), 1);
+         EXPECT_EQ(c.Printers.getAt(0)->Description, "");
      }},
     {"the stated printer count is kept only", kGeneral + "Printer = 7\n",
-     [](const CConfiguration& c) {
+     [](const Configuration& c) {
          EXPECT_EQ(c.Printer, 7);
-         EXPECT_EQ(c.Printers.GetCount(), 0);
+         EXPECT_EQ(c.Printers.getCount(), 0);
      }},
     {"reals with any number of decimals",
      "[[[LAYOUTS]]]\n[[STANDARD]]\n[General]\nImageDistance = 1.005e1\nTrimWidth = wide\n",
-     [](const CConfiguration& c) {
+     [](const Configuration& c) {
          EXPECT_DOUBLE_EQ(c.Layout.ImageDistance, 10.05);
          EXPECT_DOUBLE_EQ(c.Layout.TrimWidth, 0.0);
      }},
     {"CR LF line ends and a last line without one",
      "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nServerAETitle = X\r\nPort = 11",
-     [](const CConfiguration& c) {
+     [](const Configuration& c) {
          EXPECT_EQ(c.ServerAETitle, "X");
          EXPECT_EQ(c.Port, 11);
      }},
     {"manufacturer is read and kept", "[[[DICOM]]]\n[[PRINTER]]\n[General]\nManufacturer = Other\n",
-     [](const CConfiguration& c) { EXPECT_EQ(c.Manufacturer, "Other"); }},
+     [](const Configuration& c) { EXPECT_EQ(c.Manufacturer, "Other"); }},
 };
 
 void PrintTo(const ReaderCase& tc, std::ostream* os)
@@ -177,10 +177,10 @@ TEST_P(ReaderCases, AppliesTheLinesAsTheFormatSays)
 {
     const ReaderCase& tc = GetParam();
     TempDir dir;
-    WriteBytes(dir.file("in.cfg"), tc.text);
-    CConfiguration c;
+    writeBytes(dir.file("in.cfg"), tc.text);
+    Configuration c;
     std::string message = "untouched";
-    ASSERT_TRUE(c.LoadFromFile(dir.file("in.cfg"), message));
+    ASSERT_TRUE(c.loadFromFile(dir.file("in.cfg"), message));
     EXPECT_EQ(message, "untouched");
     tc.check(c);
 }
@@ -196,19 +196,19 @@ INSTANTIATE_TEST_SUITE_P(Reader, ReaderCases, ::testing::ValuesIn(kCases),
 TEST(Reader, MissingFileFailsWithThePlatformText)
 {
     TempDir dir;
-    CConfiguration c;
+    Configuration c;
     std::string message;
     const std::string path = dir.file("nowhere.cfg");
-    EXPECT_FALSE(c.LoadFromFile(path, message));
+    EXPECT_FALSE(c.loadFromFile(path, message));
     EXPECT_EQ(message, "File could not be opened: " + path + " was not found.");
 }
 
 TEST(Reader, ADirectoryCannotBeRead)
 {
     TempDir dir;
-    CConfiguration c;
+    Configuration c;
     std::string message;
-    EXPECT_FALSE(c.LoadFromFile(dir.path(), message));
+    EXPECT_FALSE(c.loadFromFile(dir.path(), message));
     EXPECT_EQ(message, "File could not be opened: Access to " + dir.path() + " was denied.");
 }
 
@@ -216,39 +216,39 @@ TEST(Reader, LinesOfAnyLengthAcrossBufferBoundaries)
 {
     TempDir dir;
     const std::string longText(300000, 'x');
-    WriteBytes(dir.file("long.cfg"),
+    writeBytes(dir.file("long.cfg"),
                std::string(70000, ';') + "\r\n[[[DICOM]]]\r\n[[PRINTER]]\r\n[Label]\r\nText = " + longText + "\r\n");
-    CConfiguration c;
+    Configuration c;
     std::string message;
-    ASSERT_TRUE(c.LoadFromFile(dir.file("long.cfg"), message));
+    ASSERT_TRUE(c.loadFromFile(dir.file("long.cfg"), message));
     EXPECT_EQ(c.Text, longText);
 }
 
 TEST(Reader, ReadsOnTopOfExistingRecordsWithFirstMatch)
 {
-    CConfiguration c;
-    sPaper first;
+    Configuration c;
+    PaperRecord first;
     first.Name = "A4";
     first.SizeX = 1;
-    c.Papers.Add(first);
+    c.Papers.add(first);
     first.SizeX = 2;
-    c.Papers.Add(first);
-    ConfigReader(c).ReadText(kPages + "[A4]\nSizeY = 9\n");
-    ASSERT_EQ(c.Papers.GetCount(), 2);
+    c.Papers.add(first);
+    ConfigReader(c).readText(kPages + "[A4]\nSizeY = 9\n");
+    ASSERT_EQ(c.Papers.getCount(), 2);
     EXPECT_EQ(c.Papers.begin()->SizeY, 9);
     EXPECT_EQ((c.Papers.begin() + 1)->SizeY, 0);
 }
 
 TEST(Reader, ARealThatIsNotFiniteKeepsTheFieldAndIsReported)
 {
-    CConfiguration c;
+    Configuration c;
     ReaderFindings findings;
     ConfigReader(c, &findings)
-        .ReadText("[[[LAYOUTS]]]\n[[STANDARD]]\n[General]\nImageDistance = 1e999\nTrimWidth = inf\n"
+        .readText("[[[LAYOUTS]]]\n[[STANDARD]]\n[General]\nImageDistance = 1e999\nTrimWidth = inf\n"
                   "[General]\nImageDistance = nan\n");
     EXPECT_DOUBLE_EQ(c.Layout.ImageDistance, 14.17);
     EXPECT_DOUBLE_EQ(c.Layout.TrimWidth, 5.0);
-    const std::string written = FormatConfiguration(c);
+    const std::string written = formatConfiguration(c);
     EXPECT_NE(written.find("ImageDistance = 14.17\r\n"), std::string::npos);
     EXPECT_EQ(written.find("inf"), std::string::npos);
     int replaced = 0;

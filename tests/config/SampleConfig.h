@@ -4,18 +4,18 @@
 
 // A record with printers, papers (names with blanks, a4 beside A4) and
 // header bitmaps, and non-default settings everywhere.
-inline void FillSample(CConfiguration& c)
+inline void fillSample(Configuration& c)
 {
-    sPrinter laser;
+    PrinterRecord laser;
     laser.Description = "Ward 3 laser";
     laser.PrinterAETitle = "LASER3";
     laser.PrinterAddress = "192.168.10.21";
     laser.PrinterQueue = "PASSTHRU";
     laser.UseGrayGraduation = true;
     laser.GrayGraduationFile = "C:\\grad\\gray.txt";
-    c.Printers.Add(laser);
+    c.Printers.add(laser);
 
-    sPrinter color;
+    PrinterRecord color;
     color.Description = "Colour = film; room 2";
     color.PrinterAETitle = "COLOR";
     color.PrinterAddress = "printsrv";
@@ -28,9 +28,9 @@ inline void FillSample(CConfiguration& c)
     color.RedGraduationFile = "r.txt";
     color.GreenGraduationFile = "g.txt";
     color.BlueGraduationFile = "b.txt";
-    c.Printers.Add(color);
+    c.Printers.add(color);
 
-    sPaper a4;
+    PaperRecord a4;
     a4.Name = "A4";
     a4.Description = "A4 plain";
     a4.PaperLabel = "A4";
@@ -39,26 +39,26 @@ inline void FillSample(CConfiguration& c)
     a4.SizeY = 842;
     a4.SkipX = 20;
     a4.SkipY = 20;
-    c.Papers.Add(a4);
+    c.Papers.add(a4);
 
-    sPaper small;
+    PaperRecord small;
     small.Name = "a4";
     small.SizeX = 590;
     small.SizeY = 840;
     small.OffsetX = -5;
     small.OffsetY = 3;
-    c.Papers.Add(small);
+    c.Papers.add(small);
 
-    sPaper film;
+    PaperRecord film;
     film.Name = "14IN X 17IN Film";
     film.Description = "Film (named as 14INX17IN)";
     film.PaperLabel = "Tray 2";
     film.SizeX = 1008;
     film.SizeY = 1224;
-    c.Papers.Add(film);
+    c.Papers.add(film);
 
-    c.Headers.Add(sHeader{"LOGO", "C:\\bitmaps\\logo.bmp"});
-    c.Headers.Add(sHeader{"WARD 3", ""});
+    c.Headers.add(HeaderRecord{"LOGO", "C:\\bitmaps\\logo.bmp"});
+    c.Headers.add(HeaderRecord{"WARD 3", ""});
 
     c.SuppressPrinting = true;
     c.DeleteJobFile = false;

@@ -20,7 +20,7 @@
 
 namespace {
 
-void ExpectNoViolations(const char* scenario, const FaultSweepResult& result)
+void expectNoViolations(const char* scenario, const FaultSweepResult& result)
 {
     std::printf("[ sweep    ] %s: %d calls, %d single faults, %d saved, %d failed, %zu violations\n", scenario,
                 result.calls, result.faults, result.successes, result.failures, result.violations.size());
@@ -31,22 +31,22 @@ void ExpectNoViolations(const char* scenario, const FaultSweepResult& result)
 }
 
 // A configuration text of a few KiB, longer than the old files below.
-std::string NewText()
+std::string newText()
 {
-    CConfiguration c;
+    Configuration c;
     for (int i = 0; i < 8; ++i) {
-        sPrinter p;
+        PrinterRecord p;
         p.PrinterAETitle = "PRINTER" + std::to_string(i);
-        c.Printers.Add(p);
+        c.Printers.add(p);
     }
-    return FormatConfiguration(c);
+    return formatConfiguration(c);
 }
 
 } // namespace
 
 TEST(SaveFaults, EverySingleFailingCallLeavesTheCompleteOldOrNewFile)
 {
-    const std::string longer = NewText();
+    const std::string longer = newText();
     const std::string shorter = "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nPort = 104\r\n";
     struct Scenario {
         const char* name;
@@ -70,13 +70,13 @@ TEST(SaveFaults, EverySingleFailingCallLeavesTheCompleteOldOrNewFile)
         sweep.path = dir.file("config.cfg");
         sweep.exists = scenario.exists;
         if (scenario.exists) {
-            WriteBytes(sweep.path, scenario.oldBytes);
+            writeBytes(sweep.path, scenario.oldBytes);
             ::chmod(sweep.path.c_str(), 0640);
         }
         sweep.newBytes = scenario.newBytes;
         sweep.refuseTemporaryFiles = scenario.refuseTemporaryFiles;
         sweep.refuseLinks = scenario.refuseLinks;
-        ExpectNoViolations(scenario.name, RunFaultSweep(sweep));
+        expectNoViolations(scenario.name, runFaultSweep(sweep));
     }
 }
 
@@ -85,14 +85,14 @@ TEST(SaveFaults, EverySingleFailingCallLeavesTheCompleteOldOrNewFile)
 TEST(SaveFaults, InPlaceInAReadOnlyFolderAsAnUnprivilegedUser)
 {
     std::string prefix;
-    if (!UnprivilegedPrefix(prefix))
+    if (!unprivilegedPrefix(prefix))
         GTEST_SKIP() << "running as root and setpriv cannot drop privileges here";
     TempDir dir;
     ::chmod(dir.path().c_str(), 0755);
-    const std::string longer = NewText();
+    const std::string longer = newText();
     const std::string shorter = "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nPort = 104\r\n";
-    WriteBytes(dir.file("longer"), longer);
-    WriteBytes(dir.file("shorter"), shorter);
+    writeBytes(dir.file("longer"), longer);
+    writeBytes(dir.file("shorter"), shorter);
     ::chmod(dir.file("longer").c_str(), 0644);
     ::chmod(dir.file("shorter").c_str(), 0644);
 
@@ -102,16 +102,16 @@ TEST(SaveFaults, InPlaceInAReadOnlyFolderAsAnUnprivilegedUser)
         const std::string folder = dir.file(folderName);
         const std::string target = folder + "/config.cfg";
         std::filesystem::create_directory(folder);
-        WriteBytes(target, ReadBytes(dir.file(oldName)));
+        writeBytes(target, readBytes(dir.file(oldName)));
         ::chmod(target.c_str(), 0666);
         ::chmod(folder.c_str(), 0555);
-        const int status = RunCommandStatus(prefix + QUARVEL_FAULT_SWEEP_BINARY + " " + target + " " +
+        const int status = runCommandStatus(prefix + QUARVEL_FAULT_SWEEP_BINARY + " " + target + " " +
                                             dir.file(newName) + " >" + dir.file("out") + " 2>&1");
-        const std::string out = ReadBytes(dir.file("out"));
+        const std::string out = readBytes(dir.file("out"));
         std::printf("[ sweep    ] read-only folder, %s: %s", folderName, out.substr(0, out.find('\n') + 1).c_str());
         EXPECT_EQ(status, 0) << out.substr(0, 4000);
         EXPECT_NE(out.find(" violations 0\n"), std::string::npos) << out.substr(0, 4000);
-        EXPECT_EQ(ReadBytes(target), ReadBytes(dir.file(oldName)));
+        EXPECT_EQ(readBytes(target), readBytes(dir.file(oldName)));
     }
 }
 
@@ -122,7 +122,7 @@ namespace {
 class SmallFileSystem {
   public:
     // Empty on success, else the reason it cannot be mounted here.
-    std::string Mount(const std::string& point, const std::string& options)
+    std::string mount(const std::string& point, const std::string& options)
     {
         if (::geteuid() != 0)
             return "mounting a file system needs root";
@@ -147,7 +147,7 @@ class SmallFileSystem {
 };
 
 // Writes data into folder until its file system has no block left.
-void FillBlocks(const std::string& folder)
+void fillBlocks(const std::string& folder)
 {
     const int fd = ::open((folder + "/filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     const std::string block(4096, 'x');
@@ -158,7 +158,7 @@ void FillBlocks(const std::string& folder)
 }
 
 // Makes empty files in folder until its file system has no inode left.
-void FillInodes(const std::string& folder)
+void fillInodes(const std::string& folder)
 {
     for (int i = 0; i < 100000; ++i) {
         const int fd = ::open((folder + "/filler" + std::to_string(i)).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
@@ -176,35 +176,35 @@ TEST(SaveFaults, FullSmallFileSystemWithAReadOnlyFolderKeepsTheFileByteForByte)
     ::chmod(dir.path().c_str(), 0755);
     SmallFileSystem tmpfs;
     const std::string point = dir.file("mnt");
-    if (const std::string reason = tmpfs.Mount(point, "size=32k,mode=0755"); !reason.empty())
+    if (const std::string reason = tmpfs.mount(point, "size=32k,mode=0755"); !reason.empty())
         GTEST_SKIP() << reason;
     std::string prefix;
-    if (!UnprivilegedPrefix(prefix))
+    if (!unprivilegedPrefix(prefix))
         GTEST_SKIP() << "running as root and setpriv cannot drop privileges here";
 
     const std::string folder = point + "/ro";
     std::filesystem::create_directory(folder);
     const std::string target = folder + "/config.cfg";
     const std::string old = "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nPort = 104\r\n";
-    WriteBytes(target, old);
+    writeBytes(target, old);
     ::chmod(target.c_str(), 0666);
     ::chmod(folder.c_str(), 0555);
-    FillBlocks(point);
+    fillBlocks(point);
     const std::string source = dir.file("source.cfg");
-    WriteBytes(source, NewText()); // needs more blocks than the old file has
+    writeBytes(source, newText()); // needs more blocks than the old file has
     ::chmod(source.c_str(), 0644);
 
     const std::string tool = QUARVEL_CFG_BINARY;
     const std::string redirect = " >" + dir.file("out") + " 2>" + dir.file("err");
-    EXPECT_EQ(RunCommandStatus(prefix + tool + " normalize " + source + " " + target + redirect), 2);
-    EXPECT_EQ(ReadBytes(dir.file("err")),
+    EXPECT_EQ(runCommandStatus(prefix + tool + " normalize " + source + " " + target + redirect), 2);
+    EXPECT_EQ(readBytes(dir.file("err")),
               "quarvel-cfg: File could not be opened: Disk full while accessing " + target + ".\n");
-    EXPECT_EQ(ReadBytes(target), old);
+    EXPECT_EQ(readBytes(target), old);
     // Root may make a temporary file there; it fills up just the same.
-    EXPECT_EQ(RunCommandStatus(tool + " normalize " + source + " " + target + redirect), 2);
-    EXPECT_EQ(ReadBytes(dir.file("err")),
+    EXPECT_EQ(runCommandStatus(tool + " normalize " + source + " " + target + redirect), 2);
+    EXPECT_EQ(readBytes(dir.file("err")),
               "quarvel-cfg: File could not be opened: Disk full while accessing " + target + ".\n");
-    EXPECT_EQ(ReadBytes(target), old);
+    EXPECT_EQ(readBytes(target), old);
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
@@ -217,31 +217,31 @@ TEST(SaveFaults, FileSystemWithoutFreeInodesNeverLeavesThePathEmpty)
     ::chmod(dir.path().c_str(), 0755);
     SmallFileSystem tmpfs;
     const std::string point = dir.file("mnt");
-    if (const std::string reason = tmpfs.Mount(point, "size=1m,nr_inodes=4,mode=0777"); !reason.empty())
+    if (const std::string reason = tmpfs.mount(point, "size=1m,nr_inodes=4,mode=0777"); !reason.empty())
         GTEST_SKIP() << reason;
     std::string prefix;
-    if (!UnprivilegedPrefix(prefix))
+    if (!unprivilegedPrefix(prefix))
         GTEST_SKIP() << "running as root and setpriv cannot drop privileges here";
 
     const std::string target = point + "/config.cfg";
     const std::string old = "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nPort = 104\r\n";
-    WriteBytes(target, old);
+    writeBytes(target, old);
     ::chmod(target.c_str(), 0666);
-    FillInodes(point);
+    fillInodes(point);
     ASSERT_LT(::open((point + "/one-more").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600), 0);
     ASSERT_EQ(errno, ENOSPC);
     const std::string source = dir.file("source.cfg");
-    const std::string text = NewText();
-    WriteBytes(source, text);
+    const std::string text = newText();
+    writeBytes(source, text);
     ::chmod(source.c_str(), 0644);
 
     // No temporary file and no backup can be made: the file is written in
     // place and the path always holds a complete configuration.
     const std::string tool = QUARVEL_CFG_BINARY;
     const std::string redirect = " >" + dir.file("out") + " 2>" + dir.file("err");
-    EXPECT_EQ(RunCommandStatus(prefix + tool + " normalize " + source + " " + target + redirect), 0)
-        << ReadBytes(dir.file("err"));
-    EXPECT_EQ(ReadBytes(dir.file("out")), "Configuration saved to file '" + target + "'.\n");
-    EXPECT_EQ(ReadBytes(target), text);
-    EXPECT_FALSE(FileExists(point + "/config.bak"));
+    EXPECT_EQ(runCommandStatus(prefix + tool + " normalize " + source + " " + target + redirect), 0)
+        << readBytes(dir.file("err"));
+    EXPECT_EQ(readBytes(dir.file("out")), "Configuration saved to file '" + target + "'.\n");
+    EXPECT_EQ(readBytes(target), text);
+    EXPECT_FALSE(fileExists(point + "/config.bak"));
 }

@@ -19,7 +19,7 @@
 
 namespace {
 
-std::vector<std::string> Listing(const std::string& dir)
+std::vector<std::string> listing(const std::string& dir)
 {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
@@ -34,47 +34,47 @@ class FailingFileSystem : public FileSystem {
     enum Call { None, TempCall, WriteCall, FchmodCall, FsyncCall, CloseCall, LinkCall, RenameCall, ReserveCall };
     FailingFileSystem(Call call, int error) : m_call(call), m_error(error) {}
 
-    int Open(const std::string& p, int f, mode_t m) override
+    int open(const std::string& p, int f, mode_t m) override
     {
         const bool temp = p.find("/.quarvel-save.") != std::string::npos;
-        return temp && Fail(TempCall) ? -1 : FileSystem::Open(p, f, m);
+        return temp && fail(TempCall) ? -1 : FileSystem::open(p, f, m);
     }
-    ssize_t Write(int fd, const char* d, std::size_t n) override
+    ssize_t write(int fd, const char* d, std::size_t n) override
     {
         // Fail after a first partial write, as a disk that fills up does.
         if (m_call == WriteCall && m_writes++ > 0) {
             errno = m_error;
             return -1;
         }
-        return FileSystem::Write(fd, d, m_call == WriteCall ? std::min<std::size_t>(n, 100) : n);
+        return FileSystem::write(fd, d, m_call == WriteCall ? std::min<std::size_t>(n, 100) : n);
     }
-    ssize_t WriteAt(int fd, const char* d, std::size_t n, off_t o) override
+    ssize_t writeAt(int fd, const char* d, std::size_t n, off_t o) override
     {
         if (m_call == WriteCall && m_positionedWrites++ == 1) { // after a first partial write
             errno = m_error;
             return -1;
         }
-        return FileSystem::WriteAt(fd, d, m_call == WriteCall ? std::min<std::size_t>(n, 100) : n, o);
+        return FileSystem::writeAt(fd, d, m_call == WriteCall ? std::min<std::size_t>(n, 100) : n, o);
     }
-    int Reserve(int fd, off_t size) override { return Fail(ReserveCall) ? -1 : FileSystem::Reserve(fd, size); }
-    int Fchmod(int fd, mode_t m) override { return Fail(FchmodCall) ? -1 : FileSystem::Fchmod(fd, m); }
-    int Fsync(int fd) override { return Fail(FsyncCall) ? -1 : FileSystem::Fsync(fd); }
-    int Close(int fd) override
+    int reserve(int fd, off_t size) override { return fail(ReserveCall) ? -1 : FileSystem::reserve(fd, size); }
+    int fchmod(int fd, mode_t m) override { return fail(FchmodCall) ? -1 : FileSystem::fchmod(fd, m); }
+    int fsync(int fd) override { return fail(FsyncCall) ? -1 : FileSystem::fsync(fd); }
+    int close(int fd) override
     {
-        const int result = FileSystem::Close(fd);
-        return Fail(CloseCall) ? -1 : result;
+        const int result = FileSystem::close(fd);
+        return fail(CloseCall) ? -1 : result;
     }
-    int Link(const std::string& a, const std::string& b) override
+    int link(const std::string& a, const std::string& b) override
     {
-        return Fail(LinkCall) ? -1 : FileSystem::Link(a, b);
+        return fail(LinkCall) ? -1 : FileSystem::link(a, b);
     }
-    int Rename(const std::string& a, const std::string& b) override
+    int rename(const std::string& a, const std::string& b) override
     {
-        return Fail(RenameCall) ? -1 : FileSystem::Rename(a, b);
+        return fail(RenameCall) ? -1 : FileSystem::rename(a, b);
     }
 
   private:
-    bool Fail(Call call)
+    bool fail(Call call)
     {
         if (call != m_call)
             return false;
@@ -92,26 +92,26 @@ class FailingFileSystem : public FileSystem {
 class NoTemporaryFileSystem : public FailingFileSystem {
   public:
     explicit NoTemporaryFileSystem(Call call = None, int error = 0) : FailingFileSystem(call, error) {}
-    int Open(const std::string& p, int f, mode_t m) override
+    int open(const std::string& p, int f, mode_t m) override
     {
         if (p.find("/.quarvel-save.") != std::string::npos) {
             errno = EACCES;
             return -1;
         }
-        return FailingFileSystem::Open(p, f, m);
+        return FailingFileSystem::open(p, f, m);
     }
 };
 
-mode_t Mode(const std::string& path)
+mode_t mode(const std::string& path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-std::string Save(const CConfiguration& c, const std::string& path, bool expected = true)
+std::string save(const Configuration& c, const std::string& path, bool expected = true)
 {
     std::string message;
-    EXPECT_EQ(c.SaveToFile(path, message), expected) << message;
+    EXPECT_EQ(c.saveToFile(path, message), expected) << message;
     return message;
 }
 
@@ -119,84 +119,84 @@ std::string Save(const CConfiguration& c, const std::string& path, bool expected
 
 TEST(Backup, NamesFollowTheRule)
 {
-    EXPECT_EQ(BackupCandidate("/srv/config.cfg", 1), "/srv/config.bak");
-    EXPECT_EQ(BackupCandidate("/srv/config.cfg", 2), "/srv/config.bk2");
-    EXPECT_EQ(BackupCandidate("/srv/config.cfg", 13), "/srv/config.bk13");
-    EXPECT_EQ(BackupCandidate("config", 1), "config.bak");
-    EXPECT_EQ(BackupCandidate("/srv/a.b/cfg", 1), "/srv/a.b/cfg.bak");
-    EXPECT_EQ(BackupCandidate("/srv/my.config.cfg", 1), "/srv/my.config.bak");
-    EXPECT_EQ(BackupCandidate("/srv/.hidden", 1), "/srv/.bak");
+    EXPECT_EQ(backupCandidate("/srv/config.cfg", 1), "/srv/config.bak");
+    EXPECT_EQ(backupCandidate("/srv/config.cfg", 2), "/srv/config.bk2");
+    EXPECT_EQ(backupCandidate("/srv/config.cfg", 13), "/srv/config.bk13");
+    EXPECT_EQ(backupCandidate("config", 1), "config.bak");
+    EXPECT_EQ(backupCandidate("/srv/a.b/cfg", 1), "/srv/a.b/cfg.bak");
+    EXPECT_EQ(backupCandidate("/srv/my.config.cfg", 1), "/srv/my.config.bak");
+    EXPECT_EQ(backupCandidate("/srv/.hidden", 1), "/srv/.bak");
 }
 
-TEST(Save, NewFileAndSuccessiveBackupsKeepEveryVersion)
+TEST(save, NewFileAndSuccessiveBackupsKeepEveryVersion)
 {
     TempDir dir;
     const std::string path = dir.file("config.cfg");
-    CConfiguration c;
-    EXPECT_EQ(Save(c, path), "Configuration saved to file '" + path + "'.");
-    const std::string v1 = ReadBytes(path);
-    EXPECT_EQ(v1, FormatConfiguration(c));
+    Configuration c;
+    EXPECT_EQ(save(c, path), "Configuration saved to file '" + path + "'.");
+    const std::string v1 = readBytes(path);
+    EXPECT_EQ(v1, formatConfiguration(c));
 
     c.Port = 2;
-    EXPECT_EQ(Save(c, path), "An old configuration file was found and renamed.\nNew configuration:\t" + path +
+    EXPECT_EQ(save(c, path), "An old configuration file was found and renamed.\nNew configuration:\t" + path +
                                  "\nOld configuration:\t" + dir.file("config.bak") + "\n");
-    const std::string v2 = ReadBytes(path);
+    const std::string v2 = readBytes(path);
     c.Port = 3;
-    EXPECT_EQ(Save(c, path), "An old configuration file was found and renamed.\nNew configuration:\t" + path +
+    EXPECT_EQ(save(c, path), "An old configuration file was found and renamed.\nNew configuration:\t" + path +
                                  "\nOld configuration:\t" + dir.file("config.bk2") + "\n");
-    Save(c, path);
-    EXPECT_EQ(ReadBytes(dir.file("config.bak")), v1);
-    EXPECT_EQ(ReadBytes(dir.file("config.bk2")), v2);
-    EXPECT_TRUE(FileExists(dir.file("config.bk3")));
-    EXPECT_FALSE(FileExists(dir.file("config.bk1")));
-    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"config.bak", "config.bk2", "config.bk3", "config.cfg"}));
+    save(c, path);
+    EXPECT_EQ(readBytes(dir.file("config.bak")), v1);
+    EXPECT_EQ(readBytes(dir.file("config.bk2")), v2);
+    EXPECT_TRUE(fileExists(dir.file("config.bk3")));
+    EXPECT_FALSE(fileExists(dir.file("config.bk1")));
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"config.bak", "config.bk2", "config.bk3", "config.cfg"}));
 }
 
-TEST(Save, BackupNamesAreSharedAcrossExtensionsAndIgnoreDotsInFolders)
+TEST(save, BackupNamesAreSharedAcrossExtensionsAndIgnoreDotsInFolders)
 {
     TempDir dir;
-    CConfiguration c;
-    WriteBytes(dir.file("config.bak"), "from config.txt");
-    WriteBytes(dir.file("config.cfg"), "old");
-    EXPECT_NE(Save(c, dir.file("config.cfg")).find(dir.file("config.bk2")), std::string::npos);
-    EXPECT_EQ(ReadBytes(dir.file("config.bak")), "from config.txt");
+    Configuration c;
+    writeBytes(dir.file("config.bak"), "from config.txt");
+    writeBytes(dir.file("config.cfg"), "old");
+    EXPECT_NE(save(c, dir.file("config.cfg")).find(dir.file("config.bk2")), std::string::npos);
+    EXPECT_EQ(readBytes(dir.file("config.bak")), "from config.txt");
 
-    WriteBytes(dir.file("my.config.cfg"), "old");
-    Save(c, dir.file("my.config.cfg"));
-    EXPECT_EQ(ReadBytes(dir.file("my.config.bak")), "old");
+    writeBytes(dir.file("my.config.cfg"), "old");
+    save(c, dir.file("my.config.cfg"));
+    EXPECT_EQ(readBytes(dir.file("my.config.bak")), "old");
 
-    WriteBytes(dir.file("plain"), "old");
-    Save(c, dir.file("plain"));
-    EXPECT_EQ(ReadBytes(dir.file("plain.bak")), "old");
+    writeBytes(dir.file("plain"), "old");
+    save(c, dir.file("plain"));
+    EXPECT_EQ(readBytes(dir.file("plain.bak")), "old");
 
     std::filesystem::create_directory(dir.file("a.b"));
-    WriteBytes(dir.file("a.b/cfg"), "old");
-    Save(c, dir.file("a.b/cfg"));
-    EXPECT_EQ(ReadBytes(dir.file("a.b/cfg.bak")), "old");
-    EXPECT_FALSE(FileExists(dir.file("a.bak")));
+    writeBytes(dir.file("a.b/cfg"), "old");
+    save(c, dir.file("a.b/cfg"));
+    EXPECT_EQ(readBytes(dir.file("a.b/cfg.bak")), "old");
+    EXPECT_FALSE(fileExists(dir.file("a.bak")));
 }
 
-TEST(Save, KeepsPermissionBitsAndOwnerAndGivesNewFilesWhatTheUmaskLeaves)
+TEST(save, KeepsPermissionBitsAndOwnerAndGivesNewFilesWhatTheUmaskLeaves)
 {
     TempDir dir;
-    CConfiguration c;
+    Configuration c;
     const std::string path = dir.file("config.cfg");
-    WriteBytes(path, "old");
+    writeBytes(path, "old");
     ::chmod(path.c_str(), 0640);
     const bool root = ::geteuid() == 0;
     if (root) {
         ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
     }
-    Save(c, path);
-    EXPECT_EQ(Mode(path), 0640u);
+    save(c, path);
+    EXPECT_EQ(mode(path), 0640u);
 
     // Written in place when no temporary file can be made: still the file's
     // own bits and owner, not those of a new file.
     NoTemporaryFileSystem noTemp;
     std::string message;
-    ASSERT_TRUE(SafeFileWriter(noTemp).Save(path, "in place", message)) << message;
-    EXPECT_EQ(ReadBytes(path), "in place");
-    EXPECT_EQ(Mode(path), 0640u);
+    ASSERT_TRUE(SafeFileWriter(noTemp).save(path, "in place", message)) << message;
+    EXPECT_EQ(readBytes(path), "in place");
+    EXPECT_EQ(mode(path), 0640u);
     struct stat st;
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     if (root) {
@@ -204,90 +204,90 @@ TEST(Save, KeepsPermissionBitsAndOwnerAndGivesNewFilesWhatTheUmaskLeaves)
     }
 
     const mode_t previous = ::umask(027);
-    Save(c, dir.file("fresh.cfg"));
+    save(c, dir.file("fresh.cfg"));
     NoTemporaryFileSystem noTempForNew;
-    EXPECT_TRUE(SafeFileWriter(noTempForNew).Save(dir.file("fresh-in-place.cfg"), "new", message)) << message;
+    EXPECT_TRUE(SafeFileWriter(noTempForNew).save(dir.file("fresh-in-place.cfg"), "new", message)) << message;
     ::umask(previous);
-    EXPECT_EQ(Mode(dir.file("fresh.cfg")), 0640u);
-    EXPECT_EQ(Mode(dir.file("fresh-in-place.cfg")), 0640u);
+    EXPECT_EQ(mode(dir.file("fresh.cfg")), 0640u);
+    EXPECT_EQ(mode(dir.file("fresh-in-place.cfg")), 0640u);
 }
 
-TEST(Save, SymbolicLinksAreFollowedToTheFileTheyEndAt)
+TEST(save, SymbolicLinksAreFollowedToTheFileTheyEndAt)
 {
     TempDir dir;
-    CConfiguration c;
-    const std::string text = FormatConfiguration(c);
+    Configuration c;
+    const std::string text = formatConfiguration(c);
     std::filesystem::create_directory(dir.file("real"));
     const std::string real = dir.file("real/server.cfg");
 
     // An absolute link: the target is replaced and backed up beside itself,
     // and the message names it.
-    WriteBytes(real, "linked old");
+    writeBytes(real, "linked old");
     std::filesystem::create_symlink(real, dir.file("link.cfg"));
-    EXPECT_EQ(Save(c, dir.file("link.cfg")), "An old configuration file was found and renamed.\nNew configuration:\t" +
+    EXPECT_EQ(save(c, dir.file("link.cfg")), "An old configuration file was found and renamed.\nNew configuration:\t" +
                                                  real + "\nOld configuration:\t" + dir.file("real/server.bak") + "\n");
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.cfg")));
-    EXPECT_EQ(ReadBytes(real), text);
-    EXPECT_EQ(ReadBytes(dir.file("real/server.bak")), "linked old");
-    EXPECT_FALSE(FileExists(dir.file("link.bak")));
+    EXPECT_EQ(readBytes(real), text);
+    EXPECT_EQ(readBytes(dir.file("real/server.bak")), "linked old");
+    EXPECT_FALSE(fileExists(dir.file("link.bak")));
 
     // A chain of a relative and an absolute link, written in place because
     // no temporary file can be made: still the final target.
     std::filesystem::create_symlink("link.cfg", dir.file("chain.cfg"));
     NoTemporaryFileSystem noTemp;
     std::string message;
-    EXPECT_TRUE(SafeFileWriter(noTemp).Save(dir.file("chain.cfg"), "via chain", message)) << message;
+    EXPECT_TRUE(SafeFileWriter(noTemp).save(dir.file("chain.cfg"), "via chain", message)) << message;
     EXPECT_EQ(message, "An old configuration file was found and renamed.\nNew configuration:\t" + real +
                            "\nOld configuration:\t" + dir.file("real/server.bk2") + "\n");
-    EXPECT_EQ(ReadBytes(real), "via chain");
-    EXPECT_EQ(ReadBytes(dir.file("real/server.bk2")), text);
+    EXPECT_EQ(readBytes(real), "via chain");
+    EXPECT_EQ(readBytes(dir.file("real/server.bk2")), text);
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("chain.cfg")));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.cfg")));
 
     // A dangling link: the file is created where it points.
     std::filesystem::create_symlink("real/new.cfg", dir.file("dangling.cfg"));
-    EXPECT_EQ(Save(c, dir.file("dangling.cfg")), "Configuration saved to file '" + dir.file("real/new.cfg") + "'.");
+    EXPECT_EQ(save(c, dir.file("dangling.cfg")), "Configuration saved to file '" + dir.file("real/new.cfg") + "'.");
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("dangling.cfg")));
-    EXPECT_EQ(ReadBytes(dir.file("real/new.cfg")), text);
+    EXPECT_EQ(readBytes(dir.file("real/new.cfg")), text);
 
     // A loop of links is an invalid path.
     std::filesystem::create_symlink("loop-b", dir.file("loop-a"));
     std::filesystem::create_symlink("loop-a", dir.file("loop-b"));
-    EXPECT_EQ(Save(c, dir.file("loop-a"), false),
+    EXPECT_EQ(save(c, dir.file("loop-a"), false),
               "File could not be opened: " + dir.file("loop-a") + " contains an invalid path.");
 }
 
-TEST(Save, MissingFolderAndFolderAtThePathFailWithoutTouchingAnything)
+TEST(save, MissingFolderAndFolderAtThePathFailWithoutTouchingAnything)
 {
     TempDir dir;
-    CConfiguration c;
+    Configuration c;
     const std::string missing = dir.file("no/such/config.cfg");
-    EXPECT_EQ(Save(c, missing, false), "File could not be opened: " + missing + " was not found.");
+    EXPECT_EQ(save(c, missing, false), "File could not be opened: " + missing + " was not found.");
 
     std::filesystem::create_directory(dir.file("config.cfg"));
-    EXPECT_EQ(Save(c, dir.file("config.cfg"), false),
+    EXPECT_EQ(save(c, dir.file("config.cfg"), false),
               "File could not be opened: Access to " + dir.file("config.cfg") + " was denied.");
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("config.cfg")));
-    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"config.cfg"});
+    EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"config.cfg"});
 }
 
-TEST(Save, CharacterDevicesAreWrittenAsTheyArePipesAndSocketsAreRefused)
+TEST(save, CharacterDevicesAreWrittenAsTheyArePipesAndSocketsAreRefused)
 {
-    CConfiguration c;
-    if (FileExists("/dev/full")) {
-        EXPECT_EQ(Save(c, "/dev/full", false), "File could not be opened: Disk full while accessing /dev/full.");
+    Configuration c;
+    if (fileExists("/dev/full")) {
+        EXPECT_EQ(save(c, "/dev/full", false), "File could not be opened: Disk full while accessing /dev/full.");
     }
-    EXPECT_EQ(Save(c, "/dev/null"), "Configuration saved to file '/dev/null'.");
+    EXPECT_EQ(save(c, "/dev/null"), "Configuration saved to file '/dev/null'.");
 
     TempDir dir;
     const std::string fifo = dir.file("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     // In a child: a save that opens the pipe for writing would wait forever.
-    EXPECT_EQ(RunInChild(
+    EXPECT_EQ(runInChild(
                   [&] {
                       std::string message;
-                      CConfiguration config;
-                      return (config.SaveToFile(fifo, message) ? "saved: " : "failed: ") + message;
+                      Configuration config;
+                      return (config.saveToFile(fifo, message) ? "saved: " : "failed: ") + message;
                   },
                   10),
               "failed: File could not be opened: " + fifo + " is not a regular file.");
@@ -298,12 +298,12 @@ TEST(Save, CharacterDevicesAreWrittenAsTheyArePipesAndSocketsAreRefused)
     address.sun_family = AF_UNIX;
     std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
     ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    EXPECT_EQ(Save(c, socketPath, false), "File could not be opened: " + socketPath + " is not a regular file.");
+    EXPECT_EQ(save(c, socketPath, false), "File could not be opened: " + socketPath + " is not a regular file.");
     ::close(sock);
-    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"fifo", "socket"}));
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"fifo", "socket"}));
 }
 
-TEST(Save, AnyFailingCallLeavesTheOldFileExactlyAsItWas)
+TEST(save, AnyFailingCallLeavesTheOldFileExactlyAsItWas)
 {
     struct Case {
         FailingFileSystem::Call call;
@@ -330,43 +330,43 @@ TEST(Save, AnyFailingCallLeavesTheOldFileExactlyAsItWas)
     for (const Case& tc : cases) {
         TempDir dir;
         const std::string path = dir.file("config.cfg");
-        WriteBytes(path, old);
-        CConfiguration c;
+        writeBytes(path, old);
+        Configuration c;
         std::unique_ptr<FailingFileSystem> fs = tc.inPlace ? std::make_unique<NoTemporaryFileSystem>(tc.call, tc.error)
                                                            : std::make_unique<FailingFileSystem>(tc.call, tc.error);
         std::string message;
-        EXPECT_FALSE(SafeFileWriter(*fs).Save(path, FormatConfiguration(c), message));
+        EXPECT_FALSE(SafeFileWriter(*fs).save(path, formatConfiguration(c), message));
         std::string expected = tc.description;
         expected.replace(expected.find('%'), 1, path);
         EXPECT_EQ(message, "File could not be opened: " + expected) << tc.call << " " << tc.inPlace;
-        EXPECT_EQ(ReadBytes(path), old) << tc.call << " " << tc.inPlace;
+        EXPECT_EQ(readBytes(path), old) << tc.call << " " << tc.inPlace;
         // No temporary file stays behind; a backup made before the failure
         // is a harmless extra copy.
-        for (const std::string& name : Listing(dir.path()))
-            EXPECT_TRUE(name == "config.cfg" || (name == "config.bak" && ReadBytes(dir.file(name)) == old)) << name;
+        for (const std::string& name : listing(dir.path()))
+            EXPECT_TRUE(name == "config.cfg" || (name == "config.bak" && readBytes(dir.file(name)) == old)) << name;
     }
 }
 
-TEST(Save, WithoutHardLinksTheBackupIsACopyAndWithoutATempFileItWritesInPlace)
+TEST(save, WithoutHardLinksTheBackupIsACopyAndWithoutATempFileItWritesInPlace)
 {
     TempDir dir;
     const std::string path = dir.file("config.cfg");
-    WriteBytes(path, "old");
+    writeBytes(path, "old");
     ::chmod(path.c_str(), 0604);
-    CConfiguration c;
+    Configuration c;
     FailingFileSystem noLinks(FailingFileSystem::LinkCall, EPERM);
     std::string message;
-    EXPECT_TRUE(SafeFileWriter(noLinks).Save(path, FormatConfiguration(c), message));
-    EXPECT_EQ(ReadBytes(dir.file("config.bak")), "old");
-    EXPECT_EQ(Mode(dir.file("config.bak")), 0604u);
-    EXPECT_EQ(ReadBytes(path), FormatConfiguration(c));
+    EXPECT_TRUE(SafeFileWriter(noLinks).save(path, formatConfiguration(c), message));
+    EXPECT_EQ(readBytes(dir.file("config.bak")), "old");
+    EXPECT_EQ(mode(dir.file("config.bak")), 0604u);
+    EXPECT_EQ(readBytes(path), formatConfiguration(c));
 
     NoTemporaryFileSystem noTemp;
-    EXPECT_TRUE(SafeFileWriter(noTemp).Save(path, "new", message));
+    EXPECT_TRUE(SafeFileWriter(noTemp).save(path, "new", message));
     EXPECT_EQ(message, "An old configuration file was found and renamed.\nNew configuration:\t" + path +
                            "\nOld configuration:\t" + dir.file("config.bk2") + "\n");
-    EXPECT_EQ(ReadBytes(path), "new");
-    EXPECT_EQ(ReadBytes(dir.file("config.bk2")), FormatConfiguration(c));
+    EXPECT_EQ(readBytes(path), "new");
+    EXPECT_EQ(readBytes(dir.file("config.bk2")), formatConfiguration(c));
     // The backup is a second name of the same old file, not the file itself
     // moved away: the new bytes went into a fresh file.
     struct stat live, backup;
@@ -375,35 +375,35 @@ TEST(Save, WithoutHardLinksTheBackupIsACopyAndWithoutATempFileItWritesInPlace)
     EXPECT_NE(live.st_ino, backup.st_ino);
 
     NoTemporaryFileSystem noTempNoLinks(FailingFileSystem::LinkCall, EPERM);
-    EXPECT_TRUE(SafeFileWriter(noTempNoLinks).Save(path, "newer, and longer than before", message));
-    EXPECT_EQ(ReadBytes(dir.file("config.bk3")), "new");
-    EXPECT_EQ(ReadBytes(path), "newer, and longer than before");
+    EXPECT_TRUE(SafeFileWriter(noTempNoLinks).save(path, "newer, and longer than before", message));
+    EXPECT_EQ(readBytes(dir.file("config.bk3")), "new");
+    EXPECT_EQ(readBytes(path), "newer, and longer than before");
 }
 
-TEST(Save, TemporaryFilesOfKilledSavesAreRemovedButNeverThoseOfALiveOne)
+TEST(save, TemporaryFilesOfKilledSavesAreRemovedButNeverThoseOfALiveOne)
 {
     TempDir dir;
     const std::string path = dir.file("config.cfg");
-    WriteBytes(path, "old");
+    writeBytes(path, "old");
 
     // A save killed between writing its temporary file and the rename.
     class KilledAtSync : public FileSystem {
-        int Fsync(int) override
+        int fsync(int) override
         {
             ::raise(SIGKILL);
             return -1;
         }
     };
-    EXPECT_EQ(RunInChild(
+    EXPECT_EQ(runInChild(
                   [&] {
                       KilledAtSync fs;
                       std::string message;
-                      SafeFileWriter(fs).Save(path, "never", message);
+                      SafeFileWriter(fs).save(path, "never", message);
                       return std::string("not killed");
                   },
                   10),
               "signal 9");
-    std::vector<std::string> names = Listing(dir.path());
+    std::vector<std::string> names = listing(dir.path());
     ASSERT_EQ(names.size(), 2u);
     const std::string leftover = names[0];
     EXPECT_EQ(leftover.rfind(".quarvel-save.", 0), 0u) << leftover;
@@ -417,72 +417,72 @@ TEST(Save, TemporaryFilesOfKilledSavesAreRemovedButNeverThoseOfALiveOne)
         ::pause();
         ::_exit(0);
     }
-    const std::string ofLive = TemporaryFileName("config.cfg", live, "AbC123");
+    const std::string ofLive = temporaryFileName("config.cfg", live, "AbC123");
     const std::string ofOtherFile = leftover.substr(0, leftover.size() - 10) + "other.cfg";
-    WriteBytes(dir.file(ofLive), "in progress");
-    WriteBytes(dir.file(ofOtherFile), "other");
-    WriteBytes(dir.file(".quarvel-save.notapid.config.cfg"), "user's");
+    writeBytes(dir.file(ofLive), "in progress");
+    writeBytes(dir.file(ofOtherFile), "other");
+    writeBytes(dir.file(".quarvel-save.notapid.config.cfg"), "user's");
 
-    CConfiguration c;
-    Save(c, path);
+    Configuration c;
+    save(c, path);
     ::kill(live, SIGKILL);
     ::waitpid(live, nullptr, 0);
     std::vector<std::string> expected{ofLive, ofOtherFile, ".quarvel-save.notapid.config.cfg", "config.bak",
                                       "config.cfg"};
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(Listing(dir.path()), expected);
-    EXPECT_EQ(ReadBytes(path), FormatConfiguration(c));
-    EXPECT_EQ(ReadBytes(dir.file("config.bak")), "old");
+    EXPECT_EQ(listing(dir.path()), expected);
+    EXPECT_EQ(readBytes(path), formatConfiguration(c));
+    EXPECT_EQ(readBytes(dir.file("config.bak")), "old");
 }
 
 // Root ignores permission bits: the refusal of a read-only folder is tested
 // through the companion run as the unprivileged user "nobody".
-TEST(Save, ReadOnlyFolderAsAnUnprivilegedUser)
+TEST(save, ReadOnlyFolderAsAnUnprivilegedUser)
 {
     TempDir dir;
     ::chmod(dir.path().c_str(), 0755);
     const std::string folder = dir.file("ro");
     std::filesystem::create_directory(folder);
     const std::string source = dir.file("source.cfg");
-    WriteBytes(source, "[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 7\n");
+    writeBytes(source, "[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 7\n");
     ::chmod(source.c_str(), 0644);
-    WriteBytes(folder + "/open.cfg", "old open");
+    writeBytes(folder + "/open.cfg", "old open");
     ::chmod((folder + "/open.cfg").c_str(), 0666);
-    WriteBytes(folder + "/closed.cfg", "old closed");
+    writeBytes(folder + "/closed.cfg", "old closed");
     ::chmod((folder + "/closed.cfg").c_str(), 0644);
-    WriteBytes(folder + "/linked.cfg", "old linked");
+    writeBytes(folder + "/linked.cfg", "old linked");
     ::chmod((folder + "/linked.cfg").c_str(), 0666);
     ::chmod(folder.c_str(), 0555);
     std::filesystem::create_symlink(folder + "/linked.cfg", dir.file("link.cfg"));
 
     std::string prefix;
-    if (!UnprivilegedPrefix(prefix))
+    if (!unprivilegedPrefix(prefix))
         GTEST_SKIP() << "running as root and setpriv cannot drop privileges here";
     const std::string tool = std::string(QUARVEL_CFG_BINARY);
     auto run = [&](const std::string& target) {
-        return RunCommandStatus(prefix + tool + " normalize " + source + " " + target + " >" + dir.file("out") + " 2>" +
+        return runCommandStatus(prefix + tool + " normalize " + source + " " + target + " >" + dir.file("out") + " 2>" +
                                 dir.file("err"));
     };
 
     // A writable file in a read-only folder: no temporary file, no backup,
     // written in place.
     EXPECT_EQ(run(folder + "/open.cfg"), 0);
-    EXPECT_EQ(ReadBytes(dir.file("out")), "Configuration saved to file '" + folder + "/open.cfg'.\n");
-    EXPECT_NE(ReadBytes(folder + "/open.cfg").find("Port = 7\r\n"), std::string::npos);
-    EXPECT_EQ(Mode(folder + "/open.cfg"), 0666u);
+    EXPECT_EQ(readBytes(dir.file("out")), "Configuration saved to file '" + folder + "/open.cfg'.\n");
+    EXPECT_NE(readBytes(folder + "/open.cfg").find("Port = 7\r\n"), std::string::npos);
+    EXPECT_EQ(mode(folder + "/open.cfg"), 0666u);
 
     // A file the user may not write stays as it was.
     EXPECT_EQ(run(folder + "/closed.cfg"), 2);
-    EXPECT_EQ(ReadBytes(dir.file("err")),
+    EXPECT_EQ(readBytes(dir.file("err")),
               "quarvel-cfg: File could not be opened: Access to " + folder + "/closed.cfg was denied.\n");
-    EXPECT_EQ(ReadBytes(folder + "/closed.cfg"), "old closed");
+    EXPECT_EQ(readBytes(folder + "/closed.cfg"), "old closed");
 
     // A link in a writable folder to a file in the read-only one: the file
     // it points to is written, the link stays a link.
     EXPECT_EQ(run(dir.file("link.cfg")), 0);
-    EXPECT_EQ(ReadBytes(dir.file("out")), "Configuration saved to file '" + folder + "/linked.cfg'.\n");
-    EXPECT_NE(ReadBytes(folder + "/linked.cfg").find("Port = 7\r\n"), std::string::npos);
+    EXPECT_EQ(readBytes(dir.file("out")), "Configuration saved to file '" + folder + "/linked.cfg'.\n");
+    EXPECT_NE(readBytes(folder + "/linked.cfg").find("Port = 7\r\n"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.cfg")));
-    EXPECT_EQ(Listing(folder), (std::vector<std::string>{"closed.cfg", "linked.cfg", "open.cfg"}));
-    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"err", "link.cfg", "out", "ro", "source.cfg"}));
+    EXPECT_EQ(listing(folder), (std::vector<std::string>{"closed.cfg", "linked.cfg", "open.cfg"}));
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"err", "link.cfg", "out", "ro", "source.cfg"}));
 }

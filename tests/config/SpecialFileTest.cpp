@@ -18,14 +18,14 @@
 
 namespace {
 
-std::string LoadResult(const std::string& path)
+std::string loadResult(const std::string& path)
 {
-    CConfiguration c;
+    Configuration c;
     std::string message;
-    return c.LoadFromFile(path, message) ? "loaded" : message;
+    return c.loadFromFile(path, message) ? "loaded" : message;
 }
 
-std::string NotRegular(const std::string& path)
+std::string notRegular(const std::string& path)
 {
     return "File could not be opened: " + path + " is not a regular file.";
 }
@@ -41,7 +41,7 @@ constexpr bool kAddressLimitWorks = true;
 
 constexpr rlim_t kOneGiB = rlim_t(1) << 30;
 
-void LimitAddressSpace(rlim_t bytes)
+void limitAddressSpace(rlim_t bytes)
 {
     const rlimit limit{bytes, bytes};
     if (::setrlimit(RLIMIT_AS, &limit) != 0)
@@ -50,7 +50,7 @@ void LimitAddressSpace(rlim_t bytes)
 
 // 50 MB of "=" lines in a printer section far beyond the list: each line
 // appends one more printer, which outgrows any memory.
-std::string WriteEndlessPrinters(const TempDir& dir)
+std::string writeEndlessPrinters(const TempDir& dir)
 {
     const std::string path = dir.file("endless.cfg");
     std::ofstream out(path, std::ios::binary);
@@ -68,24 +68,24 @@ std::string WriteEndlessPrinters(const TempDir& dir)
 
 TEST(SpecialFiles, OnlyRegularFilesAreReadAndDevNullIsEmpty)
 {
-    const CConfiguration fresh;
-    CConfiguration c;
+    const Configuration fresh;
+    Configuration c;
     std::string message = "untouched";
-    EXPECT_TRUE(c.LoadFromFile("/dev/null", message));
+    EXPECT_TRUE(c.loadFromFile("/dev/null", message));
     EXPECT_EQ(message, "untouched");
-    EXPECT_EQ(FormatConfiguration(c), FormatConfiguration(fresh));
+    EXPECT_EQ(formatConfiguration(c), formatConfiguration(fresh));
 
     // Each in a child: without the check these would hang or grow until
     // memory runs out.
     for (const char* device : {"/dev/zero", "/dev/urandom"}) {
-        if (FileExists(device)) {
-            EXPECT_EQ(RunInChild([&] { return LoadResult(device); }, 20), NotRegular(device));
+        if (fileExists(device)) {
+            EXPECT_EQ(runInChild([&] { return loadResult(device); }, 20), notRegular(device));
         }
     }
     TempDir dir;
     const std::string fifo = dir.file("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(RunInChild([&] { return LoadResult(fifo); }, 20), NotRegular(fifo));
+    EXPECT_EQ(runInChild([&] { return loadResult(fifo); }, 20), notRegular(fifo));
 
     const std::string socketPath = dir.file("socket");
     const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -93,13 +93,13 @@ TEST(SpecialFiles, OnlyRegularFilesAreReadAndDevNullIsEmpty)
     address.sun_family = AF_UNIX;
     std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
     ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    EXPECT_EQ(LoadResult(socketPath), NotRegular(socketPath));
+    EXPECT_EQ(loadResult(socketPath), notRegular(socketPath));
     ::close(sock);
 
     // A link to a regular file is read like the file.
-    WriteBytes(dir.file("real.cfg"), "[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 9\n");
+    writeBytes(dir.file("real.cfg"), "[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 9\n");
     std::filesystem::create_symlink(dir.file("real.cfg"), dir.file("link.cfg"));
-    ASSERT_TRUE(c.LoadFromFile(dir.file("link.cfg"), message));
+    ASSERT_TRUE(c.loadFromFile(dir.file("link.cfg"), message));
     EXPECT_EQ(c.Port, 9);
 }
 
@@ -111,16 +111,16 @@ TEST(SpecialFiles, TheCompanionRefusesDevicesAndPipesPromptly)
     const std::string tool = QUARVEL_CFG_BINARY;
     for (const std::string& input : {std::string("/dev/zero"), fifo}) {
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(RunCommandStatus("timeout 20 " + tool + " check " + input + " 2>" + dir.file("err")), 2) << input;
+        EXPECT_EQ(runCommandStatus("timeout 20 " + tool + " check " + input + " 2>" + dir.file("err")), 2) << input;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << input;
-        EXPECT_EQ(ReadBytes(dir.file("err")), "quarvel-cfg: " + NotRegular(input) + "\n");
+        EXPECT_EQ(readBytes(dir.file("err")), "quarvel-cfg: " + notRegular(input) + "\n");
     }
     // Saving into a pipe is refused the same way.
-    WriteBytes(dir.file("in.cfg"), "");
-    EXPECT_EQ(RunCommandStatus("timeout 20 " + tool + " normalize " + dir.file("in.cfg") + " " + fifo + " 2>" +
+    writeBytes(dir.file("in.cfg"), "");
+    EXPECT_EQ(runCommandStatus("timeout 20 " + tool + " normalize " + dir.file("in.cfg") + " " + fifo + " 2>" +
                                dir.file("err")),
               2);
-    EXPECT_EQ(ReadBytes(dir.file("err")), "quarvel-cfg: " + NotRegular(fifo) + "\n");
+    EXPECT_EQ(readBytes(dir.file("err")), "quarvel-cfg: " + notRegular(fifo) + "\n");
 }
 
 TEST(Reader, ChunkBoundariesDoNotChangeWhatIsRead)
@@ -133,19 +133,19 @@ TEST(Reader, ChunkBoundariesDoNotChangeWhatIsRead)
                              "\t z\r\n[[[PRINTER]]]\r\n[[SETTINGS]]\r\n[Printer-2]\r\n"
                              "PrinterQueue = q\r\n\r\n[[[LAYOUTS]]]\n[[STANDARD]]\n[Defaults]\n"
                              "PageSize = A4\r";
-    CConfiguration reference;
-    ConfigReader(reference).ReadText(text);
-    const std::string expected = FormatConfiguration(reference);
+    Configuration reference;
+    ConfigReader(reference).readText(text);
+    const std::string expected = formatConfiguration(reference);
     ASSERT_NE(expected.find("PageSize = A4\r\n"), std::string::npos);
 
     TempDir dir;
-    WriteBytes(dir.file("in.cfg"), text);
+    writeBytes(dir.file("in.cfg"), text);
     for (std::size_t chunk : {std::size_t(1), std::size_t(2), std::size_t(3), std::size_t(5), std::size_t(7),
                               std::size_t(13), std::size_t(64), std::size_t(101), ConfigReader::kChunkSize}) {
-        CConfiguration c;
+        Configuration c;
         std::string message;
-        ASSERT_TRUE(ConfigReader(c).ReadFile(dir.file("in.cfg"), message, chunk)) << message;
-        EXPECT_EQ(FormatConfiguration(c), expected) << "chunk " << chunk;
+        ASSERT_TRUE(ConfigReader(c).readFile(dir.file("in.cfg"), message, chunk)) << message;
+        EXPECT_EQ(formatConfiguration(c), expected) << "chunk " << chunk;
     }
 }
 
@@ -154,16 +154,16 @@ TEST(OutOfMemory, ALoadThatRunsOutOfMemoryFailsWithTheMessage)
     if (!kAddressLimitWorks)
         GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
     TempDir dir;
-    const std::string path = WriteEndlessPrinters(dir);
-    const std::string result = RunInChild(
+    const std::string path = writeEndlessPrinters(dir);
+    const std::string result = runInChild(
         [&] {
-            LimitAddressSpace(kOneGiB);
-            CConfiguration c;
+            limitAddressSpace(kOneGiB);
+            Configuration c;
             std::string message;
-            if (c.LoadFromFile(path, message))
+            if (c.loadFromFile(path, message))
                 return std::string("loaded");
             // The lines before the failure stay applied.
-            return message + " Port " + std::to_string(c.Port) + (c.Printers.GetCount() > 1000 ? " many" : " few");
+            return message + " Port " + std::to_string(c.Port) + (c.Printers.getCount() > 1000 ? " many" : " few");
         },
         120);
     EXPECT_EQ(result, "File could not be opened: Out of memory. Port 7 many");
@@ -173,15 +173,15 @@ TEST(OutOfMemory, TheCompanionExitsWithTheMessageUnderAOneGigabyteLimit)
 {
     if (!kAddressLimitWorks)
         GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
-    if (RunCommandStatus("prlimit --version >/dev/null 2>&1") != 0)
+    if (runCommandStatus("prlimit --version >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "no prlimit here";
     TempDir dir;
-    const std::string path = WriteEndlessPrinters(dir);
-    const int status = RunCommandStatus("prlimit --as=" + std::to_string(kOneGiB) + " " + QUARVEL_CFG_BINARY +
+    const std::string path = writeEndlessPrinters(dir);
+    const int status = runCommandStatus("prlimit --as=" + std::to_string(kOneGiB) + " " + QUARVEL_CFG_BINARY +
                                         " check " + path + " >" + dir.file("out") + " 2>" + dir.file("err"));
     EXPECT_EQ(status, 2);
-    EXPECT_EQ(ReadBytes(dir.file("err")), "quarvel-cfg: File could not be opened: Out of memory.\n");
-    EXPECT_EQ(ReadBytes(dir.file("out")), "");
+    EXPECT_EQ(readBytes(dir.file("err")), "quarvel-cfg: File could not be opened: Out of memory.\n");
+    EXPECT_EQ(readBytes(dir.file("out")), "");
 }
 
 TEST(OutOfMemory, ASaveThatRunsOutOfMemoryFailsBeforeTouchingTheFile)
@@ -190,14 +190,14 @@ TEST(OutOfMemory, ASaveThatRunsOutOfMemoryFailsBeforeTouchingTheFile)
         GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
     TempDir dir;
     const std::string path = dir.file("config.cfg");
-    WriteBytes(path, "old");
-    const std::string result = RunInChild(
+    writeBytes(path, "old");
+    const std::string result = runInChild(
         [&] {
-            CConfiguration c;
-            sPrinter printer;
+            Configuration c;
+            PrinterRecord printer;
             printer.Description = std::string(200, 'd');
             for (int i = 0; i < 100000; ++i)
-                c.Printers.Add(printer);
+                c.Printers.add(printer);
             // The file text (about 80 MB) no longer fits in what is left.
             std::ifstream status("/proc/self/status");
             std::string line;
@@ -206,13 +206,13 @@ TEST(OutOfMemory, ASaveThatRunsOutOfMemoryFailsBeforeTouchingTheFile)
                 if (line.rfind("VmSize:", 0) == 0)
                     size = std::stoull(line.substr(7)) * 1024;
             }
-            LimitAddressSpace(size + (rlim_t(16) << 20));
+            limitAddressSpace(size + (rlim_t(16) << 20));
             std::string message;
-            return c.SaveToFile(path, message) ? std::string("saved") : message;
+            return c.saveToFile(path, message) ? std::string("saved") : message;
         },
         120);
     EXPECT_EQ(result, "File could not be opened: Out of memory.");
-    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(readBytes(path), "old");
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         names.push_back(entry.path().filename().string());

@@ -7,30 +7,30 @@
 
 namespace {
 
-TextEncoding Detect(std::initializer_list<std::string_view> chunks)
+TextEncoding detect(std::initializer_list<std::string_view> chunks)
 {
     EncodingDetector detector;
     for (std::string_view chunk : chunks)
-        detector.Feed(chunk);
-    return detector.Encoding();
+        detector.feed(chunk);
+    return detector.encoding();
 }
 
 } // namespace
 
 TEST(TextEncoding, UnicodeOnlyWhenEveryNonAsciiByteFormsValidUtf8)
 {
-    EXPECT_EQ(Detect({"plain ASCII = yes\r\n"}), TextEncoding::Windows1252);
-    EXPECT_EQ(Detect({"Drucker f\xc3\xbcr Station 1"}), TextEncoding::Utf8);
-    EXPECT_EQ(Detect({"Drucker f\xfcr Station 1"}), TextEncoding::Windows1252);
+    EXPECT_EQ(detect({"plain ASCII = yes\r\n"}), TextEncoding::Windows1252);
+    EXPECT_EQ(detect({"Drucker f\xc3\xbcr Station 1"}), TextEncoding::Utf8);
+    EXPECT_EQ(detect({"Drucker f\xfcr Station 1"}), TextEncoding::Windows1252);
     // A character cut by the chunk boundary of the file read.
-    EXPECT_EQ(Detect({"f\xe2\x82", "\xac"}), TextEncoding::Utf8);
-    EXPECT_EQ(Detect({"f\xf0\x9f", "\x96", "\xa8 ok"}), TextEncoding::Utf8);
+    EXPECT_EQ(detect({"f\xe2\x82", "\xac"}), TextEncoding::Utf8);
+    EXPECT_EQ(detect({"f\xf0\x9f", "\x96", "\xa8 ok"}), TextEncoding::Utf8);
     // Overlong forms, surrogates, beyond U+10FFFF, a lone continuation, a
     // sequence cut off at the end of the file: not UTF-8.
     for (std::string_view bad : {"\xc0\x80", "\xe0\x80\x80", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\x80", "ok \xc3"})
-        EXPECT_EQ(Detect({"\xc3\xbc", bad}), TextEncoding::Windows1252) << bad;
+        EXPECT_EQ(detect({"\xc3\xbc", bad}), TextEncoding::Windows1252) << bad;
     // Once broken, later valid text does not mend it.
-    EXPECT_EQ(Detect({"\xfc", "\xc3\xbc"}), TextEncoding::Windows1252);
+    EXPECT_EQ(detect({"\xfc", "\xc3\xbc"}), TextEncoding::Windows1252);
 }
 
 TEST(TextEncoding, EveryWindows1252ByteSurvivesDecodingAndEncoding)
@@ -38,13 +38,13 @@ TEST(TextEncoding, EveryWindows1252ByteSurvivesDecodingAndEncoding)
     std::string all;
     for (int b = 1; b < 256; ++b)
         all += static_cast<char>(b);
-    const std::string utf8 = Windows1252ToUtf8(all);
+    const std::string utf8 = windows1252ToUtf8(all);
     std::string back;
-    ASSERT_TRUE(Utf8ToWindows1252(utf8, back));
+    ASSERT_TRUE(utf8ToWindows1252(utf8, back));
     EXPECT_EQ(back, all);
 
-    EXPECT_EQ(Windows1252ToUtf8("f\xfcr \x80 \x9f"), "f\xc3\xbcr \xe2\x82\xac \xc5\xb8");
-    ASSERT_TRUE(Utf8ToWindows1252("Gr\xc3\xb6\xc3\x9f"
+    EXPECT_EQ(windows1252ToUtf8("f\xfcr \x80 \x9f"), "f\xc3\xbcr \xe2\x82\xac \xc5\xb8");
+    ASSERT_TRUE(utf8ToWindows1252("Gr\xc3\xb6\xc3\x9f"
                                   "e \xe2\x80\x93 5 \xe2\x82\xac",
                                   back));
     EXPECT_EQ(back, "Gr\xf6\xdf"
@@ -55,9 +55,9 @@ TEST(TextEncoding, ACharacterWithoutAByteIsNamedNotReplaced)
 {
     std::string out;
     std::string bad;
-    EXPECT_FALSE(Utf8ToWindows1252("Raum \xce\xa9 3", out, &bad)); // Greek capital omega
+    EXPECT_FALSE(utf8ToWindows1252("Raum \xce\xa9 3", out, &bad)); // Greek capital omega
     EXPECT_EQ(bad, "\xce\xa9");
-    EXPECT_FALSE(Utf8ToWindows1252("\xe6\x97\xa5", out, &bad));
+    EXPECT_FALSE(utf8ToWindows1252("\xe6\x97\xa5", out, &bad));
     EXPECT_EQ(bad, "\xe6\x97\xa5");
 }
 
@@ -65,15 +65,15 @@ TEST(TextEncoding, TheReaderTellsTheEncodingOfTheFileItRead)
 {
     TempDir dir;
     const std::string legacy = dir.file("legacy.cfg");
-    WriteBytes(legacy, "[[[DICOM]]]\r\n[[PRINTER]]\r\n[General]\r\nPrinterName = Drucker f\xfcr Station 1\r\n");
-    CConfiguration config;
+    writeBytes(legacy, "[[[DICOM]]]\r\n[[PRINTER]]\r\n[General]\r\nPrinterName = Drucker f\xfcr Station 1\r\n");
+    Configuration config;
     std::string message;
-    ASSERT_TRUE(config.LoadFromFile(legacy, message)) << message;
+    ASSERT_TRUE(config.loadFromFile(legacy, message)) << message;
     EXPECT_EQ(config.Encoding, TextEncoding::Windows1252);
     EXPECT_EQ(config.PrinterName, "Drucker f\xfcr Station 1");
 
     const std::string unicode = dir.file("unicode.cfg");
-    WriteBytes(unicode, "[[[DICOM]]]\r\n[[PRINTER]]\r\n[General]\r\nPrinterName = Drucker f\xc3\xbcr Station 1\r\n");
-    ASSERT_TRUE(config.LoadFromFile(unicode, message)) << message;
+    writeBytes(unicode, "[[[DICOM]]]\r\n[[PRINTER]]\r\n[General]\r\nPrinterName = Drucker f\xc3\xbcr Station 1\r\n");
+    ASSERT_TRUE(config.loadFromFile(unicode, message)) << message;
     EXPECT_EQ(config.Encoding, TextEncoding::Utf8);
 }

@@ -7,7 +7,7 @@
 
 namespace {
 
-std::size_t CountLines(const std::string& text)
+std::size_t countLines(const std::string& text)
 {
     std::size_t lines = 0;
     for (std::size_t i = text.find("\r\n"); i != std::string::npos; i = text.find("\r\n", i + 2))
@@ -19,10 +19,10 @@ std::size_t CountLines(const std::string& text)
 
 TEST(Writer, FreshRecordMatchesTheGoldenFileByteForByte)
 {
-    CConfiguration c;
-    const std::string text = FormatConfiguration(c);
-    EXPECT_EQ(text, ReadBytes(GoldenPath("fresh.cfg")));
-    EXPECT_EQ(CountLines(text), 92u);
+    Configuration c;
+    const std::string text = formatConfiguration(c);
+    EXPECT_EQ(text, readBytes(goldenPath("fresh.cfg")));
+    EXPECT_EQ(countLines(text), 92u);
     // CR LF everywhere, no bare LF, no blank line at the end.
     EXPECT_EQ(text.find("\n"), text.find("\r\n") + 1);
     EXPECT_EQ(text.substr(text.size() - 13), "PageSize = \r\n");
@@ -32,19 +32,19 @@ TEST(Writer, FreshRecordMatchesTheGoldenFileByteForByte)
 
 TEST(Writer, PopulatedRecordMatchesTheGoldenFileByteForByte)
 {
-    CConfiguration c;
-    FillSample(c);
-    EXPECT_EQ(FormatConfiguration(c), ReadBytes(GoldenPath("sample.cfg")));
+    Configuration c;
+    fillSample(c);
+    EXPECT_EQ(formatConfiguration(c), readBytes(goldenPath("sample.cfg")));
 }
 
 TEST(Writer, PrinterCountComesFromTheListAndManufacturerIsFixed)
 {
-    CConfiguration c;
+    Configuration c;
     c.Printer = 5;
     c.Manufacturer = "Other";
-    c.Printers.Add(sPrinter{});
-    c.Printers.Add(sPrinter{});
-    const std::string text = FormatConfiguration(c);
+    c.Printers.add(PrinterRecord{});
+    c.Printers.add(PrinterRecord{});
+    const std::string text = formatConfiguration(c);
     EXPECT_NE(text.find("Printer = 2\r\n"), std::string::npos);
     EXPECT_NE(text.find("[Printer-1]\r\n"), std::string::npos);
     EXPECT_NE(text.find("[Printer-2]\r\n"), std::string::npos);
@@ -55,32 +55,32 @@ TEST(Writer, PrinterCountComesFromTheListAndManufacturerIsFixed)
 
 TEST(Writer, LineBreaksInsideTextsCannotInjectLines)
 {
-    CConfiguration c;
+    Configuration c;
     c.Text = "evil\r\n[[[DICOM]]]\r\nPort = 1";
-    sPaper paper;
+    PaperRecord paper;
     paper.Name = "A4]\n[[[HEADER]]";
-    c.Papers.Add(paper);
-    const std::string text = FormatConfiguration(c);
+    c.Papers.add(paper);
+    const std::string text = formatConfiguration(c);
     EXPECT_NE(text.find("Text = evil[[[DICOM]]]Port = 1\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\n[A4][[[HEADER]]]\r\n"), std::string::npos);
-    EXPECT_EQ(CountLines(text), 92u + 11u);
+    EXPECT_EQ(countLines(text), 92u + 11u);
 }
 
 TEST(Writer, PiecesJoinToTheWholeTextAndARefusedPieceStopsTheWriting)
 {
-    CConfiguration c;
-    FillSample(c);
+    Configuration c;
+    fillSample(c);
     for (int i = 0; i < 6000; ++i) { // several megabytes: more than one piece
-        sPaper paper;
+        PaperRecord paper;
         paper.Name = "Paper " + std::to_string(i);
         paper.Description = std::string(200, 'd');
-        c.Papers.Add(paper);
+        c.Papers.add(paper);
     }
-    const std::string whole = FormatConfiguration(c);
+    const std::string whole = formatConfiguration(c);
 
     std::string joined;
     int pieces = 0;
-    EXPECT_TRUE(FormatConfiguration(c, [&](std::string_view piece) {
+    EXPECT_TRUE(formatConfiguration(c, [&](std::string_view piece) {
         joined += piece;
         ++pieces;
         return true;
@@ -89,11 +89,11 @@ TEST(Writer, PiecesJoinToTheWholeTextAndARefusedPieceStopsTheWriting)
     EXPECT_TRUE(joined == whole);
 
     pieces = 0;
-    EXPECT_FALSE(FormatConfiguration(c, [&](std::string_view) { return ++pieces < 2; }));
+    EXPECT_FALSE(formatConfiguration(c, [&](std::string_view) { return ++pieces < 2; }));
     EXPECT_EQ(pieces, 2);
 
     TempDir dir;
     std::string message;
-    ASSERT_TRUE(c.SaveToFile(dir.file("big.cfg"), message));
-    EXPECT_TRUE(ReadBytes(dir.file("big.cfg")) == whole);
+    ASSERT_TRUE(c.saveToFile(dir.file("big.cfg"), message));
+    EXPECT_TRUE(readBytes(dir.file("big.cfg")) == whole);
 }

@@ -10,14 +10,14 @@
 
 namespace {
 
-std::uint16_t OwnIdentifier()
+std::uint16_t ownIdentifier()
 {
     return static_cast<std::uint16_t>(::getpid() & 0xFFFF);
 }
 
 // An IPv4 header of headerBytes (20 plus options) followed by an ICMP echo
 // header of the given type and identifier.
-std::vector<std::uint8_t> Datagram(std::size_t headerBytes, std::uint8_t type, std::uint16_t id,
+std::vector<std::uint8_t> datagram(std::size_t headerBytes, std::uint8_t type, std::uint16_t id,
                                    std::size_t payload = 32)
 {
     std::vector<std::uint8_t> d(headerBytes + 8 + payload, 0);
@@ -43,7 +43,7 @@ class FakeTransport : public IcmpTransport {
     sockaddr_in sentTo{};
     int waitedMs = -1;
 
-    bool Resolve(const std::string&, in_addr& address) override
+    bool resolve(const std::string&, in_addr& address) override
     {
         ++resolves;
         if (!resolveOk) {
@@ -53,13 +53,13 @@ class FakeTransport : public IcmpTransport {
         address.s_addr = htonl(0x7F000002);
         return true;
     }
-    int Open(bool& header) override
+    int open(bool& header) override
     {
         ++opens;
         header = headerIncluded;
         return 42;
     }
-    ssize_t SendTo(int, const std::uint8_t* data, std::size_t size, const sockaddr_in& to) override
+    ssize_t sendTo(int, const std::uint8_t* data, std::size_t size, const sockaddr_in& to) override
     {
         ++sends;
         sent.assign(data, data + size);
@@ -68,14 +68,14 @@ class FakeTransport : public IcmpTransport {
             errno = ENETUNREACH;
         return sendResult;
     }
-    bool WaitReadable(int, int timeoutMs, bool& isReadable) override
+    bool waitReadable(int, int timeoutMs, bool& isReadable) override
     {
         ++waits;
         waitedMs = timeoutMs;
         isReadable = readable;
         return true;
     }
-    ssize_t ReceiveFrom(int, std::uint8_t* buffer, std::size_t size, sockaddr_in& from) override
+    ssize_t receiveFrom(int, std::uint8_t* buffer, std::size_t size, sockaddr_in& from) override
     {
         ++receives;
         const std::size_t n = std::min(size, reply.size());
@@ -84,9 +84,9 @@ class FakeTransport : public IcmpTransport {
         m_now += elapsedMicros;
         return static_cast<ssize_t>(n);
     }
-    void Close(int) override { ++closes; }
-    std::uint16_t ReplyIdentifier(int, bool) override { return OwnIdentifier(); }
-    std::int64_t NowMicroseconds() override { return m_now; }
+    void close(int) override { ++closes; }
+    std::uint16_t replyIdentifier(int, bool) override { return ownIdentifier(); }
+    std::int64_t nowMicroseconds() override { return m_now; }
 
   private:
     std::int64_t m_now = 1000000;
@@ -98,68 +98,68 @@ TEST(IcmpChecksum, KnownVectorsGiveTheInternetChecksumOnTheWire)
 {
     // The example of RFC 1071: the checksum is 0x220d in network order.
     const std::uint8_t rfc[] = {0x00, 0x01, 0xf2, 0x03, 0xf4, 0xf5, 0xf6, 0xf7};
-    const std::uint16_t sum = CIcmpPing::Checksum(rfc, sizeof rfc);
+    const std::uint16_t sum = IcmpPing::checksum(rfc, sizeof rfc);
     std::uint8_t wire[2];
     std::memcpy(wire, &sum, 2);
     EXPECT_EQ(wire[0], 0x22);
     EXPECT_EQ(wire[1], 0x0d);
 
     const std::uint8_t zeros[4] = {};
-    EXPECT_EQ(CIcmpPing::Checksum(zeros, 4), 0xFFFF);
+    EXPECT_EQ(IcmpPing::checksum(zeros, 4), 0xFFFF);
     // An odd length adds the value of the last byte.
     const std::uint8_t odd[] = {0x00, 0x00, 0x01};
-    EXPECT_EQ(CIcmpPing::Checksum(odd, 3), static_cast<std::uint16_t>(~0x0001));
+    EXPECT_EQ(IcmpPing::checksum(odd, 3), static_cast<std::uint16_t>(~0x0001));
 }
 
 TEST(IcmpRequest, FortyFourBytesWithIdentifierInMachineOrderAndAValidChecksum)
 {
     std::uint8_t request[44];
-    CIcmpPing::FillEchoRequest(request, sizeof request);
+    IcmpPing::fillEchoRequest(request, sizeof request);
     EXPECT_EQ(request[0], 8);
     EXPECT_EQ(request[1], 0);
     std::uint16_t id, sequence;
     std::memcpy(&id, request + 4, 2);
     std::memcpy(&sequence, request + 6, 2);
-    EXPECT_EQ(id, OwnIdentifier());
+    EXPECT_EQ(id, ownIdentifier());
     EXPECT_EQ(sequence, 0);
     for (std::size_t i = 12; i < sizeof request; ++i)
         ASSERT_EQ(request[i], 0x45) << i;
     // A request with its checksum in place sums to zero.
-    EXPECT_EQ(CIcmpPing::Checksum(request, sizeof request), 0);
+    EXPECT_EQ(IcmpPing::checksum(request, sizeof request), 0);
 }
 
 TEST(IcmpReply, OnlyAnEchoReplyWithOurIdentifierIsAccepted)
 {
-    const std::uint16_t own = OwnIdentifier();
-    auto plain = Datagram(20, 0, own);
-    EXPECT_TRUE(CIcmpPing::CheckReply(plain.data(), plain.size()));
-    auto options = Datagram(28, 0, own);
-    EXPECT_TRUE(CIcmpPing::CheckReply(options.data(), options.size()));
+    const std::uint16_t own = ownIdentifier();
+    auto plain = datagram(20, 0, own);
+    EXPECT_TRUE(IcmpPing::checkReply(plain.data(), plain.size()));
+    auto options = datagram(28, 0, own);
+    EXPECT_TRUE(IcmpPing::checkReply(options.data(), options.size()));
 
-    auto unreachable = Datagram(20, 3, own);
-    EXPECT_FALSE(CIcmpPing::CheckReply(unreachable.data(), unreachable.size()));
-    EXPECT_EQ(CIcmpPing::LastError(), CIcmpPing::kUnexpectedNetworkError);
-    auto request = Datagram(20, 8, own);
-    EXPECT_FALSE(CIcmpPing::CheckReply(request.data(), request.size()));
-    auto foreign = Datagram(20, 0, static_cast<std::uint16_t>(own + 1));
-    EXPECT_FALSE(CIcmpPing::CheckReply(foreign.data(), foreign.size()));
-    auto shortOne = Datagram(24, 0, own, 0);
-    EXPECT_TRUE(CIcmpPing::CheckReply(shortOne.data(), shortOne.size()));
-    EXPECT_FALSE(CIcmpPing::CheckReply(shortOne.data(), shortOne.size() - 1));
-    EXPECT_FALSE(CIcmpPing::CheckReply(plain.data(), 0));
+    auto unreachable = datagram(20, 3, own);
+    EXPECT_FALSE(IcmpPing::checkReply(unreachable.data(), unreachable.size()));
+    EXPECT_EQ(IcmpPing::lastError(), IcmpPing::kUnexpectedNetworkError);
+    auto request = datagram(20, 8, own);
+    EXPECT_FALSE(IcmpPing::checkReply(request.data(), request.size()));
+    auto foreign = datagram(20, 0, static_cast<std::uint16_t>(own + 1));
+    EXPECT_FALSE(IcmpPing::checkReply(foreign.data(), foreign.size()));
+    auto shortOne = datagram(24, 0, own, 0);
+    EXPECT_TRUE(IcmpPing::checkReply(shortOne.data(), shortOne.size()));
+    EXPECT_FALSE(IcmpPing::checkReply(shortOne.data(), shortOne.size() - 1));
+    EXPECT_FALSE(IcmpPing::checkReply(plain.data(), 0));
 
     // Datagram sockets deliver ICMP without the IP header.
     const auto bare = std::vector<std::uint8_t>(plain.begin() + 20, plain.end());
-    EXPECT_TRUE(CIcmpPing::CheckEchoReply(bare.data(), bare.size(), false, own));
-    EXPECT_FALSE(CIcmpPing::CheckEchoReply(bare.data(), 7, false, own));
+    EXPECT_TRUE(IcmpPing::checkEchoReply(bare.data(), bare.size(), false, own));
+    EXPECT_FALSE(IcmpPing::checkEchoReply(bare.data(), 7, false, own));
 }
 
 TEST(IcmpPingEngine, AValidReplyGivesTheSourceAndTheTruncatedResponseTime)
 {
     FakeTransport net;
-    net.reply = Datagram(20, 0, OwnIdentifier());
+    net.reply = datagram(20, 0, ownIdentifier());
     PingResult result;
-    ASSERT_TRUE(CIcmpPing::Ping(net, "127.0.0.2", result, 5000, 32));
+    ASSERT_TRUE(IcmpPing::ping(net, "127.0.0.2", result, 5000, 32));
     EXPECT_EQ(result.ResponseTime, 1);
     EXPECT_EQ(result.SourceAddress, htonl(0x7F000002));
     EXPECT_EQ(net.sent.size(), 44u);
@@ -169,18 +169,18 @@ TEST(IcmpPingEngine, AValidReplyGivesTheSourceAndTheTruncatedResponseTime)
     EXPECT_EQ(net.closes, 1);
 
     net.elapsedMicros = 999;
-    ASSERT_TRUE(CIcmpPing::Ping(net, "127.0.0.2", result, 5000, 32));
+    ASSERT_TRUE(IcmpPing::ping(net, "127.0.0.2", result, 5000, 32));
     EXPECT_EQ(result.ResponseTime, 0);
 }
 
 TEST(IcmpPingEngine, OneRequestAndOneDatagramWhateverArrives)
 {
     FakeTransport net;
-    net.reply = Datagram(20, 3, OwnIdentifier());
+    net.reply = datagram(20, 3, ownIdentifier());
     PingResult result;
     result.ResponseTime = -7;
-    EXPECT_FALSE(CIcmpPing::Ping(net, "127.0.0.2", result, 5000, 32));
-    EXPECT_EQ(CIcmpPing::LastError(), CIcmpPing::kUnexpectedNetworkError);
+    EXPECT_FALSE(IcmpPing::ping(net, "127.0.0.2", result, 5000, 32));
+    EXPECT_EQ(IcmpPing::lastError(), IcmpPing::kUnexpectedNetworkError);
     EXPECT_EQ(net.sends, 1);
     EXPECT_EQ(net.receives, 1);
     EXPECT_EQ(net.closes, 1);
@@ -193,30 +193,30 @@ TEST(IcmpPingEngine, FailuresKeepTheirReasonAndCloseTheSocket)
     {
         FakeTransport net;
         net.readable = false;
-        EXPECT_FALSE(CIcmpPing::Ping(net, "127.0.0.2", result, 5000, 32));
-        EXPECT_EQ(CIcmpPing::LastError(), CIcmpPing::kTimedOut);
+        EXPECT_FALSE(IcmpPing::ping(net, "127.0.0.2", result, 5000, 32));
+        EXPECT_EQ(IcmpPing::lastError(), IcmpPing::kTimedOut);
         EXPECT_EQ(net.receives, 0);
         EXPECT_EQ(net.closes, 1);
     }
     {
         FakeTransport net;
         net.resolveOk = false;
-        EXPECT_FALSE(CIcmpPing::Ping(net, "printer.invalid", result, 5000, 32));
+        EXPECT_FALSE(IcmpPing::ping(net, "printer.invalid", result, 5000, 32));
         EXPECT_EQ(net.resolves, 1);
         EXPECT_EQ(net.opens, 0);
     }
     {
         FakeTransport net;
         net.sendResult = -1;
-        EXPECT_FALSE(CIcmpPing::Ping(net, "127.0.0.2", result, 5000, 32));
-        EXPECT_EQ(CIcmpPing::LastError(), ENETUNREACH);
+        EXPECT_FALSE(IcmpPing::ping(net, "127.0.0.2", result, 5000, 32));
+        EXPECT_EQ(IcmpPing::lastError(), ENETUNREACH);
         EXPECT_EQ(net.waits, 0);
         EXPECT_EQ(net.closes, 1);
     }
     {
         FakeTransport net;
-        EXPECT_FALSE(CIcmpPing::Ping(net, "127.0.0.2", result, 5000, 7));
-        EXPECT_EQ(CIcmpPing::LastError(), CIcmpPing::kNoBufferSpace);
+        EXPECT_FALSE(IcmpPing::ping(net, "127.0.0.2", result, 5000, 7));
+        EXPECT_EQ(IcmpPing::lastError(), IcmpPing::kNoBufferSpace);
         EXPECT_EQ(net.opens, 0);
     }
 }
@@ -226,28 +226,28 @@ TEST(IcmpPingEngine, WaitReadableReportsATimeOutWithoutError)
     int fds[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_DGRAM, 0, fds), 0);
     bool readable = true;
-    EXPECT_TRUE(CIcmpPing::WaitReadable(fds[0], 10, readable));
+    EXPECT_TRUE(IcmpPing::waitReadable(fds[0], 10, readable));
     EXPECT_FALSE(readable);
     ASSERT_EQ(::write(fds[1], "x", 1), 1);
-    EXPECT_TRUE(CIcmpPing::WaitReadable(fds[0], 10, readable));
+    EXPECT_TRUE(IcmpPing::waitReadable(fds[0], 10, readable));
     EXPECT_TRUE(readable);
     ::close(fds[0]);
     ::close(fds[1]);
-    EXPECT_FALSE(CIcmpPing::WaitReadable(-1, 10, readable) && readable);
+    EXPECT_FALSE(IcmpPing::waitReadable(-1, 10, readable) && readable);
 }
 
 TEST(IcmpPingEngine, RealPingOfTheLoopbackAddress)
 {
     bool header = false;
-    const int probe = IcmpTransport::System().Open(header);
+    const int probe = IcmpTransport::system().open(header);
     if (probe < 0)
         GTEST_SKIP() << "no ICMP socket may be opened by this user here";
     ::close(probe);
     PingResult result;
-    ASSERT_TRUE(CIcmpPing::Ping("127.0.0.1", result, 5000, 32)) << "last error " << CIcmpPing::LastError();
+    ASSERT_TRUE(IcmpPing::ping("127.0.0.1", result, 5000, 32)) << "last error " << IcmpPing::lastError();
     EXPECT_EQ(result.SourceAddress, htonl(INADDR_LOOPBACK));
     EXPECT_GE(result.ResponseTime, 0);
-    ASSERT_TRUE(CIcmpPing::Ping("localhost", result, 5000, 32));
+    ASSERT_TRUE(IcmpPing::ping("localhost", result, 5000, 32));
 }
 
 namespace {
@@ -255,7 +255,7 @@ namespace {
 // Only the unprivileged ping socket, as an ordinary desktop user has it.
 class DatagramOnly : public IcmpTransport {
   public:
-    int Open(bool& header) override
+    int open(bool& header) override
     {
         header = false;
         return ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
@@ -272,5 +272,5 @@ TEST(IcmpPingEngine, RealPingThroughTheUnprivilegedDatagramSocket)
     ::close(probe);
     DatagramOnly transport;
     PingResult result;
-    EXPECT_TRUE(CIcmpPing::Ping(transport, "127.0.0.1", result, 5000, 32)) << CIcmpPing::LastError();
+    EXPECT_TRUE(IcmpPing::ping(transport, "127.0.0.1", result, 5000, 32)) << IcmpPing::lastError();
 }

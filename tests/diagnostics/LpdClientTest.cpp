@@ -13,12 +13,12 @@ using namespace std::chrono_literals;
 
 const LpdSender kSender{"station7", "operator", 42};
 
-std::string TestPage()
+std::string testPage()
 {
-    return ReadBytes(QUARVEL_TESTPAGE);
+    return readBytes(QUARVEL_TESTPAGE);
 }
 
-LpdSettings OnPort(std::uint16_t port, std::chrono::milliseconds timeout = 2000ms)
+LpdSettings onPort(std::uint16_t port, std::chrono::milliseconds timeout = 2000ms)
 {
     LpdSettings settings;
     settings.port = port;
@@ -26,7 +26,7 @@ LpdSettings OnPort(std::uint16_t port, std::chrono::milliseconds timeout = 2000m
     return settings;
 }
 
-std::vector<std::string> Lines(const std::string& text)
+std::vector<std::string> lines(const std::string& text)
 {
     std::vector<std::string> lines;
     std::istringstream in(text);
@@ -40,73 +40,73 @@ std::vector<std::string> Lines(const std::string& text)
 TEST(LpdClient, DeliversTheQueueTheControlFileAndTheUnchangedPage)
 {
     FakeLpdServer server(FakeLpdServer::Behaviour::Accept);
-    ASSERT_TRUE(server.Listening());
-    const LpdOutcome outcome = SendLpdJob("127.0.0.1", "PASSTHRU", QUARVEL_TESTPAGE, kSender, OnPort(server.Port()));
+    ASSERT_TRUE(server.listening());
+    const LpdOutcome outcome = sendLpdJob("127.0.0.1", "PASSTHRU", QUARVEL_TESTPAGE, kSender, onPort(server.port()));
     EXPECT_EQ(outcome.status, LpdStatus::Sent) << outcome.detail;
-    EXPECT_EQ(outcome.detail, "sent " + std::to_string(TestPage().size()) + " bytes");
+    EXPECT_EQ(outcome.detail, "sent " + std::to_string(testPage().size()) + " bytes");
 
-    const FakeLpdServer::Received& got = server.Wait();
+    const FakeLpdServer::Received& got = server.wait();
     EXPECT_EQ(got.queue, "PASSTHRU");
-    const std::string control = LpdControlFile(kSender, "testpage.ps");
+    const std::string control = lpdControlFile(kSender, "testpage.ps");
     EXPECT_EQ(got.commands, (std::vector<std::string>{"\x02" + std::to_string(control.size()) + " cfA042station7",
-                                                      "\x03" + std::to_string(TestPage().size()) + " dfA042station7"}));
+                                                      "\x03" + std::to_string(testPage().size()) + " dfA042station7"}));
     EXPECT_EQ(got.controlFile, control);
-    EXPECT_EQ(got.dataFile, TestPage());
+    EXPECT_EQ(got.dataFile, testPage());
     EXPECT_TRUE(got.filesEndedWithZero);
 }
 
 TEST(LpdClient, ControlFileNamesHostUserJobAndPrintsTheFileUnchanged)
 {
-    EXPECT_EQ(Lines(LpdControlFile(kSender, "testpage.ps")),
+    EXPECT_EQ(lines(lpdControlFile(kSender, "testpage.ps")),
               (std::vector<std::string>{"Hstation7", "Poperator", "Jtestpage.ps", "ldfA042station7", "UdfA042station7",
                                         "Ntestpage.ps"}));
     // Job numbers have three digits; names that would break a line are cut.
-    EXPECT_EQ(Lines(LpdControlFile({"h", "u", 7}, "a\nb c.ps"))[3], "ldfA007h");
-    EXPECT_EQ(Lines(LpdControlFile({"h", "u", 7}, "a\nb c.ps"))[5], "Nab c.ps");
+    EXPECT_EQ(lines(lpdControlFile({"h", "u", 7}, "a\nb c.ps"))[3], "ldfA007h");
+    EXPECT_EQ(lines(lpdControlFile({"h", "u", 7}, "a\nb c.ps"))[5], "Nab c.ps");
 
-    const LpdSender own = LpdSender::ThisProcess();
+    const LpdSender own = LpdSender::thisProcess();
     EXPECT_FALSE(own.host.empty());
     EXPECT_LE(own.host.size(), 31u);
     EXPECT_FALSE(own.user.empty());
-    EXPECT_NE(LpdSender::ThisProcess().jobNumber, own.jobNumber); // each job its own spool names
+    EXPECT_NE(LpdSender::thisProcess().jobNumber, own.jobNumber); // each job its own spool names
 }
 
 TEST(LpdClient, EachFailureKindHasItsOwnStatus)
 {
     {
         const LpdOutcome outcome =
-            SendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, OnPort(UnusedLoopbackPort()));
+            sendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, onPort(unusedLoopbackPort()));
         EXPECT_EQ(outcome.status, LpdStatus::ConnectionRefused);
         EXPECT_NE(outcome.detail.find("connection refused on port"), std::string::npos);
     }
     {
         FakeLpdServer server(FakeLpdServer::Behaviour::RefuseQueue);
         const LpdOutcome outcome =
-            SendLpdJob("127.0.0.1", "nosuchqueue", QUARVEL_TESTPAGE, kSender, OnPort(server.Port()));
+            sendLpdJob("127.0.0.1", "nosuchqueue", QUARVEL_TESTPAGE, kSender, onPort(server.port()));
         EXPECT_EQ(outcome.status, LpdStatus::QueueRefused);
         EXPECT_EQ(outcome.detail, "the job request for queue 'nosuchqueue' refused (answer 1)");
-        EXPECT_EQ(server.Wait().queue, "nosuchqueue");
+        EXPECT_EQ(server.wait().queue, "nosuchqueue");
     }
     {
         FakeLpdServer server(FakeLpdServer::Behaviour::CloseAtQueue);
-        EXPECT_EQ(SendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, OnPort(server.Port())).status,
+        EXPECT_EQ(sendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, onPort(server.port())).status,
                   LpdStatus::QueueRefused);
     }
     {
         FakeLpdServer server(FakeLpdServer::Behaviour::CloseAtControlFile);
-        const LpdOutcome outcome = SendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, OnPort(server.Port()));
+        const LpdOutcome outcome = sendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, onPort(server.port()));
         EXPECT_EQ(outcome.status, LpdStatus::TransferBroken);
         EXPECT_EQ(outcome.detail, "the printer closed the connection before it answered the control file command");
     }
     {
         FakeLpdServer server(FakeLpdServer::Behaviour::CloseInData);
-        const LpdOutcome outcome = SendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, OnPort(server.Port()));
+        const LpdOutcome outcome = sendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, onPort(server.port()));
         EXPECT_EQ(outcome.status, LpdStatus::TransferBroken) << outcome.detail;
-        EXPECT_EQ(server.Wait().controlFile, LpdControlFile(kSender, "testpage.ps"));
+        EXPECT_EQ(server.wait().controlFile, lpdControlFile(kSender, "testpage.ps"));
     }
     {
         FakeLpdServer server(FakeLpdServer::Behaviour::RefuseDataFile);
-        const LpdOutcome outcome = SendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, OnPort(server.Port()));
+        const LpdOutcome outcome = sendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, onPort(server.port()));
         EXPECT_EQ(outcome.status, LpdStatus::TransferBroken);
         EXPECT_EQ(outcome.detail, "the data file refused (answer 1)");
     }
@@ -118,7 +118,7 @@ TEST(LpdClient, APrinterThatDoesNotAnswerCostsOnlyTheTimeOut)
         FakeLpdServer server(FakeLpdServer::Behaviour::Hang);
         const auto start = std::chrono::steady_clock::now();
         const LpdOutcome outcome =
-            SendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, OnPort(server.Port(), 300ms));
+            sendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, onPort(server.port(), 300ms));
         const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_EQ(outcome.status, LpdStatus::TimedOut);
         EXPECT_EQ(outcome.detail, "no answer to the job request for queue 'q' within 300 ms");
@@ -129,10 +129,10 @@ TEST(LpdClient, APrinterThatDoesNotAnswerCostsOnlyTheTimeOut)
         // Nobody takes the connection: the connection attempt is bounded too.
         FullListener full;
         const auto start = std::chrono::steady_clock::now();
-        const LpdOutcome outcome = SendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, OnPort(full.Port(), 300ms));
+        const LpdOutcome outcome = sendLpdJob("127.0.0.1", "q", QUARVEL_TESTPAGE, kSender, onPort(full.port(), 300ms));
         const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_EQ(outcome.status, LpdStatus::TimedOut);
-        EXPECT_EQ(outcome.detail, "no connection to port " + std::to_string(full.Port()) + " within 300 ms");
+        EXPECT_EQ(outcome.detail, "no connection to port " + std::to_string(full.port()) + " within 300 ms");
         EXPECT_GE(took, 300ms);
         EXPECT_LT(took, 3s);
     }
@@ -143,13 +143,13 @@ TEST(LpdClient, APrinterThatDoesNotAnswerCostsOnlyTheTimeOut)
 TEST(LpdClient, NothingIsSentWithoutAnAddressAPageOrASafeQueueName)
 {
     FakeLpdServer server(FakeLpdServer::Behaviour::Accept);
-    LpdSettings settings = OnPort(server.Port());
+    LpdSettings settings = onPort(server.port());
     std::vector<std::string> looked;
     settings.lookUp = [&](const std::string& name, in_addr&) {
         looked.push_back(name);
         return false;
     };
-    EXPECT_EQ(SendLpdJob("printer.invalid", "q", QUARVEL_TESTPAGE, kSender, settings).status, LpdStatus::NoConnection);
+    EXPECT_EQ(sendLpdJob("printer.invalid", "q", QUARVEL_TESTPAGE, kSender, settings).status, LpdStatus::NoConnection);
     EXPECT_EQ(looked, std::vector<std::string>{"printer.invalid"});
 
     // A dotted address is used as it stands; a name goes through the look-up.
@@ -158,14 +158,14 @@ TEST(LpdClient, NothingIsSentWithoutAnAddressAPageOrASafeQueueName)
         return ::inet_aton("127.0.0.1", &address) != 0;
     };
     TempDir dir;
-    EXPECT_EQ(SendLpdJob("localhost", "q", dir.file("missing.ps"), kSender, settings).status,
+    EXPECT_EQ(sendLpdJob("localhost", "q", dir.file("missing.ps"), kSender, settings).status,
               LpdStatus::FileUnreadable);
-    EXPECT_EQ(SendLpdJob("localhost", "q", dir.path(), kSender, settings).status, LpdStatus::FileUnreadable);
-    EXPECT_EQ(SendLpdJob("localhost", "q\n\x02other", QUARVEL_TESTPAGE, kSender, settings).status,
+    EXPECT_EQ(sendLpdJob("localhost", "q", dir.path(), kSender, settings).status, LpdStatus::FileUnreadable);
+    EXPECT_EQ(sendLpdJob("localhost", "q\n\x02other", QUARVEL_TESTPAGE, kSender, settings).status,
               LpdStatus::QueueRefused);
     EXPECT_EQ(looked.size(), 1u);
 
-    EXPECT_EQ(SendLpdJob("localhost", "q", QUARVEL_TESTPAGE, kSender, settings).status, LpdStatus::Sent);
+    EXPECT_EQ(sendLpdJob("localhost", "q", QUARVEL_TESTPAGE, kSender, settings).status, LpdStatus::Sent);
     EXPECT_EQ(looked.size(), 2u);
-    EXPECT_EQ(server.Wait().queue, "q"); // the first connection was the good one
+    EXPECT_EQ(server.wait().queue, "q"); // the first connection was the good one
 }

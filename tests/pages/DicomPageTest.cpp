@@ -7,51 +7,51 @@
 #include <map>
 
 #include "PageFixture.h"
-#include "pages/Page3Dicom.h"
+#include "pages/DicomPage.h"
 #include "ui/UpDownButtons.h"
 
 namespace {
 
-class DicomPageTest : public PageTest<CPage3Dicom> {
+class DicomPageTest : public PageTest<DicomPage> {
   protected:
-    void SetUp() override { Open(); }
+    void SetUp() override { open(); }
 
-    QLineEdit* Edit(const char* name) { return Child<QLineEdit>(*page, name); }
-    QCheckBox* Box(const char* name) { return Child<QCheckBox>(*page, name); }
-    void CopiesUp() { Child<UpDownButtons>(*page, "copiesSpin")->upButton()->click(); }
-    void CopiesDown() { Child<UpDownButtons>(*page, "copiesSpin")->downButton()->click(); }
+    QLineEdit* edit(const char* name) { return child<QLineEdit>(*page, name); }
+    QCheckBox* box(const char* name) { return child<QCheckBox>(*page, name); }
+    void copiesUp() { child<UpDownButtons>(*page, "copiesSpin")->upButton()->click(); }
+    void copiesDown() { child<UpDownButtons>(*page, "copiesSpin")->downButton()->click(); }
 };
 
 } // namespace
 
 TEST_F(DicomPageTest, PrintAllInGrayscaleIsTheInverseOfColourImages)
 {
-    EXPECT_FALSE(Box("printGrayscale")->isChecked());
-    Box("printGrayscale")->click();
-    ASSERT_TRUE(Leave());
-    EXPECT_FALSE(Config().SupportsColorImage);
+    EXPECT_FALSE(box("printGrayscale")->isChecked());
+    box("printGrayscale")->click();
+    ASSERT_TRUE(leave());
+    EXPECT_FALSE(config().SupportsColorImage);
 
-    Activate();
-    EXPECT_TRUE(Box("printGrayscale")->isChecked());
-    Box("printGrayscale")->click();
-    ASSERT_TRUE(Leave());
-    EXPECT_TRUE(Config().SupportsColorImage);
+    activate();
+    EXPECT_TRUE(box("printGrayscale")->isChecked());
+    box("printGrayscale")->click();
+    ASSERT_TRUE(leave());
+    EXPECT_TRUE(config().SupportsColorImage);
 }
 
 TEST_F(DicomPageTest, EveryValueGoesBackIntoTheRecord)
 {
-    Edit("printerName")->setText(QStringLiteral("Radiology"));
-    Edit("sessionLabel")->setText(QStringLiteral("Session"));
-    Edit("copies")->setText(QStringLiteral("3"));
-    Edit("port")->setText(QStringLiteral("11112"));
-    Child<QComboBox>(*page, "priority")->setCurrentIndex(2);
-    Child<QComboBox>(*page, "medium")->setCurrentIndex(1);
-    Child<QComboBox>(*page, "destination")->setCurrentIndex(1);
+    edit("printerName")->setText(QStringLiteral("Radiology"));
+    edit("sessionLabel")->setText(QStringLiteral("Session"));
+    edit("copies")->setText(QStringLiteral("3"));
+    edit("port")->setText(QStringLiteral("11112"));
+    child<QComboBox>(*page, "priority")->setCurrentIndex(2);
+    child<QComboBox>(*page, "medium")->setCurrentIndex(1);
+    child<QComboBox>(*page, "destination")->setCurrentIndex(1);
     for (const char* name : {"acceptColor", "supportAnnotations", "supportPrintJob", "useCmyk", "lenientMode",
                              "ignoreMagnification", "ignoreConfiguration", "ignoreAnnotationFormat", "skipImagePixel"})
-        Box(name)->click();
-    ASSERT_TRUE(Leave());
-    const CConfiguration& c = Config();
+        box(name)->click();
+    ASSERT_TRUE(leave());
+    const Configuration& c = config();
     EXPECT_EQ(c.PrinterName, "Radiology");
     EXPECT_EQ(c.Label, "Session");
     EXPECT_EQ(c.Copies, 3);
@@ -74,98 +74,98 @@ TEST_F(DicomPageTest, EveryValueGoesBackIntoTheRecord)
 
 TEST_F(DicomPageTest, CopiesStepPastTheRangeAndTheNextReadingComplains)
 {
-    Edit("copies")->setText(QStringLiteral("1000"));
-    CopiesUp();
-    EXPECT_EQ(Edit("copies")->text(), "1001");
+    edit("copies")->setText(QStringLiteral("1000"));
+    copiesUp();
+    EXPECT_EQ(edit("copies")->text(), "1001");
     EXPECT_TRUE(ui.messages.empty());
 
-    CopiesUp();
+    copiesUp();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer between 1 and 1000.");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
-    EXPECT_EQ(Edit("copies")->text(), "1002");
-    CopiesDown();
-    EXPECT_EQ(Edit("copies")->text(), "1001");
+    EXPECT_EQ(edit("copies")->text(), "1002");
+    copiesDown();
+    EXPECT_EQ(edit("copies")->text(), "1001");
 
-    EXPECT_FALSE(Leave());
-    EXPECT_EQ(ActivePage(), kThisPage);
+    EXPECT_FALSE(leave());
+    EXPECT_EQ(activePage(), kThisPage);
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer between 1 and 1000.");
-    EXPECT_EQ(page->focusWidget(), Edit("copies"));
-    EXPECT_EQ(Config().Copies, 1);
+    EXPECT_EQ(page->focusWidget(), edit("copies"));
+    EXPECT_EQ(config().Copies, 1);
 }
 
 TEST_F(DicomPageTest, KeysAndWheelInCopiesStepItAsItsArrowsDo)
 {
     // As the arrows: no clamping, and the next step's reading complains.
-    Edit("copies")->setText(QStringLiteral("1000"));
-    QTest::keyClick(Edit("copies"), Qt::Key_Up);
-    EXPECT_EQ(Edit("copies")->text(), "1001");
+    edit("copies")->setText(QStringLiteral("1000"));
+    QTest::keyClick(edit("copies"), Qt::Key_Up);
+    EXPECT_EQ(edit("copies")->text(), "1001");
     EXPECT_TRUE(ui.messages.empty());
-    TurnWheel(Edit("copies"), 120);
+    turnWheel(edit("copies"), 120);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer between 1 and 1000.");
-    EXPECT_EQ(Edit("copies")->text(), "1002");
-    QTest::keyClick(Edit("copies"), Qt::Key_Down);
-    EXPECT_EQ(Edit("copies")->text(), "1001");
+    EXPECT_EQ(edit("copies")->text(), "1002");
+    QTest::keyClick(edit("copies"), Qt::Key_Down);
+    EXPECT_EQ(edit("copies")->text(), "1001");
     EXPECT_EQ(ui.messages.size(), 2u);
 
-    Edit("copies")->setText(QStringLiteral("5"));
-    TurnWheel(Edit("copies"), -240);
-    EXPECT_EQ(Edit("copies")->text(), "3");
-    TurnWheel(Edit("copies"), 60); // half a notch: not yet a step
-    EXPECT_EQ(Edit("copies")->text(), "3");
-    TurnWheel(Edit("copies"), 60);
-    EXPECT_EQ(Edit("copies")->text(), "4");
+    edit("copies")->setText(QStringLiteral("5"));
+    turnWheel(edit("copies"), -240);
+    EXPECT_EQ(edit("copies")->text(), "3");
+    turnWheel(edit("copies"), 60); // half a notch: not yet a step
+    EXPECT_EQ(edit("copies")->text(), "3");
+    turnWheel(edit("copies"), 60);
+    EXPECT_EQ(edit("copies")->text(), "4");
 
     // Letters: the message, and the value last read steps.
-    Edit("copies")->setText(QStringLiteral("abc"));
-    QTest::keyClick(Edit("copies"), Qt::Key_Up);
+    edit("copies")->setText(QStringLiteral("abc"));
+    QTest::keyClick(edit("copies"), Qt::Key_Up);
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer.");
-    EXPECT_EQ(Edit("copies")->text(), "5");
+    EXPECT_EQ(edit("copies")->text(), "5");
     EXPECT_EQ(ui.messages.size(), 3u);
 }
 
 TEST_F(DicomPageTest, LettersStopTheReadingAndLaterFieldsKeepTheirValues)
 {
-    Edit("copies")->setText(QStringLiteral("5"));
-    CopiesUp();
-    Edit("copies")->setText(QStringLiteral("abc"));
-    Edit("sessionLabel")->setText(QStringLiteral("typed after"));
-    CopiesUp();
+    edit("copies")->setText(QStringLiteral("5"));
+    copiesUp();
+    edit("copies")->setText(QStringLiteral("abc"));
+    edit("sessionLabel")->setText(QStringLiteral("typed after"));
+    copiesUp();
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer.");
-    EXPECT_EQ(Edit("copies")->text(), "7");
-    EXPECT_EQ(Edit("sessionLabel")->text(), "DICOM Print Session #");
+    EXPECT_EQ(edit("copies")->text(), "7");
+    EXPECT_EQ(edit("sessionLabel")->text(), "DICOM Print Session #");
 
-    Edit("copies")->setText(QStringLiteral("x"));
-    EXPECT_FALSE(Leave());
+    edit("copies")->setText(QStringLiteral("x"));
+    EXPECT_FALSE(leave());
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer.");
-    EXPECT_EQ(page->focusWidget(), Edit("copies"));
+    EXPECT_EQ(page->focusWidget(), edit("copies"));
 
-    Edit("copies")->setText(QStringLiteral("12abc"));
+    edit("copies")->setText(QStringLiteral("12abc"));
     const std::size_t shown = ui.messages.size();
-    EXPECT_TRUE(Leave());
+    EXPECT_TRUE(leave());
     EXPECT_EQ(ui.messages.size(), shown);
-    EXPECT_EQ(Config().Copies, 12);
+    EXPECT_EQ(config().Copies, 12);
 }
 
 TEST_F(DicomPageTest, ThePortRunsFromZeroTo65535)
 {
     for (const char* refused : {"65536", "65537", "-1"}) {
-        Edit("port")->setText(QString::fromLatin1(refused));
-        EXPECT_FALSE(Leave()) << refused;
+        edit("port")->setText(QString::fromLatin1(refused));
+        EXPECT_FALSE(leave()) << refused;
         EXPECT_EQ(ui.lastMessage().text, "Please enter an integer between 0 and 65535.");
-        EXPECT_EQ(page->focusWidget(), Edit("port"));
+        EXPECT_EQ(page->focusWidget(), edit("port"));
     }
     // Every click reads the whole page, the port included.
-    CopiesUp();
+    copiesUp();
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer between 0 and 65535.");
-    EXPECT_EQ(Edit("copies")->text(), "2");
+    EXPECT_EQ(edit("copies")->text(), "2");
 
     for (const char* accepted : {"0", "65535"}) {
-        Activate();
-        Edit("port")->setText(QString::fromLatin1(accepted));
-        EXPECT_TRUE(Leave()) << accepted;
-        EXPECT_EQ(Config().Port, QString::fromLatin1(accepted).toInt());
+        activate();
+        edit("port")->setText(QString::fromLatin1(accepted));
+        EXPECT_TRUE(leave()) << accepted;
+        EXPECT_EQ(config().Port, QString::fromLatin1(accepted).toInt());
     }
 }
 
@@ -173,7 +173,7 @@ TEST_F(DicomPageTest, ListsInCodeOrderAndTooltipsOnLabelAndControl)
 {
     auto items = [this](const char* name) {
         QStringList texts;
-        auto* list = Child<QComboBox>(*page, name);
+        auto* list = child<QComboBox>(*page, name);
         for (int i = 0; i < list->count(); ++i)
             texts << list->itemText(i);
         return texts;
@@ -181,12 +181,12 @@ TEST_F(DicomPageTest, ListsInCodeOrderAndTooltipsOnLabelAndControl)
     EXPECT_EQ(items("priority"), (QStringList{"LOW", "MED", "HIGH"}));
     EXPECT_EQ(items("medium"), (QStringList{"PAPER", "FILM"}));
     EXPECT_EQ(items("destination"), (QStringList{"MAGAZINE", "PROCESSOR"}));
-    EXPECT_EQ(Child<QComboBox>(*page, "priority")->currentText(), "MED");
-    EXPECT_EQ(Box("acceptGrayscale")->toolTip(),
+    EXPECT_EQ(child<QComboBox>(*page, "priority")->currentText(), "MED");
+    EXPECT_EQ(box("acceptGrayscale")->toolTip(),
               "Enables support of the 'BasicGrayScaleMetaSOPClass' to accept grayscale images.");
-    EXPECT_EQ(Child<QLabel>(*page, "portLabel")->toolTip(), "Server TCP/IP listening port, e.g. 104.");
-    EXPECT_EQ(Edit("port")->toolTip(), Child<QLabel>(*page, "portLabel")->toolTip());
-    EXPECT_EQ(Edit("copies")->toolTip(), "Number of copies (if session is printed).");
+    EXPECT_EQ(child<QLabel>(*page, "portLabel")->toolTip(), "Server TCP/IP listening port, e.g. 104.");
+    EXPECT_EQ(edit("port")->toolTip(), child<QLabel>(*page, "portLabel")->toolTip());
+    EXPECT_EQ(edit("copies")->toolTip(), "Number of copies (if session is printed).");
 }
 
 TEST_F(DicomPageTest, EveryFieldTravelsOnItsOwnThroughTheFileAndBack)
@@ -203,21 +203,21 @@ TEST_F(DicomPageTest, EveryFieldTravelsOnItsOwnThroughTheFileAndBack)
         int i = 0;
         for (const char* name : boxes) {
             const bool on = ((i * 7 + 3) % 5 < 2) != odd; // neither all alike nor alternating
-            Box(name)->setChecked(on);
+            box(name)->setChecked(on);
             ticked[name] = on;
             ++i;
         }
-        Edit("printerName")->setText(odd ? QStringLiteral("Radiology 2") : QStringLiteral("Mammography"));
-        Edit("sessionLabel")->setText(odd ? QStringLiteral("Evening #") : QStringLiteral("Morning #"));
-        Edit("copies")->setText(odd ? QStringLiteral("7") : QStringLiteral("3"));
-        Edit("port")->setText(odd ? QStringLiteral("11112") : QStringLiteral("4104"));
-        Child<QComboBox>(*page, "priority")->setCurrentIndex(odd ? 0 : 2);
-        Child<QComboBox>(*page, "medium")->setCurrentIndex(odd ? 1 : 0);
-        Child<QComboBox>(*page, "destination")->setCurrentIndex(odd ? 0 : 1);
+        edit("printerName")->setText(odd ? QStringLiteral("Radiology 2") : QStringLiteral("Mammography"));
+        edit("sessionLabel")->setText(odd ? QStringLiteral("Evening #") : QStringLiteral("Morning #"));
+        edit("copies")->setText(odd ? QStringLiteral("7") : QStringLiteral("3"));
+        edit("port")->setText(odd ? QStringLiteral("11112") : QStringLiteral("4104"));
+        child<QComboBox>(*page, "priority")->setCurrentIndex(odd ? 0 : 2);
+        child<QComboBox>(*page, "medium")->setCurrentIndex(odd ? 1 : 0);
+        child<QComboBox>(*page, "destination")->setCurrentIndex(odd ? 0 : 1);
 
-        LeaveSaveLoadAndActivate();
+        leaveSaveLoadAndActivate();
 
-        const CConfiguration& c = Config();
+        const Configuration& c = config();
         EXPECT_EQ(c.BasicGrayscaleMetaSOPClass, ticked["acceptGrayscale"]);
         EXPECT_EQ(c.BasicColorMetaSOPClass, ticked["acceptColor"]);
         EXPECT_EQ(c.Annotation, ticked["supportAnnotations"]);
@@ -237,8 +237,8 @@ TEST_F(DicomPageTest, EveryFieldTravelsOnItsOwnThroughTheFileAndBack)
         EXPECT_EQ(c.MediumType, odd ? 1 : 0);
         EXPECT_EQ(c.Destination, odd ? 0 : 1);
         for (const char* name : boxes)
-            EXPECT_EQ(Box(name)->isChecked(), ticked[name]) << name;
-        EXPECT_EQ(Child<QComboBox>(*page, "destination")->currentIndex(), odd ? 0 : 1);
-        EXPECT_EQ(Edit("port")->text(), odd ? "11112" : "4104");
+            EXPECT_EQ(box(name)->isChecked(), ticked[name]) << name;
+        EXPECT_EQ(child<QComboBox>(*page, "destination")->currentIndex(), odd ? 0 : 1);
+        EXPECT_EQ(edit("port")->text(), odd ? "11112" : "4104");
     }
 }

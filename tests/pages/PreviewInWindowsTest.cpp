@@ -13,16 +13,16 @@
 
 #include "PageFixture.h"
 #include "config/RecordLists.h"
-#include "pages/Page4Extra.h"
+#include "pages/AdditionalSettingsPage.h"
 #include "pages/PaperSizeDialog.h"
 #include "ui/PagePreview.h"
 #include "ui/UpDownButtons.h"
 
 namespace {
 
-sPaper A4Paper()
+PaperRecord a4Paper()
 {
-    sPaper p;
+    PaperRecord p;
     p.Name = "A4";
     p.PaperLabel = "A4";
     p.SizeX = 595;
@@ -32,29 +32,29 @@ sPaper A4Paper()
     return p;
 }
 
-void Type(QDialog& dialog, const char* field, const QString& text)
+void type(QDialog& dialog, const char* field, const QString& text)
 {
-    auto* edit = Child<QLineEdit>(dialog, field);
+    auto* edit = child<QLineEdit>(dialog, field);
     edit->clear();
     QTest::keyClicks(edit, text);
 }
 
 class PaperDialogPreviewTest : public ::testing::Test {
   protected:
-    void Open(const sPaper& paper)
+    void open(const PaperRecord& paper)
     {
-        dialog = std::make_unique<CPaperSizeDialog>(ui);
-        dialog->SetRecord(paper);
-        dialog->SetHeaders(&headers);
+        dialog = std::make_unique<PaperSizeDialog>(ui);
+        dialog->setRecord(paper);
+        dialog->setHeaders(&headers);
         dialog->show();
-        preview = Child<PagePreview>(*dialog, "preview");
+        preview = child<PagePreview>(*dialog, "preview");
         ASSERT_NE(preview, nullptr);
     }
     void TearDown() override { dialog.reset(); }
 
     ScriptedInteraction ui;
-    CHeaderList headers;
-    std::unique_ptr<CPaperSizeDialog> dialog;
+    HeaderList headers;
+    std::unique_ptr<PaperSizeDialog> dialog;
     PagePreview* preview = nullptr;
 };
 
@@ -62,12 +62,12 @@ class PaperDialogPreviewTest : public ::testing::Test {
 
 TEST_F(PaperDialogPreviewTest, FollowsEveryKeystrokeAndKeepsTheLastGoodValueSilently)
 {
-    Open(A4Paper());
+    open(a4Paper());
     EXPECT_EQ(preview->paper().SizeX, 595);
     EXPECT_EQ(preview->paper().SkipY, 20);
 
     // Keystroke by keystroke: 6, 60, 600.
-    auto* offsetX = Child<QLineEdit>(*dialog, "offsetX");
+    auto* offsetX = child<QLineEdit>(*dialog, "offsetX");
     offsetX->clear();
     EXPECT_EQ(preview->paper().OffsetX, 0) << "an empty field keeps the last good value";
     QTest::keyClick(offsetX, Qt::Key_6);
@@ -78,33 +78,33 @@ TEST_F(PaperDialogPreviewTest, FollowsEveryKeystrokeAndKeepsTheLastGoodValueSile
     EXPECT_EQ(preview->paper().OffsetX, 600);
     EXPECT_FALSE(preview->warnings().isEmpty()) << "600 pushes the area off the sheet";
 
-    Type(*dialog, "sizeX", QStringLiteral("612"));
-    Type(*dialog, "skipY", QString());
-    Type(*dialog, "offsetY", QStringLiteral("99999999999")); // too large from the tenth digit on
+    type(*dialog, "sizeX", QStringLiteral("612"));
+    type(*dialog, "skipY", QString());
+    type(*dialog, "offsetY", QStringLiteral("99999999999")); // too large from the tenth digit on
     EXPECT_EQ(preview->paper().SizeX, 612);
     EXPECT_EQ(preview->paper().SkipY, 20);
     EXPECT_EQ(preview->paper().OffsetY, 999999999) << "a number out of range keeps the last good value";
     EXPECT_TRUE(ui.messages.empty()) << "no message while typing";
 
     // The dialog's own values change only when it reads its fields.
-    EXPECT_EQ(dialog->Record().SizeX, 595);
-    EXPECT_EQ(dialog->Record().OffsetX, 0);
-    Click(*dialog, "saveButton");
+    EXPECT_EQ(dialog->record().SizeX, 595);
+    EXPECT_EQ(dialog->record().OffsetX, 0);
+    click(*dialog, "saveButton");
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer.") << "the dialog's own reading is unchanged";
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
 }
 
 TEST_F(PaperDialogPreviewTest, FollowsTheStandardSizeCopy)
 {
-    sPaper paper = A4Paper();
+    PaperRecord paper = a4Paper();
     paper.SizeX = 1008;
     paper.SizeY = 1224;
-    Open(paper);
+    open(paper);
     ui.modalHandlers.push_back([](QDialog& d) {
-        Child<QComboBox>(d, "paperSize")->setCurrentIndex(13); // A4
-        Click(d, "copyButton");
+        child<QComboBox>(d, "paperSize")->setCurrentIndex(13); // A4
+        click(d, "copyButton");
     });
-    Click(*dialog, "standardButton");
+    click(*dialog, "standardButton");
     EXPECT_EQ(preview->paper().SizeX, 595);
     EXPECT_EQ(preview->paper().SizeY, 842);
     EXPECT_EQ(preview->paper().SkipX, 20);
@@ -117,16 +117,16 @@ TEST_F(PaperDialogPreviewTest, FollowsTheHeaderChoice)
     logo.fill(Qt::darkBlue);
     const QString file = dir.filePath(QStringLiteral("logo.bmp"));
     ASSERT_TRUE(logo.save(file, "BMP"));
-    headers.Add(sHeader{"LOGO", file.toStdString()});
-    headers.Add(sHeader{"WARD", "C:\\bitmaps\\ward.bmp"});
+    headers.add(HeaderRecord{"LOGO", file.toStdString()});
+    headers.add(HeaderRecord{"WARD", "C:\\bitmaps\\ward.bmp"});
 
-    sPaper paper = A4Paper();
+    PaperRecord paper = a4Paper();
     paper.HeaderName = "GONE";
-    Open(paper);
+    open(paper);
     EXPECT_EQ(preview->headerName(), "GONE") << "no item chosen: the name the paper came with";
     EXPECT_FALSE(preview->headerListed());
 
-    auto* list = Child<QComboBox>(*dialog, "headerBitmap");
+    auto* list = child<QComboBox>(*dialog, "headerBitmap");
     list->setCurrentIndex(0);
     EXPECT_EQ(preview->headerName(), "LOGO");
     EXPECT_TRUE(preview->headerReadable());
@@ -134,16 +134,16 @@ TEST_F(PaperDialogPreviewTest, FollowsTheHeaderChoice)
     EXPECT_EQ(preview->headerName(), "WARD");
     EXPECT_TRUE(preview->headerListed());
     EXPECT_FALSE(preview->headerReadable()) << "a Windows path is not readable here";
-    EXPECT_EQ(dialog->Record().HeaderName, "GONE");
+    EXPECT_EQ(dialog->record().HeaderName, "GONE");
 }
 
 TEST_F(PaperDialogPreviewTest, TheDialogOpensWithRoomForThePreviewWhichGivesWayFirst)
 {
-    Open(A4Paper());
+    open(a4Paper());
     EXPECT_EQ(preview->focusPolicy(), Qt::NoFocus);
     const int wide = preview->width();
     EXPECT_GT(wide, preview->minimumSizeHint().width() + 100) << "room beyond its minimum";
-    auto* title = Child<QLineEdit>(*dialog, "title");
+    auto* title = child<QLineEdit>(*dialog, "title");
     const int titleWidth = title->width();
 
     // Narrower by what the preview has beyond its minimum: only the preview
@@ -156,22 +156,22 @@ TEST_F(PaperDialogPreviewTest, TheDialogOpensWithRoomForThePreviewWhichGivesWayF
 
 namespace {
 
-class ExtraPagePreviewTest : public PageTest<CPage4Extra> {
+class ExtraPagePreviewTest : public PageTest<AdditionalSettingsPage> {
   protected:
     void SetUp() override
     {
-        sPaper letter;
+        PaperRecord letter;
         letter.Name = "Letter";
         letter.SizeX = 612;
         letter.SizeY = 792;
-        Config().Papers.Add(letter);
-        Config().Papers.Add(A4Paper());
-        Config().Layout.PageSize = "A4";
-        Open();
-        preview = Child<PagePreview>(*page, "preview");
+        config().Papers.add(letter);
+        config().Papers.add(a4Paper());
+        config().Layout.PageSize = "A4";
+        open();
+        preview = child<PagePreview>(*page, "preview");
         ASSERT_NE(preview, nullptr);
     }
-    const LayoutSample& Sample() { return *preview->layoutSample(); }
+    const LayoutSample& sample() { return *preview->layoutSample(); }
 
     PagePreview* preview = nullptr;
 };
@@ -182,72 +182,72 @@ TEST_F(ExtraPagePreviewTest, FollowsTheControlsWhileTheRecordWaitsForTheLeaving)
 {
     EXPECT_TRUE(preview->hasPaper());
     EXPECT_EQ(preview->paper().SizeX, 595);
-    EXPECT_FALSE(Sample().Landscape);
-    EXPECT_DOUBLE_EQ(Sample().ImageDistance, 14.17);
-    EXPECT_DOUBLE_EQ(Sample().TrimWidth, 5.0);
-    EXPECT_EQ(Sample().BorderDensity, 256);
+    EXPECT_FALSE(sample().Landscape);
+    EXPECT_DOUBLE_EQ(sample().ImageDistance, 14.17);
+    EXPECT_DOUBLE_EQ(sample().TrimWidth, 5.0);
+    EXPECT_EQ(sample().BorderDensity, 256);
 
-    Child<QComboBox>(*page, "pageSize")->setCurrentIndex(0);
+    child<QComboBox>(*page, "pageSize")->setCurrentIndex(0);
     EXPECT_EQ(preview->paper().SizeX, 612);
-    Child<QComboBox>(*page, "orientation")->setCurrentIndex(1);
-    EXPECT_TRUE(Sample().Landscape);
-    Child<QCheckBox>(*page, "trimImages")->click();
-    EXPECT_TRUE(Sample().Trim);
+    child<QComboBox>(*page, "orientation")->setCurrentIndex(1);
+    EXPECT_TRUE(sample().Landscape);
+    child<QCheckBox>(*page, "trimImages")->click();
+    EXPECT_TRUE(sample().Trim);
 
-    auto* distance = Child<QLineEdit>(*page, "imageDistance");
+    auto* distance = child<QLineEdit>(*page, "imageDistance");
     distance->clear();
     QTest::keyClicks(distance, QStringLiteral("20"));
-    EXPECT_DOUBLE_EQ(Sample().ImageDistance, 20);
+    EXPECT_DOUBLE_EQ(sample().ImageDistance, 20);
     QTest::keyClicks(distance, QStringLiteral("x"));
-    EXPECT_DOUBLE_EQ(Sample().ImageDistance, 20) << "read leniently, as the page reads it";
+    EXPECT_DOUBLE_EQ(sample().ImageDistance, 20) << "read leniently, as the page reads it";
     distance->setText(QStringLiteral("abc"));
-    EXPECT_DOUBLE_EQ(Sample().ImageDistance, 20) << "no number keeps the last good value";
+    EXPECT_DOUBLE_EQ(sample().ImageDistance, 20) << "no number keeps the last good value";
     distance->setText(QStringLiteral("1e999"));
-    EXPECT_DOUBLE_EQ(Sample().ImageDistance, 20) << "no infinite distances";
+    EXPECT_DOUBLE_EQ(sample().ImageDistance, 20) << "no infinite distances";
     distance->setText(QStringLiteral("14.17"));
-    Child<UpDownButtons>(*page, "imageDistanceSpin")->upButton()->click();
-    EXPECT_DOUBLE_EQ(Sample().ImageDistance, 14.18) << "the up-down buttons' step shows too";
+    child<UpDownButtons>(*page, "imageDistanceSpin")->upButton()->click();
+    EXPECT_DOUBLE_EQ(sample().ImageDistance, 14.18) << "the up-down buttons' step shows too";
     EXPECT_TRUE(ui.messages.empty());
 
     // Nothing reached the record yet.
-    EXPECT_EQ(Config().Layout.PageSize, "A4");
-    EXPECT_EQ(Config().Layout.Orientation, 0);
-    EXPECT_FALSE(Config().Layout.Trim);
-    ASSERT_TRUE(Leave());
-    EXPECT_EQ(Config().Layout.PageSize, "Letter");
-    EXPECT_EQ(Config().Layout.Orientation, 1);
+    EXPECT_EQ(config().Layout.PageSize, "A4");
+    EXPECT_EQ(config().Layout.Orientation, 0);
+    EXPECT_FALSE(config().Layout.Trim);
+    ASSERT_TRUE(leave());
+    EXPECT_EQ(config().Layout.PageSize, "Letter");
+    EXPECT_EQ(config().Layout.Orientation, 1);
 }
 
 TEST_F(ExtraPagePreviewTest, DensitiesFollowTheRadioButtonsAndTheNumber)
 {
-    Child<QRadioButton>(*page, "borderCustom")->click();
-    auto* number = Child<QLineEdit>(*page, "borderDensity");
+    child<QRadioButton>(*page, "borderCustom")->click();
+    auto* number = child<QLineEdit>(*page, "borderDensity");
     number->setText(QStringLiteral("100"));
-    EXPECT_EQ(Sample().BorderDensity, 100);
-    Child<QRadioButton>(*page, "borderBlack")->click();
-    EXPECT_EQ(Sample().BorderDensity, 0);
-    Child<QRadioButton>(*page, "emptyCustom")->click();
-    Child<QLineEdit>(*page, "emptyDensity")->setText(QStringLiteral("128"));
-    EXPECT_EQ(Sample().EmptyImageDensity, 128);
-    Child<QRadioButton>(*page, "emptyWhite")->click();
-    EXPECT_EQ(Sample().EmptyImageDensity, 256);
-    EXPECT_EQ(Config().Layout.BorderDensity, "WHITE");
+    EXPECT_EQ(sample().BorderDensity, 100);
+    child<QRadioButton>(*page, "borderBlack")->click();
+    EXPECT_EQ(sample().BorderDensity, 0);
+    child<QRadioButton>(*page, "emptyCustom")->click();
+    child<QLineEdit>(*page, "emptyDensity")->setText(QStringLiteral("128"));
+    EXPECT_EQ(sample().EmptyImageDensity, 128);
+    child<QRadioButton>(*page, "emptyWhite")->click();
+    EXPECT_EQ(sample().EmptyImageDensity, 256);
+    EXPECT_EQ(config().Layout.BorderDensity, "WHITE");
 }
 
 TEST_F(ExtraPagePreviewTest, SaysSoWhenNoPaperIsSelected)
 {
-    ASSERT_TRUE(Leave());
-    Config().Layout.PageSize = "B5";
-    Activate();
+    ASSERT_TRUE(leave());
+    config().Layout.PageSize = "B5";
+    activate();
     EXPECT_FALSE(preview->hasPaper());
     EXPECT_EQ(preview->missingPaperReason(), "No default page size selected.");
-    Child<QComboBox>(*page, "pageSize")->setCurrentIndex(1);
+    child<QComboBox>(*page, "pageSize")->setCurrentIndex(1);
     EXPECT_TRUE(preview->hasPaper());
     EXPECT_EQ(preview->paper().SizeY, 842);
 
-    ASSERT_TRUE(Leave());
-    Config().Papers.RemoveAll();
-    Activate();
+    ASSERT_TRUE(leave());
+    config().Papers.removeAll();
+    activate();
     EXPECT_FALSE(preview->hasPaper());
 }
 
@@ -256,7 +256,7 @@ TEST_F(ExtraPagePreviewTest, ThePreviewTakesTheWidthLeftOverAndNoFocus)
     EXPECT_EQ(preview->focusPolicy(), Qt::NoFocus);
     // At the page's own size hint the preview has its minimum; more width
     // goes to the preview alone.
-    auto* description = Child<QLineEdit>(*page, "description");
+    auto* description = child<QLineEdit>(*page, "description");
     page->layout()->setGeometry(QRect(QPoint(), page->sizeHint()));
     EXPECT_EQ(preview->width(), preview->minimumSizeHint().width());
     const int descriptionWidth = description->width();

@@ -8,33 +8,33 @@
 
 #include "PageFixture.h"
 #include "TestSupport.h"
-#include "pages/Page1Printer.h"
 #include "pages/PrinterDialog.h"
+#include "pages/PrinterPage.h"
 #include "ui/ReportList.h"
 
 namespace {
 
-class PrinterPageTest : public PageTest<CPage1Printer> {
+class PrinterPageTest : public PageTest<PrinterPage> {
   protected:
     void SetUp() override
     {
         for (const char* title : {"P1", "P2", "P3"})
-            AddPrinter(title);
-        Open();
-        list = Child<ReportList>(*page, "printerList");
+            addPrinter(title);
+        open();
+        list = child<ReportList>(*page, "printerList");
     }
 
-    void AddPrinter(const std::string& title)
+    void addPrinter(const std::string& title)
     {
-        sPrinter p;
+        PrinterRecord p;
         p.PrinterAETitle = title;
         p.Description = "d-" + title;
-        p.PrinterAddress = "10.0.0." + std::to_string(Config().Printers.GetCount() + 1);
+        p.PrinterAddress = "10.0.0." + std::to_string(config().Printers.getCount() + 1);
         p.PrinterQueue = "q-" + title;
-        Config().Printers.Add(p);
+        config().Printers.add(p);
     }
 
-    QStringList AeTitles() const
+    QStringList aeTitles() const
     {
         QStringList titles;
         for (int row = 0; row < list->rowCount(); ++row)
@@ -42,22 +42,22 @@ class PrinterPageTest : public PageTest<CPage1Printer> {
         return titles;
     }
 
-    void RightClick(QPoint global, QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse)
+    void rightClick(QPoint global, QContextMenuEvent::Reason reason = QContextMenuEvent::Mouse)
     {
         QContextMenuEvent event(reason, page->mapFromGlobal(global), global);
         QApplication::sendEvent(page, &event);
     }
-    void RightClickOnList() { RightClick(list->mapToGlobal(list->rect().center())); }
+    void rightClickOnList() { rightClick(list->mapToGlobal(list->rect().center())); }
 
     // Fills the printer dialog's four fields and presses "Save".
-    static ScriptedInteraction::ModalHandler FillAndSave(const QString& aeTitle)
+    static ScriptedInteraction::ModalHandler fillAndSave(const QString& aeTitle)
     {
         return [aeTitle](QDialog& d) {
-            SetText(d, "description", QStringLiteral("new"));
-            SetText(d, "aeTitle", aeTitle);
-            SetText(d, "address", QStringLiteral("10.9.9.9"));
-            SetText(d, "queue", QStringLiteral("raw"));
-            Click(d, "saveButton");
+            setText(d, "description", QStringLiteral("new"));
+            setText(d, "aeTitle", aeTitle);
+            setText(d, "address", QStringLiteral("10.9.9.9"));
+            setText(d, "queue", QStringLiteral("raw"));
+            click(d, "saveButton");
         };
     }
 
@@ -75,7 +75,7 @@ TEST_F(PrinterPageTest, ListShowsTheAeTitleFirstInTheGivenColumns)
         EXPECT_EQ(list->headerText(i), columns[i].first);
         EXPECT_EQ(list->columnWidth(i), columns[i].second);
     }
-    EXPECT_EQ(AeTitles(), (QStringList{"P1", "P2", "P3"}));
+    EXPECT_EQ(aeTitles(), (QStringList{"P1", "P2", "P3"}));
     EXPECT_EQ(list->text(0, 1), "d-P1");
     EXPECT_EQ(list->text(0, 2), "10.0.0.1");
     EXPECT_EQ(list->text(0, 3), "q-P1");
@@ -85,29 +85,29 @@ TEST_F(PrinterPageTest, ListShowsTheAeTitleFirstInTheGivenColumns)
 
 TEST_F(PrinterPageTest, AddRefusesAnExactDuplicateButNotAnotherCase)
 {
-    ui.modalHandlers.push_back(FillAndSave(QStringLiteral("P2")));
-    Click(*page, "addButton");
+    ui.modalHandlers.push_back(fillAndSave(QStringLiteral("P2")));
+    click(*page, "addButton");
     EXPECT_EQ(ui.lastMessage().text, "Printer already exists");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
-    EXPECT_EQ(Config().Printers.GetCount(), 3);
+    EXPECT_EQ(config().Printers.getCount(), 3);
 
-    ui.modalHandlers.push_back(FillAndSave(QStringLiteral("p2")));
-    Click(*page, "addButton");
-    EXPECT_EQ(AeTitles(), (QStringList{"P1", "P2", "P3", "p2"}));
-    EXPECT_EQ(Config().Printers.GetAt(3)->PrinterQueue, "raw");
+    ui.modalHandlers.push_back(fillAndSave(QStringLiteral("p2")));
+    click(*page, "addButton");
+    EXPECT_EQ(aeTitles(), (QStringList{"P1", "P2", "P3", "p2"}));
+    EXPECT_EQ(config().Printers.getAt(3)->PrinterQueue, "raw");
 }
 
 TEST_F(PrinterPageTest, EditChangesTheStoredRecordAndMayDuplicateATitle)
 {
     list->selectRows({2});
     ui.modalHandlers.push_back([](QDialog& d) {
-        EXPECT_EQ(Child<QLineEdit>(d, "aeTitle")->text(), "P3");
+        EXPECT_EQ(child<QLineEdit>(d, "aeTitle")->text(), "P3");
         EXPECT_EQ(d.windowTitle(), "Add/Edit Printer");
-        SetText(d, "aeTitle", QStringLiteral("P1"));
-        Click(d, "saveButton");
+        setText(d, "aeTitle", QStringLiteral("P1"));
+        click(d, "saveButton");
     });
-    Click(*page, "editButton");
-    EXPECT_EQ(AeTitles(), (QStringList{"P1", "P2", "P1"}));
+    click(*page, "editButton");
+    EXPECT_EQ(aeTitles(), (QStringList{"P1", "P2", "P1"}));
     EXPECT_TRUE(ui.messages.empty());
 
     // Double click with two rows selected does nothing.
@@ -119,33 +119,33 @@ TEST_F(PrinterPageTest, EditChangesTheStoredRecordAndMayDuplicateATitle)
 TEST_F(PrinterPageTest, DeleteRemovesExactlyTheSelectedRows)
 {
     list->selectRows({0, 2});
-    Click(*page, "deleteButton");
-    EXPECT_EQ(AeTitles(), QStringList{"P2"});
-    EXPECT_EQ(Config().Printers.GetCount(), 1);
+    click(*page, "deleteButton");
+    EXPECT_EQ(aeTitles(), QStringList{"P2"});
+    EXPECT_EQ(config().Printers.getCount(), 1);
     EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(PrinterPageTest, ContextMenuGreysByTheSelectionAndNeedsAMousePointInTheList)
 {
     list->clearSelection();
-    RightClickOnList();
+    rightClickOnList();
     ASSERT_EQ(ui.menus.size(), 1u);
     EXPECT_EQ(ui.menus[0].objectName, "PrinterMenu");
     EXPECT_EQ(ui.menus[0].enabled, QStringList{"&Add"});
     EXPECT_EQ(ui.menus[0].disabled, (QStringList{"&Edit", "&Delete", "&Test Printer"}));
 
     list->selectRows({1});
-    RightClickOnList();
+    rightClickOnList();
     EXPECT_EQ(ui.menus[1].enabled,
               (QStringList{"&Add", "&Edit", "&Delete", "&Test Printer", "&Network Ping", "Send Test Page"}));
 
     list->selectRows({0, 1});
-    RightClickOnList();
+    rightClickOnList();
     EXPECT_EQ(ui.menus[2].enabled, (QStringList{"&Add", "&Delete"}));
     EXPECT_EQ(ui.menus[2].disabled, (QStringList{"&Edit", "&Test Printer"}));
 
-    RightClick(list->mapToGlobal(list->rect().center()), QContextMenuEvent::Keyboard);
-    RightClick(page->mapToGlobal(QPoint(page->width() - 2, page->height() - 2)));
+    rightClick(list->mapToGlobal(list->rect().center()), QContextMenuEvent::Keyboard);
+    rightClick(page->mapToGlobal(QPoint(page->width() - 2, page->height() - 2)));
     EXPECT_EQ(ui.menus.size(), 3u);
 }
 
@@ -153,19 +153,19 @@ TEST_F(PrinterPageTest, MenuRunsThePingAndTheTestPageOnTheSelectedRow)
 {
     list->selectRows({1});
     ui.menuChoices.push_back(QStringLiteral("&Network Ping"));
-    RightClickOnList();
+    rightClickOnList();
     EXPECT_EQ(diagnostics.pinged, std::vector<std::string>{"10.0.0.2"});
     EXPECT_EQ(ui.lastMessage().text, "SUCCESS!\n\n'10.0.0.2' successfully pinged.\nResponse time was 4ms.");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Information);
 
     diagnostics.reachable = false;
     ui.menuChoices.push_back(QStringLiteral("&Network Ping"));
-    RightClickOnList();
+    rightClickOnList();
     EXPECT_EQ(ui.lastMessage().text, "FAILED!\n\nPing to '10.0.0.2' failed.");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
 
     ui.menuChoices.push_back(QStringLiteral("Send Test Page"));
-    RightClickOnList();
+    rightClickOnList();
     EXPECT_EQ(ui.lastMessage().text,
               "Printing failed.\n\nTest page file '/nonexistent-quarvel-dir/testpage.ps' not found.");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Error);
@@ -174,60 +174,60 @@ TEST_F(PrinterPageTest, MenuRunsThePingAndTheTestPageOnTheSelectedRow)
     // With the page at hand it goes to the selected row's own printer and
     // queue, whatever the list shows.
     TempDir dir;
-    WriteBytes(dir.file("testpage.ps"), "%!PS\n");
+    writeBytes(dir.file("testpage.ps"), "%!PS\n");
     diagnostics.directory = dir.path();
     diagnostics.reachable = true;
-    Config().Printers.GetAt(1)->PrinterQueue = "changed behind the list";
+    config().Printers.getAt(1)->PrinterQueue = "changed behind the list";
     ui.menuChoices.push_back(QStringLiteral("Send Test Page"));
-    RightClickOnList();
+    rightClickOnList();
     EXPECT_EQ(diagnostics.pagesSent,
               std::vector<std::string>{"10.0.0.2 changed behind the list " + dir.file("testpage.ps")});
 }
 
 TEST_F(PrinterPageTest, FlagsComeFromTheRecordOnActivationAndGoBackOnLeaving)
 {
-    Leave();
-    Config().Asynchronous = false; // as a loaded file would set them
-    Config().SuppressPrinting = true;
+    leave();
+    config().Asynchronous = false; // as a loaded file would set them
+    config().SuppressPrinting = true;
     const int resets = host.checkResets;
-    Activate();
+    activate();
     EXPECT_EQ(host.checkResets, resets + 1); // every activation sends the check round again
-    EXPECT_TRUE(Child<QCheckBox>(*page, "suppressPrinting")->isChecked());
-    EXPECT_TRUE(Child<QCheckBox>(*page, "deleteJobFile")->isChecked());
-    EXPECT_FALSE(Child<QCheckBox>(*page, "asynchronous")->isChecked());
-    EXPECT_EQ(Caption(Child<QCheckBox>(*page, "suppressPrinting")->text()),
+    EXPECT_TRUE(child<QCheckBox>(*page, "suppressPrinting")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(*page, "deleteJobFile")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>(*page, "asynchronous")->isChecked());
+    EXPECT_EQ(caption(child<QCheckBox>(*page, "suppressPrinting")->text()),
               " Suppress printing - Do not send print job to printer but create output file");
 
-    Child<QCheckBox>(*page, "asynchronous")->click();
-    Child<QCheckBox>(*page, "deleteJobFile")->click();
-    ASSERT_TRUE(Leave());
-    EXPECT_TRUE(Config().Asynchronous);
-    EXPECT_FALSE(Config().DeleteJobFile);
-    EXPECT_TRUE(Config().SuppressPrinting);
+    child<QCheckBox>(*page, "asynchronous")->click();
+    child<QCheckBox>(*page, "deleteJobFile")->click();
+    ASSERT_TRUE(leave());
+    EXPECT_TRUE(config().Asynchronous);
+    EXPECT_FALSE(config().DeleteJobFile);
+    EXPECT_TRUE(config().SuppressPrinting);
 }
 
 namespace {
 
 class PrinterDialogTest : public ::testing::Test {
   protected:
-    void Open(const sPrinter& printer)
+    void open(const PrinterRecord& printer)
     {
-        dialog = std::make_unique<CPrinterDialog>(ui, diagnostics);
-        dialog->SetRecord(printer);
+        dialog = std::make_unique<PrinterDialog>(ui, diagnostics);
+        dialog->setRecord(printer);
         dialog->show();
     }
     void TearDown() override { dialog.reset(); }
-    QCheckBox* Box(const char* name) { return Child<QCheckBox>(*dialog, name); }
-    QWidget* Widget(const char* name) { return Child<QWidget>(*dialog, name); }
+    QCheckBox* box(const char* name) { return child<QCheckBox>(*dialog, name); }
+    QWidget* widget(const char* name) { return child<QWidget>(*dialog, name); }
 
     ScriptedInteraction ui;
     FakeDiagnostics diagnostics;
-    std::unique_ptr<CPrinterDialog> dialog;
+    std::unique_ptr<PrinterDialog> dialog;
 };
 
-sPrinter Filled()
+PrinterRecord filled()
 {
-    sPrinter p;
+    PrinterRecord p;
     p.Description = "d";
     p.PrinterAETitle = "AE";
     p.PrinterAddress = "10.0.0.1";
@@ -239,105 +239,105 @@ sPrinter Filled()
 
 TEST_F(PrinterDialogTest, ColorExcludesRedGreenAndBlueAndKeepsTheirPaths)
 {
-    sPrinter p = Filled();
+    PrinterRecord p = filled();
     p.UseColorGraduation = true;
     p.ColorGraduationFile = "color.txt";
     p.UseRedGraduation = true;
     p.RedGraduationFile = "red.txt";
     p.GreenGraduationFile = "green.txt";
-    Open(p);
+    open(p);
     for (const char* name : {"redCheck", "greenCheck", "blueCheck"}) {
-        EXPECT_FALSE(Box(name)->isChecked()) << name;
-        EXPECT_FALSE(Box(name)->isEnabled()) << name;
+        EXPECT_FALSE(box(name)->isChecked()) << name;
+        EXPECT_FALSE(box(name)->isEnabled()) << name;
     }
-    EXPECT_FALSE(Widget("redFile")->isEnabled());
-    EXPECT_FALSE(Widget("redBrowse")->isEnabled());
-    EXPECT_TRUE(Widget("colorFile")->isEnabled());
-    EXPECT_FALSE(Widget("grayFile")->isEnabled());
-    EXPECT_EQ(Caption(Child<QPushButton>(*dialog, "saveButton")->text()), "Save");
+    EXPECT_FALSE(widget("redFile")->isEnabled());
+    EXPECT_FALSE(widget("redBrowse")->isEnabled());
+    EXPECT_TRUE(widget("colorFile")->isEnabled());
+    EXPECT_FALSE(widget("grayFile")->isEnabled());
+    EXPECT_EQ(caption(child<QPushButton>(*dialog, "saveButton")->text()), "Save");
 
-    Click(*dialog, "saveButton");
+    click(*dialog, "saveButton");
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    const sPrinter& out = dialog->Record();
+    const PrinterRecord& out = dialog->record();
     EXPECT_TRUE(out.UseColorGraduation);
     EXPECT_FALSE(out.UseRedGraduation);
     EXPECT_EQ(out.RedGraduationFile, "red.txt");
     EXPECT_EQ(out.GreenGraduationFile, "green.txt");
 
     // Without color the three come back, each file enabled when checked.
-    Box("colorCheck")->click();
-    EXPECT_TRUE(Box("redCheck")->isEnabled());
-    EXPECT_FALSE(Widget("colorFile")->isEnabled());
-    Box("greenCheck")->click();
-    EXPECT_TRUE(Widget("greenFile")->isEnabled());
-    EXPECT_FALSE(Widget("blueFile")->isEnabled());
+    box("colorCheck")->click();
+    EXPECT_TRUE(box("redCheck")->isEnabled());
+    EXPECT_FALSE(widget("colorFile")->isEnabled());
+    box("greenCheck")->click();
+    EXPECT_TRUE(widget("greenFile")->isEnabled());
+    EXPECT_FALSE(widget("blueFile")->isEnabled());
     // Gray is independent of the other four.
-    Box("grayCheck")->click();
-    EXPECT_TRUE(Widget("grayFile")->isEnabled());
-    EXPECT_TRUE(Box("greenCheck")->isChecked());
+    box("grayCheck")->click();
+    EXPECT_TRUE(widget("grayFile")->isEnabled());
+    EXPECT_TRUE(box("greenCheck")->isChecked());
 }
 
 TEST_F(PrinterDialogTest, SaveChecksInOrderWithoutTrimming)
 {
-    Open(sPrinter{});
-    Click(*dialog, "saveButton");
+    open(PrinterRecord{});
+    click(*dialog, "saveButton");
     EXPECT_EQ(ui.lastMessage().text, "Fill out all fields.");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Error);
 
-    SetText(*dialog, "description", QStringLiteral(" "));
-    SetText(*dialog, "aeTitle", QStringLiteral("AE"));
-    SetText(*dialog, "address", QStringLiteral("h"));
-    SetText(*dialog, "queue", QStringLiteral("q"));
-    Box("grayCheck")->click();
-    Box("colorCheck")->click();
-    Click(*dialog, "saveButton");
+    setText(*dialog, "description", QStringLiteral(" "));
+    setText(*dialog, "aeTitle", QStringLiteral("AE"));
+    setText(*dialog, "address", QStringLiteral("h"));
+    setText(*dialog, "queue", QStringLiteral("q"));
+    box("grayCheck")->click();
+    box("colorCheck")->click();
+    click(*dialog, "saveButton");
     EXPECT_EQ(ui.lastMessage().text, "Gray graduation file is empty.");
-    SetText(*dialog, "grayFile", QStringLiteral("g"));
-    Click(*dialog, "saveButton");
+    setText(*dialog, "grayFile", QStringLiteral("g"));
+    click(*dialog, "saveButton");
     EXPECT_EQ(ui.lastMessage().text, "Color graduation file is empty.");
 
-    Box("colorCheck")->click();
-    Box("blueCheck")->click();
-    Click(*dialog, "saveButton");
+    box("colorCheck")->click();
+    box("blueCheck")->click();
+    click(*dialog, "saveButton");
     EXPECT_EQ(ui.lastMessage().text, "Blue graduation file is empty.");
-    Box("redCheck")->click();
-    Click(*dialog, "saveButton");
+    box("redCheck")->click();
+    click(*dialog, "saveButton");
     EXPECT_EQ(ui.lastMessage().text, "Red graduation file is empty.");
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
 
-    SetText(*dialog, "redFile", QStringLiteral("r"));
-    SetText(*dialog, "blueFile", QStringLiteral("b"));
-    Click(*dialog, "saveButton");
+    setText(*dialog, "redFile", QStringLiteral("r"));
+    setText(*dialog, "blueFile", QStringLiteral("b"));
+    click(*dialog, "saveButton");
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(dialog->Record().Description, " ");
+    EXPECT_EQ(dialog->record().Description, " ");
 }
 
 TEST_F(PrinterDialogTest, PingAndBrowseKeepWhatWasTyped)
 {
-    Open(Filled());
-    SetText(*dialog, "address", QStringLiteral("10.1.1.1"));
-    SetText(*dialog, "queue", QStringLiteral("typed"));
-    Click(*dialog, "pingButton");
+    open(filled());
+    setText(*dialog, "address", QStringLiteral("10.1.1.1"));
+    setText(*dialog, "queue", QStringLiteral("typed"));
+    click(*dialog, "pingButton");
     EXPECT_EQ(diagnostics.pinged, std::vector<std::string>{"10.1.1.1"});
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Information);
-    EXPECT_EQ(Child<QLineEdit>(*dialog, "queue")->text(), "typed");
+    EXPECT_EQ(child<QLineEdit>(*dialog, "queue")->text(), "typed");
 
-    Box("grayCheck")->click();
+    box("grayCheck")->click();
     ui.openResults.push_back(QStringLiteral("/srv/grad/gray.txt"));
-    Click(*dialog, "grayBrowse");
+    click(*dialog, "grayBrowse");
     EXPECT_EQ(ui.openSpecs.back().filter, "All Files (*.*)");
     EXPECT_EQ(ui.openSpecs.back().defaultSuffix, "");
-    EXPECT_EQ(Child<QLineEdit>(*dialog, "grayFile")->text(), "/srv/grad/gray.txt");
-    EXPECT_EQ(Child<QLineEdit>(*dialog, "queue")->text(), "typed");
+    EXPECT_EQ(child<QLineEdit>(*dialog, "grayFile")->text(), "/srv/grad/gray.txt");
+    EXPECT_EQ(child<QLineEdit>(*dialog, "queue")->text(), "typed");
 }
 
 TEST_F(PrinterDialogTest, TooltipsHangOnTheLabelsAndTheirOwnControls)
 {
-    Open(Filled());
-    EXPECT_TRUE(Widget("aeTitleLabel")->toolTip().startsWith("Application Entity (AE) Title"));
-    EXPECT_TRUE(Widget("aeTitle")->toolTip().isEmpty());
-    EXPECT_EQ(Widget("pingButton")->toolTip(), "Verify that the printer is reachable via network (uses network ping).");
-    EXPECT_EQ(Widget("colorCheck")->toolTip(),
+    open(filled());
+    EXPECT_TRUE(widget("aeTitleLabel")->toolTip().startsWith("Application Entity (AE) Title"));
+    EXPECT_TRUE(widget("aeTitle")->toolTip().isEmpty());
+    EXPECT_EQ(widget("pingButton")->toolTip(), "Verify that the printer is reachable via network (uses network ping).");
+    EXPECT_EQ(widget("colorCheck")->toolTip(),
               "Apply color graduation (same to red, green and blue; use Gravik to create graduation files).");
-    EXPECT_EQ(Child<QLabel>(*dialog, "note")->text(), "NOTE:\tMake sure your printer supports PostScript!!!");
+    EXPECT_EQ(child<QLabel>(*dialog, "note")->text(), "NOTE:\tMake sure your printer supports PostScript!!!");
 }

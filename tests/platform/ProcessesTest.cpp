@@ -22,7 +22,7 @@
 
 namespace {
 
-std::string UniqueSuffix()
+std::string uniqueSuffix()
 {
     std::random_device device;
     return std::to_string(::getpid()) + "-" + std::to_string(device() % 1000000);
@@ -35,7 +35,7 @@ class NamedSleeper {
     NamedSleeper(const std::string& dir, const std::string& name, const std::string& argv0 = std::string())
     {
         const std::string path = dir + "/" + name;
-        if (!FileExists(path))
+        if (!fileExists(path))
             std::filesystem::copy_file("/bin/sleep", path);
         m_pid = ::fork();
         if (m_pid == 0) {
@@ -59,7 +59,7 @@ class NamedSleeper {
         }
     }
     // The signal that ended the process, 0 when it is still running.
-    int EndingSignal()
+    int endingSignal()
     {
         int status = 0;
         const pid_t done = ::waitpid(m_pid, &status, WNOHANG);
@@ -90,12 +90,12 @@ class FakeTable : public ProcessTable {
     std::map<pid_t, int> errors;
     std::vector<pid_t> killed;
 
-    bool Snapshot(std::vector<ProcessEntry>& out) override
+    bool snapshot(std::vector<ProcessEntry>& out) override
     {
         out = entries;
         return true;
     }
-    int Kill(pid_t pid) override
+    int kill(pid_t pid) override
     {
         killed.push_back(pid);
         return errors.count(pid) ? errors[pid] : 0;
@@ -107,7 +107,7 @@ class FakeTable : public ProcessTable {
 TEST(Processes, EndsEveryProcessWithTheWholeNameInAnyCase)
 {
     TempDir dir;
-    const std::string suffix = UniqueSuffix();
+    const std::string suffix = uniqueSuffix();
     const std::string name = "tcpsrv-" + suffix + ".exe";
     std::filesystem::create_directory(dir.file("upper"));
     NamedSleeper first(dir.path(), name);
@@ -116,14 +116,14 @@ TEST(Processes, EndsEveryProcessWithTheWholeNameInAnyCase)
     NamedSleeper longer(dir.path(), name + ".old");
     NamedSleeper prefixed(dir.path(), "my" + name);
 
-    EXPECT_EQ(TerminateProcessesByName(name, true), 3);
-    EXPECT_EQ(first.EndingSignal(), SIGKILL);
-    EXPECT_EQ(second.EndingSignal(), SIGKILL);
-    EXPECT_EQ(upper.EndingSignal(), SIGKILL);
-    EXPECT_EQ(longer.EndingSignal(), 0);
-    EXPECT_EQ(prefixed.EndingSignal(), 0);
+    EXPECT_EQ(terminateProcessesByName(name, true), 3);
+    EXPECT_EQ(first.endingSignal(), SIGKILL);
+    EXPECT_EQ(second.endingSignal(), SIGKILL);
+    EXPECT_EQ(upper.endingSignal(), SIGKILL);
+    EXPECT_EQ(longer.endingSignal(), 0);
+    EXPECT_EQ(prefixed.endingSignal(), 0);
 
-    EXPECT_EQ(TerminateProcessesByName(name, true), 0);
+    EXPECT_EQ(terminateProcessesByName(name, true), 0);
 }
 
 TEST(Processes, AWindowsProgramUnderWineIsFoundByTheImageInItsFirstArgument)
@@ -131,7 +131,7 @@ TEST(Processes, AWindowsProgramUnderWineIsFoundByTheImageInItsFirstArgument)
     // Copies of sleep under the Wine loaders' names show what a program run
     // by Wine shows: a loader as executable, the Windows path as argv[0].
     TempDir dir;
-    const std::string suffix = UniqueSuffix();
+    const std::string suffix = uniqueSuffix();
     const std::string name = "tcpsrv-" + suffix + ".exe";
     NamedSleeper windowsPath(dir.path(), "wine64", "Z:\\srv\\" + name);
     NamedSleeper upper(dir.path(), "wine64-preloader", "C:\\SRV\\TCPSRV-" + suffix + ".EXE");
@@ -141,20 +141,20 @@ TEST(Processes, AWindowsProgramUnderWineIsFoundByTheImageInItsFirstArgument)
     NamedSleeper inFolderOfThatName(dir.path(), "wine64", "Z:\\" + name + "\\other.exe");
     NamedSleeper notALoader(dir.path(), "sleep-" + suffix, "Z:\\srv\\" + name);
 
-    EXPECT_EQ(TerminateProcessesByName(name, true), 4);
-    EXPECT_EQ(windowsPath.EndingSignal(), SIGKILL);
-    EXPECT_EQ(upper.EndingSignal(), SIGKILL);
-    EXPECT_EQ(plain.EndingSignal(), SIGKILL);
-    EXPECT_EQ(unixPath.EndingSignal(), SIGKILL);
-    EXPECT_EQ(older.EndingSignal(), 0);
-    EXPECT_EQ(inFolderOfThatName.EndingSignal(), 0);
-    EXPECT_EQ(notALoader.EndingSignal(), 0);
+    EXPECT_EQ(terminateProcessesByName(name, true), 4);
+    EXPECT_EQ(windowsPath.endingSignal(), SIGKILL);
+    EXPECT_EQ(upper.endingSignal(), SIGKILL);
+    EXPECT_EQ(plain.endingSignal(), SIGKILL);
+    EXPECT_EQ(unixPath.endingSignal(), SIGKILL);
+    EXPECT_EQ(older.endingSignal(), 0);
+    EXPECT_EQ(inFolderOfThatName.endingSignal(), 0);
+    EXPECT_EQ(notALoader.endingSignal(), 0);
 }
 
 TEST(Processes, OnlyTheLoadersOfWineLendTheirProcessesAWindowsName)
 {
     const auto runs = [](std::string executable, std::string image) {
-        return RunsExecutable({1, std::move(executable), std::move(image)}, "tcpsrv.exe");
+        return runsExecutable({1, std::move(executable), std::move(image)}, "tcpsrv.exe");
     };
     EXPECT_TRUE(runs("TcpSrv.EXE", ""));
     EXPECT_TRUE(runs("wine64", "tcpsrv.exe"));
@@ -192,13 +192,13 @@ TEST(Processes, AProcessIsNeverEndedOnItsShortNameAlone)
         return close == std::string::npos || close + 2 >= text.size() ? '?' : text[close + 2];
     };
     for (int i = 0;
-         i < 500 && (state(zombie) != 'Z' || ReadBytes("/proc/" + std::to_string(renamed) + "/comm") != name + "\n");
+         i < 500 && (state(zombie) != 'Z' || readBytes("/proc/" + std::to_string(renamed) + "/comm") != name + "\n");
          ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     ASSERT_EQ(state(zombie), 'Z');
-    ASSERT_EQ(ReadBytes("/proc/" + std::to_string(zombie) + "/comm"), name + "\n");
+    ASSERT_EQ(readBytes("/proc/" + std::to_string(zombie) + "/comm"), name + "\n");
 
-    EXPECT_EQ(TerminateProcessesByName(name, true), 0);
+    EXPECT_EQ(terminateProcessesByName(name, true), 0);
     EXPECT_EQ(::waitpid(renamed, nullptr, WNOHANG), 0); // still running
 
     ::kill(renamed, SIGKILL);
@@ -209,11 +209,11 @@ TEST(Processes, AProcessIsNeverEndedOnItsShortNameAlone)
 TEST(Processes, WithoutAllOnlyTheFirstMatchIsEnded)
 {
     TempDir dir;
-    const std::string name = "tcpsrv-" + UniqueSuffix() + ".exe";
+    const std::string name = "tcpsrv-" + uniqueSuffix() + ".exe";
     NamedSleeper first(dir.path(), name);
     NamedSleeper second(dir.path(), name);
-    EXPECT_EQ(TerminateProcessesByName(name, false), 1);
-    EXPECT_EQ((first.EndingSignal() == SIGKILL) + (second.EndingSignal() == SIGKILL), 1);
+    EXPECT_EQ(terminateProcessesByName(name, false), 1);
+    EXPECT_EQ((first.endingSignal() == SIGKILL) + (second.endingSignal() == SIGKILL), 1);
 }
 
 TEST(Processes, AMatchThatMayNotBeEndedStopsTheScan)
@@ -221,41 +221,41 @@ TEST(Processes, AMatchThatMayNotBeEndedStopsTheScan)
     FakeTable table;
     table.entries = {{10, "other", ""}, {11, "TCPSRV.EXE", ""}, {12, "wine64", "tcpsrv.exe"}, {13, "tcpsrv.exe", ""}};
     table.errors[12] = EPERM;
-    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, table), 1);
+    EXPECT_EQ(terminateProcessesByName("tcpsrv.exe", true, table), 1);
     EXPECT_EQ(table.killed, (std::vector<pid_t>{11, 12}));
 
     table.killed.clear();
     table.errors[11] = EPERM;
-    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, table), 0);
+    EXPECT_EQ(terminateProcessesByName("tcpsrv.exe", true, table), 0);
     EXPECT_EQ(table.killed, (std::vector<pid_t>{11}));
 
     // A process that ended on its own meanwhile does not stop the scan.
     table.killed.clear();
     table.errors = {{11, ESRCH}};
-    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, table), 2);
+    EXPECT_EQ(terminateProcessesByName("tcpsrv.exe", true, table), 2);
     EXPECT_EQ(table.killed, (std::vector<pid_t>{11, 12, 13}));
 
     // Our own process is never ended, whatever it runs.
     FakeTable self;
     self.entries = {{::getpid(), "tcpsrv.exe", ""}};
-    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, self), 0);
+    EXPECT_EQ(terminateProcessesByName("tcpsrv.exe", true, self), 0);
     EXPECT_TRUE(self.killed.empty());
 
     FakeTable empty;
-    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, empty), 0);
+    EXPECT_EQ(terminateProcessesByName("tcpsrv.exe", true, empty), 0);
 }
 
 namespace {
 
-std::string WaitForFile(const std::string& path)
+std::string waitForFile(const std::string& path)
 {
     for (int i = 0; i < 1000; ++i) {
-        const std::string text = ReadBytes(path);
+        const std::string text = readBytes(path);
         if (!text.empty() && text.back() == '\n')
             return text;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return ReadBytes(path);
+    return readBytes(path);
 }
 
 const char* const kMarkerScript =
@@ -270,11 +270,11 @@ const char* const kMarkerScript =
 TEST(Processes, StartsAnExecutableScriptDetachedAndLeavesNoZombie)
 {
     TempDir dir;
-    WriteBytes(dir.file("ZELNOR.bat"), std::string("#!/bin/sh\n") + kMarkerScript);
+    writeBytes(dir.file("ZELNOR.bat"), std::string("#!/bin/sh\n") + kMarkerScript);
     ::chmod(dir.file("ZELNOR.bat").c_str(), 0755);
 
-    EXPECT_TRUE(StartScript("ZELNOR.bat", dir.path()));
-    const std::string marker = WaitForFile(dir.file("marker"));
+    EXPECT_TRUE(startScript("ZELNOR.bat", dir.path()));
+    const std::string marker = waitForFile(dir.file("marker"));
     std::istringstream lines(marker);
     std::string cwd, stdinTarget, stdoutTarget, session;
     std::getline(lines, cwd);
@@ -297,18 +297,18 @@ TEST(Processes, StartsAnExecutableScriptDetachedAndLeavesNoZombie)
 TEST(Processes, AScriptWithoutExecuteBitRunsThroughTheShellUnlessWineTakesIt)
 {
     TempDir dir;
-    WriteBytes(dir.file("ZELNOR.bat"), kMarkerScript);
+    writeBytes(dir.file("ZELNOR.bat"), kMarkerScript);
     ::chmod(dir.file("ZELNOR.bat").c_str(), 0644);
-    EXPECT_TRUE(StartScript("ZELNOR.bat", dir.path(), "")); // no Wine here
-    EXPECT_NE(WaitForFile(dir.file("marker")), "");
+    EXPECT_TRUE(startScript("ZELNOR.bat", dir.path(), "")); // no Wine here
+    EXPECT_NE(waitForFile(dir.file("marker")), "");
 
     // Not a batch file: the shell, even where Wine is installed.
     std::filesystem::remove(dir.file("marker"));
-    WriteBytes(dir.file("start-server"), kMarkerScript);
-    EXPECT_TRUE(StartScript("start-server", dir.path(), "/nonexistent/wine"));
-    EXPECT_NE(WaitForFile(dir.file("marker")), "");
+    writeBytes(dir.file("start-server"), kMarkerScript);
+    EXPECT_TRUE(startScript("start-server", dir.path(), "/nonexistent/wine"));
+    EXPECT_NE(waitForFile(dir.file("marker")), "");
 
-    EXPECT_FALSE(StartScript("missing.bat", dir.path(), ""));
+    EXPECT_FALSE(startScript("missing.bat", dir.path(), ""));
 }
 
 namespace {
@@ -319,7 +319,7 @@ class FakeWine {
   public:
     FakeWine()
     {
-        WriteBytes(
+        writeBytes(
             path(),
             "#!/bin/sh\n"
             "{ pwd; readlink /proc/self/fd/0; readlink /proc/$$/fd/2; printf '%s|' \"$@\"; echo; } > wine-marker.tmp\n"
@@ -339,22 +339,22 @@ TEST(Processes, ABatchFileRunsThroughWinesCommandInterpreter)
     TempDir dir;
     FakeWine wine;
     const std::string folder = std::filesystem::canonical(dir.path()).string();
-    WriteBytes(dir.file("ZELNOR.bat"), "@echo off\r\necho %OS%\r\n");
+    writeBytes(dir.file("ZELNOR.bat"), "@echo off\r\necho %OS%\r\n");
     ::chmod(dir.file("ZELNOR.bat").c_str(), 0644);
-    EXPECT_TRUE(StartScript("ZELNOR.bat", dir.path(), wine.path()));
-    EXPECT_EQ(WaitForFile(dir.file("wine-marker")), folder + "\n/dev/null\n/dev/null\ncmd|/c|ZELNOR.bat|\n");
+    EXPECT_TRUE(startScript("ZELNOR.bat", dir.path(), wine.path()));
+    EXPECT_EQ(waitForFile(dir.file("wine-marker")), folder + "\n/dev/null\n/dev/null\ncmd|/c|ZELNOR.bat|\n");
 
     // With an execute bit, as files on Windows shares have, the direct start
     // fails and Wine takes the file.
     std::filesystem::remove(dir.file("wine-marker"));
     ::chmod(dir.file("ZELNOR.bat").c_str(), 0755);
-    EXPECT_TRUE(StartScript("ZELNOR.bat", dir.path(), wine.path()));
-    EXPECT_EQ(WaitForFile(dir.file("wine-marker")), folder + "\n/dev/null\n/dev/null\ncmd|/c|ZELNOR.bat|\n");
+    EXPECT_TRUE(startScript("ZELNOR.bat", dir.path(), wine.path()));
+    EXPECT_EQ(waitForFile(dir.file("wine-marker")), folder + "\n/dev/null\n/dev/null\ncmd|/c|ZELNOR.bat|\n");
 
     std::filesystem::remove(dir.file("wine-marker"));
-    WriteBytes(dir.file("START.CMD"), "@echo off\r\n");
-    EXPECT_TRUE(StartScript("START.CMD", dir.path(), wine.path()));
-    EXPECT_EQ(WaitForFile(dir.file("wine-marker")), folder + "\n/dev/null\n/dev/null\ncmd|/c|START.CMD|\n");
+    writeBytes(dir.file("START.CMD"), "@echo off\r\n");
+    EXPECT_TRUE(startScript("START.CMD", dir.path(), wine.path()));
+    EXPECT_EQ(waitForFile(dir.file("wine-marker")), folder + "\n/dev/null\n/dev/null\ncmd|/c|START.CMD|\n");
 
     errno = 0;
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
@@ -382,17 +382,17 @@ class PathVariable {
 TEST(Processes, WineIsLookedForOnThePathThenInDebiansFolder)
 {
     TempDir first, second;
-    WriteBytes(first.file("wine"), "#!/bin/sh\n");
+    writeBytes(first.file("wine"), "#!/bin/sh\n");
     ::chmod(first.file("wine").c_str(), 0644);
-    WriteBytes(second.file("wine64"), "#!/bin/sh\n");
+    writeBytes(second.file("wine64"), "#!/bin/sh\n");
     ::chmod(second.file("wine64").c_str(), 0755);
     PathVariable path(first.path() + ":" + second.path());
-    EXPECT_EQ(FindWine(), second.file("wine64"));
+    EXPECT_EQ(findWine(), second.file("wine64"));
     ::chmod(first.file("wine").c_str(), 0755);
-    EXPECT_EQ(FindWine(), first.file("wine"));
+    EXPECT_EQ(findWine(), first.file("wine"));
 
     PathVariable none("/nonexistent-quarvel");
-    EXPECT_EQ(FindWine(), FileExists("/usr/lib/wine/wine64") ? "/usr/lib/wine/wine64" : "");
+    EXPECT_EQ(findWine(), fileExists("/usr/lib/wine/wine64") ? "/usr/lib/wine/wine64" : "");
 }
 
 namespace {
@@ -400,12 +400,12 @@ namespace {
 class RecordingControl : public ServerControl {
   public:
     std::vector<std::string> calls;
-    int TerminateProcessesByName(const std::string& name, bool all) override
+    int terminateProcessesByName(const std::string& name, bool all) override
     {
         calls.push_back("terminate " + name + (all ? " all" : " first"));
         return 2;
     }
-    bool StartScript(const std::string& name, const std::string& directory) override
+    bool startScript(const std::string& name, const std::string& directory) override
     {
         calls.push_back("start " + name + " in " + directory);
         return true;
@@ -417,36 +417,36 @@ class RecordingControl : public ServerControl {
 TEST(Processes, RestartEndsTheServerThenStartsItsScriptInTheWorkingDirectory)
 {
     RecordingControl control;
-    const RestartOutcome outcome = RestartServer(control);
+    const RestartOutcome outcome = restartServer(control);
     EXPECT_EQ(control.calls, (std::vector<std::string>{"terminate tcpsrv.exe all", "start ZELNOR.bat in ."}));
     EXPECT_EQ(outcome.ended, 2);
     EXPECT_TRUE(outcome.started);
 }
 
-TEST(Shell, QuotedArgumentsReachTheCommandAsOneLiteralArgument)
+TEST(shell, QuotedArgumentsReachTheCommandAsOneLiteralArgument)
 {
     TempDir dir;
     const std::string hostile[] = {"q; touch " + dir.file("pwned"), "$(touch " + dir.file("pwned") + ")",
                                    "it's `id` \"x\" \\ *", "two  blanks", ""};
     for (const std::string& text : hostile) {
         const std::string out = dir.file("out");
-        const int status = RunCommand("printf '%s|' " + QuoteShellArgument(text) + " > " + QuoteShellArgument(out));
+        const int status = runCommand("printf '%s|' " + quoteShellArgument(text) + " > " + quoteShellArgument(out));
         EXPECT_EQ(status, 0);
-        EXPECT_EQ(ReadBytes(out), text + "|");
+        EXPECT_EQ(readBytes(out), text + "|");
     }
-    EXPECT_FALSE(FileExists(dir.file("pwned")));
+    EXPECT_FALSE(fileExists(dir.file("pwned")));
 }
 
-TEST(Shell, ExitStatusIsPassedOn)
+TEST(shell, ExitStatusIsPassedOn)
 {
-    EXPECT_EQ(RunCommand("exit 3"), 3);
-    EXPECT_EQ(RunCommand("true"), 0);
-    EXPECT_EQ(RunCommand("kill -9 $$"), 128 + 9);
-    EXPECT_EQ(RunCommand("no-such-command-quarvel 2>/dev/null"), 127);
+    EXPECT_EQ(runCommand("exit 3"), 3);
+    EXPECT_EQ(runCommand("true"), 0);
+    EXPECT_EQ(runCommand("kill -9 $$"), 128 + 9);
+    EXPECT_EQ(runCommand("no-such-command-quarvel 2>/dev/null"), 127);
 }
 
 TEST(Folders, CurrentAndProgramFolder)
 {
-    EXPECT_EQ(CurrentDirectory(), std::filesystem::current_path().string());
-    EXPECT_TRUE(FileExists(ExecutableDirectory() + "/core_tests"));
+    EXPECT_EQ(currentDirectory(), std::filesystem::current_path().string());
+    EXPECT_TRUE(fileExists(executableDirectory() + "/core_tests"));
 }

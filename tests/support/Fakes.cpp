@@ -2,26 +2,26 @@
 
 #include <QDialog>
 
-bool FakeDiagnostics::Ping(const std::string& address, int, int& responseTimeMs)
+bool FakeDiagnostics::ping(const std::string& address, int, int& responseTimeMs)
 {
     pinged.push_back(address);
     responseTimeMs = 4;
     return reachable;
 }
 
-int FakeDiagnostics::SendPage(const std::string& address, const std::string& queue, const std::string& pagePath,
+int FakeDiagnostics::sendPage(const std::string& address, const std::string& queue, const std::string& pagePath,
                               const std::string&)
 {
     pagesSent.push_back(address + " " + queue + " " + pagePath);
     return 0;
 }
 
-ScriptedInteraction::ModalHandler ClickButton(const char* buttonName)
+ScriptedInteraction::ModalHandler clickButton(const char* buttonName)
 {
-    return [buttonName](QDialog& dialog) { Click(dialog, buttonName); };
+    return [buttonName](QDialog& dialog) { click(dialog, buttonName); };
 }
 
-ScriptedInteraction::ModalHandler RejectDialog()
+ScriptedInteraction::ModalHandler rejectDialog()
 {
     return [](QDialog& dialog) { dialog.reject(); };
 }

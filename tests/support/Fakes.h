@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "ScriptedInteraction.h"
-#include "diagnostics/PrinterTest.h"
+#include "diagnostics/PrinterDiagnostics.h"
 
 // Scripted ping results; records every ping and every page sent, and
 // looks for the test page in the given folder only (never in an installed
@@ -15,14 +15,14 @@ class FakeDiagnostics : public PrinterTestEnvironment {
     std::vector<std::string> pinged;
     std::vector<std::string> pagesSent; // "address queue page"
     std::string directory = "/nonexistent-quarvel-dir";
-    bool Ping(const std::string& address, int timeoutMs, int& responseTimeMs) override;
-    std::string CurrentDirectory() override { return directory; }
-    std::string DataDirectory() override { return directory; }
-    std::string ExecutableDirectory() override { return directory; }
-    int SendPage(const std::string& address, const std::string& queue, const std::string& pagePath,
+    bool ping(const std::string& address, int timeoutMs, int& responseTimeMs) override;
+    std::string currentDirectory() override { return directory; }
+    std::string dataDirectory() override { return directory; }
+    std::string executableDirectory() override { return directory; }
+    int sendPage(const std::string& address, const std::string& queue, const std::string& pagePath,
                  const std::string& logPath) override;
 };
 
 // Handlers for the common dialogs.
-ScriptedInteraction::ModalHandler ClickButton(const char* buttonName);
-ScriptedInteraction::ModalHandler RejectDialog();
+ScriptedInteraction::ModalHandler clickButton(const char* buttonName);
+ScriptedInteraction::ModalHandler rejectDialog();

@@ -4,15 +4,15 @@
 #include <QDialog>
 #include <QPushButton>
 
-#include "app/Page0Start.h"
+#include "app/StartPage.h"
 
-int RecordingServer::TerminateProcessesByName(const std::string& name, bool all)
+int RecordingServer::terminateProcessesByName(const std::string& name, bool all)
 {
     calls.push_back("terminate " + name + (all ? " all" : " first"));
     return 0;
 }
 
-bool RecordingServer::StartScript(const std::string& name, const std::string& directory)
+bool RecordingServer::startScript(const std::string& name, const std::string& directory)
 {
     calls.push_back("start " + name + " in " + directory);
     return true;
@@ -20,7 +20,7 @@ bool RecordingServer::StartScript(const std::string& name, const std::string& di
 
 void SheetTest::SetUp()
 {
-    sheet = std::make_unique<CQuarvel>(AppServices{ui, server, diagnostics});
+    sheet = std::make_unique<MainSheet>(AppServices{ui, server, diagnostics});
     sheet->show();
 }
 
@@ -35,20 +35,20 @@ void SheetTest::TearDown()
     EXPECT_TRUE(ui.modalHandlers.empty()) << "unused dialog handlers";
 }
 
-void SheetTest::StartNew()
+void SheetTest::startNew()
 {
-    ui.modalHandlers.push_back(ClickButton("newButton"));
-    sheet->StartPageWidget()->OnManualConfiguration();
+    ui.modalHandlers.push_back(clickButton("newButton"));
+    sheet->startPageWidget()->onManualConfiguration();
 }
 
-void SheetTest::StartLoad(const QString& path)
+void SheetTest::startLoad(const QString& path)
 {
-    ui.modalHandlers.push_back(ClickButton("loadButton"));
+    ui.modalHandlers.push_back(clickButton("loadButton"));
     ui.openResults.push_back(path);
-    sheet->StartPageWidget()->OnManualConfiguration();
+    sheet->startPageWidget()->onManualConfiguration();
 }
 
-void SheetTest::SaveAndExit()
+void SheetTest::saveAndExit()
 {
     sheet->okButton()->click();
 }

@@ -7,15 +7,15 @@
 
 #include "Fakes.h"
 #include "ScriptedInteraction.h"
-#include "app/Quarvel.h"
+#include "app/MainSheet.h"
 #include "platform/ServerControl.h"
 
 // Records the restart steps instead of ending processes.
 class RecordingServer : public ServerControl {
   public:
     std::vector<std::string> calls;
-    int TerminateProcessesByName(const std::string& name, bool all) override;
-    bool StartScript(const std::string& name, const std::string& directory) override;
+    int terminateProcessesByName(const std::string& name, bool all) override;
+    bool startScript(const std::string& name, const std::string& directory) override;
 };
 
 // A shown main window with scripted interaction and recording fakes; fails
@@ -26,16 +26,16 @@ class SheetTest : public ::testing::Test {
     void TearDown() override;
 
     // Start page -> "Manual Configuration" -> "New".
-    void StartNew();
+    void startNew();
     // Start page -> "Manual Configuration" -> "Load" of path.
-    void StartLoad(const QString& path);
+    void startLoad(const QString& path);
     // "Save and Exit" on the sheet.
-    void SaveAndExit();
-    CConfiguration& Config() { return sheet->configuration(); }
-    int ActivePage() const { return sheet->activeIndex(); }
+    void saveAndExit();
+    Configuration& config() { return sheet->configuration(); }
+    int activePage() const { return sheet->activeIndex(); }
 
     ScriptedInteraction ui;
     RecordingServer server;
     FakeDiagnostics diagnostics;
-    std::unique_ptr<CQuarvel> sheet;
+    std::unique_ptr<MainSheet> sheet;
 };

@@ -6,7 +6,7 @@
 namespace {
 
 // The offscreen platform says this for every window; it means nothing here.
-void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (message.contains(QLatin1String("propagateSizeHints")))
         return;
@@ -15,7 +15,7 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 
 // Every test starts with the encoding of a new configuration.
 class EncodingReset : public ::testing::EmptyTestEventListener {
-    void OnTestStart(const ::testing::TestInfo&) override { SetTextEncoding(TextEncoding::Windows1252); }
+    void OnTestStart(const ::testing::TestInfo&) override { setTextEncoding(TextEncoding::Windows1252); }
 };
 
 } // namespace
@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     // ("offscreen:configfile=...").
     if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("offscreen")))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietHandler);
+    qInstallMessageHandler(quietHandler);
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -21,7 +21,7 @@ class FakePageHost : public PageHost {
     {
     }
 
-    CConfiguration& configuration() override { return *record; }
+    Configuration& configuration() override { return *record; }
     Interaction& interaction() override { return m_interaction; }
     PrinterTestEnvironment& diagnostics() override { return m_diagnostics; }
     bool apply() override
@@ -36,7 +36,7 @@ class FakePageHost : public PageHost {
     }
     void checkMustRunAgain() override { ++checkResets; }
 
-    std::unique_ptr<CConfiguration> record = std::make_unique<CConfiguration>();
+    std::unique_ptr<Configuration> record = std::make_unique<Configuration>();
     int applies = 0;
     int closeRequests = 0;
     int checkResets = 0;
@@ -47,15 +47,15 @@ class FakePageHost : public PageHost {
 };
 
 // One page under test in a bare tabbed sheet beside an empty page, so that
-// it can be left and activated again. Fill Config() before Open().
+// it can be left and activated again. Fill config() before open().
 template <typename Page> class PageTest : public ::testing::Test {
   protected:
     static constexpr int kThisPage = 0;
     static constexpr int kOtherPage = 1;
 
-    void Open()
+    void open()
     {
-        SetTextEncoding(Config().Encoding);
+        setTextEncoding(config().Encoding);
         sheet = std::make_unique<PropertySheet>();
         page = new Page(host, sheet.get());
         sheet->addPage(page, QStringLiteral("Page"));
@@ -71,23 +71,23 @@ template <typename Page> class PageTest : public ::testing::Test {
         EXPECT_TRUE(ui.modalHandlers.empty()) << "unused dialog handlers";
     }
 
-    bool Leave() { return sheet->setActivePage(kOtherPage); }
-    bool Activate() { return sheet->setActivePage(kThisPage); }
-    int ActivePage() const { return sheet->activeIndex(); }
-    CConfiguration& Config() { return *host.record; }
+    bool leave() { return sheet->setActivePage(kOtherPage); }
+    bool activate() { return sheet->setActivePage(kThisPage); }
+    int activePage() const { return sheet->activeIndex(); }
+    Configuration& config() { return *host.record; }
 
     // Leaves the page, writes the record to a file and reads it into a fresh
     // record, then shows the page again: what the page stored survives the
     // file both ways.
-    void LeaveSaveLoadAndActivate()
+    void leaveSaveLoadAndActivate()
     {
-        ASSERT_TRUE(Leave());
+        ASSERT_TRUE(leave());
         TempDir dir;
         std::string message;
-        ASSERT_TRUE(Config().SaveToFile(dir.file("page.cfg"), message)) << message;
-        host.record = std::make_unique<CConfiguration>();
-        ASSERT_TRUE(Config().LoadFromFile(dir.file("page.cfg"), message)) << message;
-        ASSERT_TRUE(Activate());
+        ASSERT_TRUE(config().saveToFile(dir.file("page.cfg"), message)) << message;
+        host.record = std::make_unique<Configuration>();
+        ASSERT_TRUE(config().loadFromFile(dir.file("page.cfg"), message)) << message;
+        ASSERT_TRUE(activate());
     }
 
     ScriptedInteraction ui;

@@ -13,19 +13,19 @@
 #include "SampleConfig.h"
 #include "app/ExitDialog.h"
 #include "app/ManualStartDialog.h"
-#include "app/Page0Start.h"
+#include "app/StartPage.h"
 #include "pages/HeaderDialog.h"
 #include "pages/PaperSizeDialog.h"
 #include "pages/PrinterDialog.h"
 #include "pages/StandardPaperSizeDialog.h"
 #include "wizard/ConfigurationWizard.h"
-#include "wizard/WizardFinishDlg.h"
+#include "wizard/WizardFinishDialog.h"
 
 namespace {
 
 QString g_dir;
 
-void Save(QWidget& widget, const QString& name)
+void save(QWidget& widget, const QString& name)
 {
     widget.show();
     // A window that chose its own opening size keeps it.
@@ -36,7 +36,7 @@ void Save(QWidget& widget, const QString& name)
 }
 
 // A header bitmap as a print server would put on its pages.
-QString WriteLogo(const QString& dir)
+QString writeLogo(const QString& dir)
 {
     QImage logo(600, 120, QImage::Format_RGB32);
     logo.fill(QColor(0x1d, 0x4e, 0x89));
@@ -67,65 +67,65 @@ int main(int argc, char** argv)
     ScriptedInteraction ui;
     RecordingServer server;
     FakeDiagnostics diagnostics;
-    CQuarvel sheet(AppServices{ui, server, diagnostics});
-    FillSample(sheet.configuration());
+    MainSheet sheet(AppServices{ui, server, diagnostics});
+    fillSample(sheet.configuration());
     sheet.resize(620, 560);
-    Save(sheet, QStringLiteral("0-start"));
+    save(sheet, QStringLiteral("0-start"));
     ui.modalHandlers.push_back([](QDialog& d) {
-        Save(d, QStringLiteral("manual-start"));
-        Click(d, "newButton");
+        save(d, QStringLiteral("manual-start"));
+        click(d, "newButton");
     });
-    sheet.StartPageWidget()->OnManualConfiguration();
+    sheet.startPageWidget()->onManualConfiguration();
     const char* names[] = {"1-printer", "2-paper", "3-dicom", "4-extra"};
     for (int i = 1; i <= 4; ++i) {
         sheet.setActivePage(i);
         sheet.resize(620, 560);
-        Save(sheet, QString::fromLatin1(names[i - 1]));
+        save(sheet, QString::fromLatin1(names[i - 1]));
     }
 
-    CPrinterDialog printer(ui, diagnostics);
-    printer.SetRecord(*sheet.configuration().Printers.GetAt(0));
-    Save(printer, QStringLiteral("printer-dialog"));
+    PrinterDialog printer(ui, diagnostics);
+    printer.setRecord(*sheet.configuration().Printers.getAt(0));
+    save(printer, QStringLiteral("printer-dialog"));
     // The sample's header bitmap lives on a Windows drive; here it is a
     // file that can be read, so that the preview shows it.
     QTemporaryDir bitmaps;
-    CHeaderList headers = sheet.configuration().Headers;
-    headers.GetAt(0)->IncludeFile = WriteLogo(bitmaps.path()).toStdString();
-    CPaperSizeDialog paper(ui);
-    paper.SetRecord(*sheet.configuration().Papers.begin());
-    paper.SetHeaders(&headers);
-    Save(paper, QStringLiteral("paper-dialog"));
-    CHeaderDialog header(ui);
-    header.SetRecord(sHeader{"LOGO", "C:\\bitmaps\\logo.bmp"});
-    Save(header, QStringLiteral("header-dialog"));
-    CStandardPaperSizeDialog standard(ui);
-    Save(standard, QStringLiteral("standard-dialog"));
+    HeaderList headers = sheet.configuration().Headers;
+    headers.getAt(0)->IncludeFile = writeLogo(bitmaps.path()).toStdString();
+    PaperSizeDialog paper(ui);
+    paper.setRecord(*sheet.configuration().Papers.begin());
+    paper.setHeaders(&headers);
+    save(paper, QStringLiteral("paper-dialog"));
+    HeaderDialog header(ui);
+    header.setRecord(HeaderRecord{"LOGO", "C:\\bitmaps\\logo.bmp"});
+    save(header, QStringLiteral("header-dialog"));
+    StandardPaperSizeDialog standard(ui);
+    save(standard, QStringLiteral("standard-dialog"));
 
-    CExitDialog exitDialog;
+    ExitDialog exitDialog;
     exitDialog.ReportText = QStringLiteral(
         "Saving status:\tSUCCESS\n\nConfiguration saved to file '/srv/zelnor/config.cfg'.\n\nInformation:\n\n"
         "Restart the ZELNOR application to take effect of any changes in the configuration.");
-    Save(exitDialog, QStringLiteral("exit-dialog"));
-    CWizardFinishDlg finish;
+    save(exitDialog, QStringLiteral("exit-dialog"));
+    WizardFinishDialog finish;
     finish.Message = QStringLiteral("Do you want to save the settings and close the quarvel or do you want to "
                                     "proceed to be able to change more settings manually?");
-    Save(finish, QStringLiteral("wizard-finish"));
+    save(finish, QStringLiteral("wizard-finish"));
 
-    CConfigurationWizard wizard(ui, diagnostics, nullptr);
+    ConfigurationWizard wizard(ui, diagnostics, nullptr);
     wizard.show();
     for (int id = 0; id < 5; ++id) {
-        Save(wizard, QStringLiteral("wizard-%1").arg(id + 1));
+        save(wizard, QStringLiteral("wizard-%1").arg(id + 1));
         if (id < 4) {
             // Fill each page so that "Next" passes.
             if (id == 1) {
-                SetText(wizard, "aeTitle", QStringLiteral("LASER3"));
-                SetText(wizard, "address", QStringLiteral("192.168.10.21"));
+                setText(wizard, "aeTitle", QStringLiteral("LASER3"));
+                setText(wizard, "address", QStringLiteral("192.168.10.21"));
             } else if (id == 2) {
-                SetText(wizard, "layoutTitle", QStringLiteral("14INX17IN"));
+                setText(wizard, "layoutTitle", QStringLiteral("14INX17IN"));
                 for (const char* list : {"paperSize", "orientation", "borderDensity", "emptyDensity"})
-                    Child<QComboBox>(wizard, list)->setCurrentIndex(1);
+                    child<QComboBox>(wizard, list)->setCurrentIndex(1);
             } else if (id == 3) {
-                SetText(wizard, "serverName", QStringLiteral("RADSRV"));
+                setText(wizard, "serverName", QStringLiteral("RADSRV"));
             }
             wizard.next();
         }

@@ -64,24 +64,24 @@ int ScriptedInteraction::runModal(QDialog& dialog)
 
 namespace {
 
-void Collect(const QMenu& menu, ScriptedInteraction::MenuState& state)
+void collect(const QMenu& menu, ScriptedInteraction::MenuState& state)
 {
     for (QAction* action : menu.actions()) {
         if (action->isSeparator())
             continue;
         (action->isEnabled() ? state.enabled : state.disabled) << action->text();
         if (action->menu() && action->isEnabled())
-            Collect(*action->menu(), state);
+            collect(*action->menu(), state);
     }
 }
 
-QAction* FindAction(const QMenu& menu, const QString& text)
+QAction* findAction(const QMenu& menu, const QString& text)
 {
     for (QAction* action : menu.actions()) {
         if (action->text() == text && action->isEnabled())
             return action;
         if (action->menu() && action->isEnabled())
-            if (QAction* found = FindAction(*action->menu(), text))
+            if (QAction* found = findAction(*action->menu(), text))
                 return found;
     }
     return nullptr;
@@ -93,13 +93,13 @@ QAction* ScriptedInteraction::popupMenu(QMenu& menu, const QPoint&)
 {
     MenuState state;
     state.objectName = menu.objectName();
-    Collect(menu, state);
+    collect(menu, state);
     menus.push_back(state);
     if (menuChoices.empty())
         return nullptr;
     const QString choice = menuChoices.front();
     menuChoices.pop_front();
-    return choice.isEmpty() ? nullptr : FindAction(menu, choice);
+    return choice.isEmpty() ? nullptr : findAction(menu, choice);
 }
 
 void ScriptedInteraction::beginBusy()
@@ -121,23 +121,23 @@ QStringList ScriptedInteraction::messageTexts() const
     return texts;
 }
 
-void Click(QObject& parent, const char* buttonName)
+void click(QObject& parent, const char* buttonName)
 {
-    auto* button = Child<QAbstractButton>(parent, buttonName);
+    auto* button = child<QAbstractButton>(parent, buttonName);
     if (!button)
         throw std::runtime_error(std::string("no button ") + buttonName);
     button->click();
 }
 
-void SetText(QObject& parent, const char* editName, const QString& text)
+void setText(QObject& parent, const char* editName, const QString& text)
 {
-    auto* edit = Child<QLineEdit>(parent, editName);
+    auto* edit = child<QLineEdit>(parent, editName);
     if (!edit)
         throw std::runtime_error(std::string("no edit ") + editName);
     edit->setText(text);
 }
 
-void TurnWheel(QWidget* widget, int delta)
+void turnWheel(QWidget* widget, int delta)
 {
     const QPointF at(widget->rect().center());
     QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
@@ -145,7 +145,7 @@ void TurnWheel(QWidget* widget, int delta)
     QApplication::sendEvent(widget, &event);
 }
 
-QString Caption(const QString& text)
+QString caption(const QString& text)
 {
     QString shown;
     for (qsizetype i = 0; i < text.size(); ++i) {

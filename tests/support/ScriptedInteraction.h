@@ -61,17 +61,17 @@ class ScriptedInteraction : public Interaction {
 };
 
 // Helpers for handlers: find a child by object name, click a button.
-template <typename T> T* Child(QObject& parent, const char* name)
+template <typename T> T* child(QObject& parent, const char* name)
 {
     return parent.findChild<T*>(QString::fromLatin1(name));
 }
-void Click(QObject& parent, const char* buttonName);
-void SetText(QObject& parent, const char* editName, const QString& text);
+void click(QObject& parent, const char* buttonName);
+void setText(QObject& parent, const char* editName, const QString& text);
 
 // A mouse wheel turned over widget by delta eighths of a degree (a notch
 // of a common wheel is 120; fine wheels send parts of it).
-void TurnWheel(QWidget* widget, int delta);
+void turnWheel(QWidget* widget, int delta);
 
 // A caption as the user reads it: without the '&' that marks its mnemonic
 // ("&&" stands for one '&').
-QString Caption(const QString& text);
+QString caption(const QString& text);

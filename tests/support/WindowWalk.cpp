@@ -13,36 +13,36 @@
 
 namespace {
 
-bool IsTabStop(const QWidget* widget)
+bool isTabStop(const QWidget* widget)
 {
     return (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !widget->focusProxy();
 }
 
-void CollectLayout(QLayout* layout, QWidget& window, std::vector<QWidget*>& out);
+void collectLayout(QLayout* layout, QWidget& window, std::vector<QWidget*>& out);
 
-void CollectWidget(QWidget* widget, QWidget& window, std::vector<QWidget*>& out)
+void collectWidget(QWidget* widget, QWidget& window, std::vector<QWidget*>& out)
 {
     if (!widget->isVisibleTo(&window))
         return;
-    if (IsTabStop(widget)) {
+    if (isTabStop(widget)) {
         out.push_back(widget); // a control of its own, whatever it holds inside
         return;
     }
     if (auto* area = qobject_cast<QScrollArea*>(widget); area && area->widget())
-        CollectWidget(area->widget(), window, out);
+        collectWidget(area->widget(), window, out);
     else if (widget->layout())
-        CollectLayout(widget->layout(), window, out);
+        collectLayout(widget->layout(), window, out);
 }
 
-void CollectItem(QLayoutItem* item, QWidget& window, std::vector<QWidget*>& out)
+void collectItem(QLayoutItem* item, QWidget& window, std::vector<QWidget*>& out)
 {
     if (item->widget())
-        CollectWidget(item->widget(), window, out);
+        collectWidget(item->widget(), window, out);
     else if (item->layout())
-        CollectLayout(item->layout(), window, out);
+        collectLayout(item->layout(), window, out);
 }
 
-void CollectLayout(QLayout* layout, QWidget& window, std::vector<QWidget*>& out)
+void collectLayout(QLayout* layout, QWidget& window, std::vector<QWidget*>& out)
 {
     // (row, column, index) of each item: grids and forms by row, then column.
     std::vector<std::tuple<int, int, int>> places;
@@ -62,15 +62,15 @@ void CollectLayout(QLayout* layout, QWidget& window, std::vector<QWidget*>& out)
     }
     std::sort(places.begin(), places.end());
     for (const auto& [row, column, index] : places)
-        CollectItem(layout->itemAt(index), window, out);
+        collectItem(layout->itemAt(index), window, out);
 }
 
-bool HasLetter(const QString& text)
+bool hasLetter(const QString& text)
 {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
 }
 
-QString Describe(const QWidget* widget)
+QString describe(const QWidget* widget)
 {
     QString text;
     if (auto* button = qobject_cast<const QAbstractButton*>(widget))
@@ -81,7 +81,7 @@ QString Describe(const QWidget* widget)
 }
 
 // The grid a widget sits in and its row there.
-bool GridRow(const QWidget* widget, QGridLayout*& grid, int& row)
+bool gridRow(const QWidget* widget, QGridLayout*& grid, int& row)
 {
     const QWidget* parent = widget->parentWidget();
     if (!parent)
@@ -102,56 +102,56 @@ bool GridRow(const QWidget* widget, QGridLayout*& grid, int& row)
 
 // A field whose row begins with a check box or radio button is labelled
 // by it (a graduation file, a custom density).
-bool LabelledByButtonInRow(const QWidget* field)
+bool labelledByButtonInRow(const QWidget* field)
 {
     QGridLayout* grid = nullptr;
     int row = 0;
-    if (!GridRow(field, grid, row))
+    if (!gridRow(field, grid, row))
         return false;
     for (int column = 0; column < grid->columnCount(); ++column) {
         QLayoutItem* item = grid->itemAtPosition(row, column);
         if (!item || !item->widget() || item->widget() == field)
             continue;
         if (auto* button = qobject_cast<QAbstractButton*>(item->widget()); button && button->isCheckable())
-            return !MnemonicOf(button->text()).isNull();
+            return !mnemonicOf(button->text()).isNull();
     }
     return false;
 }
 
 } // namespace
 
-std::vector<QWidget*> TabChain(QWidget& window)
+std::vector<QWidget*> tabChain(QWidget& window)
 {
     std::vector<QWidget*> chain;
     for (QWidget* w = window.nextInFocusChain(); w && w != &window; w = w->nextInFocusChain())
-        if (window.isAncestorOf(w) && IsTabStop(w) && w->isVisibleTo(&window))
+        if (window.isAncestorOf(w) && isTabStop(w) && w->isVisibleTo(&window))
             chain.push_back(w);
     return chain;
 }
 
-std::vector<QWidget*> InLayoutOrder(QWidget& window)
+std::vector<QWidget*> inLayoutOrder(QWidget& window)
 {
     std::vector<QWidget*> order;
     if (window.layout()) {
-        CollectLayout(window.layout(), window, order);
+        collectLayout(window.layout(), window, order);
     } else {
         // A window that lays out an inner widget itself (a wizard).
         for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            CollectWidget(child, window, order);
+            collectWidget(child, window, order);
     }
     return order;
 }
 
-std::vector<QWidget*> TabChainFrom(QWidget& window, const QWidget* first)
+std::vector<QWidget*> tabChainFrom(QWidget& window, const QWidget* first)
 {
-    std::vector<QWidget*> chain = TabChain(window);
+    std::vector<QWidget*> chain = tabChain(window);
     const auto start = std::find(chain.begin(), chain.end(), first);
     if (start != chain.end())
         std::rotate(chain.begin(), start, chain.end());
     return chain;
 }
 
-std::string Names(const std::vector<QWidget*>& widgets)
+std::string names(const std::vector<QWidget*>& widgets)
 {
     QStringList names;
     for (const QWidget* w : widgets)
@@ -159,7 +159,7 @@ std::string Names(const std::vector<QWidget*>& widgets)
     return names.join(QLatin1Char(' ')).toStdString();
 }
 
-QChar MnemonicOf(const QString& text, int* count)
+QChar mnemonicOf(const QString& text, int* count)
 {
     QChar letter;
     int marks = 0;
@@ -178,23 +178,23 @@ QChar MnemonicOf(const QString& text, int* count)
     return letter;
 }
 
-QStringList MnemonicFaults(QWidget& window)
+QStringList mnemonicFaults(QWidget& window)
 {
     QStringList faults;
     QMap<QChar, QStringList> owners;
     auto take = [&](const QWidget* widget, const QString& text) {
         int marks = 0;
-        const QChar letter = MnemonicOf(text, &marks);
+        const QChar letter = mnemonicOf(text, &marks);
         if (marks != 1) {
-            faults << QStringLiteral("%1 marks in %2").arg(marks).arg(Describe(widget));
+            faults << QStringLiteral("%1 marks in %2").arg(marks).arg(describe(widget));
             return;
         }
-        owners[letter] << Describe(widget);
+        owners[letter] << describe(widget);
     };
 
     QSet<const QWidget*> reached;
     for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
-        if (button->isVisibleTo(&window) && HasLetter(button->text()))
+        if (button->isVisibleTo(&window) && hasLetter(button->text()))
             take(button, button->text());
     }
     for (QLabel* label : window.findChildren<QLabel*>()) {
@@ -207,7 +207,7 @@ QStringList MnemonicFaults(QWidget& window)
         const bool isField = qobject_cast<QLineEdit*>(field) || qobject_cast<QComboBox*>(field);
         if (!isField || !field->isVisibleTo(&window) || qobject_cast<QComboBox*>(field->parentWidget()))
             continue;
-        if (!reached.contains(field) && !LabelledByButtonInRow(field))
+        if (!reached.contains(field) && !labelledByButtonInRow(field))
             faults << QStringLiteral("no mnemonic reaches %1").arg(field->objectName());
     }
     for (auto it = owners.begin(); it != owners.end(); ++it) {

@@ -12,24 +12,24 @@ class QWidget;
 // The controls Tab visits in window, in the order it visits them (hidden
 // ones left out; disabled ones kept, they keep their place), from the first
 // in the window's focus chain round to the last.
-std::vector<QWidget*> TabChain(QWidget& window);
+std::vector<QWidget*> tabChain(QWidget& window);
 
 // The same round of controls, begun at first (Tab goes round: where it
 // begins is not its order).
-std::vector<QWidget*> TabChainFrom(QWidget& window, const QWidget* first);
+std::vector<QWidget*> tabChainFrom(QWidget& window, const QWidget* first);
 
 // The same controls in the order of the window's layouts: rows from top to
 // bottom, in a row from left to right, each box or column as it stands.
-std::vector<QWidget*> InLayoutOrder(QWidget& window);
+std::vector<QWidget*> inLayoutOrder(QWidget& window);
 
 // Object names, space separated, for comparing and messages.
-std::string Names(const std::vector<QWidget*>& widgets);
+std::string names(const std::vector<QWidget*>& widgets);
 
 // The letter marked by a single '&' in text (lower case), or a null char;
 // count receives the number of such marks.
-QChar MnemonicOf(const QString& text, int* count = nullptr);
+QChar mnemonicOf(const QString& text, int* count = nullptr);
 
 // What a keyboard user misses in window: a button, check box or labelled
 // field without exactly one mnemonic, a field that no mnemonic reaches,
 // two controls with the same letter. Empty when all is well.
-QStringList MnemonicFaults(QWidget& window);
+QStringList mnemonicFaults(QWidget& window);

@@ -11,7 +11,7 @@
 
 namespace {
 
-std::string UniqueName(const std::string& stem)
+std::string uniqueName(const std::string& stem)
 {
     return stem + "-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount64() % 100000);
 }
@@ -21,16 +21,16 @@ class NamedSleeper {
   public:
     // Sleepers of one name in one folder share the copy.
     NamedSleeper(const std::string& folder, const std::string& name)
-        : m_path(InFolder(folder, name)),
-          m_copied(FileExists(m_path) ||
-                   ::CopyFileA(InFolder(ProgramFolder(), "sleeper.exe").c_str(), m_path.c_str(), TRUE) != 0),
+        : m_path(inFolder(folder, name)),
+          m_copied(fileExists(m_path) ||
+                   ::CopyFileA(inFolder(programFolder(), "sleeper.exe").c_str(), m_path.c_str(), TRUE) != 0),
           m_program(m_path, "")
     {
     }
-    bool Running() { return m_copied && m_program.Started() && m_program.ExitCode(0) == -1; }
+    bool running() { return m_copied && m_program.started() && m_program.exitCode(0) == -1; }
     // 0 once ended by TerminateProcess with exit code 0; -1 while it runs.
-    long long ExitCode() { return m_program.ExitCode(5000); }
-    long long ExitCodeNow() { return m_program.ExitCode(300); }
+    long long exitCode() { return m_program.exitCode(5000); }
+    long long exitCodeNow() { return m_program.exitCode(300); }
 
   private:
     std::string m_path;
@@ -44,12 +44,12 @@ class FakeTable : public ProcessTable {
     std::map<pid_t, int> errors;
     std::vector<pid_t> killed;
 
-    bool Snapshot(std::vector<ProcessEntry>& out) override
+    bool snapshot(std::vector<ProcessEntry>& out) override
     {
         out = entries;
         return true;
     }
-    int Kill(pid_t pid) override
+    int kill(pid_t pid) override
     {
         killed.push_back(pid);
         return errors.count(pid) ? errors[pid] : 0;
@@ -61,7 +61,7 @@ class FakeTable : public ProcessTable {
 TEST(WinProcesses, TheSnapshotListsOurOwnProcessUnderItsFileName)
 {
     std::vector<ProcessEntry> entries;
-    ASSERT_TRUE(ProcessTable::System().Snapshot(entries));
+    ASSERT_TRUE(ProcessTable::system().snapshot(entries));
     bool found = false;
     for (const ProcessEntry& entry : entries)
         if (entry.pid == static_cast<pid_t>(::GetCurrentProcessId()))
@@ -72,8 +72,8 @@ TEST(WinProcesses, TheSnapshotListsOurOwnProcessUnderItsFileName)
 TEST(WinProcesses, EndsEveryProcessWithTheWholeNameInAnyCaseWithExitCodeZero)
 {
     TempDir dir;
-    const std::string name = UniqueName("tcpsrv") + ".exe";
-    const std::string upperFolder = InFolder(dir.path(), "upper");
+    const std::string name = uniqueName("tcpsrv") + ".exe";
+    const std::string upperFolder = inFolder(dir.path(), "upper");
     ASSERT_TRUE(::CreateDirectoryA(upperFolder.c_str(), nullptr));
     std::string upperName = name;
     for (char& c : upperName)
@@ -84,29 +84,29 @@ TEST(WinProcesses, EndsEveryProcessWithTheWholeNameInAnyCaseWithExitCodeZero)
     NamedSleeper upper(upperFolder, upperName);
     NamedSleeper longer(dir.path(), name + ".old.exe");
     NamedSleeper prefixed(dir.path(), "my" + name);
-    ASSERT_TRUE(first.Running() && second.Running() && upper.Running() && longer.Running() && prefixed.Running());
+    ASSERT_TRUE(first.running() && second.running() && upper.running() && longer.running() && prefixed.running());
 
-    EXPECT_EQ(TerminateProcessesByName(name, true), 3);
-    EXPECT_EQ(first.ExitCode(), 0);
-    EXPECT_EQ(second.ExitCode(), 0);
-    EXPECT_EQ(upper.ExitCode(), 0);
-    EXPECT_EQ(longer.ExitCodeNow(), -1);
-    EXPECT_EQ(prefixed.ExitCodeNow(), -1);
+    EXPECT_EQ(terminateProcessesByName(name, true), 3);
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(upper.exitCode(), 0);
+    EXPECT_EQ(longer.exitCodeNow(), -1);
+    EXPECT_EQ(prefixed.exitCodeNow(), -1);
 
     // Nothing of that name is left.
-    EXPECT_EQ(TerminateProcessesByName(name, true), 0);
+    EXPECT_EQ(terminateProcessesByName(name, true), 0);
 }
 
 TEST(WinProcesses, WithoutAllOnlyTheFirstMatchIsEnded)
 {
     TempDir dir;
-    const std::string name = UniqueName("tcpsrv") + ".exe";
+    const std::string name = uniqueName("tcpsrv") + ".exe";
     NamedSleeper first(dir.path(), name);
     NamedSleeper second(dir.path(), name);
-    ASSERT_TRUE(first.Running() && second.Running());
-    EXPECT_EQ(TerminateProcessesByName(name, false), 1);
-    const long long a = first.ExitCode() == 0 ? 1 : 0;
-    const long long b = second.ExitCodeNow() == 0 ? 1 : 0;
+    ASSERT_TRUE(first.running() && second.running());
+    EXPECT_EQ(terminateProcessesByName(name, false), 1);
+    const long long a = first.exitCode() == 0 ? 1 : 0;
+    const long long b = second.exitCodeNow() == 0 ? 1 : 0;
     EXPECT_EQ(a + b, 1);
 }
 
@@ -118,18 +118,18 @@ TEST(WinProcesses, AMatchThatCannotBeOpenedStopsTheScanAndThisProcessIsSpared)
              {self, "TCPSRV.EXE"}, {10, "other"}, {11, "TCPSRV.EXE"}, {12, "tcpsrv.exe"}, {13, "tcpsrv.exe"}})
         table.entries.push_back({pid, name, std::string()});
     table.errors[12] = EPERM;
-    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, table), 1);
+    EXPECT_EQ(terminateProcessesByName("tcpsrv.exe", true, table), 1);
     EXPECT_EQ(table.killed, (std::vector<pid_t>{11, 12}));
 
     // Opened but not ended, or gone meanwhile: the scan goes on.
     table.killed.clear();
     table.errors = {{11, EACCES}, {12, ESRCH}};
-    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, table), 1);
+    EXPECT_EQ(terminateProcessesByName("tcpsrv.exe", true, table), 1);
     EXPECT_EQ(table.killed, (std::vector<pid_t>{11, 12, 13}));
 
     table.killed.clear();
     table.errors = {{11, EPERM}};
-    EXPECT_EQ(TerminateProcessesByName("tcpsrv.exe", true, table), 0);
+    EXPECT_EQ(terminateProcessesByName("tcpsrv.exe", true, table), 0);
     EXPECT_EQ(table.killed, (std::vector<pid_t>{11}));
 }
 
@@ -138,7 +138,7 @@ TEST(WinProcesses, AnIdentifierOfNoProcessIsReportedAsGoneNotAsRefused)
     // What the system answers for an identifier that names no process must
     // let the scan go on (ESRCH), not stop it (EPERM).
     DWORD unused = 0x7FFFFFF0;
-    EXPECT_EQ(ProcessTable::System().Kill(static_cast<pid_t>(unused)), ESRCH);
+    EXPECT_EQ(ProcessTable::system().kill(static_cast<pid_t>(unused)), ESRCH);
 }
 
 namespace {
@@ -154,16 +154,16 @@ const char* const kMarkerScript = "@echo off\r\n"
 TEST(WinProcesses, StartsTheBatchFileThroughTheShellInTheGivenFolder)
 {
     TempDir dir;
-    WriteBytes(InFolder(dir.path(), "ZELNOR.bat"), kMarkerScript);
-    EXPECT_TRUE(StartScript("ZELNOR.bat", dir.path()));
-    const std::string marker = WaitForFile(InFolder(dir.path(), "marker"));
+    writeBytes(inFolder(dir.path(), "ZELNOR.bat"), kMarkerScript);
+    EXPECT_TRUE(startScript("ZELNOR.bat", dir.path()));
+    const std::string marker = waitForFile(inFolder(dir.path(), "marker"));
     EXPECT_EQ(marker, dir.path() + "\r\n");
 }
 
 TEST(WinProcesses, AMissingScriptIsNotStarted)
 {
     TempDir dir;
-    EXPECT_FALSE(StartScript("ZELNOR.bat", dir.path()));
+    EXPECT_FALSE(startScript("ZELNOR.bat", dir.path()));
 }
 
 namespace {
@@ -191,23 +191,23 @@ TEST(WinProcesses, RestartEndsEveryServerThenStartsItsScriptInTheCurrentDirector
     // The restart ends every "tcpsrv.exe" it can see. Under Wine it sees
     // only the processes of the test run's own Wine prefix; on a real
     // Windows machine it could end a server that is no test's.
-    if (!RunningUnderWine())
+    if (!runningUnderWine())
         GTEST_SKIP() << "would end every tcpsrv.exe of this machine; runs under Wine only";
     TempDir dir;
-    WriteBytes(InFolder(dir.path(), "ZELNOR.bat"), kMarkerScript);
-    const std::string other = InFolder(dir.path(), "other");
+    writeBytes(inFolder(dir.path(), "ZELNOR.bat"), kMarkerScript);
+    const std::string other = inFolder(dir.path(), "other");
     ASSERT_TRUE(::CreateDirectoryA(other.c_str(), nullptr));
     NamedSleeper first(dir.path(), "tcpsrv.exe");
     NamedSleeper second(other, "TcpSrv.EXE");
-    ASSERT_TRUE(first.Running() && second.Running());
+    ASSERT_TRUE(first.running() && second.running());
     {
         InCurrentDirectory cwd(dir.path());
         ServerControl control;
-        const RestartOutcome outcome = RestartServer(control);
+        const RestartOutcome outcome = restartServer(control);
         EXPECT_EQ(outcome.ended, 2);
         EXPECT_TRUE(outcome.started);
     }
-    EXPECT_EQ(first.ExitCode(), 0);
-    EXPECT_EQ(second.ExitCode(), 0);
-    EXPECT_EQ(WaitForFile(InFolder(dir.path(), "marker")), dir.path() + "\r\n");
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(waitForFile(inFolder(dir.path(), "marker")), dir.path() + "\r\n");
 }

@@ -13,7 +13,7 @@
 
 namespace {
 
-std::vector<std::string> Listing(const std::string& dir)
+std::vector<std::string> listing(const std::string& dir)
 {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir))
@@ -22,12 +22,12 @@ std::vector<std::string> Listing(const std::string& dir)
     return names;
 }
 
-std::string Saved(const std::string& path)
+std::string saved(const std::string& path)
 {
     return "Configuration saved to file '" + path + "'.";
 }
 
-std::string Renamed(const std::string& path, const std::string& backup)
+std::string renamed(const std::string& path, const std::string& backup)
 {
     return "An old configuration file was found and renamed.\nNew configuration:\t" + path + "\nOld configuration:\t" +
            backup + "\n";
@@ -40,35 +40,35 @@ class FailingApi : public WinFileApi {
     enum Call { None, TempOpenCall, WriteCall, FlushCall, CloseCall, ReplaceCall };
     FailingApi(Call call, DWORD error) : m_call(call), m_error(error) {}
 
-    HANDLE Open(const std::wstring& path, DWORD access, DWORD share, DWORD disposition) override
+    HANDLE open(const std::wstring& path, DWORD access, DWORD share, DWORD disposition) override
     {
         if (m_call == TempOpenCall && path.find(L".quarvel-save-") != std::wstring::npos)
-            return Fail(), INVALID_HANDLE_VALUE;
-        return WinFileApi::Open(path, access, share, disposition);
+            return fail(), INVALID_HANDLE_VALUE;
+        return WinFileApi::open(path, access, share, disposition);
     }
-    BOOL Write(HANDLE file, const char* data, DWORD size, DWORD& written) override
+    BOOL write(HANDLE file, const char* data, DWORD size, DWORD& written) override
     {
-        return m_call == WriteCall ? Fail() : WinFileApi::Write(file, data, size, written);
+        return m_call == WriteCall ? fail() : WinFileApi::write(file, data, size, written);
     }
-    BOOL Flush(HANDLE file) override { return m_call == FlushCall ? Fail() : WinFileApi::Flush(file); }
-    BOOL Close(HANDLE file) override
+    BOOL flush(HANDLE file) override { return m_call == FlushCall ? fail() : WinFileApi::flush(file); }
+    BOOL close(HANDLE file) override
     {
-        const BOOL closed = WinFileApi::Close(file);
-        return m_call == CloseCall ? Fail() : closed;
+        const BOOL closed = WinFileApi::close(file);
+        return m_call == CloseCall ? fail() : closed;
     }
-    BOOL Replace(const std::wstring& replaced, const std::wstring& replacement, const std::wstring* backup) override
+    BOOL replace(const std::wstring& replaced, const std::wstring& replacement, const std::wstring* backup) override
     {
         if (m_call != ReplaceCall)
-            return WinFileApi::Replace(replaced, replacement, backup);
+            return WinFileApi::replace(replaced, replacement, backup);
         // As ReplaceFileW can end: the old file already under the backup
         // name, the new one not in its place.
         if (backup && m_error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
             ::MoveFileExW(replaced.c_str(), backup->c_str(), 0);
-        return Fail();
+        return fail();
     }
 
   private:
-    BOOL Fail()
+    BOOL fail()
     {
         ::SetLastError(m_error);
         return FALSE;
@@ -82,76 +82,76 @@ class FailingApi : public WinFileApi {
 TEST(WinSave, WritesTheGoldenFileByteForByteWithCarriageReturns)
 {
     TempDir dir;
-    const std::string path = InFolder(dir.path(), "config.cfg");
+    const std::string path = inFolder(dir.path(), "config.cfg");
     std::string message;
-    ASSERT_TRUE(CConfiguration().SaveToFile(path, message)) << message;
-    EXPECT_EQ(message, Saved(path));
-    EXPECT_EQ(ReadBytes(path), ReadBytes(GoldenPath("fresh.cfg")));
-    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"config.cfg"});
+    ASSERT_TRUE(Configuration().saveToFile(path, message)) << message;
+    EXPECT_EQ(message, saved(path));
+    EXPECT_EQ(readBytes(path), readBytes(goldenPath("fresh.cfg")));
+    EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"config.cfg"});
 
     // Read back into a fresh record and written again: the same bytes.
-    CConfiguration reread;
-    ASSERT_TRUE(reread.LoadFromFile(path, message)) << message;
-    EXPECT_EQ(FormatConfiguration(reread), ReadBytes(path));
+    Configuration reread;
+    ASSERT_TRUE(reread.loadFromFile(path, message)) << message;
+    EXPECT_EQ(formatConfiguration(reread), readBytes(path));
 }
 
 TEST(WinBackup, NamesSplitAtTheLastSeparatorAndDropTheExtension)
 {
-    EXPECT_EQ(WinSafeFileWriter::BackupCandidate("D:\\srv\\config.cfg", 1), "D:\\srv\\config.bak");
-    EXPECT_EQ(WinSafeFileWriter::BackupCandidate("D:\\srv\\config.cfg", 2), "D:\\srv\\config.bk2");
-    EXPECT_EQ(WinSafeFileWriter::BackupCandidate("D:\\srv\\config.cfg", 13), "D:\\srv\\config.bk13");
-    EXPECT_EQ(WinSafeFileWriter::BackupCandidate("config", 1), "config.bak");
-    EXPECT_EQ(WinSafeFileWriter::BackupCandidate("D:\\a.b\\cfg", 1), "D:\\a.b\\cfg.bak");
-    EXPECT_EQ(WinSafeFileWriter::BackupCandidate("D:\\srv\\my.config.cfg", 1), "D:\\srv\\my.config.bak");
+    EXPECT_EQ(WinSafeFileWriter::backupCandidate("D:\\srv\\config.cfg", 1), "D:\\srv\\config.bak");
+    EXPECT_EQ(WinSafeFileWriter::backupCandidate("D:\\srv\\config.cfg", 2), "D:\\srv\\config.bk2");
+    EXPECT_EQ(WinSafeFileWriter::backupCandidate("D:\\srv\\config.cfg", 13), "D:\\srv\\config.bk13");
+    EXPECT_EQ(WinSafeFileWriter::backupCandidate("config", 1), "config.bak");
+    EXPECT_EQ(WinSafeFileWriter::backupCandidate("D:\\a.b\\cfg", 1), "D:\\a.b\\cfg.bak");
+    EXPECT_EQ(WinSafeFileWriter::backupCandidate("D:\\srv\\my.config.cfg", 1), "D:\\srv\\my.config.bak");
     // Windows takes "/" as a separator too: a dot in such a folder name
     // plays no role either.
-    EXPECT_EQ(WinSafeFileWriter::BackupCandidate("C:/a.b/cfg", 1), "C:/a.b/cfg.bak");
+    EXPECT_EQ(WinSafeFileWriter::backupCandidate("C:/a.b/cfg", 1), "C:/a.b/cfg.bak");
 }
 
 TEST(WinSave, EachSaveKeepsTheOlderFileUnderTheNextFreeBackupName)
 {
     TempDir dir;
-    const std::string path = InFolder(dir.path(), "config.cfg");
-    WriteBytes(InFolder(dir.path(), "config.bak"), "left by config.txt");
-    CConfiguration config;
+    const std::string path = inFolder(dir.path(), "config.cfg");
+    writeBytes(inFolder(dir.path(), "config.bak"), "left by config.txt");
+    Configuration config;
     std::string message;
     std::vector<std::string> versions;
     for (int port : {104, 105, 106}) {
         config.Port = port;
-        ASSERT_TRUE(config.SaveToFile(path, message)) << message;
-        versions.push_back(ReadBytes(path));
+        ASSERT_TRUE(config.saveToFile(path, message)) << message;
+        versions.push_back(readBytes(path));
     }
-    EXPECT_EQ(message, Renamed(path, InFolder(dir.path(), "config.bk3")));
-    EXPECT_EQ(ReadBytes(InFolder(dir.path(), "config.bak")), "left by config.txt");
-    EXPECT_EQ(ReadBytes(InFolder(dir.path(), "config.bk2")), versions[0]);
-    EXPECT_EQ(ReadBytes(InFolder(dir.path(), "config.bk3")), versions[1]);
-    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"config.bak", "config.bk2", "config.bk3", "config.cfg"}));
+    EXPECT_EQ(message, renamed(path, inFolder(dir.path(), "config.bk3")));
+    EXPECT_EQ(readBytes(inFolder(dir.path(), "config.bak")), "left by config.txt");
+    EXPECT_EQ(readBytes(inFolder(dir.path(), "config.bk2")), versions[0]);
+    EXPECT_EQ(readBytes(inFolder(dir.path(), "config.bk3")), versions[1]);
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"config.bak", "config.bk2", "config.bk3", "config.cfg"}));
 }
 
 TEST(WinSave, FailuresSayWhatWindowsReportedAndLeaveTheOldFile)
 {
     TempDir dir;
     std::string message;
-    const std::string missing = InFolder(InFolder(dir.path(), "missing"), "config.cfg");
-    EXPECT_FALSE(CConfiguration().SaveToFile(missing, message));
+    const std::string missing = inFolder(inFolder(dir.path(), "missing"), "config.cfg");
+    EXPECT_FALSE(Configuration().saveToFile(missing, message));
     EXPECT_EQ(message, "File could not be opened: " + missing + " contains an invalid path.");
 
-    const std::string folder = InFolder(dir.path(), "folder.cfg");
+    const std::string folder = inFolder(dir.path(), "folder.cfg");
     ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
-    EXPECT_FALSE(CConfiguration().SaveToFile(folder, message));
+    EXPECT_FALSE(Configuration().saveToFile(folder, message));
     EXPECT_EQ(message, "File could not be opened: Access to " + folder + " was denied.");
 
     // Another program holds the file open and lets nobody write it.
-    const std::string held = InFolder(dir.path(), "held.cfg");
-    WriteBytes(held, "old");
+    const std::string held = inFolder(dir.path(), "held.cfg");
+    writeBytes(held, "old");
     const HANDLE holder =
         ::CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(CConfiguration().SaveToFile(held, message));
+    EXPECT_FALSE(Configuration().saveToFile(held, message));
     ::CloseHandle(holder);
     EXPECT_EQ(message, "File could not be opened: A sharing violation occurred while accessing " + held + ".");
-    EXPECT_EQ(ReadBytes(held), "old");
-    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"folder.cfg", "held.cfg"}));
+    EXPECT_EQ(readBytes(held), "old");
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"folder.cfg", "held.cfg"}));
 }
 
 TEST(WinSave, AFileThatCannotBeReplacedIsOverwrittenInPlaceWithABackupCopy)
@@ -159,23 +159,23 @@ TEST(WinSave, AFileThatCannotBeReplacedIsOverwrittenInPlaceWithABackupCopy)
     // The server reads its file with others allowed to write but not to
     // delete or rename it: the file cannot be replaced, only written.
     TempDir dir;
-    const std::string path = InFolder(dir.path(), "config.cfg");
-    WriteBytes(path, "old");
+    const std::string path = inFolder(dir.path(), "config.cfg");
+    writeBytes(path, "old");
     const HANDLE holder = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     std::string message;
-    EXPECT_TRUE(CConfiguration().SaveToFile(path, message)) << message;
+    EXPECT_TRUE(Configuration().saveToFile(path, message)) << message;
     ::CloseHandle(holder);
-    EXPECT_EQ(message, Renamed(path, InFolder(dir.path(), "config.bak")));
-    EXPECT_EQ(ReadBytes(path), ReadBytes(GoldenPath("fresh.cfg")));
-    EXPECT_EQ(ReadBytes(InFolder(dir.path(), "config.bak")), "old");
-    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"config.bak", "config.cfg"}));
+    EXPECT_EQ(message, renamed(path, inFolder(dir.path(), "config.bak")));
+    EXPECT_EQ(readBytes(path), readBytes(goldenPath("fresh.cfg")));
+    EXPECT_EQ(readBytes(inFolder(dir.path(), "config.bak")), "old");
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"config.bak", "config.cfg"}));
 }
 
 TEST(WinSave, AnyFailingCallLeavesTheOldFileAndNoTemporaryFile)
 {
-    const std::string fresh = FormatConfiguration(CConfiguration());
+    const std::string fresh = formatConfiguration(Configuration());
     struct Case {
         FailingApi::Call call;
         DWORD error;
@@ -188,63 +188,63 @@ TEST(WinSave, AnyFailingCallLeavesTheOldFileAndNoTemporaryFile)
     };
     for (const Case& c : cases) {
         TempDir dir;
-        const std::string path = InFolder(dir.path(), "config.cfg");
-        WriteBytes(path, "old");
+        const std::string path = inFolder(dir.path(), "config.cfg");
+        writeBytes(path, "old");
         FailingApi api(c.call, c.error);
         std::string message;
-        EXPECT_FALSE(WinSafeFileWriter(api).Save(path, fresh, message)) << c.call;
+        EXPECT_FALSE(WinSafeFileWriter(api).save(path, fresh, message)) << c.call;
         EXPECT_EQ(message, "File could not be opened: " + std::string(c.description) + path + ".") << c.call;
-        EXPECT_EQ(ReadBytes(path), "old") << c.call;
-        EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"config.cfg"}) << c.call;
+        EXPECT_EQ(readBytes(path), "old") << c.call;
+        EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"config.cfg"}) << c.call;
     }
 }
 
 TEST(WinSave, AReplaceThatStopsHalfWayEndsWithTheNewFileOrTheOldOne)
 {
-    const std::string fresh = FormatConfiguration(CConfiguration());
+    const std::string fresh = formatConfiguration(Configuration());
     {
         // The old file went to the backup name; the new one is moved after.
         TempDir dir;
-        const std::string path = InFolder(dir.path(), "config.cfg");
-        WriteBytes(path, "old");
+        const std::string path = inFolder(dir.path(), "config.cfg");
+        writeBytes(path, "old");
         FailingApi api(FailingApi::ReplaceCall, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
         std::string message;
-        EXPECT_TRUE(WinSafeFileWriter(api).Save(path, fresh, message)) << message;
-        EXPECT_EQ(message, Renamed(path, InFolder(dir.path(), "config.bak")));
-        EXPECT_EQ(ReadBytes(path), fresh);
-        EXPECT_EQ(ReadBytes(InFolder(dir.path(), "config.bak")), "old");
+        EXPECT_TRUE(WinSafeFileWriter(api).save(path, fresh, message)) << message;
+        EXPECT_EQ(message, renamed(path, inFolder(dir.path(), "config.bak")));
+        EXPECT_EQ(readBytes(path), fresh);
+        EXPECT_EQ(readBytes(inFolder(dir.path(), "config.bak")), "old");
     }
     {
         // The system keeps no backup and replaces nothing: the backup is a
         // copy, and the new file is moved over the old one.
         TempDir dir;
-        const std::string path = InFolder(dir.path(), "config.cfg");
-        WriteBytes(path, "old");
+        const std::string path = inFolder(dir.path(), "config.cfg");
+        writeBytes(path, "old");
         FailingApi api(FailingApi::ReplaceCall, ERROR_UNABLE_TO_REMOVE_REPLACED);
         std::string message;
-        EXPECT_TRUE(WinSafeFileWriter(api).Save(path, fresh, message)) << message;
-        EXPECT_EQ(message, Renamed(path, InFolder(dir.path(), "config.bak")));
-        EXPECT_EQ(ReadBytes(path), fresh);
-        EXPECT_EQ(ReadBytes(InFolder(dir.path(), "config.bak")), "old");
-        EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"config.bak", "config.cfg"}));
+        EXPECT_TRUE(WinSafeFileWriter(api).save(path, fresh, message)) << message;
+        EXPECT_EQ(message, renamed(path, inFolder(dir.path(), "config.bak")));
+        EXPECT_EQ(readBytes(path), fresh);
+        EXPECT_EQ(readBytes(inFolder(dir.path(), "config.bak")), "old");
+        EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"config.bak", "config.cfg"}));
     }
     {
         // A folder where no temporary file can be made: written in place;
         // a write that fails there puts the old bytes back.
         TempDir dir;
-        const std::string path = InFolder(dir.path(), "config.cfg");
-        WriteBytes(path, "old");
+        const std::string path = inFolder(dir.path(), "config.cfg");
+        writeBytes(path, "old");
         FailingApi noTemp(FailingApi::TempOpenCall, ERROR_ACCESS_DENIED);
         std::string message;
-        EXPECT_TRUE(WinSafeFileWriter(noTemp).Save(path, fresh, message)) << message;
-        EXPECT_EQ(ReadBytes(path), fresh);
-        EXPECT_EQ(ReadBytes(InFolder(dir.path(), "config.bak")), "old");
+        EXPECT_TRUE(WinSafeFileWriter(noTemp).save(path, fresh, message)) << message;
+        EXPECT_EQ(readBytes(path), fresh);
+        EXPECT_EQ(readBytes(inFolder(dir.path(), "config.bak")), "old");
 
         const std::string fresher = fresh + "; more\r\n";
         class FailingWrites : public FailingApi {
           public:
             FailingWrites() : FailingApi(FailingApi::TempOpenCall, ERROR_ACCESS_DENIED) {}
-            BOOL Write(HANDLE file, const char* data, DWORD size, DWORD& written) override
+            BOOL write(HANDLE file, const char* data, DWORD size, DWORD& written) override
             {
                 // Writing the new text fails; the backup copy and the way
                 // back work.
@@ -252,12 +252,12 @@ TEST(WinSave, AReplaceThatStopsHalfWayEndsWithTheNewFileOrTheOldOne)
                     ::SetLastError(ERROR_DISK_FULL);
                     return FALSE;
                 }
-                return WinFileApi::Write(file, data, size, written);
+                return WinFileApi::write(file, data, size, written);
             }
         } failingWrites;
-        EXPECT_FALSE(WinSafeFileWriter(failingWrites).Save(path, fresher, message));
+        EXPECT_FALSE(WinSafeFileWriter(failingWrites).save(path, fresher, message));
         EXPECT_EQ(message, "File could not be opened: Disk full while accessing " + path + ".");
-        EXPECT_EQ(ReadBytes(path), fresh);
+        EXPECT_EQ(readBytes(path), fresh);
     }
 }
 
@@ -286,21 +286,21 @@ TEST(WinFileErrors, WindowsCodesGetTheTextsOfTheirCauses)
         {ERROR_INVALID_FUNCTION, "An unknown error occurred while accessing " + f + "."},
     };
     for (const auto& [code, description] : cases)
-        EXPECT_EQ(WindowsFileErrorMessage(code, f), "File could not be opened: " + description) << code;
+        EXPECT_EQ(windowsFileErrorMessage(code, f), "File could not be opened: " + description) << code;
 }
 
 TEST(WinCfgTool, DefaultsUnderWindowsWritesTheGoldenBytes)
 {
     TempDir dir;
-    const std::string out = InFolder(dir.path(), "fresh.cfg");
-    const std::string tool = InFolder(ProgramFolder(), "quarvel-cfg.exe");
-    EXPECT_EQ(RunProgram(tool, "defaults \"" + out + "\""), 0);
-    EXPECT_EQ(ReadBytes(out), ReadBytes(GoldenPath("fresh.cfg")));
+    const std::string out = inFolder(dir.path(), "fresh.cfg");
+    const std::string tool = inFolder(programFolder(), "quarvel-cfg.exe");
+    EXPECT_EQ(runProgram(tool, "defaults \"" + out + "\""), 0);
+    EXPECT_EQ(readBytes(out), readBytes(goldenPath("fresh.cfg")));
 
     // Normalizing the sample file keeps its bytes and backs the old out up.
-    const std::string sample = InFolder(dir.path(), "sample.cfg");
-    WriteBytes(sample, ReadBytes(GoldenPath("sample.cfg")));
-    EXPECT_EQ(RunProgram(tool, "normalize \"" + sample + "\" \"" + out + "\""), 0);
-    EXPECT_EQ(ReadBytes(out), ReadBytes(GoldenPath("sample.cfg")));
-    EXPECT_EQ(ReadBytes(InFolder(dir.path(), "fresh.bak")), ReadBytes(GoldenPath("fresh.cfg")));
+    const std::string sample = inFolder(dir.path(), "sample.cfg");
+    writeBytes(sample, readBytes(goldenPath("sample.cfg")));
+    EXPECT_EQ(runProgram(tool, "normalize \"" + sample + "\" \"" + out + "\""), 0);
+    EXPECT_EQ(readBytes(out), readBytes(goldenPath("sample.cfg")));
+    EXPECT_EQ(readBytes(inFolder(dir.path(), "fresh.bak")), readBytes(goldenPath("fresh.cfg")));
 }

@@ -13,11 +13,11 @@ namespace {
 // The fake LPR client as a probe: it writes the arguments it received.
 class ArgumentProbe {
   public:
-    ArgumentProbe() { ::CopyFileA(InFolder(ProgramFolder(), "fake_lpr.exe").c_str(), Program().c_str(), FALSE); }
-    std::string Program() const { return InFolder(m_dir.path(), "probe.exe"); }
-    std::string Arguments() const { return ReadBytes(InFolder(m_dir.path(), "args")); }
-    void SetStatus(int status) { WriteBytes(InFolder(m_dir.path(), "status"), std::to_string(status)); }
-    std::string File(const std::string& name) const { return InFolder(m_dir.path(), name); }
+    ArgumentProbe() { ::CopyFileA(inFolder(programFolder(), "fake_lpr.exe").c_str(), program().c_str(), FALSE); }
+    std::string program() const { return inFolder(m_dir.path(), "probe.exe"); }
+    std::string arguments() const { return readBytes(inFolder(m_dir.path(), "args")); }
+    void setStatus(int status) { writeBytes(inFolder(m_dir.path(), "status"), std::to_string(status)); }
+    std::string file(const std::string& name) const { return inFolder(m_dir.path(), name); }
 
   private:
     TempDir m_dir;
@@ -28,7 +28,7 @@ class ArgumentProbe {
 TEST(WinShell, QuotedArgumentsReachTheProgramAsOneLiteralArgument)
 {
     ArgumentProbe probe;
-    const std::string pwned = probe.File("pwned");
+    const std::string pwned = probe.file("pwned");
     const std::string hostile[] = {
         "q & echo x > " + pwned,
         "q | echo x > " + pwned,
@@ -40,48 +40,48 @@ TEST(WinShell, QuotedArgumentsReachTheProgramAsOneLiteralArgument)
         "",
     };
     for (const std::string& text : hostile) {
-        const int status = RunCommand(QuoteShellArgument(probe.Program()) + " " + QuoteShellArgument(text) + " " +
-                                      QuoteShellArgument("second"));
+        const int status = runCommand(quoteShellArgument(probe.program()) + " " + quoteShellArgument(text) + " " +
+                                      quoteShellArgument("second"));
         EXPECT_EQ(status, 0) << text;
-        EXPECT_EQ(probe.Arguments(), text + "\nsecond\n") << text;
+        EXPECT_EQ(probe.arguments(), text + "\nsecond\n") << text;
     }
-    EXPECT_FALSE(FileExists(pwned));
+    EXPECT_FALSE(fileExists(pwned));
 }
 
 TEST(WinShell, ExitStatusIsPassedOnAndUnsafeCommandLinesAreNotRun)
 {
     ArgumentProbe probe;
-    probe.SetStatus(3);
-    EXPECT_EQ(RunCommand(QuoteShellArgument(probe.Program())), 3);
-    EXPECT_EQ(RunCommand("exit 5"), 5);
-    EXPECT_NE(RunCommand("no-such-command-quarvel 2>nul"), 0);
+    probe.setStatus(3);
+    EXPECT_EQ(runCommand(quoteShellArgument(probe.program())), 3);
+    EXPECT_EQ(runCommand("exit 5"), 5);
+    EXPECT_NE(runCommand("no-such-command-quarvel 2>nul"), 0);
 
     // A line break would run what follows as a command of its own, and a
     // percent sign may be replaced by an environment variable.
-    probe.SetStatus(0);
-    ::DeleteFileA(probe.File("args").c_str());
-    EXPECT_EQ(RunCommand(QuoteShellArgument(probe.Program()) + " " +
-                         QuoteShellArgument("a\r\necho x > " + probe.File("pwned"))),
+    probe.setStatus(0);
+    ::DeleteFileA(probe.file("args").c_str());
+    EXPECT_EQ(runCommand(quoteShellArgument(probe.program()) + " " +
+                         quoteShellArgument("a\r\necho x > " + probe.file("pwned"))),
               -1);
-    EXPECT_EQ(RunCommand(QuoteShellArgument(probe.Program()) + " " + QuoteShellArgument("%PATH%")), -1);
-    EXPECT_FALSE(FileExists(probe.File("args")));
-    EXPECT_FALSE(FileExists(probe.File("pwned")));
+    EXPECT_EQ(runCommand(quoteShellArgument(probe.program()) + " " + quoteShellArgument("%PATH%")), -1);
+    EXPECT_FALSE(fileExists(probe.file("args")));
+    EXPECT_FALSE(fileExists(probe.file("pwned")));
 }
 
 TEST(WinFolders, CurrentAndProgramFolderAreTheSystemsOwn)
 {
     char buffer[MAX_PATH];
     const DWORD length = ::GetCurrentDirectoryA(MAX_PATH, buffer);
-    EXPECT_EQ(CurrentDirectory(), std::string(buffer, length));
-    EXPECT_EQ(ExecutableDirectory(), ProgramFolder());
+    EXPECT_EQ(currentDirectory(), std::string(buffer, length));
+    EXPECT_EQ(executableDirectory(), programFolder());
 }
 
 TEST(WinSockets, StartsOnlyInAVersionTheLibraryGrants)
 {
-    EXPECT_TRUE(StartSocketLibrary(1, 1));
-    EXPECT_TRUE(StartSocketLibrary(2, 1));
+    EXPECT_TRUE(startSocketLibrary(1, 1));
+    EXPECT_TRUE(startSocketLibrary(2, 1));
     // Below every version there is, and above every one: refused.
-    EXPECT_FALSE(StartSocketLibrary(0, 0));
-    EXPECT_FALSE(StartSocketLibrary(9, 9));
-    EXPECT_FALSE(StartSocketLibrary(256, 0));
+    EXPECT_FALSE(startSocketLibrary(0, 0));
+    EXPECT_FALSE(startSocketLibrary(9, 9));
+    EXPECT_FALSE(startSocketLibrary(256, 0));
 }

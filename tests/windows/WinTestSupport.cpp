@@ -13,7 +13,7 @@
 
 namespace {
 
-unsigned long long UniqueNumber()
+unsigned long long uniqueNumber()
 {
     static unsigned long long counter = 0;
     return (static_cast<unsigned long long>(::GetCurrentProcessId()) << 32) ^ (::GetTickCount64() << 8) ^ ++counter;
@@ -28,7 +28,7 @@ TempDir::TempDir()
     if (length == 0 || length > MAX_PATH)
         throw std::runtime_error("no temporary folder");
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string candidate = std::string(base) + "quarvel-test-" + std::to_string(UniqueNumber());
+        const std::string candidate = std::string(base) + "quarvel-test-" + std::to_string(uniqueNumber());
         if (::CreateDirectoryA(candidate.c_str(), nullptr)) {
             m_path = candidate;
             return;
@@ -47,7 +47,7 @@ TempDir::~TempDir()
     std::filesystem::remove_all(m_path, ignored);
 }
 
-std::string ReadBytes(const std::string& path)
+std::string readBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
@@ -55,23 +55,23 @@ std::string ReadBytes(const std::string& path)
     return out.str();
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes)
+void writeBytes(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
-bool FileExists(const std::string& path)
+bool fileExists(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string GoldenPath(const std::string& name)
+std::string goldenPath(const std::string& name)
 {
-    return InFolder(InFolder(ProgramFolder(), "golden"), name);
+    return inFolder(inFolder(programFolder(), "golden"), name);
 }
 
-std::string ProgramFolder()
+std::string programFolder()
 {
     char path[MAX_PATH];
     const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -79,18 +79,18 @@ std::string ProgramFolder()
     return program.substr(0, program.find_last_of("\\/"));
 }
 
-std::string InFolder(const std::string& folder, const std::string& name)
+std::string inFolder(const std::string& folder, const std::string& name)
 {
     return folder + "\\" + name;
 }
 
-bool RunningUnderWine()
+bool runningUnderWine()
 {
     const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
     return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-void SetEnvironment(const std::string& name, const std::string& value)
+void setEnvironment(const std::string& name, const std::string& value)
 {
     // Both the runtime's copy (system() hands it on) and the process's.
     ::_putenv_s(name.c_str(), value.c_str());
@@ -122,7 +122,7 @@ StartedProgram::~StartedProgram()
     ::CloseHandle(m_process);
 }
 
-long long StartedProgram::ExitCode(DWORD timeoutMs)
+long long StartedProgram::exitCode(DWORD timeoutMs)
 {
     if (!m_process || ::WaitForSingleObject(m_process, timeoutMs) != WAIT_OBJECT_0)
         return -1;
@@ -131,16 +131,16 @@ long long StartedProgram::ExitCode(DWORD timeoutMs)
     return code;
 }
 
-long long RunProgram(const std::string& program, const std::string& arguments, DWORD timeoutMs)
+long long runProgram(const std::string& program, const std::string& arguments, DWORD timeoutMs)
 {
     StartedProgram run(program, arguments);
-    return run.ExitCode(timeoutMs);
+    return run.exitCode(timeoutMs);
 }
 
-std::string WaitForFile(const std::string& path, DWORD timeoutMs)
+std::string waitForFile(const std::string& path, DWORD timeoutMs)
 {
     const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    while (!FileExists(path) && ::GetTickCount64() < end)
+    while (!fileExists(path) && ::GetTickCount64() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return ReadBytes(path);
+    return readBytes(path);
 }

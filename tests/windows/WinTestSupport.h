@@ -7,16 +7,16 @@
 // files into one folder, so a test finds its helpers beside itself.
 
 // The folder of the running test program.
-std::string ProgramFolder();
+std::string programFolder();
 
 // folder + "\" + name.
-std::string InFolder(const std::string& folder, const std::string& name);
+std::string inFolder(const std::string& folder, const std::string& name);
 
 // True when the tests run under Wine rather than on Windows itself.
-bool RunningUnderWine();
+bool runningUnderWine();
 
 // Sets an environment variable for this process and the programs it starts.
-void SetEnvironment(const std::string& name, const std::string& value);
+void setEnvironment(const std::string& name, const std::string& value);
 
 // A program the test started itself. Ends it on destruction if it still runs.
 class StartedProgram {
@@ -27,10 +27,10 @@ class StartedProgram {
     StartedProgram(const StartedProgram&) = delete;
     StartedProgram& operator=(const StartedProgram&) = delete;
 
-    bool Started() const { return m_process != nullptr; }
-    DWORD Id() const { return m_id; }
+    bool started() const { return m_process != nullptr; }
+    DWORD id() const { return m_id; }
     // The exit code once it has ended within timeoutMs; -1 while it runs.
-    long long ExitCode(DWORD timeoutMs);
+    long long exitCode(DWORD timeoutMs);
 
   private:
     HANDLE m_process = nullptr;
@@ -39,7 +39,7 @@ class StartedProgram {
 
 // Runs a program and waits for it; its exit code, -1 when it could not be
 // started or did not end within timeoutMs (it is ended then).
-long long RunProgram(const std::string& program, const std::string& arguments, DWORD timeoutMs = 60000);
+long long runProgram(const std::string& program, const std::string& arguments, DWORD timeoutMs = 60000);
 
 // Waits up to timeoutMs for a file to appear and returns its bytes.
-std::string WaitForFile(const std::string& path, DWORD timeoutMs = 20000);
+std::string waitForFile(const std::string& path, DWORD timeoutMs = 20000);

@@ -12,7 +12,7 @@
 
 #include "GuiFixture.h"
 #include "TestSupport.h"
-#include "app/Page0Start.h"
+#include "app/StartPage.h"
 #include "config/StandardPaperSizes.h"
 #include "config/WizardResult.h"
 #include "ui/UpDownButtons.h"
@@ -20,7 +20,7 @@
 
 namespace {
 
-QWizard& AsWizard(QDialog& d)
+QWizard& asWizard(QDialog& d)
 {
     return static_cast<QWizard&>(d);
 }
@@ -35,39 +35,39 @@ struct Answers {
 };
 
 // Goes through the five pages with valid answers, ending with Finish.
-ScriptedInteraction::ModalHandler RunThrough(Answers answers, QString* summary = nullptr)
+ScriptedInteraction::ModalHandler runThrough(Answers answers, QString* summary = nullptr)
 {
     return [answers, summary](QDialog& d) {
-        QWizard& w = AsWizard(d);
+        QWizard& w = asWizard(d);
         w.next();
-        SetText(d, "aeTitle", answers.aeTitle);
-        SetText(d, "address", answers.address);
+        setText(d, "aeTitle", answers.aeTitle);
+        setText(d, "address", answers.address);
         if (answers.grayscale)
-            Child<QCheckBox>(d, "grayscale")->click();
+            child<QCheckBox>(d, "grayscale")->click();
         w.next();
-        SetText(d, "layoutTitle", answers.layoutTitle);
-        Child<QComboBox>(d, "paperSize")->setCurrentIndex(13);
-        Child<QComboBox>(d, "orientation")->setCurrentIndex(1);
-        Child<QComboBox>(d, "borderDensity")->setCurrentIndex(0);
-        Child<QComboBox>(d, "emptyDensity")->setCurrentIndex(3);
+        setText(d, "layoutTitle", answers.layoutTitle);
+        child<QComboBox>(d, "paperSize")->setCurrentIndex(13);
+        child<QComboBox>(d, "orientation")->setCurrentIndex(1);
+        child<QComboBox>(d, "borderDensity")->setCurrentIndex(0);
+        child<QComboBox>(d, "emptyDensity")->setCurrentIndex(3);
         w.next();
-        SetText(d, "serverName", QStringLiteral("RADSRV"));
+        setText(d, "serverName", QStringLiteral("RADSRV"));
         if (!answers.acceptGrayscale)
-            Child<QCheckBox>(d, "acceptGrayscale")->click();
+            child<QCheckBox>(d, "acceptGrayscale")->click();
         if (!answers.acceptColor)
-            Child<QCheckBox>(d, "acceptColor")->click();
+            child<QCheckBox>(d, "acceptColor")->click();
         w.next();
-        EXPECT_EQ(w.currentId(), CConfigurationWizard::SummaryPage);
+        EXPECT_EQ(w.currentId(), ConfigurationWizard::SummaryPage);
         if (summary)
-            *summary = Child<QPlainTextEdit>(d, "summary")->toPlainText();
+            *summary = child<QPlainTextEdit>(d, "summary")->toPlainText();
         w.button(QWizard::FinishButton)->click();
     };
 }
 
 class WizardTest : public SheetTest {
   protected:
-    void RunWizard() { sheet->StartPageWidget()->OnConfigurationWizard(); }
-    QPushButton* StartButton(const char* name) { return Child<QPushButton>(*sheet, name); }
+    void runWizard() { sheet->startPageWidget()->onConfigurationWizard(); }
+    QPushButton* startButton(const char* name) { return child<QPushButton>(*sheet, name); }
 };
 
 } // namespace
@@ -75,108 +75,108 @@ class WizardTest : public SheetTest {
 TEST_F(WizardTest, ProceedAddsThePagesOnceAndShowsThePrinterPage)
 {
     QString summary;
-    ui.modalHandlers.push_back(RunThrough(Answers{}, &summary));
+    ui.modalHandlers.push_back(runThrough(Answers{}, &summary));
     ui.modalHandlers.push_back([](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Quarvel");
-        EXPECT_EQ(Child<QLabel>(d, "message")->text(),
+        EXPECT_EQ(child<QLabel>(d, "message")->text(),
                   "Do you want to save the settings and close the quarvel or do you want to proceed to be able to "
                   "change more settings manually?");
-        Click(d, "proceedButton");
+        click(d, "proceedButton");
     });
-    RunWizard();
+    runWizard();
     EXPECT_EQ(ui.modalTitles.first(), "Configuration Wizard");
     EXPECT_TRUE(summary.contains("HOST:\t\t\t{IP address or hostname of the ZELNOR server machine}"));
     EXPECT_EQ(sheet->pageCount(), 5);
-    EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
-    EXPECT_FALSE(StartButton("wizardButton")->isEnabled());
-    EXPECT_FALSE(StartButton("manualButton")->isEnabled());
+    EXPECT_EQ(activePage(), MainSheet::PrinterTab);
+    EXPECT_FALSE(startButton("wizardButton")->isEnabled());
+    EXPECT_FALSE(startButton("manualButton")->isEnabled());
     EXPECT_EQ(sheet->configurationFileName(), "config");
-    EXPECT_EQ(Config().Printers.GetAt(0)->PrinterQueue, "queue");
-    EXPECT_TRUE(Config().SupportsColorImage);
-    EXPECT_EQ(Config().Layout.BorderDensity, "BLACK");
-    EXPECT_EQ(Config().Layout.EmptyImageDensity, "WHITE");
-    EXPECT_DOUBLE_EQ(Config().Layout.ImageDistance, 14.17);
+    EXPECT_EQ(config().Printers.getAt(0)->PrinterQueue, "queue");
+    EXPECT_TRUE(config().SupportsColorImage);
+    EXPECT_EQ(config().Layout.BorderDensity, "BLACK");
+    EXPECT_EQ(config().Layout.EmptyImageDensity, "WHITE");
+    EXPECT_DOUBLE_EQ(config().Layout.ImageDistance, 14.17);
 }
 
 TEST_F(WizardTest, FinishOnTopOfALoadedConfigurationAppendsDuplicates)
 {
     TempDir dir;
-    WriteBytes(dir.file("site.cfg"), "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\nPrinterAETitle = LASER3\n"
+    writeBytes(dir.file("site.cfg"), "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\nPrinterAETitle = LASER3\n"
                                      "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n[14INX17IN]\nSizeX = 1008\n");
-    StartLoad(QString::fromStdString(dir.file("site.cfg")));
-    ui.modalHandlers.push_back(RunThrough(Answers{.grayscale = true}));
-    ui.modalHandlers.push_back(RejectDialog()); // Escape counts as "Proceed"
-    RunWizard();
-    EXPECT_EQ(Config().Printers.GetCount(), 2);
-    EXPECT_EQ(Config().Papers.GetCount(), 2);
-    EXPECT_EQ(Config().Papers.Find("14INX17IN")->SizeX, 1008);
-    EXPECT_FALSE(Config().SupportsColorImage);
+    startLoad(QString::fromStdString(dir.file("site.cfg")));
+    ui.modalHandlers.push_back(runThrough(Answers{.grayscale = true}));
+    ui.modalHandlers.push_back(rejectDialog()); // Escape counts as "Proceed"
+    runWizard();
+    EXPECT_EQ(config().Printers.getCount(), 2);
+    EXPECT_EQ(config().Papers.getCount(), 2);
+    EXPECT_EQ(config().Papers.find("14INX17IN")->SizeX, 1008);
+    EXPECT_FALSE(config().SupportsColorImage);
     EXPECT_EQ(sheet->pageCount(), 5);
 }
 
 TEST_F(WizardTest, CancelOnThePaperPageChangesNothing)
 {
     ui.modalHandlers.push_back([](QDialog& d) {
-        QWizard& w = AsWizard(d);
+        QWizard& w = asWizard(d);
         w.next();
-        SetText(d, "aeTitle", QStringLiteral("AE"));
-        SetText(d, "address", QStringLiteral("h"));
+        setText(d, "aeTitle", QStringLiteral("AE"));
+        setText(d, "address", QStringLiteral("h"));
         w.next();
-        EXPECT_EQ(w.currentId(), CConfigurationWizard::PaperPage);
+        EXPECT_EQ(w.currentId(), ConfigurationWizard::PaperPage);
         w.button(QWizard::CancelButton)->click();
     });
-    RunWizard();
-    EXPECT_EQ(Config().Printers.GetCount(), 0);
+    runWizard();
+    EXPECT_EQ(config().Printers.getCount(), 0);
     EXPECT_EQ(sheet->pageCount(), 1);
-    EXPECT_TRUE(StartButton("wizardButton")->isEnabled());
+    EXPECT_TRUE(startButton("wizardButton")->isEnabled());
     EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(WizardTest, SaveAndExitSavesAndCloses)
 {
     TempDir dir;
-    ui.modalHandlers.push_back(RunThrough(Answers{}));
-    ui.modalHandlers.push_back(ClickButton("saveButton"));
+    ui.modalHandlers.push_back(runThrough(Answers{}));
+    ui.modalHandlers.push_back(clickButton("saveButton"));
     ui.saveResults.push_back(QString::fromStdString(dir.file("config.cfg")));
-    ui.modalHandlers.push_back(ClickButton("closeButton"));
-    RunWizard();
+    ui.modalHandlers.push_back(clickButton("closeButton"));
+    runWizard();
     EXPECT_EQ(ui.saveSpecs[0].initialName, "config");
     EXPECT_TRUE(ui.messages.empty()); // the wizard's configuration passes the check
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(sheet->result(), QDialog::Accepted);
 
-    CConfiguration back;
+    Configuration back;
     std::string message;
-    ASSERT_TRUE(back.LoadFromFile(dir.file("config.cfg"), message));
+    ASSERT_TRUE(back.loadFromFile(dir.file("config.cfg"), message));
     EXPECT_EQ(back.Layout.PageSize, "14INX17IN");
-    EXPECT_EQ(back.Printers.GetAt(0)->PrinterAETitle, "LASER3");
+    EXPECT_EQ(back.Printers.getAt(0)->PrinterAETitle, "LASER3");
 }
 
 TEST_F(WizardTest, ADeclinedCheckAfterTheWizardStaysOnTheFaultsPage)
 {
-    ui.modalHandlers.push_back(RunThrough(Answers{.acceptGrayscale = false, .acceptColor = false}));
-    ui.modalHandlers.push_back(ClickButton("saveButton"));
+    ui.modalHandlers.push_back(runThrough(Answers{.acceptGrayscale = false, .acceptColor = false}));
+    ui.modalHandlers.push_back(clickButton("saveButton"));
     ui.answers.push_back(Interaction::Answer::No);
-    RunWizard();
+    runWizard();
     EXPECT_TRUE(ui.lastMessage().text.contains("No print class (BasicColorMetaSOP or BasicGrayscaleMetaSOP)"));
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(sheet->pageCount(), 5);
-    EXPECT_EQ(ActivePage(), CQuarvel::DicomPage);
-    EXPECT_FALSE(StartButton("wizardButton")->isEnabled());
+    EXPECT_EQ(activePage(), MainSheet::DicomTab);
+    EXPECT_FALSE(startButton("wizardButton")->isEnabled());
     EXPECT_FALSE(sheet->checkDone());
 }
 
 TEST_F(WizardTest, ACancelledSaveDialogAfterTheWizardStaysOnThePrinterPage)
 {
-    ui.modalHandlers.push_back(RunThrough(Answers{}));
-    ui.modalHandlers.push_back(ClickButton("saveButton"));
+    ui.modalHandlers.push_back(runThrough(Answers{}));
+    ui.modalHandlers.push_back(clickButton("saveButton"));
     ui.saveResults.push_back(std::nullopt);
-    RunWizard();
+    runWizard();
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(sheet->pageCount(), 5);
-    EXPECT_EQ(ActivePage(), CQuarvel::PrinterPage);
-    EXPECT_FALSE(StartButton("manualButton")->isEnabled());
-    EXPECT_EQ(Config().Printers.GetCount(), 1);
+    EXPECT_EQ(activePage(), MainSheet::PrinterTab);
+    EXPECT_FALSE(startButton("manualButton")->isEnabled());
+    EXPECT_EQ(config().Printers.getCount(), 1);
 }
 
 namespace {
@@ -186,26 +186,26 @@ class WizardPagesTest : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        wizard = std::make_unique<CConfigurationWizard>(ui, diagnostics, nullptr);
+        wizard = std::make_unique<ConfigurationWizard>(ui, diagnostics, nullptr);
         wizard->show();
     }
     void TearDown() override { wizard.reset(); }
-    QLineEdit* Edit(const char* name) { return Child<QLineEdit>(*wizard, name); }
-    void Step(const char* spin, bool up)
+    QLineEdit* edit(const char* name) { return child<QLineEdit>(*wizard, name); }
+    void step(const char* spin, bool up)
     {
-        auto* buttons = Child<UpDownButtons>(*wizard, spin);
+        auto* buttons = child<UpDownButtons>(*wizard, spin);
         (up ? buttons->upButton() : buttons->downButton())->click();
     }
-    void ToPage(int id)
+    void toPage(int id)
     {
         while (wizard->currentId() < id) {
-            if (wizard->currentId() == CConfigurationWizard::PrinterPage) {
-                SetText(*wizard, "aeTitle", QStringLiteral("AE"));
-                SetText(*wizard, "address", QStringLiteral("h"));
-            } else if (wizard->currentId() == CConfigurationWizard::PaperPage) {
-                SetText(*wizard, "layoutTitle", QStringLiteral("T"));
+            if (wizard->currentId() == ConfigurationWizard::PrinterPage) {
+                setText(*wizard, "aeTitle", QStringLiteral("AE"));
+                setText(*wizard, "address", QStringLiteral("h"));
+            } else if (wizard->currentId() == ConfigurationWizard::PaperPage) {
+                setText(*wizard, "layoutTitle", QStringLiteral("T"));
                 for (const char* list : {"paperSize", "orientation", "borderDensity", "emptyDensity"})
-                    Child<QComboBox>(*wizard, list)->setCurrentIndex(0);
+                    child<QComboBox>(*wizard, list)->setCurrentIndex(0);
             }
             const int before = wizard->currentId();
             wizard->next();
@@ -215,7 +215,7 @@ class WizardPagesTest : public ::testing::Test {
 
     ScriptedInteraction ui;
     FakeDiagnostics diagnostics;
-    std::unique_ptr<CConfigurationWizard> wizard;
+    std::unique_ptr<ConfigurationWizard> wizard;
 };
 
 } // namespace
@@ -223,57 +223,57 @@ class WizardPagesTest : public ::testing::Test {
 TEST_F(WizardPagesTest, NameDefaultsToConfigAndAnEmptyNameIsRefused)
 {
     EXPECT_EQ(wizard->windowTitle(), "Configuration Wizard");
-    EXPECT_EQ(Edit("configurationName")->text(), "config");
-    EXPECT_EQ(Caption(wizard->buttonText(QWizard::NextButton)), "Next");
+    EXPECT_EQ(edit("configurationName")->text(), "config");
+    EXPECT_EQ(caption(wizard->buttonText(QWizard::NextButton)), "Next");
     EXPECT_FALSE(wizard->button(QWizard::BackButton)->isEnabled());
-    Edit("configurationName")->clear();
+    edit("configurationName")->clear();
     wizard->next();
-    EXPECT_EQ(wizard->currentId(), CConfigurationWizard::NamePage);
+    EXPECT_EQ(wizard->currentId(), ConfigurationWizard::NamePage);
     EXPECT_EQ(ui.lastMessage().text, "No name for the configuration entered.\nPlease, enter a name.");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Error);
-    Edit("configurationName")->setText(QStringLiteral(" my cfg"));
+    edit("configurationName")->setText(QStringLiteral(" my cfg"));
     wizard->next();
-    EXPECT_EQ(wizard->Result().ConfigurationName, " my cfg");
+    EXPECT_EQ(wizard->result().ConfigurationName, " my cfg");
 }
 
 TEST_F(WizardPagesTest, TheQueueIsDerivedAgainOnEveryActivation)
 {
-    ToPage(CConfigurationWizard::PrinterPage);
-    auto* note = Child<QLabel>(*wizard, "note");
-    EXPECT_EQ(Edit("queue")->text(), "queue");
-    EXPECT_FALSE(Edit("queue")->isEnabled());
+    toPage(ConfigurationWizard::PrinterPage);
+    auto* note = child<QLabel>(*wizard, "note");
+    EXPECT_EQ(edit("queue")->text(), "queue");
+    EXPECT_FALSE(edit("queue")->isEnabled());
     EXPECT_TRUE(note->isHidden());
     EXPECT_EQ(note->text(), "NOTE: Make sure the machine with the printer attached  has the LPR service running. "
                             "Refer to the 'Get started' manual chapter 3. ");
 
-    Child<QRadioButton>(*wizard, "localPrinter")->click();
-    EXPECT_EQ(Edit("queue")->text(), "");
-    EXPECT_TRUE(Edit("queue")->isEnabled());
+    child<QRadioButton>(*wizard, "localPrinter")->click();
+    EXPECT_EQ(edit("queue")->text(), "");
+    EXPECT_TRUE(edit("queue")->isEnabled());
     EXPECT_FALSE(note->isHidden());
     wizard->next();
     EXPECT_EQ(ui.lastMessage().text, "Missing values.\nPlease, fill out all edit fields.");
-    SetText(*wizard, "aeTitle", QStringLiteral("AE"));
-    SetText(*wizard, "address", QStringLiteral("printsrv"));
-    SetText(*wizard, "queue", QStringLiteral("SHARE"));
+    setText(*wizard, "aeTitle", QStringLiteral("AE"));
+    setText(*wizard, "address", QStringLiteral("printsrv"));
+    setText(*wizard, "queue", QStringLiteral("SHARE"));
     wizard->next();
-    EXPECT_EQ(wizard->currentId(), CConfigurationWizard::PaperPage);
-    EXPECT_EQ(wizard->Result().PrinterQueue, "SHARE");
-    EXPECT_EQ(wizard->Result().PrinterDescription, "");
+    EXPECT_EQ(wizard->currentId(), ConfigurationWizard::PaperPage);
+    EXPECT_EQ(wizard->result().PrinterQueue, "SHARE");
+    EXPECT_EQ(wizard->result().PrinterDescription, "");
 
     wizard->back();
-    EXPECT_EQ(Edit("queue")->text(), "");
-    EXPECT_EQ(Edit("aeTitle")->text(), "AE");
-    Child<QRadioButton>(*wizard, "networkPrinter")->click();
-    EXPECT_EQ(Edit("queue")->text(), "queue");
-    EXPECT_FALSE(Edit("queue")->isEnabled());
+    EXPECT_EQ(edit("queue")->text(), "");
+    EXPECT_EQ(edit("aeTitle")->text(), "AE");
+    child<QRadioButton>(*wizard, "networkPrinter")->click();
+    EXPECT_EQ(edit("queue")->text(), "queue");
+    EXPECT_FALSE(edit("queue")->isEnabled());
 }
 
 TEST_F(WizardPagesTest, PingShowsTheBusyCursorAndTheReport)
 {
-    ToPage(CConfigurationWizard::PrinterPage);
-    SetText(*wizard, "address", QStringLiteral("10.0.0.9"));
+    toPage(ConfigurationWizard::PrinterPage);
+    setText(*wizard, "address", QStringLiteral("10.0.0.9"));
     diagnostics.reachable = false;
-    Click(*wizard, "pingButton");
+    click(*wizard, "pingButton");
     EXPECT_EQ(diagnostics.pinged, std::vector<std::string>{"10.0.0.9"});
     EXPECT_EQ(ui.busyCount, 1);
     EXPECT_EQ(ui.busyDepth, 0);
@@ -283,84 +283,84 @@ TEST_F(WizardPagesTest, PingShowsTheBusyCursorAndTheReport)
 
 TEST_F(WizardPagesTest, PaperPageChecksTheNumberFirstAndSpinsWithinItsBounds)
 {
-    ToPage(CConfigurationWizard::PaperPage);
-    EXPECT_EQ(Edit("imageDistance")->text(), "14.17");
-    EXPECT_EQ(Child<QComboBox>(*wizard, "paperSize")->currentIndex(), -1);
-    EXPECT_EQ(Child<QComboBox>(*wizard, "borderDensity")->itemText(2), "150");
+    toPage(ConfigurationWizard::PaperPage);
+    EXPECT_EQ(edit("imageDistance")->text(), "14.17");
+    EXPECT_EQ(child<QComboBox>(*wizard, "paperSize")->currentIndex(), -1);
+    EXPECT_EQ(child<QComboBox>(*wizard, "borderDensity")->itemText(2), "150");
     wizard->next();
     EXPECT_EQ(ui.lastMessage().text, "Missing values. Please, make a selection in all fields.");
 
-    SetText(*wizard, "layoutTitle", QStringLiteral("T"));
+    setText(*wizard, "layoutTitle", QStringLiteral("T"));
     for (const char* list : {"paperSize", "orientation", "borderDensity", "emptyDensity"})
-        Child<QComboBox>(*wizard, list)->setCurrentIndex(1);
-    Edit("imageDistance")->clear();
+        child<QComboBox>(*wizard, list)->setCurrentIndex(1);
+    edit("imageDistance")->clear();
     wizard->next();
     EXPECT_EQ(ui.lastMessage().text, "Please enter a number.");
-    EXPECT_EQ(wizard->currentId(), CConfigurationWizard::PaperPage);
+    EXPECT_EQ(wizard->currentId(), ConfigurationWizard::PaperPage);
 
-    Edit("imageDistance")->setText(QStringLiteral("0.005"));
-    Step("imageDistanceSpin", false);
-    EXPECT_EQ(Edit("imageDistance")->text(), "-0.005");
-    Step("imageDistanceSpin", false);
-    EXPECT_EQ(Edit("imageDistance")->text(), "-0.005");
-    Step("imageDistanceSpin", true);
-    EXPECT_EQ(Edit("imageDistance")->text(), "0.005");
-    QTest::keyClick(Edit("imageDistance"), Qt::Key_Up);
-    EXPECT_EQ(Edit("imageDistance")->text(), "0.015");
-    TurnWheel(Edit("imageDistance"), -120);
-    EXPECT_EQ(Edit("imageDistance")->text(), "0.005");
+    edit("imageDistance")->setText(QStringLiteral("0.005"));
+    step("imageDistanceSpin", false);
+    EXPECT_EQ(edit("imageDistance")->text(), "-0.005");
+    step("imageDistanceSpin", false);
+    EXPECT_EQ(edit("imageDistance")->text(), "-0.005");
+    step("imageDistanceSpin", true);
+    EXPECT_EQ(edit("imageDistance")->text(), "0.005");
+    QTest::keyClick(edit("imageDistance"), Qt::Key_Up);
+    EXPECT_EQ(edit("imageDistance")->text(), "0.015");
+    turnWheel(edit("imageDistance"), -120);
+    EXPECT_EQ(edit("imageDistance")->text(), "0.005");
 
     // Typed text left with "Back" is replaced by the values last read.
-    SetText(*wizard, "layoutTitle", QStringLiteral("typed"));
+    setText(*wizard, "layoutTitle", QStringLiteral("typed"));
     wizard->back();
     wizard->next();
-    EXPECT_EQ(Edit("layoutTitle")->text(), "T");
+    EXPECT_EQ(edit("layoutTitle")->text(), "T");
 }
 
 TEST_F(WizardPagesTest, ServerPageStartsAt104AndRefusesPortsOutside1To65000)
 {
-    ToPage(CConfigurationWizard::ServerPage);
-    EXPECT_EQ(Edit("port")->text(), "104");
-    EXPECT_TRUE(Child<QCheckBox>(*wizard, "acceptGrayscale")->isChecked());
-    EXPECT_TRUE(Child<QCheckBox>(*wizard, "acceptColor")->isChecked());
+    toPage(ConfigurationWizard::ServerPage);
+    EXPECT_EQ(edit("port")->text(), "104");
+    EXPECT_TRUE(child<QCheckBox>(*wizard, "acceptGrayscale")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(*wizard, "acceptColor")->isChecked());
     wizard->next();
     EXPECT_EQ(ui.lastMessage().text, "Please, fill in a name.");
 
-    SetText(*wizard, "serverName", QStringLiteral("RAD"));
+    setText(*wizard, "serverName", QStringLiteral("RAD"));
     const QString portMessage = QStringLiteral(
         "Please, use a port between 1 and 65000. Make sure the port is not in use\nby another application. The "
         "ZELNOR server will not work if the selected port\nis already in use.");
-    Edit("port")->setText(QStringLiteral("1"));
-    Step("portSpin", false);
-    EXPECT_EQ(Edit("port")->text(), "0");
-    Step("portSpin", false);
-    EXPECT_EQ(Edit("port")->text(), "0");
+    edit("port")->setText(QStringLiteral("1"));
+    step("portSpin", false);
+    EXPECT_EQ(edit("port")->text(), "0");
+    step("portSpin", false);
+    EXPECT_EQ(edit("port")->text(), "0");
     wizard->next();
     EXPECT_EQ(ui.lastMessage().text, portMessage);
-    Edit("port")->setText(QStringLiteral("65001"));
+    edit("port")->setText(QStringLiteral("65001"));
     wizard->next();
     EXPECT_EQ(ui.lastMessage().text, portMessage);
-    Edit("port")->setText(QStringLiteral("65000"));
-    Step("portSpin", true);
-    EXPECT_EQ(Edit("port")->text(), "65000");
+    edit("port")->setText(QStringLiteral("65000"));
+    step("portSpin", true);
+    EXPECT_EQ(edit("port")->text(), "65000");
     // The keys and the wheel in the field step within the same bounds.
-    QTest::keyClick(Edit("port"), Qt::Key_Up);
-    EXPECT_EQ(Edit("port")->text(), "65000");
-    QTest::keyClick(Edit("port"), Qt::Key_Down);
-    EXPECT_EQ(Edit("port")->text(), "64999");
-    Edit("port")->setText(QStringLiteral("1"));
-    TurnWheel(Edit("port"), -240);
-    EXPECT_EQ(Edit("port")->text(), "0");
-    TurnWheel(Edit("port"), 120);
-    EXPECT_EQ(Edit("port")->text(), "1");
-    Edit("port")->clear();
+    QTest::keyClick(edit("port"), Qt::Key_Up);
+    EXPECT_EQ(edit("port")->text(), "65000");
+    QTest::keyClick(edit("port"), Qt::Key_Down);
+    EXPECT_EQ(edit("port")->text(), "64999");
+    edit("port")->setText(QStringLiteral("1"));
+    turnWheel(edit("port"), -240);
+    EXPECT_EQ(edit("port")->text(), "0");
+    turnWheel(edit("port"), 120);
+    EXPECT_EQ(edit("port")->text(), "1");
+    edit("port")->clear();
     wizard->next();
     EXPECT_EQ(ui.lastMessage().text, "Please enter an integer.");
-    Edit("port")->setText(QStringLiteral("65000"));
+    edit("port")->setText(QStringLiteral("65000"));
     wizard->next();
-    EXPECT_EQ(wizard->currentId(), CConfigurationWizard::SummaryPage);
-    EXPECT_EQ(wizard->Result().Port, 65000);
-    EXPECT_EQ(Caption(wizard->buttonText(QWizard::FinishButton)), "Finish");
+    EXPECT_EQ(wizard->currentId(), ConfigurationWizard::SummaryPage);
+    EXPECT_EQ(wizard->result().Port, 65000);
+    EXPECT_EQ(caption(wizard->buttonText(QWizard::FinishButton)), "Finish");
     EXPECT_TRUE(wizard->button(QWizard::FinishButton)->isEnabled());
 }
 
@@ -369,48 +369,48 @@ TEST_F(WizardTest, EveryAnswerLandsInItsOwnPlace)
     // Distinct values, none of them a default, with grayscale and colour
     // classes set apart and the printer kind chosen local.
     ui.modalHandlers.push_back([](QDialog& d) {
-        QWizard& w = AsWizard(d);
-        SetText(d, "configurationName", QStringLiteral("ward7"));
+        QWizard& w = asWizard(d);
+        setText(d, "configurationName", QStringLiteral("ward7"));
         w.next();
-        SetText(d, "description", QStringLiteral("Film printer ward 7"));
-        SetText(d, "aeTitle", QStringLiteral("WARD7FILM"));
-        Child<QCheckBox>(d, "grayscale")->click();
-        Child<QRadioButton>(d, "localPrinter")->click();
-        SetText(d, "address", QStringLiteral("10.7.7.7"));
-        SetText(d, "queue", QStringLiteral("film_raw"));
+        setText(d, "description", QStringLiteral("Film printer ward 7"));
+        setText(d, "aeTitle", QStringLiteral("WARD7FILM"));
+        child<QCheckBox>(d, "grayscale")->click();
+        child<QRadioButton>(d, "localPrinter")->click();
+        setText(d, "address", QStringLiteral("10.7.7.7"));
+        setText(d, "queue", QStringLiteral("film_raw"));
         w.next();
-        SetText(d, "layoutTitle", QStringLiteral("11INX14IN"));
-        Child<QComboBox>(d, "paperSize")->setCurrentIndex(8); // Tabloid-sized, not the A4 default
-        Child<QComboBox>(d, "orientation")->setCurrentIndex(1);
-        Child<QComboBox>(d, "borderDensity")->setCurrentIndex(1);
-        Child<QComboBox>(d, "emptyDensity")->setCurrentIndex(2);
-        SetText(d, "imageDistance", QStringLiteral("21.5"));
-        Child<QCheckBox>(d, "trim")->click();
+        setText(d, "layoutTitle", QStringLiteral("11INX14IN"));
+        child<QComboBox>(d, "paperSize")->setCurrentIndex(8); // Tabloid-sized, not the A4 default
+        child<QComboBox>(d, "orientation")->setCurrentIndex(1);
+        child<QComboBox>(d, "borderDensity")->setCurrentIndex(1);
+        child<QComboBox>(d, "emptyDensity")->setCurrentIndex(2);
+        setText(d, "imageDistance", QStringLiteral("21.5"));
+        child<QCheckBox>(d, "trim")->click();
         w.next();
-        SetText(d, "serverName", QStringLiteral("WARD7SRV"));
-        SetText(d, "port", QStringLiteral("4242"));
-        Child<QCheckBox>(d, "acceptColor")->click();
+        setText(d, "serverName", QStringLiteral("WARD7SRV"));
+        setText(d, "port", QStringLiteral("4242"));
+        child<QCheckBox>(d, "acceptColor")->click();
         w.next();
-        ASSERT_EQ(w.currentId(), CConfigurationWizard::SummaryPage);
+        ASSERT_EQ(w.currentId(), ConfigurationWizard::SummaryPage);
         w.button(QWizard::FinishButton)->click();
     });
-    ui.modalHandlers.push_back(RejectDialog()); // proceed
-    RunWizard();
+    ui.modalHandlers.push_back(rejectDialog()); // proceed
+    runWizard();
 
     EXPECT_EQ(sheet->configurationFileName(), "ward7");
-    const CConfiguration& c = Config();
-    ASSERT_EQ(c.Printers.GetCount(), 1);
-    const sPrinter& p = *c.Printers.GetAt(0);
+    const Configuration& c = config();
+    ASSERT_EQ(c.Printers.getCount(), 1);
+    const PrinterRecord& p = *c.Printers.getAt(0);
     EXPECT_EQ(p.Description, "Film printer ward 7");
     EXPECT_EQ(p.PrinterAETitle, "WARD7FILM");
     EXPECT_EQ(p.PrinterAddress, "10.7.7.7");
     EXPECT_EQ(p.PrinterQueue, "film_raw");
     EXPECT_FALSE(c.SupportsColorImage);
-    ASSERT_EQ(c.Papers.GetCount(), 1);
-    const sPaper& paper = *c.Papers.GetAt(0);
+    ASSERT_EQ(c.Papers.getCount(), 1);
+    const PaperRecord& paper = *c.Papers.getAt(0);
     EXPECT_EQ(paper.Name, "11INX14IN");
-    EXPECT_EQ(paper.SizeX, LookupStandardPaperSizeForWizard(8).width);
-    EXPECT_EQ(paper.SizeY, LookupStandardPaperSizeForWizard(8).height);
+    EXPECT_EQ(paper.SizeX, lookupStandardPaperSizeForWizard(8).width);
+    EXPECT_EQ(paper.SizeY, lookupStandardPaperSizeForWizard(8).height);
     EXPECT_EQ(c.Layout.PageSize, "11INX14IN");
     EXPECT_EQ(c.Layout.Orientation, 1);
     EXPECT_EQ(c.Layout.BorderDensity, "40");

@@ -1,0 +1,198 @@
+#include "app/MainSheet.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QStringList>
+
+#include "app/ExitDialog.h"
+#include "app/StartPage.h"
+#include "config/ConfigurationCheck.h"
+#include "config/ReaderFindings.h"
+#include "config/WizardResult.h"
+#include "pages/AdditionalSettingsPage.h"
+#include "pages/DicomPage.h"
+#include "pages/PaperPage.h"
+#include "pages/PrinterPage.h"
+#include "platform/ServerControl.h"
+#include "ui/Artwork.h"
+#include "ui/Fields.h"
+#include "ui/Interaction.h"
+
+namespace {
+
+const char* const kSaveFilter = "Config files (*.cfg);;All files (*.*)";
+
+} // namespace
+
+MainSheet::MainSheet(const AppServices& services, QWidget* parent)
+    : PropertySheet(parent), m_services(services), m_page0(new StartPage(*this)), m_page1(new PrinterPage(*this, this)),
+      m_page2(new PaperPage(*this, this)), m_page3(new DicomPage(*this, this)),
+      m_page4(new AdditionalSettingsPage(*this, this)), m_icon(Artwork::windowIcon())
+{
+    setObjectName(QStringLiteral("quarvelSheet"));
+    setTextEncoding(m_configuration.Encoding);
+    setWindowTitle(QStringLiteral("Quarvel 1.3"));
+    // The configuration pages wait, hidden, until they are added; the sheet
+    // keeps room for the largest from the start so it never jumps in size
+    // (on a screen too small for it, the pages scroll instead).
+    for (QWidget* page : {static_cast<QWidget*>(m_page1), static_cast<QWidget*>(m_page2),
+                          static_cast<QWidget*>(m_page3), static_cast<QWidget*>(m_page4)}) {
+        page->hide();
+        reservePageSize(page->sizeHint());
+    }
+    reservePageSize(m_page0->sizeHint());
+    addPage(m_page0, QStringLiteral("Start"));
+}
+
+MainSheet::~MainSheet()
+{
+    // The pages read the record through this sheet, also while the window
+    // goes (its lists answer the hiding): they go first, while both are whole.
+    for (QWidget* page :
+         {static_cast<QWidget*>(m_page0), static_cast<QWidget*>(m_page1), static_cast<QWidget*>(m_page2),
+          static_cast<QWidget*>(m_page3), static_cast<QWidget*>(m_page4)})
+        delete page;
+}
+
+void MainSheet::showEvent(QShowEvent* event)
+{
+    if (!m_opened) {
+        m_opened = true;
+        setWindowIcon(m_icon);
+        m_checkDone = false;
+        m_saveDone = false;
+        okButton()->setText(QStringLiteral("&Save and Exit"));
+        cancelButton()->setText(QStringLiteral("E&xit"));
+    }
+    PropertySheet::showEvent(event);
+}
+
+void MainSheet::addConfigurationPages()
+{
+    if (hasPage(m_page1))
+        return;
+    addPage(m_page1, QStringLiteral("Printer"));
+    addPage(m_page2, QStringLiteral("Paper"));
+    addPage(m_page3, QStringLiteral("DICOM"));
+    addPage(m_page4, QStringLiteral("Additional Settings"));
+}
+
+bool MainSheet::confirmClose()
+{
+    return interaction().askYesNo(this,
+                                  QStringLiteral("Changes made will not be saved. Do you really want to close?\n"),
+                                  Interaction::Icon::Warning);
+}
+
+bool MainSheet::checkConfiguration()
+{
+    if (m_checkDone)
+        return true;
+    const ConfigurationFaults faults = findConfigurationFaults(m_configuration);
+    m_checkDone = true;
+    if (faults.empty())
+        return true;
+
+    QString text = QStringLiteral("There are errors in the configuration. The server will not work properly.\n\n"
+                                  "ERRORS:\n\n");
+    for (const std::string& line : faults.lines)
+        text += toQt(line);
+    text += QStringLiteral("\n\nDo you want to save and exit without any correction?");
+    if (interaction().askYesNo(this, text, Interaction::Icon::Warning))
+        return true;
+    setActivePage(faults.firstErrorPage);
+    return false;
+}
+
+QString MainSheet::buildReport(bool saved, const QString& writerMessage, bool asConfigCfg) const
+{
+    QString report = QStringLiteral("Saving status:\t");
+    report += saved ? QStringLiteral("SUCCESS\n\n") : QStringLiteral("FAILED\n\n");
+    report += writerMessage;
+    report += QStringLiteral("\n\n");
+    report += QStringLiteral("Information:\n\n");
+    if (!asConfigCfg) {
+        report += QStringLiteral(
+            "!!! The new configuration file was not saved as 'config.cfg'. !!!\n'config.cfg' is the default filename "
+            "used by the server start script. You have to rename the file manually or change the start script "
+            "'ZELNOR.bat'.\n");
+        report += QStringLiteral("'Start or restart the print server' was disabled.\n\n");
+    }
+    report += QStringLiteral("Restart the ZELNOR application to take effect of any changes in the configuration.");
+    return report;
+}
+
+bool MainSheet::saveAndReport()
+{
+    if (m_saveDone)
+        return true;
+
+    Interaction::FileDialogOptions options;
+    options.filter = QString::fromLatin1(kSaveFilter);
+    options.defaultSuffix = QStringLiteral("cfg");
+    options.initialName = m_configurationFileName;
+    const std::optional<QString> path = interaction().saveFileName(this, options);
+    if (!path)
+        return false;
+
+    std::string message;
+    const bool saved = m_configuration.saveToFile(QFile::encodeName(*path).toStdString(), message);
+    // A failed write must not pass the next "Save and Exit" unsaved: only a
+    // written file counts as saved.
+    m_saveDone = saved;
+
+    const bool asConfigCfg =
+        QFileInfo(*path).fileName().compare(QStringLiteral("config.cfg"), Qt::CaseInsensitive) == 0;
+    ExitDialog dialog(this);
+    dialog.ReportText = buildReport(saved, systemText(message), asConfigCfg);
+    dialog.RestartAllowed = asConfigCfg;
+    const int result = interaction().runModal(dialog);
+    if (result == QDialog::Accepted && dialog.restartRequested())
+        restartServer(m_services.server);
+    return saved;
+}
+
+bool MainSheet::apply()
+{
+    if (!checkConfiguration())
+        return false;
+    return saveAndReport();
+}
+
+bool MainSheet::loadConfiguration(const QString& path)
+{
+    std::string message;
+    ReaderFindings findings;
+    if (!m_configuration.loadFromFile(QFile::encodeName(path).toStdString(), message, &findings)) {
+        interaction().tell(this, systemText(message), Interaction::Icon::Error);
+        return false;
+    }
+    m_configurationFileName = path;
+    setTextEncoding(m_configuration.Encoding);
+    warnOfLostLines(path, findings.items);
+    return true;
+}
+
+// Hand-edited lines that a save would drop or change are named before any
+// work is done on the file; a file the editor wrote shows nothing.
+void MainSheet::warnOfLostLines(const QString& path, const std::vector<Finding>& findings)
+{
+    const std::size_t lost = lostLines(findings);
+    if (lost == 0)
+        return;
+    QStringList details;
+    for (const Finding& finding : findings)
+        if (losesContent(finding.kind))
+            details << toQt(describeFinding(finding));
+    const QString text = QStringLiteral("%1 %2 of '%3' will not be kept when the configuration is saved.")
+                             .arg(lost)
+                             .arg(lost == 1 ? QStringLiteral("line") : QStringLiteral("lines"), path);
+    interaction().tellWithDetails(this, text, details.join(QLatin1Char('\n')), Interaction::Icon::Warning);
+}
+
+void MainSheet::applyWizardAnswers(const WizardResult& answers)
+{
+    m_configurationFileName = toQt(answers.ConfigurationName);
+    applyWizardResult(answers, m_configuration);
+}

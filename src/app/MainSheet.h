@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+#include <vector>
+
+#include "app/AppServices.h"
+#include "config/Configuration.h"
+#include "pages/PageHost.h"
+#include "ui/PropertySheet.h"
+
+struct Finding;
+
+class StartPage;
+class PrinterPage;
+class PaperPage;
+class DicomPage;
+class AdditionalSettingsPage;
+struct WizardResult;
+
+// The main window "Quarvel 1.3": a property sheet that owns the one
+// configuration record of the run. It opens on the Start page; the four
+// configuration pages are added by New, Load or the wizard.
+class MainSheet : public PropertySheet, public PageHost {
+    Q_OBJECT
+  public:
+    // Sheet positions of the pages.
+    enum PagePosition { StartTab = 0, PrinterTab = 1, PaperTab = 2, DicomTab = 3, AdditionalSettingsTab = 4 };
+
+    explicit MainSheet(const AppServices& services, QWidget* parent = nullptr);
+    ~MainSheet() override;
+
+    // PageHost
+    Configuration& configuration() override { return m_configuration; }
+    Interaction& interaction() override { return m_services.interaction; }
+    PrinterTestEnvironment& diagnostics() override { return m_services.diagnostics; }
+    bool apply() override;
+    bool confirmClose() override;
+    void checkMustRunAgain() override { m_checkDone = false; }
+
+    // Adds Printer, Paper, DICOM and Additional Settings, at most once.
+    void addConfigurationPages();
+    // Reads the file at path on top of the record; an error box on failure,
+    // a warning with the details when a save would not keep some lines.
+    bool loadConfiguration(const QString& path);
+    // Takes the wizard's answers and the name the user gave them.
+    void applyWizardAnswers(const WizardResult& answers);
+    // The faults that stop the server, with the chance to go back to them.
+    bool checkConfiguration();
+    // The save dialog, the writer, the exit report and the restart.
+    bool saveAndReport();
+
+    StartPage* startPageWidget() const { return m_page0; }
+    PrinterPage* printerPageWidget() const { return m_page1; }
+    PaperPage* paperPageWidget() const { return m_page2; }
+    DicomPage* dicomPageWidget() const { return m_page3; }
+    AdditionalSettingsPage* extraPageWidget() const { return m_page4; }
+
+    // The name offered by the save dialog: the file loaded or the wizard's.
+    const QString& configurationFileName() const { return m_configurationFileName; }
+    bool checkDone() const { return m_checkDone; }
+    bool saveDone() const { return m_saveDone; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    QString buildReport(bool saved, const QString& writerMessage, bool asConfigCfg) const;
+    void warnOfLostLines(const QString& path, const std::vector<Finding>& findings);
+
+    AppServices m_services;
+    Configuration m_configuration;
+    StartPage* m_page0;
+    PrinterPage* m_page1;
+    PaperPage* m_page2;
+    DicomPage* m_page3;
+    AdditionalSettingsPage* m_page4;
+    QIcon m_icon;
+    QString m_configurationFileName;
+    bool m_checkDone = false;
+    bool m_saveDone = false;
+    bool m_opened = false;
+};

@@ -1,0 +1,209 @@
+#include "pages/PaperPage.h"
+
+#include <QContextMenuEvent>
+#include <QLocale>
+#include <QMenu>
+
+#include "config/Configuration.h"
+#include "pages/HeaderDialog.h"
+#include "pages/PaperSizeDialog.h"
+#include "ui/Fields.h"
+#include "ui_PaperPage.h"
+
+namespace {
+
+// Header names are stored in upper case, by the user's locale's rules; a
+// name whose upper case the file's encoding cannot hold stays as it is.
+std::string upperCaseName(const std::string& name)
+{
+    std::string upper;
+    return encodeText(QLocale::system().toUpper(toQt(name)), upper) ? upper : name;
+}
+
+} // namespace
+
+PaperPage::PaperPage(PageHost& host, QWidget* parent)
+    : ConfigPage(host, parent), m_ui(std::make_unique<Ui::PaperPage>())
+{
+    m_ui->setupUi(this);
+    m_ui->paperList->setColumns(
+        {{QStringLiteral("Title"), 80},
+         {QStringLiteral("Description"), 80},
+         {QStringLiteral("Label"), 55},
+         {QStringLiteral("Header"), 55},
+         {QStringLiteral("Width"), 38},
+         {QStringLiteral("Height"), 38},
+         {QStringLiteral("SkipX"), 38},
+         {QStringLiteral("SkipY"), 38},
+         {QStringLiteral("OffX"), 35},
+         {QStringLiteral("OffY"), 35}},
+        [this] { return configuration().Papers.getCount(); },
+        [this](int row, int column) { return paperCell(row, column); });
+    m_ui->headerList->setColumns(
+        {{QStringLiteral("Name"), 140}, {QStringLiteral("File"), 280}},
+        [this] { return configuration().Headers.getCount(); },
+        [this](int row, int column) { return headerCell(row, column); });
+
+    connect(m_ui->addPaperButton, &QPushButton::clicked, this, &PaperPage::onAddPaper);
+    connect(m_ui->editPaperButton, &QPushButton::clicked, this, &PaperPage::onEditPaper);
+    connect(m_ui->deletePaperButton, &QPushButton::clicked, this, &PaperPage::onDeletePapers);
+    connect(m_ui->addHeaderButton, &QPushButton::clicked, this, &PaperPage::onAddHeader);
+    connect(m_ui->editHeaderButton, &QPushButton::clicked, this, &PaperPage::onEditHeader);
+    connect(m_ui->deleteHeaderButton, &QPushButton::clicked, this, &PaperPage::onDeleteHeaders);
+    connect(m_ui->paperList, &ReportList::listDoubleClicked, this, [this] {
+        if (m_ui->paperList->selectedRowCount() == 1)
+            onEditPaper();
+    });
+    connect(m_ui->headerList, &ReportList::listDoubleClicked, this, &PaperPage::onEditHeader);
+}
+
+PaperPage::~PaperPage() = default;
+
+void PaperPage::onSetActive()
+{
+    clearCheckDone();
+    // Refilled on every activation: papers added elsewhere (the wizard) show.
+    refreshLists();
+}
+
+void PaperPage::refreshLists()
+{
+    m_ui->paperList->refresh();
+    m_ui->headerList->refresh();
+}
+
+QString PaperPage::paperCell(int row, int column) const
+{
+    const PaperRecord* p = configuration().Papers.getAt(row);
+    if (!p)
+        return {};
+    switch (column) {
+    case 0:
+        return toQt(p->Name);
+    case 1:
+        return toQt(p->Description);
+    case 2:
+        return toQt(p->PaperLabel);
+    case 3:
+        return toQt(p->HeaderName);
+    case 4:
+        return QString::number(p->SizeX);
+    case 5:
+        return QString::number(p->SizeY);
+    case 6:
+        return QString::number(p->SkipX);
+    case 7:
+        return QString::number(p->SkipY);
+    case 8:
+        return QString::number(p->OffsetX);
+    default:
+        return QString::number(p->OffsetY);
+    }
+}
+
+QString PaperPage::headerCell(int row, int column) const
+{
+    const HeaderRecord* h = configuration().Headers.getAt(row);
+    if (!h)
+        return {};
+    return column == 0 ? toQt(h->Name) : toQt(h->IncludeFile);
+}
+
+void PaperPage::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!m_ui->paperList->isMouseRequestInside(*event))
+        return;
+    const int selected = m_ui->paperList->selectedRowCount();
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("PaperSizeMenu"));
+    QAction* add = menu.addAction(QStringLiteral("Add"));
+    QAction* edit = menu.addAction(QStringLiteral("Edit"));
+    QAction* remove = menu.addAction(QStringLiteral("Delete"));
+    edit->setEnabled(selected == 1);
+    remove->setEnabled(selected >= 1);
+
+    QAction* chosen = interaction().popupMenu(menu, event->globalPos());
+    if (chosen == add)
+        onAddPaper();
+    else if (chosen == edit)
+        onEditPaper();
+    else if (chosen == remove)
+        onDeletePapers();
+}
+
+void PaperPage::onAddPaper()
+{
+    Configuration& config = configuration();
+    PaperSizeDialog dialog(interaction(), this);
+    dialog.setHeaders(&config.Headers);
+    if (interaction().runModal(dialog) == QDialog::Accepted) {
+        if (config.Papers.exists(dialog.record().Name))
+            interaction().tell(this, QStringLiteral("Paper already exists"), Interaction::Icon::None);
+        else
+            config.Papers.add(dialog.record());
+    }
+    refreshLists();
+}
+
+void PaperPage::onEditPaper()
+{
+    const std::vector<int> rows = m_ui->paperList->selectedRowsAscending();
+    if (rows.size() != 1)
+        return;
+    Configuration& config = configuration();
+    if (PaperRecord* paper = config.Papers.getAt(rows.front())) {
+        const bool isPageSize = paper->Name == config.Layout.PageSize;
+        PaperSizeDialog dialog(interaction(), this);
+        dialog.setRecord(*paper);
+        dialog.setHeaders(&config.Headers);
+        if (interaction().runModal(dialog) == QDialog::Accepted) {
+            *paper = dialog.record();
+            // The standard layout follows its paper's new name.
+            if (isPageSize)
+                config.Layout.PageSize = paper->Name;
+        }
+    }
+    refreshLists();
+}
+
+void PaperPage::onDeletePapers()
+{
+    configuration().Papers.removeAtPositions(m_ui->paperList->selectedRowsAscending());
+    refreshLists();
+}
+
+void PaperPage::onAddHeader()
+{
+    HeaderDialog dialog(interaction(), this);
+    if (interaction().runModal(dialog) == QDialog::Accepted) {
+        HeaderList& headers = configuration().Headers;
+        const std::string name = upperCaseName(dialog.record().Name);
+        if (headers.exists(name))
+            interaction().tell(this, QStringLiteral("Header bitmap already exists"), Interaction::Icon::None);
+        else
+            headers.add(HeaderRecord{name, dialog.record().IncludeFile});
+    }
+    refreshLists();
+}
+
+void PaperPage::onEditHeader()
+{
+    const std::vector<int> rows = m_ui->headerList->selectedRowsAscending();
+    if (rows.size() != 1)
+        return;
+    if (HeaderRecord* header = configuration().Headers.getAt(rows.front())) {
+        HeaderDialog dialog(interaction(), this);
+        dialog.setRecord(*header);
+        if (interaction().runModal(dialog) == QDialog::Accepted) {
+            header->Name = upperCaseName(dialog.record().Name);
+            header->IncludeFile = dialog.record().IncludeFile;
+        }
+    }
+    refreshLists();
+}
+
+void PaperPage::onDeleteHeaders()
+{
+    configuration().Headers.removeAtPositions(m_ui->headerList->selectedRowsAscending());
+    refreshLists();
+}

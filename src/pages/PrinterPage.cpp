@@ -1,0 +1,171 @@
+#include "pages/PrinterPage.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+
+#include "config/Configuration.h"
+#include "diagnostics/PrinterDiagnostics.h"
+#include "pages/PrinterDialog.h"
+#include "ui/Fields.h"
+#include "ui/InteractionSink.h"
+#include "ui_PrinterPage.h"
+
+PrinterPage::PrinterPage(PageHost& host, QWidget* parent)
+    : ConfigPage(host, parent), m_ui(std::make_unique<Ui::PrinterPage>())
+{
+    m_ui->setupUi(this);
+    m_ui->printerList->setColumns(
+        {{QStringLiteral("AETitle"), 100},
+         {QStringLiteral("Description"), 150},
+         {QStringLiteral("Address"), 100},
+         {QStringLiteral("Queue"), 80}},
+        [this] { return configuration().Printers.getCount(); },
+        [this](int row, int column) { return cellText(row, column); });
+    connect(m_ui->addButton, &QPushButton::clicked, this, &PrinterPage::onAdd);
+    connect(m_ui->editButton, &QPushButton::clicked, this, &PrinterPage::onEdit);
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, &PrinterPage::onDelete);
+    connect(m_ui->printerList, &ReportList::listDoubleClicked, this, [this] {
+        if (m_ui->printerList->selectedRowCount() == 1)
+            onEdit();
+    });
+}
+
+PrinterPage::~PrinterPage() = default;
+
+void PrinterPage::onSetActive()
+{
+    m_ui->printerList->refresh();
+    clearCheckDone();
+    showValues();
+}
+
+bool PrinterPage::onKillActive()
+{
+    readControls();
+    return true;
+}
+
+void PrinterPage::readControls()
+{
+    Configuration& config = configuration();
+    FieldReader(interaction(), this)
+        .check(m_ui->suppressPrinting, config.SuppressPrinting)
+        .check(m_ui->deleteJobFile, config.DeleteJobFile)
+        .check(m_ui->asynchronous, config.Asynchronous);
+}
+
+void PrinterPage::showValues()
+{
+    const Configuration& config = configuration();
+    showCheck(m_ui->suppressPrinting, config.SuppressPrinting);
+    showCheck(m_ui->deleteJobFile, config.DeleteJobFile);
+    showCheck(m_ui->asynchronous, config.Asynchronous);
+}
+
+QString PrinterPage::cellText(int row, int column) const
+{
+    const PrinterRecord* printer = configuration().Printers.getAt(row);
+    if (!printer)
+        return {};
+    switch (column) {
+    case 0:
+        return toQt(printer->PrinterAETitle);
+    case 1:
+        return toQt(printer->Description);
+    case 2:
+        return toQt(printer->PrinterAddress);
+    default:
+        return toQt(printer->PrinterQueue);
+    }
+}
+
+const PrinterRecord* PrinterPage::selectedPrinter() const
+{
+    const std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
+    return rows.size() == 1 ? configuration().Printers.getAt(rows.front()) : nullptr;
+}
+
+void PrinterPage::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!m_ui->printerList->isMouseRequestInside(*event))
+        return;
+
+    const int selected = m_ui->printerList->selectedRowCount();
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("PrinterMenu"));
+    QAction* add = menu.addAction(QStringLiteral("&Add"));
+    QAction* edit = menu.addAction(QStringLiteral("&Edit"));
+    QAction* remove = menu.addAction(QStringLiteral("&Delete"));
+    menu.addSeparator();
+    QMenu* test = menu.addMenu(QStringLiteral("&Test Printer"));
+    QAction* ping = test->addAction(QStringLiteral("&Network Ping"));
+    QAction* page = test->addAction(QStringLiteral("Send Test Page"));
+    edit->setEnabled(selected == 1);
+    remove->setEnabled(selected >= 1);
+    test->menuAction()->setEnabled(selected == 1);
+
+    QAction* chosen = interaction().popupMenu(menu, event->globalPos());
+    if (chosen == add)
+        onAdd();
+    else if (chosen == edit)
+        onEdit();
+    else if (chosen == remove)
+        onDelete();
+    else if (chosen == ping)
+        onNetworkPing();
+    else if (chosen == page)
+        onSendTestPage();
+}
+
+void PrinterPage::onAdd()
+{
+    PrinterDialog dialog(interaction(), host().diagnostics(), this);
+    if (interaction().runModal(dialog) == QDialog::Accepted) {
+        PrinterList& printers = configuration().Printers;
+        if (printers.exists(dialog.record().PrinterAETitle))
+            interaction().tell(this, QStringLiteral("Printer already exists"), Interaction::Icon::Warning);
+        else
+            printers.add(dialog.record());
+    }
+    m_ui->printerList->refresh();
+}
+
+void PrinterPage::onEdit()
+{
+    const std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
+    if (rows.size() != 1)
+        return;
+    PrinterRecord* printer = configuration().Printers.getAt(rows.front());
+    if (!printer)
+        return;
+    PrinterDialog dialog(interaction(), host().diagnostics(), this);
+    dialog.setRecord(*printer);
+    if (interaction().runModal(dialog) == QDialog::Accepted)
+        *printer = dialog.record();
+    m_ui->printerList->refresh();
+}
+
+void PrinterPage::onDelete()
+{
+    configuration().Printers.removeAtPositions(m_ui->printerList->selectedRowsAscending());
+    m_ui->printerList->refresh();
+}
+
+void PrinterPage::onNetworkPing()
+{
+    const PrinterRecord* printer = selectedPrinter();
+    if (!printer)
+        return;
+    std::string report;
+    const bool reached = PrinterDiagnostics(host().diagnostics()).ping(printer->PrinterAddress, report);
+    interaction().tell(this, toQt(report), reached ? Interaction::Icon::Information : Interaction::Icon::Warning);
+}
+
+void PrinterPage::onSendTestPage()
+{
+    const PrinterRecord* printer = selectedPrinter();
+    if (!printer)
+        return;
+    InteractionSink sink(interaction(), this);
+    PrinterDiagnostics(host().diagnostics()).sendTestPage(printer->PrinterAddress, printer->PrinterQueue, sink);
+}

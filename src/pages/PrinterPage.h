@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+
+#include "pages/ConfigPage.h"
+
+class QAction;
+class QMenu;
+struct PrinterRecord;
+
+namespace Ui {
+class PrinterPage;
+}
+
+// "Printer": the printers of the configuration and the general printer
+// flags, with the two printer diagnostics in the list's context menu.
+class PrinterPage : public ConfigPage {
+    Q_OBJECT
+  public:
+    explicit PrinterPage(PageHost& host, QWidget* parent = nullptr);
+    ~PrinterPage() override;
+
+    void onSetActive() override;
+    bool onKillActive() override;
+
+    void onAdd();
+    void onEdit();
+    void onDelete();
+    void onNetworkPing();
+    void onSendTestPage();
+
+  protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+  private:
+    QString cellText(int row, int column) const;
+    // The printer of the single selected row; none unless exactly one is.
+    const PrinterRecord* selectedPrinter() const;
+    void readControls();
+    void showValues();
+
+    std::unique_ptr<Ui::PrinterPage> m_ui;
+};

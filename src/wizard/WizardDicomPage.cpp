@@ -1,0 +1,65 @@
+#include "wizard/WizardDicomPage.h"
+
+#include <QRegularExpressionValidator>
+
+#include "config/WizardResult.h"
+#include "ui/Fields.h"
+#include "ui_WizardDicomPage.h"
+
+namespace {
+
+// The ports the wizard accepts.
+constexpr int kMinPort = 1;
+constexpr int kMaxPort = 65000;
+
+} // namespace
+
+WizardDicomPage::WizardDicomPage(ConfigurationWizard& wizard)
+    : WizardPage(wizard, true, false), m_ui(std::make_unique<Ui::WizardDicomPage>())
+{
+    m_ui->setupUi(content());
+    m_ui->port->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+    showValues();
+    connectReadStepShow(m_ui->portSpin, m_ui->port, *this, [this](int d) { stepWithinBounds(m_port, d, 1, kMaxPort); });
+}
+
+WizardDicomPage::~WizardDicomPage() = default;
+
+bool WizardDicomPage::readControls()
+{
+    FieldReader read(interaction(), this);
+    read.text(m_ui->serverName, m_serverName)
+        .integer(m_ui->port, m_port)
+        .check(m_ui->acceptGrayscale, m_acceptGrayscale)
+        .check(m_ui->acceptColor, m_acceptColor);
+    return read.ok();
+}
+
+void WizardDicomPage::showValues()
+{
+    showText(m_ui->serverName, m_serverName);
+    showInteger(m_ui->port, m_port);
+    showCheck(m_ui->acceptGrayscale, m_acceptGrayscale);
+    showCheck(m_ui->acceptColor, m_acceptColor);
+}
+
+bool WizardDicomPage::validatePage()
+{
+    if (!readControls())
+        return false;
+    if (m_serverName.empty()) {
+        refuse(QStringLiteral("Please, fill in a name."));
+        return false;
+    }
+    if (m_port < kMinPort || m_port > kMaxPort) {
+        refuse(QStringLiteral("Please, use a port between 1 and 65000. Make sure the port is not in use\nby another "
+                              "application. The ZELNOR server will not work if the selected port\nis already in use."));
+        return false;
+    }
+    WizardResult& answers = result();
+    answers.ServerName = m_serverName;
+    answers.GrayscaleClass = m_acceptGrayscale;
+    answers.ColorClass = m_acceptColor;
+    answers.Port = m_port;
+    return true;
+}

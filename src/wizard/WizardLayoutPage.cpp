@@ -1,0 +1,89 @@
+#include "wizard/WizardLayoutPage.h"
+
+#include "config/StandardPaperSizes.h"
+#include "config/WizardResult.h"
+#include "ui/Fields.h"
+#include "ui_WizardLayoutPage.h"
+
+namespace {
+
+const QStringList kDensities = {QStringLiteral("BLACK"), QStringLiteral("40"), QStringLiteral("150"),
+                                QStringLiteral("WHITE")};
+
+// The text of the chosen item, empty when none is chosen.
+std::string chosenText(const QComboBox* list)
+{
+    return list->currentIndex() < 0 ? std::string() : list->currentText().toStdString();
+}
+
+void showChosenText(QComboBox* list, const std::string& text)
+{
+    list->setCurrentIndex(text.empty() ? -1 : list->findText(toQt(text), Qt::MatchExactly));
+}
+
+// Step and upper bound of the image distance's up-down buttons.
+constexpr double kImageDistanceStep = 0.01;
+constexpr double kMaxImageDistance = 1000.0;
+
+} // namespace
+
+WizardLayoutPage::WizardLayoutPage(ConfigurationWizard& wizard)
+    : WizardPage(wizard, true, false), m_ui(std::make_unique<Ui::WizardLayoutPage>())
+{
+    m_ui->setupUi(content());
+    for (const StandardPaperSize& size : standardPaperSizes())
+        m_ui->paperSize->addItem(QString::fromLatin1(size.name));
+    m_ui->orientation->addItems({QStringLiteral("PORTRAIT"), QStringLiteral("LANDSCAPE")});
+    m_ui->borderDensity->addItems(kDensities);
+    m_ui->emptyDensity->addItems(kDensities);
+    showValues();
+    connectReadStepShow(m_ui->imageDistanceSpin, m_ui->imageDistance, *this,
+                        [this](int d) { stepWithinBounds(m_imageDistance, d, kImageDistanceStep, kMaxImageDistance); });
+}
+
+WizardLayoutPage::~WizardLayoutPage() = default;
+
+bool WizardLayoutPage::readControls()
+{
+    FieldReader read(interaction(), this);
+    read.text(m_ui->layoutTitle, m_layoutTitle)
+        .index(m_ui->paperSize, m_paperFormat)
+        .index(m_ui->orientation, m_orientation);
+    if (read.ok()) {
+        m_borderDensity = chosenText(m_ui->borderDensity);
+        m_emptyDensity = chosenText(m_ui->emptyDensity);
+    }
+    read.real(m_ui->imageDistance, m_imageDistance).check(m_ui->trim, m_trim);
+    return read.ok();
+}
+
+void WizardLayoutPage::showValues()
+{
+    showText(m_ui->layoutTitle, m_layoutTitle);
+    showIndex(m_ui->paperSize, m_paperFormat);
+    showIndex(m_ui->orientation, m_orientation);
+    showChosenText(m_ui->borderDensity, m_borderDensity);
+    showChosenText(m_ui->emptyDensity, m_emptyDensity);
+    showReal(m_ui->imageDistance, m_imageDistance);
+    showCheck(m_ui->trim, m_trim);
+}
+
+bool WizardLayoutPage::validatePage()
+{
+    if (!readControls())
+        return false;
+    if (m_layoutTitle.empty() || m_paperFormat < 0 || m_orientation < 0 || m_borderDensity.empty() ||
+        m_emptyDensity.empty()) {
+        refuse(QStringLiteral("Missing values. Please, make a selection in all fields."));
+        return false;
+    }
+    WizardResult& answers = result();
+    answers.PaperName = m_layoutTitle;
+    answers.PaperFormat = m_paperFormat;
+    answers.Orientation = m_orientation;
+    answers.BorderDensity = m_borderDensity;
+    answers.EmptyImageDensity = m_emptyDensity;
+    answers.ImageDistance = m_imageDistance;
+    answers.Trim = m_trim;
+    return true;
+}
