@@ -17,8 +17,8 @@
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
 #include "config/ConfigurationCheck.h"
-#include "config/FileSystem.h"
-#include "config/SafeFileWriter.h"
+#include "platform/FileSystem.h"
+#include "platform/SafeFileWriter.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
 #include "config/ConfigurationCheck.h"
-#include "config/FileErrors.h"
 #include "config/ReaderFindings.h"
 #include "diagnostics/PrinterDiagnostics.h"
+#include "platform/FileErrors.h"
 #include "platform/Folders.h"
 #include "platform/ServerControl.h"
 

@@ -7,24 +7,14 @@
 #include <memory>
 #include <new>
 #include <type_traits>
-#ifdef _WIN32
-#include <climits>
-#include <windows.h>
-
-#include "config/WinFileErrors.h"
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <unistd.h>
-#endif
 
 #include "config/ConfigKeys.h"
 #include "config/Configuration.h"
-#include "config/FileErrors.h"
 #include "config/NumberText.h"
 #include "config/ReaderFindings.h"
 #include "config/Vocabulary.h"
+#include "platform/FileErrors.h"
+#include "platform/RegularFile.h"
 #include "text/AsciiCase.h"
 
 namespace {
@@ -190,153 +180,47 @@ ConfigReader::ConfigReader(Configuration& config, ReaderFindings* findings)
 
 namespace {
 
-#ifndef _WIN32
-// The character device that reads as an empty file.
-bool isNullDevice(const struct stat& st)
-{
-    return S_ISCHR(st.st_mode) && st.st_rdev == makedev(1, 3);
-}
+// Cuts the chunks of a file into lines at LF; a CR right before the LF
+// belongs to the line end. A line may span any number of chunks.
+class LineSplitter {
+  public:
+    explicit LineSplitter(ConfigReader& reader) : m_reader(reader) {}
 
-struct DescriptorCloser {
-    void operator()(const int* fd) const { ::close(*fd); }
-};
-
-bool fail(std::string& message, int error, const std::string& path)
-{
-    message = fileErrorMessage(error, path);
-    return false;
-}
-#endif
-
-// Reads chunkSize bytes at a time through read (the count read, 0 at the
-// end, negative on failure) and cuts lines at LF; a CR right before the LF
-// belongs to the line end. A line may span any number of chunks. False when
-// a read fails, with the system's error left by read.
-template <typename ReadChunk>
-bool readLines(ReadChunk read, std::size_t chunkSize, ConfigReader& reader, EncodingDetector& encoding)
-{
-    const std::unique_ptr<char[]> buffer(new char[chunkSize]);
-    std::string pending;
-    for (;;) {
-        const long long got = read(buffer.get(), chunkSize);
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        std::string_view chunk(buffer.get(), static_cast<std::size_t>(got));
-        encoding.feed(chunk);
+    void feed(std::string_view chunk)
+    {
         while (!chunk.empty()) {
             const std::size_t lf = chunk.find('\n');
             if (lf == std::string_view::npos) {
-                pending.append(chunk);
-                break;
+                m_pending.append(chunk);
+                return;
             }
             std::string_view line = chunk.substr(0, lf);
-            if (!pending.empty()) {
-                pending.append(line);
-                line = pending;
+            if (!m_pending.empty()) {
+                m_pending.append(line);
+                line = m_pending;
             }
             if (!line.empty() && line.back() == '\r')
                 line.remove_suffix(1);
-            reader.dispatchLine(line);
-            pending.clear();
+            m_reader.dispatchLine(line);
+            m_pending.clear();
             chunk.remove_prefix(lf + 1);
         }
     }
-    if (!pending.empty()) {
-        std::string_view line = pending;
+
+    void finish()
+    {
+        if (m_pending.empty())
+            return;
+        std::string_view line = m_pending;
         if (line.back() == '\r')
             line.remove_suffix(1);
-        reader.dispatchLine(line);
+        m_reader.dispatchLine(line);
     }
-    return true;
-}
 
-#ifdef _WIN32
-// Texts are in the program's code page; the file calls take UTF-16.
-bool widePath(const std::string& path, std::wstring& wide)
-{
-    const int length = static_cast<int>(std::min<std::size_t>(path.size(), INT_MAX));
-    const int size = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
-    if (size <= 0)
-        return false;
-    wide.resize(static_cast<std::size_t>(size));
-    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size) == size;
-}
-
-// Only files on a disk are read: a pipe or a device may block or never end.
-// A folder cannot be opened and is reported as access denied, as on Linux.
-bool readRegularFile(const std::string& path, std::string& message, std::size_t chunkSize, ConfigReader& reader,
-                     EncodingDetector& encoding)
-{
-    std::wstring wide;
-    if (path.empty() || !widePath(path, wide)) {
-        message = windowsFileErrorMessage(path.empty() ? ERROR_PATH_NOT_FOUND : ::GetLastError(), path);
-        return false;
-    }
-    const HANDLE file =
-        ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        message = windowsFileErrorMessage(::GetLastError(), path);
-        return false;
-    }
-    const std::unique_ptr<void, decltype(&::CloseHandle)> closer(file, &::CloseHandle);
-    if (::GetFileType(file) != FILE_TYPE_DISK) {
-        message = fileErrorMessage(FileErrorCause::NotRegularFile, path);
-        return false;
-    }
-    const auto read = [file](char* buffer, std::size_t size) -> long long {
-        DWORD got = 0;
-        const DWORD wanted = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-        return ::ReadFile(file, buffer, wanted, &got, nullptr) ? static_cast<long long>(got) : -1;
-    };
-    if (!readLines(read, chunkSize == 0 ? 1 : chunkSize, reader, encoding)) {
-        message = windowsFileErrorMessage(::GetLastError(), path);
-        return false;
-    }
-    return true;
-}
-#else
-// Only regular files are read: a pipe or a device may block or never end,
-// and opening some devices has effects of its own. /dev/null reads as an
-// empty file.
-bool readRegularFile(const std::string& path, std::string& message, std::size_t chunkSize, ConfigReader& reader,
-                     EncodingDetector& encoding)
-{
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return fail(message, errno, path);
-    if (S_ISDIR(st.st_mode))
-        return fail(message, EISDIR, path);
-    if (isNullDevice(st))
-        return true;
-    if (!S_ISREG(st.st_mode)) {
-        message = fileErrorMessage(FileErrorCause::NotRegularFile, path);
-        return false;
-    }
-    // Non-blocking, so that a pipe put there meanwhile cannot hang the open.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return fail(message, errno, path);
-    const std::unique_ptr<int, DescriptorCloser> closer(&fd);
-    if (::fstat(fd, &st) != 0)
-        return fail(message, errno, path);
-    if (!S_ISREG(st.st_mode)) {
-        message = fileErrorMessage(FileErrorCause::NotRegularFile, path);
-        return false;
-    }
-    const auto read = [fd](char* buffer, std::size_t size) -> long long {
-        ssize_t got;
-        while ((got = ::read(fd, buffer, size)) < 0 && errno == EINTR) {
-        }
-        return got;
-    };
-    if (!readLines(read, chunkSize == 0 ? 1 : chunkSize, reader, encoding))
-        return fail(message, errno, path);
-    return true;
-}
-#endif
+  private:
+    ConfigReader& m_reader;
+    std::string m_pending;
+};
 
 } // namespace
 
@@ -345,8 +229,13 @@ bool ConfigReader::readFile(const std::string& path, std::string& message, std::
     // Out of memory fails the read like a file error; the lines read so far
     // stay applied.
     try {
-        const bool read = readRegularFile(path, message, chunkSize, *this, m_encoding);
+        LineSplitter lines(*this);
+        const bool read = readRegularFile(path, message, chunkSize, [&](std::string_view chunk) {
+            m_encoding.feed(chunk);
+            lines.feed(chunk);
+        });
         if (read) {
+            lines.finish();
             m_config.Encoding = m_encoding.encoding();
             finish();
         }

@@ -5,12 +5,8 @@
 
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
-#include "config/FileErrors.h"
-#ifdef _WIN32
-#include "config/WinSafeFileWriter.h"
-#else
-#include "config/SafeFileWriter.h"
-#endif
+#include "platform/FileErrors.h"
+#include "platform/SaveFile.h"
 
 bool Configuration::saveToFile(const std::string& path, std::string& message) const
 {
@@ -23,11 +19,7 @@ bool Configuration::saveToFile(const std::string& path, std::string& message) co
         message = fileErrorMessage(ENOMEM, path);
         return false;
     }
-#ifdef _WIN32
-    return WinSafeFileWriter().save(path, text, message);
-#else
-    return SafeFileWriter().save(path, text, message);
-#endif
+    return saveFile(path, text, message);
 }
 
 bool Configuration::loadFromFile(const std::string& path, std::string& message, ReaderFindings* findings)

@@ -8,8 +8,8 @@
 #include "WinTestSupport.h"
 #include "config/ConfigFormatter.h"
 #include "config/Configuration.h"
-#include "config/WinFileErrors.h"
-#include "config/WinSafeFileWriter.h"
+#include "platform/WinFileErrors.h"
+#include "platform/WinSafeFileWriter.h"
 
 namespace {
 

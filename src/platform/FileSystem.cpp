@@ -1,4 +1,4 @@
-#include "config/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "config/FileErrors.h"
+#include "platform/FileErrors.h"
 
 #include <cerrno>
 

@@ -4,7 +4,7 @@
 #include <sys/types.h>
 #include <vector>
 
-#include "config/FileSystem.h"
+#include "platform/FileSystem.h"
 
 // Makes the failAt-th file call fail with error (0: none fails) and counts
 // the calls. A failing write first writes half of its bytes, the worst a

@@ -10,12 +10,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "SampleConfig.h"
+#include "config/SampleConfig.h"
 #include "TestSupport.h"
 #include "config/ConfigFormatter.h"
 #include "config/Configuration.h"
-#include "config/FileSystem.h"
-#include "config/SafeFileWriter.h"
+#include "platform/FileSystem.h"
+#include "platform/SafeFileWriter.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
-#include "config/SafeFileWriter.h"
+#include "platform/SafeFileWriter.h"
 
 FaultInjectingFileSystem::FaultInjectingFileSystem(int failAt, int error, bool refuseTemporaryFiles, bool refuseLinks)
     : m_failAt(failAt), m_error(error), m_refuseTemporaryFiles(refuseTemporaryFiles), m_refuseLinks(refuseLinks)

@@ -1,9 +1,9 @@
-#include "config/WinSafeFileWriter.h"
+#include "platform/WinSafeFileWriter.h"
 
 #include <climits>
 
-#include "config/NumberText.h"
-#include "config/WinFileErrors.h"
+#include "platform/WinFileErrors.h"
+#include <string>
 
 namespace {
 
@@ -122,7 +122,7 @@ std::string WinSafeFileWriter::backupCandidate(const std::string& path, int n)
     const std::size_t dot = path.rfind('.');
     const std::size_t baseEnd = (dot == std::string::npos || dot < fileStart) ? path.size() : dot;
     const std::string base = path.substr(0, baseEnd);
-    return n <= 1 ? base + ".bak" : base + ".bk" + formatInteger(n);
+    return n <= 1 ? base + ".bak" : base + ".bk" + std::to_string(n);
 }
 
 bool WinSafeFileWriter::exists(const std::wstring& path)

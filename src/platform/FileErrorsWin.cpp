@@ -1,4 +1,4 @@
-#include "config/WinFileErrors.h"
+#include "platform/WinFileErrors.h"
 
 #include <cerrno>
 #include <windows.h>

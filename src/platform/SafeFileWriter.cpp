@@ -1,4 +1,4 @@
-#include "config/SafeFileWriter.h"
+#include "platform/SafeFileWriter.h"
 
 #include <atomic>
 #include <cerrno>
@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "config/FileErrors.h"
-#include "config/FileSystem.h"
-#include "config/NumberText.h"
+#include "platform/FileErrors.h"
+#include "platform/FileSystem.h"
+#include <string>
 
 namespace {
 
@@ -261,7 +261,7 @@ std::string backupCandidate(const std::string& path, int n)
     const std::size_t dot = path.rfind('.');
     const std::size_t baseEnd = (dot == std::string::npos || dot < fileStart) ? path.size() : dot;
     const std::string base = path.substr(0, baseEnd);
-    return n <= 1 ? base + ".bak" : base + ".bk" + formatInteger(n);
+    return n <= 1 ? base + ".bak" : base + ".bk" + std::to_string(n);
 }
 
 bool backupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName, const std::string* copyOf)

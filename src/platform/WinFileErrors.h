@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "config/FileErrors.h"
+#include "platform/FileErrors.h"
 
 // Windows' error codes (GetLastError) mapped onto the causes of file errors,
 // so that a Windows user reads the same texts as everyone else.

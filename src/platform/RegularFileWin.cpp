@@ -1,0 +1,57 @@
+#include "platform/RegularFile.h"
+
+#include <climits>
+#include <memory>
+#include <windows.h>
+
+#include "platform/ReadChunks.h"
+#include "platform/WinFileErrors.h"
+
+namespace {
+
+// Texts are in the program's code page; the file calls take UTF-16.
+bool widePath(const std::string& path, std::wstring& wide)
+{
+    const int length = static_cast<int>(std::min<std::size_t>(path.size(), INT_MAX));
+    const int size = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
+    if (size <= 0)
+        return false;
+    wide.resize(static_cast<std::size_t>(size));
+    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size) == size;
+}
+
+} // namespace
+
+// Only files on a disk are read: a pipe or a device may block or never end.
+// A folder cannot be opened and is reported as access denied, as on Linux.
+bool readRegularFile(const std::string& path, std::string& message, std::size_t chunkSize,
+                     const std::function<void(std::string_view chunk)>& consume)
+{
+    std::wstring wide;
+    if (path.empty() || !widePath(path, wide)) {
+        message = windowsFileErrorMessage(path.empty() ? ERROR_PATH_NOT_FOUND : ::GetLastError(), path);
+        return false;
+    }
+    const HANDLE file =
+        ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        message = windowsFileErrorMessage(::GetLastError(), path);
+        return false;
+    }
+    const std::unique_ptr<void, decltype(&::CloseHandle)> closer(file, &::CloseHandle);
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        message = fileErrorMessage(FileErrorCause::NotRegularFile, path);
+        return false;
+    }
+    const auto read = [file](char* buffer, std::size_t size) -> long long {
+        DWORD got = 0;
+        const DWORD wanted = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        return ::ReadFile(file, buffer, wanted, &got, nullptr) ? static_cast<long long>(got) : -1;
+    };
+    if (!readChunks(read, chunkSize == 0 ? 1 : chunkSize, consume)) {
+        message = windowsFileErrorMessage(::GetLastError(), path);
+        return false;
+    }
+    return true;
+}

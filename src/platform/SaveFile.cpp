@@ -1,0 +1,8 @@
+#include "platform/SaveFile.h"
+
+#include "platform/SafeFileWriter.h"
+
+bool saveFile(const std::string& path, const std::string& text, std::string& message)
+{
+    return SafeFileWriter().save(path, text, message);
+}
