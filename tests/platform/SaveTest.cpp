@@ -10,10 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "config/SampleConfig.h"
 #include "TestSupport.h"
 #include "config/ConfigFormatter.h"
 #include "config/Configuration.h"
+#include "config/SampleConfig.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeFileWriter.h"
 
