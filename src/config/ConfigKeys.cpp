@@ -22,6 +22,13 @@ constexpr std::string_view kBanner[] = {
 
 using Config = Configuration;
 
+// A field of the configuration, also one it has from its DICOM or page label
+// record, as a member of the configuration itself.
+template <typename T, typename Owner> constexpr T Config::*field(T Owner::*member)
+{
+    return member;
+}
+
 // The count of the list, not the field: the field only keeps what a file said.
 std::string writtenPrinterCount(const Config& config)
 {
@@ -47,12 +54,12 @@ template <typename Record> constexpr KeyDef<Record> readOnly(KeyDef<Record> def)
 }
 
 const KeyDef<Config> kGeneralPrinterKeys[] = {
-    yesNoKey("DeleteJobFile", &Config::DeleteJobFile, true),
+    yesNoKey("DeleteJobFile", field(&Config::DeleteJobFile), true),
     // The key's old misspelling, still accepted.
-    readOnly(yesNoKey("SurpressPrinting", &Config::SuppressPrinting, false)),
-    yesNoKey("SuppressPrinting", &Config::SuppressPrinting, false),
-    yesNoKey("Asynchronous", &Config::Asynchronous, true),
-    writtenAs(integerKey("Printer", &Config::Printer), writtenPrinterCount),
+    readOnly(yesNoKey("SurpressPrinting", field(&Config::SuppressPrinting), false)),
+    yesNoKey("SuppressPrinting", field(&Config::SuppressPrinting), false),
+    yesNoKey("Asynchronous", field(&Config::Asynchronous), true),
+    writtenAs(integerKey("Printer", field(&Config::Printer)), writtenPrinterCount),
 };
 
 const KeyDef<PrinterRecord> kPrinterKeys[] = {
@@ -73,50 +80,50 @@ const KeyDef<PrinterRecord> kPrinterKeys[] = {
 };
 
 const KeyDef<Config> kDicomPrinterGeneralKeys[] = {
-    textKey("PrinterName", &Config::PrinterName),
-    writtenAs(textKey("Manufacturer", &Config::Manufacturer), writtenManufacturer),
+    textKey("PrinterName", field(&Config::PrinterName)),
+    writtenAs(textKey("Manufacturer", field(&Config::Manufacturer)), writtenManufacturer),
 };
 
 const KeyDef<Config> kDicomLabelKeys[] = {
-    yesNoKey("IncludeLabel", &Config::IncludeLabel, false),
-    integerKey("LabelSize", &Config::LabelSize),
-    integerKey("PositionX", &Config::PositionX),
-    integerKey("PositionY", &Config::PositionY),
-    textKey("Text", &Config::Text),
+    yesNoKey("IncludeLabel", field(&Config::IncludeLabel), false),
+    integerKey("LabelSize", field(&Config::LabelSize)),
+    integerKey("PositionX", field(&Config::PositionX)),
+    integerKey("PositionY", field(&Config::PositionY)),
+    textKey("Text", field(&Config::Text)),
 };
 
 const KeyDef<Config> kDicomPostScriptKeys[] = {
-    yesNoKey("SupportsColorImage", &Config::SupportsColorImage, true),
-    yesNoKey("UseCMYK", &Config::UseCMYK, true),
+    yesNoKey("SupportsColorImage", field(&Config::SupportsColorImage), true),
+    yesNoKey("UseCMYK", field(&Config::UseCMYK), true),
 };
 
 const KeyDef<Config> kServiceClassKeys[] = {
-    yesNoKey("BasicGrayscaleMetaSOPClass", &Config::BasicGrayscaleMetaSOPClass, true),
-    yesNoKey("BasicColorMetaSOPClass", &Config::BasicColorMetaSOPClass, true),
-    yesNoKey("Annotation", &Config::Annotation, false),
-    yesNoKey("PrintJob", &Config::PrintJob, false),
+    yesNoKey("BasicGrayscaleMetaSOPClass", field(&Config::BasicGrayscaleMetaSOPClass), true),
+    yesNoKey("BasicColorMetaSOPClass", field(&Config::BasicColorMetaSOPClass), true),
+    yesNoKey("Annotation", field(&Config::Annotation), false),
+    yesNoKey("PrintJob", field(&Config::PrintJob), false),
 };
 
 const KeyDef<Config> kCompatibilityKeys[] = {
-    yesNoKey("LenientMode", &Config::LenientMode, true),
-    yesNoKey("IgnoreMagnificationType", &Config::IgnoreMagnificationType, true),
-    yesNoKey("IgnoreConfigurationInformation", &Config::IgnoreConfigurationInformation, true),
-    yesNoKey("IgnoreAnnotationFormat", &Config::IgnoreAnnotationFormat, true),
-    yesNoKey("SkipImagePixel", &Config::SkipImagePixel, true),
+    yesNoKey("LenientMode", field(&Config::LenientMode), true),
+    yesNoKey("IgnoreMagnificationType", field(&Config::IgnoreMagnificationType), true),
+    yesNoKey("IgnoreConfigurationInformation", field(&Config::IgnoreConfigurationInformation), true),
+    yesNoKey("IgnoreAnnotationFormat", field(&Config::IgnoreAnnotationFormat), true),
+    yesNoKey("SkipImagePixel", field(&Config::SkipImagePixel), true),
 };
 
 const KeyDef<Config> kSessionKeys[] = {
-    integerKey("Copies", &Config::Copies),
-    wordKey("Priority", &Config::Priority, kPriorityWords),
-    wordKey("MediumType", &Config::MediumType, kMediumWords),
-    wordKey("Destination", &Config::Destination, kDestinationWords),
-    textKey("Label", &Config::Label),
+    integerKey("Copies", field(&Config::Copies)),
+    wordKey("Priority", field(&Config::Priority), kPriorityWords),
+    wordKey("MediumType", field(&Config::MediumType), kMediumWords),
+    wordKey("Destination", field(&Config::Destination), kDestinationWords),
+    textKey("Label", field(&Config::Label)),
 };
 
 const KeyDef<Config> kServerKeys[] = {
-    integerKey("Port", &Config::Port),
-    textKey("ServerAETitle", &Config::ServerAETitle),
-    yesNoKey("CheckAETitles", &Config::CheckAETitles, false),
+    integerKey("Port", field(&Config::Port)),
+    textKey("ServerAETitle", field(&Config::ServerAETitle)),
+    yesNoKey("CheckAETitles", field(&Config::CheckAETitles), false),
 };
 
 const KeyDef<PaperRecord> kPaperKeys[] = {

@@ -9,8 +9,10 @@
 struct ReaderFindings;
 
 // The whole configuration of the print server as the editor holds it. Built
-// with the server's defaults; a load reads on top of what it holds.
-class Configuration {
+// with the server's defaults; a load reads on top of what it holds. The
+// DICOM settings and the page label are records of their own, so that a
+// page can edit each as a whole; their fields are the configuration's.
+class Configuration : public DicomSettings, public PageLabelSettings {
   public:
     Configuration() = default;
     Configuration(const Configuration&) = delete;
@@ -32,32 +34,9 @@ class Configuration {
     PrinterList Printers;
     PaperList Papers;
     HeaderList Headers;
-    std::string PrinterName;
     std::string Manufacturer; // as read; the writer always writes its own text
-    bool UseCMYK = false;
-    bool SupportsColorImage = true;
-    bool BasicGrayscaleMetaSOPClass = true;
-    bool BasicColorMetaSOPClass = true;
-    bool Annotation = false;
-    bool PrintJob = false;
-    bool LenientMode = true;
-    bool IgnoreMagnificationType = true;
-    bool IgnoreConfigurationInformation = true;
-    bool IgnoreAnnotationFormat = true;
-    bool SkipImagePixel = true;
-    int Copies = 1;
-    int Priority = 1;    // MED
-    int MediumType = 0;  // PAPER
-    int Destination = 0; // MAGAZINE
-    std::string Label = "DICOM Print Session #";
-    int Port = 104;
     std::string ServerAETitle = "ZELNORSRV";
     bool CheckAETitles = false;
-    bool IncludeLabel = false;
-    int LabelSize = 12;
-    int PositionX = 20;
-    int PositionY = 10;
-    std::string Text = "<your institution>";
     LayoutRecord Layout;
 
     // How the texts' bytes are to be read, as found in the last file read;

@@ -5,6 +5,12 @@
 // Plain records of the configuration. Field names follow the keys of the
 // configuration file; all lengths are PostScript points.
 
+// The range the editor keeps a number in, both ends included.
+template <typename T> struct Bounds {
+    T low;
+    T high;
+};
+
 struct PrinterRecord {
     std::string Description;
     std::string PrinterAETitle;
@@ -44,9 +50,57 @@ struct LayoutRecord {
     std::string Description = "Standard Layout";
     double TrimWidth = 5.0;
     double ImageDistance = 14.17;
+    // The up-down buttons step within these; a typed value is taken as it
+    // is. The wizard, which sets up a first layout, offers a tenth of the
+    // page's range: a larger distance never suits a new configuration.
+    static constexpr Bounds<double> kImageDistanceSteps{0, 10000.0};
+    static constexpr Bounds<double> kWizardImageDistanceSteps{0, 1000.0};
+    // A custom density (0 black .. 256 white) steps up to this.
+    static constexpr Bounds<int> kDensitySteps{0, 200};
     int Orientation = 0; // PORTRAIT
     std::string PageSize;
     bool Trim = false;
     std::string BorderDensity = "WHITE";
     std::string EmptyImageDensity = "WHITE";
+};
+
+// The DICOM side of the server: what its clients see and how it treats
+// their requests. The DICOM page edits it as one record.
+struct DicomSettings {
+    std::string PrinterName;
+    bool UseCMYK = false;
+    bool SupportsColorImage = true;
+    bool BasicGrayscaleMetaSOPClass = true;
+    bool BasicColorMetaSOPClass = true;
+    bool Annotation = false;
+    bool PrintJob = false;
+    bool LenientMode = true;
+    bool IgnoreMagnificationType = true;
+    bool IgnoreConfigurationInformation = true;
+    bool IgnoreAnnotationFormat = true;
+    bool SkipImagePixel = true;
+    int Copies = 1;
+    static constexpr Bounds<int> kCopiesBounds{1, 1000};
+    int Priority = 1;    // MED
+    int MediumType = 0;  // PAPER
+    int Destination = 0; // MAGAZINE
+    std::string Label = "DICOM Print Session #";
+    int Port = 104;
+    // Any TCP port. The wizard, which sets up a new server, keeps to 1 ..
+    // 65000 and names that range in its own message: port 0 picks no fixed
+    // port, and the ports above 65000 are left to the system's own use.
+    static constexpr Bounds<int> kPortBounds{0, 65535};
+    static constexpr Bounds<int> kWizardPortBounds{1, 65000};
+};
+
+// The label the server prints on every page, where and how large.
+struct PageLabelSettings {
+    bool IncludeLabel = false;
+    int LabelSize = 12;
+    int PositionX = 20;
+    int PositionY = 10;
+    std::string Text = "<your institution>";
+    // The up-down buttons step within these; a typed value is taken as it is.
+    static constexpr Bounds<int> kLabelSizeSteps{0, 100};
+    static constexpr Bounds<int> kPositionSteps{0, 100};
 };

@@ -1,15 +1,35 @@
 #include "pages/DicomPage.h"
 
 #include "config/Configuration.h"
-#include "ui/Fields.h"
 #include "ui_DicomPage.h"
 
 DicomPage::DicomPage(PageHost& host, QWidget* parent)
     : ConfigPage(host, parent), m_ui(std::make_unique<Ui::DicomPage>())
 {
     m_ui->setupUi(this);
+    using S = DicomSettings;
+    // In the order the fields are read.
+    m_bindings.text(m_ui->printerName, &S::PrinterName)
+        .check(m_ui->acceptGrayscale, &S::BasicGrayscaleMetaSOPClass)
+        .check(m_ui->acceptColor, &S::BasicColorMetaSOPClass)
+        .check(m_ui->supportAnnotations, &S::Annotation)
+        .check(m_ui->supportPrintJob, &S::PrintJob)
+        .integer(m_ui->copies, &S::Copies, &S::kCopiesBounds)
+        .text(m_ui->sessionLabel, &S::Label)
+        .check(m_ui->useCmyk, &S::UseCMYK)
+        // "Print in grayscale" is the server's colour support switched off.
+        .uncheck(m_ui->printGrayscale, &S::SupportsColorImage)
+        .check(m_ui->lenientMode, &S::LenientMode)
+        .check(m_ui->ignoreMagnification, &S::IgnoreMagnificationType)
+        .check(m_ui->ignoreConfiguration, &S::IgnoreConfigurationInformation)
+        .check(m_ui->skipImagePixel, &S::SkipImagePixel)
+        .integer(m_ui->port, &S::Port, &S::kPortBounds)
+        .code(m_ui->medium, &S::MediumType)
+        .code(m_ui->destination, &S::Destination)
+        .code(m_ui->priority, &S::Priority)
+        .check(m_ui->ignoreAnnotationFormat, &S::IgnoreAnnotationFormat);
     // No clamping on the buttons: the range is enforced by the next reading.
-    connectReadStepShow(m_ui->copiesSpin, m_ui->copies, *this, [this](int direction) { m_copies += direction; });
+    connectReadStepShow(m_ui->copiesSpin, m_ui->copies, *this, [this](int direction) { m_values.Copies += direction; });
 }
 
 DicomPage::~DicomPage() = default;
@@ -17,25 +37,7 @@ DicomPage::~DicomPage() = default;
 void DicomPage::onSetActive()
 {
     clearCheckDone();
-    const Configuration& c = configuration();
-    m_printerName = c.PrinterName;
-    m_acceptGrayscale = c.BasicGrayscaleMetaSOPClass;
-    m_acceptColor = c.BasicColorMetaSOPClass;
-    m_supportAnnotations = c.Annotation;
-    m_supportPrintJob = c.PrintJob;
-    m_copies = c.Copies;
-    m_priority = c.Priority;
-    m_medium = c.MediumType;
-    m_destination = c.Destination;
-    m_sessionLabel = c.Label;
-    m_useCmyk = c.UseCMYK;
-    m_printGrayscale = !c.SupportsColorImage;
-    m_lenientMode = c.LenientMode;
-    m_ignoreMagnification = c.IgnoreMagnificationType;
-    m_ignoreConfiguration = c.IgnoreConfigurationInformation;
-    m_ignoreAnnotationFormat = c.IgnoreAnnotationFormat;
-    m_skipImagePixel = c.SkipImagePixel;
-    m_port = c.Port;
+    m_values = configuration();
     showValues();
 }
 
@@ -43,71 +45,17 @@ bool DicomPage::onKillActive()
 {
     if (!readControls())
         return false;
-    Configuration& c = configuration();
-    c.PrinterName = m_printerName;
-    c.BasicGrayscaleMetaSOPClass = m_acceptGrayscale;
-    c.BasicColorMetaSOPClass = m_acceptColor;
-    c.Annotation = m_supportAnnotations;
-    c.PrintJob = m_supportPrintJob;
-    c.Copies = m_copies;
-    c.Priority = m_priority;
-    c.MediumType = m_medium;
-    c.Destination = m_destination;
-    c.Label = m_sessionLabel;
-    c.UseCMYK = m_useCmyk;
-    // "Print in grayscale" is the server's colour support switched off.
-    c.SupportsColorImage = !m_printGrayscale;
-    c.LenientMode = m_lenientMode;
-    c.IgnoreMagnificationType = m_ignoreMagnification;
-    c.IgnoreConfigurationInformation = m_ignoreConfiguration;
-    c.IgnoreAnnotationFormat = m_ignoreAnnotationFormat;
-    c.SkipImagePixel = m_skipImagePixel;
-    c.Port = m_port;
+    static_cast<DicomSettings&>(configuration()) = m_values;
     return true;
 }
 
 bool DicomPage::readControls()
 {
     FieldReader read(interaction(), this);
-    read.text(m_ui->printerName, m_printerName)
-        .check(m_ui->acceptGrayscale, m_acceptGrayscale)
-        .check(m_ui->acceptColor, m_acceptColor)
-        .check(m_ui->supportAnnotations, m_supportAnnotations)
-        .check(m_ui->supportPrintJob, m_supportPrintJob)
-        .integer(m_ui->copies, m_copies, 1, kMaxCopies)
-        .text(m_ui->sessionLabel, m_sessionLabel)
-        .check(m_ui->useCmyk, m_useCmyk)
-        .check(m_ui->printGrayscale, m_printGrayscale)
-        .check(m_ui->lenientMode, m_lenientMode)
-        .check(m_ui->ignoreMagnification, m_ignoreMagnification)
-        .check(m_ui->ignoreConfiguration, m_ignoreConfiguration)
-        .check(m_ui->skipImagePixel, m_skipImagePixel)
-        .integer(m_ui->port, m_port, 0, kMaxPort)
-        .index(m_ui->medium, m_medium)
-        .index(m_ui->destination, m_destination)
-        .index(m_ui->priority, m_priority)
-        .check(m_ui->ignoreAnnotationFormat, m_ignoreAnnotationFormat);
-    return read.ok();
+    return m_bindings.read(m_values, read);
 }
 
 void DicomPage::showValues()
 {
-    showText(m_ui->printerName, m_printerName);
-    showCheck(m_ui->acceptGrayscale, m_acceptGrayscale);
-    showCheck(m_ui->acceptColor, m_acceptColor);
-    showCheck(m_ui->supportAnnotations, m_supportAnnotations);
-    showCheck(m_ui->supportPrintJob, m_supportPrintJob);
-    showInteger(m_ui->copies, m_copies);
-    showIndex(m_ui->priority, m_priority);
-    showIndex(m_ui->medium, m_medium);
-    showIndex(m_ui->destination, m_destination);
-    showText(m_ui->sessionLabel, m_sessionLabel);
-    showCheck(m_ui->useCmyk, m_useCmyk);
-    showCheck(m_ui->printGrayscale, m_printGrayscale);
-    showCheck(m_ui->lenientMode, m_lenientMode);
-    showCheck(m_ui->ignoreMagnification, m_ignoreMagnification);
-    showCheck(m_ui->ignoreConfiguration, m_ignoreConfiguration);
-    showCheck(m_ui->ignoreAnnotationFormat, m_ignoreAnnotationFormat);
-    showCheck(m_ui->skipImagePixel, m_skipImagePixel);
-    showInteger(m_ui->port, m_port);
+    m_bindings.show(m_values);
 }

@@ -3,7 +3,9 @@
 #include <memory>
 #include <string>
 
+#include "config/Records.h"
 #include "pages/ConfigPage.h"
+#include "ui/Bindings.h"
 #include "ui/ValueExchange.h"
 
 namespace Ui {
@@ -16,10 +18,6 @@ class DicomPage;
 class DicomPage : public ConfigPage, public ValueExchange {
     Q_OBJECT
   public:
-    // The port's upper bound: the highest TCP port.
-    static constexpr int kMaxPort = 65535;
-    static constexpr int kMaxCopies = 1000;
-
     explicit DicomPage(PageHost& host, QWidget* parent = nullptr);
     ~DicomPage() override;
 
@@ -31,14 +29,8 @@ class DicomPage : public ConfigPage, public ValueExchange {
 
   private:
     std::unique_ptr<Ui::DicomPage> m_ui;
-
-    std::string m_printerName;
-    bool m_acceptGrayscale = false, m_acceptColor = false, m_supportAnnotations = false, m_supportPrintJob = false;
-    int m_copies = 0;
-    int m_priority = 0, m_medium = 0, m_destination = 0;
-    std::string m_sessionLabel;
-    bool m_useCmyk = false, m_printGrayscale = false;
-    bool m_lenientMode = false, m_ignoreMagnification = false, m_ignoreConfiguration = false,
-         m_ignoreAnnotationFormat = false, m_skipImagePixel = false;
-    int m_port = 0;
+    // The settings as shown, kept while the page is; the record gets them
+    // when the page is left.
+    DicomSettings m_values;
+    Bindings<DicomSettings> m_bindings;
 };

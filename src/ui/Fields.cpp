@@ -184,11 +184,11 @@ void showIndex(QComboBox* list, int index)
     list->setCurrentIndex(index < list->count() ? index : -1);
 }
 
-void showRadio(std::initializer_list<QAbstractButton*> group, int index)
+void showRadio(const std::vector<QAbstractButton*>& group, int index)
 {
     // Exclusive groups refuse to uncheck their checked button, which "no
     // selection" needs: lift the exclusiveness while setting the states.
-    QButtonGroup* buttonGroup = group.size() ? (*group.begin())->group() : nullptr;
+    QButtonGroup* buttonGroup = group.empty() ? nullptr : group.front()->group();
     const bool groupExclusive = buttonGroup && buttonGroup->exclusive();
     if (buttonGroup)
         buttonGroup->setExclusive(false);

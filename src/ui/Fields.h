@@ -3,6 +3,7 @@
 #include <QString>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "config/TextEncoding.h"
 #include "ui/Interaction.h"
@@ -76,4 +77,4 @@ void showReal(QLineEdit* edit, double value); // up to 15 significant digits
 void showCheck(QAbstractButton* box, int value);
 void showCheck(QAbstractButton* box, bool value);
 void showIndex(QComboBox* list, int index);
-void showRadio(std::initializer_list<QAbstractButton*> group, int index);
+void showRadio(const std::vector<QAbstractButton*>& group, int index);

@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "config/Records.h"
+#include "ui/Fields.h"
+
+// A window's binding table: each row ties a control to a member of the
+// record the window edits, with the member's kind and, for numbers, its
+// bounds. Rows are added in the order the controls are read; showing,
+// reading and peeking are loops over the table, so a new setting is one row.
+template <typename Record> class Bindings {
+  public:
+    Bindings& text(QLineEdit* edit, std::string Record::*member)
+    {
+        return add([=](const Record& r) { showText(edit, r.*member); },
+                   [=](Record& r, FieldReader& read) { read.text(edit, r.*member); });
+    }
+    // Bounds, when given, refuse a typed value outside them.
+    Bindings& integer(QLineEdit* edit, int Record::*member, const Bounds<int>* bounds = nullptr)
+    {
+        return add([=](const Record& r) { showInteger(edit, r.*member); },
+                   [=](Record& r, FieldReader& read) {
+                       if (bounds)
+                           read.integer(edit, r.*member, bounds->low, bounds->high);
+                       else
+                           read.integer(edit, r.*member);
+                   },
+                   [=](Record& r) { peekInteger(edit, r.*member); });
+    }
+    Bindings& real(QLineEdit* edit, double Record::*member)
+    {
+        return add([=](const Record& r) { showReal(edit, r.*member); },
+                   [=](Record& r, FieldReader& read) { read.real(edit, r.*member); },
+                   [=](Record& r) { peekReal(edit, r.*member); });
+    }
+    Bindings& check(QAbstractButton* box, bool Record::*member)
+    {
+        return add([=](const Record& r) { showCheck(box, r.*member); },
+                   [=](Record& r, FieldReader& read) { read.check(box, r.*member); },
+                   [=](Record& r) { r.*member = box->isChecked(); });
+    }
+    // A box that, ticked, switches the member off.
+    Bindings& uncheck(QAbstractButton* box, bool Record::*member)
+    {
+        return add([=](const Record& r) { showCheck(box, !(r.*member)); },
+                   [=](Record& r, FieldReader& read) { read.uncheck(box, r.*member); },
+                   [=](Record& r) { r.*member = !box->isChecked(); });
+    }
+    // A code shown as the index of its word in a list.
+    Bindings& code(QComboBox* list, int Record::*member)
+    {
+        return add([=](const Record& r) { showIndex(list, r.*member); },
+                   [=](Record& r, FieldReader& read) { read.index(list, r.*member); },
+                   [=](Record& r) { r.*member = list->currentIndex(); });
+    }
+    // The index of the checked button of a group, -1 when none.
+    Bindings& radio(std::initializer_list<QAbstractButton*> group, int Record::*member)
+    {
+        const std::vector<QAbstractButton*> buttons(group);
+        const auto checked = [buttons] {
+            int index = -1;
+            for (std::size_t i = 0; i < buttons.size(); ++i)
+                if (buttons[i]->isChecked())
+                    index = static_cast<int>(i);
+            return index;
+        };
+        return add([=](const Record& r) { showRadio(buttons, r.*member); },
+                   [=](Record& r, FieldReader& read) {
+                       if (read.ok())
+                           r.*member = checked();
+                   },
+                   [=](Record& r) { r.*member = checked(); });
+    }
+
+    void show(const Record& record) const
+    {
+        for (const Row& row : m_rows)
+            row.show(record);
+    }
+    // Reads every control in order; false at the first invalid number, after
+    // its prompt, with the later members as they were.
+    bool read(Record& record, FieldReader& reader) const
+    {
+        for (const Row& row : m_rows)
+            row.read(record, reader);
+        return reader.ok();
+    }
+    // The controls' values as they stand, silently: a number field that
+    // holds no number keeps the member's value.
+    void peek(Record& record) const
+    {
+        for (const Row& row : m_rows)
+            if (row.peek)
+                row.peek(record);
+    }
+
+  private:
+    struct Row {
+        std::function<void(const Record&)> show;
+        std::function<void(Record&, FieldReader&)> read;
+        std::function<void(Record&)> peek;
+    };
+
+    Bindings& add(std::function<void(const Record&)> show, std::function<void(Record&, FieldReader&)> read,
+                  std::function<void(Record&)> peek = {})
+    {
+        m_rows.push_back({std::move(show), std::move(read), std::move(peek)});
+        return *this;
+    }
+
+    std::vector<Row> m_rows;
+};
