@@ -12,13 +12,9 @@
 
 namespace {
 
-// Steps and upper bounds of the up-down buttons (the lower bound is 0).
+// The step of the real fields' up-down buttons, and "no upper bound".
 constexpr double kRealStep = 0.01;
 constexpr double kNoLimit = -1;
-constexpr double kMaxImageDistance = 10000.0;
-constexpr int kMaxDensity = 200;
-constexpr int kMaxFontSize = 100;
-constexpr int kMaxPosition = 100;
 
 } // namespace
 
@@ -32,26 +28,42 @@ AdditionalSettingsPage::AdditionalSettingsPage(PageHost& host, QWidget* parent)
     m_border = {m_ui->borderBlack, m_ui->borderWhite, m_ui->borderCustom, m_ui->borderDensity, m_ui->borderDensitySpin};
     m_empty = {m_ui->emptyBlack, m_ui->emptyWhite, m_ui->emptyCustom, m_ui->emptyDensity, m_ui->emptyDensitySpin};
 
-    for (Density* density : {&m_border, &m_empty})
+    for (const Density* density : {&m_border, &m_empty})
         for (QAbstractButton* radio : {density->black, density->white, density->custom})
             connect(radio, &QAbstractButton::clicked, this, [this, density] { onDensityRadio(*density); });
 
+    using V = Values;
+    // In the order the fields are read.
+    m_bindings.text(m_ui->description, &V::Description)
+        .real(m_ui->imageDistance, &V::ImageDistance)
+        .real(m_ui->trimWidth, &V::TrimWidth)
+        .code(m_ui->orientation, &V::Orientation)
+        .radio({m_border.black, m_border.white, m_border.custom}, &V::borderMode)
+        .radio({m_empty.black, m_empty.white, m_empty.custom}, &V::emptyMode)
+        .check(m_ui->trimImages, &V::Trim)
+        .integer(m_border.number, &V::borderValue)
+        .integer(m_empty.number, &V::emptyValue)
+        .code(m_ui->pageSize, &V::pageSizeIndex)
+        .check(m_ui->includeLabel, &V::IncludeLabel)
+        .text(m_ui->labelText, &V::Text)
+        .integer(m_ui->fontSize, &V::LabelSize)
+        .integer(m_ui->positionX, &V::PositionX)
+        .integer(m_ui->positionY, &V::PositionY);
+
     // Steps and bounds of the up-down buttons; the bounds hold only here,
     // typed values are taken as they are.
-    connectReadStepShow(m_ui->imageDistanceSpin, m_ui->imageDistance, *this,
-                        [this](int d) { stepWithinBounds(m_imageDistance, d, kRealStep, kMaxImageDistance); });
-    connectReadStepShow(m_ui->trimWidthSpin, m_ui->trimWidth, *this,
-                        [this](int d) { stepWithinBounds(m_trimWidth, d, kRealStep, kNoLimit); });
-    connectReadStepShow(m_ui->borderDensitySpin, m_ui->borderDensity, *this,
-                        [this](int d) { stepWithinBounds(m_border.value, d, 1, kMaxDensity); });
-    connectReadStepShow(m_ui->emptyDensitySpin, m_ui->emptyDensity, *this,
-                        [this](int d) { stepWithinBounds(m_empty.value, d, 1, kMaxDensity); });
-    connectReadStepShow(m_ui->fontSizeSpin, m_ui->fontSize, *this,
-                        [this](int d) { stepWithinBounds(m_fontSize, d, 1, kMaxFontSize); });
-    connectReadStepShow(m_ui->positionXSpin, m_ui->positionX, *this,
-                        [this](int d) { stepWithinBounds(m_positionX, d, 1, kMaxPosition); });
-    connectReadStepShow(m_ui->positionYSpin, m_ui->positionY, *this,
-                        [this](int d) { stepWithinBounds(m_positionY, d, 1, kMaxPosition); });
+    const auto steps = [this](UpDownButtons* buttons, QLineEdit* field, auto member, auto step, auto high) {
+        connectReadStepShow(buttons, field, *this,
+                            [this, member, step, high](int d) { stepWithinBounds(m_values.*member, d, step, high); });
+    };
+    steps(m_ui->imageDistanceSpin, m_ui->imageDistance, &V::ImageDistance, kRealStep,
+          LayoutRecord::kImageDistanceSteps.high);
+    steps(m_ui->trimWidthSpin, m_ui->trimWidth, &V::TrimWidth, kRealStep, kNoLimit);
+    steps(m_ui->borderDensitySpin, m_ui->borderDensity, &V::borderValue, 1, LayoutRecord::kDensitySteps.high);
+    steps(m_ui->emptyDensitySpin, m_ui->emptyDensity, &V::emptyValue, 1, LayoutRecord::kDensitySteps.high);
+    steps(m_ui->fontSizeSpin, m_ui->fontSize, &V::LabelSize, 1, PageLabelSettings::kLabelSizeSteps.high);
+    steps(m_ui->positionXSpin, m_ui->positionX, &V::PositionX, 1, PageLabelSettings::kPositionSteps.high);
+    steps(m_ui->positionYSpin, m_ui->positionY, &V::PositionY, 1, PageLabelSettings::kPositionSteps.high);
     connectPreview();
 }
 
@@ -62,18 +74,14 @@ void AdditionalSettingsPage::onSetActive()
     clearCheckDone();
     rebuildPageSizeList();
     const Configuration& c = configuration();
-    m_description = c.Layout.Description;
-    m_imageDistance = c.Layout.ImageDistance;
-    m_trimWidth = c.Layout.TrimWidth;
-    m_trimImages = c.Layout.Trim;
-    m_orientation = c.Layout.Orientation;
-    m_includeLabel = c.IncludeLabel;
-    m_labelText = c.Text;
-    m_positionX = c.PositionX;
-    m_positionY = c.PositionY;
-    m_fontSize = c.LabelSize;
-    loadDensity(m_border, c.Layout.BorderDensity);
-    loadDensity(m_empty, c.Layout.EmptyImageDensity);
+    static_cast<PageLabelSettings&>(m_values) = c;
+    m_values.Description = c.Layout.Description;
+    m_values.ImageDistance = c.Layout.ImageDistance;
+    m_values.TrimWidth = c.Layout.TrimWidth;
+    m_values.Trim = c.Layout.Trim;
+    m_values.Orientation = c.Layout.Orientation;
+    loadDensity(m_values.borderMode, m_values.borderValue, c.Layout.BorderDensity);
+    loadDensity(m_values.emptyMode, m_values.emptyValue, c.Layout.EmptyImageDensity);
     showValues();
     applyDensityEnabling(m_border);
     applyDensityEnabling(m_empty);
@@ -99,26 +107,27 @@ void AdditionalSettingsPage::rebuildPageSizeList()
             caseBlind = list->count();
         list->addItem(name);
     }
-    m_pageSizeIndex = exact >= 0 ? exact : caseBlind;
-    list->setCurrentIndex(m_pageSizeIndex);
+    m_values.pageSizeIndex = exact >= 0 ? exact : caseBlind;
+    list->setCurrentIndex(m_values.pageSizeIndex);
 }
 
-void AdditionalSettingsPage::loadDensity(Density& density, const std::string& text)
+void AdditionalSettingsPage::loadDensity(int& mode, int& value, const std::string& text)
 {
-    const DensityMode mode = DensityMode::fromText(text);
-    density.mode = mode.mode();
-    if (mode.mode() == DensityCustom)
-        density.value = mode.value();
+    const DensityMode density = DensityMode::fromText(text);
+    mode = density.mode();
+    if (mode == DensityCustom)
+        value = density.value();
 }
 
 void AdditionalSettingsPage::applyDensityEnabling(const Density& density)
 {
-    const bool custom = density.mode == DensityCustom;
+    const int mode = &density == &m_border ? m_values.borderMode : m_values.emptyMode;
+    const bool custom = mode == DensityCustom;
     density.number->setEnabled(custom);
     density.spin->setEnabled(custom);
 }
 
-void AdditionalSettingsPage::onDensityRadio(Density& density)
+void AdditionalSettingsPage::onDensityRadio(const Density& density)
 {
     readControls();
     applyDensityEnabling(density);
@@ -130,62 +139,29 @@ bool AdditionalSettingsPage::onKillActive()
     if (!readControls())
         return false;
     Configuration& c = configuration();
-    c.Layout.Description = m_description;
-    c.Layout.ImageDistance = m_imageDistance;
-    c.Layout.TrimWidth = m_trimWidth;
+    c.Layout.Description = m_values.Description;
+    c.Layout.ImageDistance = m_values.ImageDistance;
+    c.Layout.TrimWidth = m_values.TrimWidth;
     // The paper's own name, never the text shown for it.
-    const PaperRecord* paper = c.Papers.getAt(m_pageSizeIndex);
+    const PaperRecord* paper = c.Papers.getAt(m_values.pageSizeIndex);
     c.Layout.PageSize = paper ? paper->Name : std::string();
-    c.Layout.Orientation = m_orientation;
-    c.Layout.BorderDensity = DensityMode(m_border.mode, m_border.value).toText();
-    c.Layout.EmptyImageDensity = DensityMode(m_empty.mode, m_empty.value).toText();
-    c.Layout.Trim = m_trimImages;
-    c.IncludeLabel = m_includeLabel;
-    c.LabelSize = m_fontSize;
-    c.PositionX = m_positionX;
-    c.PositionY = m_positionY;
-    c.Text = m_labelText;
+    c.Layout.Orientation = m_values.Orientation;
+    c.Layout.BorderDensity = DensityMode(m_values.borderMode, m_values.borderValue).toText();
+    c.Layout.EmptyImageDensity = DensityMode(m_values.emptyMode, m_values.emptyValue).toText();
+    c.Layout.Trim = m_values.Trim;
+    static_cast<PageLabelSettings&>(c) = m_values;
     return true;
 }
 
 bool AdditionalSettingsPage::readControls()
 {
     FieldReader read(interaction(), this);
-    read.text(m_ui->description, m_description)
-        .real(m_ui->imageDistance, m_imageDistance)
-        .real(m_ui->trimWidth, m_trimWidth)
-        .index(m_ui->orientation, m_orientation)
-        .radio({m_border.black, m_border.white, m_border.custom}, m_border.mode)
-        .radio({m_empty.black, m_empty.white, m_empty.custom}, m_empty.mode)
-        .check(m_ui->trimImages, m_trimImages)
-        .integer(m_border.number, m_border.value)
-        .integer(m_empty.number, m_empty.value)
-        .index(m_ui->pageSize, m_pageSizeIndex)
-        .check(m_ui->includeLabel, m_includeLabel)
-        .text(m_ui->labelText, m_labelText)
-        .integer(m_ui->fontSize, m_fontSize)
-        .integer(m_ui->positionX, m_positionX)
-        .integer(m_ui->positionY, m_positionY);
-    return read.ok();
+    return m_bindings.read(m_values, read);
 }
 
 void AdditionalSettingsPage::showValues()
 {
-    showText(m_ui->description, m_description);
-    showReal(m_ui->imageDistance, m_imageDistance);
-    showReal(m_ui->trimWidth, m_trimWidth);
-    showIndex(m_ui->orientation, m_orientation);
-    showRadio({m_border.black, m_border.white, m_border.custom}, m_border.mode);
-    showRadio({m_empty.black, m_empty.white, m_empty.custom}, m_empty.mode);
-    showCheck(m_ui->trimImages, m_trimImages);
-    showInteger(m_border.number, m_border.value);
-    showInteger(m_empty.number, m_empty.value);
-    showIndex(m_ui->pageSize, m_pageSizeIndex);
-    showCheck(m_ui->includeLabel, m_includeLabel);
-    showText(m_ui->labelText, m_labelText);
-    showInteger(m_ui->fontSize, m_fontSize);
-    showInteger(m_ui->positionX, m_positionX);
-    showInteger(m_ui->positionY, m_positionY);
+    m_bindings.show(m_values);
 }
 
 void AdditionalSettingsPage::connectPreview()

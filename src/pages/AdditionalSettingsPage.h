@@ -3,7 +3,9 @@
 #include <memory>
 #include <string>
 
+#include "config/Records.h"
 #include "pages/ConfigPage.h"
+#include "ui/Bindings.h"
 #include "ui/ValueExchange.h"
 
 class QAbstractButton;
@@ -36,14 +38,25 @@ class AdditionalSettingsPage : public ConfigPage, public ValueExchange {
         QAbstractButton* custom;
         QLineEdit* number;
         UpDownButtons* spin;
-        int mode = 0;
-        int value = 0;
+    };
+    // The values as shown, kept while the page is: the layout's, each
+    // density as its mode and custom number, the page size as the index of
+    // its paper, and the page label.
+    struct Values : PageLabelSettings {
+        std::string Description;
+        double ImageDistance = 0;
+        double TrimWidth = 0;
+        int Orientation = 0;
+        bool Trim = false;
+        int pageSizeIndex = -1;
+        int borderMode = 0, borderValue = 0;
+        int emptyMode = 0, emptyValue = 0;
     };
 
     void rebuildPageSizeList();
-    void loadDensity(Density& density, const std::string& text);
+    static void loadDensity(int& mode, int& value, const std::string& text);
     void applyDensityEnabling(const Density& density);
-    void onDensityRadio(Density& density);
+    void onDensityRadio(const Density& density);
     // The preview follows the controls as they change, read leniently into
     // its own copy; the page's values and the record change only as before.
     void connectPreview();
@@ -52,16 +65,6 @@ class AdditionalSettingsPage : public ConfigPage, public ValueExchange {
     std::unique_ptr<Ui::AdditionalSettingsPage> m_ui;
     Density m_border;
     Density m_empty;
-
-    std::string m_description;
-    double m_imageDistance = 0;
-    double m_trimWidth = 0;
-    int m_pageSizeIndex = -1;
-    int m_orientation = 0;
-    bool m_trimImages = false;
-    bool m_includeLabel = false;
-    std::string m_labelText;
-    int m_fontSize = 0;
-    int m_positionX = 0;
-    int m_positionY = 0;
+    Values m_values;
+    Bindings<Values> m_bindings;
 };

@@ -22,6 +22,16 @@ PaperSizeDialog::PaperSizeDialog(Interaction& interaction, QWidget* parent)
     : InitDialogBase(parent), m_ui(std::make_unique<Ui::PaperSizeDialog>()), m_interaction(interaction)
 {
     m_ui->setupUi(this);
+    using P = PaperRecord;
+    m_bindings.text(m_ui->title, &P::Name)
+        .text(m_ui->description, &P::Description)
+        .text(m_ui->paperLabel, &P::PaperLabel)
+        .integer(m_ui->sizeX, &P::SizeX)
+        .integer(m_ui->sizeY, &P::SizeY)
+        .integer(m_ui->skipX, &P::SkipX)
+        .integer(m_ui->skipY, &P::SkipY)
+        .integer(m_ui->offsetX, &P::OffsetX)
+        .integer(m_ui->offsetY, &P::OffsetY);
     // The number fields take digit keys only.
     auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     for (QLineEdit* field : {m_ui->sizeX, m_ui->sizeY, m_ui->skipX, m_ui->skipY, m_ui->offsetX, m_ui->offsetY})
@@ -54,32 +64,13 @@ void PaperSizeDialog::onInitDialog()
 
 bool PaperSizeDialog::readControls()
 {
-    PaperRecord& p = m_paper;
     FieldReader read(m_interaction, this);
-    read.text(m_ui->title, p.Name)
-        .text(m_ui->description, p.Description)
-        .text(m_ui->paperLabel, p.PaperLabel)
-        .integer(m_ui->sizeX, p.SizeX)
-        .integer(m_ui->sizeY, p.SizeY)
-        .integer(m_ui->skipX, p.SkipX)
-        .integer(m_ui->skipY, p.SkipY)
-        .integer(m_ui->offsetX, p.OffsetX)
-        .integer(m_ui->offsetY, p.OffsetY);
-    return read.ok();
+    return m_bindings.read(m_paper, read);
 }
 
 void PaperSizeDialog::showValues()
 {
-    const PaperRecord& p = m_paper;
-    showText(m_ui->title, p.Name);
-    showText(m_ui->description, p.Description);
-    showText(m_ui->paperLabel, p.PaperLabel);
-    showInteger(m_ui->sizeX, p.SizeX);
-    showInteger(m_ui->sizeY, p.SizeY);
-    showInteger(m_ui->skipX, p.SkipX);
-    showInteger(m_ui->skipY, p.SkipY);
-    showInteger(m_ui->offsetX, p.OffsetX);
-    showInteger(m_ui->offsetY, p.OffsetY);
+    m_bindings.show(m_paper);
 }
 
 void PaperSizeDialog::onGetStandardValues()
@@ -151,12 +142,7 @@ void PaperSizeDialog::updatePreview()
     PagePreview* preview = m_ui->preview;
     // An empty or unreadable field keeps the last good value; no message.
     PaperRecord shown = preview->paper();
-    peekInteger(m_ui->sizeX, shown.SizeX);
-    peekInteger(m_ui->sizeY, shown.SizeY);
-    peekInteger(m_ui->skipX, shown.SkipX);
-    peekInteger(m_ui->skipY, shown.SkipY);
-    peekInteger(m_ui->offsetX, shown.OffsetX);
-    peekInteger(m_ui->offsetY, shown.OffsetY);
+    m_bindings.peek(shown);
     preview->setPaper(shown);
 
     // The header the paper would have if saved now: the chosen item, else

@@ -6,6 +6,7 @@
 #include "ui/InitDialogBase.h"
 
 #include "config/Records.h"
+#include "ui/Bindings.h"
 
 class HeaderList;
 class Interaction;
@@ -47,5 +48,6 @@ class PaperSizeDialog : public InitDialogBase {
     std::unique_ptr<Ui::PaperSizeDialog> m_ui;
     Interaction& m_interaction;
     PaperRecord m_paper;
+    Bindings<PaperRecord> m_bindings;
     const HeaderList* m_headers = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <QRegularExpressionValidator>
 
+#include "config/Records.h"
 #include "config/WizardResult.h"
 #include "ui/Fields.h"
 #include "ui_WizardDicomPage.h"
@@ -9,8 +10,8 @@
 namespace {
 
 // The ports the wizard accepts.
-constexpr int kMinPort = 1;
-constexpr int kMaxPort = 65000;
+constexpr int kMinPort = DicomSettings::kWizardPortBounds.low;
+constexpr int kMaxPort = DicomSettings::kWizardPortBounds.high;
 
 } // namespace
 

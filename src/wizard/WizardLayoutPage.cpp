@@ -1,5 +1,6 @@
 #include "wizard/WizardLayoutPage.h"
 
+#include "config/Records.h"
 #include "config/StandardPaperSizes.h"
 #include "config/WizardResult.h"
 #include "ui/Fields.h"
@@ -23,7 +24,7 @@ void showChosenText(QComboBox* list, const std::string& text)
 
 // Step and upper bound of the image distance's up-down buttons.
 constexpr double kImageDistanceStep = 0.01;
-constexpr double kMaxImageDistance = 1000.0;
+constexpr double kMaxImageDistance = LayoutRecord::kWizardImageDistanceSteps.high;
 
 } // namespace
 
