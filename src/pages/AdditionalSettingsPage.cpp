@@ -5,8 +5,8 @@
 
 #include "config/Configuration.h"
 #include "config/Vocabulary.h"
+#include "pages/PagePreview.h"
 #include "ui/Fields.h"
-#include "ui/PagePreview.h"
 #include "ui/UpDownButtons.h"
 #include "ui_AdditionalSettingsPage.h"
 

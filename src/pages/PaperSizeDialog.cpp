@@ -6,9 +6,9 @@
 #include <QScreen>
 
 #include "config/RecordLists.h"
+#include "pages/PagePreview.h"
 #include "pages/StandardPaperSizeDialog.h"
 #include "ui/Fields.h"
-#include "ui/PagePreview.h"
 #include "ui_PaperSizeDialog.h"
 
 namespace {

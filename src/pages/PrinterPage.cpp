@@ -5,9 +5,9 @@
 
 #include "config/Configuration.h"
 #include "diagnostics/PrinterDiagnostics.h"
+#include "pages/InteractionSink.h"
 #include "pages/PrinterDialog.h"
 #include "ui/Fields.h"
-#include "ui/InteractionSink.h"
 #include "ui_PrinterPage.h"
 
 PrinterPage::PrinterPage(PageHost& host, QWidget* parent)

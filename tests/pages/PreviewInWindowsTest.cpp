@@ -14,8 +14,8 @@
 #include "PageFixture.h"
 #include "config/RecordLists.h"
 #include "pages/AdditionalSettingsPage.h"
+#include "pages/PagePreview.h"
 #include "pages/PaperSizeDialog.h"
-#include "ui/PagePreview.h"
 #include "ui/UpDownButtons.h"
 
 namespace {

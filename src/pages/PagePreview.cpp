@@ -1,4 +1,4 @@
-#include "ui/PagePreview.h"
+#include "pages/PagePreview.h"
 
 #include <QFontMetrics>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "ui/InteractionSink.h"
+#include "pages/InteractionSink.h"
 
 #include "ui/Fields.h"
 

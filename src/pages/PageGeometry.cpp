@@ -1,4 +1,4 @@
-#include "ui/PageGeometry.h"
+#include "pages/PageGeometry.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "config/Records.h"
-#include "ui/PageGeometry.h"
+#include "pages/PageGeometry.h"
 
 class QLineEdit;
 class QPainter;

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "config/Vocabulary.h"
-#include "ui/PagePreview.h"
+#include "pages/PagePreview.h"
 
 namespace {
 
