@@ -6,7 +6,6 @@
 #include <QStringList>
 
 #include "app/ExitDialog.h"
-#include "app/StartPage.h"
 #include "config/ConfigurationCheck.h"
 #include "config/ReaderFindings.h"
 #include "config/WizardResult.h"
@@ -14,10 +13,12 @@
 #include "pages/DicomPage.h"
 #include "pages/PaperPage.h"
 #include "pages/PrinterPage.h"
+#include "pages/StartPage.h"
 #include "platform/ServerControl.h"
 #include "ui/Artwork.h"
 #include "ui/Fields.h"
 #include "ui/Interaction.h"
+#include "wizard/ConfigurationWizard.h"
 
 namespace {
 
@@ -26,8 +27,8 @@ const char* const kSaveFilter = "Config files (*.cfg);;All files (*.*)";
 } // namespace
 
 MainSheet::MainSheet(const AppServices& services, QWidget* parent)
-    : PropertySheet(parent), m_services(services), m_page0(new StartPage(*this)), m_page1(new PrinterPage(*this, this)),
-      m_page2(new PaperPage(*this, this)), m_page3(new DicomPage(*this, this)),
+    : PropertySheet(parent), m_services(services), m_page0(new StartPage(*this, *this, this)),
+      m_page1(new PrinterPage(*this, this)), m_page2(new PaperPage(*this, this)), m_page3(new DicomPage(*this, this)),
       m_page4(new AdditionalSettingsPage(*this, this)), m_icon(Artwork::windowIcon())
 {
     setObjectName(QStringLiteral("quarvelSheet"));
@@ -66,6 +67,31 @@ void MainSheet::showEvent(QShowEvent* event)
         cancelButton()->setText(QStringLiteral("E&xit"));
     }
     PropertySheet::showEvent(event);
+}
+
+void MainSheet::showConfigurationPages(std::optional<int> page)
+{
+    addConfigurationPages();
+    setActivePage(page.value_or(PrinterTab));
+}
+
+std::optional<int> MainSheet::runWizard()
+{
+    const std::optional<WizardOutcome> outcome = runConfigurationWizard(interaction(), diagnostics(), this);
+    if (!outcome)
+        return std::nullopt;
+    applyWizardAnswers(outcome->answers);
+    if (outcome->finish == WizardFinish::SaveAndExit) {
+        if (apply()) {
+            done(QDialog::Accepted);
+            return std::nullopt;
+        }
+        // Not saved: stay with the wizard's entries on the configuration
+        // pages, at the first fault when there is one.
+        const ConfigurationFaults faults = findConfigurationFaults(m_configuration);
+        return faults.empty() ? PrinterTab : faults.firstErrorPage;
+    }
+    return PrinterTab;
 }
 
 void MainSheet::addConfigurationPages()

@@ -7,6 +7,7 @@
 #include "app/AppServices.h"
 #include "config/Configuration.h"
 #include "pages/PageHost.h"
+#include "pages/StartPageHost.h"
 #include "ui/PropertySheet.h"
 
 struct Finding;
@@ -21,7 +22,7 @@ struct WizardResult;
 // The main window "Quarvel 1.3": a property sheet that owns the one
 // configuration record of the run. It opens on the Start page; the four
 // configuration pages are added by New, Load or the wizard.
-class MainSheet : public PropertySheet, public PageHost {
+class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     Q_OBJECT
   public:
     // Sheet positions of the pages.
@@ -38,11 +39,14 @@ class MainSheet : public PropertySheet, public PageHost {
     bool confirmClose() override;
     void checkMustRunAgain() override { m_checkDone = false; }
 
+    // StartPageHost. Loading shows an error box on failure, a warning with
+    // the details when a save would not keep some lines.
+    bool loadConfiguration(const QString& path) override;
+    void showConfigurationPages(std::optional<int> page = std::nullopt) override;
+    std::optional<int> runWizard() override;
+
     // Adds Printer, Paper, DICOM and Additional Settings, at most once.
     void addConfigurationPages();
-    // Reads the file at path on top of the record; an error box on failure,
-    // a warning with the details when a save would not keep some lines.
-    bool loadConfiguration(const QString& path);
     // Takes the wizard's answers and the name the user gave them.
     void applyWizardAnswers(const WizardResult& answers);
     // The faults that stop the server, with the chance to go back to them.

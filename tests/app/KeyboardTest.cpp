@@ -12,7 +12,7 @@
 #include "GuiFixture.h"
 #include "WindowWalk.h"
 #include "app/ExitDialog.h"
-#include "app/ManualStartDialog.h"
+#include "pages/ManualStartDialog.h"
 #include "pages/HeaderDialog.h"
 #include "pages/PaperSizeDialog.h"
 #include "pages/PrinterDialog.h"

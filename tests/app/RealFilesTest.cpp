@@ -13,7 +13,7 @@
 #include "GuiFixture.h"
 #include "TestSupport.h"
 #include "app/ExitDialog.h"
-#include "app/ManualStartDialog.h"
+#include "pages/ManualStartDialog.h"
 #include "config/ConfigFormatter.h"
 #include "pages/PaperPage.h"
 #include "pages/PrinterPage.h"

@@ -7,7 +7,7 @@
 #include "GuiFixture.h"
 #include "TestSupport.h"
 #include "app/ExitDialog.h"
-#include "app/StartPage.h"
+#include "pages/StartPage.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QPushButton>
 
-#include "app/StartPage.h"
+#include "pages/StartPage.h"
 
 int RecordingServer::terminateProcessesByName(const std::string& name, bool all)
 {

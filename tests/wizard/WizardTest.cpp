@@ -12,7 +12,7 @@
 
 #include "GuiFixture.h"
 #include "TestSupport.h"
-#include "app/StartPage.h"
+#include "pages/StartPage.h"
 #include "config/StandardPaperSizes.h"
 #include "config/WizardResult.h"
 #include "ui/UpDownButtons.h"

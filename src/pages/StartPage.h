@@ -3,8 +3,7 @@
 #include <memory>
 
 #include "pages/ConfigPage.h"
-
-class MainSheet;
+#include "pages/StartPageHost.h"
 
 namespace Ui {
 class StartPage;
@@ -15,20 +14,21 @@ class StartPage;
 class StartPage : public ConfigPage {
     Q_OBJECT
   public:
-    explicit StartPage(MainSheet& sheet);
+    StartPage(PageHost& host, StartPageHost& start, QWidget* parent = nullptr);
     ~StartPage() override;
 
     void onSetActive() override;
 
     void onConfigurationWizard();
     void onManualConfiguration();
-    // Both buttons off, the configuration pages in, Printer shown.
-    void enterConfiguring(bool wizardToo, int page);
+    // Both buttons off (the wizard's too when asked), the configuration
+    // pages in, the one at position page shown (Printer when none is given).
+    void enterConfiguring(bool wizardToo, std::optional<int> page = std::nullopt);
 
   private:
     void onNew();
     void onLoad();
 
-    MainSheet& m_sheet;
+    StartPageHost& m_start;
     std::unique_ptr<Ui::StartPage> m_ui;
 };

@@ -1,4 +1,4 @@
-#include "app/ManualStartDialog.h"
+#include "pages/ManualStartDialog.h"
 
 #include "ui_ManualStartDialog.h"
 

@@ -1,13 +1,10 @@
-#include "app/StartPage.h"
+#include "pages/StartPage.h"
 
-#include "app/MainSheet.h"
-#include "app/ManualStartDialog.h"
-#include "config/ConfigurationCheck.h"
+#include "pages/ManualStartDialog.h"
 #include "ui/Artwork.h"
 #include "ui/Fields.h"
 #include "ui/Interaction.h"
 #include "ui_StartPage.h"
-#include "wizard/ConfigurationWizard.h"
 
 namespace {
 
@@ -15,8 +12,8 @@ const char* const kOpenFilter = "Configuration files (*.cfg);;All Files (*.*)";
 
 } // namespace
 
-StartPage::StartPage(MainSheet& sheet)
-    : ConfigPage(sheet, &sheet), m_sheet(sheet), m_ui(std::make_unique<Ui::StartPage>())
+StartPage::StartPage(PageHost& host, StartPageHost& start, QWidget* parent)
+    : ConfigPage(host, parent), m_start(start), m_ui(std::make_unique<Ui::StartPage>())
 {
     m_ui->setupUi(this);
     m_ui->logo->setPixmap(Artwork::logo(this));
@@ -43,7 +40,7 @@ void StartPage::onManualConfiguration()
 
 void StartPage::onNew()
 {
-    enterConfiguring(false, MainSheet::PrinterTab);
+    enterConfiguring(false);
 }
 
 void StartPage::onLoad()
@@ -57,35 +54,20 @@ void StartPage::onLoad()
     if (!path)
         return;
 
-    if (m_sheet.loadConfiguration(*path))
-        enterConfiguring(false, MainSheet::PrinterTab);
+    if (m_start.loadConfiguration(*path))
+        enterConfiguring(false);
 }
 
-void StartPage::enterConfiguring(bool wizardToo, int page)
+void StartPage::enterConfiguring(bool wizardToo, std::optional<int> page)
 {
     m_ui->manualButton->setEnabled(false);
     if (wizardToo)
         m_ui->wizardButton->setEnabled(false);
-    m_sheet.addConfigurationPages();
-    m_sheet.setActivePage(page);
+    m_start.showConfigurationPages(page);
 }
 
 void StartPage::onConfigurationWizard()
 {
-    const std::optional<WizardOutcome> outcome = runConfigurationWizard(interaction(), host().diagnostics(), &m_sheet);
-    if (!outcome)
-        return;
-    m_sheet.applyWizardAnswers(outcome->answers);
-    if (outcome->finish == WizardFinish::SaveAndExit) {
-        if (m_sheet.apply()) {
-            m_sheet.done(QDialog::Accepted);
-            return;
-        }
-        // Not saved: stay with the wizard's entries on the configuration
-        // pages, at the first fault when there is one.
-        const ConfigurationFaults faults = findConfigurationFaults(configuration());
-        enterConfiguring(true, faults.empty() ? MainSheet::PrinterTab : faults.firstErrorPage);
-        return;
-    }
-    enterConfiguring(true, MainSheet::PrinterTab);
+    if (const std::optional<int> page = m_start.runWizard())
+        enterConfiguring(true, *page);
 }
