@@ -12,9 +12,9 @@
 
 #include "GuiFixture.h"
 #include "TestSupport.h"
-#include "pages/StartPage.h"
 #include "config/StandardPaperSizes.h"
 #include "config/WizardResult.h"
+#include "pages/StartPage.h"
 #include "ui/UpDownButtons.h"
 #include "wizard/ConfigurationWizard.h"
 
