@@ -32,7 +32,6 @@ MainSheet::MainSheet(const AppServices& services, QWidget* parent)
       m_page4(new AdditionalSettingsPage(*this, this)), m_icon(Artwork::windowIcon())
 {
     setObjectName(QStringLiteral("quarvelSheet"));
-    setTextEncoding(m_configuration.Encoding);
     setWindowTitle(QStringLiteral("Quarvel 1.3"));
     // The configuration pages wait, hidden, until they are added; the sheet
     // keeps room for the largest from the start so it never jumps in size
@@ -77,7 +76,8 @@ void MainSheet::showConfigurationPages(std::optional<int> page)
 
 std::optional<int> MainSheet::runWizard()
 {
-    const std::optional<WizardOutcome> outcome = runConfigurationWizard(interaction(), diagnostics(), this);
+    const std::optional<WizardOutcome> outcome =
+        runConfigurationWizard(interaction(), diagnostics(), m_configuration.Encoding, this);
     if (!outcome)
         return std::nullopt;
     applyWizardAnswers(outcome->answers);
@@ -123,7 +123,7 @@ bool MainSheet::checkConfiguration()
     QString text = QStringLiteral("There are errors in the configuration. The server will not work properly.\n\n"
                                   "ERRORS:\n\n");
     for (const std::string& line : faults.lines)
-        text += toQt(line);
+        text += toQt(line, m_configuration.Encoding);
     text += QStringLiteral("\n\nDo you want to save and exit without any correction?");
     if (interaction().askYesNo(this, text, Interaction::Icon::Warning))
         return true;
@@ -195,7 +195,6 @@ bool MainSheet::loadConfiguration(const QString& path)
         return false;
     }
     m_configurationFileName = path;
-    setTextEncoding(m_configuration.Encoding);
     warnOfLostLines(path, findings.items);
     return true;
 }
@@ -210,7 +209,7 @@ void MainSheet::warnOfLostLines(const QString& path, const std::vector<Finding>&
     QStringList details;
     for (const Finding& finding : findings)
         if (losesContent(finding.kind))
-            details << toQt(describeFinding(finding));
+            details << toQt(describeFinding(finding), m_configuration.Encoding);
     const QString text = QStringLiteral("%1 %2 of '%3' will not be kept when the configuration is saved.")
                              .arg(lost)
                              .arg(lost == 1 ? QStringLiteral("line") : QStringLiteral("lines"), path);
@@ -219,6 +218,6 @@ void MainSheet::warnOfLostLines(const QString& path, const std::vector<Finding>&
 
 void MainSheet::applyWizardAnswers(const WizardResult& answers)
 {
-    m_configurationFileName = toQt(answers.ConfigurationName);
+    m_configurationFileName = toQt(answers.ConfigurationName, m_configuration.Encoding);
     applyWizardResult(answers, m_configuration);
 }

@@ -155,13 +155,13 @@ bool AdditionalSettingsPage::onKillActive()
 
 bool AdditionalSettingsPage::readControls()
 {
-    FieldReader read(interaction(), this);
+    FieldReader read = fieldReader();
     return m_bindings.read(m_values, read);
 }
 
 void AdditionalSettingsPage::showValues()
 {
-    m_bindings.show(m_values);
+    m_bindings.show(m_values, textEncoding());
 }
 
 void AdditionalSettingsPage::connectPreview()

@@ -1,5 +1,7 @@
 #include "pages/ConfigPage.h"
 
+#include "config/Configuration.h"
+
 ConfigPage::ConfigPage(PageHost& host, QWidget* parent) : PropertyPage(parent), m_host(host) {}
 
 bool ConfigPage::onApply()
@@ -9,4 +11,9 @@ bool ConfigPage::onApply()
 bool ConfigPage::onQueryCancel()
 {
     return m_host.confirmClose();
+}
+
+TextEncoding ConfigPage::textEncoding() const
+{
+    return configuration().Encoding;
 }

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QString>
+#include <string>
+
+#include "config/TextEncoding.h"
 #include "pages/PageHost.h"
+#include "ui/Fields.h"
 #include "ui/PropertyPage.h"
 
 class Configuration;
@@ -20,6 +25,10 @@ class ConfigPage : public PropertyPage {
     PageHost& host() const { return m_host; }
     Configuration& configuration() const { return m_host.configuration(); }
     Interaction& interaction() const { return m_host.interaction(); }
+    // The code page of the configuration's texts, and its crossings.
+    TextEncoding textEncoding() const;
+    QString toQt(const std::string& text) const { return ::toQt(text, textEncoding()); }
+    FieldReader fieldReader() { return FieldReader(interaction(), this, textEncoding()); }
     // Every activation sends the check round again.
     void clearCheckDone() { m_host.checkMustRunAgain(); }
 

@@ -51,11 +51,11 @@ bool DicomPage::onKillActive()
 
 bool DicomPage::readControls()
 {
-    FieldReader read(interaction(), this);
+    FieldReader read = fieldReader();
     return m_bindings.read(m_values, read);
 }
 
 void DicomPage::showValues()
 {
-    m_bindings.show(m_values);
+    m_bindings.show(m_values, textEncoding());
 }

@@ -3,8 +3,9 @@
 #include "ui/Fields.h"
 #include "ui_HeaderDialog.h"
 
-HeaderDialog::HeaderDialog(Interaction& interaction, QWidget* parent)
-    : InitDialogBase(parent), m_ui(std::make_unique<Ui::HeaderDialog>()), m_interaction(interaction)
+HeaderDialog::HeaderDialog(Interaction& interaction, TextEncoding encoding, QWidget* parent)
+    : InitDialogBase(parent), m_ui(std::make_unique<Ui::HeaderDialog>()), m_interaction(interaction),
+      m_encoding(encoding)
 {
     m_ui->setupUi(this);
     connect(m_ui->browseButton, &QPushButton::clicked, this, &HeaderDialog::onBrowse);
@@ -19,13 +20,16 @@ void HeaderDialog::onInitDialog()
 
 bool HeaderDialog::readControls()
 {
-    return FieldReader(m_interaction, this).text(m_ui->name, m_header.Name).text(m_ui->file, m_header.IncludeFile).ok();
+    return FieldReader(m_interaction, this, m_encoding)
+        .text(m_ui->name, m_header.Name)
+        .text(m_ui->file, m_header.IncludeFile)
+        .ok();
 }
 
 void HeaderDialog::showValues()
 {
-    showText(m_ui->name, m_header.Name);
-    showText(m_ui->file, m_header.IncludeFile);
+    showText(m_ui->name, m_header.Name, m_encoding);
+    showText(m_ui->file, m_header.IncludeFile, m_encoding);
 }
 
 void HeaderDialog::onBrowse()

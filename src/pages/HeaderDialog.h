@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/TextEncoding.h"
+
 #include <memory>
 #include <string>
 
@@ -16,7 +18,7 @@ class HeaderDialog;
 class HeaderDialog : public InitDialogBase {
     Q_OBJECT
   public:
-    explicit HeaderDialog(Interaction& interaction, QWidget* parent = nullptr);
+    HeaderDialog(Interaction& interaction, TextEncoding encoding, QWidget* parent = nullptr);
     ~HeaderDialog() override;
 
     void setRecord(const HeaderRecord& header) { m_header = header; }
@@ -35,5 +37,6 @@ class HeaderDialog : public InitDialogBase {
 
     std::unique_ptr<Ui::HeaderDialog> m_ui;
     Interaction& m_interaction;
+    TextEncoding m_encoding;
     HeaderRecord m_header;
 };

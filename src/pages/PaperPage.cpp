@@ -14,10 +14,10 @@ namespace {
 
 // Header names are stored in upper case, by the user's locale's rules; a
 // name whose upper case the file's encoding cannot hold stays as it is.
-std::string upperCaseName(const std::string& name)
+std::string upperCaseName(const std::string& name, TextEncoding encoding)
 {
     std::string upper;
-    return encodeText(QLocale::system().toUpper(toQt(name)), upper) ? upper : name;
+    return encodeText(QLocale::system().toUpper(toQt(name, encoding)), encoding, upper) ? upper : name;
 }
 
 } // namespace
@@ -134,7 +134,7 @@ void PaperPage::contextMenuEvent(QContextMenuEvent* event)
 void PaperPage::onAddPaper()
 {
     Configuration& config = configuration();
-    PaperSizeDialog dialog(interaction(), this);
+    PaperSizeDialog dialog(interaction(), textEncoding(), this);
     dialog.setHeaders(&config.Headers);
     if (interaction().runModal(dialog) == QDialog::Accepted) {
         if (config.Papers.exists(dialog.record().Name))
@@ -153,7 +153,7 @@ void PaperPage::onEditPaper()
     Configuration& config = configuration();
     if (PaperRecord* paper = config.Papers.getAt(rows.front())) {
         const bool isPageSize = paper->Name == config.Layout.PageSize;
-        PaperSizeDialog dialog(interaction(), this);
+        PaperSizeDialog dialog(interaction(), textEncoding(), this);
         dialog.setRecord(*paper);
         dialog.setHeaders(&config.Headers);
         if (interaction().runModal(dialog) == QDialog::Accepted) {
@@ -174,10 +174,10 @@ void PaperPage::onDeletePapers()
 
 void PaperPage::onAddHeader()
 {
-    HeaderDialog dialog(interaction(), this);
+    HeaderDialog dialog(interaction(), textEncoding(), this);
     if (interaction().runModal(dialog) == QDialog::Accepted) {
         HeaderList& headers = configuration().Headers;
-        const std::string name = upperCaseName(dialog.record().Name);
+        const std::string name = upperCaseName(dialog.record().Name, textEncoding());
         if (headers.exists(name))
             interaction().tell(this, QStringLiteral("Header bitmap already exists"), Interaction::Icon::None);
         else
@@ -192,10 +192,10 @@ void PaperPage::onEditHeader()
     if (rows.size() != 1)
         return;
     if (HeaderRecord* header = configuration().Headers.getAt(rows.front())) {
-        HeaderDialog dialog(interaction(), this);
+        HeaderDialog dialog(interaction(), textEncoding(), this);
         dialog.setRecord(*header);
         if (interaction().runModal(dialog) == QDialog::Accepted) {
-            header->Name = upperCaseName(dialog.record().Name);
+            header->Name = upperCaseName(dialog.record().Name, textEncoding());
             header->IncludeFile = dialog.record().IncludeFile;
         }
     }

@@ -18,8 +18,9 @@ constexpr QSize kPreviewRoom(160, 80);
 
 } // namespace
 
-PaperSizeDialog::PaperSizeDialog(Interaction& interaction, QWidget* parent)
-    : InitDialogBase(parent), m_ui(std::make_unique<Ui::PaperSizeDialog>()), m_interaction(interaction)
+PaperSizeDialog::PaperSizeDialog(Interaction& interaction, TextEncoding encoding, QWidget* parent)
+    : InitDialogBase(parent), m_ui(std::make_unique<Ui::PaperSizeDialog>()), m_interaction(interaction),
+      m_encoding(encoding)
 {
     m_ui->setupUi(this);
     using P = PaperRecord;
@@ -51,7 +52,7 @@ void PaperSizeDialog::onInitDialog()
         for (const HeaderRecord& header : *m_headers) {
             if (selected < 0 && header.Name == m_paper.HeaderName)
                 selected = headers->count();
-            headers->addItem(toQt(header.Name));
+            headers->addItem(toQt(header.Name, m_encoding));
         }
         headers->setCurrentIndex(selected);
     } else {
@@ -64,13 +65,13 @@ void PaperSizeDialog::onInitDialog()
 
 bool PaperSizeDialog::readControls()
 {
-    FieldReader read(m_interaction, this);
+    FieldReader read(m_interaction, this, m_encoding);
     return m_bindings.read(m_paper, read);
 }
 
 void PaperSizeDialog::showValues()
 {
-    m_bindings.show(m_paper);
+    m_bindings.show(m_paper, m_encoding);
 }
 
 void PaperSizeDialog::onGetStandardValues()
@@ -79,7 +80,7 @@ void PaperSizeDialog::onGetStandardValues()
     // been shown and the focus is on that field.
     if (!readControls())
         return;
-    StandardPaperSizeDialog standard(m_interaction, this);
+    StandardPaperSizeDialog standard(m_interaction, m_encoding, this);
     if (m_interaction.runModal(standard) == QDialog::Accepted) {
         m_paper.SizeX = standard.Width;
         m_paper.SizeY = standard.Height;
@@ -152,5 +153,6 @@ void PaperSizeDialog::updatePreview()
         if (const HeaderRecord* chosen = m_headers->getAt(m_ui->headerBitmap->currentIndex()))
             name = chosen->Name;
     const HeaderRecord* header = m_headers ? m_headers->find(name) : nullptr;
-    preview->setHeader(toQt(name), header != nullptr, header ? toQt(header->IncludeFile) : QString());
+    preview->setHeader(toQt(name, m_encoding), header != nullptr,
+                       header ? toQt(header->IncludeFile, m_encoding) : QString());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/TextEncoding.h"
+
 #include <memory>
 #include <string>
 
@@ -21,7 +23,7 @@ class PaperSizeDialog;
 class PaperSizeDialog : public InitDialogBase {
     Q_OBJECT
   public:
-    explicit PaperSizeDialog(Interaction& interaction, QWidget* parent = nullptr);
+    PaperSizeDialog(Interaction& interaction, TextEncoding encoding, QWidget* parent = nullptr);
     ~PaperSizeDialog() override;
 
     void setRecord(const PaperRecord& paper) { m_paper = paper; }
@@ -47,6 +49,7 @@ class PaperSizeDialog : public InitDialogBase {
 
     std::unique_ptr<Ui::PaperSizeDialog> m_ui;
     Interaction& m_interaction;
+    TextEncoding m_encoding;
     PaperRecord m_paper;
     Bindings<PaperRecord> m_bindings;
     const HeaderList* m_headers = nullptr;

@@ -4,9 +4,10 @@
 #include "ui/Fields.h"
 #include "ui_PrinterDialog.h"
 
-PrinterDialog::PrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* parent)
+PrinterDialog::PrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, TextEncoding encoding,
+                             QWidget* parent)
     : InitDialogBase(parent), m_ui(std::make_unique<Ui::PrinterDialog>()), m_interaction(interaction),
-      m_diagnostics(diagnostics)
+      m_encoding(encoding), m_diagnostics(diagnostics)
 {
     m_ui->setupUi(this);
     m_rows = {{
@@ -41,7 +42,7 @@ void PrinterDialog::onInitDialog()
 bool PrinterDialog::readControls()
 {
     PrinterRecord& p = m_printer;
-    FieldReader read(m_interaction, this);
+    FieldReader read(m_interaction, this, m_encoding);
     read.text(m_ui->description, p.Description)
         .text(m_ui->aeTitle, p.PrinterAETitle)
         .text(m_ui->address, p.PrinterAddress)
@@ -54,13 +55,13 @@ bool PrinterDialog::readControls()
 void PrinterDialog::showValues()
 {
     const PrinterRecord& p = m_printer;
-    showText(m_ui->description, p.Description);
-    showText(m_ui->aeTitle, p.PrinterAETitle);
-    showText(m_ui->address, p.PrinterAddress);
-    showText(m_ui->queue, p.PrinterQueue);
+    showText(m_ui->description, p.Description, m_encoding);
+    showText(m_ui->aeTitle, p.PrinterAETitle, m_encoding);
+    showText(m_ui->address, p.PrinterAddress, m_encoding);
+    showText(m_ui->queue, p.PrinterQueue, m_encoding);
     for (const GraduationRow& row : m_rows) {
         showCheck(row.check, p.*row.use);
-        showText(row.file, p.*row.path);
+        showText(row.file, p.*row.path, m_encoding);
     }
 }
 
@@ -96,7 +97,8 @@ void PrinterDialog::onPing()
     readControls();
     std::string report;
     const bool reached = PrinterDiagnostics(m_diagnostics).ping(m_printer.PrinterAddress, report);
-    m_interaction.tell(this, toQt(report), reached ? Interaction::Icon::Information : Interaction::Icon::Warning);
+    m_interaction.tell(this, toQt(report, m_encoding),
+                       reached ? Interaction::Icon::Information : Interaction::Icon::Warning);
     showValues();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/TextEncoding.h"
+
 #include <array>
 #include <memory>
 #include <string>
@@ -23,7 +25,8 @@ class PrinterDialog;
 class PrinterDialog : public InitDialogBase {
     Q_OBJECT
   public:
-    PrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* parent = nullptr);
+    PrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, TextEncoding encoding,
+                  QWidget* parent = nullptr);
     ~PrinterDialog() override;
 
     void setRecord(const PrinterRecord& printer) { m_printer = printer; }
@@ -57,6 +60,7 @@ class PrinterDialog : public InitDialogBase {
 
     std::unique_ptr<Ui::PrinterDialog> m_ui;
     Interaction& m_interaction;
+    TextEncoding m_encoding;
     PrinterTestEnvironment& m_diagnostics;
     std::array<GraduationRow, 5> m_rows;
     PrinterRecord m_printer;

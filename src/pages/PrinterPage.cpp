@@ -48,7 +48,7 @@ bool PrinterPage::onKillActive()
 void PrinterPage::readControls()
 {
     Configuration& config = configuration();
-    FieldReader(interaction(), this)
+    fieldReader()
         .check(m_ui->suppressPrinting, config.SuppressPrinting)
         .check(m_ui->deleteJobFile, config.DeleteJobFile)
         .check(m_ui->asynchronous, config.Asynchronous);
@@ -119,7 +119,7 @@ void PrinterPage::contextMenuEvent(QContextMenuEvent* event)
 
 void PrinterPage::onAdd()
 {
-    PrinterDialog dialog(interaction(), host().diagnostics(), this);
+    PrinterDialog dialog(interaction(), host().diagnostics(), textEncoding(), this);
     if (interaction().runModal(dialog) == QDialog::Accepted) {
         PrinterList& printers = configuration().Printers;
         if (printers.exists(dialog.record().PrinterAETitle))
@@ -138,7 +138,7 @@ void PrinterPage::onEdit()
     PrinterRecord* printer = configuration().Printers.getAt(rows.front());
     if (!printer)
         return;
-    PrinterDialog dialog(interaction(), host().diagnostics(), this);
+    PrinterDialog dialog(interaction(), host().diagnostics(), textEncoding(), this);
     dialog.setRecord(*printer);
     if (interaction().runModal(dialog) == QDialog::Accepted)
         *printer = dialog.record();

@@ -4,8 +4,9 @@
 #include "ui/Fields.h"
 #include "ui_StandardPaperSizeDialog.h"
 
-StandardPaperSizeDialog::StandardPaperSizeDialog(Interaction& interaction, QWidget* parent)
-    : InitDialogBase(parent), m_ui(std::make_unique<Ui::StandardPaperSizeDialog>()), m_interaction(interaction)
+StandardPaperSizeDialog::StandardPaperSizeDialog(Interaction& interaction, TextEncoding encoding, QWidget* parent)
+    : InitDialogBase(parent), m_ui(std::make_unique<Ui::StandardPaperSizeDialog>()), m_interaction(interaction),
+      m_encoding(encoding)
 {
     m_ui->setupUi(this);
     for (const StandardPaperSize& size : standardPaperSizes())
@@ -25,7 +26,7 @@ void StandardPaperSizeDialog::onInitDialog()
 
 bool StandardPaperSizeDialog::readControls()
 {
-    return FieldReader(m_interaction, this)
+    return FieldReader(m_interaction, this, m_encoding)
         .integer(m_ui->width, Width)
         .integer(m_ui->height, Height)
         .text(m_ui->paperLabel, PaperLabel)
@@ -36,7 +37,7 @@ void StandardPaperSizeDialog::showValues()
 {
     showInteger(m_ui->width, Width);
     showInteger(m_ui->height, Height);
-    showText(m_ui->paperLabel, PaperLabel);
+    showText(m_ui->paperLabel, PaperLabel, m_encoding);
 }
 
 void StandardPaperSizeDialog::onSelectionChanged(int position)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/TextEncoding.h"
+
 #include <memory>
 #include <string>
 
@@ -16,7 +18,7 @@ class StandardPaperSizeDialog;
 class StandardPaperSizeDialog : public InitDialogBase {
     Q_OBJECT
   public:
-    explicit StandardPaperSizeDialog(Interaction& interaction, QWidget* parent = nullptr);
+    StandardPaperSizeDialog(Interaction& interaction, TextEncoding encoding, QWidget* parent = nullptr);
     ~StandardPaperSizeDialog() override;
 
     int Width = 0;
@@ -36,4 +38,5 @@ class StandardPaperSizeDialog : public InitDialogBase {
 
     std::unique_ptr<Ui::StandardPaperSizeDialog> m_ui;
     Interaction& m_interaction;
+    TextEncoding m_encoding;
 };

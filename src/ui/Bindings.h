@@ -19,13 +19,13 @@ template <typename Record> class Bindings {
   public:
     Bindings& text(QLineEdit* edit, std::string Record::*member)
     {
-        return add([=](const Record& r) { showText(edit, r.*member); },
+        return add([=](const Record& r, TextEncoding encoding) { showText(edit, r.*member, encoding); },
                    [=](Record& r, FieldReader& read) { read.text(edit, r.*member); });
     }
     // Bounds, when given, refuse a typed value outside them.
     Bindings& integer(QLineEdit* edit, int Record::*member, const Bounds<int>* bounds = nullptr)
     {
-        return add([=](const Record& r) { showInteger(edit, r.*member); },
+        return add([=](const Record& r, TextEncoding) { showInteger(edit, r.*member); },
                    [=](Record& r, FieldReader& read) {
                        if (bounds)
                            read.integer(edit, r.*member, bounds->low, bounds->high);
@@ -36,27 +36,27 @@ template <typename Record> class Bindings {
     }
     Bindings& real(QLineEdit* edit, double Record::*member)
     {
-        return add([=](const Record& r) { showReal(edit, r.*member); },
+        return add([=](const Record& r, TextEncoding) { showReal(edit, r.*member); },
                    [=](Record& r, FieldReader& read) { read.real(edit, r.*member); },
                    [=](Record& r) { peekReal(edit, r.*member); });
     }
     Bindings& check(QAbstractButton* box, bool Record::*member)
     {
-        return add([=](const Record& r) { showCheck(box, r.*member); },
+        return add([=](const Record& r, TextEncoding) { showCheck(box, r.*member); },
                    [=](Record& r, FieldReader& read) { read.check(box, r.*member); },
                    [=](Record& r) { r.*member = box->isChecked(); });
     }
     // A box that, ticked, switches the member off.
     Bindings& uncheck(QAbstractButton* box, bool Record::*member)
     {
-        return add([=](const Record& r) { showCheck(box, !(r.*member)); },
+        return add([=](const Record& r, TextEncoding) { showCheck(box, !(r.*member)); },
                    [=](Record& r, FieldReader& read) { read.uncheck(box, r.*member); },
                    [=](Record& r) { r.*member = !box->isChecked(); });
     }
     // A code shown as the index of its word in a list.
     Bindings& code(QComboBox* list, int Record::*member)
     {
-        return add([=](const Record& r) { showIndex(list, r.*member); },
+        return add([=](const Record& r, TextEncoding) { showIndex(list, r.*member); },
                    [=](Record& r, FieldReader& read) { read.index(list, r.*member); },
                    [=](Record& r) { r.*member = list->currentIndex(); });
     }
@@ -71,7 +71,7 @@ template <typename Record> class Bindings {
                     index = static_cast<int>(i);
             return index;
         };
-        return add([=](const Record& r) { showRadio(buttons, r.*member); },
+        return add([=](const Record& r, TextEncoding) { showRadio(buttons, r.*member); },
                    [=](Record& r, FieldReader& read) {
                        if (read.ok())
                            r.*member = checked();
@@ -79,10 +79,11 @@ template <typename Record> class Bindings {
                    [=](Record& r) { r.*member = checked(); });
     }
 
-    void show(const Record& record) const
+    // Texts are shown in encoding, the configuration's.
+    void show(const Record& record, TextEncoding encoding) const
     {
         for (const Row& row : m_rows)
-            row.show(record);
+            row.show(record, encoding);
     }
     // Reads every control in order; false at the first invalid number, after
     // its prompt, with the later members as they were.
@@ -103,13 +104,13 @@ template <typename Record> class Bindings {
 
   private:
     struct Row {
-        std::function<void(const Record&)> show;
+        std::function<void(const Record&, TextEncoding)> show;
         std::function<void(Record&, FieldReader&)> read;
         std::function<void(Record&)> peek;
     };
 
-    Bindings& add(std::function<void(const Record&)> show, std::function<void(Record&, FieldReader&)> read,
-                  std::function<void(Record&)> peek = {})
+    Bindings& add(std::function<void(const Record&, TextEncoding)> show,
+                  std::function<void(Record&, FieldReader&)> read, std::function<void(Record&)> peek = {})
     {
         m_rows.push_back({std::move(show), std::move(read), std::move(peek)});
         return *this;

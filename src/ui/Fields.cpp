@@ -8,35 +8,19 @@
 
 #include "config/NumberText.h"
 
-namespace {
-
-TextEncoding g_encoding = TextEncoding::Windows1252;
-
-} // namespace
-
-void setTextEncoding(TextEncoding encoding)
+QString toQt(const std::string& text, TextEncoding encoding)
 {
-    g_encoding = encoding;
-}
-
-TextEncoding currentTextEncoding()
-{
-    return g_encoding;
-}
-
-QString toQt(const std::string& text)
-{
-    if (g_encoding == TextEncoding::Utf8)
+    if (encoding == TextEncoding::Utf8)
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     const std::string utf8 = windows1252ToUtf8(text);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-bool encodeText(const QString& text, std::string& bytes, QString* unrepresentable)
+bool encodeText(const QString& text, TextEncoding encoding, std::string& bytes, QString* unrepresentable)
 {
     const QByteArray utf8 = text.toUtf8();
     const std::string_view view(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-    if (g_encoding == TextEncoding::Utf8) {
+    if (encoding == TextEncoding::Utf8) {
         bytes.assign(view);
         return true;
     }
@@ -57,7 +41,7 @@ FieldReader& FieldReader::text(QLineEdit* edit, std::string& value)
         return *this;
     std::string bytes;
     QString bad;
-    if (encodeText(edit->text(), bytes, &bad))
+    if (encodeText(edit->text(), m_encoding, bytes, &bad))
         value = std::move(bytes);
     else
         fail(edit, QStringLiteral("The character '%1' cannot be stored in this configuration file: its texts are "
@@ -158,9 +142,9 @@ bool peekReal(const QLineEdit* field, double& value)
     return true;
 }
 
-void showText(QLineEdit* edit, const std::string& value)
+void showText(QLineEdit* edit, const std::string& value, TextEncoding encoding)
 {
-    edit->setText(toQt(value));
+    edit->setText(toQt(value, encoding));
 }
 void showInteger(QLineEdit* edit, int value)
 {

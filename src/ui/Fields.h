@@ -14,15 +14,13 @@ class QLineEdit;
 class QWidget;
 
 // The configuration's texts cross between the core (bytes in the encoding
-// of the file they came from) and the widgets only here. The main window
-// sets the encoding whenever its record gets a new one.
-void setTextEncoding(TextEncoding encoding);
-TextEncoding currentTextEncoding();
+// of the file they came from, held by the configuration being edited) and
+// the widgets only here.
 // A configuration text for display.
-QString toQt(const std::string& text);
+QString toQt(const std::string& text, TextEncoding encoding);
 // A configuration text from the user. False when it holds a character the
 // encoding has no byte for; that character goes to unrepresentable.
-bool encodeText(const QString& text, std::string& bytes, QString* unrepresentable = nullptr);
+bool encodeText(const QString& text, TextEncoding encoding, std::string& bytes, QString* unrepresentable = nullptr);
 // Messages and file paths from the system (its own locale, not the file's).
 inline QString systemText(const std::string& text)
 {
@@ -34,7 +32,11 @@ inline QString systemText(const std::string& text)
 // icon, the focus goes to the field, and every later field keeps its value.
 class FieldReader {
   public:
-    FieldReader(Interaction& interaction, QWidget* parent) : m_interaction(interaction), m_parent(parent) {}
+    // Texts are encoded in encoding, the configuration's.
+    FieldReader(Interaction& interaction, QWidget* parent, TextEncoding encoding)
+        : m_interaction(interaction), m_parent(parent), m_encoding(encoding)
+    {
+    }
 
     bool ok() const { return !m_failed; }
 
@@ -62,6 +64,7 @@ class FieldReader {
 
     Interaction& m_interaction;
     QWidget* m_parent;
+    TextEncoding m_encoding;
     bool m_failed = false;
 };
 
@@ -71,7 +74,7 @@ bool peekInteger(const QLineEdit* field, int& value);
 bool peekReal(const QLineEdit* field, double& value);
 
 // Writing values into the widgets.
-void showText(QLineEdit* edit, const std::string& value);
+void showText(QLineEdit* edit, const std::string& value, TextEncoding encoding);
 void showInteger(QLineEdit* edit, int value);
 void showReal(QLineEdit* edit, double value); // up to 15 significant digits
 void showCheck(QAbstractButton* box, int value);

@@ -16,8 +16,9 @@ constexpr QSize kPreferredWizardSize(680, 400);
 
 } // namespace
 
-ConfigurationWizard::ConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* owner)
-    : QWizard(owner), m_interaction(interaction), m_diagnostics(diagnostics)
+ConfigurationWizard::ConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics,
+                                         TextEncoding encoding, QWidget* owner)
+    : QWizard(owner), m_interaction(interaction), m_diagnostics(diagnostics), m_encoding(encoding)
 {
     setObjectName(QStringLiteral("configurationWizard"));
     setWindowTitle(QStringLiteral("Configuration Wizard"));
@@ -67,9 +68,9 @@ void ConfigurationWizard::onPageChanged(int id)
 }
 
 std::optional<WizardOutcome> runConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics,
-                                                    QWidget* owner)
+                                                    TextEncoding encoding, QWidget* owner)
 {
-    ConfigurationWizard wizard(interaction, diagnostics, owner);
+    ConfigurationWizard wizard(interaction, diagnostics, encoding, owner);
     if (interaction.runModal(wizard) != QDialog::Accepted)
         return std::nullopt;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/TextEncoding.h"
+
 #include <QWizard>
 
 #include "config/WizardResult.h"
@@ -16,7 +18,9 @@ class ConfigurationWizard : public QWizard {
   public:
     enum PageId { NamePage, PrinterPage, PaperPage, ServerPage, SummaryPage };
 
-    ConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics, QWidget* owner);
+    // The texts typed are encoded in encoding, the configuration's.
+    ConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics, TextEncoding encoding,
+                        QWidget* owner);
 
     // Room for the widest page with the picture beside it, as far as the
     // screen allows; beyond that the pages scroll.
@@ -25,6 +29,7 @@ class ConfigurationWizard : public QWizard {
     WizardResult& result() { return m_result; }
     Interaction& interaction() const { return m_interaction; }
     PrinterTestEnvironment& diagnostics() const { return m_diagnostics; }
+    TextEncoding textEncoding() const { return m_encoding; }
 
   protected:
     // Fits the wizard to its screen's free area when it opens.
@@ -35,6 +40,7 @@ class ConfigurationWizard : public QWizard {
 
     Interaction& m_interaction;
     PrinterTestEnvironment& m_diagnostics;
+    TextEncoding m_encoding;
     WizardResult m_result;
     bool m_fitted = false;
 };
@@ -51,4 +57,4 @@ struct WizardOutcome {
 // Runs the wizard and, when it was finished, the question that follows it.
 // Nothing when the wizard was cancelled. The caller applies the answers.
 std::optional<WizardOutcome> runConfigurationWizard(Interaction& interaction, PrinterTestEnvironment& diagnostics,
-                                                    QWidget* owner);
+                                                    TextEncoding encoding, QWidget* owner);

@@ -28,7 +28,7 @@ WizardDicomPage::~WizardDicomPage() = default;
 
 bool WizardDicomPage::readControls()
 {
-    FieldReader read(interaction(), this);
+    FieldReader read = fieldReader();
     read.text(m_ui->serverName, m_serverName)
         .integer(m_ui->port, m_port)
         .check(m_ui->acceptGrayscale, m_acceptGrayscale)
@@ -38,7 +38,7 @@ bool WizardDicomPage::readControls()
 
 void WizardDicomPage::showValues()
 {
-    showText(m_ui->serverName, m_serverName);
+    showText(m_ui->serverName, m_serverName, textEncoding());
     showInteger(m_ui->port, m_port);
     showCheck(m_ui->acceptGrayscale, m_acceptGrayscale);
     showCheck(m_ui->acceptColor, m_acceptColor);

@@ -19,7 +19,7 @@ std::string chosenText(const QComboBox* list)
 
 void showChosenText(QComboBox* list, const std::string& text)
 {
-    list->setCurrentIndex(text.empty() ? -1 : list->findText(toQt(text), Qt::MatchExactly));
+    list->setCurrentIndex(text.empty() ? -1 : list->findText(QString::fromStdString(text), Qt::MatchExactly));
 }
 
 // Step and upper bound of the image distance's up-down buttons.
@@ -46,7 +46,7 @@ WizardLayoutPage::~WizardLayoutPage() = default;
 
 bool WizardLayoutPage::readControls()
 {
-    FieldReader read(interaction(), this);
+    FieldReader read = fieldReader();
     read.text(m_ui->layoutTitle, m_layoutTitle)
         .index(m_ui->paperSize, m_paperFormat)
         .index(m_ui->orientation, m_orientation);
@@ -60,7 +60,7 @@ bool WizardLayoutPage::readControls()
 
 void WizardLayoutPage::showValues()
 {
-    showText(m_ui->layoutTitle, m_layoutTitle);
+    showText(m_ui->layoutTitle, m_layoutTitle, textEncoding());
     showIndex(m_ui->paperSize, m_paperFormat);
     showIndex(m_ui->orientation, m_orientation);
     showChosenText(m_ui->borderDensity, m_borderDensity);

@@ -15,12 +15,12 @@ WizardNamePage::~WizardNamePage() = default;
 
 bool WizardNamePage::readControls()
 {
-    return FieldReader(interaction(), this).text(m_ui->configurationName, m_name).ok();
+    return fieldReader().text(m_ui->configurationName, m_name).ok();
 }
 
 void WizardNamePage::showValues()
 {
-    showText(m_ui->configurationName, m_name);
+    showText(m_ui->configurationName, m_name, textEncoding());
 }
 
 bool WizardNamePage::validatePage()

@@ -29,6 +29,11 @@ WizardPage::WizardPage(ConfigurationWizard& wizard, bool hasBack, bool isLast)
     layout->addWidget(scroller);
 }
 
+TextEncoding WizardPage::textEncoding() const
+{
+    return m_wizard.textEncoding();
+}
+
 Interaction& WizardPage::interaction() const
 {
     return m_wizard.interaction();

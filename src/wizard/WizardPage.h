@@ -2,6 +2,8 @@
 
 #include <QWizardPage>
 
+#include "config/TextEncoding.h"
+#include "ui/Fields.h"
 #include "ui/ValueExchange.h"
 
 class ConfigurationWizard;
@@ -25,6 +27,10 @@ class WizardPage : public QWizardPage, public ValueExchange {
     QWidget* content() const { return m_content; }
     Interaction& interaction() const;
     WizardResult& result() const;
+    // The code page of the configuration's texts, and its crossings.
+    TextEncoding textEncoding() const;
+    QString toQt(const std::string& text) const { return ::toQt(text, textEncoding()); }
+    FieldReader fieldReader() { return FieldReader(interaction(), this, textEncoding()); }
     // An error box on the page.
     void refuse(const QString& text);
 

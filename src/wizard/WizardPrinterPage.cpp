@@ -25,7 +25,7 @@ void WizardPrinterPage::onSetActive()
 
 bool WizardPrinterPage::readControls()
 {
-    FieldReader read(interaction(), this);
+    FieldReader read = fieldReader();
     read.text(m_ui->description, m_description)
         .text(m_ui->aeTitle, m_aeTitle)
         .check(m_ui->grayscale, m_grayscale)
@@ -37,12 +37,12 @@ bool WizardPrinterPage::readControls()
 
 void WizardPrinterPage::showValues()
 {
-    showText(m_ui->description, m_description);
-    showText(m_ui->aeTitle, m_aeTitle);
+    showText(m_ui->description, m_description, textEncoding());
+    showText(m_ui->aeTitle, m_aeTitle, textEncoding());
     showCheck(m_ui->grayscale, m_grayscale);
     showRadio({m_ui->networkPrinter, m_ui->localPrinter}, m_kind);
-    showText(m_ui->address, m_address);
-    showText(m_ui->queue, m_queue);
+    showText(m_ui->address, m_address, textEncoding());
+    showText(m_ui->queue, m_queue, textEncoding());
 }
 
 void WizardPrinterPage::deriveQueue()

@@ -40,14 +40,14 @@ class KeyboardTest : public SheetTest {
 
         HeaderList headers;
         headers.add(HeaderRecord{"LOGO", "logo.bmp"});
-        PrinterDialog printer(ui, diagnostics, sheet.get());
+        PrinterDialog printer(ui, diagnostics, TextEncoding::Windows1252, sheet.get());
         shown(printer, "printer dialog", visit);
-        PaperSizeDialog paper(ui, sheet.get());
+        PaperSizeDialog paper(ui, TextEncoding::Windows1252, sheet.get());
         paper.setHeaders(&headers);
         shown(paper, "paper size dialog", visit);
-        StandardPaperSizeDialog standard(ui, sheet.get());
+        StandardPaperSizeDialog standard(ui, TextEncoding::Windows1252, sheet.get());
         shown(standard, "standard paper size dialog", visit);
-        HeaderDialog header(ui, sheet.get());
+        HeaderDialog header(ui, TextEncoding::Windows1252, sheet.get());
         shown(header, "header dialog", visit);
         ManualStartDialog manual(sheet.get());
         shown(manual, "manual start dialog", visit);
@@ -58,7 +58,7 @@ class KeyboardTest : public SheetTest {
         WizardFinishDialog finish(sheet.get());
         shown(finish, "wizard finish dialog", visit);
 
-        ConfigurationWizard wizard(ui, diagnostics, sheet.get());
+        ConfigurationWizard wizard(ui, diagnostics, TextEncoding::Windows1252, sheet.get());
         wizard.show();
         for (int id : wizard.pageIds()) {
             ASSERT_EQ(wizard.currentId(), id);

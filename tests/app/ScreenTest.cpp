@@ -110,7 +110,7 @@ TEST_F(ScreenTest, TheSheetFitsTheScreenWithItsButtonsInViewAndItsPagesScroll)
 
 TEST_F(ScreenTest, TheWizardFitsTheScreenWithItsButtonsInView)
 {
-    ConfigurationWizard wizard(ui, diagnostics, sheet.get());
+    ConfigurationWizard wizard(ui, diagnostics, TextEncoding::Windows1252, sheet.get());
     wizard.show();
     wizard.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));

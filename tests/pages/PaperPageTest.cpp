@@ -196,7 +196,7 @@ class PaperDialogTest : public ::testing::Test {
   protected:
     void open(const PaperRecord& paper, const HeaderList* headerList)
     {
-        dialog = std::make_unique<PaperSizeDialog>(ui);
+        dialog = std::make_unique<PaperSizeDialog>(ui, TextEncoding::Windows1252);
         dialog->setRecord(paper);
         dialog->setHeaders(headerList);
         dialog->show();
@@ -341,7 +341,7 @@ TEST_F(PaperDialogTest, TooltipsSitOnTheCaptions)
 TEST(HeaderDialog, BrowseOffersBitmapsAndKeepsTheName)
 {
     ScriptedInteraction ui;
-    HeaderDialog dialog(ui);
+    HeaderDialog dialog(ui, TextEncoding::Windows1252);
     dialog.setRecord(HeaderRecord{"LOGO", ""});
     dialog.show();
     setText(dialog, "name", QStringLiteral("typed"));

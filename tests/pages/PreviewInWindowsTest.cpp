@@ -43,7 +43,7 @@ class PaperDialogPreviewTest : public ::testing::Test {
   protected:
     void open(const PaperRecord& paper)
     {
-        dialog = std::make_unique<PaperSizeDialog>(ui);
+        dialog = std::make_unique<PaperSizeDialog>(ui, TextEncoding::Windows1252);
         dialog->setRecord(paper);
         dialog->setHeaders(&headers);
         dialog->show();

@@ -212,7 +212,7 @@ class PrinterDialogTest : public ::testing::Test {
   protected:
     void open(const PrinterRecord& printer)
     {
-        dialog = std::make_unique<PrinterDialog>(ui, diagnostics);
+        dialog = std::make_unique<PrinterDialog>(ui, diagnostics, TextEncoding::Windows1252);
         dialog->setRecord(printer);
         dialog->show();
     }

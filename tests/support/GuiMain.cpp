@@ -1,8 +1,6 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-#include "ui/Fields.h"
-
 namespace {
 
 // The offscreen platform says this for every window; it means nothing here.
@@ -12,11 +10,6 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
         return;
     qt_message_output(type, context, message);
 }
-
-// Every test starts with the encoding of a new configuration.
-class EncodingReset : public ::testing::EmptyTestEventListener {
-    void OnTestStart(const ::testing::TestInfo&) override { setTextEncoding(TextEncoding::Windows1252); }
-};
 
 } // namespace
 
@@ -31,6 +24,5 @@ int main(int argc, char** argv)
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    ::testing::UnitTest::GetInstance()->listeners().Append(new EncodingReset);
     return RUN_ALL_TESTS();
 }

@@ -55,7 +55,6 @@ template <typename Page> class PageTest : public ::testing::Test {
 
     void open()
     {
-        setTextEncoding(config().Encoding);
         sheet = std::make_unique<PropertySheet>();
         page = new Page(host, sheet.get());
         sheet->addPage(page, QStringLiteral("Page"));

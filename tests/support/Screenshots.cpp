@@ -83,7 +83,7 @@ int main(int argc, char** argv)
         save(sheet, QString::fromLatin1(names[i - 1]));
     }
 
-    PrinterDialog printer(ui, diagnostics);
+    PrinterDialog printer(ui, diagnostics, TextEncoding::Windows1252);
     printer.setRecord(*sheet.configuration().Printers.getAt(0));
     save(printer, QStringLiteral("printer-dialog"));
     // The sample's header bitmap lives on a Windows drive; here it is a
@@ -91,14 +91,14 @@ int main(int argc, char** argv)
     QTemporaryDir bitmaps;
     HeaderList headers = sheet.configuration().Headers;
     headers.getAt(0)->IncludeFile = writeLogo(bitmaps.path()).toStdString();
-    PaperSizeDialog paper(ui);
+    PaperSizeDialog paper(ui, TextEncoding::Windows1252);
     paper.setRecord(*sheet.configuration().Papers.begin());
     paper.setHeaders(&headers);
     save(paper, QStringLiteral("paper-dialog"));
-    HeaderDialog header(ui);
+    HeaderDialog header(ui, TextEncoding::Windows1252);
     header.setRecord(HeaderRecord{"LOGO", "C:\\bitmaps\\logo.bmp"});
     save(header, QStringLiteral("header-dialog"));
-    StandardPaperSizeDialog standard(ui);
+    StandardPaperSizeDialog standard(ui, TextEncoding::Windows1252);
     save(standard, QStringLiteral("standard-dialog"));
 
     ExitDialog exitDialog;
@@ -111,7 +111,7 @@ int main(int argc, char** argv)
                                     "proceed to be able to change more settings manually?");
     save(finish, QStringLiteral("wizard-finish"));
 
-    ConfigurationWizard wizard(ui, diagnostics, nullptr);
+    ConfigurationWizard wizard(ui, diagnostics, TextEncoding::Windows1252, nullptr);
     wizard.show();
     for (int id = 0; id < 5; ++id) {
         save(wizard, QStringLiteral("wizard-%1").arg(id + 1));

@@ -186,7 +186,7 @@ class WizardPagesTest : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        wizard = std::make_unique<ConfigurationWizard>(ui, diagnostics, nullptr);
+        wizard = std::make_unique<ConfigurationWizard>(ui, diagnostics, TextEncoding::Windows1252, nullptr);
         wizard->show();
     }
     void TearDown() override { wizard.reset(); }
