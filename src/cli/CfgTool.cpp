@@ -521,10 +521,10 @@ int restartCommand(ServerControl& control, std::ostream& out)
         << kServerExecutable << ").\n";
     const std::string where = currentDirectory();
     if (outcome.started) {
-        out << "Started " << kServerStartScript << " in " << where << ".\n";
+        out << "Started " << outcome.script << " in " << where << ".\n";
         return kOk;
     }
-    out << "Could not start " << kServerStartScript << " in " << where << ".\n";
+    out << "Could not start " << outcome.script << " in " << where << ".\n";
     return kFault;
 }
 
