@@ -62,10 +62,12 @@ sockaddr_in loopback(const std::string& address, std::uint16_t port)
 
 std::uint16_t boundPort(int fd)
 {
-    sockaddr_in bound{};
+    sockaddr_storage bound{};
     socklen_t length = sizeof bound;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length);
-    return ntohs(bound.sin_port);
+    if (bound.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6*>(&bound)->sin6_port);
+    return ntohs(reinterpret_cast<const sockaddr_in*>(&bound)->sin_port);
 }
 
 } // namespace
@@ -73,11 +75,18 @@ std::uint16_t boundPort(int fd)
 FakeLpdServer::FakeLpdServer(Behaviour behaviour, const std::string& address, std::uint16_t port)
     : m_behaviour(behaviour)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool ipv6 = address.find(':') != std::string::npos;
+    const int fd = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     const sockaddr_in where = loopback(address, port);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0 || ::listen(fd, 4) != 0) {
+    sockaddr_in6 where6{};
+    where6.sin6_family = AF_INET6;
+    where6.sin6_port = htons(port);
+    ::inet_pton(AF_INET6, address.c_str(), &where6.sin6_addr);
+    const int bound = ipv6 ? ::bind(fd, reinterpret_cast<const sockaddr*>(&where6), sizeof where6)
+                           : ::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where);
+    if (bound != 0 || ::listen(fd, 4) != 0) {
         m_listenError = errno;
         ::close(fd);
         return;
@@ -139,17 +148,29 @@ void FakeLpdServer::serveConnection(int client)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         return;
     }
+    case Behaviour::EndlessZeros: {
+        const std::string zeros(4096, '\0');
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!m_stop && std::chrono::steady_clock::now() < giveUp &&
+               ::send(client, zeros.data(), zeros.size(), MSG_NOSIGNAL) > 0) {
+        }
+        return;
+    }
     default:
-        answer(client, 0);
+        answerAfterPause(client);
     }
     while (readLine(client, line)) {
         m_received.commands.push_back(line);
         const bool control = !line.empty() && line[0] == '\x02';
         if (control && m_behaviour == Behaviour::CloseAtControlFile)
             return;
-        answer(client, 0);
+        answerAfterPause(client);
         const std::size_t count = std::strtoul(line.c_str() + 1, nullptr, 10);
         std::string bytes;
+        if (!control && m_behaviour == Behaviour::SlowReader) {
+            readSlowly(client);
+            return;
+        }
         if (!control && m_behaviour == Behaviour::CloseInData) {
             readBytes(client, count / 2, bytes);
             return;
@@ -159,7 +180,30 @@ void FakeLpdServer::serveConnection(int client)
         m_received.filesEndedWithZero = m_received.filesEndedWithZero && bytes.back() == '\0';
         bytes.pop_back();
         (control ? m_received.controlFile : m_received.dataFile) = bytes;
-        answer(client, !control && m_behaviour == Behaviour::RefuseDataFile ? 1 : 0);
+        if (!control && m_behaviour == Behaviour::RefuseDataFile)
+            answer(client, 1);
+        else
+            answerAfterPause(client);
+    }
+}
+
+void FakeLpdServer::answerAfterPause(int client)
+{
+    if (m_behaviour == Behaviour::SlowAnswers)
+        std::this_thread::sleep_for(kSlowAnswer);
+    answer(client, 0);
+}
+
+// Takes 64 KiB every 20 ms until the client gives up.
+void FakeLpdServer::readSlowly(int client)
+{
+    std::vector<char> buffer(64 * 1024);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!m_stop && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        pollfd entry{client, POLLIN, 0};
+        if (::poll(&entry, 1, kReadTimeoutMs) <= 0 || ::recv(client, buffer.data(), buffer.size(), 0) <= 0)
+            return;
     }
 }
 

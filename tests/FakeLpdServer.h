@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -19,7 +20,11 @@ class FakeLpdServer {
         CloseAtControlFile, // accepts the queue, closes on the control file command
         CloseInData,        // closes after half of the data file
         RefuseDataFile,     // answers the data file with 1
+        EndlessZeros,       // answers the job request with zero bytes without end
+        SlowAnswers,        // acknowledges every step, each after kSlowAnswer
+        SlowReader,         // accepts the queue and the control file, then reads the data file slowly
     };
+    static constexpr std::chrono::milliseconds kSlowAnswer{150};
 
     struct Received {
         std::string queue;                 // from the job request
@@ -46,6 +51,8 @@ class FakeLpdServer {
   private:
     void serve();
     void serveConnection(int client);
+    void answerAfterPause(int client);
+    void readSlowly(int client);
 
     Behaviour m_behaviour;
     int m_listener = -1;

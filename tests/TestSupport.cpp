@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <cstdio>
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -124,7 +126,23 @@ bool unprivilegedPrefix(std::string& prefix)
         return true;
     if (runCommandStatus("setpriv --reuid=65534 --regid=65534 --clear-groups true >/dev/null 2>&1") != 0)
         return false;
-    prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    // The unprivileged user cannot write root's home: its recovery copies
+    // go to a state folder of its own, removed when the tests end.
+    static const struct StateFolder {
+        std::string path = "/tmp/quarvel-unprivileged-state-" + std::to_string(::getpid());
+        StateFolder()
+        {
+            ::mkdir(path.c_str(), 0700);
+            if (::chown(path.c_str(), 65534, 65534) != 0)
+                std::perror("chown");
+        }
+        ~StateFolder()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } state;
+    prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups env XDG_STATE_HOME=" + state.path + " ";
     return true;
 }
 

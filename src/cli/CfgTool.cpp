@@ -21,6 +21,10 @@
 #include "diagnostics/PrinterDiagnostics.h"
 #include "platform/FileErrors.h"
 #include "platform/Folders.h"
+#include "platform/RegularFile.h"
+#ifndef _WIN32
+#include "platform/SafeFileWriter.h"
+#endif
 #include "platform/ServerControl.h"
 
 namespace {
@@ -71,10 +75,6 @@ bool readAll(std::istream& in, std::string& bytes)
     return !in.bad();
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // The bytes of path, or of standard input for "-".
 bool readInput(Context& c, const std::string& path, std::string& bytes, std::string& message)
 {
@@ -84,26 +84,19 @@ bool readInput(Context& c, const std::string& path, std::string& bytes, std::str
         message = "cannot read standard input";
         return false;
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        message = fileErrorMessage(errno, path);
-        return false;
-    }
-    char buffer[64 * 1024];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        bytes.append(buffer, got);
-    if (std::ferror(file.get())) {
-        message = fileErrorMessage(errno ? errno : EIO, path);
-        return false;
-    }
-    return true;
+    // The same reader as the configuration's: regular files only, and no
+    // more than the file held when it was opened.
+    return readRegularFile(path, message, 64 * 1024, [&bytes](std::string_view chunk) { bytes.append(chunk); });
 }
 
 bool load(Context& c, Configuration& config, const std::string& path, ReaderFindings* findings)
 {
     std::string message;
     if (path != kStandardStream) {
+#ifndef _WIN32
+        if (const std::string note = interruptedSaveNote(path); !note.empty())
+            c.err << kProgram << ": warning: " << note << '\n';
+#endif
         if (config.loadFromFile(path, message, findings))
             return true;
         fail(c, message);
@@ -521,10 +514,10 @@ int restartCommand(ServerControl& control, std::ostream& out)
         << kServerExecutable << ").\n";
     const std::string where = currentDirectory();
     if (outcome.started) {
-        out << "Started " << kServerStartScript << " in " << where << ".\n";
+        out << "Started " << outcome.script << " in " << where << ".\n";
         return kOk;
     }
-    out << "Could not start " << kServerStartScript << " in " << where << ".\n";
+    out << "Could not start " << outcome.script << " in " << where << ".\n";
     return kFault;
 }
 
@@ -543,5 +536,13 @@ int runCfgTool(const std::vector<std::string>& args, std::istream& in, std::ostr
                PrinterTestEnvironment& environment)
 {
     Context context{in, out, err, environment};
-    return run(context, args);
+    const int status = run(context, args);
+    // A report that never arrived is no success.
+    out.flush();
+    if (!out) {
+        if (status != kError) // a failed command has said why already
+            err << kProgram << ": cannot write to standard output\n";
+        return kError;
+    }
+    return status;
 }

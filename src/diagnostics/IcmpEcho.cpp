@@ -3,9 +3,12 @@
 // in IcmpSystem and the transport.
 #include "diagnostics/IcmpPing.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <vector>
 
+#include "diagnostics/BoundedCall.h"
 #include "diagnostics/IcmpSystem.h"
 
 namespace {
@@ -93,9 +96,35 @@ bool IcmpPing::ping(IcmpTransport& transport, const std::string& host, PingResul
 
     sockaddr_in to{};
     to.sin_family = AF_INET;
-    if (!IcmpSystem::parseDottedAddress(host, to.sin_addr) && !transport.resolve(host, to.sin_addr)) {
-        setLastError(IcmpSystem::lastError());
-        return false;
+    if (!IcmpSystem::parseDottedAddress(host, to.sin_addr)) {
+        // The look-up counts against the ping's time: a name server that
+        // does not answer must not hold the ping longer than its limit.
+        struct Found {
+            bool found;
+            in_addr address;
+            int error;
+        };
+        const auto lookUpStart = std::chrono::steady_clock::now();
+        const std::optional<Found> found = callWithin<Found>(
+            [&transport, host] {
+                Found answer{false, {}, 0};
+                answer.found = transport.resolve(host, answer.address);
+                answer.error = answer.found ? 0 : IcmpSystem::lastError();
+                return answer;
+            },
+            std::chrono::milliseconds(timeoutMs));
+        if (!found) {
+            setLastError(kTimedOut);
+            return false;
+        }
+        if (!found->found) {
+            setLastError(found->error);
+            return false;
+        }
+        to.sin_addr = found->address;
+        const auto spent =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - lookUpStart);
+        timeoutMs = std::max(0, timeoutMs - static_cast<int>(spent.count()));
     }
 
     bool headerIncluded = true;

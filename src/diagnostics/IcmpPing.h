@@ -24,7 +24,8 @@ class IcmpTransport {
   public:
     virtual ~IcmpTransport() = default;
 
-    // Resolves a host name to an IPv4 address (network order).
+    // Resolves a host name to an IPv4 address (network order). Runs on a
+    // thread of its own and is abandoned when the ping's time runs out.
     virtual bool resolve(const std::string& host, in_addr& address);
     // Opens a socket for one echo; headerIncluded tells whether received
     // datagrams start with the IP header (raw) or with ICMP (datagram).

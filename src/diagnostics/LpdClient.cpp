@@ -1,16 +1,21 @@
 #include "diagnostics/LpdClient.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <linux/sockios.h>
 #include <poll.h>
 #include <pwd.h>
 #include <sstream>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
+
+#include "diagnostics/BoundedCall.h"
 
 namespace {
 
@@ -75,7 +80,10 @@ std::string systemError(int error)
 // m_outcome and returns false; the socket is closed on every path.
 class LpdConnection {
   public:
-    explicit LpdConnection(const LpdSettings& settings) : m_settings(settings) {}
+    LpdConnection(const LpdSettings& settings, Clock::time_point jobDeadline)
+        : m_settings(settings), m_jobDeadline(jobDeadline)
+    {
+    }
     ~LpdConnection()
     {
         if (m_socket >= 0)
@@ -84,12 +92,12 @@ class LpdConnection {
     LpdConnection(const LpdConnection&) = delete;
     LpdConnection& operator=(const LpdConnection&) = delete;
 
-    bool connect(const in_addr& address);
+    bool connect(const SocketAddress& address);
     // Sends bytes, then waits for the printer's one-byte answer; a non-zero
     // answer is a refusal with the given status.
     bool exchange(const std::string& bytes, const std::string& what, LpdStatus refusal = LpdStatus::TransferBroken)
     {
-        return send(bytes, what) && acknowledged(what, refusal);
+        return nothingUnasked(what) && send(bytes, what) && acknowledged(what, refusal);
     }
     // Before the printer has accepted the queue, an ended connection counts
     // as the queue's refusal.
@@ -100,25 +108,35 @@ class LpdConnection {
   private:
     bool send(const std::string& bytes, const std::string& what);
     bool acknowledged(const std::string& what, LpdStatus refusal);
+    bool nothingUnasked(const std::string& what);
     bool fail(LpdStatus status, std::string detail)
     {
         m_outcome = {status, std::move(detail)};
         return false;
     }
-    // Waits until the socket is ready for events or the deadline passes;
-    // false on time-out. Other poll errors count as ready, so that the
-    // next call reports them.
-    bool waitFor(short events, Clock::time_point deadline);
+    // Waits until the socket is ready for events, at most the step's
+    // time-out and never past the job's deadline; false on time-out. Other
+    // poll errors count as ready, so that the next call reports them.
+    bool waitFor(short events);
+    // The failure of a wait that ran out: the job's deadline when that has
+    // passed, otherwise the step's own text.
+    bool timedOut(const std::string& step);
+    bool protocolFault(const std::string& what)
+    {
+        return fail(brokenStatus(), "protocol fault: the printer answered " + what + " with more than one byte");
+    }
     LpdStatus brokenStatus() const { return m_queueAccepted ? LpdStatus::TransferBroken : LpdStatus::QueueRefused; }
 
     const LpdSettings& m_settings;
+    Clock::time_point m_jobDeadline;
     int m_socket = -1;
     bool m_queueAccepted = false;
     LpdOutcome m_outcome;
 };
 
-bool LpdConnection::waitFor(short events, Clock::time_point deadline)
+bool LpdConnection::waitFor(short events)
 {
+    const Clock::time_point deadline = std::min(Clock::now() + m_settings.timeout, m_jobDeadline);
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
@@ -130,23 +148,31 @@ bool LpdConnection::waitFor(short events, Clock::time_point deadline)
     }
 }
 
-bool LpdConnection::connect(const in_addr& address)
+bool LpdConnection::timedOut(const std::string& step)
 {
-    m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (Clock::now() >= m_jobDeadline)
+        return fail(LpdStatus::TimedOut,
+                    "the job did not end within " + milliseconds(m_settings.jobTimeout) + " (" + step + ")");
+    return fail(LpdStatus::TimedOut, step + " within " + milliseconds(m_settings.timeout));
+}
+
+bool LpdConnection::connect(const SocketAddress& address)
+{
+    m_socket = ::socket(address.storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (m_socket < 0)
         return fail(LpdStatus::NoConnection, "no socket: " + systemError(errno));
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(m_settings.port);
-    to.sin_addr = address;
+    SocketAddress to = address;
+    if (to.storage.ss_family == AF_INET6)
+        reinterpret_cast<sockaddr_in6*>(&to.storage)->sin6_port = htons(m_settings.port);
+    else
+        reinterpret_cast<sockaddr_in*>(&to.storage)->sin_port = htons(m_settings.port);
     const std::string port = "port " + std::to_string(m_settings.port);
     int error = 0;
-    if (::connect(m_socket, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+    if (::connect(m_socket, reinterpret_cast<const sockaddr*>(&to.storage), to.length) != 0) {
         error = errno;
         if (error == EINPROGRESS || error == EINTR) {
-            if (!waitFor(POLLOUT, Clock::now() + m_settings.timeout))
-                return fail(LpdStatus::TimedOut,
-                            "no connection to " + port + " within " + milliseconds(m_settings.timeout));
+            if (!waitFor(POLLOUT))
+                return timedOut("no connection to " + port);
             socklen_t length = sizeof error;
             if (::getsockopt(m_socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
                 error = errno;
@@ -161,6 +187,14 @@ bool LpdConnection::connect(const in_addr& address)
     return fail(LpdStatus::NoConnection, "no connection to " + port + ": " + systemError(error));
 }
 
+// The bytes of ours that the printer has not yet taken; -1 when the system
+// does not tell.
+int unsentBytes(int socket)
+{
+    int queued = 0;
+    return ::ioctl(socket, SIOCOUTQ, &queued) == 0 ? queued : -1;
+}
+
 bool LpdConnection::send(const std::string& bytes, const std::string& what)
 {
     std::size_t sent = 0;
@@ -173,10 +207,19 @@ bool LpdConnection::send(const std::string& bytes, const std::string& what)
         if (errno == EINTR)
             continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            // The printer takes no more bytes: bounded like every wait.
-            if (!waitFor(POLLOUT, Clock::now() + m_settings.timeout))
-                return fail(LpdStatus::TimedOut,
-                            "the printer took nothing more of " + what + " within " + milliseconds(m_settings.timeout));
+            // The printer takes no more bytes for now. A printer that still
+            // reads, however slowly, frees no room for a whole step's time
+            // only when it has taken nothing; the job's deadline bounds it.
+            const int queuedBefore = unsentBytes(m_socket);
+            while (!waitFor(POLLOUT)) {
+                const int queued = unsentBytes(m_socket);
+                if (Clock::now() < m_jobDeadline && queued >= 0 && queuedBefore >= 0 && queued < queuedBefore)
+                    continue;
+                if (Clock::now() >= m_jobDeadline)
+                    return timedOut("the printer was still taking " + what + ": " + std::to_string(sent) + " of " +
+                                    std::to_string(bytes.size()) + " bytes handed on");
+                return timedOut("the printer took nothing more of " + what);
+            }
             continue;
         }
         return fail(brokenStatus(), "connection broken while sending " + what + ": " + systemError(errno));
@@ -184,21 +227,36 @@ bool LpdConnection::send(const std::string& bytes, const std::string& what)
     return true;
 }
 
+// A printer speaks only when asked: bytes waiting before a step are no
+// answer to it.
+bool LpdConnection::nothingUnasked(const std::string& what)
+{
+    unsigned char stray = 0;
+    const ssize_t n = ::recv(m_socket, &stray, 1, MSG_DONTWAIT | MSG_PEEK);
+    if (n > 0)
+        return fail(brokenStatus(), "protocol fault: the printer sent bytes before " + what);
+    return true;
+}
+
 bool LpdConnection::acknowledged(const std::string& what, LpdStatus refusal)
 {
-    if (!waitFor(POLLIN, Clock::now() + m_settings.timeout))
-        return fail(LpdStatus::TimedOut, "no answer to " + what + " within " + milliseconds(m_settings.timeout));
-    unsigned char answer = 0;
+    if (!waitFor(POLLIN))
+        return timedOut("no answer to " + what);
+    // Exactly one byte answers a step; a second one already there means the
+    // printer does not speak the protocol (or sends zero bytes without end).
+    unsigned char answer[2] = {};
     ssize_t n;
-    while ((n = ::recv(m_socket, &answer, 1, 0)) < 0 && errno == EINTR) {
+    while ((n = ::recv(m_socket, answer, sizeof answer, MSG_DONTWAIT)) < 0 && errno == EINTR) {
     }
     if (n == 0)
         return fail(brokenStatus(), "the printer closed the connection before it answered " + what);
     if (n < 0)
         return fail(brokenStatus(),
                     "connection broken while waiting for the answer to " + what + ": " + systemError(errno));
-    if (answer != 0)
-        return fail(refusal, what + " refused (answer " + std::to_string(answer) + ")");
+    if (n > 1)
+        return protocolFault(what);
+    if (answer[0] != 0)
+        return fail(refusal, what + " refused (answer " + std::to_string(answer[0]) + ")");
     return true;
 }
 
@@ -269,11 +327,35 @@ LpdOutcome sendLpdJob(const std::string& printer, const std::string& queue, cons
     if (!readFile(path, data))
         return {LpdStatus::FileUnreadable, "the file " + path + " cannot be read"};
 
-    in_addr address{};
-    if (::inet_aton(printer.c_str(), &address) == 0 && !settings.lookUp(printer, address))
-        return {LpdStatus::NoConnection, "the address cannot be resolved"};
+    const Clock::time_point jobDeadline = Clock::now() + settings.jobTimeout;
+    SocketAddress address;
+    if (!parseNumericAddress(printer, address)) {
+        // A name server that does not answer costs the step's time-out, not
+        // its own.
+        struct Found {
+            bool found;
+            in_addr address;
+        };
+        const auto lookUp = settings.lookUp;
+        const std::optional<Found> found = callWithin<Found>(
+            [lookUp, printer] {
+                Found answer{false, {}};
+                answer.found = lookUp(printer, answer.address);
+                return answer;
+            },
+            std::min(settings.timeout, settings.jobTimeout));
+        if (!found)
+            return {LpdStatus::TimedOut, "no answer from the name look-up within " + milliseconds(settings.timeout)};
+        if (!found->found)
+            return {LpdStatus::NoConnection, "the address cannot be resolved"};
+        sockaddr_in ipv4{};
+        ipv4.sin_family = AF_INET;
+        ipv4.sin_addr = found->address;
+        std::memcpy(&address.storage, &ipv4, sizeof ipv4);
+        address.length = sizeof ipv4;
+    }
 
-    LpdConnection connection(settings);
+    LpdConnection connection(settings, jobDeadline);
     const std::string job = threeDigits(sender.jobNumber) + sender.host;
     const std::string control = lpdControlFile(sender, baseName(path));
     const std::string queueRequest = "the job request for queue '" + queue + "'";

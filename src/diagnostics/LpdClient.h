@@ -29,9 +29,12 @@ enum class LpdStatus : int {
 
 struct LpdSettings {
     std::uint16_t port = 515;
-    // Bounds the connection and every wait for the printer.
+    // Bounds the name look-up, the connection and every wait for the printer.
     std::chrono::milliseconds timeout{10000};
-    // Resolves an address that is not a dotted IPv4 address.
+    // Bounds the whole job, however the printer paces its answers.
+    std::chrono::milliseconds jobTimeout{60000};
+    // Resolves an address that is neither a numeric IPv4 nor IPv6 address.
+    // It runs on a thread of its own and is abandoned after the time-out.
     std::function<bool(const std::string&, in_addr&)> lookUp = lookUpIPv4;
 };
 
@@ -55,7 +58,9 @@ struct LpdOutcome {
 std::string lpdControlFile(const LpdSender& sender, const std::string& fileName);
 
 // Sends the file at path to queue on printer: the job request, then the
-// control file, then the data file, each acknowledged by the printer with a
-// zero byte. Every wait is bounded by settings.timeout.
+// control file, then the data file, each acknowledged by the printer with
+// exactly one zero byte (any other answer is a refusal or a protocol fault).
+// Every wait is bounded by settings.timeout, the whole job by
+// settings.jobTimeout.
 LpdOutcome sendLpdJob(const std::string& printer, const std::string& queue, const std::string& path,
                       const LpdSender& sender, const LpdSettings& settings = LpdSettings());

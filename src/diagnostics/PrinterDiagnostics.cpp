@@ -7,6 +7,7 @@
 #include <unistd.h>
 #endif
 
+#include "diagnostics/HostAddress.h"
 #include "diagnostics/IcmpPing.h"
 #include "platform/Folders.h"
 #include "platform/Shell.h"
@@ -120,6 +121,10 @@ PrinterDiagnostics::PrinterDiagnostics(PrinterTestEnvironment& environment) : m_
 
 bool PrinterDiagnostics::ping(const std::string& address, std::string& report)
 {
+    if (isIPv6Address(address)) {
+        report = "FAILED!\n\nIPv6 is not supported by the ping: use the printer's IPv4 address";
+        return false;
+    }
     int responseTime = 0;
     if (m_environment.ping(address, kPingTimeoutMs, responseTime)) {
         report = "SUCCESS!\n\n'" + address + "' successfully pinged.\nResponse time was " +
@@ -170,8 +175,10 @@ bool PrinterDiagnostics::sendTestPage(const std::string& address, const std::str
                          MessageIcon::Error);
         return false;
     }
+    // The ping speaks IPv4 only; the printer protocol reaches an IPv6
+    // address itself and says when it cannot.
     std::string report;
-    if (!ping(address, report)) {
+    if (!isIPv6Address(address) && !ping(address, report)) {
         sink.showMessage("Printing failed.\n\nPrinter '" + address + "' not reachable.", MessageIcon::Error);
         return false;
     }

@@ -1,6 +1,7 @@
 #include "platform/FileErrors.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -100,5 +101,13 @@ std::string fileErrorMessage(int error, const std::string& fileName)
 {
     if (error == ENOMEM)
         return "File could not be opened: Out of memory.";
-    return fileErrorMessage(causeFromErrno(error), fileName);
+    const FileErrorCause cause = causeFromErrno(error);
+    if (cause != FileErrorCause::Unspecified)
+        return fileErrorMessage(cause, fileName);
+    // No cause of ours fits: the system's own words name it.
+    std::string description =
+        "An unknown error occurred while accessing " + fileName + " (" + std::strerror(error) + ").";
+    if (description.size() > 254)
+        description.resize(254);
+    return "File could not be opened: " + description;
 }

@@ -2,9 +2,11 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 int FileSystem::stat(const std::string& path, struct stat& st)
@@ -66,6 +68,26 @@ int FileSystem::fchown(int fd, uid_t uid, gid_t gid)
 {
     return ::fchown(fd, uid, gid);
 }
+int FileSystem::copyAttributes(const std::string& from, int fd)
+{
+    std::vector<char> names(4096);
+    ssize_t length;
+    while ((length = ::listxattr(from.c_str(), names.data(), names.size())) < 0 && errno == ERANGE)
+        names.resize(names.size() * 2);
+    if (length <= 0)
+        return 0; // none, or a file system without them
+    int missed = 0;
+    std::vector<char> value(4096);
+    for (const char* name = names.data(); name < names.data() + length; name += std::strlen(name) + 1) {
+        ssize_t size;
+        while ((size = ::getxattr(from.c_str(), name, value.data(), value.size())) < 0 && errno == ERANGE)
+            value.resize(value.size() * 2);
+        if (size < 0 || ::fsetxattr(fd, name, value.data(), static_cast<std::size_t>(size), 0) != 0)
+            ++missed;
+    }
+    return missed;
+}
+
 int FileSystem::fsync(int fd)
 {
     return ::fsync(fd);
@@ -87,6 +109,11 @@ int FileSystem::unlink(const std::string& path)
     return ::unlink(path.c_str());
 }
 
+int FileSystem::makeDirectory(const std::string& path, mode_t mode)
+{
+    return ::mkdir(path.c_str(), mode);
+}
+
 int FileSystem::listDirectory(const std::string& directory, std::vector<std::string>& names)
 {
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
@@ -97,13 +124,16 @@ int FileSystem::listDirectory(const std::string& directory, std::vector<std::str
     return 0;
 }
 
-void FileSystem::syncDirectory(const std::string& directory)
+int FileSystem::syncDirectory(const std::string& directory)
 {
     const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return;
-    ::fsync(fd); // best effort: some file systems cannot sync a directory
+        return errno == EACCES ? 0 : -1; // a folder we may not read cannot be synced by us at all
+    const int result = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS ? 0 : -1;
+    const int error = errno;
     ::close(fd);
+    errno = error;
+    return result;
 }
 
 FileSystem& FileSystem::posix()

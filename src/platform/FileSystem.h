@@ -26,13 +26,22 @@ class FileSystem {
     virtual int reserve(int fd, off_t size);
     virtual int fchmod(int fd, mode_t mode);
     virtual int fchown(int fd, uid_t uid, gid_t gid);
+    // Gives the file fd every extended attribute of the file at from that
+    // this process may set (user., security. where permitted, the access
+    // list system.posix_acl_access); the others are left out. Best effort:
+    // the number of attributes that could not be given.
+    virtual int copyAttributes(const std::string& from, int fd);
     virtual int fsync(int fd);
     virtual int close(int fd);
     virtual int link(const std::string& from, const std::string& to);
     virtual int rename(const std::string& from, const std::string& to);
     virtual int unlink(const std::string& path);
+    virtual int makeDirectory(const std::string& path, mode_t mode); // EEXIST counts as failure
     virtual int listDirectory(const std::string& directory, std::vector<std::string>& names);
-    virtual void syncDirectory(const std::string& directory);
+    // Makes the folder's entries durable; -1 with errno when the system
+    // reports a failure (a file system that cannot sync a folder at all,
+    // EINVAL, counts as success).
+    virtual int syncDirectory(const std::string& directory);
 
     static FileSystem& posix();
 };

@@ -1,6 +1,8 @@
 // Matching processes by executable name and ending them, the same on every
 // system; the process list and the ending itself are the ProcessTable's.
+#include <algorithm>
 #include <cerrno>
+#include <set>
 
 #include "platform/Processes.h"
 #include "text/AsciiCase.h"
@@ -45,10 +47,24 @@ int terminateProcessesByName(const std::string& name, bool all, ProcessTable& ta
     if (!table.snapshot(entries))
         return 0;
 
+    // This process and the chain of processes that started it: a server
+    // image that starts this tool (a script host named like the server)
+    // must not have its own caller ended under it.
+    std::set<pid_t> spared{thisProcess()};
+#ifndef _WIN32
+    spared.insert(::getppid());
+#endif
+    for (pid_t next = thisProcess(); next > 0;) {
+        const auto found = std::find_if(entries.begin(), entries.end(),
+                                        [next](const ProcessEntry& entry) { return entry.pid == next; });
+        if (found == entries.end() || found->parent <= 0 || !spared.insert(found->parent).second)
+            break;
+        next = found->parent;
+    }
+
     int ended = 0;
-    const pid_t self = thisProcess();
     for (const ProcessEntry& entry : entries) {
-        if (entry.pid == self || !runsExecutable(entry, name))
+        if (spared.count(entry.pid) != 0 || !runsExecutable(entry, name))
             continue;
         const int error = table.kill(entry.pid);
         if (error == EPERM)

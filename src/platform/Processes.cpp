@@ -1,5 +1,6 @@
 #include "platform/Processes.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 #include "text/AsciiCase.h"
 
@@ -45,6 +47,19 @@ std::string imageName(const std::string& procDir)
     std::string first;
     std::getline(cmdline, first, '\0');
     return afterLast(first, "/\\");
+}
+
+// The parent's process id from /proc/PID/stat: the fourth field, after the
+// command name in parentheses (which may itself hold blanks and ')').
+pid_t parentOf(const std::string& procDir)
+{
+    std::ifstream stat(procDir + "/stat");
+    std::string text;
+    std::getline(stat, text);
+    const std::size_t close = text.rfind(')');
+    if (close == std::string::npos || close + 4 >= text.size())
+        return 0;
+    return static_cast<pid_t>(std::strtol(text.c_str() + close + 4, nullptr, 10));
 }
 
 struct DirCloser {
@@ -94,7 +109,7 @@ bool ProcessTable::snapshot(std::vector<ProcessEntry>& entries)
         if (pid <= 0 || *end != '\0')
             continue;
         const std::string dir = std::string("/proc/") + entry->d_name;
-        ProcessEntry process{static_cast<pid_t>(pid), executableName(dir), std::string()};
+        ProcessEntry process{static_cast<pid_t>(pid), executableName(dir), std::string(), parentOf(dir)};
         if (isWineLoader(process.executableName))
             process.imageName = imageName(dir);
         entries.push_back(std::move(process));
@@ -136,18 +151,42 @@ std::string findWine()
     return isExecutableFile(debianLoader) ? debianLoader : std::string();
 }
 
-bool startScript(const std::string& name, const std::string& directory, const std::string& wine)
+std::string findScriptFile(const std::string& name, const std::string& directory)
 {
-    const std::string path = directory + "/" + name;
-    if (::access(path.c_str(), F_OK) != 0)
+    const auto regular = [&](const std::string& candidate) {
+        struct stat st;
+        return ::stat((directory + "/" + candidate).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    };
+    if (regular(name))
+        return name;
+    std::unique_ptr<DIR, DirCloser> folder(::opendir(directory.c_str()));
+    if (!folder)
+        return std::string();
+    std::vector<std::string> matches;
+    while (const dirent* entry = ::readdir(folder.get())) {
+        if (equalIgnoringAsciiCase(entry->d_name, name) && regular(entry->d_name))
+            matches.emplace_back(entry->d_name);
+    }
+    // Several names that differ in case only: the same one every time.
+    std::sort(matches.begin(), matches.end());
+    return matches.empty() ? std::string() : matches.front();
+}
+
+bool startScript(const std::string& requested, const std::string& directory, const std::string& wine)
+{
+    const std::string name = findScriptFile(requested, directory);
+    if (name.empty())
         return false;
+    const std::string path = directory + "/" + name;
 
     // Everything the child needs is prepared before fork: between fork and
     // exec only async-signal-safe calls are made.
     std::string script = name.find('/') == std::string::npos ? "./" + name : name;
     std::string shell = "/bin/sh";
     std::string loader = wine;
-    std::string interpreter = "cmd";
+    // Wine looks a bare "cmd" up in the current folder first, where any
+    // program could stand in for it: its own interpreter by its full path.
+    std::string interpreter = "C:\\windows\\system32\\cmd.exe";
     std::string runAndEnd = "/c";
     std::string batch = name;
     char* directArgv[] = {script.data(), nullptr};

@@ -14,6 +14,8 @@ struct ProcessEntry {
     // The file name in its first argument, after the last '/' or '\': the
     // Windows program that a Wine loader runs. Read only for Wine loaders.
     std::string imageName;
+    // The process that started it; 0 when not known.
+    pid_t parent = 0;
 };
 
 // True when the file name is one of the Wine loaders ("wine", "wine64",
@@ -47,7 +49,8 @@ class ProcessTable {
 
 // Ends the processes that run the executable name (see RunsExecutable).
 // With all false it stops after the first match it tried to end. A match
-// that may not be ended stops the scan at once; this process is never ended.
+// that may not be ended stops the scan at once; this process and its
+// ancestors (the shell or script that started it) are never ended.
 // Returns how many processes were ended.
 int terminateProcessesByName(const std::string& name, bool all, ProcessTable& table = ProcessTable::system());
 
@@ -56,10 +59,17 @@ int terminateProcessesByName(const std::string& name, bool all, ProcessTable& ta
 // always on Windows, which runs batch files itself).
 std::string findWine();
 
-// Starts the script file name in directory the way the desktop would open
-// it, without waiting: run directly when it is executable; a ".bat" or
-// ".cmd" file through Wine's command interpreter (wine cmd /c NAME) when a
-// Wine loader is given; otherwise through /bin/sh. When the direct start
+// The name of the regular file in directory whose name is name with case
+// ignored (the exact name first), as Windows would find it; empty when there
+// is none (a folder of that name is none).
+std::string findScriptFile(const std::string& name, const std::string& directory);
+
+// Starts the script file name (found by findScriptFile) in directory the
+// way the desktop would open it, without waiting: run directly when it is
+// executable; a ".bat" or ".cmd" file through Wine's own command interpreter
+// by its full Windows path (wine C:\windows\system32\cmd.exe /c NAME, never a
+// "cmd" of the script's folder) when a Wine loader is given; otherwise
+// through /bin/sh. When the direct start
 // fails (a batch file with an execute bit, as on Windows shares) the next way
 // is taken. Detached in its own session, the standard streams on /dev/null;
 // no zombie remains. True when the script's file exists and a program could be

@@ -53,7 +53,8 @@ bool ProcessTable::snapshot(std::vector<ProcessEntry>& entries)
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry))
-        entries.push_back({static_cast<pid_t>(entry.th32ProcessID), narrow(entry.szExeFile), std::string()});
+        entries.push_back({static_cast<pid_t>(entry.th32ProcessID), narrow(entry.szExeFile), std::string(),
+                           static_cast<pid_t>(entry.th32ParentProcessID)});
     return true;
 }
 
@@ -81,8 +82,20 @@ std::string findWine()
     return std::string();
 }
 
+std::string findScriptFile(const std::string& name, const std::string& directory)
+{
+    // The file system ignores case itself; a folder is no script.
+    std::string path = directory;
+    if (!path.empty() && path.back() != '\\' && path.back() != '/')
+        path += '\\';
+    const DWORD attributes = ::GetFileAttributesA((path + name).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? name : std::string();
+}
+
 bool startScript(const std::string& name, const std::string& directory, const std::string&)
 {
+    if (findScriptFile(name, directory).empty())
+        return false;
     // The shell opens the file through the association of its type (a
     // batch file runs in the command interpreter) in a window shown
     // normally, and does not wait for it.

@@ -1,5 +1,6 @@
 #include "platform/RegularFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
@@ -58,10 +59,16 @@ bool readRegularFile(const std::string& path, std::string& message, std::size_t 
         message = fileErrorMessage(FileErrorCause::NotRegularFile, path);
         return false;
     }
-    const auto read = [fd](char* buffer, std::size_t size) -> long long {
+    // No more than the file held when it was opened: a file that grows
+    // while it is read (a log, a process appending) still ends.
+    auto left = static_cast<unsigned long long>(st.st_size);
+    const auto read = [fd, &left](char* buffer, std::size_t size) -> long long {
         ssize_t got;
-        while ((got = ::read(fd, buffer, size)) < 0 && errno == EINTR) {
+        while ((got = ::read(fd, buffer, static_cast<std::size_t>(std::min<unsigned long long>(size, left)))) < 0 &&
+               errno == EINTR) {
         }
+        if (got > 0)
+            left -= static_cast<unsigned long long>(got);
         return got;
     };
     if (!readChunks(read, chunkSize == 0 ? 1 : chunkSize, consume))

@@ -6,6 +6,8 @@
 #include <climits>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <new>
 #include <string_view>
@@ -238,8 +240,30 @@ std::string savedMessage(const std::string& path, const std::string& backupName)
     return "Configuration saved to file '" + path + "'.";
 }
 
-// Writes bytes as a new file under name; nothing stays under it on failure.
-bool copyFile(FileSystem& fs, const std::string& bytes, const struct stat& original, const std::string& name)
+// The recovery files of one file are named after its device and inode,
+// which stay the same while it is written in place.
+std::string recoveryStem(const struct stat& st)
+{
+    return std::to_string(static_cast<unsigned long long>(st.st_dev)) + "-" +
+           std::to_string(static_cast<unsigned long long>(st.st_ino));
+}
+
+std::string otherLinksNote(nlink_t others)
+{
+    return std::string(others == 1 ? "\nThe file had another hard link; it keeps the old configuration."
+                                   : "\nThe file had other hard links; they keep the old configuration.");
+}
+
+std::string notDurableMessage(const std::string& path, int error)
+{
+    return "Configuration saved to file '" + path + "', but it may not survive a power loss: " + std::strerror(error) +
+           ".";
+}
+
+// Writes bytes as a new file under name; nothing stays under it on failure,
+// unless it cannot be removed: then leftover names it.
+bool copyFile(FileSystem& fs, const std::string& bytes, const struct stat& original, const std::string& name,
+              std::string* leftover = nullptr)
 {
     Descriptor copy(fs, fs.open(name, O_WRONLY | O_CREAT | O_EXCL, 0600));
     if (!copy)
@@ -247,12 +271,41 @@ bool copyFile(FileSystem& fs, const std::string& bytes, const struct stat& origi
     fs.fchown(copy.get(), original.st_uid, original.st_gid); // best effort: only root may give files away
     const bool written = writeAll(fs, copy.get(), bytes) && fs.fchmod(copy.get(), original.st_mode & 07777) == 0 &&
                          fs.fsync(copy.get()) == 0 && copy.close() == 0;
-    if (!written)
-        fs.unlink(name);
+    if (!written) {
+        const int error = errno;
+        if (fs.unlink(name) != 0 && leftover)
+            *leftover = name;
+        errno = error;
+    }
     return written;
 }
 
 } // namespace
+
+std::string recoveryDirectory()
+{
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && *state == '/')
+        return std::string(state) + "/quarvel/recovery";
+    const char* home = std::getenv("HOME");
+    if (home && *home == '/')
+        return std::string(home) + "/.local/state/quarvel/recovery";
+    return std::string();
+}
+
+std::string interruptedSaveNote(const std::string& path)
+{
+    struct stat st;
+    const std::string folder = recoveryDirectory();
+    if (folder.empty() || ::stat(path.c_str(), &st) != 0)
+        return std::string();
+    const std::string stem = folder + "/" + recoveryStem(st);
+    struct stat marker;
+    if (::stat((stem + ".saving").c_str(), &marker) != 0)
+        return std::string();
+    return "A save of " + path +
+           " was interrupted while it wrote the file; it may be incomplete. The old content is in " + stem + ".old.";
+}
 
 std::string backupCandidate(const std::string& path, int n)
 {
@@ -264,7 +317,8 @@ std::string backupCandidate(const std::string& path, int n)
     return n <= 1 ? base + ".bak" : base + ".bk" + std::to_string(n);
 }
 
-bool backupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName, const std::string* copyOf)
+bool backupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName, const std::string* copyOf,
+                        std::string* leftover)
 {
     bool linking = copyOf == nullptr;
     std::string bytes;
@@ -290,7 +344,7 @@ bool backupExistingFile(FileSystem& fs, const std::string& path, std::string& ba
                 return false;
             copyOf = &bytes;
         }
-        if (copyFile(fs, *copyOf, original, candidate)) {
+        if (copyFile(fs, *copyOf, original, candidate, leftover)) {
             backupName = candidate;
             return true;
         }
@@ -364,48 +418,61 @@ bool SafeFileWriter::replace(const std::string& target, const struct stat* exist
     TemporaryFile cleanup(m_fs, tempPath);
 
     int error = 0;
-    if (!writeTemporaryFile(temp.get(), existing, content, error) || temp.close() != 0)
-        return error ? fail(message, error, target) : fail(message, FileErrorCause::DiskFull, target);
+    if (!writeTemporaryFile(temp.get(), target, existing, content, error))
+        return fail(message, error, target);
+    if (temp.close() != 0)
+        return fail(message, errno, target);
 
-    std::string backupName;
-    if (!moveIntoPlace(tempPath, target, existing != nullptr, backupName, error))
+    std::string backupName, leftover;
+    if (!moveIntoPlace(tempPath, target, existing != nullptr, backupName, leftover, error))
         return fail(message, error, target);
     cleanup.release();
     message = savedMessage(target, backupName);
+    if (!leftover.empty())
+        message += "\nThe backup " + leftover + " is incomplete and could not be removed.";
+    // The new file is a new inode: other names of the old one keep it.
+    if (existing && existing->st_nlink > 1)
+        message += otherLinksNote(existing->st_nlink - 1);
+    // Renamed, but the folder's entry may still be only in memory.
+    const std::string folder = directory.empty() ? std::string(".") : directory;
+    if (m_fs.syncDirectory(folder) != 0) {
+        message = notDurableMessage(target, errno);
+        return false;
+    }
     return true;
 }
 
-// Writes the content and the old file's owner and permission bits. A failed
-// write or sync leaves error 0 (reported as a full disk); other failures
-// leave their errno.
-bool SafeFileWriter::writeTemporaryFile(int fd, const struct stat* existing, const std::string& content, int& error)
+// Writes the content and the old file's owner, permission bits and extended
+// attributes; error is the system's reason of the call that failed.
+bool SafeFileWriter::writeTemporaryFile(int fd, const std::string& target, const struct stat* existing,
+                                        const std::string& content, int& error)
 {
     error = 0;
-    if (!writeAll(m_fs, fd, content))
-        return false;
-    if (existing) {
+    bool written = writeAll(m_fs, fd, content);
+    if (written && existing) {
         m_fs.fchown(fd, existing->st_uid, existing->st_gid); // best effort: only root may give files away
-        if (m_fs.fchmod(fd, existing->st_mode & 07777) != 0) {
-            error = errno;
-            return false;
-        }
+        written = m_fs.fchmod(fd, existing->st_mode & 07777) == 0;
+        // After the mode, so that an access list brings its own mask.
+        if (written)
+            m_fs.copyAttributes(target, fd);
     }
-    return m_fs.fsync(fd) == 0;
+    written = written && m_fs.fsync(fd) == 0;
+    if (!written)
+        error = errno;
+    return written;
 }
 
 // Keeps the old file as a backup and renames the written temporary file onto
 // the target. The target holds the old file until the rename.
 bool SafeFileWriter::moveIntoPlace(const std::string& tempPath, const std::string& target, bool exists,
-                                   std::string& backupName, int& error)
+                                   std::string& backupName, std::string& leftover, int& error)
 {
     if (exists)
-        backupExistingFile(m_fs, target, backupName); // a failed backup is no error
+        backupExistingFile(m_fs, target, backupName, nullptr, &leftover); // a failed backup is no error
     if (m_fs.rename(tempPath, target) != 0) {
         error = errno;
         return false;
     }
-    const std::string directory = directoryPart(target);
-    m_fs.syncDirectory(directory.empty() ? std::string(".") : directory);
     return true;
 }
 
@@ -415,8 +482,9 @@ bool SafeFileWriter::createInPlace(const std::string& target, const std::string&
     if (!file)
         return fail(message, errno, target);
     if (!writeAll(m_fs, file.get(), content) || m_fs.fsync(file.get()) != 0 || file.close() != 0) {
+        const int error = errno;
         m_fs.unlink(target); // we made it: no half file stays
-        return fail(message, FileErrorCause::DiskFull, target);
+        return fail(message, error, target);
     }
     message = savedMessage(target, std::string());
     return true;
@@ -425,7 +493,9 @@ bool SafeFileWriter::createInPlace(const std::string& target, const std::string&
 // The old bytes are read before anything changes and written back on any
 // failure, the backup is a copy (the file never leaves its path), and the
 // space is reserved first so that a full disk fails before the first
-// byte changes. Owner and permission bits stay the file's own.
+// byte changes. A synced recovery copy outside the folder, with a marker,
+// outlives a kill in the middle. Owner and permission bits stay the file's
+// own.
 bool SafeFileWriter::overwriteInPlace(const std::string& target, const std::string& content, std::string& message)
 {
     Descriptor file(m_fs, m_fs.open(target, O_RDWR | O_NONBLOCK | O_NOCTTY, 0));
@@ -442,34 +512,98 @@ bool SafeFileWriter::overwriteInPlace(const std::string& target, const std::stri
 
     if (content.size() > old.size() && m_fs.reserve(file.get(), static_cast<off_t>(content.size())) != 0 &&
         !reserveUnsupported(errno))
-        return fail(message, FileErrorCause::DiskFull, target);
+        return fail(message, errno, target);
 
     // A hard link would change with the file written in place: only a copy
-    // keeps the old bytes. Where none can be made, they are kept in memory
-    // only, for the way back.
-    std::string backupName;
-    backupExistingFile(m_fs, target, backupName, &old); // a failed backup is no error
+    // keeps the old bytes.
+    std::string backupName, leftover;
+    backupExistingFile(m_fs, target, backupName, &old, &leftover); // a failed backup is no error
+    const std::string leftoverNote =
+        leftover.empty() ? std::string() : "\nThe backup " + leftover + " is incomplete and could not be removed.";
 
-    if (!overwrite(file.get(), content)) {
-        overwrite(file.get(), old);
-        return fail(message, FileErrorCause::DiskFull, target);
+    std::string copyPath, markerPath;
+    if (!writeRecoveryCopy(st, target, old, copyPath, markerPath)) {
+        message = fileErrorMessage(errno, copyPath) + leftoverNote;
+        return false;
     }
-    if (file.close() != 0) {
-        // The written bytes may not have reached the file: put the old ones
-        // back through a fresh descriptor.
-        Descriptor again(m_fs, m_fs.open(target, O_WRONLY | O_NONBLOCK | O_NOCTTY, 0));
-        if (again && overwrite(again.get(), old))
-            again.close();
-        return fail(message, FileErrorCause::DiskFull, target);
+    // The marker goes first: without it the copy is only a stale file.
+    const auto endRecovery = [&] {
+        const bool removed = m_fs.unlink(markerPath) == 0;
+        if (m_fs.unlink(copyPath) == 0 && removed)
+            return std::string();
+        return "\nThe recovery files of this save could not be removed from " + recoveryDirectory() + ".";
+    };
+
+    int error = 0;
+    if (overwrite(file.get(), content, error)) {
+        file.close(); // the bytes are synced: a failing close loses nothing
+        const std::string stale = endRecovery();
+        message = savedMessage(target, backupName) + leftoverNote + stale;
+        return true;
     }
-    message = savedMessage(target, backupName);
+    int restoreError = 0;
+    if (overwrite(file.get(), old, restoreError) || [&] {
+            // Through a fresh descriptor, should this one be the trouble.
+            Descriptor again(m_fs, m_fs.open(target, O_WRONLY | O_NONBLOCK | O_NOCTTY, 0));
+            int ignored = 0;
+            return again && overwrite(again.get(), old, ignored) && again.close() == 0;
+        }()) {
+        const std::string stale = endRecovery();
+        message = fileErrorMessage(error, target) + "\nThe old configuration was restored." + leftoverNote + stale;
+        return false;
+    }
+    message = fileErrorMessage(error, target) + "\nThe file may be incomplete; the old content is in " + copyPath +
+              "." + leftoverNote;
+    return false;
+}
+
+// Writes the old bytes to the recovery folder and syncs them, then the
+// marker that names the file being written; both are synced, with their
+// folder, before the caller changes the file.
+bool SafeFileWriter::writeRecoveryCopy(const struct stat& st, const std::string& target, const std::string& old,
+                                       std::string& copyPath, std::string& markerPath)
+{
+    const std::string folder = recoveryDirectory();
+    copyPath = folder;
+    if (folder.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    // Each part of the path, as mkdir -p makes it.
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string part = slash == std::string::npos ? folder : folder.substr(0, slash);
+        if (m_fs.makeDirectory(part, 0700) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos)
+            break;
+    }
+    const std::string stem = folder + "/" + recoveryStem(st);
+    copyPath = stem + ".old";
+    markerPath = stem + ".saving";
+    m_fs.unlink(markerPath);
+    m_fs.unlink(copyPath);
+    struct stat copyStat = st;
+    copyStat.st_mode = 0600;
+    copyStat.st_uid = ::geteuid();
+    copyStat.st_gid = ::getegid();
+    if (!copyFile(m_fs, old, copyStat, copyPath) || !copyFile(m_fs, target + "\n", copyStat, markerPath) ||
+        m_fs.syncDirectory(folder) != 0) {
+        const int error = errno;
+        m_fs.unlink(markerPath);
+        m_fs.unlink(copyPath);
+        errno = error;
+        return false;
+    }
     return true;
 }
 
-bool SafeFileWriter::overwrite(int fd, const std::string& bytes)
+bool SafeFileWriter::overwrite(int fd, const std::string& bytes, int& error)
 {
-    return writeAllAt(m_fs, fd, bytes) && m_fs.truncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
-           m_fs.fsync(fd) == 0;
+    const bool written =
+        writeAllAt(m_fs, fd, bytes) && m_fs.truncate(fd, static_cast<off_t>(bytes.size())) == 0 && m_fs.fsync(fd) == 0;
+    if (!written && error == 0)
+        error = errno;
+    return written;
 }
 
 // Devices are written as they are; there is nothing to replace or keep.
@@ -488,7 +622,7 @@ bool SafeFileWriter::writeDevice(const std::string& path, const std::string& con
     if (flags >= 0)
         ::fcntl(device.get(), F_SETFL, flags & ~O_NONBLOCK);
     if (!writeAll(m_fs, device.get(), content) || device.close() != 0)
-        return fail(message, FileErrorCause::DiskFull, path);
+        return fail(message, errno, path);
     message = savedMessage(path, std::string());
     return true;
 }

@@ -17,8 +17,9 @@ std::string backupCandidate(const std::string& path, int n);
 // place, which would change a hard link too); without, it is a hard link,
 // or a copy where the file system refuses one. The live file is never moved
 // away, so the path never goes missing. Sets backupName on success.
+// A copy that failed halfway and could not be removed is named in leftover.
 bool backupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName,
-                        const std::string* copyOf = nullptr);
+                        const std::string* copyOf = nullptr, std::string* leftover = nullptr);
 
 // Temporary files of a save are named ".quarvel-save.<pid>.<unique>.<file>"
 // beside their target. This is the name for one of them.
@@ -32,8 +33,20 @@ std::string temporaryFileName(const std::string& fileName, long pid, const std::
 // file is kept as a backup, and the temporary file is renamed onto the
 // target. Only when no temporary file can be made there does it write in
 // place, and then it keeps the old bytes (and a backup copy where it can),
-// reserves the space first and writes the old bytes back on any failure. Character devices (/dev/null, /dev/full)
+// reserves the space first, keeps a synced recovery copy of the old bytes
+// with a marker outside the folder (see recoveryDirectory) while it writes,
+// and writes the old bytes back on any failure; its message then says what
+// the file holds. Character devices (/dev/null, /dev/full)
 // are written as they are; pipes, sockets and block devices are refused.
+// The folder that keeps the old bytes of a file while it is written in
+// place: $XDG_STATE_HOME/quarvel/recovery, else ~/.local/state/quarvel/recovery.
+std::string recoveryDirectory();
+
+// When a save of the file at path was interrupted while it wrote the file
+// in place (its marker remains), the text that says so and names the copy
+// of the old content; empty otherwise.
+std::string interruptedSaveNote(const std::string& path);
+
 class SafeFileWriter {
   public:
     SafeFileWriter();
@@ -46,12 +59,17 @@ class SafeFileWriter {
     bool saveResolved(const std::string& path, const std::string& content, std::string& message);
     bool replace(const std::string& target, const struct stat* existing, const std::string& content,
                  std::string& message);
-    bool writeTemporaryFile(int fd, const struct stat* existing, const std::string& content, int& error);
+    bool writeTemporaryFile(int fd, const std::string& target, const struct stat* existing, const std::string& content,
+                            int& error);
     bool moveIntoPlace(const std::string& tempPath, const std::string& target, bool exists, std::string& backupName,
-                       int& error);
+                       std::string& leftover, int& error);
     bool createInPlace(const std::string& target, const std::string& content, std::string& message);
     bool overwriteInPlace(const std::string& target, const std::string& content, std::string& message);
-    bool overwrite(int fd, const std::string& bytes);
+    // Writes bytes over the file and syncs them; error keeps the first
+    // failure's reason.
+    bool overwrite(int fd, const std::string& bytes, int& error);
+    bool writeRecoveryCopy(const struct stat& st, const std::string& target, const std::string& old,
+                           std::string& copyPath, std::string& markerPath);
     bool writeDevice(const std::string& path, const std::string& content, std::string& message);
     void removeLeftovers(const std::string& directory, const std::string& fileName);
 

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -5,6 +6,7 @@
 #include <memory>
 #include <sstream>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -267,4 +269,63 @@ TEST(CfgTool, RestartSaysWhatItEndedAndStartedAndExitsByTheStart)
 
     EXPECT_EQ(tool({"restart", "now"}).status, 2);
     EXPECT_NE(tool({"--help"}).out.find("  restart "), std::string::npos);
+}
+
+// Reading never waits on a pipe nor follows a growing file; a report that
+// cannot be written, a save that may not last and an interrupted save are
+// told.
+TEST(CfgTool, HostileFilesAndFailingOutputAreToldNotTrusted)
+{
+    TempDir dir;
+    const std::string tool = std::string("timeout 10 ") + QUARVEL_CFG_BINARY;
+    const std::string config = dir.file("config.cfg");
+    writeBytes(config, "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nPort = 104\r\n");
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    const std::string growing = dir.file("growing.cfg");
+    writeBytes(growing, "[[[DICOM]]]\r\n");
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        ::execl("/bin/sh", "sh", "-c", ("while :; do echo '; appended'; done >>" + growing).c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // A marker left by a save that was killed while it wrote the file.
+    const std::string state = dir.file("state");
+    struct stat st;
+    ::stat(config.c_str(), &st);
+    const std::string stem = state + "/quarvel/recovery/" + std::to_string(st.st_dev) + "-" + std::to_string(st.st_ino);
+    std::filesystem::create_directories(state + "/quarvel/recovery");
+    writeBytes(stem + ".saving", config + "\n");
+    writeBytes(stem + ".old", "old bytes");
+
+    const struct {
+        std::string command;
+        int status;
+        std::string errStart;
+    } rows[] = {
+        {"diff " + dir.file("fifo"), 2,
+         "quarvel-cfg: File could not be opened: " + dir.file("fifo") + " is not a regular"},
+        {"diff /dev/zero", 2, "quarvel-cfg: File could not be opened: /dev/zero is not a regular file."},
+        {"check " + growing, -1, ""}, // any status but the time-out's
+        {"diff " + growing, -1, ""},
+        {"normalize " + config + " " + dir.file("out.cfg") + " >/dev/full", 2,
+         "quarvel-cfg: cannot write to standard output"},
+        {"check " + config, 1,
+         "quarvel-cfg: warning: A save of " + config +
+             " was interrupted while it wrote the file; "
+             "it may be incomplete. The old content is in " +
+             stem + ".old."},
+    };
+    for (const auto& row : rows) {
+        const std::string out = row.command.find('>') == std::string::npos ? " >" + dir.file("out") : "";
+        const int status = runCommandStatus("XDG_STATE_HOME=" + state + " " + tool + " " + row.command + out + " 2>" +
+                                            dir.file("err"));
+        if (row.status < 0)
+            EXPECT_NE(status, 124) << row.command;
+        else
+            EXPECT_EQ(status, row.status) << row.command;
+        EXPECT_NE(readBytes(dir.file("err")).find(row.errStart), std::string::npos) << row.command;
+    }
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
 }

@@ -1,8 +1,11 @@
 #include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -273,4 +276,27 @@ TEST(IcmpPingEngine, RealPingThroughTheUnprivilegedDatagramSocket)
     DatagramOnly transport;
     PingResult result;
     EXPECT_TRUE(IcmpPing::ping(transport, "127.0.0.1", result, 5000, 32)) << IcmpPing::lastError();
+}
+
+// A name server that never answers costs no more than the ping's limit.
+TEST(IcmpPingEngine, AHangingNameLookUpEndsWithinThePingsTime)
+{
+    class HangingTransport : public FakeTransport {
+      public:
+        std::atomic<bool> release{false};
+        bool resolve(const std::string&, in_addr&) override
+        {
+            for (int i = 0; i < 1000 && !release; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            return false;
+        }
+    };
+    static HangingTransport net; // outlives the abandoned look-up
+    PingResult result;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(IcmpPing::ping(net, "printer.invalid", result, 200, 32));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(IcmpPing::lastError(), IcmpPing::kTimedOut);
+    EXPECT_EQ(net.opens, 0);
+    net.release = true;
 }

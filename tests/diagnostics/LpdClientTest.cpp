@@ -1,7 +1,11 @@
 #include <arpa/inet.h>
+#include <atomic>
 #include <chrono>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sstream>
+#include <thread>
 
 #include "FakeLpdServer.h"
 #include "TestSupport.h"
@@ -168,4 +172,67 @@ TEST(LpdClient, NothingIsSentWithoutAnAddressAPageOrASafeQueueName)
     EXPECT_EQ(sendLpdJob("localhost", "q", QUARVEL_TESTPAGE, kSender, settings).status, LpdStatus::Sent);
     EXPECT_EQ(looked.size(), 2u);
     EXPECT_EQ(server.wait().queue, "q"); // the first connection was the good one
+}
+
+// A printer that floods, paces its answers or reads without end is ended by
+// the protocol check or the job's deadline, and the detail says which.
+TEST(LpdClient, AHostilePrinterIsBoundedAndNamedTruly)
+{
+    TempDir dir;
+    const std::string bigPage = dir.file("big.ps");
+    writeBytes(bigPage, std::string(32 << 20, 'x')); // more than the socket buffers hold
+    struct Row {
+        FakeLpdServer::Behaviour behaviour;
+        std::string page;
+        std::chrono::milliseconds jobTimeout;
+        LpdStatus status;
+        std::string detailStart;
+    };
+    const Row rows[] = {
+        {FakeLpdServer::Behaviour::EndlessZeros, QUARVEL_TESTPAGE, 60s, LpdStatus::QueueRefused,
+         "protocol fault: the printer answered the job request for queue 'q' with more than one byte"},
+        {FakeLpdServer::Behaviour::SlowAnswers, QUARVEL_TESTPAGE, 500ms, LpdStatus::TimedOut,
+         "the job did not end within 500 ms (no answer to "},
+        {FakeLpdServer::Behaviour::SlowReader, bigPage, 1500ms, LpdStatus::TimedOut,
+         "the job did not end within 1500 ms (the printer was still taking the data file: "},
+    };
+    for (const Row& row : rows) {
+        FakeLpdServer server(row.behaviour);
+        LpdSettings settings = onPort(server.port(), 300ms);
+        settings.jobTimeout = row.jobTimeout;
+        const auto start = std::chrono::steady_clock::now();
+        const LpdOutcome outcome = sendLpdJob("127.0.0.1", "q", row.page, kSender, settings);
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(outcome.status, row.status) << outcome.detail;
+        EXPECT_EQ(outcome.detail.substr(0, row.detailStart.size()), row.detailStart) << outcome.detail;
+        EXPECT_LT(took, row.jobTimeout + 1s) << outcome.detail;
+    }
+    EXPECT_EQ(LpdSettings().jobTimeout, 60s);
+}
+
+// A name server that never answers costs the step's time-out; a numeric
+// IPv6 address needs no look-up.
+TEST(LpdClient, NameLookUpIsBoundedAndIPv6AddressesAreReached)
+{
+    const auto release = std::make_shared<std::atomic<bool>>(false);
+    LpdSettings settings = onPort(unusedLoopbackPort(), 300ms);
+    settings.lookUp = [release](const std::string&, in_addr&) {
+        for (int i = 0; i < 500 && !*release; ++i)
+            std::this_thread::sleep_for(10ms);
+        return false;
+    };
+    const auto start = std::chrono::steady_clock::now();
+    const LpdOutcome hung = sendLpdJob("printer.invalid", "q", QUARVEL_TESTPAGE, kSender, settings);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_EQ(hung.status, LpdStatus::TimedOut);
+    EXPECT_EQ(hung.detail, "no answer from the name look-up within 300 ms");
+    *release = true;
+
+    FakeLpdServer server(FakeLpdServer::Behaviour::Accept, "::1");
+    if (!server.listening())
+        GTEST_SKIP() << "no IPv6 loopback here: " << std::strerror(server.listenError());
+    settings.port = server.port();
+    const LpdOutcome outcome = sendLpdJob("::1", "v6", QUARVEL_TESTPAGE, kSender, settings);
+    EXPECT_EQ(outcome.status, LpdStatus::Sent) << outcome.detail;
+    EXPECT_EQ(server.wait().dataFile, testPage());
 }

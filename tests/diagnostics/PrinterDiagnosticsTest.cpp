@@ -87,6 +87,23 @@ TEST(PrinterTestPing, ReportsForBothOutcomes)
     EXPECT_EQ(report, "FAILED!\n\nPing to 'printer' failed.");
 }
 
+TEST(PrinterTestPing, IPv6AddressesAreToldApartFromUnreachablePrinters)
+{
+    const std::string unsupported = "FAILED!\n\nIPv6 is not supported by the ping: use the printer's IPv4 address";
+    const struct {
+        const char* address;
+        std::string report;
+    } rows[] = {
+        {"::1", unsupported}, {"fe80::1%lo", unsupported}, {"printer::", "FAILED!\n\nPing to 'printer::' failed."}};
+    for (const auto& row : rows) {
+        TestEnvironment env("/");
+        env.reachable = false;
+        std::string report;
+        EXPECT_FALSE(PrinterDiagnostics(env).ping(row.address, report));
+        EXPECT_EQ(report, row.report) << row.address;
+    }
+}
+
 TEST(PrinterTestPage, DeliversThePageOverLpdAndLogsEveryRunThatSends)
 {
     TempDir cwd;

@@ -119,6 +119,11 @@ int FaultInjectingFileSystem::listDirectory(const std::string& directory, std::v
     return hit() ? -1 : FileSystem::listDirectory(directory, names);
 }
 
+int FaultInjectingFileSystem::syncDirectory(const std::string& directory)
+{
+    return hit() ? -1 : FileSystem::syncDirectory(directory);
+}
+
 namespace {
 
 struct SweepState {
@@ -178,7 +183,13 @@ void check(const SweepState& state, bool saved, const std::string& message, cons
     const FaultSweep& sweep = state.sweep;
     auto violation = [&](const std::string& what) { violations.push_back(label + ": " + what); };
     const bool present = fileExists(sweep.path);
-    if (saved) {
+    const bool notDurable = message.find("', but it may not survive a power loss: ") != std::string::npos;
+    if (notDurable) {
+        if (saved)
+            violation("success reported for a save that may not survive a power loss");
+        if (!present || readBytes(sweep.path) != sweep.newBytes)
+            violation("\"saved\" reported, but the path does not hold the new file");
+    } else if (saved) {
         if (!startsWith(message, "Configuration saved to file '") &&
             !startsWith(message, "An old configuration file was found and renamed.\n"))
             violation("success with the message \"" + message + "\"");
@@ -187,16 +198,31 @@ void check(const SweepState& state, bool saved, const std::string& message, cons
     } else {
         if (!startsWith(message, "File could not be opened: "))
             violation("failure with the message \"" + message + "\"");
-        if (sweep.exists && (!present || readBytes(sweep.path) != state.oldBytes))
+        const std::string kept = "\nThe file may be incomplete; the old content is in ";
+        if (const std::size_t at = message.find(kept); at != std::string::npos) {
+            std::string copy = message.substr(at + kept.size());
+            copy = copy.substr(0, copy.find(".old.") + 4);
+            if (!fileExists(copy) || readBytes(copy) != state.oldBytes)
+                violation("the recovery copy named does not hold the old bytes (" + message + ")");
+            for (const std::string& name : entries(recoveryDirectory()))
+                ::unlink((recoveryDirectory() + "/" + name).c_str());
+        } else if (sweep.exists && (!present || readBytes(sweep.path) != state.oldBytes))
             violation("failure reported, but the path does not hold the old file (" + message + ")");
         if (!sweep.exists && present)
             violation("failure reported, but a file stays at the path (" + message + ")");
     }
+    const bool told = message.find("\nThe recovery files of this save could not be removed from ") != std::string::npos;
+    for (const std::string& name : entries(recoveryDirectory()))
+        if (!told)
+            violation("recovery file " + name + " stays after the save ended (" + message + ")");
     struct stat st;
     if (sweep.exists && ::stat(sweep.path.c_str(), &st) == 0 && (st.st_mode & 07777) != state.mode)
         violation("permission bits changed");
     for (const std::string& name : entries(state.folder)) {
         if (name == state.fileName)
+            continue;
+        if (message.find("\nThe backup " + state.folder + "/" + name + " is incomplete and could not be removed.") !=
+            std::string::npos)
             continue;
         const std::string full = state.folder + "/" + name;
         if (!isBackupName(sweep.path, full))
@@ -219,9 +245,16 @@ FaultSweepResult runFaultSweep(const FaultSweep& sweep)
             state.mode = st.st_mode & 07777;
     }
 
+    // The recovery copies go to a state folder of the sweep's own.
+    char stateHome[] = "/tmp/quarvel-sweep-state-XXXXXX";
+    if (::mkdtemp(stateHome))
+        ::setenv("XDG_STATE_HOME", stateHome, 1);
+
     FaultSweepResult result;
     auto run = [&](int failAt, int error, const std::string& label) {
         reset(state);
+        for (const std::string& name : entries(recoveryDirectory()))
+            ::unlink((recoveryDirectory() + "/" + name).c_str());
         FaultInjectingFileSystem fs(failAt, error, sweep.refuseTemporaryFiles, sweep.refuseLinks);
         std::string message;
         const bool saved = SafeFileWriter(fs).save(sweep.path, sweep.newBytes, message);
@@ -244,5 +277,7 @@ FaultSweepResult runFaultSweep(const FaultSweep& sweep)
         }
     }
     reset(state);
+    std::error_code ignored;
+    std::filesystem::remove_all(stateHome, ignored);
     return result;
 }

@@ -34,6 +34,7 @@ class FaultInjectingFileSystem : public FileSystem {
     int rename(const std::string& from, const std::string& to) override;
     int unlink(const std::string& path) override;
     int listDirectory(const std::string& directory, std::vector<std::string>& names) override;
+    int syncDirectory(const std::string& directory) override;
 
   private:
     bool hit();

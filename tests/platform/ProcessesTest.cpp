@@ -342,19 +342,22 @@ TEST(Processes, ABatchFileRunsThroughWinesCommandInterpreter)
     writeBytes(dir.file("ZELNOR.bat"), "@echo off\r\necho %OS%\r\n");
     ::chmod(dir.file("ZELNOR.bat").c_str(), 0644);
     EXPECT_TRUE(startScript("ZELNOR.bat", dir.path(), wine.path()));
-    EXPECT_EQ(waitForFile(dir.file("wine-marker")), folder + "\n/dev/null\n/dev/null\ncmd|/c|ZELNOR.bat|\n");
+    EXPECT_EQ(waitForFile(dir.file("wine-marker")),
+              folder + "\n/dev/null\n/dev/null\nC:\\windows\\system32\\cmd.exe|/c|ZELNOR.bat|\n");
 
     // With an execute bit, as files on Windows shares have, the direct start
     // fails and Wine takes the file.
     std::filesystem::remove(dir.file("wine-marker"));
     ::chmod(dir.file("ZELNOR.bat").c_str(), 0755);
     EXPECT_TRUE(startScript("ZELNOR.bat", dir.path(), wine.path()));
-    EXPECT_EQ(waitForFile(dir.file("wine-marker")), folder + "\n/dev/null\n/dev/null\ncmd|/c|ZELNOR.bat|\n");
+    EXPECT_EQ(waitForFile(dir.file("wine-marker")),
+              folder + "\n/dev/null\n/dev/null\nC:\\windows\\system32\\cmd.exe|/c|ZELNOR.bat|\n");
 
     std::filesystem::remove(dir.file("wine-marker"));
     writeBytes(dir.file("START.CMD"), "@echo off\r\n");
     EXPECT_TRUE(startScript("START.CMD", dir.path(), wine.path()));
-    EXPECT_EQ(waitForFile(dir.file("wine-marker")), folder + "\n/dev/null\n/dev/null\ncmd|/c|START.CMD|\n");
+    EXPECT_EQ(waitForFile(dir.file("wine-marker")),
+              folder + "\n/dev/null\n/dev/null\nC:\\windows\\system32\\cmd.exe|/c|START.CMD|\n");
 
     errno = 0;
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
@@ -449,4 +452,59 @@ TEST(Folders, CurrentAndProgramFolder)
 {
     EXPECT_EQ(currentDirectory(), std::filesystem::current_path().string());
     EXPECT_TRUE(fileExists(executableDirectory() + "/core_tests"));
+}
+
+// The chain of processes that started this one may run the server's image
+// (a shell copied as tcpsrv.exe runs the tool): none of it is ended.
+TEST(Processes, NeverEndsThisProcessOrItsAncestors)
+{
+    const pid_t self = ::getpid();
+    FakeTable table;
+    table.entries = {{7001, "tcpsrv.exe", "", 1},
+                     {7002, "tcpsrv.exe", "", 7003},
+                     {7003, "bash", "", 1},
+                     {self, "core_tests", "", 7002},
+                     {7004, "wine64", "tcpsrv.exe", 7001}};
+    EXPECT_EQ(terminateProcessesByName("tcpsrv.exe", true, table), 2);
+    EXPECT_EQ(table.killed, (std::vector<pid_t>{7001, 7004}));
+
+    // The real parent, found through /proc: a shell under a name of the
+    // test's own, which the scan must leave running.
+    EXPECT_NE(::getppid(), 0);
+    std::vector<ProcessEntry> entries;
+    ASSERT_TRUE(ProcessTable::system().snapshot(entries));
+    const auto me = std::find_if(entries.begin(), entries.end(), [&](const ProcessEntry& e) { return e.pid == self; });
+    ASSERT_NE(me, entries.end());
+    EXPECT_EQ(me->parent, ::getppid());
+}
+
+// The batch file is found as Windows would find it: case ignored, and only
+// a regular file.
+TEST(Processes, TheStartScriptIsARegularFileFoundWithCaseIgnored)
+{
+    struct Row {
+        const char* file;   // a script written under this name ("" none)
+        const char* folder; // a folder made under this name ("" none)
+        bool started;
+        const char* found;
+    };
+    const Row rows[] = {
+        {"ZELNOR.bat", "", true, "ZELNOR.bat"},           {"ZELNOR.BAT", "", true, "ZELNOR.BAT"},
+        {"zelnor.Bat", "", true, "zelnor.Bat"},           {"", "ZELNOR.bat", false, ""},
+        {"ZELNOR.BAT", "ZELNOR.bat", true, "ZELNOR.BAT"},
+    };
+    for (const Row& row : rows) {
+        TempDir dir;
+        if (*row.folder)
+            std::filesystem::create_directory(dir.file(row.folder));
+        if (*row.file) {
+            writeBytes(dir.file(row.file), kMarkerScript);
+            ::chmod(dir.file(row.file).c_str(), 0644);
+        }
+        EXPECT_EQ(findScriptFile("ZELNOR.bat", dir.path()), row.found) << row.file << "|" << row.folder;
+        EXPECT_EQ(startScript("ZELNOR.bat", dir.path(), ""), row.started) << row.file << "|" << row.folder;
+        if (row.started) {
+            EXPECT_NE(waitForFile(dir.file("marker")), "") << row.file;
+        }
+    }
 }

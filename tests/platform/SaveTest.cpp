@@ -313,18 +313,23 @@ TEST(save, AnyFailingCallLeavesTheOldFileExactlyAsItWas)
     };
     const Case cases[] = {
         {FailingFileSystem::WriteCall, ENOSPC, false, "Disk full while accessing %."},
-        {FailingFileSystem::WriteCall, EIO, false, "Disk full while accessing %."},
-        {FailingFileSystem::FsyncCall, EIO, false, "Disk full while accessing %."},
-        {FailingFileSystem::CloseCall, EIO, false, "Disk full while accessing %."},
+        {FailingFileSystem::WriteCall, EIO, false, "A hardware I/O error was reported while accessing %."},
+        {FailingFileSystem::FsyncCall, EIO, false, "A hardware I/O error was reported while accessing %."},
+        {FailingFileSystem::FsyncCall, EINTR, false,
+         "An unknown error occurred while accessing % (Interrupted system call)."},
+        {FailingFileSystem::CloseCall, EIO, false, "A hardware I/O error was reported while accessing %."},
         {FailingFileSystem::FchmodCall, EPERM, false, "Access to % was denied."},
         {FailingFileSystem::RenameCall, EIO, false, "A hardware I/O error was reported while accessing %."},
         {FailingFileSystem::RenameCall, EMFILE, false, "% could not be opened because there are too many open files."},
-        {FailingFileSystem::RenameCall, EXDEV, false, "An unknown error occurred while accessing %."},
+        {FailingFileSystem::RenameCall, EXDEV, false,
+         "An unknown error occurred while accessing % (Invalid cross-device link)."},
         // Written in place: the old bytes go back whatever fails.
         {FailingFileSystem::ReserveCall, ENOSPC, true, "Disk full while accessing %."},
-        {FailingFileSystem::WriteCall, ENOSPC, true, "Disk full while accessing %."},
-        {FailingFileSystem::FsyncCall, EIO, true, "Disk full while accessing %."},
-        {FailingFileSystem::CloseCall, EIO, true, "Disk full while accessing %."},
+        // Every write and sync failing: the recovery copy outside the folder
+        // cannot be made, and the file is not touched.
+        {FailingFileSystem::WriteCall, ENOSPC, true, "Disk full while accessing &."},
+        {FailingFileSystem::FsyncCall, EIO, true, "A hardware I/O error was reported while accessing &."},
+        {FailingFileSystem::CloseCall, EIO, true, "A hardware I/O error was reported while accessing &."},
     };
     const std::string old = "the old configuration\r\n" + std::string(300, ';');
     for (const Case& tc : cases) {
@@ -337,7 +342,14 @@ TEST(save, AnyFailingCallLeavesTheOldFileExactlyAsItWas)
         std::string message;
         EXPECT_FALSE(SafeFileWriter(*fs).save(path, formatConfiguration(c), message));
         std::string expected = tc.description;
-        expected.replace(expected.find('%'), 1, path);
+        struct stat st;
+        ::stat(path.c_str(), &st);
+        const std::string copy =
+            recoveryDirectory() + "/" + std::to_string(st.st_dev) + "-" + std::to_string(st.st_ino) + ".old";
+        if (expected.find('%') != std::string::npos)
+            expected.replace(expected.find('%'), 1, path);
+        else
+            expected.replace(expected.find('&'), 1, copy);
         EXPECT_EQ(message, "File could not be opened: " + expected) << tc.call << " " << tc.inPlace;
         EXPECT_EQ(readBytes(path), old) << tc.call << " " << tc.inPlace;
         // No temporary file stays behind; a backup made before the failure

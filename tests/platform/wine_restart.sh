@@ -1,18 +1,45 @@
 #!/usr/bin/env bash
 # The server restart against real Windows programs under Wine:
-#   wine_restart.sh QUARVEL_CFG WINDOWS_SLEEPER_EXE
-# Starts the sleeper under Wine as "tcpsrv.exe" beside a "ZELNOR.bat" that
-# starts a new one, plus near misses, runs `quarvel-cfg restart` twice and
-# checks that exactly the server was ended and the batch file ran through
-# Wine's command interpreter. Skipped (77) where Wine or the mingw compiler
-# is missing.
+#   wine_restart.sh QUARVEL_CFG WINDOWS_SLEEPER_EXE WINDOWS_IMPOSTOR_EXE
+# First, with a shell copied as "tcpsrv.exe" as the tool's parent, checks
+# that the restart never ends its own caller. Then starts the sleeper under
+# Wine as "tcpsrv.exe" beside a "ZELNOR.bat" that starts a new one, plus
+# near misses and impostor command interpreters ("cmd.exe", "cmd.com",
+# "cmd"), runs `quarvel-cfg restart` twice (the second time with the batch
+# file named in capitals) and checks that exactly the server was ended and
+# the batch file ran through Wine's own command interpreter. Skipped (77)
+# where Wine or the mingw compiler is missing.
 set -uo pipefail
 
 tool=$1
 sleeper=${2:-}
+impostor=${3:-}
 
 skip() { echo "SKIPPED: $*"; exit 77; }
 fail() { echo "FAILED: $*"; exit 1; }
+
+if [ "${4:-}" != "--inside" ]; then
+    # The restart ends every "tcpsrv.exe" it can see. In a process namespace
+    # of its own it sees only what this test starts, and when the test ends
+    # the kernel ends whatever of it is left.
+    for isolation in "--pid --fork --mount-proc" "--user --map-root-user --pid --fork --mount-proc"; do
+        # shellcheck disable=SC2086
+        if unshare $isolation true 2>/dev/null; then
+            exec unshare $isolation --kill-child bash "$0" "$tool" "$sleeper" "$impostor" --inside
+        fi
+    done
+    skip "no process namespace may be made here; outside one the restart would end other people's tcpsrv.exe"
+fi
+
+# A program named like the server that runs the tool (a shell copied as
+# tcpsrv.exe) is the tool's own ancestor and must survive the restart.
+parent=$(mktemp -d /tmp/quarvel-parent-XXXXXX)
+cp /bin/bash "$parent/tcpsrv.exe"
+survived=$(cd "$parent" && ./tcpsrv.exe -c '"$0" restart >/dev/null; echo survived' "$tool" 2>&1)
+status=$?
+rm -rf "$parent"
+[ "$status" -eq 0 ] && [ "$survived" = survived ] || fail "the restart ended its own parent (status $status)"
+echo "the parent named tcpsrv.exe survived the restart"
 
 wine=$(command -v wine || command -v wine64 || true)
 [ -n "$wine" ] || { [ -x /usr/lib/wine/wine64 ] && wine=/usr/lib/wine/wine64; }
@@ -22,18 +49,7 @@ wine=$(command -v wine || command -v wine64 || true)
 wineserver=$(command -v wineserver || true)
 [ -n "$wineserver" ] || wineserver=$(dirname "$wine")/wineserver
 
-if [ "${3:-}" != "--inside" ]; then
-    # The restart ends every "tcpsrv.exe" it can see. In a process namespace
-    # of its own it sees only what this test starts, and when the test ends
-    # the kernel ends whatever of it is left.
-    for isolation in "--pid --fork --mount-proc" "--user --map-root-user --pid --fork --mount-proc"; do
-        # shellcheck disable=SC2086
-        if unshare $isolation true 2>/dev/null; then
-            exec unshare $isolation --kill-child bash "$0" "$tool" "$sleeper" --inside
-        fi
-    done
-    skip "no process namespace may be made here; outside one the restart would end other people's tcpsrv.exe"
-fi
+[ -n "$impostor" ] && [ -f "$impostor" ] || skip "no impostor command interpreter was built"
 
 work=$(mktemp -d /tmp/quarvel-wine-XXXXXX)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
@@ -87,6 +103,8 @@ cp "$sleeper" "$server/tcpsrv.exe.old"
 # %OS% expands only in Windows' command interpreter; a shell would write it
 # as it stands.
 printf '@echo off\r\necho %%OS%%> restarted.txt\r\nstart "" tcpsrv.exe new-server.txt\r\n' >"$server/ZELNOR.bat"
+# Wine looks a bare "cmd" up in the current folder first.
+for name in cmd.exe cmd.com cmd; do cp "$impostor" "$server/$name"; done
 cd "$server" || fail "no work folder"
 
 begin=$SECONDS
@@ -110,14 +128,16 @@ for _ in $(seq 50); do [ "$(cat /proc/$renamed/comm)" = tcpsrv.exe ] && break; s
 [ "$(cat /proc/$renamed/comm)" = tcpsrv.exe ] || fail "could not name a native process tcpsrv.exe"
 
 restart() {
+    local script=$1
     rm -f restarted.txt new-server.txt
     output=$(timeout 30 "$tool" restart 2>&1)
     status=$?
     echo "$output"
     [ "$status" -eq 0 ] || fail "quarvel-cfg restart exited with $status"
     [ "$output" = "Ended 1 server process (tcpsrv.exe).
-Started ZELNOR.bat in $server." ] || fail "unexpected report"
-    wait_for restarted.txt 20 || fail "ZELNOR.bat did not run"
+Started $script in $server." ] || fail "unexpected report"
+    wait_for restarted.txt 20 || fail "$script did not run"
+    [ ! -e impostor.txt ] || fail "an impostor cmd in the server's folder ran instead of Wine's own"
     grep -q Windows_NT restarted.txt || fail "ZELNOR.bat did not run through Wine's command interpreter"
     wait_for new-server.txt 20 || fail "ZELNOR.bat did not start a new server"
     for pid in "$older" "$renamed" "$named"; do
@@ -125,7 +145,7 @@ Started ZELNOR.bat in $server." ] || fail "unexpected report"
     done
 }
 
-restart
+restart ZELNOR.bat
 wait "$old"
 [ $? -eq 137 ] || fail "the old server was not ended by SIGKILL"
 new=$(wine_servers)
@@ -133,8 +153,10 @@ new=$(wine_servers)
 echo "old server $old ended; new server $new runs as $(tr '\0' ' ' <"/proc/$new/cmdline")"
 
 # The server the batch file started shows its Windows path ("Z:\...") as
-# argv[0]; the next restart must find it too.
-restart
+# argv[0]; the next restart must find it too, and the batch file in
+# capitals, as Windows would.
+mv ZELNOR.bat ZELNOR.BAT
+restart ZELNOR.BAT
 for _ in $(seq 50); do running "$new" || break; sleep 0.1; done
 running "$new" && fail "the server started by ZELNOR.bat was not ended"
 [ "$(wine_servers | wc -l)" -eq 1 ] || fail "expected one server after the second restart"
