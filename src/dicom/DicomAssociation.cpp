@@ -125,15 +125,22 @@ DicomAssociation::DicomAssociation(const DicomPeer& peer, DicomCancel& cancel) :
 DicomAssociation::~DicomAssociation()
 {
     if (m_association) {
-        ASC_abortAssociation(m_association);
+        // An open association is aborted; one that never opened only has
+        // its connection closed.
+        if (m_established)
+            ASC_abortAssociation(m_association);
+        else
+            ASC_dropAssociation(m_association);
         ASC_destroyAssociation(&m_association);
     }
     if (m_network)
         ASC_dropNetwork(&m_network);
 }
 
+namespace {
+
 // The outcome of a failed step, from DCMTK's condition.
-static DicomStep stepFrom(const OFCondition& condition, const DicomPeer& peer, const DicomCancel& cancel)
+DicomStep stepFrom(const OFCondition& condition, const DicomPeer& peer, const DicomCancel& cancel)
 {
     if (cancel.cancelled())
         return {DicomOutcome::Cancelled, "cancelled"};
@@ -145,6 +152,8 @@ static DicomStep stepFrom(const OFCondition& condition, const DicomPeer& peer, c
         return {DicomOutcome::Aborted, "the server closed the connection"};
     return {DicomOutcome::Failed, condition.text()};
 }
+
+} // namespace
 
 DicomStep DicomAssociation::open(const std::string& calledAETitle, const char* abstractSyntax)
 {
@@ -190,6 +199,7 @@ DicomStep DicomAssociation::open(const std::string& calledAETitle, const char* a
         }
         return stepFrom(condition, m_peer, m_cancel);
     }
+    m_established = true;
     m_context = ASC_findAcceptedPresentationContextID(m_association, abstractSyntax);
     if (m_context == 0)
         return {DicomOutcome::Rejected,
@@ -293,6 +303,8 @@ DicomStep DicomAssociation::release()
     const OFCondition condition = ASC_releaseAssociation(m_association);
     if (condition.bad())
         return stepFrom(condition, m_peer, m_cancel);
+    m_established = false;
+    ASC_dropAssociation(m_association);
     ASC_destroyAssociation(&m_association);
     return {};
 }

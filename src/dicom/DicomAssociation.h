@@ -53,4 +53,5 @@ class DicomAssociation {
     T_ASC_Network* m_network = nullptr;
     T_ASC_Association* m_association = nullptr;
     unsigned char m_context = 0;
+    bool m_established = false; // accepted and not yet released
 };

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <netinet/in.h>
 #include <optional>
+#include <poll.h>
 #include <regex>
 #include <sstream>
 #include <sys/socket.h>
@@ -23,6 +24,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "LoopbackPorts.h"
 #include "TestSupport.h"
 #include "cli/CfgTool.h"
 #include "config/Configuration.h"
@@ -41,105 +43,49 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A socket listening on 127.0.0.1 on a port the system chose.
-int listenOnLoopback(int& port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 8) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return -1;
-    port = ntohs(address.sin_port);
-    return fd;
-}
-
-// A loopback port nothing listens on (it was free a moment ago).
-int freePort()
-{
-    int port = 0;
-    const int fd = listenOnLoopback(port);
-    ::close(fd);
-    return port;
-}
-
-// A peer made here. Reject and Abort answer each association request with
-// DCMTK's acceptor; Silent accepts connections and never says a word. It
-// serves until the object goes.
+// A peer made here that answers each association request through DCMTK's
+// acceptor side, by a reject or an abort; it serves until the object goes.
 class StandInServer {
   public:
-    enum class Kind { Reject, Abort, Silent };
-
-    explicit StandInServer(Kind kind) : m_kind(kind)
+    explicit StandInServer(bool reject) : m_listener(true), m_reject(reject)
     {
-        m_listener = listenOnLoopback(m_port);
         m_thread = std::thread([this] { serve(); });
     }
     ~StandInServer()
     {
-        m_stop = true;
-        ::shutdown(m_listener, SHUT_RDWR);
+        ::shutdown(m_listener.socket(), SHUT_RDWR);
         m_thread.join();
-        for (int fd : m_held)
-            ::close(fd);
-        ::close(m_listener);
     }
-
-    int port() const { return m_port; }
-
-    // Waits until a connection has been accepted (the client is waiting).
-    void waitForConnection()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_accepted.wait(lock, [this] { return !m_held.empty(); });
-    }
+    int port() const { return m_listener.port(); }
 
   private:
     void serve()
     {
-        while (!m_stop) {
-            const int fd = ::accept(m_listener, nullptr, nullptr);
-            if (fd < 0)
-                return;
-            if (m_kind == Kind::Silent) {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_held.push_back(fd);
-                m_accepted.notify_all();
-                continue;
-            }
+        for (int fd; (fd = ::accept(m_listener.socket(), nullptr, nullptr)) >= 0;) {
             // DCMTK's acceptor takes over the connection accepted here.
             T_ASC_Network* network = nullptr;
             dcmExternalSocketHandle.set(fd);
             ASC_initializeNetwork(NET_ACCEPTOR, 0, 30, &network);
             T_ASC_Association* association = nullptr;
-            const OFCondition received = ASC_receiveAssociation(network, &association, ASC_DEFAULTMAXPDU);
-            dcmExternalSocketHandle.set(-1);
-            if (received.good()) {
-                if (m_kind == Kind::Reject) {
-                    T_ASC_RejectParameters reject{ASC_RESULT_REJECTEDPERMANENT, ASC_SOURCE_SERVICEUSER,
-                                                  ASC_REASON_SU_CALLEDAETITLENOTRECOGNIZED};
+            if (ASC_receiveAssociation(network, &association, ASC_DEFAULTMAXPDU).good()) {
+                T_ASC_RejectParameters reject{ASC_RESULT_REJECTEDPERMANENT, ASC_SOURCE_SERVICEUSER,
+                                              ASC_REASON_SU_CALLEDAETITLENOTRECOGNIZED};
+                if (m_reject)
                     ASC_rejectAssociation(association, &reject);
-                } else {
+                else
                     ASC_abortAssociation(association);
-                }
                 ASC_dropAssociation(association);
             }
+            dcmExternalSocketHandle.set(-1);
             if (association)
                 ASC_destroyAssociation(&association);
             ASC_dropNetwork(&network);
         }
     }
 
-    Kind m_kind;
-    int m_port = 0;
-    int m_listener = -1;
+    LoopbackPort m_listener;
+    bool m_reject;
     std::thread m_thread;
-    std::atomic<bool> m_stop{false};
-    std::mutex m_mutex;
-    std::condition_variable m_accepted;
-    std::vector<int> m_held;
 };
 
 struct ToolRun {
@@ -184,42 +130,25 @@ class PrintScp {
   public:
     PrintScp(const TempDir& folder, int port)
     {
-        std::ifstream shipped("/etc/dcmtk/dcmpstat.cfg");
-        if (!shipped || ::access("/usr/bin/dcmprscp", X_OK) != 0)
+        const std::string shipped = readBytes("/etc/dcmtk/dcmpstat.cfg");
+        // The first local printer section: its name and its text.
+        std::smatch found;
+        if (::access("/usr/bin/dcmprscp", X_OK) != 0 ||
+            !std::regex_search(shipped, found, std::regex(R"(\n\[(\w+)\]\n([^\[]*\n)?Type\s*=\s*LOCALPRINTER[^\[]*)")))
             return;
+        const std::string printer = found[1];
         m_database = folder.file("database");
-        const std::string spool = folder.file("spool"), log = folder.file("log");
-        for (const std::string& dir : {m_database, spool, log})
-            ::mkdir(dir.c_str(), 0700);
-        std::ostringstream config;
-        std::string section, printer;
-        for (std::string line; std::getline(shipped, line);) {
-            std::smatch header;
-            if (std::regex_match(line, header, std::regex(R"(\s*\[+([^\]]+)\]+\s*)")))
-                section = header[1];
-            const std::string key = line.substr(0, line.find('='));
-            auto is = [&key](const char* name) {
-                return std::regex_match(key, std::regex(std::string("\\s*") + name + "\\s*", std::regex::icase));
-            };
-            if (section == "DATABASE" && is("Directory"))
-                line = "Directory = " + m_database;
-            else if (section == "PRINT" && is("Directory"))
-                line = "Directory = " + spool;
-            else if (section == "APPLICATION" && is("LogDirectory"))
-                line = "LogDirectory = " + log;
-            else if (std::regex_match(line, std::regex(R"(\s*Type\s*=\s*LOCALPRINTER\s*)")) && printer.empty())
-                printer = section;
-            config << line << '\n';
-        }
-        // The printer's port is set once its section is known.
-        std::string text = config.str();
-        const std::size_t start = text.find("[" + printer + "]");
-        if (printer.empty() || start == std::string::npos)
-            return;
-        const std::size_t end = text.find("\n[", start + 1);
-        std::string body = text.substr(start, end - start);
-        body = std::regex_replace(body, std::regex(R"(\n\s*Port\s*=[^\n]*)"), "\nPort = " + std::to_string(port));
-        text.replace(start, end - start, body);
+        ::mkdir(m_database.c_str(), 0700);
+        ::mkdir(folder.file("spool").c_str(), 0700);
+        std::string text =
+            found.prefix().str() +
+            std::regex_replace(found.str(), std::regex(R"(\nPort\s*=[^\n]*)"), "\nPort = " + std::to_string(port)) +
+            found.suffix().str();
+        // Its database, spool and log folders: ours.
+        text = std::regex_replace(text, std::regex(R"(\n(\s*Directory\s*=\s*)(database|spool)\b)"),
+                                  "\n$1" + folder.path() + "/$2");
+        text =
+            std::regex_replace(text, std::regex(R"(\n\s*LogDirectory\s*=[^\n]*)"), "\nLogDirectory = " + folder.path());
         const std::string path = folder.file("dcmpstat.cfg");
         writeBytes(path, text);
 
@@ -232,18 +161,14 @@ class PrintScp {
             ::_exit(127);
         }
         // Ready when it takes connections (it exits at once on a bad file).
-        for (int i = 0; i < 500 && !m_ready; ++i) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        for (int i = 0; i < 500 && !m_ready && ::waitpid(m_pid, nullptr, WNOHANG) == 0; ++i) {
             const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            address.sin_port = htons(static_cast<std::uint16_t>(port));
             m_ready = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
             ::close(fd);
-            if (!m_ready && ::waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
-                m_pid = -1;
-                return;
-            }
             if (!m_ready)
                 ::usleep(10000);
         }
@@ -282,7 +207,7 @@ class PrintScp {
 TEST(Dicom, PrintScpAnswersEveryTitleAndStoresTheTestFilmWithItsPixels)
 {
     TempDir folder;
-    const int port = freePort();
+    const int port = LoopbackPort(false).port();
     PrintScp scp(folder, port);
     if (!scp.ready())
         GTEST_SKIP() << "DCMTK's print SCP (package dcmtk) cannot be started here";
@@ -328,22 +253,25 @@ TEST(Dicom, RejectAbortNoConnectionAndSilenceEachGiveTheirOutcomeWithinTheTimeou
 {
     struct Row {
         const char* name;
-        std::optional<StandInServer::Kind> server; // none: nothing listens
-        const char* outcome;                       // after "COLOR at HOST:PORT: " / "test film not printed: "
+        int kind;            // 0 nothing listens, 1 reject, 2 abort, 3 silence
+        const char* outcome; // after "COLOR at HOST:PORT: " / "test film not printed: "
     };
     const Row rows[] = {
-        {"reject", StandInServer::Kind::Reject, "rejected: called AE title not recognised"},
-        {"abort", StandInServer::Kind::Abort, "aborted: the server aborted the association"},
-        {"no connection", std::nullopt, "no connection: Connection refused"},
-        {"silence", StandInServer::Kind::Silent, "timed out: no answer within 2 s"},
+        {"reject", 1, "rejected: called AE title not recognised"},
+        {"abort", 2, "aborted: the server aborted the association"},
+        {"no connection", 0, "no connection: Connection refused"},
+        {"silence", 3, "timed out: no answer within 2 s"},
     };
     constexpr double kTimeout = 2;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         std::optional<StandInServer> server;
-        if (row.server)
-            server.emplace(*row.server);
-        const int port = server ? server->port() : freePort();
+        std::optional<LoopbackPort> port_;
+        if (row.kind == 1 || row.kind == 2)
+            server.emplace(row.kind == 1);
+        else
+            port_.emplace(row.kind == 3); // silence: connections nobody accepts
+        const int port = server ? server->port() : port_->port();
         TempDir folder;
         const std::string config = writeConfiguration(folder, port, true);
         const std::string at = " at 127.0.0.1:" + std::to_string(port) + ": ";
@@ -362,14 +290,15 @@ TEST(Dicom, RejectAbortNoConnectionAndSilenceEachGiveTheirOutcomeWithinTheTimeou
 
 TEST(Dicom, CancelStopsAWaitForTheServerAtOnce)
 {
-    StandInServer server(StandInServer::Kind::Silent);
+    const LoopbackPort server(true);
     DicomPeer peer;
     peer.port = server.port();
     peer.timeoutSeconds = 30;
     DicomCancel cancel;
     EchoResult result;
     std::thread echo([&] { result = echoAETitle(peer, "RADSRV", cancel); });
-    server.waitForConnection();
+    pollfd connected{server.socket(), POLLIN, 0}; // the client waits for an answer
+    ASSERT_EQ(::poll(&connected, 1, 10000), 1);
     const auto start = Clock::now();
     cancel.cancel();
     echo.join();
@@ -380,7 +309,7 @@ TEST(Dicom, CancelStopsAWaitForTheServerAtOnce)
 TEST(Dicom, FilmTestRefusesAPrinterTheConfigurationDoesNotHave)
 {
     TempDir folder;
-    const std::string config = writeConfiguration(folder, freePort());
+    const std::string config = writeConfiguration(folder, LoopbackPort(false).port());
     const ToolRun run = runTool({"filmtest", config, "NOSUCH"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "quarvel-cfg: filmtest: 'NOSUCH' is no printer of " + config + "\n");

@@ -36,6 +36,7 @@ class LoopbackPort {
     LoopbackPort& operator=(const LoopbackPort&) = delete;
 
     int port() const { return m_port; }
+    int socket() const { return m_fd; }
 
   private:
     int m_fd = -1;
