@@ -4,22 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
-#include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
-#include <mutex>
-#include <netinet/in.h>
+#include <filesystem>
 #include <optional>
 #include <poll.h>
 #include <regex>
 #include <sstream>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -138,8 +131,8 @@ class PrintScp {
             return;
         const std::string printer = found[1];
         m_database = folder.file("database");
-        ::mkdir(m_database.c_str(), 0700);
-        ::mkdir(folder.file("spool").c_str(), 0700);
+        std::filesystem::create_directory(m_database);
+        std::filesystem::create_directory(folder.file("spool"));
         std::string text =
             found.prefix().str() +
             std::regex_replace(found.str(), std::regex(R"(\nPort\s*=[^\n]*)"), "\nPort = " + std::to_string(port)) +
@@ -187,12 +180,9 @@ class PrintScp {
     std::vector<std::string> stored(const std::string& prefix) const
     {
         std::vector<std::string> files;
-        if (DIR* dir = ::opendir(m_database.c_str())) {
-            while (const dirent* entry = ::readdir(dir))
-                if (std::string(entry->d_name).rfind(prefix, 0) == 0)
-                    files.push_back(m_database + "/" + entry->d_name);
-            ::closedir(dir);
-        }
+        for (const auto& entry : std::filesystem::directory_iterator(m_database))
+            if (entry.path().filename().string().rfind(prefix, 0) == 0)
+                files.push_back(entry.path().string());
         return files;
     }
 
