@@ -196,7 +196,23 @@ bool MainSheet::loadConfiguration(const QString& path)
     }
     m_configurationFileName = path;
     warnOfLostLines(path, findings.items);
+    warnOfAETitles(path, findings);
     return true;
+}
+
+// AE titles that no DICOM client can call, as the check names them.
+void MainSheet::warnOfAETitles(const QString& path, const ReaderFindings& findings)
+{
+    QStringList details;
+    for (const Finding& finding : findReferenceWarnings(m_configuration, findings))
+        if (finding.kind == FindingKind::AETitle)
+            details << toQt(describeFinding(finding), m_configuration.Encoding);
+    if (details.isEmpty())
+        return;
+    const QString text = QStringLiteral("%1 %2 of '%3' cannot be used by DICOM clients.")
+                             .arg(details.size())
+                             .arg(details.size() == 1 ? QStringLiteral("AE title") : QStringLiteral("AE titles"), path);
+    interaction().tellWithDetails(this, text, details.join(QLatin1Char('\n')), Interaction::Icon::Warning);
 }
 
 // Hand-edited lines that a save would drop or change are named before any

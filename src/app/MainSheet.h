@@ -11,6 +11,7 @@
 #include "ui/PropertySheet.h"
 
 struct Finding;
+struct ReaderFindings;
 
 class StartPage;
 class PrinterPage;
@@ -71,6 +72,7 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
   private:
     QString buildReport(bool saved, const QString& writerMessage, bool asConfigCfg) const;
     void warnOfLostLines(const QString& path, const std::vector<Finding>& findings);
+    void warnOfAETitles(const QString& path, const ReaderFindings& findings);
 
     AppServices m_services;
     Configuration m_configuration;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <getopt.h>
 #include <iostream>
@@ -26,6 +27,10 @@
 #include "platform/SafeFileWriter.h"
 #endif
 #include "platform/ServerControl.h"
+#ifdef QUARVEL_DICOM
+#include "dicom/TestFilm.h"
+#include "dicom/Verification.h"
+#endif
 
 namespace {
 
@@ -45,6 +50,7 @@ struct Context {
 
 struct Options {
     bool json = false;
+    int timeoutSeconds = 10; // --timeout
 };
 
 using Operands = std::vector<std::string>;
@@ -56,9 +62,11 @@ struct Command {
     const char* arguments;
     const char* summary;
     const char* help;
-    std::size_t operands; // exactly this many
+    std::size_t operands; // at least this many
     bool json;            // takes --json
     int (*run)(Context&, const Options&, const Operands&);
+    std::size_t optionalOperands = 0; // this many more may follow
+    bool timeout = false;             // takes --timeout SECONDS
 };
 
 int fail(Context& c, const std::string& message)
@@ -285,6 +293,52 @@ int testPage(Context& c, const Options&, const Operands& operands)
     return PrinterDiagnostics(c.environment).sendTestPage(operands[0], operands[1], sink) ? kOk : kFault;
 }
 
+#ifdef QUARVEL_DICOM
+DicomPeer dicomPeer(const Configuration& config, const Options& options, const Operands& operands, std::size_t host)
+{
+    DicomPeer peer;
+    peer.port = config.Port;
+    peer.timeoutSeconds = options.timeoutSeconds;
+    if (operands.size() > host)
+        peer.host = operands[host];
+    return peer;
+}
+
+int echo(Context& c, const Options& options, const Operands& operands)
+{
+    Configuration config;
+    if (!load(c, config, operands[0], nullptr))
+        return kError;
+    const std::vector<std::string> titles = verificationTitles(config);
+    if (titles.empty())
+        return fail(c, "echo: " + displayName(operands[0]) + " names no AE title");
+    const DicomPeer peer = dicomPeer(config, options, operands, 1);
+    DicomCancel cancel;
+    bool all = true;
+    verifyServer(peer, titles, cancel, [&](const EchoResult& result) {
+        c.out << echoLine(result, peer) << '\n' << std::flush;
+        all = all && result.outcome == DicomOutcome::Answered;
+    });
+    return all ? kOk : kFault;
+}
+
+int filmTest(Context& c, const Options& options, const Operands& operands)
+{
+    Configuration config;
+    if (!load(c, config, operands[0], nullptr))
+        return kError;
+    const std::string& printer = operands[1];
+    if (!config.Printers.exists(printer))
+        return fail(c, "filmtest: '" + printer + "' is no printer of " + displayName(operands[0]));
+    const DicomPeer peer = dicomPeer(config, options, operands, 2);
+    DicomCancel cancel;
+    const TestFilmReport report = sendTestFilm(peer, printer, config.Layout.Orientation != 0, cancel);
+    for (const std::string& line : testFilmLines(report, printer, peer))
+        c.out << line << '\n';
+    return report.printed ? kOk : kFault;
+}
+#endif
+
 int restart(Context& c, const Options&, const Operands&)
 {
     ServerControl control;
@@ -309,7 +363,7 @@ const Command kCommands[] = {
      "  FILE:LINE: warning: TEXT [KIND]\n"
      "and last a count of faults and warnings. Kinds: unknown-key, unknown-section,\n"
      "not-a-line, comment, value-replaced, duplicate, missing-header,\n"
-     "incomplete-printer.\n"
+     "incomplete-printer, ae-title.\n"
      "\n"
      "  --json   one JSON document instead: {\"file\", \"faults\": [{\"text\", \"page\"}],\n"
      "           \"warnings\": [{\"line\", \"kind\", \"text\", \"source\"}]}\n"
@@ -340,6 +394,37 @@ const Command kCommands[] = {
      "prints how many server processes were ended and whether the script was\n"
      "started. Exit status: 0 started, 1 not started.\n",
      0, false, restart},
+#ifdef QUARVEL_DICOM
+    {"echo", "[--timeout SECONDS] CONFIG [HOST]", "send a DICOM C-ECHO to the server's and each printer's AE title",
+     "Associates to HOST (default 127.0.0.1) on the Port of CONFIG with the calling\n"
+     "AE title QUARVEL and, in turn, the called AE title ServerAETitle and each\n"
+     "printer's PrinterAETitle (each title once), sends a C-ECHO and releases.\n"
+     "Prints one line per AE title: answered (with the round trip in ms),\n"
+     "rejected (with the reason), aborted, no connection (with the reason) or\n"
+     "timed out.\n"
+     "\n"
+     "  --timeout SECONDS   bound of the connection, the association and each\n"
+     "                      response (default 10)\n"
+     "\n"
+     "Exit status: 0 every title answered, 1 one did not, 2 a file or usage error.\n",
+     1, false, echo, 1, true},
+    {"filmtest", "[--timeout SECONDS] CONFIG PRINTER_AE [HOST]",
+     "print a DICOM test film through the server to a printer",
+     "Associates to HOST (default 127.0.0.1) on the Port of CONFIG, called AE title\n"
+     "PRINTER_AE (a printer of CONFIG), with the Basic Grayscale Print Management\n"
+     "Meta SOP Class, and prints one test film: N-GET of the printer's status,\n"
+     "N-CREATE of a film session (1 copy) and a film box (STANDARD\\1,1, the\n"
+     "layout's orientation), N-SET of its image box with a 512 x 512 test image (a\n"
+     "grey wedge of 16 steps and line patterns), N-ACTION print, N-DELETE,\n"
+     "release. Prints each step with its DIMSE status and the outcome.\n"
+     "\n"
+     "  --timeout SECONDS   bound of the connection, the association and each\n"
+     "                      response (default 10)\n"
+     "\n"
+     "Exit status: 0 the print action succeeded (success or warning), 1 it did not,\n"
+     "2 a file or usage error, or PRINTER_AE is no printer of CONFIG.\n",
+     2, false, filmTest, 1, true},
+#endif
 };
 
 // --- Command line ---------------------------------------------------------------
@@ -365,7 +450,8 @@ void printUsage(std::ostream& out)
     }
     out << "\n"
         << "Exit status: 0 success, 1 a fault found (check), a change to show (diff) or a\n"
-        << "failed ping or test page, 2 a file or usage error (message on standard error).\n";
+        << "failed ping, test page, echo or test film, 2 a file or usage error (message on\n"
+        << "standard error).\n";
 }
 
 void printCommandHelp(std::ostream& out, const Command& command)
@@ -434,14 +520,31 @@ std::string operandNames(const Command& command)
     return names;
 }
 
+constexpr int kMaxTimeoutSeconds = 3600;
+
+// A time-out in whole seconds, 1 to kMaxTimeoutSeconds, the text nothing else.
+bool parseSeconds(const char* text, int& seconds)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno || value < 1 || value > kMaxTimeoutSeconds)
+        return false;
+    seconds = static_cast<int>(value);
+    return true;
+}
+
 int runCommand(Context& c, const Command& command, std::span<const std::string> words)
 {
     const option withJson[] = {{"help", no_argument, nullptr, 'h'}, {"json", no_argument, nullptr, 'j'}, {}};
+    const option withTimeout[] = {
+        {"help", no_argument, nullptr, 'h'}, {"timeout", required_argument, nullptr, 't'}, {}};
     const option plain[] = {{"help", no_argument, nullptr, 'h'}, {}};
+    const option* longOptions = command.json ? withJson : command.timeout ? withTimeout : plain;
     OptionScan scan(words);
     Options options;
     const std::string seeHelp = "; see '" + std::string(kProgram) + " " + command.name + " --help'";
-    for (int option; (option = scan.next("h", command.json ? withJson : plain)) != -1;) {
+    for (int option; (option = scan.next(":h", longOptions)) != -1;) {
         switch (option) {
         case 'h':
             printCommandHelp(c.out, command);
@@ -449,6 +552,13 @@ int runCommand(Context& c, const Command& command, std::span<const std::string> 
         case 'j':
             options.json = true;
             break;
+        case 't':
+            if (!parseSeconds(optarg, options.timeoutSeconds))
+                return fail(c, std::string(command.name) + ": --timeout wants whole seconds from 1 to " +
+                                   std::to_string(kMaxTimeoutSeconds) + ", not '" + optarg + "'" + seeHelp);
+            break;
+        case ':':
+            return fail(c, std::string(command.name) + ": option '" + scan.offending() + "' wants a value" + seeHelp);
         default:
             return fail(c, std::string(command.name) + ": unknown option '" + scan.offending() + "'" + seeHelp);
         }
@@ -456,9 +566,9 @@ int runCommand(Context& c, const Command& command, std::span<const std::string> 
     const Operands operands = scan.rest();
     if (operands.size() < command.operands)
         return fail(c, std::string(command.name) + ": missing " + operandNames(command) + seeHelp);
-    if (operands.size() > command.operands)
-        return fail(c,
-                    std::string(command.name) + ": unexpected argument '" + operands[command.operands] + "'" + seeHelp);
+    const std::size_t most = command.operands + command.optionalOperands;
+    if (operands.size() > most)
+        return fail(c, std::string(command.name) + ": unexpected argument '" + operands[most] + "'" + seeHelp);
     return command.run(c, options, operands);
 }
 

@@ -596,6 +596,12 @@ void ConfigReader::finish()
                  w.line, w.source);
     }
     m_writtenElsewhere.clear();
+    // The server's AE title, for the check of its form.
+    for (std::size_t s = 0; s < fileSections().size(); ++s) {
+        const std::span<const KeyDef<Configuration>> keys = fileSections()[s].settingsKeys;
+        if (const KeyDef<Configuration>* def = findKey(keys, "ServerAETitle"))
+            m_findings->serverAETitleLine = m_fixedLines[s][1 + fieldSlot(keys, *def)];
+    }
     // Only findings noted at a section's end come out of order.
     const auto byLine = [](const Finding& a, const Finding& b) { return a.line < b.line; };
     if (!std::is_sorted(m_findings->items.begin(), m_findings->items.end(), byLine))

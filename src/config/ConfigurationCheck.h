@@ -18,3 +18,9 @@ struct ConfigurationFaults {
 };
 
 ConfigurationFaults findConfigurationFaults(const Configuration& config);
+
+// What keeps title from being a DICOM AE title, for the user ("AE title
+// 'X' has 25 characters; DICOM allows 16"); empty when it is one. An AE
+// title has at most 16 characters, no backslash, no control character and
+// is not all spaces.
+std::string aeTitleProblem(const std::string& title);

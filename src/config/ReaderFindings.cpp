@@ -5,6 +5,7 @@
 
 #include "config/ConfigKeys.h"
 #include "config/Configuration.h"
+#include "config/ConfigurationCheck.h"
 
 const char* findingKindName(FindingKind kind)
 {
@@ -25,6 +26,8 @@ const char* findingKindName(FindingKind kind)
         return "missing-header";
     case FindingKind::IncompletePrinter:
         return "incomplete-printer";
+    case FindingKind::AETitle:
+        return "ae-title";
     }
     return "unknown";
 }
@@ -41,6 +44,7 @@ bool losesContent(FindingKind kind)
     case FindingKind::Duplicate:
     case FindingKind::MissingHeader:
     case FindingKind::IncompletePrinter:
+    case FindingKind::AETitle:
         return false;
     }
     return false;
@@ -110,6 +114,11 @@ std::vector<Finding> findReferenceWarnings(const Configuration& config, const Re
         warnings.push_back(std::move(finding));
     };
 
+    // An empty server title is a fault of the check already.
+    if (!config.ServerAETitle.empty())
+        if (std::string problem = aeTitleProblem(config.ServerAETitle); !problem.empty())
+            warn(findings.serverAETitleLine, FindingKind::AETitle, "server: " + problem);
+
     const std::size_t aeTitle = keyIndex(printerKeys(), "PrinterAETitle");
     const std::size_t address = keyIndex(printerKeys(), "PrinterAddress");
     const std::size_t queue = keyIndex(printerKeys(), "PrinterQueue");
@@ -126,6 +135,9 @@ std::vector<Finding> findReferenceWarnings(const Configuration& config, const Re
         if (printer.PrinterQueue.empty())
             warn(lineOf(findings.printers, i, queue), FindingKind::IncompletePrinter,
                  name() + " has no queue: the server cannot print on it");
+        if (std::string problem = aeTitleProblem(printer.PrinterAETitle); !problem.empty())
+            warn(lineOf(findings.printers, i, aeTitle), FindingKind::AETitle,
+                 "printer " + std::to_string(i + 1) + ": " + problem);
         if (firstPrinter[i] != kUnique)
             warn(lineOf(findings.printers, i, aeTitle), FindingKind::Duplicate,
                  "AE title '" + printer.PrinterAETitle + "' is also printer " + std::to_string(firstPrinter[i] + 1) +

@@ -21,6 +21,7 @@ enum class FindingKind {
     // Found in the record after reading (FindReferenceWarnings):
     MissingHeader,     // a paper naming a header bitmap that does not exist
     IncompletePrinter, // a printer without address or queue
+    AETitle,           // an AE title DICOM cannot carry
 };
 
 // The kind as the check prints it: "unknown-key", "value-replaced", ...
@@ -70,12 +71,14 @@ class RecordLines {
 struct ReaderFindings {
     std::vector<Finding> items; // in line order
     RecordLines printers, papers, headers;
+    std::uint32_t serverAETitleLine = 0; // the line that set ServerAETitle
 };
 
 // The warnings about references between records that a server administrator
 // wants to know of: a paper naming no existing header bitmap, a printer
 // without address or queue, an AE title or paper name given twice (the first
-// wins). Each points at the line that made it, as far as findings knows.
+// wins), an AE title DICOM cannot carry (the server's, when it has one, and
+// each printer's). Each points at the line that made it, as far as findings knows.
 std::vector<Finding> findReferenceWarnings(const Configuration& config, const ReaderFindings& findings);
 
 // Whether a save loses what the line said: all kinds but duplicates (whose

@@ -1,6 +1,11 @@
 #include "pages/DicomPage.h"
 
 #include "config/Configuration.h"
+#ifdef QUARVEL_DICOM
+#include "dicom/Verification.h"
+#include "pages/DicomTaskDialog.h"
+#endif
+#include "ui/Interaction.h"
 #include "ui_DicomPage.h"
 
 DicomPage::DicomPage(PageHost& host, QWidget* parent)
@@ -30,6 +35,53 @@ DicomPage::DicomPage(PageHost& host, QWidget* parent)
         .check(m_ui->ignoreAnnotationFormat, &S::IgnoreAnnotationFormat);
     // No clamping on the buttons: the range is enforced by the next reading.
     connectReadStepShow(m_ui->copiesSpin, m_ui->copies, *this, [this](int direction) { m_values.Copies += direction; });
+#ifdef QUARVEL_DICOM
+    connect(m_ui->verifyServer, &QPushButton::clicked, this, &DicomPage::onVerifyServer);
+#else
+    m_ui->verifyServer->hide();
+#endif
+}
+
+void DicomPage::onVerifyServer()
+{
+#ifdef QUARVEL_DICOM
+    // The port as typed; the page's values go to the record only when it is left.
+    if (!readControls())
+        return;
+    const std::vector<std::string> titles = verificationTitles(configuration());
+    DicomPeer peer;
+    peer.port = m_values.Port;
+    if (titles.empty()) {
+        interaction().tell(this, QStringLiteral("No AE title to verify."), Interaction::Icon::Warning);
+        return;
+    }
+    std::vector<EchoResult> results;
+    DicomTaskDialog task(QStringLiteral("Verifying the DICOM server at %1...").arg(toQt(peer.address())), this);
+    const bool finished =
+        task.run(interaction(), [&](DicomCancel& cancel) { results = verifyServer(peer, titles, cancel); });
+    QStringList lines;
+    int answered = 0;
+    for (const EchoResult& result : results) {
+        lines << toQt(echoLine(result, peer));
+        answered += result.outcome == DicomOutcome::Answered;
+    }
+    const QString where = toQt(peer.address());
+    QString text;
+    if (!finished)
+        text = QStringLiteral("Verification cancelled.");
+    else if (answered == static_cast<int>(results.size()))
+        text = QStringLiteral("SUCCESS!\n\nEvery AE title answered at %1.").arg(where);
+    else
+        text = QStringLiteral("FAILED!\n\n%1 of %2 AE titles did not answer at %3.")
+                   .arg(results.size() - static_cast<std::size_t>(answered))
+                   .arg(results.size())
+                   .arg(where);
+    if (!lines.isEmpty())
+        text += QStringLiteral("\n\n") + lines.join(QLatin1Char('\n'));
+    interaction().tell(this, text,
+                       finished && answered == static_cast<int>(results.size()) ? Interaction::Icon::Information
+                                                                                : Interaction::Icon::Warning);
+#endif
 }
 
 DicomPage::~DicomPage() = default;

@@ -27,6 +27,10 @@ class DicomPage : public ConfigPage, public ValueExchange {
     bool readControls() override;
     void showValues() override;
 
+    // C-ECHO to the server on this machine, at the port shown, for its AE
+    // title and each printer's; the results in a message box.
+    void onVerifyServer();
+
   private:
     std::unique_ptr<Ui::DicomPage> m_ui;
     // The settings as shown, kept while the page is; the record gets them

@@ -1,5 +1,6 @@
 #include "pages/PrinterDialog.h"
 
+#include "config/ConfigurationCheck.h"
 #include "diagnostics/PrinterDiagnostics.h"
 #include "ui/Fields.h"
 #include "ui_PrinterDialog.h"
@@ -122,6 +123,8 @@ void PrinterDialog::accept()
     QString error;
     if (p.Description.empty() || p.PrinterAETitle.empty() || p.PrinterAddress.empty() || p.PrinterQueue.empty())
         error = QStringLiteral("Fill out all fields.");
+    else if (const std::string problem = aeTitleProblem(p.PrinterAETitle); !problem.empty())
+        error = toQt(problem, m_encoding) + QStringLiteral(".");
     else if (p.UseGrayGraduation && p.GrayGraduationFile.empty())
         error = QStringLiteral("Gray graduation file is empty.");
     else if (p.UseColorGraduation && p.ColorGraduationFile.empty())

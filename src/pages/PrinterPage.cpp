@@ -6,6 +6,10 @@
 #include "config/Configuration.h"
 #include "diagnostics/PrinterDiagnostics.h"
 #include "pages/InteractionSink.h"
+#ifdef QUARVEL_DICOM
+#include "dicom/TestFilm.h"
+#include "pages/DicomTaskDialog.h"
+#endif
 #include "pages/PrinterDialog.h"
 #include "ui/Fields.h"
 #include "ui_PrinterPage.h"
@@ -100,6 +104,11 @@ void PrinterPage::contextMenuEvent(QContextMenuEvent* event)
     QMenu* test = menu.addMenu(QStringLiteral("&Test Printer"));
     QAction* ping = test->addAction(QStringLiteral("&Network Ping"));
     QAction* page = test->addAction(QStringLiteral("Send Test Page"));
+#ifdef QUARVEL_DICOM
+    QAction* film = test->addAction(QStringLiteral("Send DICOM &Test Film"));
+#else
+    QAction* film = nullptr;
+#endif
     edit->setEnabled(selected == 1);
     remove->setEnabled(selected >= 1);
     test->menuAction()->setEnabled(selected == 1);
@@ -115,6 +124,8 @@ void PrinterPage::contextMenuEvent(QContextMenuEvent* event)
         onNetworkPing();
     else if (chosen == page)
         onSendTestPage();
+    else if (chosen && chosen == film)
+        onSendTestFilm();
 }
 
 void PrinterPage::onAdd()
@@ -168,4 +179,30 @@ void PrinterPage::onSendTestPage()
         return;
     InteractionSink sink(interaction(), this);
     PrinterDiagnostics(host().diagnostics()).sendTestPage(printer->PrinterAddress, printer->PrinterQueue, sink);
+}
+
+void PrinterPage::onSendTestFilm()
+{
+#ifdef QUARVEL_DICOM
+    const PrinterRecord* printer = selectedPrinter();
+    if (!printer)
+        return;
+    const std::string title = printer->PrinterAETitle;
+    DicomPeer peer;
+    peer.port = configuration().Port;
+    const bool landscape = configuration().Layout.Orientation != 0;
+    TestFilmReport report;
+    DicomTaskDialog task(
+        QStringLiteral("Sending a test film to '%1' through %2...").arg(toQt(title), toQt(peer.address())), this);
+    const bool finished =
+        task.run(interaction(), [&](DicomCancel& cancel) { report = sendTestFilm(peer, title, landscape, cancel); });
+    QStringList lines;
+    for (const std::string& line : testFilmLines(report, title, peer))
+        lines << toQt(line);
+    const QString head = !finished        ? QStringLiteral("Test film cancelled.")
+                         : report.printed ? QStringLiteral("SUCCESS!")
+                                          : QStringLiteral("FAILED!");
+    interaction().tell(this, head + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n')),
+                       report.printed ? Interaction::Icon::Information : Interaction::Icon::Warning);
+#endif
 }

@@ -28,6 +28,8 @@ class PrinterPage : public ConfigPage {
     void onDelete();
     void onNetworkPing();
     void onSendTestPage();
+    // A DICOM test film through the server on this machine to the printer.
+    void onSendTestFilm();
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;

@@ -183,7 +183,9 @@ TEST_F(SheetTest, LoadOfAFileTheEditorWroteShowsNothing)
 {
     TempDir dir;
     Configuration written;
-    written.Printers.add(PrinterRecord{});
+    PrinterRecord printer;
+    printer.PrinterAETitle = "LASER"; // an empty title would be warned of
+    written.Printers.add(printer);
     written.Copies = 4;
     std::string message;
     ASSERT_TRUE(written.saveToFile(dir.file("config.cfg"), message));

@@ -4,6 +4,7 @@
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
+#include "config/ConfigurationCheck.h"
 #include "config/ReaderFindings.h"
 
 namespace {
@@ -197,4 +198,42 @@ TEST(Findings, ReferenceWarningsPointAtTheLinesThatMadeThem)
     ASSERT_EQ(more.size(), 5u);
     EXPECT_EQ(more[4].line, 0u);
     EXPECT_EQ(more[4].text, "paper size 'A4' is named twice: only the first is used");
+}
+
+TEST(Findings, AETitlesThatDicomCannotCarryAreWarnedOfWithTheRuleTheyBreak)
+{
+    const struct {
+        std::string title;
+        const char* problem; // empty: a valid title
+    } rows[] = {
+        {"RADPRINT", ""},
+        {"SIXTEEN_CHARS_OK", ""},
+        {" LEADING SPACE", ""},
+        {"THIS_AE_TITLE_IS_TOO_LONG", "AE title 'THIS_AE_TITLE_IS_TOO_LONG' has 25 characters; DICOM allows 16"},
+        {"WARD\\3", "AE title 'WARD\\3' holds a backslash; DICOM allows none"},
+        {"TAB\tHERE", "AE title 'TAB\tHERE' holds a control character; DICOM allows none"},
+        {"DEL\x7F", "AE title 'DEL\x7F' holds a control character; DICOM allows none"},
+        {"    ", "AE title '    ' is all spaces; DICOM needs another character"},
+        {"", "AE title is empty; DICOM needs at least one character"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(aeTitleProblem(row.title), row.problem) << row.title;
+
+    // The check names the server's and each printer's title at its line.
+    const std::string text = kPrinters +
+                             "[Printer-1]\nPrinterAETitle = OK\n"                                    // 3, 4
+                             "[Printer-2]\nPrinterAETitle = THIS_AE_TITLE_IS_TOO_LONG\n" +           // 5, 6
+                             "[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 104\nServerAETitle = A\\B\n"; // 7-11
+    Configuration c;
+    ReaderFindings findings;
+    ConfigReader(c, &findings).readText(text);
+    std::vector<Finding> titles;
+    for (const Finding& w : findReferenceWarnings(c, findings))
+        if (w.kind == FindingKind::AETitle)
+            titles.push_back(w);
+    ASSERT_EQ(titles.size(), 2u);
+    EXPECT_EQ(describeFinding(titles[0]),
+              "line 11: server: AE title 'A\\B' holds a backslash; DICOM allows none [ae-title]");
+    EXPECT_EQ(describeFinding(titles[1]),
+              "line 6: printer 2: AE title 'THIS_AE_TITLE_IS_TOO_LONG' has 25 characters; DICOM allows 16 [ae-title]");
 }

@@ -31,7 +31,7 @@ expect()
     fi
 }
 
-expect "quarvel-cfg " "--help --version check defaults diff normalize ping restart testpage"
+expect "quarvel-cfg " "--help --version check defaults diff echo filmtest normalize ping restart testpage"
 expect "quarvel-cfg n" "normalize"
 expect "quarvel-cfg --v" "--version"
 # Files read: configuration files and folders; files written: anything.
@@ -53,6 +53,13 @@ expect "quarvel-cfg ping local" "localhost"
 expect "quarvel-cfg testpage local" "localhost"
 expect "quarvel-cfg testpage localhost " ""
 expect "quarvel-cfg restart " ""
+# The DICOM checks: the configuration, then (after the printer) the host;
+# the seconds of --timeout are not an argument.
+expect "quarvel-cfg echo -" "--help --timeout"
+expect "quarvel-cfg echo --timeout 2 " "config.cfg old.cfg site"
+expect "quarvel-cfg echo --timeout " ""
+expect "quarvel-cfg echo config.cfg local" "localhost"
+expect "quarvel-cfg filmtest config.cfg LASER local" "localhost"
 
 echo "$((total - failures)) passed, $failures failed"
 ((failures == 0))

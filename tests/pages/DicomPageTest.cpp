@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -242,3 +243,43 @@ TEST_F(DicomPageTest, EveryFieldTravelsOnItsOwnThroughTheFileAndBack)
         EXPECT_EQ(edit("port")->text(), odd ? "11112" : "4104");
     }
 }
+
+#ifdef QUARVEL_DICOM
+#include <QDialogButtonBox>
+#include <QPushButton>
+
+#include "LoopbackPorts.h"
+
+// Verify Server echoes each title at the port as typed, off the GUI thread;
+// Cancel ends a wait for a silent server at once.
+TEST_F(DicomPageTest, VerifyServerReportsEachTitleAtTheTypedPortAndCancelStopsIt)
+{
+    PrinterRecord printer;
+    printer.PrinterAETitle = "LASER3";
+    config().Printers.add(printer);
+    activate();
+    const LoopbackPort closed(false);
+    edit("port")->setText(QString::number(closed.port()));
+    ui.modalHandlers.push_back([](QDialog& task) { QTRY_VERIFY(!task.isVisible()); });
+    child<QPushButton>(*page, "verifyServer")->click();
+    const QString at = QStringLiteral(" at 127.0.0.1:%1: ").arg(closed.port());
+    const QString expected = "FAILED!\n\n2 of 2 AE titles did not answer" + at.chopped(2) + ".\n\nZELNORSRV" + at +
+                             "no connection: Connection refused\nLASER3" + at + "no connection: Connection refused";
+    EXPECT_EQ(ui.lastMessage().text.toStdString(), expected.toStdString());
+    EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
+    EXPECT_EQ(ui.busyDepth, 0);
+
+    const LoopbackPort silent(true);
+    edit("port")->setText(QString::number(silent.port()));
+    QElapsedTimer clock;
+    clock.start();
+    ui.modalHandlers.push_back([](QDialog& task) {
+        child<QDialogButtonBox>(task, "buttons")->button(QDialogButtonBox::Cancel)->click();
+        QTRY_VERIFY(!task.isVisible());
+    });
+    child<QPushButton>(*page, "verifyServer")->click();
+    EXPECT_TRUE(ui.lastMessage().text.startsWith(QStringLiteral("Verification cancelled.")))
+        << ui.lastMessage().text.toStdString();
+    EXPECT_LT(clock.elapsed(), 5000) << "the time-out is 10 s";
+}
+#endif

@@ -136,8 +136,11 @@ TEST_F(PrinterPageTest, ContextMenuGreysByTheSelectionAndNeedsAMousePointInTheLi
 
     list->selectRows({1});
     rightClickOnList();
-    EXPECT_EQ(ui.menus[1].enabled,
-              (QStringList{"&Add", "&Edit", "&Delete", "&Test Printer", "&Network Ping", "Send Test Page"}));
+    QStringList tests{"&Network Ping", "Send Test Page"};
+#ifdef QUARVEL_DICOM
+    tests << "Send DICOM &Test Film";
+#endif
+    EXPECT_EQ(ui.menus[1].enabled, (QStringList{"&Add", "&Edit", "&Delete", "&Test Printer"} + tests));
 
     list->selectRows({0, 1});
     rightClickOnList();
@@ -285,9 +288,12 @@ TEST_F(PrinterDialogTest, SaveChecksInOrderWithoutTrimming)
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Error);
 
     setText(*dialog, "description", QStringLiteral(" "));
-    setText(*dialog, "aeTitle", QStringLiteral("AE"));
+    setText(*dialog, "aeTitle", QStringLiteral("THIS_AE_TITLE_IS_TOO_LONG"));
     setText(*dialog, "address", QStringLiteral("h"));
     setText(*dialog, "queue", QStringLiteral("q"));
+    click(*dialog, "saveButton");
+    EXPECT_EQ(ui.lastMessage().text, "AE title 'THIS_AE_TITLE_IS_TOO_LONG' has 25 characters; DICOM allows 16.");
+    setText(*dialog, "aeTitle", QStringLiteral("AE"));
     box("grayCheck")->click();
     box("colorCheck")->click();
     click(*dialog, "saveButton");
@@ -341,3 +347,22 @@ TEST_F(PrinterDialogTest, TooltipsHangOnTheLabelsAndTheirOwnControls)
               "Apply color graduation (same to red, green and blue; use Gravik to create graduation files).");
     EXPECT_EQ(child<QLabel>(*dialog, "note")->text(), "NOTE:\tMake sure your printer supports PostScript!!!");
 }
+
+#ifdef QUARVEL_DICOM
+#include "LoopbackPorts.h"
+
+TEST_F(PrinterPageTest, MenuSendsTheDicomTestFilmToTheSelectedRowsTitle)
+{
+    const LoopbackPort closed(false);
+    config().Port = closed.port();
+    list->selectRows({1});
+    ui.menuChoices.push_back(QStringLiteral("Send DICOM &Test Film"));
+    ui.modalHandlers.push_back([](QDialog& task) { QTRY_VERIFY(!task.isVisible()); });
+    rightClickOnList();
+    const std::string title = config().Printers.getAt(1)->PrinterAETitle;
+    EXPECT_EQ(ui.lastMessage().text.toStdString(), "FAILED!\n\n" + title +
+                                                       " at 127.0.0.1:" + std::to_string(closed.port()) +
+                                                       ": test film not printed: no connection: Connection refused");
+    EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
+}
+#endif

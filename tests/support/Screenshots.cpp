@@ -1,11 +1,16 @@
 // Renders every window of the editor to PNG files, for looking at them:
-// gui_screenshots OUTDIR [SCALE]. Not a test; nothing is asserted.
+// gui_screenshots OUTDIR [DICOM_PORT]. With a DICOM server listening on
+// 127.0.0.1:DICOM_PORT, "verify-server.png" shows its Verify Server results
+// (without, those of the sample's port). Not a test; nothing is asserted.
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -82,6 +87,24 @@ int main(int argc, char** argv)
         sheet.resize(620, 560);
         save(sheet, QString::fromLatin1(names[i - 1]));
     }
+
+#ifdef QUARVEL_DICOM
+    // Verify Server on the DICOM page, its results as the message box shows them.
+    sheet.setActivePage(3);
+    if (argc > 2)
+        setText(sheet, "port", QString::fromLocal8Bit(argv[2]));
+    ui.modalHandlers.push_back([](QDialog& task) {
+        while (task.isVisible())
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+    });
+    sheet.findChild<QPushButton*>(QStringLiteral("verifyServer"))->click();
+    if (!ui.messages.empty()) {
+        const ScriptedInteraction::Message& shown = ui.lastMessage();
+        QMessageBox box(shown.icon == Interaction::Icon::Information ? QMessageBox::Information : QMessageBox::Warning,
+                        sheet.windowTitle(), shown.text, QMessageBox::Ok, &sheet);
+        save(box, QStringLiteral("verify-server"));
+    }
+#endif
 
     PrinterDialog printer(ui, diagnostics, TextEncoding::Windows1252);
     printer.setRecord(*sheet.configuration().Printers.getAt(0));

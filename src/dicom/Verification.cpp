@@ -1,0 +1,96 @@
+#include "dicom/Verification.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "config/Configuration.h"
+#include "dicom/DicomAssociation.h"
+
+#include "dcmtk/config/osconfig.h"
+
+#include "dcmtk/dcmdata/dcuid.h"
+#include "dcmtk/dcmnet/dimse.h"
+
+std::vector<std::string> verificationTitles(const Configuration& config)
+{
+    std::vector<std::string> titles;
+    auto add = [&titles](const std::string& title) {
+        if (!title.empty() && std::find(titles.begin(), titles.end(), title) == titles.end())
+            titles.push_back(title);
+    };
+    add(config.ServerAETitle);
+    for (const PrinterRecord& printer : config.Printers)
+        add(printer.PrinterAETitle);
+    return titles;
+}
+
+EchoResult echoAETitle(const DicomPeer& peer, const std::string& aeTitle, DicomCancel& cancel)
+{
+    EchoResult result;
+    result.aeTitle = aeTitle;
+    DicomAssociation association(peer, cancel);
+    DicomStep step = association.open(aeTitle, UID_VerificationSOPClass);
+    if (step.answered()) {
+        unsigned short status = 0;
+        const auto start = std::chrono::steady_clock::now();
+        step = association.echo(status);
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        result.milliseconds = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+        if (step.answered() && status != STATUS_Success) {
+            char code[8];
+            std::snprintf(code, sizeof code, "0x%04X", status);
+            step = {DicomOutcome::Failed, std::string("the echo came back with status ") + code};
+        }
+        if (step.answered())
+            step = association.release();
+    }
+    result.outcome = step.outcome;
+    result.detail = step.detail;
+    return result;
+}
+
+std::vector<EchoResult> verifyServer(const DicomPeer& peer, const std::vector<std::string>& titles, DicomCancel& cancel,
+                                     const std::function<void(const EchoResult&)>& done)
+{
+    std::vector<EchoResult> results;
+    for (const std::string& title : titles) {
+        if (cancel.cancelled())
+            break;
+        results.push_back(echoAETitle(peer, title, cancel));
+        if (done)
+            done(results.back());
+    }
+    return results;
+}
+
+const char* outcomeName(DicomOutcome outcome)
+{
+    switch (outcome) {
+    case DicomOutcome::Answered:
+        return "answered";
+    case DicomOutcome::Rejected:
+        return "rejected";
+    case DicomOutcome::Aborted:
+        return "aborted";
+    case DicomOutcome::NoConnection:
+        return "no connection";
+    case DicomOutcome::TimedOut:
+        return "timed out";
+    case DicomOutcome::Failed:
+        return "failed";
+    case DicomOutcome::Cancelled:
+        return "cancelled";
+    }
+    return "failed";
+}
+
+std::string echoLine(const EchoResult& result, const DicomPeer& peer)
+{
+    std::string line = result.aeTitle + " at " + peer.address() + ": ";
+    if (result.outcome == DicomOutcome::Answered)
+        return line + "answered in " + std::to_string(result.milliseconds) + " ms";
+    line += outcomeName(result.outcome);
+    if (result.outcome != DicomOutcome::Cancelled && !result.detail.empty())
+        line += ": " + result.detail;
+    return line;
+}
