@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build git
     qt6-base-dev qt6-svg-dev libgl-dev
+    nlohmann-json3-dev # the JSON form of the configuration
     libgtest-dev libbenchmark-dev libinih-dev
     clang libclang-rt-14-dev clang-format-14
     xvfb xauth ghostscript
