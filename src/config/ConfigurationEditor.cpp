@@ -1,6 +1,7 @@
 #include "config/ConfigurationEditor.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -101,6 +102,15 @@ bool usableAsSectionName(std::string_view bytes, bool editorRules)
     return bytes.front() != '[' && bytes.find_first_of("]\r\n") == std::string_view::npos;
 }
 
+// A real as the shortest text that reads back as the same double, so that
+// a value given goes into the record exactly (the writer then rounds it).
+std::string exactReal(double value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
 constexpr const char* kTextRule = "a text without line breaks, tabs or blanks at either end";
 constexpr const char* kNameRule = "a name that is not empty, does not start with '[' and holds no ']' or line break";
 
@@ -143,7 +153,7 @@ class EditorSteps {
             return true;
         }
         if (e.m_typing == JsonTyping::Lenient && value.is_number()) {
-            utf8 = value.is_number_float() ? formatRealShortest(value.get<double>()) : value.dump();
+            utf8 = value.is_number_float() ? exactReal(value.get<double>()) : value.dump();
             e.m_conversions.push_back(where + ": the number " + value.dump() + " was taken as the text '" + utf8 + "'");
             return true;
         }
@@ -170,7 +180,7 @@ class EditorSteps {
         case KeyType::Real: {
             const double value = parseReal(typed, &whole);
             if (whole && std::isfinite(value)) {
-                text = formatRealShortest(value);
+                text = exactReal(value);
                 return true;
             }
             break;
@@ -235,7 +245,7 @@ class EditorSteps {
             break;
         case KeyType::Real:
             if (value.is_number()) {
-                text = formatRealShortest(value.get<double>());
+                text = exactReal(value.get<double>());
                 return true;
             }
             if (lenient && value.is_string())

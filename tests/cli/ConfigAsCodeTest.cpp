@@ -49,7 +49,7 @@ const HandWritten kHandWritten[] = {
     {"Windows-1252 texts, the five undefined bytes among them",
      "[[[DICOM]]]\n[[PRINTER]]\n[Label]\nText = Z\xfcrich \x80 \x81\x8d\x8f\x90\x9d\n"},
     {"reals with more places, words in lower case, yes/no as 1 and 0, a free density",
-     "[[[LAYOUTS]]]\n[[STANDARD]]\n[General]\nImageDistance = 14.175\nTrimWidth=0.125\n[Defaults]\n"
+     "[[[LAYOUTS]]]\n[[STANDARD]]\n[General]\nImageDistance = 14.175\nTrimWidth=1234567890123456.78\n[Defaults]\n"
      "Orientation = landscape\nTrim = 1\nBorderDensity = grey\n[[[DICOM]]]\n[[SESSION]]\n[General]\n"
      "Priority = high\n"},
     {"a printer count and a maker that a save replaces",

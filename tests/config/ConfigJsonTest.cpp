@@ -95,6 +95,7 @@ TEST(ConfigJson, ExportThenImportWritesWhatASaveWritesForAnyFile)
                                   "ImageDistance = 14.175\n",
                                   "TrimWidth = -1e300\n",
                                   "TrimWidth = 0.005\n",
+                                  "ImageDistance = 1234567890123456.78\n",
                                   "ImageDistance = nan\n"};
     std::mt19937 rng(26);
     for (int round = 0; round < 400; ++round) {
