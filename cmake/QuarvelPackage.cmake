@@ -18,7 +18,11 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "\n"
     "quarvel-cfg is its companion for scripts and terminals: it writes,\n"
     "normalizes and checks configuration files, shows what a save would\n"
-    "change, tests printers and restarts the server, without a display.")
+    "change, reads and writes them as JSON, gets and sets single values,\n"
+    "tests printers and restarts the server, without a display.\n"
+    "\n"
+    "The Ansible module quarvel_config changes the configuration of many\n"
+    "servers at once, idempotent and with check and diff mode.")
 
 # The package installs where the programs were built to look for their data.
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
@@ -30,8 +34,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION admin)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The server and its start script are Windows programs; on Linux they run
-# under Wine, which the restart then uses.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS wine)
+# under Wine, which the restart then uses. Ansible runs the module.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine, ansible-core")
 
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git" "/build[^/]*/")

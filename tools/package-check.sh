@@ -52,6 +52,7 @@ echo "== package: contents and control fields"
 expected=(
     ./usr/bin/quarvel
     ./usr/bin/quarvel-cfg
+    ./usr/share/ansible/plugins/modules/quarvel_config
     ./usr/share/quarvel/testpage.ps
     "./usr/share/applications/$id.desktop"
     "./usr/share/metainfo/$id.metainfo.xml"
@@ -84,8 +85,8 @@ done
 
 unpacked=$work/unpacked
 dpkg-deb -x "$deb" "$unpacked"
-for program in quarvel quarvel-cfg; do
-    file "$unpacked/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
+for program in bin/quarvel bin/quarvel-cfg share/ansible/plugins/modules/quarvel_config; do
+    file "$unpacked/usr/$program" | grep -q ', stripped' || fail "$program is not stripped"
 done
 for size in 48 128; do
     file "$unpacked/usr/share/icons/hicolor/${size}x${size}/apps/$id.png" | grep -q "PNG image data, $size x $size" ||
@@ -142,6 +143,24 @@ MANWIDTH=80 man -P cat quarvel-cfg 2>/dev/null | grep -q 'quarvel-cfg diff FILE'
 [ "$(man -w quarvel)" = /usr/share/man/man1/quarvel.1.gz ] || fail "man finds no quarvel page"
 bash -c 'source /usr/share/bash-completion/completions/quarvel-cfg && complete -p quarvel-cfg' >/dev/null ||
     fail "the completion does not load"
+# Ansible finds the installed module without settings: a configuration the
+# server can start with, set on localhost, then read back.
+if command -v ansible >/dev/null; then
+    # Nothing of this user's or machine's Ansible set-up plays a part, and
+    # Ansible's temporary files stay in the work folder.
+    : >"$work/ansible-settings.ini"
+    out=$(env -u ANSIBLE_LIBRARY ANSIBLE_CONFIG="$work/ansible-settings.ini" ANSIBLE_HOME="$work/ansible-home" \
+        ANSIBLE_LOCAL_TEMP="$work/ansible-tmp" ANSIBLE_REMOTE_TEMP="$work/ansible-tmp" \
+        ansible localhost -i localhost, -c local -m quarvel_config -a "{\"path\": \"$work/fleet.cfg\",
+            \"set\": {\"Port\": 11112, \"Printers\": [{\"PrinterAETitle\": \"LASER1\", \"PrinterAddress\": \"127.0.0.1\",
+            \"PrinterQueue\": \"lp\"}], \"Papers\": [{\"Name\": \"A4\", \"SizeX\": 595, \"SizeY\": 842}],
+            \"Layout\": {\"PageSize\": \"A4\"}}}" 2>&1) || fail "ansible -m quarvel_config failed: $out"
+    [[ $out == *'localhost | CHANGED'* ]] || fail "ansible -m quarvel_config changed nothing: $out"
+    [ "$(/usr/bin/quarvel-cfg get "$work/fleet.cfg" 'Printers[LASER1].PrinterAddress')" = 127.0.0.1 ] ||
+        fail "the module did not write the printer: $(cat "$work/fleet.cfg")"
+else
+    fail "ansible is not installed (tools/setup.sh installs ansible-core): the module is not tried"
+fi
 desktop-file-validate "/usr/share/applications/$id.desktop" || fail "the installed desktop entry"
 if ! QT_QPA_PLATFORM=offscreen timeout 60 /usr/bin/quarvel --smoke >"$work/smoke.log" 2>&1; then
     cat "$work/smoke.log"

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build git
     qt6-base-dev qt6-svg-dev libgl-dev
+    nlohmann-json3-dev # the JSON form of the configuration
     libgtest-dev libbenchmark-dev libinih-dev
     clang libclang-rt-14-dev clang-format-14
     xvfb xauth ghostscript
@@ -12,6 +13,7 @@ packages=(
     wine64 g++-mingw-w64-x86-64-posix googletest # the Windows build and its tests under Wine
     patch python3 # the tool's tests apply its diffs and parse its JSON
     dcmtk libdcmtk-dev # the DICOM checks (DCMTK) and the print SCP their tests talk to
+    ansible-core # the Ansible module's test runs it under Ansible
 )
 
 missing=()

@@ -12,12 +12,14 @@
 #include <span>
 #include <sstream>
 
-#include "cli/JsonText.h"
+#include "cli/ConfigEdit.h"
 #include "cli/UnifiedDiff.h"
 #include "config/ConfigFormatter.h"
+#include "config/ConfigJson.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
 #include "config/ConfigurationCheck.h"
+#include "config/ConfigurationEditor.h"
 #include "config/ReaderFindings.h"
 #include "diagnostics/PrinterDiagnostics.h"
 #include "platform/FileErrors.h"
@@ -51,6 +53,7 @@ struct Context {
 struct Options {
     bool json = false;
     int timeoutSeconds = 10; // --timeout
+    bool dryRun = false;
 };
 
 using Operands = std::vector<std::string>;
@@ -67,6 +70,8 @@ struct Command {
     int (*run)(Context&, const Options&, const Operands&);
     std::size_t optionalOperands = 0; // this many more may follow
     bool timeout = false;             // takes --timeout SECONDS
+    bool dryRun = false;              // takes --dry-run
+    bool moreOperands = false;        // takes further operands of the last kind
 };
 
 int fail(Context& c, const std::string& message)
@@ -185,18 +190,21 @@ void printCheckText(Context& c, const std::string& file, const ConfigurationFaul
 void printCheckJson(Context& c, const std::string& file, const ConfigurationFaults& faults,
                     const std::vector<Finding>& warnings)
 {
-    c.out << "{\n  \"file\": " << jsonString(file) << ",\n  \"faults\": [";
+    // Texts are bytes of any code page: valid UTF-8 passes, any other byte is
+    // taken as Latin-1, so that the document is always valid UTF-8.
+    Json document = Json::object();
+    document["file"] = utf8WithLatin1Fallback(file);
+    Json& faultList = document["faults"] = Json::array();
     for (std::size_t i = 0; i < faults.lines.size(); ++i)
-        c.out << (i ? "," : "") << "\n    {\"text\": " << jsonString(withoutLineEnd(faults.lines[i]))
-              << ", \"page\": " << faults.pages[i] << "}";
-    c.out << (faults.lines.empty() ? "" : "\n  ") << "],\n  \"warnings\": [";
-    for (std::size_t i = 0; i < warnings.size(); ++i) {
-        const Finding& w = warnings[i];
-        c.out << (i ? "," : "") << "\n    {\"line\": " << w.line
-              << ", \"kind\": " << jsonString(findingKindName(w.kind)) << ", \"text\": " << jsonString(w.text)
-              << ", \"source\": " << jsonString(w.source) << "}";
-    }
-    c.out << (warnings.empty() ? "" : "\n  ") << "]\n}\n";
+        faultList.push_back(
+            {{"text", utf8WithLatin1Fallback(withoutLineEnd(faults.lines[i]))}, {"page", faults.pages[i]}});
+    Json& warningList = document["warnings"] = Json::array();
+    for (const Finding& w : warnings)
+        warningList.push_back({{"line", w.line},
+                               {"kind", findingKindName(w.kind)},
+                               {"text", utf8WithLatin1Fallback(w.text)},
+                               {"source", utf8WithLatin1Fallback(w.source)}});
+    c.out << jsonText(document) << '\n';
 }
 
 // Gives the warnings found in the record (not on a line as it was read) the
@@ -268,6 +276,108 @@ int diff(Context& c, const Options&, const Operands& operands)
     const std::string label = displayName(operands[0]);
     c.out << unifiedDiff(bytes, saved, label, label);
     return kFault;
+}
+
+int exportJson(Context& c, const Options&, const Operands& operands)
+{
+    Configuration config;
+    if (!load(c, config, operands[0], nullptr))
+        return kError;
+    c.out << jsonText(configurationToJson(config)) << '\n';
+    c.out.flush();
+    return c.out ? kOk : fail(c, "cannot write to standard output");
+}
+
+int importJson(Context& c, const Options&, const Operands& operands)
+{
+    std::string bytes, message;
+    if (!readInput(c, operands[0], bytes, message))
+        return fail(c, message);
+    Json json;
+    if (!parseJson(bytes, json, message))
+        return fail(c, displayName(operands[0]) + " is no JSON: " + message);
+    Configuration config;
+    ConfigurationEditor editor(config);
+    if (!editor.importJson(json) || !editor.finish())
+        return fail(c, editor.error());
+    return save(c, config, operands[1]);
+}
+
+int getValue(Context& c, const Options&, const Operands& operands)
+{
+    Configuration config;
+    if (!load(c, config, operands[0], nullptr))
+        return kError;
+    std::string value;
+    switch (valueAtPath(config, operands[1], value)) {
+    case PathLookup::Found:
+        c.out << value << '\n';
+        return kOk;
+    case PathLookup::NoRecord:
+        c.err << kProgram << ": " << value << '\n';
+        return kFault;
+    case PathLookup::BadPath:
+        break;
+    }
+    return fail(c, value);
+}
+
+// Applies a change to the file at path, all or nothing: nothing is written
+// when a value is refused or no value changes. A file '-' is a filter from
+// standard input to standard output.
+int change(Context& c, const Options& options, const std::string& path,
+           bool (*apply)(ConfigurationEditor&, const Operands&), const Operands& operands)
+{
+    ConfigEdit edit;
+    std::string message;
+    if (path == kStandardStream) {
+        std::string bytes;
+        if (!readInput(c, path, bytes, message))
+            return fail(c, message);
+        edit.openText(bytes);
+    } else if (!edit.open(path, false, message)) {
+        return fail(c, message);
+    }
+    ConfigurationEditor editor(edit.result());
+    if (!apply(editor, operands) || !editor.finish())
+        return fail(c, editor.error());
+    const bool changed = edit.changed();
+    if (options.dryRun || (path != kStandardStream && !changed)) {
+        const std::string label = displayName(path);
+        c.out << (changed ? unifiedDiff(edit.oldText(), edit.newText(), label, label) : "unchanged\n");
+    } else if (path == kStandardStream) {
+        c.out << edit.newText();
+    } else {
+        std::string backup;
+        if (!edit.save(message, backup))
+            return fail(c, message);
+        c.out << message << '\n';
+    }
+    c.out.flush();
+    return c.out ? kOk : fail(c, "cannot write to standard output");
+}
+
+int setValues(Context& c, const Options& options, const Operands& operands)
+{
+    return change(
+        c, options, operands[0],
+        [](ConfigurationEditor& editor, const Operands& words) {
+            return editor.setPaths(Operands(words.begin() + 1, words.end()));
+        },
+        operands);
+}
+
+int removeRecords(Context& c, const Options& options, const Operands& operands)
+{
+    return change(
+        c, options, operands[0],
+        [](ConfigurationEditor& editor, const Operands& words) {
+            for (auto path = words.begin() + 1; path != words.end(); ++path)
+                if (!editor.removePath(*path))
+                    return false;
+            return true;
+        },
+        operands);
 }
 
 class PrintingSink : public MessageSink {
@@ -378,6 +488,63 @@ const Command kCommands[] = {
      "\n"
      "Exit status: 0 a save changes nothing, 1 it would, 2 a file or usage error.\n",
      1, false, diff},
+    {"export", "IN", "print the configuration IN as one JSON object",
+     "Prints the configuration IN ('-' for standard input) as one JSON object:\n"
+     "every setting under its key name (\"Port\": 104), \"Printers\", \"Papers\" and\n"
+     "\"Headers\" as lists of objects with every field of their record, \"Layout\"\n"
+     "as an object and \"Encoding\", the code page of the file's texts. Yes/no\n"
+     "are true/false, numbers numbers, words words (\"MED\"), texts strings;\n"
+     "the keys come in the order of the file. 'import' writes it back:\n"
+     "export, then import writes what normalize writes.\n",
+     1, false, exportJson},
+    {"import", "JSON OUT", "write OUT from a JSON object in the form export prints",
+     "Writes the configuration OUT from the JSON object in JSON ('-' for standard\n"
+     "input), in the form 'export' prints. A field left out keeps the default of\n"
+     "a new configuration or record. An unknown field or a value of the wrong\n"
+     "type, or one the editor refuses, is an error that names the field and\n"
+     "what it wants; OUT is then left as it was. An existing OUT is kept as a\n"
+     "backup (.bak, .bk2, ...); OUT '-' writes standard output.\n",
+     2, false, importJson},
+    {"get", "FILE PATH", "print one value of FILE as the file writes it",
+     "Prints one value of FILE ('-' for standard input) as the file writes it\n"
+     "(YES, 14.17, MED; texts in UTF-8). PATH is a setting (Port), a field of the\n"
+     "layout (Layout.PageSize), the code page (Encoding), or a field of a record\n"
+     "named by its key:\n"
+     "  Printers[AETITLE].FIELD   Papers[NAME].FIELD   Headers[NAME].FIELD\n"
+     "as in Printers[LASER1].PrinterAddress or Papers[A4].SizeX.\n"
+     "\n"
+     "Exit status: 0 printed, 1 no record of that key, 2 a bad path or a file\n"
+     "error.\n",
+     2, false, getValue},
+    {"set", "[--dry-run] FILE PATH=VALUE...", "change values of FILE, all or nothing",
+     "Sets each PATH (as for 'get') of FILE to its VALUE, all or nothing. A value\n"
+     "is checked as the editor checks it: an integer (Copies 1 to 1000, Port 0 to\n"
+     "65535), a number, YES or NO (also TRUE/FALSE, 1/0), a word of its list\n"
+     "(Priority LOW, MED, HIGH ...), BLACK, WHITE or an integer for a density, a\n"
+     "text that the file's code page can hold (Encoding=UTF-8 changes it) and\n"
+     "that reads back as given. A record named by a key that is not there is\n"
+     "appended with a new record's defaults and that key.\n"
+     "\n"
+     "When no value changes, prints 'unchanged' and writes nothing. Otherwise\n"
+     "saves as the editor does: the old FILE is kept as a backup (.bak, .bk2,\n"
+     "...). FILE '-' reads standard input and writes standard output.\n"
+     "\n"
+     "  --dry-run   print the unified diff of what a save would write instead\n"
+     "\n"
+     "Exit status: 0 saved or unchanged, 2 a refused value or bad path (FILE\n"
+     "stays as it was) or a file error.\n",
+     2, false, setValues, 0, false, true, true},
+    {"remove", "[--dry-run] FILE RECORD...", "remove printers, papers or header bitmaps from FILE",
+     "Removes each RECORD from FILE, all or nothing: Printers[AETITLE],\n"
+     "Papers[NAME] or Headers[NAME], every record of that key. A key that names\n"
+     "no record changes nothing; when nothing changes, prints 'unchanged' and\n"
+     "writes nothing. Otherwise saves as 'set' does.\n"
+     "\n"
+     "  --dry-run   print the unified diff of what a save would write instead\n"
+     "\n"
+     "Exit status: 0 saved or unchanged, 2 a bad path (FILE stays as it was) or a\n"
+     "file error.\n",
+     2, false, removeRecords, 0, false, true, true},
     {"ping", "ADDRESS", "send one ICMP echo to a printer and print the report",
      "Sends one ICMP echo request to ADDRESS and prints the report.\n"
      "Exit status: 0 answered, 1 no answer.\n",
@@ -449,9 +616,9 @@ void printUsage(std::ostream& out)
         out << command.summary << '\n';
     }
     out << "\n"
-        << "Exit status: 0 success, 1 a fault found (check), a change to show (diff) or a\n"
-        << "failed ping, test page, echo or test film, 2 a file or usage error (message on\n"
-        << "standard error).\n";
+        << "Exit status: 0 success, 1 a fault found (check), a change to show (diff), no\n"
+        << "record of that key (get) or a failed ping, test page, echo or test film, 2 a\n"
+        << "file or usage error or a refused value (message on standard error).\n";
 }
 
 void printCommandHelp(std::ostream& out, const Command& command)
@@ -536,15 +703,18 @@ bool parseSeconds(const char* text, int& seconds)
 
 int runCommand(Context& c, const Command& command, std::span<const std::string> words)
 {
-    const option withJson[] = {{"help", no_argument, nullptr, 'h'}, {"json", no_argument, nullptr, 'j'}, {}};
-    const option withTimeout[] = {
-        {"help", no_argument, nullptr, 'h'}, {"timeout", required_argument, nullptr, 't'}, {}};
-    const option plain[] = {{"help", no_argument, nullptr, 'h'}, {}};
-    const option* longOptions = command.json ? withJson : command.timeout ? withTimeout : plain;
+    std::vector<option> accepted = {{"help", no_argument, nullptr, 'h'}};
+    if (command.json)
+        accepted.push_back({"json", no_argument, nullptr, 'j'});
+    if (command.timeout)
+        accepted.push_back({"timeout", required_argument, nullptr, 't'});
+    if (command.dryRun)
+        accepted.push_back({"dry-run", no_argument, nullptr, 'n'});
+    accepted.push_back({});
     OptionScan scan(words);
     Options options;
     const std::string seeHelp = "; see '" + std::string(kProgram) + " " + command.name + " --help'";
-    for (int option; (option = scan.next(":h", longOptions)) != -1;) {
+    for (int option; (option = scan.next(":h", accepted.data())) != -1;) {
         switch (option) {
         case 'h':
             printCommandHelp(c.out, command);
@@ -559,6 +729,9 @@ int runCommand(Context& c, const Command& command, std::span<const std::string> 
             break;
         case ':':
             return fail(c, std::string(command.name) + ": option '" + scan.offending() + "' wants a value" + seeHelp);
+        case 'n':
+            options.dryRun = true;
+            break;
         default:
             return fail(c, std::string(command.name) + ": unknown option '" + scan.offending() + "'" + seeHelp);
         }
@@ -567,7 +740,7 @@ int runCommand(Context& c, const Command& command, std::span<const std::string> 
     if (operands.size() < command.operands)
         return fail(c, std::string(command.name) + ": missing " + operandNames(command) + seeHelp);
     const std::size_t most = command.operands + command.optionalOperands;
-    if (operands.size() > most)
+    if (operands.size() > most && !command.moreOperands)
         return fail(c, std::string(command.name) + ": unexpected argument '" + operands[most] + "'" + seeHelp);
     return command.run(c, options, operands);
 }

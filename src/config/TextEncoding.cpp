@@ -59,6 +59,40 @@ char32_t nextCharacter(std::string_view text, std::size_t& i)
     return c;
 }
 
+// The length of the valid UTF-8 sequence at text[i] (no overlong form, no
+// surrogate, nothing above U+10FFFF), 0 when there is none.
+std::size_t utf8Length(std::string_view text, std::size_t i)
+{
+    const auto byte = [&text](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    unsigned minimum = 0, code = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code = lead & 0x1F;
+        minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code = lead & 0x0F;
+        minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code = lead & 0x07;
+        minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size())
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (byte(i + k) & 0x3F);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return code < minimum || code > 0x10FFFF || surrogate ? 0 : length;
+}
+
 } // namespace
 
 void EncodingDetector::feed(std::string_view bytes)
@@ -141,4 +175,24 @@ bool utf8ToWindows1252(std::string_view utf8, std::string& out, std::string* unr
         out += static_cast<char>(b);
     }
     return true;
+}
+
+std::string utf8WithLatin1Fallback(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+        } else if (const std::size_t length = utf8Length(bytes, i)) {
+            out.append(bytes.substr(i, length));
+            i += length;
+        } else {
+            appendUtf8(out, c);
+            ++i;
+        }
+    }
+    return out;
 }

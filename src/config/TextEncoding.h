@@ -35,3 +35,7 @@ std::string windows1252ToUtf8(std::string_view bytes);
 // Converts UTF-8 text (as typed) to Windows-1252. False when a character has
 // no byte there; that character's UTF-8 bytes go to unrepresentable.
 bool utf8ToWindows1252(std::string_view utf8, std::string& out, std::string* unrepresentable = nullptr);
+
+// Bytes of unknown encoding as valid UTF-8: every valid UTF-8 sequence as it
+// is, every other byte as the Latin-1 character of its number.
+std::string utf8WithLatin1Fallback(std::string_view bytes);

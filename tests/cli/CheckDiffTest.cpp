@@ -5,7 +5,6 @@
 
 #include "TestSupport.h"
 #include "cli/CfgTool.h"
-#include "cli/JsonText.h"
 #include "cli/UnifiedDiff.h"
 #include "config/ConfigFormatter.h"
 #include "config/Configuration.h"
@@ -321,14 +320,4 @@ TEST(StandardStreams, DashReadsStandardInputAndWritesStandardOutput)
     // A full disk on standard output is an error, not a success.
     EXPECT_EQ(shell(cfg() + " defaults - >/dev/full 2>" + dir.file("err")), 2);
     EXPECT_EQ(readBytes(dir.file("err")), "quarvel-cfg: cannot write to standard output\n");
-}
-
-TEST(JsonText, EscapesAndKeepsEveryByte)
-{
-    EXPECT_EQ(jsonString("a\"b\\c\r\n\t\x01\x7f"), "\"a\\\"b\\\\c\\r\\n\\t\\u0001\\u007f\"");
-    EXPECT_EQ(jsonString("caf\xc3\xa9 \xe2\x82\xac"), "\"caf\xc3\xa9 \xe2\x82\xac\"");
-    // Bytes that are no UTF-8 are Latin-1: an overlong form, a lone
-    // continuation, a cut sequence, a surrogate.
-    EXPECT_EQ(jsonString("\xc0\xaf|\x80|\xe2\x82|\xed\xa0\x80"),
-              "\"\\u00c0\\u00af|\\u0080|\\u00e2\\u0082|\\u00ed\\u00a0\\u0080\"");
 }

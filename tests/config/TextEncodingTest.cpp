@@ -77,3 +77,14 @@ TEST(TextEncoding, TheReaderTellsTheEncodingOfTheFileItRead)
     ASSERT_TRUE(config.loadFromFile(unicode, message)) << message;
     EXPECT_EQ(config.Encoding, TextEncoding::Utf8);
 }
+
+TEST(TextEncoding, BytesOfUnknownEncodingBecomeValidUtf8KeepingEveryValidSequence)
+{
+    EXPECT_EQ(utf8WithLatin1Fallback("a\"b\\c\r\n\t\x01\x7f"), "a\"b\\c\r\n\t\x01\x7f");
+    EXPECT_EQ(utf8WithLatin1Fallback("caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x96\xa8"),
+              "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x96\xa8");
+    // Bytes that are no UTF-8 are Latin-1: an overlong form, a lone
+    // continuation, a cut sequence, a surrogate.
+    EXPECT_EQ(utf8WithLatin1Fallback("\xc0\xaf|\x80|\xe2\x82|\xed\xa0\x80"),
+              "\xc3\x80\xc2\xaf|\xc2\x80|\xc3\xa2\xc2\x82|\xc3\xad\xc2\xa0\xc2\x80");
+}

@@ -31,7 +31,7 @@ expect()
     fi
 }
 
-expect "quarvel-cfg " "--help --version check defaults diff echo filmtest normalize ping restart testpage"
+expect "quarvel-cfg " "--help --version check defaults diff echo export filmtest get import normalize ping remove restart set testpage"
 expect "quarvel-cfg n" "normalize"
 expect "quarvel-cfg --v" "--version"
 # Files read: configuration files and folders; files written: anything.
@@ -48,6 +48,20 @@ expect "quarvel-cfg check -" "- --help --json"
 expect "quarvel-cfg defaults -" "- --help"
 expect "quarvel-cfg ping -" "--help"
 expect "quarvel-cfg check --help " ""
+# The configuration as code: configuration files to read or change, the JSON
+# file and the file written anything; paths and values are not completed.
+expect "quarvel-cfg ex" "export"
+expect "quarvel-cfg export " "config.cfg old.cfg site"
+expect "quarvel-cfg get " "config.cfg old.cfg site"
+expect "quarvel-cfg get config.cfg " ""
+expect "quarvel-cfg set --dry-run " "config.cfg old.cfg site"
+expect "quarvel-cfg set config.cfg " ""
+expect "quarvel-cfg set -" "- --dry-run --help"
+expect "quarvel-cfg remove o" "old.cfg"
+expect "quarvel-cfg import n" "notes.txt"
+expect "quarvel-cfg import notes.txt " "config.cfg hosts notes.txt old.cfg site"
+expect "quarvel-cfg import notes.txt x.cfg " ""
+expect "quarvel-cfg export -" "- --help"
 # Printer addresses: host names; the queue and restart take nothing known.
 expect "quarvel-cfg ping local" "localhost"
 expect "quarvel-cfg testpage local" "localhost"

@@ -1,0 +1,125 @@
+#include "cli/ConfigEdit.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
+#include "config/ConfigFields.h"
+#include "config/ConfigFormatter.h"
+#include "config/ConfigReader.h"
+
+namespace {
+
+constexpr std::string_view kBackupLine = "\nOld configuration:\t";
+
+std::string warningText(const std::string& file, const Finding& finding, TextEncoding encoding)
+{
+    return decodeText(file + ":" + std::to_string(finding.line) + ": warning: " + finding.text + " [" +
+                          findingKindName(finding.kind) + "]",
+                      encoding);
+}
+
+void byLine(std::vector<Finding>& findings)
+{
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+}
+
+} // namespace
+
+bool ConfigEdit::open(const std::string& path, bool createMissing, std::string& message)
+{
+    m_path = path;
+    struct stat st;
+    // A path whose last link ends nowhere counts as missing: the writer
+    // creates the file the link names.
+    m_existed = !(::stat(path.c_str(), &st) != 0 && errno == ENOENT && createMissing);
+    if (m_existed && !m_original.loadFromFile(path, message, &m_findings))
+        return false;
+    m_originalText = formatConfiguration(m_original);
+    copyToResult();
+    return true;
+}
+
+void ConfigEdit::openText(std::string_view bytes)
+{
+    m_path = "<stdin>";
+    m_existed = true;
+    m_fromText = true;
+    ConfigReader(m_original, &m_findings).readText(bytes);
+    m_oldBytes.assign(bytes);
+    m_oldBytesRead = true;
+    m_originalText = formatConfiguration(m_original);
+    copyToResult();
+}
+
+// The copy is read from a save of the original: the writer's text reads back
+// into the same record (the round trip the writer's tests hold it to).
+void ConfigEdit::copyToResult()
+{
+    ConfigReader(m_result).readText(m_originalText);
+    m_result.Encoding = m_original.Encoding;
+}
+
+bool ConfigEdit::changed() const
+{
+    return !m_existed || newText() != m_originalText;
+}
+
+const std::string& ConfigEdit::newText() const
+{
+    m_newText = formatConfiguration(m_result);
+    return m_newText;
+}
+
+const std::string& ConfigEdit::oldText()
+{
+    if (!m_oldBytesRead && m_existed) {
+        std::ifstream in(m_path, std::ios::binary);
+        m_oldBytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    m_oldBytesRead = true;
+    return m_oldBytes;
+}
+
+bool ConfigEdit::save(std::string& message, std::string& backupName) const
+{
+    backupName.clear();
+    if (!m_result.saveToFile(m_path, message))
+        return false;
+    // The writer names the backup in its message, on a line of its own.
+    if (const std::size_t at = message.find(kBackupLine); at != std::string::npos) {
+        backupName = message.substr(at + kBackupLine.size());
+        backupName.erase(std::min(backupName.find('\n'), backupName.size()));
+    }
+    return true;
+}
+
+std::vector<std::string> ConfigEdit::warnings(bool rewritten)
+{
+    std::vector<Finding> found;
+    std::vector<std::string> texts;
+    if (!rewritten) {
+        found = m_findings.items;
+        const std::vector<Finding> references = findReferenceWarnings(m_original, m_findings);
+        found.insert(found.end(), references.begin(), references.end());
+        byLine(found);
+        for (const Finding& finding : found)
+            texts.push_back(warningText(m_path, finding, m_original.Encoding));
+        return texts;
+    }
+    for (const Finding& finding : m_findings.items)
+        if (losesContent(finding.kind))
+            texts.push_back(warningText(m_path, finding, m_original.Encoding));
+    // The new file's own findings, with its line numbers.
+    Configuration written;
+    ReaderFindings findings;
+    ConfigReader(written, &findings).readText(newText());
+    found = findReferenceWarnings(written, findings);
+    byLine(found);
+    for (const Finding& finding : found)
+        texts.push_back(warningText(m_path, finding, m_result.Encoding));
+    return texts;
+}

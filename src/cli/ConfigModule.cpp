@@ -1,0 +1,224 @@
+#include "cli/ConfigModule.h"
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <ostream>
+
+#include "cli/ConfigEdit.h"
+#include "config/ConfigFields.h"
+#include "config/ConfigurationCheck.h"
+#include "config/ConfigurationEditor.h"
+#include "text/AsciiCase.h"
+
+namespace {
+
+constexpr const char* kModule = "quarvel_config";
+
+// Ansible's booleans: true, false and the words its own modules take.
+std::optional<bool> ansibleBoolean(const Json& value)
+{
+    if (value.is_boolean())
+        return value.get<bool>();
+    if (value.is_number_integer() && (value == 0 || value == 1))
+        return value == 1;
+    if (!value.is_string())
+        return std::nullopt;
+    const std::string word = upperAscii(value.get<std::string>());
+    for (const char* yes : {"YES", "ON", "1", "TRUE", "T", "Y"})
+        if (word == yes)
+            return true;
+    for (const char* no : {"NO", "OFF", "0", "FALSE", "F", "N"})
+        if (word == no)
+            return false;
+    return std::nullopt;
+}
+
+// An object option; a string that holds one (as `ansible -a 'set=...'`
+// hands it over) is parsed.
+bool objectOption(const std::string& name, const Json& value, Json& object, std::string& message)
+{
+    if (value.is_string()) {
+        std::string error;
+        if (!parseJson(value.get<std::string>(), object, error)) {
+            message = name + ": wants an object (its text is no JSON: " + error + ")";
+            return false;
+        }
+    } else {
+        object = value;
+    }
+    if (object.is_object() || object.is_null())
+        return true;
+    message = name + ": wants an object";
+    return false;
+}
+
+std::string joinedFaults(const std::vector<std::string>& faults)
+{
+    std::string text;
+    for (const std::string& fault : faults)
+        text += (text.empty() ? "" : " ") + fault;
+    return text;
+}
+
+struct Options {
+    std::string path;
+    Json set;
+    Json remove;
+    bool create = true;
+    bool force = false;
+    bool checkMode = false;
+    bool diffMode = false;
+    std::string conversions = "warn"; // Ansible's string conversion action
+};
+
+bool readOptions(const Json& arguments, Options& options, std::string& message)
+{
+    if (!arguments.is_object()) {
+        message = "the arguments are no JSON object";
+        return false;
+    }
+    std::string unsupported;
+    bool hasPath = false;
+    for (const auto& [name, value] : arguments.items()) {
+        if (name == "_ansible_check_mode" || name == "_ansible_diff") {
+            (name == "_ansible_diff" ? options.diffMode : options.checkMode) = ansibleBoolean(value).value_or(false);
+        } else if (name == "_ansible_string_conversion_action") {
+            if (value.is_string())
+                options.conversions = value.get<std::string>();
+        } else if (name.rfind("_ansible_", 0) == 0) {
+            // Ansible's other settings of the run: nothing here uses them.
+        } else if (name == "path") {
+            if (!value.is_string() || value.get<std::string>().empty()) {
+                message = "path: wants the configuration file's path";
+                return false;
+            }
+            options.path = value.get<std::string>();
+            hasPath = true;
+        } else if (name == "set" || name == "remove") {
+            if (!objectOption(name, value, name == "set" ? options.set : options.remove, message))
+                return false;
+        } else if (name == "create" || name == "force") {
+            const std::optional<bool> flag = ansibleBoolean(value);
+            if (!flag) {
+                message = name + ": wants a boolean (got " + value.dump() + ")";
+                return false;
+            }
+            (name == "create" ? options.create : options.force) = *flag;
+        } else {
+            unsupported += (unsupported.empty() ? "" : ", ") + name;
+        }
+    }
+    if (!unsupported.empty()) {
+        message = "Unsupported parameters for (" + std::string(kModule) + ") module: " + unsupported +
+                  ". Supported parameters include: create, force, path, remove, set.";
+        return false;
+    }
+    if (!hasPath) {
+        message = "missing required arguments: path";
+        return false;
+    }
+    if (options.path.front() != '/' && !(options.path.size() > 2 && options.path[1] == ':')) {
+        message = "path: wants an absolute path (got '" + options.path + "')";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Json runConfigModule(const Json& arguments)
+{
+    Json result = {{"changed", false}};
+    const auto failed = [&result](const std::string& message) {
+        result["failed"] = true;
+        result["msg"] = utf8WithLatin1Fallback(message);
+        return result;
+    };
+
+    Options options;
+    std::string message;
+    if (!readOptions(arguments, options, message))
+        return failed(message);
+    result["path"] = options.path;
+
+    ConfigEdit edit;
+    if (!edit.open(options.path, options.create, message))
+        return failed(message);
+    ConfigurationEditor editor(edit.result(), JsonTyping::Lenient);
+    if (!options.remove.is_null() && !editor.removeJson(options.remove))
+        return failed(editor.error());
+    if (!options.set.is_null() && !editor.mergeJson(options.set))
+        return failed("set: " + editor.error());
+    if (!editor.finish())
+        return failed("set: " + editor.error());
+    if (options.conversions == "error" && !editor.conversions().empty())
+        return failed("set: " + editor.conversions().front());
+
+    const bool changed = edit.changed();
+    std::vector<std::string> warnings = edit.warnings(changed);
+    if (options.conversions != "ignore")
+        warnings.insert(warnings.end(), editor.conversions().begin(), editor.conversions().end());
+    result["warnings"] = warnings;
+    std::vector<std::string> faults;
+    for (std::string fault : findConfigurationFaults(edit.result()).lines) {
+        while (!fault.empty() && fault.back() == '\n')
+            fault.pop_back();
+        faults.push_back(decodeText(fault, edit.result().Encoding));
+    }
+    result["faults"] = faults;
+    if (!faults.empty() && !options.force)
+        return failed("The configuration would keep the print server from working: " + joinedFaults(faults) +
+                      " Nothing was written (force: true writes it all the same).");
+
+    result["changed"] = changed;
+    if (!changed) {
+        result["msg"] = "unchanged";
+        return result;
+    }
+    if (options.diffMode)
+        result["diff"] = {{"before_header", options.path},
+                          {"after_header", options.path},
+                          {"before", decodeText(edit.oldText(), edit.originalEncoding())},
+                          {"after", decodeText(edit.newText(), edit.result().Encoding)}};
+    if (options.checkMode) {
+        result["msg"] = (edit.existed() ? "would save " : "would create ") + options.path;
+        return result;
+    }
+    std::string backup;
+    if (!edit.save(message, backup)) {
+        result["changed"] = false;
+        result.erase("diff");
+        return failed(message);
+    }
+    result["msg"] = "saved " + options.path;
+    if (!backup.empty()) {
+        result["backup_file"] = utf8WithLatin1Fallback(backup);
+        result["msg"] = "saved " + options.path + "; the old file is kept as " + utf8WithLatin1Fallback(backup);
+    }
+    return result;
+}
+
+int configModuleMain(int argc, const char* const* argv, std::ostream& out)
+{
+    Json result;
+    if (argc != 2) {
+        result = {{"failed", true},
+                  {"msg", std::string(kModule) + " is an Ansible module: it takes the path of its "
+                                                 "arguments file, as Ansible runs it"}};
+    } else {
+        std::ifstream in(argv[1], std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        Json arguments;
+        std::string message;
+        if (!in.good() && !in.eof())
+            result = {{"failed", true}, {"msg", "cannot read the arguments file " + std::string(argv[1])}};
+        else if (!parseJson(text, arguments, message))
+            result = {{"failed", true}, {"msg", "the arguments file holds no JSON: " + message}};
+        else
+            result = runConfigModule(arguments);
+    }
+    out << result.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+    out.flush();
+    return result.value("failed", false) ? 1 : 0;
+}

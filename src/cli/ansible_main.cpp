@@ -1,0 +1,10 @@
+#include <iostream>
+
+#include "cli/ConfigModule.h"
+
+// The Ansible module quarvel_config: Ansible runs it with the path of its
+// arguments file and reads the one JSON object it prints.
+int main(int argc, char** argv)
+{
+    return configModuleMain(argc, argv, std::cout);
+}

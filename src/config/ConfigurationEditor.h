@@ -1,0 +1,87 @@
+#pragma once
+
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/ConfigJson.h"
+
+class Configuration;
+
+// How the values of a JSON record are taken.
+enum class JsonTyping {
+    // Each field's own JSON type: booleans for yes/no, numbers for integers
+    // and reals, strings for texts and words.
+    Strict,
+    // Also what a template engine may make of a value (Ansible's does): a
+    // string for a number or a yes/no, read as `quarvel-cfg set` reads it,
+    // 0 or 1 for a yes/no, and a number for a text, taken as its digits (a
+    // conversion, noted).
+    Lenient,
+};
+
+// Changes a configuration field by field through the JSON form or the
+// get/set paths (ConfigFields.h), checking each value as the editor checks
+// it: integers whole and within the editor's range (Copies 1 to 1000, Port 0
+// to 65535), reals finite, yes/no and vocabulary words known, densities
+// BLACK, WHITE or an integer, texts storable in the file's code page and
+// readable back as given (no line break, no tab, no blank at either end),
+// names of papers and header bitmaps not empty and usable as a section
+// header. A record named by a key that is not there is appended with the
+// new record's defaults and that key.
+//
+// A call that fails sets error() (naming the field and what it wants) and
+// may leave the configuration partly changed: edit a copy and drop it then.
+class ConfigurationEditor {
+  public:
+    explicit ConfigurationEditor(Configuration& config, JsonTyping typing = JsonTyping::Strict);
+
+    // The whole record of a JSON object onto a configuration that holds the
+    // defaults: fields not given keep them, list entries are appended. Values
+    // are checked for what the file holds (types, 32-bit integers, storable
+    // texts), not for the editor's ranges and choices, so that every file's
+    // export imports again.
+    bool importJson(const Json& json);
+    // A partial record: the fields given are set; list entries are matched by
+    // PrinterAETitle or Name and get the fields given, or are appended.
+    bool mergeJson(const Json& json);
+    // {"Printers": [KEY, ...], "Papers": [...], "Headers": [...]}: removes every
+    // record of each key; a key that names none is passed over. A record
+    // removed here cannot be set by a later mergeJson.
+    bool removeJson(const Json& json);
+
+    // "PATH=VALUE" words of `quarvel-cfg set`, values as typed (UTF-8). A
+    // change of Encoding applies before the others.
+    bool setPaths(const std::vector<std::string>& assignments);
+    // "Printers[KEY]" and the like: removes every record of that key.
+    bool removePath(std::string_view path);
+
+    // The checks that need the whole result: a value given for a key whose
+    // written value comes from elsewhere ("Printer", the number of printers;
+    // "Manufacturer") must be the one written.
+    bool finish();
+
+    const std::string& error() const { return m_error; }
+    // The texts taken from numbers under lenient typing, one note each.
+    const std::vector<std::string>& conversions() const { return m_conversions; }
+
+  private:
+    friend class EditorSteps; // the steps, in the source file
+
+    struct WrittenCheck {
+        std::string where;
+        std::string given;
+        const void* def; // a KeyDef<Configuration> with a written value
+    };
+
+    bool applyJson(const Json& json, bool import);
+
+    Configuration& m_config;
+    JsonTyping m_typing;
+    bool m_editorRules = true; // the editor's ranges and choices, beyond what the file holds
+    std::string m_error;
+    std::vector<std::string> m_conversions;
+    std::vector<WrittenCheck> m_writtenChecks;
+    std::set<std::string> m_removed[3]; // keys removed, by ListKind
+};

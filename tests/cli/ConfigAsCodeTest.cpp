@@ -1,0 +1,568 @@
+// quarvel-cfg export, import, get, set and remove: the configuration as code.
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "TestSupport.h"
+#include "cli/CfgTool.h"
+#include "config/ConfigFormatter.h"
+#include "config/ConfigJson.h"
+#include "config/ConfigKeys.h"
+#include "config/Configuration.h"
+#include "diagnostics/PrinterDiagnostics.h"
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+ToolRun tool(const std::vector<std::string>& args, const std::string& input = "")
+{
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    const int status = runCfgTool(args, in, out, err, PrinterTestEnvironment::system());
+    return {status, out.str(), err.str()};
+}
+
+std::string error(const std::string& message)
+{
+    return "quarvel-cfg: " + message + "\n";
+}
+
+// Files as administrators leave them: edited by hand, by other tools, on
+// Windows and on Linux.
+struct HandWritten {
+    const char* what;
+    std::string text;
+};
+
+const HandWritten kHandWritten[] = {
+    {"keys in lower case, LF line ends, no banner",
+     "[[[dicom]]]\n[[tcpip]]\n[server]\nport=11112\nserveraetitle = RAD\n"},
+    {"comments, an unknown key and section, a section given twice",
+     "; site 7\r\n[[[PRINTER]]]\r\n[[SETTINGS]]\r\n[Printer-1]\r\nPrinterAETitle = LASER\r\nTypo = 1\r\n"
+     "[[[DICOM]]]\r\n[[SESSION]]\r\n[General]\r\nCopies = 2\r\n[Extra]\r\nX = 1\r\n[General]\r\nCopies = 4\r\n"},
+    {"UTF-8 texts", "[[[DICOM]]]\n[[PRINTER]]\n[Label]\nText = Radiologie Z\xc3\xbcrich \xe2\x80\x93 3. OG\n"
+                    "[[[HEADER]]]\n[[STANDARD]]\n[Logo \xc3\xa9]\nIncludeFile = C:\\logo.bmp\n"},
+    {"Windows-1252 texts, the five undefined bytes among them",
+     "[[[DICOM]]]\n[[PRINTER]]\n[Label]\nText = Z\xfcrich \x80 \x81\x8d\x8f\x90\x9d\n"},
+    {"reals with more places, words in lower case, yes/no as 1 and 0, a free density",
+     "[[[LAYOUTS]]]\n[[STANDARD]]\n[General]\nImageDistance = 14.175\nTrimWidth=1234567890123456.78\n[Defaults]\n"
+     "Orientation = landscape\nTrim = 1\nBorderDensity = grey\n[[[DICOM]]]\n[[SESSION]]\n[General]\n"
+     "Priority = high\n"},
+    {"a printer count and a maker that a save replaces",
+     "[[[PRINTER]]]\n[[SETTINGS]]\n[GENERAL]\nPrinter = 5\n[Printer-1]\nPrinterAETitle=A\n[[[DICOM]]]\n"
+     "[[PRINTER]]\n[General]\nManufacturer = Other\n"},
+    {"values outside the editor's ranges, a paper without a name",
+     "[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 99999\n[[SESSION]]\n[General]\nCopies = 0\n"
+     "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n[]\nSizeX = 1\n[A4]\nSizeX = 595\nSizeY = 842\n"},
+    {"the golden sample", ""},
+};
+
+// Paths and what get prints for them from the golden sample.
+struct Lookup {
+    std::string path;
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// A fresh configuration with two printers, a paper and a header bitmap.
+std::string siteFile()
+{
+    Configuration c;
+    PrinterRecord laser;
+    laser.Description = "Ward laser";
+    laser.PrinterAETitle = "LASER1";
+    laser.PrinterAddress = "10.0.0.5";
+    laser.PrinterQueue = "lp";
+    c.Printers.add(laser);
+    laser.PrinterAETitle = "FILM1";
+    c.Printers.add(laser);
+    PaperRecord a4;
+    a4.Name = "A4";
+    a4.SizeX = 595;
+    a4.SizeY = 842;
+    c.Papers.add(a4);
+    c.Headers.add(HeaderRecord{"LOGO", "C:\\logo.bmp"});
+    c.Layout.PageSize = "A4";
+    return formatConfiguration(c);
+}
+
+std::vector<std::string> backups(const TempDir& dir)
+{
+    std::vector<std::string> found;
+    for (const char* name : {"config.bak", "config.bk2"})
+        if (fileExists(dir.file(name)))
+            found.emplace_back(name);
+    return found;
+}
+
+} // namespace
+
+TEST(ExportImport, HandWrittenFilesComeBackAsNormalizeWritesThem)
+{
+    TempDir dir;
+    for (const HandWritten& file : kHandWritten) {
+        SCOPED_TRACE(file.what);
+        const std::string in = dir.file("in.cfg");
+        writeBytes(in, file.text.empty() ? readBytes(goldenPath("sample.cfg")) : file.text);
+        ASSERT_EQ(tool({"normalize", in, dir.file("normal.cfg")}).status, 0);
+
+        const ToolRun exported = tool({"export", in});
+        ASSERT_EQ(exported.status, 0) << exported.err;
+        EXPECT_EQ(exported.err, "");
+        const ToolRun imported = tool({"import", "-", "-"}, exported.out);
+        ASSERT_EQ(imported.status, 0) << imported.err << exported.out;
+        EXPECT_TRUE(imported.out == readBytes(dir.file("normal.cfg"))) << exported.out;
+
+        // And through files, with the report of the save.
+        writeBytes(dir.file("in.json"), exported.out);
+        const ToolRun saved = tool({"import", dir.file("in.json"), dir.file("out.cfg")});
+        EXPECT_EQ(saved.out, "Configuration saved to file '" + dir.file("out.cfg") + "'.\n");
+        EXPECT_TRUE(readBytes(dir.file("out.cfg")) == readBytes(dir.file("normal.cfg")));
+        std::remove(dir.file("out.cfg").c_str());
+    }
+}
+
+TEST(Export, EveryFieldOfTheKeyTablesFlatInTheFileOrderWithItsJsonType)
+{
+    TempDir dir;
+    writeBytes(dir.file("sample.cfg"), readBytes(goldenPath("sample.cfg")));
+    const ToolRun run = tool({"export", dir.file("sample.cfg")});
+    ASSERT_EQ(run.status, 0);
+    Json json;
+    std::string message;
+    ASSERT_TRUE(parseJson(run.out, json, message)) << message;
+
+    // The names the tables give, in their order; every value of its type.
+    const auto typed = [](KeyType type, const Json& value) {
+        switch (type) {
+        case KeyType::YesNo:
+            return value.is_boolean();
+        case KeyType::Integer:
+            return value.is_number_integer();
+        case KeyType::Real:
+            return value.is_number();
+        case KeyType::Text:
+        case KeyType::Word:
+            break;
+        }
+        return value.is_string();
+    };
+    const auto names = [](const Json& object) {
+        std::vector<std::string> keys;
+        for (const auto& [key, value] : object.items())
+            keys.push_back(key);
+        return keys;
+    };
+    const auto fieldsOf = [&](const auto& keys, const Json& object, std::vector<std::string> expected) {
+        for (const auto& def : keys) {
+            if (def.readOnly)
+                continue;
+            expected.emplace_back(def.key);
+            EXPECT_TRUE(typed(def.type, object[std::string(def.key)])) << def.key << ": " << object.dump();
+        }
+        EXPECT_EQ(names(object), expected);
+    };
+    std::vector<std::string> topLevel;
+    std::vector<std::string> layout;
+    for (const SectionDef& section : fileSections()) {
+        for (const auto& def : section.settingsKeys) {
+            if (def.readOnly)
+                continue;
+            topLevel.emplace_back(def.key);
+            EXPECT_TRUE(typed(def.type, json[std::string(def.key)])) << def.key;
+        }
+        for (const auto& def : section.layoutKeys) {
+            layout.emplace_back(def.key);
+            EXPECT_TRUE(typed(def.type, json["Layout"][std::string(def.key)])) << def.key;
+        }
+        const char* list = section.kind == SectionKind::Printers  ? "Printers"
+                           : section.kind == SectionKind::Papers  ? "Papers"
+                           : section.kind == SectionKind::Headers ? "Headers"
+                                                                  : nullptr;
+        if (section.kind == SectionKind::Layout && (topLevel.empty() || topLevel.back() != "Layout"))
+            topLevel.emplace_back("Layout");
+        if (!list)
+            continue;
+        topLevel.emplace_back(list);
+        ASSERT_TRUE(json[list].is_array()) << list;
+        EXPECT_FALSE(json[list].empty()) << list;
+        for (const Json& record : json[list]) {
+            if (section.kind == SectionKind::Printers)
+                fieldsOf(printerKeys(), record, {});
+            else if (section.kind == SectionKind::Papers)
+                fieldsOf(paperKeys(), record, {"Name"});
+            else
+                fieldsOf(headerKeys(), record, {"Name"});
+        }
+    }
+    topLevel.emplace_back("Encoding");
+    EXPECT_EQ(names(json), topLevel);
+    EXPECT_EQ(names(json["Layout"]), layout);
+
+    // Values as the issue's reader expects them.
+    EXPECT_EQ(json["SuppressPrinting"], true);
+    EXPECT_EQ(json["Port"], 5104);
+    EXPECT_EQ(json["ServerAETitle"], "RADSRV");
+    EXPECT_EQ(json["Text"], "St. Elsewhere = radiology");
+    EXPECT_EQ(json["Priority"], "HIGH");
+    EXPECT_EQ(json["Printers"][1]["PrinterAETitle"], "COLOR");
+    EXPECT_EQ(json["Papers"][2]["Name"], "14IN X 17IN Film");
+    EXPECT_EQ(json["Headers"][0]["IncludeFile"], "C:\\bitmaps\\logo.bmp");
+    EXPECT_EQ(json["Encoding"], "Windows-1252");
+    // A real as the file writes it: no binary tail.
+    EXPECT_NE(run.out.find("\n    \"TrimWidth\": 2.5,\n"), std::string::npos) << run.out;
+
+    const ToolRun fresh = tool({"export", "-"}, readBytes(goldenPath("fresh.cfg")));
+    EXPECT_NE(fresh.out.find("\n    \"ImageDistance\": 14.17,\n"), std::string::npos) << fresh.out;
+    EXPECT_NE(fresh.out.find("\n  \"Port\": 104,\n"), std::string::npos);
+}
+
+TEST(Export, TextsDecodedFromTheFilesCodePage)
+{
+    Json json;
+    std::string message;
+    ASSERT_TRUE(parseJson(tool({"export", "-"}, kHandWritten[3].text).out, json, message));
+    EXPECT_EQ(json["Text"], "Z\xc3\xbcrich \xe2\x82\xac \xc2\x81\xc2\x8d\xc2\x8f\xc2\x90\xc2\x9d");
+    EXPECT_EQ(json["Encoding"], "Windows-1252");
+    ASSERT_TRUE(parseJson(tool({"export", "-"}, kHandWritten[2].text).out, json, message));
+    EXPECT_EQ(json["Text"], "Radiologie Z\xc3\xbcrich \xe2\x80\x93 3. OG");
+    EXPECT_EQ(json["Headers"][0]["Name"], "Logo \xc3\xa9");
+    EXPECT_EQ(json["Encoding"], "UTF-8");
+}
+
+TEST(Import, MissingFieldsTakeTheDefaultsOfANewRecord)
+{
+    const ToolRun run = tool({"import", "-", "-"}, R"({"Port": 11112, "Printers": [{"PrinterAETitle": "LASER1"}],
+        "Papers": [{"Name": "A4", "SizeX": 595}], "Layout": {"PageSize": "A4", "Trim": true}})");
+    ASSERT_EQ(run.status, 0) << run.err;
+    Configuration expected;
+    expected.Port = 11112;
+    PrinterRecord printer;
+    printer.PrinterAETitle = "LASER1";
+    expected.Printers.add(printer);
+    PaperRecord paper;
+    paper.Name = "A4";
+    paper.SizeX = 595;
+    expected.Papers.add(paper);
+    expected.Layout.PageSize = "A4";
+    expected.Layout.Trim = true;
+    EXPECT_TRUE(run.out == formatConfiguration(expected));
+
+    // The code page of the texts: Windows-1252 unless told.
+    EXPECT_NE(tool({"import", "-", "-"}, R"({"Text": "Z\u00fcrich"})").out.find("\r\nText = Z\xfcrich\r\n"),
+              std::string::npos);
+    EXPECT_NE(tool({"import", "-", "-"}, R"({"Text": "Z\u00fcrich", "Encoding": "UTF-8"})")
+                  .out.find("\r\nText = Z\xc3\xbcrich\r\n"),
+              std::string::npos);
+}
+
+TEST(Import, RefusesWhatTheFileCannotHoldNamingTheFieldAndLeavesOutAsItWas)
+{
+    const std::pair<std::string, std::string> refused[] = {
+        {R"({"Prot": 104})", "unknown field 'Prot'"},
+        {R"({"port": 104})", "unknown field 'port' (did you mean 'Port'?)"},
+        {R"({"SurpressPrinting": true})", "unknown field 'SurpressPrinting'"},
+        {R"({"Port": "104"})", "Port: wants an integer from -2147483648 to 2147483647 (got \"104\")"},
+        {R"({"Port": 104.5})", "Port: wants an integer from -2147483648 to 2147483647 (got 104.5)"},
+        {R"({"Copies": 2147483648})", "Copies: wants an integer from -2147483648 to 2147483647 (got 2147483648)"},
+        {R"({"SuppressPrinting": "yes"})", "SuppressPrinting: wants true or false (got \"yes\")"},
+        {R"({"Priority": "URGENT"})", "Priority: wants one of LOW, MED or HIGH (got 'URGENT')"},
+        {R"({"Text": 7})", "Text: wants a text (got 7)"},
+        {R"({"Text": "two\nlines"})",
+         "Text: wants a text without line breaks, tabs or blanks at either end (got 'two\nlines')"},
+        {R"({"Text": " padded"})",
+         "Text: wants a text without line breaks, tabs or blanks at either end (got ' padded')"},
+        {R"({"Text": "\u65e5\u672c"})",
+         "Text: the file's code page Windows-1252 cannot hold '\xe6\x97\xa5' (set Encoding to UTF-8 to store it)"},
+        {R"({"Encoding": "Latin-1"})", "Encoding: wants \"UTF-8\" or \"Windows-1252\" (got \"Latin-1\")"},
+        {R"({"Layout": {"PageSise": "A4"}})", "'Layout.PageSise': unknown field 'PageSise' of the layout"},
+        {R"({"Layout": {"ImageDistance": "14"}})", "Layout.ImageDistance: wants a number (got \"14\")"},
+        {R"({"Layout": []})", "Layout: wants an object (got [])"},
+        {R"({"Printers": {}})", "Printers: wants a list of objects (got {})"},
+        {R"({"Printers": [7]})", "Printers entry 1: wants an object (got 7)"},
+        {R"({"Printers": [{"PrinterAETitle": "A", "Queue": "lp"}]})", "Printers[A]: unknown field 'Queue'"},
+        {R"({"Printers": [{"PrinterAETitle": "A", "UseGrayGraduation": 1}]})",
+         "Printers[A].UseGrayGraduation: wants true or false (got 1)"},
+        {R"({"Papers": [{"SizeX": 1}]})", "Papers entry 1: wants its Name"},
+        {R"({"Papers": [{"Name": "A4"}, {"Name": "A4"}]})", "Papers[A4]: is given twice"},
+        {R"({"Papers": [{"Name": "A]4"}]})",
+         "Papers[A]4].Name: wants a name that is not empty, does not start with '[' and holds no ']' or line "
+         "break (got 'A]4')"},
+        {R"({"Headers": [{"Name": "LOGO", "IncludeFile": false}]})",
+         "Headers[LOGO].IncludeFile: wants a text (got false)"},
+        {R"({"Printer": 1})", "Printer: a save writes 0 here, whatever is given; give that or leave the field out"},
+        {R"({"Manufacturer": "Other"})",
+         "Manufacturer: a save writes Ardeval Ltd. here, whatever is given; give that or leave the field out"},
+        {R"([{"Port": 104}])", "wants a JSON object of fields, as export writes it (got [{\"Port\":104}])"},
+        {R"({"Port": 104)", "<stdin> is no JSON: parse error at line 1, column 13: syntax error while parsing "
+                            "object - unexpected end of input; expected '}'"},
+    };
+    TempDir dir;
+    writeBytes(dir.file("config.cfg"), "old");
+    for (const auto& [json, message] : refused) {
+        const ToolRun run = tool({"import", "-", dir.file("config.cfg")}, json);
+        EXPECT_EQ(run.status, 2) << json;
+        EXPECT_EQ(run.err, error(message)) << json;
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_EQ(readBytes(dir.file("config.cfg")), "old");
+    EXPECT_EQ(backups(dir), std::vector<std::string>());
+}
+
+TEST(Get, OneValueAsTheFileWritesItByPath)
+{
+    TempDir dir;
+    writeBytes(dir.file("sample.cfg"), readBytes(goldenPath("sample.cfg")));
+    const Lookup lookups[] = {
+        {"Port", 0, "5104\n", ""},
+        {"SuppressPrinting", 0, "YES\n", ""},
+        {"Priority", 0, "HIGH\n", ""},
+        {"Text", 0, "St. Elsewhere = radiology\n", ""},
+        {"Printer", 0, "2\n", ""},
+        {"Encoding", 0, "Windows-1252\n", ""},
+        {"Layout.TrimWidth", 0, "2.50\n", ""},
+        {"Layout.PageSize", 0, "A4\n", ""},
+        {"Printers[COLOR].PrinterQueue", 0, "Color Share\n", ""},
+        {"Printers[LASER3].UseGrayGraduation", 0, "YES\n", ""},
+        {"Papers[14IN X 17IN Film].SizeY", 0, "1224\n", ""},
+        {"Papers[a4].OffsetX", 0, "-5\n", ""},
+        {"Papers[A4].Name", 0, "A4\n", ""},
+        {"Headers[LOGO].IncludeFile", 0, "C:\\bitmaps\\logo.bmp\n", ""},
+        {"Printers[LASER9].PrinterAddress", 1, "", "'Printers[LASER9].PrinterAddress': no printer 'LASER9'"},
+        {"Papers[A5].SizeX", 1, "", "'Papers[A5].SizeX': no paper size 'A5'"},
+        {"Headers[\xc3\xa9].IncludeFile", 1, "", "'Headers[\xc3\xa9].IncludeFile': no header bitmap '\xc3\xa9'"},
+        {"port", 2, "", "'port': unknown field (did you mean 'Port'?)"},
+        {"Layout", 2, "", "'Layout': names the layout; give one of its fields, as in Layout.PageSize"},
+        {"Layout.Size", 2, "", "'Layout.Size': unknown field 'Size' of the layout"},
+        {"Printers", 2, "",
+         "'Printers': names a list; give a record by its key and a field, as in Printers[KEY].PrinterAddress"},
+        {"Printers[COLOR]", 2, "",
+         "'Printers[COLOR]': wants '.' and a field after the record, as in Printers[COLOR].PrinterAddress"},
+        {"Printers[COLOR].Name", 2, "", "'Printers[COLOR].Name': unknown field 'Name'"},
+        {"Papers[A4].sizex", 2, "", "'Papers[A4].sizex': unknown field 'sizex' (did you mean 'SizeX'?)"},
+        {"Papers[A4", 2, "", "'Papers[A4': the key wants a closing ']', as in Printers[LASER1].PrinterAddress"},
+        {"SurpressPrinting", 2, "", "'SurpressPrinting': unknown field"},
+    };
+    for (const Lookup& lookup : lookups) {
+        const ToolRun run = tool({"get", dir.file("sample.cfg"), lookup.path});
+        EXPECT_EQ(run.status, lookup.status) << lookup.path;
+        EXPECT_EQ(run.out, lookup.out) << lookup.path;
+        EXPECT_EQ(run.err, lookup.err.empty() ? "" : error(lookup.err)) << lookup.path;
+    }
+    // Texts in UTF-8 whatever the file's code page; keys too.
+    EXPECT_EQ(tool({"get", "-", "Text"}, kHandWritten[3].text).out,
+              "Z\xc3\xbcrich \xe2\x82\xac \xc2\x81\xc2\x8d\xc2\x8f\xc2\x90\xc2\x9d\n");
+    EXPECT_EQ(tool({"get", "-", "Headers[Logo \xc3\xa9].IncludeFile"}, kHandWritten[2].text).out, "C:\\logo.bmp\n");
+    EXPECT_EQ(tool({"get", dir.file("missing.cfg"), "Port"}).status, 2);
+}
+
+TEST(Set, ChangesValuesAllOrNothingAndAppendsRecordsNamedByANewKey)
+{
+    struct Change {
+        std::vector<std::string> assignments;
+        std::vector<std::pair<std::string, std::string>> after; // path, value
+    };
+    const Change changes[] = {
+        {{"Port=11112", "ServerAETitle=RAD7"}, {{"Port", "11112"}, {"ServerAETitle", "RAD7"}}},
+        {{"Printers[LASER1].PrinterAddress=10.0.0.9"}, {{"Printers[LASER1].PrinterAddress", "10.0.0.9"}}},
+        // Values as the editor reads them: words in any case, yes/no as 1/0/true.
+        {{"Priority=low", "SuppressPrinting=true", "Layout.Trim=1", "Layout.Orientation=Landscape"},
+         {{"Priority", "LOW"},
+          {"SuppressPrinting", "YES"},
+          {"Layout.Trim", "YES"},
+          {"Layout.Orientation", "LANDSCAPE"}}},
+        {{"Layout.ImageDistance=12.5", "Layout.BorderDensity=black", "Layout.EmptyImageDensity=120"},
+         {{"Layout.ImageDistance", "12.50"}, {"Layout.BorderDensity", "BLACK"}, {"Layout.EmptyImageDensity", "120"}}},
+        // A new key appends a record with the defaults; a key may hold '='.
+        {{"Printers[CT=2].PrinterQueue=ct", "Papers[A3].SizeX=842", "Headers[WARD].IncludeFile=w.bmp"},
+         {{"Printer", "3"},
+          {"Printers[CT=2].PrinterQueue", "ct"},
+          {"Printers[CT=2].PrinterAddress", ""},
+          {"Papers[A3].SizeX", "842"},
+          {"Papers[A3].SizeY", "0"},
+          {"Headers[WARD].IncludeFile", "w.bmp"}}},
+        // Renames, the empty text, and a text the code page has.
+        {{"Papers[A4].Name=A4 plain", "Layout.PageSize=A4 plain", "Printers[FILM1].PrinterAETitle=FILM2",
+          "Printers[LASER1].Description=", "Text=Z\xc3\xbcrich"},
+         {{"Papers[A4 plain].SizeX", "595"},
+          {"Printers[FILM2].PrinterQueue", "lp"},
+          {"Printers[LASER1].Description", ""},
+          {"Text", "Z\xc3\xbcrich"}}},
+        // The code page changes first, whatever the order of the words.
+        {{"Text=\xe6\x97\xa5\xe6\x9c\xac", "Encoding=UTF-8"},
+         {{"Text", "\xe6\x97\xa5\xe6\x9c\xac"}, {"Encoding", "UTF-8"}}},
+    };
+    TempDir dir;
+    for (const Change& change : changes) {
+        writeBytes(dir.file("config.cfg"), siteFile());
+        std::vector<std::string> args{"set", dir.file("config.cfg")};
+        args.insert(args.end(), change.assignments.begin(), change.assignments.end());
+        const ToolRun run = tool(args);
+        ASSERT_EQ(run.status, 0) << change.assignments[0] << run.err;
+        EXPECT_NE(run.out.find("Old configuration:\t" + dir.file("config.bak")), std::string::npos) << run.out;
+        for (const auto& [path, value] : change.after)
+            EXPECT_EQ(tool({"get", dir.file("config.cfg"), path}).out, value + "\n") << path;
+        std::remove(dir.file("config.bak").c_str());
+    }
+    // The code page's bytes: the editor's encoding of the file.
+    writeBytes(dir.file("config.cfg"), siteFile());
+    ASSERT_EQ(tool({"set", dir.file("config.cfg"), "Text=Z\xc3\xbcrich \xe2\x82\xac"}).status, 0);
+    EXPECT_NE(readBytes(dir.file("config.cfg")).find("\r\nText = Z\xfcrich \x80\r\n"), std::string::npos);
+    ASSERT_EQ(tool({"set", dir.file("config.cfg"), "Encoding=UTF-8"}).status, 0);
+    EXPECT_NE(readBytes(dir.file("config.cfg")).find("\r\nText = Z\xc3\xbcrich \xe2\x82\xac\r\n"), std::string::npos);
+}
+
+TEST(Set, RefusedValuesAndBadPathsNameThePathAndLeaveTheFileUntouched)
+{
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"Port=70000"}, "Port: wants an integer from 0 to 65535 (got '70000')"},
+        {{"Port=104x"}, "Port: wants an integer from 0 to 65535 (got '104x')"},
+        {{"Copies=0"}, "Copies: wants an integer from 1 to 1000 (got '0')"},
+        {{"LabelSize=big"}, "LabelSize: wants an integer from -2147483648 to 2147483647 (got 'big')"},
+        {{"Layout.TrimWidth=5,5"}, "Layout.TrimWidth: wants a number (got '5,5')"},
+        {{"Layout.TrimWidth=inf"}, "Layout.TrimWidth: wants a number (got 'inf')"},
+        {{"SuppressPrinting=maybe"}, "SuppressPrinting: wants YES or NO (got 'maybe')"},
+        {{"MediumType=CARDBOARD"}, "MediumType: wants one of PAPER or FILM (got 'CARDBOARD')"},
+        {{"Layout.BorderDensity=grey"}, "Layout.BorderDensity: wants BLACK, WHITE or an integer (got 'grey')"},
+        {{"Text=\xe6\x97\xa5"},
+         "Text: the file's code page Windows-1252 cannot hold '\xe6\x97\xa5' (set Encoding to UTF-8 "
+         "to store it)"},
+        {{"Text=\xff"}, "Text: wants a text in UTF-8"},
+        {{"Text=a\tb"}, "Text: wants a text without line breaks, tabs or blanks at either end (got 'a\tb')"},
+        {{"Printers[LASER1].Description=x "},
+         "Printers[LASER1].Description: wants a text without line breaks, tabs or blanks at either end (got 'x ')"},
+        {{"Papers[].SizeX=1"},
+         "Papers[].SizeX: wants a name that is not empty, does not start with '[' and holds no ']' or line break "
+         "(got '')"},
+        {{"Papers[A3].SizeX=1", "Papers[A3].Name=A4"}, "Papers[A3].Name: 'A4' names another paper size already"},
+        {{"Printer=5"}, "Printer: a save writes 2 here, whatever is given; give that or leave the field out"},
+        {{"Encoding=ASCII"}, "Encoding: wants UTF-8 or Windows-1252 (got 'ASCII')"},
+        // All or nothing: a good value before a bad one is not written either.
+        {{"Port=11112", "Trim=1"}, "'Trim': unknown field"},
+        {{"Port"}, "'Port': wants PATH=VALUE, as in Port=104"},
+        {{"Printers[LASER1]=x"},
+         "'Printers[LASER1]': wants '.' and a field after the record, as in "
+         "Printers[LASER1].PrinterAddress"},
+    };
+    TempDir dir;
+    const std::string file = siteFile();
+    writeBytes(dir.file("config.cfg"), file);
+    for (const auto& [assignments, message] : refused) {
+        std::vector<std::string> args{"set", dir.file("config.cfg")};
+        args.insert(args.end(), assignments.begin(), assignments.end());
+        const ToolRun run = tool(args);
+        EXPECT_EQ(run.status, 2) << assignments[0];
+        EXPECT_EQ(run.err, error(message)) << assignments[0];
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_TRUE(readBytes(dir.file("config.cfg")) == file);
+    EXPECT_EQ(backups(dir), std::vector<std::string>());
+    // Usage: at least one assignment.
+    EXPECT_EQ(tool({"set", dir.file("config.cfg")}).err,
+              error("set: missing FILE PATH=VALUE...; see 'quarvel-cfg set --help'"));
+    EXPECT_EQ(tool({"set", dir.file("missing.cfg"), "Port=1"}).err,
+              error("File could not be opened: " + dir.file("missing.cfg") + " was not found."));
+}
+
+TEST(Set, NothingChangedWritesNothingAndDryRunPrintsTheDiffInstead)
+{
+    TempDir dir;
+    // A hand-edited file: values equal to what is set are no change, and
+    // its comment stays as long as no value changes.
+    const std::string file = "; ward 3\r\n" + siteFile();
+    writeBytes(dir.file("config.cfg"), file);
+    for (const std::vector<std::string>& same :
+         std::vector<std::vector<std::string>>{{"Port=104"},
+                                               {"Port=0104", "Priority=med", "Printers[LASER1].PrinterQueue=lp"},
+                                               {"Encoding=Windows-1252"}}) {
+        std::vector<std::string> args{"set", dir.file("config.cfg")};
+        args.insert(args.end(), same.begin(), same.end());
+        const ToolRun run = tool(args);
+        EXPECT_EQ(run.status, 0) << same[0];
+        EXPECT_EQ(run.out, "unchanged\n") << same[0];
+    }
+    EXPECT_EQ(tool({"remove", dir.file("config.cfg"), "Printers[LASER9]", "Papers[B5]"}).out, "unchanged\n");
+    EXPECT_EQ(tool({"set", "--dry-run", dir.file("config.cfg"), "Port=104"}).out, "unchanged\n");
+    EXPECT_TRUE(readBytes(dir.file("config.cfg")) == file);
+    EXPECT_EQ(backups(dir), std::vector<std::string>());
+
+    // The diff runs from the file as it is to what a save writes.
+    const std::string name = dir.file("config.cfg");
+    ToolRun run = tool({"set", dir.file("config.cfg"), "--dry-run", "Port=11112"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind("--- " + name + "\n+++ " + name + "\n@@ -1,4 +1,3 @@\n-; ward 3\r\n", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("\n-Port = 104\r\n+Port = 11112\r\n"), std::string::npos) << run.out;
+    run = tool({"remove", "--dry-run", dir.file("config.cfg"), "Headers[LOGO]"});
+    EXPECT_NE(run.out.find("\n-[LOGO]\r\n-IncludeFile = C:\\logo.bmp\r\n"), std::string::npos) << run.out;
+    EXPECT_TRUE(readBytes(dir.file("config.cfg")) == file);
+    EXPECT_EQ(backups(dir), std::vector<std::string>());
+
+    // A change saves as the editor saves, keeping the old file.
+    run = tool({"set", dir.file("config.cfg"), "Port=11112"});
+    EXPECT_EQ(run.out, "An old configuration file was found and renamed.\nNew configuration:\t" + name +
+                           "\nOld configuration:\t" + dir.file("config.bak") + "\n\n");
+    EXPECT_TRUE(readBytes(dir.file("config.bak")) == file);
+}
+
+TEST(Set, StandardInputToStandardOutputAsAFilter)
+{
+    const std::string file = siteFile();
+    ToolRun run = tool({"set", "-", "Port=11112"}, file);
+    EXPECT_EQ(run.status, 0);
+    std::string expected = file;
+    expected.replace(expected.find("Port = 104"), 10, "Port = 11112");
+    EXPECT_TRUE(run.out == expected);
+    run = tool({"set", "-", "Port=104"}, file);
+    EXPECT_TRUE(run.out == file);
+    run = tool({"remove", "--dry-run", "-", "Printers[FILM1]"}, file);
+    EXPECT_EQ(run.out.rfind("--- <stdin>\n+++ <stdin>\n", 0), 0u);
+}
+
+TEST(Remove, EveryRecordOfTheKeyAllOrNothing)
+{
+    TempDir dir;
+    // Two printers share an AE title: both go.
+    std::string file = siteFile();
+    file.replace(file.find("PrinterAETitle = FILM1"), 22, "PrinterAETitle = LASER1");
+    writeBytes(dir.file("config.cfg"), file);
+    ToolRun run = tool({"remove", dir.file("config.cfg"), "Printers[LASER1]", "Headers[LOGO]", "Papers[A9]"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(tool({"get", dir.file("config.cfg"), "Printer"}).out, "0\n");
+    EXPECT_EQ(tool({"get", dir.file("config.cfg"), "Headers[LOGO].IncludeFile"}).status, 1);
+    EXPECT_EQ(tool({"get", dir.file("config.cfg"), "Papers[A4].SizeX"}).out, "595\n");
+
+    const std::string now = readBytes(dir.file("config.cfg"));
+    const std::pair<std::string, std::string> refused[] = {
+        {"Papers", "'Papers': names a list; give a record by its key and a field, as in Papers[KEY].SizeX"},
+        {"Papers[A4].SizeX", "'Papers[A4].SizeX': wants a record by its key, as in Printers[LASER1], Papers[A4] or "
+                             "Headers[LOGO]"},
+        {"Port", "'Port': wants a record by its key, as in Printers[LASER1], Papers[A4] or Headers[LOGO]"},
+        {"Layout.Printers[A]", "'Layout.Printers[A]': unknown field 'Printers[A]' of the layout"},
+    };
+    for (const auto& [path, message] : refused) {
+        run = tool({"remove", dir.file("config.cfg"), "Papers[A4]", path});
+        EXPECT_EQ(run.status, 2) << path;
+        EXPECT_EQ(run.err, error(message));
+    }
+    EXPECT_TRUE(readBytes(dir.file("config.cfg")) == now);
+}
+
+TEST(ConfigAsCode, HelpNamesTheCommands)
+{
+    const ToolRun run = tool({"--help"});
+    for (const char* command : {"  export IN", "  import JSON OUT", "  get FILE PATH",
+                                "  set [--dry-run] FILE PATH=VALUE...", "  remove [--dry-run] FILE RECORD..."})
+        EXPECT_NE(run.out.find(command), std::string::npos) << command;
+    for (const char* command : {"export", "import", "get", "set", "remove"}) {
+        const ToolRun help = tool({command, "--help"});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_EQ(help.out.rfind(std::string("Usage: quarvel-cfg ") + command + " ", 0), 0u) << help.out;
+    }
+    EXPECT_EQ(tool({"get", "--dry-run", "a", "Port"}).err,
+              error("get: unknown option '--dry-run'; see 'quarvel-cfg get --help'"));
+}
