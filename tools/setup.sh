@@ -11,6 +11,7 @@ packages=(
     librsvg2-bin dpkg-dev file desktop-file-utils appstream groff-base man-db
     wine64 g++-mingw-w64-x86-64-posix googletest # the Windows build and its tests under Wine
     patch python3 # the tool's tests apply its diffs and parse its JSON
+    time # bench/compare-processes.sh reads the peak memory from /usr/bin/time
 )
 
 missing=()
