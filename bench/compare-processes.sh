@@ -1,15 +1,31 @@
 #!/usr/bin/env bash
 # Times whole processes over one generated file of N printers, N paper sizes
-# and N header bitmaps (3 N sections): quarvel-cfg normalize (load and save)
-# and check (load) against libinih's parse of the same bytes, interleaved so
-# that a busy machine slows all of them alike. Prints the median and the
-# fastest wall time of each, the ratio of the medians to libinih's, and the
-# peak memory of each where /usr/bin/time is installed.
+# and N header bitmaps (3 N sections; N = 3334 gives about 10,000 sections,
+# N = 333334 about a million and 183 MB):
+#
+#   floor        read the file, write it to a temporary file, fsync, rename,
+#                fsync the folder (bench/save_floor): the least a save costs
+#   inih_parse   libinih's parse of the same bytes: the least a load costs
+#   normalize    quarvel-cfg normalize (load and save)
+#   check        quarvel-cfg check (load, faults, findings)
+#   diff         quarvel-cfg diff of the saved file with LF line ends, so
+#                that every line differs
+#   findings     quarvel-cfg check of a file of about the same size whose
+#                every section has a comment, an unknown key, a replaced
+#                value, a repeated key and a repeated section; and of a file
+#                a tenth of its size, for the growth per 10x
+#
+# The commands run interleaved, so that a busy machine slows all of them
+# alike; printed are the median and fastest wall time of each, then the
+# ratios: normalize/floor, check/inih_parse, findings time per 10x the file,
+# and the peak memory (from /usr/bin/time) of normalize, check, diff and the
+# findings check as a multiple of their input file.
 #
 #   bench/compare-processes.sh BUILD_DIR [N] [RUNS] [OTHER_QUARVEL_CFG]
 #
 # BUILD_DIR is a build with -DQUARVEL_BENCH=ON; OTHER_QUARVEL_CFG, when given,
 # is a second quarvel-cfg (say, of an earlier commit) timed in the same run.
+# The files go to TMPDIR (183 MB and more at a million sections).
 set -euo pipefail
 build="$1"
 n="${2:-3334}"
@@ -17,6 +33,7 @@ runs="${3:-30}"
 other="${4:-}"
 cfg="$build/src/cli/quarvel-cfg"
 inih="$build/bench/inih_parse"
+floor="$build/bench/save_floor"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -34,13 +51,33 @@ awk -v n="$n" 'BEGIN {
         printf "[HEADER%d]\nIncludeFile = header.bmp\n", i
 }' >"$work/raw.cfg"
 "$cfg" normalize "$work/raw.cfg" "$work/in.cfg" >/dev/null
-echo "file: $(stat -c %s "$work/in.cfg") bytes, $(grep -c '^\[' "$work/in.cfg") section headers, $runs runs"
+size=$(stat -c %s "$work/in.cfg")
+tr -d '\r' <"$work/in.cfg" >"$work/lf.cfg"
 
-labels=(inih_parse "normalize" "check")
-commands=("$inih $work/in.cfg" "$cfg normalize $work/in.cfg $work/out.cfg" "$cfg check $work/in.cfg")
+# Findings on every line but the headers; SECTIONS sections of about 100
+# bytes each.
+findings() {
+    awk -v n="$1" 'BEGIN {
+        print "[[[CONFIGURATION]]]"; print "[[PAGE SIZE]]"
+        for (i = 0; i < n; i++)
+            printf "[Paper %d]\n; note\nColour = red\nSizeX = 595pt\nSizeX = 596\n[Paper %d]\nSizeY = 842\n", i, i
+    }'
+}
+findings $((size / 100)) >"$work/findings.cfg"
+findings $((size / 1000)) >"$work/findings10.cfg"
+echo "file: $size bytes, $(grep -c '^\[' "$work/in.cfg") section headers; findings file:" \
+    "$(stat -c %s "$work/findings.cfg") bytes; $runs runs"
+
+labels=(floor inih_parse normalize check diff findings findings/10)
+commands=("$floor $work/in.cfg $work/out.cfg" "$inih $work/in.cfg" "$cfg normalize $work/in.cfg $work/out.cfg"
+    "$cfg check $work/in.cfg" "$cfg diff $work/lf.cfg" "$cfg check $work/findings.cfg"
+    "$cfg check $work/findings10.cfg")
+inputs=(in.cfg in.cfg in.cfg in.cfg lf.cfg findings.cfg findings10.cfg)
 if [ -n "$other" ]; then
-    labels+=("other normalize" "other check")
-    commands+=("$other normalize $work/in.cfg $work/out.cfg" "$other check $work/in.cfg")
+    labels+=("other normalize" "other check" "other diff" "other findings")
+    commands+=("$other normalize $work/in.cfg $work/out.cfg" "$other check $work/in.cfg" "$other diff $work/lf.cfg"
+        "$other check $work/findings.cfg")
+    inputs+=(in.cfg in.cfg lf.cfg findings.cfg)
 fi
 
 declare -A times
@@ -54,18 +91,33 @@ for ((run = 0; run < runs; run++)); do
     done
 done
 
-baseline=""
+declare -A medians memories
 for i in "${!commands[@]}"; do
     sorted=$(printf '%s' "${times[$i]}" | sort -n)
-    median=$(printf '%s\n' "$sorted" | sed -n "$(((runs + 1) / 2))p")
+    medians[$i]=$(printf '%s\n' "$sorted" | sed -n "$(((runs + 1) / 2))p")
     fastest=$(printf '%s\n' "$sorted" | head -1)
-    baseline=${baseline:-$median}
     memory=""
     if [ -x /usr/bin/time ]; then
         rm -f "$work"/out.*
-        memory=$( (/usr/bin/time -f "%M" ${commands[$i]} 2>&1 >/dev/null || true) | tail -1)
-        memory=" peak ${memory} KB"
+        memories[$i]=$( (/usr/bin/time -f "%M" ${commands[$i]} 2>&1 >/dev/null || true) | tail -1)
+        bytes=$(stat -c %s "$work/${inputs[$i]}")
+        # The targets are of the form "a x the file + 8 MiB": the second
+        # figure is that a.
+        memory=$(awk -v k="${memories[$i]}" -v b="$bytes" \
+            'BEGIN { printf "  peak %7.1f MiB = x%.2f file, x%.2f + 8 MiB", k / 1024, k * 1024 / b, (k - 8192) * 1024 / b }')
     fi
-    awk -v l="${labels[$i]}" -v m="$median" -v f="$fastest" -v b="$baseline" -v mem="$memory" \
-        'BEGIN { printf "%-16s median %8.2f ms  fastest %8.2f ms  x%.2f%s\n", l, m / 1000, f / 1000, m / b, mem }'
+    awk -v l="${labels[$i]}" -v m="${medians[$i]}" -v f="$fastest" -v mem="$memory" \
+        'BEGIN { printf "%-16s median %9.2f ms  fastest %9.2f ms%s\n", l, m / 1000, f / 1000, mem }'
 done
+
+ratio() {
+    awk -v a="${medians[$2]}" -v b="${medians[$3]}" -v l="$1" 'BEGIN { printf "%-28s x%.2f\n", l, a / b }'
+}
+echo
+ratio "normalize / floor" 2 0
+ratio "check / inih_parse" 3 1
+ratio "findings: time per 10x file" 5 6
+if [ -n "$other" ]; then
+    ratio "other normalize / floor" 7 0
+    ratio "other check / inih_parse" 8 1
+fi

@@ -14,6 +14,7 @@ packages=(
     patch python3 # the tool's tests apply its diffs and parse its JSON
     dcmtk libdcmtk-dev # the DICOM checks (DCMTK) and the print SCP their tests talk to
     ansible-core # the Ansible module's test runs it under Ansible
+    time # bench/compare-processes.sh reads the peak memory from /usr/bin/time
 )
 
 missing=()

@@ -176,19 +176,49 @@ int normalize(Context& c, const Options&, const Operands& operands)
     return save(c, config, operands[1]);
 }
 
+// The findings of the reader and the warnings about references, each in
+// line order, visited as one run in line order (a linear merge: no sort over
+// all of them). On the same line the reader's come first.
+class CheckWarnings {
+  public:
+    CheckWarnings(const std::vector<Finding>& read, const std::vector<Finding>& references)
+        : m_read(read), m_references(references)
+    {
+    }
+
+    std::size_t size() const { return m_read.size() + m_references.size(); }
+
+    template <typename Visit> void forEach(Visit visit) const
+    {
+        auto r = m_read.begin();
+        auto w = m_references.begin();
+        while (r != m_read.end() || w != m_references.end()) {
+            if (w == m_references.end() || (r != m_read.end() && r->line <= w->line))
+                visit(*r++);
+            else
+                visit(*w++);
+        }
+    }
+
+  private:
+    const std::vector<Finding>& m_read;
+    const std::vector<Finding>& m_references;
+};
+
 void printCheckText(Context& c, const std::string& file, const ConfigurationFaults& faults,
-                    const std::vector<Finding>& warnings)
+                    const CheckWarnings& warnings)
 {
     for (const std::string& line : faults.lines)
         c.out << withoutLineEnd(line) << '\n';
-    for (const Finding& w : warnings)
+    warnings.forEach([&](const Finding& w) {
         c.out << file << ':' << w.line << ": warning: " << w.text << " [" << findingKindName(w.kind) << "]\n";
+    });
     c.out << counted(faults.lines.size(), "fault", "faults") << ", " << counted(warnings.size(), "warning", "warnings")
           << '\n';
 }
 
 void printCheckJson(Context& c, const std::string& file, const ConfigurationFaults& faults,
-                    const std::vector<Finding>& warnings)
+                    const CheckWarnings& warnings)
 {
     // Texts are bytes of any code page: valid UTF-8 passes, any other byte is
     // taken as Latin-1, so that the document is always valid UTF-8.
@@ -199,11 +229,12 @@ void printCheckJson(Context& c, const std::string& file, const ConfigurationFaul
         faultList.push_back(
             {{"text", utf8WithLatin1Fallback(withoutLineEnd(faults.lines[i]))}, {"page", faults.pages[i]}});
     Json& warningList = document["warnings"] = Json::array();
-    for (const Finding& w : warnings)
+    warnings.forEach([&](const Finding& w) {
         warningList.push_back({{"line", w.line},
                                {"kind", findingKindName(w.kind)},
                                {"text", utf8WithLatin1Fallback(w.text)},
                                {"source", utf8WithLatin1Fallback(w.source)}});
+    });
     c.out << jsonText(document) << '\n';
 }
 
@@ -240,22 +271,23 @@ int check(Context& c, const Options& options, const Operands& operands)
     }
     const ConfigurationFaults faults = findConfigurationFaults(config);
 
-    std::vector<Finding> warnings = std::move(findings.items);
-    const std::vector<Finding> references = findReferenceWarnings(config, findings);
-    warnings.insert(warnings.end(), references.begin(), references.end());
-    std::stable_sort(warnings.begin(), warnings.end(),
+    // The reader's findings come in line order; the reference warnings, one
+    // per record at most, are put in line order on their own.
+    std::vector<Finding> references = findReferenceWarnings(config, findings);
+    std::stable_sort(references.begin(), references.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });
     if (!references.empty()) {
         if (path == kStandardStream) {
             std::istringstream in(bytes);
-            fillSources(in, warnings);
+            fillSources(in, references);
         } else {
             std::ifstream in(path, std::ios::binary);
-            fillSources(in, warnings);
+            fillSources(in, references);
         }
     }
 
     const std::string file = displayName(path);
+    const CheckWarnings warnings(findings.items, references);
     if (options.json)
         printCheckJson(c, file, faults, warnings);
     else
@@ -268,9 +300,13 @@ int diff(Context& c, const Options&, const Operands& operands)
     std::string bytes, message;
     if (!readInput(c, operands[0], bytes, message))
         return fail(c, message);
-    Configuration config;
-    ConfigReader(config).readText(bytes);
-    const std::string saved = formatConfiguration(config);
+    std::string saved;
+    {
+        // The record is not needed beside the two texts.
+        Configuration config;
+        ConfigReader(config).readText(bytes);
+        saved = formatConfiguration(config);
+    }
     if (saved == bytes)
         return kOk;
     const std::string label = displayName(operands[0]);

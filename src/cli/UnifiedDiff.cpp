@@ -197,17 +197,23 @@ std::string unifiedDiff(std::string_view before, std::string_view after, std::st
     if (before == after)
         return {};
     const std::vector<std::string_view> a = splitLines(before), b = splitLines(after);
-    std::unordered_map<std::string_view, int> numbers;
-    numbers.reserve(a.size() + b.size());
-    auto number = [&numbers](const std::vector<std::string_view>& lines) {
-        std::vector<int> result;
-        result.reserve(lines.size());
-        for (const std::string_view line : lines)
-            result.push_back(numbers.emplace(line, static_cast<int>(numbers.size())).first->second);
-        return result;
-    };
-    const std::vector<int> na = number(a), nb = number(b);
-    const std::vector<Op> script = Aligner(na, nb).run();
+    std::vector<Op> script;
+    {
+        // The numbering table is the largest structure of a diff: it goes
+        // before the alignment builds its own.
+        std::unordered_map<std::string_view, int> numbers;
+        numbers.reserve(a.size() + b.size());
+        auto number = [&numbers](const std::vector<std::string_view>& lines) {
+            std::vector<int> result;
+            result.reserve(lines.size());
+            for (const std::string_view line : lines)
+                result.push_back(numbers.emplace(line, static_cast<int>(numbers.size())).first->second);
+            return result;
+        };
+        const std::vector<int> na = number(a), nb = number(b);
+        std::unordered_map<std::string_view, int>().swap(numbers);
+        script = Aligner(na, nb).run();
+    }
 
     // Positions in a and b before each step of the script.
     std::vector<std::size_t> posA(script.size() + 1), posB(script.size() + 1);

@@ -441,8 +441,9 @@ void ConfigReader::apply(std::span<const KeyDef<Record>> keys, Record& record, s
 
 // --- Findings -------------------------------------------------------------
 
-void ConfigReader::note(FindingKind kind, std::string text, std::uint32_t line, std::string_view source,
-                        std::size_t lines)
+namespace {
+
+Finding makeFinding(FindingKind kind, std::string text, std::uint32_t line, std::string_view source, std::size_t lines)
 {
     Finding finding;
     finding.line = line;
@@ -450,7 +451,48 @@ void ConfigReader::note(FindingKind kind, std::string text, std::uint32_t line, 
     finding.text = std::move(text);
     finding.source.assign(source);
     finding.lines = lines;
-    m_findings->items.push_back(std::move(finding));
+    return finding;
+}
+
+bool beforeLine(const Finding& a, const Finding& b)
+{
+    return a.line < b.line;
+}
+
+// Merges the ordered run late into the ordered run items, in place and from
+// the back, so that the time is linear and no second copy of items is
+// needed. Of findings on the same line, those of items come first.
+void mergeInto(std::vector<Finding>& items, std::vector<Finding>& late)
+{
+    if (late.empty())
+        return;
+    std::size_t from = items.size();
+    std::size_t next = late.size();
+    items.resize(items.size() + late.size());
+    for (std::size_t to = items.size(); next > 0;) {
+        if (from > 0 && beforeLine(late[next - 1], items[from - 1]))
+            items[--to] = std::move(items[--from]);
+        else
+            items[--to] = std::move(late[--next]);
+    }
+    late.clear();
+}
+
+} // namespace
+
+void ConfigReader::note(FindingKind kind, std::string text, std::uint32_t line, std::string_view source,
+                        std::size_t lines)
+{
+    m_findings->items.push_back(makeFinding(kind, std::move(text), line, source, lines));
+}
+
+// A finding made after lines that come after it: kept apart, in its own
+// line order, and merged in when the file ends.
+void ConfigReader::noteLate(FindingKind kind, std::string text, std::uint32_t line, std::string_view source,
+                            std::size_t lines)
+{
+    Finding finding = makeFinding(kind, std::move(text), line, source, lines);
+    m_late.insert(std::upper_bound(m_late.begin(), m_late.end(), finding, beforeLine), std::move(finding));
 }
 
 void ConfigReader::noteComment(std::string_view line)
@@ -567,15 +609,15 @@ void ConfigReader::closeSection()
         text += m_keyLines == 0 ? ": a save drops it"
                                 : ": a save drops it and its " + std::to_string(m_keyLines) +
                                       (m_keyLines == 1 ? " key line" : " key lines");
-        note(FindingKind::UnknownSection, std::move(text), m_headerLine, m_headerSource, 1 + m_keyLines);
+        noteLate(FindingKind::UnknownSection, std::move(text), m_headerLine, m_headerSource, 1 + m_keyLines);
         return;
     }
     const bool repeated = m_section->kind == SectionKind::Printers || m_section->kind == SectionKind::Papers ||
                           m_section->kind == SectionKind::Headers;
     if (repeated && m_enteredByLevel1 && m_keyLines == 0)
-        note(FindingKind::UnknownSection,
-             "section [" + m_level1 + "] holds no key line: no record is made of it, and a save drops it", m_headerLine,
-             m_headerSource);
+        noteLate(FindingKind::UnknownSection,
+                 "section [" + m_level1 + "] holds no key line: no record is made of it, and a save drops it",
+                 m_headerLine, m_headerSource);
 }
 
 void ConfigReader::finish()
@@ -590,10 +632,10 @@ void ConfigReader::finish()
         const std::string read =
             w.def->type == KeyType::Integer ? formatInteger(parseInteger(w.value, &exact)) : w.value;
         if (read != written || !exact)
-            note(FindingKind::ValueReplaced,
-                 "value " + quoted(w.value) + " of " + std::string(w.def->key) + " is saved as " + quoted(written) +
-                     ": the writer writes its own value for this key",
-                 w.line, w.source);
+            noteLate(FindingKind::ValueReplaced,
+                     "value " + quoted(w.value) + " of " + std::string(w.def->key) + " is saved as " + quoted(written) +
+                         ": the writer writes its own value for this key",
+                     w.line, w.source);
     }
     m_writtenElsewhere.clear();
     // The server's AE title, for the check of its form.
@@ -602,8 +644,5 @@ void ConfigReader::finish()
         if (const KeyDef<Configuration>* def = findKey(keys, "ServerAETitle"))
             m_findings->serverAETitleLine = m_fixedLines[s][1 + fieldSlot(keys, *def)];
     }
-    // Only findings noted at a section's end come out of order.
-    const auto byLine = [](const Finding& a, const Finding& b) { return a.line < b.line; };
-    if (!std::is_sorted(m_findings->items.begin(), m_findings->items.end(), byLine))
-        std::stable_sort(m_findings->items.begin(), m_findings->items.end(), byLine);
+    mergeInto(m_findings->items, m_late);
 }

@@ -9,6 +9,7 @@
 
 #include "config/RecordLists.h"
 
+#include "config/ReaderFindings.h"
 #include "config/TextEncoding.h"
 
 class Configuration;
@@ -75,6 +76,8 @@ class ConfigReader {
 
     // Findings only.
     void note(FindingKind kind, std::string text, std::uint32_t line, std::string_view source, std::size_t lines = 1);
+    void noteLate(FindingKind kind, std::string text, std::uint32_t line, std::string_view source,
+                  std::size_t lines = 1);
     void noteComment(std::string_view line);
     void noteUnplacedLine();
     void noteNewSectionEntry(std::uint32_t* lines);
@@ -124,4 +127,7 @@ class ConfigReader {
         std::string source;
     };
     std::vector<WrittenElsewhere> m_writtenElsewhere;
+    // Findings noted at a section's end or the file's, behind lines noted
+    // since: in line order, merged into findings at the end.
+    std::vector<Finding> m_late;
 };

@@ -1,25 +1,19 @@
 #include "config/Configuration.h"
 
-#include <cerrno>
-#include <new>
+#include <functional>
+#include <string_view>
 
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
-#include "platform/FileErrors.h"
 #include "platform/SaveFile.h"
 
 bool Configuration::saveToFile(const std::string& path, std::string& message) const
 {
-    // The text is built in memory first: running out of memory there fails
-    // the save before the file is touched.
-    std::string text;
-    try {
-        text = formatConfiguration(*this);
-    } catch (const std::bad_alloc&) {
-        message = fileErrorMessage(ENOMEM, path);
-        return false;
-    }
-    return saveFile(path, text, message);
+    // The text goes to the file as it is formatted, a piece at a time, so
+    // that a large configuration is never held twice.
+    return saveFile(
+        path, [this](const std::function<bool(std::string_view)>& write) { return formatConfiguration(*this, write); },
+        message);
 }
 
 bool Configuration::loadFromFile(const std::string& path, std::string& message, ReaderFindings* findings)

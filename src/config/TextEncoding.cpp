@@ -1,6 +1,8 @@
 #include "config/TextEncoding.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -93,14 +95,37 @@ std::size_t utf8Length(std::string_view text, std::size_t i)
     return code < minimum || code > 0x10FFFF || surrogate ? 0 : length;
 }
 
+// How many bytes from the start of bytes are ASCII, counted 16 at a time:
+// a configuration is mostly ASCII, and one test per two words finds that.
+std::size_t asciiRun(std::string_view bytes)
+{
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    std::size_t i = 0;
+    for (; i + 16 <= bytes.size(); i += 16) {
+        std::uint64_t first, second;
+        std::memcpy(&first, bytes.data() + i, 8);
+        std::memcpy(&second, bytes.data() + i + 8, 8);
+        if ((first | second) & kHighBits)
+            break;
+    }
+    while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80)
+        ++i;
+    return i;
+}
+
 } // namespace
 
 void EncodingDetector::feed(std::string_view bytes)
 {
     if (m_invalid)
         return;
-    for (const char ch : bytes) {
-        const unsigned b = static_cast<unsigned char>(ch);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (m_pending == 0) {
+            i += asciiRun(bytes.substr(i));
+            if (i == bytes.size())
+                return;
+        }
+        const unsigned b = static_cast<unsigned char>(bytes[i]);
         if (m_pending > 0) {
             if (b < m_lowest || b > m_highest) {
                 m_invalid = true;

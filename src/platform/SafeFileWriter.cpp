@@ -88,7 +88,7 @@ class TemporaryFile {
 
 // Writes all of bytes through write(data, size, offset), again after a
 // signal; a write of nothing means the disk is full.
-template <typename Write> bool writeEverything(const std::string& bytes, Write write)
+template <typename Write> bool writeEverything(std::string_view bytes, Write write)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -107,7 +107,7 @@ template <typename Write> bool writeEverything(const std::string& bytes, Write w
     return true;
 }
 
-bool writeAll(FileSystem& fs, int fd, const std::string& bytes)
+bool writeAll(FileSystem& fs, int fd, std::string_view bytes)
 {
     return writeEverything(bytes,
                            [&](const char* data, std::size_t size, std::size_t) { return fs.write(fd, data, size); });
@@ -306,6 +306,49 @@ std::string interruptedSaveNote(const std::string& path)
     return "A save of " + path +
            " was interrupted while it wrote the file; it may be incomplete. The old content is in " + stem + ".old.";
 }
+// The text to save: whole, or made piece by piece by a producer. Only the
+// temporary file is written piece by piece; the other ways collect the
+// pieces first (whole()).
+class SafeFileWriter::Content {
+  public:
+    explicit Content(const std::string& text) : m_text(&text) {}
+    explicit Content(const TextProducer& produce) : m_produce(&produce) {}
+
+    const std::string& whole() const
+    {
+        if (!m_text) {
+            (*m_produce)([this](std::string_view piece) {
+                m_collected += piece;
+                return true;
+            });
+            m_text = &m_collected;
+        }
+        return *m_text;
+    }
+
+    // Writes the text to fd at its current position; false with errno on
+    // the first failing write.
+    bool write(FileSystem& fs, int fd) const
+    {
+        if (m_text)
+            return writeAll(fs, fd, *m_text);
+        int error = 0;
+        const bool written = (*m_produce)([&](std::string_view piece) {
+            if (writeAll(fs, fd, piece))
+                return true;
+            error = errno;
+            return false;
+        });
+        if (error)
+            errno = error;
+        return written && error == 0;
+    }
+
+  private:
+    mutable const std::string* m_text = nullptr;
+    const TextProducer* m_produce = nullptr;
+    mutable std::string m_collected;
+};
 
 std::string backupCandidate(const std::string& path, int n)
 {
@@ -366,14 +409,26 @@ SafeFileWriter::SafeFileWriter(FileSystem& fs) : m_fs(fs) {}
 bool SafeFileWriter::save(const std::string& path, const std::string& content, std::string& message)
 {
     try {
-        return saveResolved(path, content, message);
+        return saveResolved(path, Content(content), message);
     } catch (const std::bad_alloc&) {
         message = fileErrorMessage(ENOMEM, path);
         return false;
     }
 }
 
-bool SafeFileWriter::saveResolved(const std::string& path, const std::string& content, std::string& message)
+// Running out of memory while the pieces are made fails the save like a
+// write error: the temporary file goes, the target stays as it was.
+bool SafeFileWriter::save(const std::string& path, const TextProducer& produce, std::string& message)
+{
+    try {
+        return saveResolved(path, Content(produce), message);
+    } catch (const std::bad_alloc&) {
+        message = fileErrorMessage(ENOMEM, path);
+        return false;
+    }
+}
+
+bool SafeFileWriter::saveResolved(const std::string& path, const Content& content, std::string& message)
 {
     std::string target;
     int error = 0;
@@ -390,7 +445,7 @@ bool SafeFileWriter::saveResolved(const std::string& path, const std::string& co
     if (S_ISDIR(existing.st_mode))
         return fail(message, EISDIR, path);
     if (S_ISCHR(existing.st_mode))
-        return writeDevice(path, content, message);
+        return writeDevice(path, content.whole(), message);
     if (!S_ISREG(existing.st_mode))
         return fail(message, FileErrorCause::NotRegularFile, path);
 
@@ -398,11 +453,11 @@ bool SafeFileWriter::saveResolved(const std::string& path, const std::string& co
         return fail(message, error, path);
     struct stat resolved;
     if (m_fs.lstat(target, resolved) != 0 || resolved.st_dev != existing.st_dev || resolved.st_ino != existing.st_ino)
-        return overwriteInPlace(path, content, message); // a link no name leads along (/proc/self/fd/...)
+        return overwriteInPlace(path, content.whole(), message); // a link no name leads along (/proc/self/fd/...)
     return replace(target, &existing, content, message);
 }
 
-bool SafeFileWriter::replace(const std::string& target, const struct stat* existing, const std::string& content,
+bool SafeFileWriter::replace(const std::string& target, const struct stat* existing, const Content& content,
                              std::string& message)
 {
     const std::string directory = directoryPart(target);
@@ -414,7 +469,8 @@ bool SafeFileWriter::replace(const std::string& target, const struct stat* exist
     std::string tempPath;
     Descriptor temp(m_fs, createTemporaryFile(m_fs, directory, fileName, existing ? 0600 : 0666, tempPath));
     if (!temp)
-        return existing ? overwriteInPlace(target, content, message) : createInPlace(target, content, message);
+        return existing ? overwriteInPlace(target, content.whole(), message)
+                        : createInPlace(target, content.whole(), message);
     TemporaryFile cleanup(m_fs, tempPath);
 
     int error = 0;
@@ -445,10 +501,10 @@ bool SafeFileWriter::replace(const std::string& target, const struct stat* exist
 // Writes the content and the old file's owner, permission bits and extended
 // attributes; error is the system's reason of the call that failed.
 bool SafeFileWriter::writeTemporaryFile(int fd, const std::string& target, const struct stat* existing,
-                                        const std::string& content, int& error)
+                                        const Content& content, int& error)
 {
     error = 0;
-    bool written = writeAll(m_fs, fd, content);
+    bool written = content.write(m_fs, fd);
     if (written && existing) {
         m_fs.fchown(fd, existing->st_uid, existing->st_gid); // best effort: only root may give files away
         written = m_fs.fchmod(fd, existing->st_mode & 07777) == 0;

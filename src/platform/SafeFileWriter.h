@@ -3,6 +3,8 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "platform/SaveFile.h"
+
 class FileSystem;
 
 // The n-th backup name: n = 1 gives "<base>.bak", n >= 2 gives "<base>.bk<n>",
@@ -55,11 +57,16 @@ class SafeFileWriter {
     // Never throws: running out of memory is a failed save like any other.
     bool save(const std::string& path, const std::string& content, std::string& message);
 
+    // The same for a text made piece by piece: the temporary file gets each
+    // piece as it comes, so the text is never held whole. The rare paths
+    // that write in place or to a device collect it first.
+    bool save(const std::string& path, const TextProducer& produce, std::string& message);
+
   private:
-    bool saveResolved(const std::string& path, const std::string& content, std::string& message);
-    bool replace(const std::string& target, const struct stat* existing, const std::string& content,
-                 std::string& message);
-    bool writeTemporaryFile(int fd, const std::string& target, const struct stat* existing, const std::string& content,
+    class Content;
+    bool saveResolved(const std::string& path, const Content& content, std::string& message);
+    bool replace(const std::string& target, const struct stat* existing, const Content& content, std::string& message);
+    bool writeTemporaryFile(int fd, const std::string& target, const struct stat* existing, const Content& content,
                             int& error);
     bool moveIntoPlace(const std::string& tempPath, const std::string& target, bool exists, std::string& backupName,
                        std::string& leftover, int& error);

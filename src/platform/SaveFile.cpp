@@ -6,3 +6,8 @@ bool saveFile(const std::string& path, const std::string& text, std::string& mes
 {
     return SafeFileWriter().save(path, text, message);
 }
+
+bool saveFile(const std::string& path, const TextProducer& produce, std::string& message)
+{
+    return SafeFileWriter().save(path, produce, message);
+}

@@ -33,6 +33,28 @@ TEST(TextEncoding, UnicodeOnlyWhenEveryNonAsciiByteFormsValidUtf8)
     EXPECT_EQ(detect({"\xfc", "\xc3\xbc"}), TextEncoding::Windows1252);
 }
 
+// ASCII is skipped many bytes at a time: a non-ASCII byte is seen wherever
+// it stands in such a run, and in whichever chunk.
+TEST(TextEncoding, NonAsciiIsSeenAtEveryPlaceOfAnAsciiRun)
+{
+    struct Row {
+        std::string_view character;
+        TextEncoding expected;
+    };
+    const Row rows[] = {{"\xc3\xbc", TextEncoding::Utf8},
+                        {"\xfc", TextEncoding::Windows1252},
+                        {"\xe2\x82\xac", TextEncoding::Utf8},
+                        {"\xe2\x82", TextEncoding::Windows1252}};
+    for (const Row& row : rows)
+        for (std::size_t at = 0; at < 40; ++at) {
+            const std::string text = std::string(at, 'a') + std::string(row.character) + std::string(40, 'b');
+            EXPECT_EQ(detect({text}), row.expected) << at;
+            EXPECT_EQ(detect({std::string_view(text).substr(0, at + 1), std::string_view(text).substr(at + 1)}),
+                      row.expected)
+                << at;
+        }
+}
+
 TEST(TextEncoding, EveryWindows1252ByteSurvivesDecodingAndEncoding)
 {
     std::string all;

@@ -257,7 +257,14 @@ FaultSweepResult runFaultSweep(const FaultSweep& sweep)
             ::unlink((recoveryDirectory() + "/" + name).c_str());
         FaultInjectingFileSystem fs(failAt, error, sweep.refuseTemporaryFiles, sweep.refuseLinks);
         std::string message;
-        const bool saved = SafeFileWriter(fs).save(sweep.path, sweep.newBytes, message);
+        const TextProducer pieces = [&sweep](const std::function<bool(std::string_view)>& write) {
+            for (std::size_t at = 0; at < sweep.newBytes.size(); at += sweep.pieceSize)
+                if (!write(std::string_view(sweep.newBytes).substr(at, sweep.pieceSize)))
+                    return false;
+            return true;
+        };
+        const bool saved = sweep.pieceSize ? SafeFileWriter(fs).save(sweep.path, pieces, message)
+                                           : SafeFileWriter(fs).save(sweep.path, sweep.newBytes, message);
         (saved ? result.successes : result.failures)++;
         check(state, saved, message, label, result.violations);
         return fs.calls();

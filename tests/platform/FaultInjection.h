@@ -58,6 +58,7 @@ struct FaultSweep {
     std::string newBytes;
     bool refuseTemporaryFiles = false;
     bool refuseLinks = false;
+    std::size_t pieceSize = 0; // not 0: the new bytes come from a producer, in pieces of this size
 };
 
 struct FaultSweepResult {

@@ -82,6 +82,34 @@ TEST(SaveFaults, EverySingleFailingCallLeavesTheCompleteOldOrNewFile)
 
 // The same sweep where the folder really refuses new files: run as the
 // unprivileged user, since root may write any folder.
+
+// The same when the text comes piece by piece, as a configuration is saved:
+// a write failing after some pieces leaves no half file either.
+TEST(SaveFaults, AStreamedSaveLeavesTheCompleteOldOrNewFile)
+{
+    struct Row {
+        const char* name;
+        bool exists;
+        bool refuseTemporaryFiles;
+    };
+    const Row rows[] = {
+        {"replace through a temporary file", true, false},
+        {"new file through a temporary file", false, false},
+        {"in place", true, true},
+    };
+    for (const Row& row : rows) {
+        TempDir dir;
+        FaultSweep sweep;
+        sweep.path = dir.file("config.cfg");
+        sweep.exists = row.exists;
+        if (row.exists)
+            writeBytes(sweep.path, "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nPort = 104\r\n");
+        sweep.newBytes = newText();
+        sweep.refuseTemporaryFiles = row.refuseTemporaryFiles;
+        sweep.pieceSize = 1000;
+        expectNoViolations(row.name, runFaultSweep(sweep));
+    }
+}
 TEST(SaveFaults, InPlaceInAReadOnlyFolderAsAnUnprivilegedUser)
 {
     std::string prefix;
