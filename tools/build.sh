@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Configures and builds one build tree: tools/build.sh DIR [cmake options...]
+# Configures and builds the tree of one preset of CMakePresets.json, where
+# the options of each tree are kept: tools/build.sh PRESET [cmake options...]
+# (default, asan, bench, windows, fuzz).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-dir="$1"
+preset="$1"
 shift
-cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-cmake --build "$dir" --parallel "$(nproc)"
+cmake --preset "$preset" "$@" >/dev/null
+cmake --build --preset "$preset" --parallel "$(nproc)"

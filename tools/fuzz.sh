@@ -9,8 +9,7 @@ reader_runs="${1:-100000}"
 save_runs="${2:-20000}"
 seed="${3:-1}"
 json_runs="${4:-20000}"
-CXX=clang++ tools/build.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARVEL_FUZZ=ON \
-    -DQUARVEL_GUI=OFF -DQUARVEL_TESTS=OFF
+tools/build.sh fuzz
 corpus="$(mktemp -d)"
 json_corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus" "$json_corpus"' EXIT

@@ -38,7 +38,7 @@ trap cleanup EXIT
 
 echo "== package: build"
 # The options of tools/test.sh, so that the tree it built is reused as it is.
-tools/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARVEL_WERROR=ON -DCMAKE_INSTALL_PREFIX=/usr
+tools/build.sh default -DCMAKE_INSTALL_PREFIX=/usr
 rm -rf build/package
 cpack --config build/CPackConfig.cmake -G DEB -B "$source/build/package" >/dev/null
 deb=build/package/$deb_name

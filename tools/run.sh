@@ -3,6 +3,6 @@
 # the test page and its log are looked for.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARVEL_GUI=ON
+tools/build.sh default
 cd build/src
 exec ./app/quarvel "$@"

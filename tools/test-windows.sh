@@ -3,13 +3,12 @@
 # with the mingw-w64 cross compiler and runs the tests under Wine, in a
 # fresh Wine prefix that is removed afterwards.
 #
-#   tools/test-windows.sh [BUILD_DIR]        (default build-windows)
+#   tools/test-windows.sh        (the windows preset, into build-windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-dir="${1:-build-windows}"
+dir=build-windows
 
-tools/build.sh "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARVEL_GUI=OFF -DQUARVEL_WERROR=ON
+tools/build.sh windows
 
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/quarvel-wine.XXXXXX")

@@ -7,19 +7,19 @@ cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 
 echo "== build and test"
-tools/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARVEL_WERROR=ON
+tools/build.sh default
 ctest --test-dir build --output-on-failure --timeout 300
 
 echo "== Windows build (mingw-w64) and its tests under Wine"
-tools/test-windows.sh build-windows
+tools/test-windows.sh
 
 echo "== core tests with sanitizers"
-tools/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQUARVEL_SANITIZE=ON -DQUARVEL_GUI=OFF -DQUARVEL_WERROR=ON
+tools/build.sh asan
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure --timeout 300
 
 echo "== benchmarks build (run them with build-bench/bench/config_bench)"
-tools/build.sh build-bench -DCMAKE_BUILD_TYPE=Release -DQUARVEL_BENCH=ON -DQUARVEL_GUI=OFF -DQUARVEL_TESTS=OFF
+tools/build.sh bench
 
 echo "== bounded fuzz run"
 tools/fuzz.sh 40000 30000
