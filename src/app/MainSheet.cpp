@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QStringList>
+#include <algorithm>
 
 #include "app/ExitDialog.h"
 #include "config/ConfigurationCheck.h"
@@ -33,7 +34,7 @@ MainSheet::MainSheet(const AppServices& services, QWidget* parent)
 {
     setObjectName(QStringLiteral("quarvelSheet"));
     setTextEncoding(m_configuration.Encoding);
-    setWindowTitle(QStringLiteral("Quarvel 1.3"));
+    setWindowTitle(QStringLiteral("Quarvel " QUARVEL_VERSION));
     // The configuration pages wait, hidden, until they are added; the sheet
     // keeps room for the largest from the start so it never jumps in size
     // (on a screen too small for it, the pages scroll instead).
@@ -196,24 +197,33 @@ bool MainSheet::loadConfiguration(const QString& path)
     }
     m_configurationFileName = path;
     setTextEncoding(m_configuration.Encoding);
-    warnOfLostLines(path, findings.items);
+    reportLoad(path, findings);
     return true;
 }
 
-// Hand-edited lines that a save would drop or change are named before any
-// work is done on the file; a file the editor wrote shows nothing.
-void MainSheet::warnOfLostLines(const QString& path, const std::vector<Finding>& findings)
+// Names, before any work is done on the file, what "quarvel-cfg check" warns
+// of: the hand-edited lines that a save drops or changes and the records the
+// server cannot use. A file the editor wrote from a complete record shows
+// nothing.
+void MainSheet::reportLoad(const QString& path, const ReaderFindings& findings)
 {
-    const std::size_t lost = lostLines(findings);
-    if (lost == 0)
+    const std::size_t lost = lostLines(findings.items);
+    std::vector<Finding> warnings = findReferenceWarnings(m_configuration, findings);
+    warnings.insert(warnings.begin(), findings.items.begin(), findings.items.end());
+    if (warnings.empty())
         return;
+    std::stable_sort(warnings.begin(), warnings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
     QStringList details;
-    for (const Finding& finding : findings)
-        if (losesContent(finding.kind))
-            details << toQt(describeFinding(finding));
-    const QString text = QStringLiteral("%1 %2 of '%3' will not be kept when the configuration is saved.")
-                             .arg(lost)
-                             .arg(lost == 1 ? QStringLiteral("line") : QStringLiteral("lines"), path);
+    for (const Finding& finding : warnings)
+        details << toQt(describeFinding(finding));
+    QString text = QStringLiteral("%1 %2 about '%3'")
+                       .arg(warnings.size())
+                       .arg(warnings.size() == 1 ? QStringLiteral("warning") : QStringLiteral("warnings"), path);
+    text += lost == 0 ? QStringLiteral(".")
+                      : QStringLiteral(": a save changes or drops %1 %2.")
+                            .arg(lost)
+                            .arg(lost == 1 ? QStringLiteral("line") : QStringLiteral("lines"));
     interaction().tellWithDetails(this, text, details.join(QLatin1Char('\n')), Interaction::Icon::Warning);
 }
 

@@ -10,7 +10,7 @@
 #include "pages/StartPageHost.h"
 #include "ui/PropertySheet.h"
 
-struct Finding;
+struct ReaderFindings;
 
 class StartPage;
 class PrinterPage;
@@ -19,7 +19,7 @@ class DicomPage;
 class AdditionalSettingsPage;
 struct WizardResult;
 
-// The main window "Quarvel 1.3": a property sheet that owns the one
+// The main window "Quarvel VERSION": a property sheet that owns the one
 // configuration record of the run. It opens on the Start page; the four
 // configuration pages are added by New, Load or the wizard.
 class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
@@ -40,7 +40,8 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     void checkMustRunAgain() override { m_checkDone = false; }
 
     // StartPageHost. Loading shows an error box on failure, a warning with
-    // the details when a save would not keep some lines.
+    // the details when the check warns of the file (lines a save would not
+    // keep, records the server cannot use).
     bool loadConfiguration(const QString& path) override;
     void showConfigurationPages(std::optional<int> page = std::nullopt) override;
     std::optional<int> runWizard() override;
@@ -70,7 +71,7 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
 
   private:
     QString buildReport(bool saved, const QString& writerMessage, bool asConfigCfg) const;
-    void warnOfLostLines(const QString& path, const std::vector<Finding>& findings);
+    void reportLoad(const QString& path, const ReaderFindings& findings);
 
     AppServices m_services;
     Configuration m_configuration;

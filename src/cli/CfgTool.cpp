@@ -316,7 +316,7 @@ const Command kCommands[] = {
      "  FILE:LINE: warning: TEXT [KIND]\n"
      "and last a count of faults and warnings. Kinds: unknown-key, unknown-section,\n"
      "not-a-line, comment, value-replaced, duplicate, missing-header,\n"
-     "incomplete-printer.\n"
+     "incomplete-printer, port.\n"
      "\n"
      "  --json   one JSON document instead: {\"file\", \"faults\": [{\"text\", \"page\"}],\n"
      "           \"warnings\": [{\"line\", \"kind\", \"text\", \"source\"}]}\n"

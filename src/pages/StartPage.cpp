@@ -51,10 +51,13 @@ void StartPage::onLoad()
     options.initialName = QStringLiteral("config");
     options.mustExist = true;
     const std::optional<QString> path = interaction().openFileName(this, options);
-    if (!path)
-        return;
+    if (path)
+        loadFile(*path);
+}
 
-    if (m_start.loadConfiguration(*path))
+void StartPage::loadFile(const QString& path)
+{
+    if (m_start.loadConfiguration(path))
         enterConfiguring(false);
 }
 

@@ -3,10 +3,12 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <sstream>
 
 #include "GuiFixture.h"
 #include "TestSupport.h"
 #include "app/ExitDialog.h"
+#include "cli/CfgTool.h"
 #include "pages/StartPage.h"
 
 namespace {
@@ -17,6 +19,7 @@ const QString kThreeFaults = QStringLiteral(
     "\n\nDo you want to save and exit without any correction?");
 
 const char* const kGoodFile = "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\nPrinterAETitle = P\n"
+                              "PrinterAddress = 10.0.0.1\nPrinterQueue = lp\n"
                               "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n[A4]\nSizeX = 595\nSizeY = 842\n"
                               "[[[LAYOUTS]]]\n[[STANDARD]]\n[Defaults]\nPageSize = A4\n";
 
@@ -156,7 +159,7 @@ TEST_F(SheetTest, LoadOfAHandEditedFileWarnsOfTheLinesASaveDropsWithTheirDetails
 {
     TempDir dir;
     // A comment, an unknown key, an unknown section with one key line, a
-    // word read as another and a duplicate, which alone loses nothing.
+    // word read as another and a duplicate.
     writeBytes(dir.file("site.cfg"), std::string("; by hand\n") + kGoodFile +
                                          "[[[DICOM]]]\n[[SESSION]]\n[General]\nPriority = URGENT\nCopies = 2\n"
                                          "Copies = 3\nTypo = 1\n[Extra]\nA = 1\n");
@@ -164,14 +167,15 @@ TEST_F(SheetTest, LoadOfAHandEditedFileWarnsOfTheLinesASaveDropsWithTheirDetails
     startLoad(path);
 
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.lastMessage().text, "5 lines of '" + path + "' will not be kept when the configuration is saved.");
+    EXPECT_EQ(ui.lastMessage().text, "5 warnings about '" + path + "': a save changes or drops 6 lines.");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
     EXPECT_EQ(ui.lastMessage().buttons, Interaction::Buttons::Ok);
     EXPECT_EQ(ui.lastMessage().details,
               "line 1: a comment: a save keeps only its own banner [comment]\n"
-              "line 18: value 'URGENT' of Priority is read, and saved, as 'MED' [value-replaced]\n"
-              "line 21: unknown key 'Typo' in section [General]: a save drops the line [unknown-key]\n"
-              "line 22: section [[[DICOM]]] [[SESSION]] [Extra] is not part of the configuration: a save drops it "
+              "line 20: value 'URGENT' of Priority is read, and saved, as 'MED' [value-replaced]\n"
+              "line 22: Copies = 2 on line 21 is replaced by line 22 [duplicate]\n"
+              "line 23: unknown key 'Typo' in section [General]: a save drops the line [unknown-key]\n"
+              "line 24: section [[[DICOM]]] [[SESSION]] [Extra] is not part of the configuration: a save drops it "
               "and its 1 key line [unknown-section]");
     // The load goes on as for any file.
     EXPECT_EQ(sheet->pageCount(), 5);
@@ -179,11 +183,71 @@ TEST_F(SheetTest, LoadOfAHandEditedFileWarnsOfTheLinesASaveDropsWithTheirDetails
     EXPECT_EQ(config().Copies, 3);
 }
 
+namespace {
+
+struct HandEditedFile {
+    const char* name;
+    std::string text;
+};
+
+const std::string kPrinterOne = "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\n";
+
+const HandEditedFile kHandEditedFiles[] = {
+    {"a clean file", kGoodFile},
+    {"a key set twice", kPrinterOne + "PrinterQueue = lp\nPrinterAddress = 10.0.0.1\nPrinterQueue = raw\n"},
+    {"a section given twice", kPrinterOne + "PrinterQueue = lp\n" + kPrinterOne + "PrinterAddress = 10.0.0.1\n"},
+    {"an unknown section with key lines", std::string(kGoodFile) + "[[[X]]]\n[[Y]]\n[Z]\nA = 1\nB = 2\n"},
+    {"printers the server cannot use", kPrinterOne + "PrinterAETitle = A\n[Printer-2]\nPrinterAETitle = A\n"},
+    {"port 0 and a comment", "; ours\n[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 0\n"},
+};
+
+// The summary count of the load report, 0 when there is none.
+std::size_t reportedCount(const ScriptedInteraction& ui)
+{
+    return ui.messages.empty() ? 0 : std::stoul(ui.lastMessage().text.toStdString());
+}
+
+// The warnings count of "quarvel-cfg check"'s last line, "N faults, M warnings".
+std::size_t checkCount(const std::string& path)
+{
+    std::ostringstream out, err;
+    runCfgTool({"check", path}, out, err);
+    const std::string text = out.str();
+    const std::size_t comma = text.rfind(", ");
+    return comma == std::string::npos ? 99999 : std::stoul(text.substr(comma + 2));
+}
+
+} // namespace
+
+TEST_F(SheetTest, LoadReportCountsWhatTheCheckWarnsOf)
+{
+    TempDir dir;
+    for (const HandEditedFile& file : kHandEditedFiles) {
+        SCOPED_TRACE(file.name);
+        writeBytes(dir.file("config.cfg"), file.text);
+        const QString path = QString::fromStdString(dir.file("config.cfg"));
+        ui.messages.clear();
+        sheet.reset(); // a load reads on top of the record: a fresh window for each file
+        sheet = std::make_unique<MainSheet>(AppServices{ui, server, diagnostics});
+        sheet->show();
+        sheet->startPageWidget()->loadFile(path); // as "quarvel FILE" does
+        EXPECT_EQ(sheet->pageCount(), 5);
+        const std::size_t count = checkCount(dir.file("config.cfg"));
+        EXPECT_EQ(reportedCount(ui), count);
+        if (count > 0) {
+            EXPECT_EQ(static_cast<std::size_t>(ui.lastMessage().details.count(QLatin1Char('\n')) + 1), count);
+        }
+    }
+}
+
 TEST_F(SheetTest, LoadOfAFileTheEditorWroteShowsNothing)
 {
     TempDir dir;
     Configuration written;
-    written.Printers.add(PrinterRecord{});
+    PrinterRecord printer;
+    printer.PrinterAddress = "10.0.0.1";
+    printer.PrinterQueue = "lp";
+    written.Printers.add(printer);
     written.Copies = 4;
     std::string message;
     ASSERT_TRUE(written.saveToFile(dir.file("config.cfg"), message));
