@@ -2,6 +2,8 @@
 
 #include <QIcon>
 #include <QString>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "app/AppServices.h"
@@ -45,6 +47,7 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     bool loadConfiguration(const QString& path) override;
     void showConfigurationPages(std::optional<int> page = std::nullopt) override;
     std::optional<int> runWizard() override;
+    void reviewChanges() override;
 
     // Adds Printer, Paper, DICOM and Additional Settings, at most once.
     void addConfigurationPages();
@@ -72,6 +75,14 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
   private:
     QString buildReport(bool saved, const QString& writerMessage, bool asConfigCfg) const;
     void reportLoad(const QString& path, const ReaderFindings& findings);
+    // Remembers what the configuration starts from: the file at path as it
+    // is now, text what Review Changes compares with.
+    void setBase(const QString& path, const std::string& text);
+    // Before a save to path: when the file there is no longer what was
+    // loaded, asks whether to overwrite it, with the changes to see first.
+    bool confirmOverwrite(const QString& path, const std::string& ours);
+    // Shows the diff of before against after in the changes window.
+    void showChanges(const QString& summary, const std::string& before, const std::string& after, const QString& label);
 
     AppServices m_services;
     Configuration m_configuration;
@@ -85,4 +96,11 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     bool m_checkDone = false;
     bool m_saveDone = false;
     bool m_opened = false;
+    // The start of this configuration: the file it was loaded from (or the
+    // name a new one offers), its bytes then (none when no file was there),
+    // and the text Review Changes compares with.
+    bool m_baseSet = false;
+    QString m_basePath;
+    std::optional<std::string> m_baseDisk;
+    std::string m_baseText;
 };

@@ -12,12 +12,12 @@
 #include <sstream>
 
 #include "cli/JsonText.h"
-#include "cli/UnifiedDiff.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
 #include "config/ConfigurationCheck.h"
 #include "config/ReaderFindings.h"
+#include "config/UnifiedDiff.h"
 #include "diagnostics/PrinterDiagnostics.h"
 #include "platform/FileErrors.h"
 #include "platform/Folders.h"

@@ -1,5 +1,7 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
@@ -9,6 +11,7 @@
 #include "TestSupport.h"
 #include "app/ExitDialog.h"
 #include "cli/CfgTool.h"
+#include "config/ConfigFormatter.h"
 #include "pages/StartPage.h"
 
 namespace {
@@ -352,4 +355,91 @@ TEST_F(SheetTest, ExitAsksAndNoKeepsEverything)
     QTest::keyClick(sheet.get(), Qt::Key_Escape);
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(sheet->result(), QDialog::Rejected);
+}
+
+namespace {
+
+using A = Interaction::Answer;
+
+struct OnDiskCase {
+    const char* name;
+    bool changedOnDisk;
+    std::vector<A> answers;
+    bool written;
+};
+
+const OnDiskCase kOnDiskCases[] = {
+    {"an unchanged file is saved without a question", false, {}, true},
+    {"Cancel goes back and writes nothing", true, {A::Cancel}, false},
+    {"Overwrite writes ours", true, {A::Overwrite}, true},
+    {"Show Changes, then Overwrite", true, {A::ShowChanges, A::Overwrite}, true},
+    {"Show Changes, then Cancel", true, {A::ShowChanges, A::Cancel}, false},
+};
+
+// What a changes window showed: its summary and its diff.
+ScriptedInteraction::ModalHandler readChanges(QString& seen)
+{
+    return [&seen](QDialog& dialog) {
+        seen = child<QLabel>(dialog, "summary")->text() + QLatin1Char('\n') +
+               child<QPlainTextEdit>(dialog, "diffText")->toPlainText();
+        dialog.reject();
+    };
+}
+
+} // namespace
+
+TEST_F(SheetTest, ASaveOverAFileAnotherProgramChangedAsksFirst)
+{
+    const std::string theirs =
+        std::string(kGoodFile) + "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-2]\nPrinterAETitle = THIRD\n";
+    for (const OnDiskCase& tc : kOnDiskCases) {
+        SCOPED_TRACE(tc.name);
+        TempDir dir;
+        const std::string file = dir.file("config.cfg");
+        writeBytes(file, kGoodFile);
+        sheet = std::make_unique<MainSheet>(AppServices{ui, server, diagnostics});
+        sheet->show();
+        ui.messages.clear();
+        startLoad(QString::fromStdString(file));
+        if (tc.changedOnDisk)
+            writeBytes(file, theirs);
+        const std::string onDisk = readBytes(file);
+
+        ui.answers.assign(tc.answers.begin(), tc.answers.end());
+        ui.saveResults.push_back(QString::fromStdString(file));
+        QString shown;
+        for (A answer : tc.answers)
+            if (answer == A::ShowChanges)
+                ui.modalHandlers.push_back(readChanges(shown));
+        if (tc.written)
+            ui.modalHandlers.push_back(clickButton("closeButton"));
+        saveAndExit();
+
+        EXPECT_EQ(ui.messages.size(), tc.answers.size()); // asked again after the changes were shown
+        if (tc.changedOnDisk) {
+            EXPECT_EQ(ui.lastMessage().text, "config.cfg was changed by another program since it was loaded.");
+            EXPECT_EQ(ui.lastMessage().buttons, Interaction::Buttons::ShowChangesOverwriteCancel);
+        }
+        EXPECT_EQ(readBytes(file), tc.written ? formatConfiguration(config()) : onDisk);
+        EXPECT_EQ(shown.contains(QStringLiteral("-PrinterAETitle = THIRD")),
+                  std::count(tc.answers.begin(), tc.answers.end(), A::ShowChanges) > 0);
+    }
+}
+
+TEST_F(SheetTest, ReviewChangesShowsWhatASaveWouldChangeWithTheCounts)
+{
+    TempDir dir;
+    writeBytes(dir.file("site.cfg"), kGoodFile);
+    startLoad(QString::fromStdString(dir.file("site.cfg")));
+    PrinterRecord printer;
+    printer.PrinterAETitle = "SECOND";
+    config().Printers.add(printer);
+    QString shown;
+    ui.modalHandlers.push_back(readChanges(shown));
+    sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("What a save would change: ")));
+    EXPECT_TRUE(shown.contains(QStringLiteral(", 1 printer added."))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("\n+PrinterAETitle = SECOND"))) << shown.toStdString();
 }
