@@ -55,6 +55,10 @@ PaperPage::PaperPage(PageHost& host, QWidget* parent)
             onEditPaper();
     });
     connect(m_ui->headerList, &ReportList::listDoubleClicked, this, &PaperPage::onEditHeader);
+    connect(m_ui->paperList, &ReportList::editRequested, this, &PaperPage::onEditPaper);
+    connect(m_ui->paperList, &ReportList::deleteRequested, this, &PaperPage::onDeletePapers);
+    connect(m_ui->headerList, &ReportList::editRequested, this, &PaperPage::onEditHeader);
+    connect(m_ui->headerList, &ReportList::deleteRequested, this, &PaperPage::onDeleteHeaders);
 }
 
 PaperPage::~PaperPage() = default;
@@ -111,18 +115,19 @@ QString PaperPage::headerCell(int row, int column) const
 
 void PaperPage::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (!m_ui->paperList->isMouseRequestInside(*event))
+    const std::optional<QPoint> at = m_ui->paperList->menuPoint(*event);
+    if (!at)
         return;
     const int selected = m_ui->paperList->selectedRowCount();
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("PaperSizeMenu"));
-    QAction* add = menu.addAction(QStringLiteral("Add"));
-    QAction* edit = menu.addAction(QStringLiteral("Edit"));
-    QAction* remove = menu.addAction(QStringLiteral("Delete"));
+    QAction* add = menu.addAction(QStringLiteral("&Add"));
+    QAction* edit = menu.addAction(QStringLiteral("&Edit"));
+    QAction* remove = menu.addAction(QStringLiteral("&Delete"));
     edit->setEnabled(selected == 1);
     remove->setEnabled(selected >= 1);
 
-    QAction* chosen = interaction().popupMenu(menu, event->globalPos());
+    QAction* chosen = interaction().popupMenu(menu, *at);
     if (chosen == add)
         onAddPaper();
     else if (chosen == edit)

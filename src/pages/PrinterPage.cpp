@@ -28,6 +28,8 @@ PrinterPage::PrinterPage(PageHost& host, QWidget* parent)
         if (m_ui->printerList->selectedRowCount() == 1)
             onEdit();
     });
+    connect(m_ui->printerList, &ReportList::editRequested, this, &PrinterPage::onEdit);
+    connect(m_ui->printerList, &ReportList::deleteRequested, this, &PrinterPage::onDelete);
 }
 
 PrinterPage::~PrinterPage() = default;
@@ -87,7 +89,8 @@ const PrinterRecord* PrinterPage::selectedPrinter() const
 
 void PrinterPage::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (!m_ui->printerList->isMouseRequestInside(*event))
+    const std::optional<QPoint> at = m_ui->printerList->menuPoint(*event);
+    if (!at)
         return;
 
     const int selected = m_ui->printerList->selectedRowCount();
@@ -99,12 +102,12 @@ void PrinterPage::contextMenuEvent(QContextMenuEvent* event)
     menu.addSeparator();
     QMenu* test = menu.addMenu(QStringLiteral("&Test Printer"));
     QAction* ping = test->addAction(QStringLiteral("&Network Ping"));
-    QAction* page = test->addAction(QStringLiteral("Send Test Page"));
+    QAction* page = test->addAction(QStringLiteral("Send &Test Page"));
     edit->setEnabled(selected == 1);
     remove->setEnabled(selected >= 1);
     test->menuAction()->setEnabled(selected == 1);
 
-    QAction* chosen = interaction().popupMenu(menu, event->globalPos());
+    QAction* chosen = interaction().popupMenu(menu, *at);
     if (chosen == add)
         onAdd();
     else if (chosen == edit)

@@ -2,7 +2,9 @@
 
 #include <QAbstractTableModel>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <algorithm>
 
 // The table model behind a ReportList: the cells come from the source's
@@ -77,6 +79,7 @@ ReportList::ReportList(QWidget* parent) : QTableView(parent), m_model(new Report
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    setTabKeyNavigation(false);
 }
 
 ReportList::~ReportList() = default;
@@ -129,10 +132,36 @@ void ReportList::selectRows(const std::vector<int>& rows)
         selectionModel()->select(m_model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
-bool ReportList::isMouseRequestInside(const QContextMenuEvent& event) const
+std::optional<QPoint> ReportList::menuPoint(const QContextMenuEvent& event) const
 {
-    const QRect area(mapToGlobal(QPoint(0, 0)), size());
-    return event.reason() == QContextMenuEvent::Mouse && area.contains(event.globalPos());
+    if (event.reason() == QContextMenuEvent::Mouse) {
+        const QRect area(mapToGlobal(QPoint(0, 0)), size());
+        return area.contains(event.globalPos()) ? std::optional<QPoint>(event.globalPos()) : std::nullopt;
+    }
+    if (!hasFocus())
+        return std::nullopt;
+    const QRect row = visualRect(currentIndex().sibling(currentIndex().row(), 0));
+    return viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() : QPoint(0, 0));
+}
+
+void ReportList::keyPressEvent(QKeyEvent* event)
+{
+    const bool menuKey =
+        event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey) {
+        // Sent as the keyboard's request; the page that owns the list answers it.
+        const QPoint global = mapToGlobal(rect().center());
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, mapFromGlobal(global), global, event->modifiers());
+        QCoreApplication::sendEvent(this, &request);
+    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit editRequested();
+    } else if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        emit deleteRequested();
+    } else {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 void ReportList::mouseDoubleClickEvent(QMouseEvent* event)

@@ -2,6 +2,7 @@
 
 #include <QTableView>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QContextMenuEvent;
@@ -37,16 +38,25 @@ class ReportList : public QTableView {
     std::vector<int> selectedRowsAscending() const;
     int selectedRowCount() const { return static_cast<int>(selectedRowsAscending().size()); }
     void selectRows(const std::vector<int>& rows);
-    // Whether a context-menu request is the mouse's, inside the list; a
-    // keyboard request carries no such point and opens no menu.
-    bool isMouseRequestInside(const QContextMenuEvent& event) const;
+    // Where a context menu for this list opens (global): at the mouse for a
+    // click inside the list, below the current row for Shift+F10 or the Menu
+    // key while the list has the focus; nothing for other requests.
+    std::optional<QPoint> menuPoint(const QContextMenuEvent& event) const;
 
   signals:
     // A double click anywhere in the list, on a row or not.
     void listDoubleClicked();
+    // Enter or Return: edit the current row (the window's default button
+    // does not fire).
+    void editRequested();
+    // Delete: delete the selection.
+    void deleteRequested();
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Enter, Return, Delete, Shift+F10 and the Menu key; Tab and Shift+Tab
+    // leave the list instead of walking its cells.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     ReportModel* m_model;

@@ -137,7 +137,7 @@ TEST_F(PrinterPageTest, ContextMenuGreysByTheSelectionAndNeedsAMousePointInTheLi
     list->selectRows({1});
     rightClickOnList();
     EXPECT_EQ(ui.menus[1].enabled,
-              (QStringList{"&Add", "&Edit", "&Delete", "&Test Printer", "&Network Ping", "Send Test Page"}));
+              (QStringList{"&Add", "&Edit", "&Delete", "&Test Printer", "&Network Ping", "Send &Test Page"}));
 
     list->selectRows({0, 1});
     rightClickOnList();
@@ -164,7 +164,7 @@ TEST_F(PrinterPageTest, MenuRunsThePingAndTheTestPageOnTheSelectedRow)
     EXPECT_EQ(ui.lastMessage().text, "FAILED!\n\nPing to '10.0.0.2' failed.");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
 
-    ui.menuChoices.push_back(QStringLiteral("Send Test Page"));
+    ui.menuChoices.push_back(QStringLiteral("Send &Test Page"));
     rightClickOnList();
     EXPECT_EQ(ui.lastMessage().text,
               "Printing failed.\n\nTest page file '/nonexistent-quarvel-dir/testpage.ps' not found.");
@@ -178,7 +178,7 @@ TEST_F(PrinterPageTest, MenuRunsThePingAndTheTestPageOnTheSelectedRow)
     diagnostics.directory = dir.path();
     diagnostics.reachable = true;
     config().Printers.getAt(1)->PrinterQueue = "changed behind the list";
-    ui.menuChoices.push_back(QStringLiteral("Send Test Page"));
+    ui.menuChoices.push_back(QStringLiteral("Send &Test Page"));
     rightClickOnList();
     EXPECT_EQ(diagnostics.pagesSent,
               std::vector<std::string>{"10.0.0.2 changed behind the list " + dir.file("testpage.ps")});
@@ -340,4 +340,49 @@ TEST_F(PrinterDialogTest, TooltipsHangOnTheLabelsAndTheirOwnControls)
     EXPECT_EQ(widget("colorCheck")->toolTip(),
               "Apply color graduation (same to red, green and blue; use Gravik to create graduation files).");
     EXPECT_EQ(child<QLabel>(*dialog, "note")->text(), "NOTE:\tMake sure your printer supports PostScript!!!");
+}
+
+namespace {
+
+struct ListKeyCase {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    std::size_t menus, dialogs;
+    int deleted;
+    bool leavesTheList;
+};
+
+const ListKeyCase kListKeys[] = {
+    {"Return edits the current row", Qt::Key_Return, Qt::NoModifier, 0, 1, 0, false},
+    {"Enter edits the current row", Qt::Key_Enter, Qt::KeypadModifier, 0, 1, 0, false},
+    {"Delete deletes the selection", Qt::Key_Delete, Qt::NoModifier, 0, 0, 1, false},
+    {"Shift+F10 opens the menu", Qt::Key_F10, Qt::ShiftModifier, 1, 0, 0, false},
+    {"the Menu key opens the menu", Qt::Key_Menu, Qt::NoModifier, 1, 0, 0, false},
+    {"Tab leaves the list", Qt::Key_Tab, Qt::NoModifier, 0, 0, 0, true},
+    {"Shift+Tab leaves the list", Qt::Key_Backtab, Qt::ShiftModifier, 0, 0, 0, true},
+};
+
+} // namespace
+
+TEST_F(PrinterPageTest, KeysOnTheListEditDeleteOpenTheMenuAndLeave)
+{
+    sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+    for (const ListKeyCase& tc : kListKeys) {
+        SCOPED_TRACE(tc.name);
+        list->setFocus();
+        list->selectRows({1});
+        const int printers = config().Printers.getCount();
+        const std::size_t menus = ui.menus.size();
+        const qsizetype dialogs = ui.modalTitles.size();
+        for (std::size_t i = 0; i < tc.dialogs; ++i)
+            ui.modalHandlers.push_back([](QDialog& d) { d.reject(); });
+        QTest::keyClick(list, tc.key, tc.modifiers);
+        EXPECT_EQ(ui.menus.size() - menus, tc.menus);
+        EXPECT_EQ(static_cast<std::size_t>(ui.modalTitles.size() - dialogs), tc.dialogs);
+        EXPECT_EQ(config().Printers.getCount(), printers - tc.deleted);
+        EXPECT_EQ(QApplication::focusWidget() != list, tc.leavesTheList);
+        EXPECT_EQ(host.applies, 0) << "the default button fired";
+    }
 }
