@@ -8,6 +8,7 @@
 #include "pages/HeaderDialog.h"
 #include "pages/PaperSizeDialog.h"
 #include "ui/Fields.h"
+#include "ui/UndoBar.h"
 #include "ui_PaperPage.h"
 
 namespace {
@@ -59,6 +60,8 @@ PaperPage::PaperPage(PageHost& host, QWidget* parent)
     connect(m_ui->paperList, &ReportList::deleteRequested, this, &PaperPage::onDeletePapers);
     connect(m_ui->headerList, &ReportList::editRequested, this, &PaperPage::onEditHeader);
     connect(m_ui->headerList, &ReportList::deleteRequested, this, &PaperPage::onDeleteHeaders);
+    connect(m_ui->paperList, &ReportList::undoRequested, m_ui->paperUndo, &UndoBar::undo);
+    connect(m_ui->headerList, &ReportList::undoRequested, m_ui->headerUndo, &UndoBar::undo);
 }
 
 PaperPage::~PaperPage() = default;
@@ -72,6 +75,9 @@ void PaperPage::onSetActive()
 
 void PaperPage::refreshLists()
 {
+    // Every change ends in a refresh; only a deletion offers its undo after it.
+    m_ui->paperUndo->dismiss();
+    m_ui->headerUndo->dismiss();
     m_ui->paperList->refresh();
     m_ui->headerList->refresh();
 }
@@ -173,8 +179,16 @@ void PaperPage::onEditPaper()
 
 void PaperPage::onDeletePapers()
 {
-    configuration().Papers.removeAtPositions(m_ui->paperList->selectedRowsAscending());
+    const std::vector<int> rows = m_ui->paperList->selectedRowsAscending();
+    if (rows.empty())
+        return;
+    PaperList before = configuration().Papers;
+    configuration().Papers.removeAtPositions(rows);
     refreshLists();
+    m_ui->paperUndo->offer(deletedText(rows.size(), "paper size", "paper sizes"), [this, before = std::move(before)] {
+        configuration().Papers = before;
+        refreshLists();
+    });
 }
 
 void PaperPage::onAddHeader()
@@ -209,6 +223,15 @@ void PaperPage::onEditHeader()
 
 void PaperPage::onDeleteHeaders()
 {
-    configuration().Headers.removeAtPositions(m_ui->headerList->selectedRowsAscending());
+    const std::vector<int> rows = m_ui->headerList->selectedRowsAscending();
+    if (rows.empty())
+        return;
+    HeaderList before = configuration().Headers;
+    configuration().Headers.removeAtPositions(rows);
     refreshLists();
+    m_ui->headerUndo->offer(deletedText(rows.size(), "header bitmap", "header bitmaps"),
+                            [this, before = std::move(before)] {
+                                configuration().Headers = before;
+                                refreshLists();
+                            });
 }

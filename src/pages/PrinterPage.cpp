@@ -8,6 +8,7 @@
 #include "pages/InteractionSink.h"
 #include "pages/PrinterDialog.h"
 #include "ui/Fields.h"
+#include "ui/UndoBar.h"
 #include "ui_PrinterPage.h"
 
 PrinterPage::PrinterPage(PageHost& host, QWidget* parent)
@@ -30,12 +31,14 @@ PrinterPage::PrinterPage(PageHost& host, QWidget* parent)
     });
     connect(m_ui->printerList, &ReportList::editRequested, this, &PrinterPage::onEdit);
     connect(m_ui->printerList, &ReportList::deleteRequested, this, &PrinterPage::onDelete);
+    connect(m_ui->printerList, &ReportList::undoRequested, m_ui->printerUndo, &UndoBar::undo);
 }
 
 PrinterPage::~PrinterPage() = default;
 
 void PrinterPage::onSetActive()
 {
+    m_ui->printerUndo->dismiss();
     m_ui->printerList->refresh();
     clearCheckDone();
     showValues();
@@ -122,6 +125,7 @@ void PrinterPage::contextMenuEvent(QContextMenuEvent* event)
 
 void PrinterPage::onAdd()
 {
+    m_ui->printerUndo->dismiss();
     PrinterDialog dialog(interaction(), host().diagnostics(), this);
     if (interaction().runModal(dialog) == QDialog::Accepted) {
         PrinterList& printers = configuration().Printers;
@@ -141,6 +145,7 @@ void PrinterPage::onEdit()
     PrinterRecord* printer = configuration().Printers.getAt(rows.front());
     if (!printer)
         return;
+    m_ui->printerUndo->dismiss();
     PrinterDialog dialog(interaction(), host().diagnostics(), this);
     dialog.setRecord(*printer);
     if (interaction().runModal(dialog) == QDialog::Accepted)
@@ -150,8 +155,18 @@ void PrinterPage::onEdit()
 
 void PrinterPage::onDelete()
 {
-    configuration().Printers.removeAtPositions(m_ui->printerList->selectedRowsAscending());
+    const std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
+    if (rows.empty())
+        return;
+    // The list as it was: the bar disappears with the next change, so
+    // nothing else can have moved when it is put back.
+    PrinterList before = configuration().Printers;
+    configuration().Printers.removeAtPositions(rows);
     m_ui->printerList->refresh();
+    m_ui->printerUndo->offer(deletedText(rows.size(), "printer", "printers"), [this, before = std::move(before)] {
+        configuration().Printers = before;
+        m_ui->printerList->refresh();
+    });
 }
 
 void PrinterPage::onNetworkPing()

@@ -157,6 +157,8 @@ void ReportList::keyPressEvent(QKeyEvent* event)
         emit editRequested();
     } else if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
         emit deleteRequested();
+    } else if (event->matches(QKeySequence::Undo)) {
+        emit undoRequested();
     } else {
         QTableView::keyPressEvent(event);
         return;

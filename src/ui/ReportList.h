@@ -51,10 +51,12 @@ class ReportList : public QTableView {
     void editRequested();
     // Delete: delete the selection.
     void deleteRequested();
+    // Ctrl+Z: undo the last deletion.
+    void undoRequested();
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    // Enter, Return, Delete, Shift+F10 and the Menu key; Tab and Shift+Tab
+    // Enter, Return, Delete, Ctrl+Z, Shift+F10 and the Menu key; Tab and Shift+Tab
     // leave the list instead of walking its cells.
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -11,6 +11,7 @@
 #include "pages/PrinterDialog.h"
 #include "pages/PrinterPage.h"
 #include "ui/ReportList.h"
+#include "ui/UndoBar.h"
 
 namespace {
 
@@ -385,4 +386,47 @@ TEST_F(PrinterPageTest, KeysOnTheListEditDeleteOpenTheMenuAndLeave)
         EXPECT_EQ(QApplication::focusWidget() != list, tc.leavesTheList);
         EXPECT_EQ(host.applies, 0) << "the default button fired";
     }
+}
+
+namespace {
+
+struct UndoCase {
+    const char* name;
+    std::vector<int> rows; // deleted
+    bool byKey;            // Ctrl+Z on the list, else the bar's button
+    const char* text;
+};
+
+const UndoCase kUndoCases[] = {
+    {"one printer, by the button", {1}, false, "1 printer deleted."},
+    {"the first and the last, by Ctrl+Z", {0, 2}, true, "2 printers deleted."},
+};
+
+} // namespace
+
+TEST_F(PrinterPageTest, DeletedPrintersComeBackAtTheirPositionsUntilTheNextChange)
+{
+    auto* bar = child<UndoBar>(*page, "printerUndo");
+    const QStringList all = aeTitles();
+    for (const UndoCase& tc : kUndoCases) {
+        SCOPED_TRACE(tc.name);
+        list->selectRows(tc.rows);
+        page->onDelete();
+        EXPECT_EQ(aeTitles().size(), all.size() - static_cast<qsizetype>(tc.rows.size()));
+        EXPECT_EQ(bar->text(), tc.text);
+        if (tc.byKey)
+            QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+        else
+            click(*bar, "undoButton");
+        EXPECT_EQ(aeTitles(), all);
+        EXPECT_TRUE(bar->text().isEmpty());
+    }
+    // A change after the deletion ends the offer.
+    list->selectRows({0});
+    page->onDelete();
+    ui.modalHandlers.push_back([](QDialog& d) { d.reject(); });
+    page->onAdd();
+    EXPECT_TRUE(bar->text().isEmpty());
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(aeTitles().size(), all.size() - 1);
 }
