@@ -32,6 +32,8 @@ PrinterPage::PrinterPage(PageHost& host, QWidget* parent)
     connect(m_ui->printerList, &ReportList::editRequested, this, &PrinterPage::onEdit);
     connect(m_ui->printerList, &ReportList::deleteRequested, this, &PrinterPage::onDelete);
     connect(m_ui->printerList, &ReportList::undoRequested, m_ui->printerUndo, &UndoBar::undo);
+    connect(m_ui->printerFilter, &QLineEdit::textChanged, m_ui->printerList, &ReportList::setFilterText);
+    focusOnFind(this, m_ui->printerFilter);
 }
 
 PrinterPage::~PrinterPage() = default;

@@ -6,10 +6,19 @@
 #include <vector>
 
 class QContextMenuEvent;
+class QSortFilterProxyModel;
 class ReportModel;
 
+class QLineEdit;
+
+// Ctrl+F (the platform's Find) anywhere in page puts the focus in filter.
+void focusOnFind(QWidget* page, QLineEdit* filter);
+
 // A list view in report form: grid lines, whole-row and multiple selection,
-// no sorting, no editing, fixed column headers and widths. The rows are not
+// no editing, fixed column headers and widths. A click on a header sorts,
+// and a filter text narrows the rows; both are a view: row numbers in and
+// out of the list (selection) are the records' positions, while rowCount
+// and text follow what is shown. The rows are not
 // copied: the list asks its source for the number of rows and for the text
 // of the cells it paints, so refreshing costs the same for ten rows or a
 // hundred thousand.
@@ -29,6 +38,8 @@ class ReportList : public QTableView {
     void setColumns(const std::vector<Column>& columns, RowCount rows, CellText text);
     // The source changed: read its rows again. The selection is cleared.
     void refresh();
+    // Shows only the rows with text in any column (case ignored); empty: all.
+    void setFilterText(const QString& text);
 
     int rowCount() const;
     int columnCount() const;
@@ -62,4 +73,5 @@ class ReportList : public QTableView {
 
   private:
     ReportModel* m_model;
+    QSortFilterProxyModel* m_view;
 };

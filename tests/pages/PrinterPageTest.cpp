@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -429,4 +430,21 @@ TEST_F(PrinterPageTest, DeletedPrintersComeBackAtTheirPositionsUntilTheNextChang
     EXPECT_TRUE(bar->text().isEmpty());
     QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(aeTitles().size(), all.size() - 1);
+}
+
+TEST_F(PrinterPageTest, SortingAndFilteringAreAViewOfTheListInFileOrder)
+{
+    list->horizontalHeader()->setSortIndicator(0, Qt::DescendingOrder);
+    EXPECT_EQ(aeTitles(), (QStringList{"P3", "P2", "P1"}));
+    list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_EQ(list->selectedRowsAscending(), std::vector<int>{2}); // the record's position
+    list->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    EXPECT_EQ(aeTitles(), (QStringList{"P1", "P2", "P3"}));
+
+    const std::pair<const char*, QStringList> filters[] = {
+        {"Q-p2", {"P2"}}, {"10.0.0.", {"P1", "P2", "P3"}}, {"d-P3", {"P3"}}, {"nowhere", {}}, {"", {"P1", "P2", "P3"}}};
+    for (const auto& [filter, shown] : filters) {
+        setText(*page, "printerFilter", QString::fromLatin1(filter));
+        EXPECT_EQ(aeTitles(), shown) << filter;
+    }
 }
