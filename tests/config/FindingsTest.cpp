@@ -218,11 +218,6 @@ const PortCase kPortCases[] = {
     {"the highest port is usable", kServer + "Port = 65535\n", -1, {}},
 };
 
-void PrintTo(const PortCase& tc, std::ostream* os)
-{
-    *os << tc.name;
-}
-
 class PortCases : public ::testing::TestWithParam<PortCase> {};
 
 } // namespace
@@ -241,7 +236,7 @@ TEST_P(PortCases, PortZeroIsAWarningAtTheLineThatSetIt)
             lines.push_back(f.line);
             EXPECT_EQ(f.text, "Port 0 lets the server listen on no fixed port; clients cannot reach it.");
         }
-    EXPECT_EQ(lines, tc.lines);
+    EXPECT_EQ(lines, tc.lines) << tc.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Port, PortCases, ::testing::ValuesIn(kPortCases),

@@ -365,6 +365,18 @@ const ListKeyCase kListKeys[] = {
     {"Shift+Tab leaves the list", Qt::Key_Backtab, Qt::ShiftModifier, 0, 0, 0, true},
 };
 
+struct UndoCase {
+    const char* name;
+    std::vector<int> rows; // deleted
+    bool byKey;            // Ctrl+Z on the list, else the bar's button
+    const char* text;
+};
+
+const UndoCase kUndoCases[] = {
+    {"one printer, by the button", {1}, false, "1 printer deleted."},
+    {"the first and the last, by Ctrl+Z", {0, 2}, true, "2 printers deleted."},
+};
+
 } // namespace
 
 TEST_F(PrinterPageTest, KeysOnTheListEditDeleteOpenTheMenuAndLeave)
@@ -388,22 +400,6 @@ TEST_F(PrinterPageTest, KeysOnTheListEditDeleteOpenTheMenuAndLeave)
         EXPECT_EQ(host.applies, 0) << "the default button fired";
     }
 }
-
-namespace {
-
-struct UndoCase {
-    const char* name;
-    std::vector<int> rows; // deleted
-    bool byKey;            // Ctrl+Z on the list, else the bar's button
-    const char* text;
-};
-
-const UndoCase kUndoCases[] = {
-    {"one printer, by the button", {1}, false, "1 printer deleted."},
-    {"the first and the last, by Ctrl+Z", {0, 2}, true, "2 printers deleted."},
-};
-
-} // namespace
 
 TEST_F(PrinterPageTest, DeletedPrintersComeBackAtTheirPositionsUntilTheNextChange)
 {
