@@ -10,6 +10,7 @@ packages=(
     clang libclang-rt-14-dev clang-format-14
     xvfb xauth ghostscript
     librsvg2-bin dpkg-dev file desktop-file-utils appstream groff-base man-db
+    shared-mime-info libglib2.0-bin lintian # the file type as desktops see it; the package's checker
     wine64 g++-mingw-w64-x86-64-posix googletest # the Windows build and its tests under Wine
     patch python3 # the tool's tests apply its diffs and parse its JSON
     dcmtk libdcmtk-dev # the DICOM checks (DCMTK) and the print SCP their tests talk to

@@ -2,12 +2,19 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStringList>
+#include <algorithm>
 
+#include "app/ChangesDialog.h"
 #include "app/ExitDialog.h"
+#include "config/ConfigFormatter.h"
+#include "config/ConfigReader.h"
 #include "config/ConfigurationCheck.h"
 #include "config/ReaderFindings.h"
+#include "config/UnifiedDiff.h"
 #include "config/WizardResult.h"
 #include "pages/AdditionalSettingsPage.h"
 #include "pages/DicomPage.h"
@@ -18,11 +25,47 @@
 #include "ui/Artwork.h"
 #include "ui/Fields.h"
 #include "ui/Interaction.h"
+#include "ui/PropertyPage.h"
 #include "wizard/ConfigurationWizard.h"
 
 namespace {
 
 const char* const kSaveFilter = "Config files (*.cfg);;All files (*.*)";
+
+// The whole file at path, or nothing when there is none (or it cannot be read).
+std::optional<std::string> fileBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString counted(std::size_t count, const char* one, const char* many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(QString::fromLatin1(count == 1 ? one : many));
+}
+
+// "3 lines changed, 1 printer added": the lines of the diff, then the records
+// each list gained or lost.
+QString changeSummary(const std::string& diff, const std::string& before, const std::string& after)
+{
+    Configuration from, to;
+    ConfigReader(from).readText(before);
+    ConfigReader(to).readText(after);
+    QStringList parts{counted(changedLines(diff), "line changed", "lines changed")};
+    auto records = [&parts](int was, int is, const char* one, const char* many) {
+        if (is > was)
+            parts << counted(static_cast<std::size_t>(is - was), one, many) + QStringLiteral(" added");
+        else if (is < was)
+            parts << counted(static_cast<std::size_t>(was - is), one, many) + QStringLiteral(" removed");
+    };
+    records(from.Printers.getCount(), to.Printers.getCount(), "printer", "printers");
+    records(from.Papers.getCount(), to.Papers.getCount(), "paper size", "paper sizes");
+    records(from.Headers.getCount(), to.Headers.getCount(), "header bitmap", "header bitmaps");
+    return parts.join(QStringLiteral(", "));
+}
 
 } // namespace
 
@@ -32,7 +75,7 @@ MainSheet::MainSheet(const AppServices& services, QWidget* parent)
       m_page4(new AdditionalSettingsPage(*this, this)), m_icon(Artwork::windowIcon())
 {
     setObjectName(QStringLiteral("quarvelSheet"));
-    setWindowTitle(QStringLiteral("Quarvel 1.3"));
+    setWindowTitle(QStringLiteral("Quarvel " QUARVEL_VERSION));
     // The configuration pages wait, hidden, until they are added; the sheet
     // keeps room for the largest from the start so it never jumps in size
     // (on a screen too small for it, the pages scroll instead).
@@ -43,6 +86,11 @@ MainSheet::MainSheet(const AppServices& services, QWidget* parent)
     }
     reservePageSize(m_page0->sizeHint());
     addPage(m_page0, QStringLiteral("Start"));
+    auto* review = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
+    connect(review, &QShortcut::activated, this, [this] {
+        if (hasPage(m_page1))
+            reviewChanges();
+    });
 }
 
 MainSheet::~MainSheet()
@@ -70,6 +118,9 @@ void MainSheet::showEvent(QShowEvent* event)
 
 void MainSheet::showConfigurationPages(std::optional<int> page)
 {
+    if (!m_baseSet) // a New configuration starts from the defaults
+        setBase(m_configurationFileName.isEmpty() ? QStringLiteral("config.cfg") : m_configurationFileName,
+                formatConfiguration(Configuration()));
     addConfigurationPages();
     setActivePage(page.value_or(PrinterTab));
 }
@@ -80,6 +131,7 @@ std::optional<int> MainSheet::runWizard()
         runConfigurationWizard(interaction(), diagnostics(), m_configuration.Encoding, this);
     if (!outcome)
         return std::nullopt;
+    setBase(toQt(outcome->answers.ConfigurationName, m_configuration.Encoding), formatConfiguration(Configuration()));
     applyWizardAnswers(outcome->answers);
     if (outcome->finish == WizardFinish::SaveAndExit) {
         if (apply()) {
@@ -161,6 +213,8 @@ bool MainSheet::saveAndReport()
     const std::optional<QString> path = interaction().saveFileName(this, options);
     if (!path)
         return false;
+    if (!confirmOverwrite(*path, formatConfiguration(m_configuration)))
+        return false;
 
     std::string message;
     const bool saved = m_configuration.saveToFile(QFile::encodeName(*path).toStdString(), message);
@@ -195,40 +249,91 @@ bool MainSheet::loadConfiguration(const QString& path)
         return false;
     }
     m_configurationFileName = path;
-    warnOfLostLines(path, findings.items);
-    warnOfAETitles(path, findings);
+    // Read again for the comparisons: a change in between shows as one.
+    setBase(path, fileBytes(path).value_or(std::string()));
+    reportLoad(path, findings);
     return true;
 }
 
-// AE titles that no DICOM client can call, as the check names them.
-void MainSheet::warnOfAETitles(const QString& path, const ReaderFindings& findings)
+void MainSheet::setBase(const QString& path, const std::string& text)
 {
-    QStringList details;
-    for (const Finding& finding : findReferenceWarnings(m_configuration, findings))
-        if (finding.kind == FindingKind::AETitle)
-            details << toQt(describeFinding(finding), m_configuration.Encoding);
-    if (details.isEmpty())
-        return;
-    const QString text = QStringLiteral("%1 %2 of '%3' cannot be used by DICOM clients.")
-                             .arg(details.size())
-                             .arg(details.size() == 1 ? QStringLiteral("AE title") : QStringLiteral("AE titles"), path);
-    interaction().tellWithDetails(this, text, details.join(QLatin1Char('\n')), Interaction::Icon::Warning);
+    m_baseSet = true;
+    m_basePath = QFileInfo(path).absoluteFilePath();
+    m_baseDisk = fileBytes(path);
+    m_baseText = text;
 }
 
-// Hand-edited lines that a save would drop or change are named before any
-// work is done on the file; a file the editor wrote shows nothing.
-void MainSheet::warnOfLostLines(const QString& path, const std::vector<Finding>& findings)
+void MainSheet::showChanges(const QString& summary, const std::string& before, const std::string& after,
+                            const QString& label)
 {
-    const std::size_t lost = lostLines(findings);
-    if (lost == 0)
+    const std::string name = QFile::encodeName(label).toStdString();
+    const std::string diff = unifiedDiff(before, after, name, name);
+    ChangesDialog dialog(this);
+    dialog.setChanges(summary + QStringLiteral(": ") + changeSummary(diff, before, after) + QLatin1Char('.'), diff,
+                      m_configuration.Encoding);
+    interaction().runModal(dialog);
+}
+
+void MainSheet::reviewChanges()
+{
+    // Only the pages hold edits not yet stored: the current one stores them
+    // when it is left, so ask it as a save would.
+    if (activePage() && !activePage()->onKillActive())
         return;
+    showChanges(QStringLiteral("What a save would change"), m_baseText, formatConfiguration(m_configuration),
+                QFileInfo(m_basePath).fileName());
+}
+
+// The check just before the writer runs is the one that counts: a change in
+// the short time between it and the writer's rename is still lost, as with
+// any program that replaces a file.
+bool MainSheet::confirmOverwrite(const QString& path, const std::string& ours)
+{
+    if (QFileInfo(path).absoluteFilePath() != m_basePath)
+        return true; // another file than the one this configuration started from
+    const std::optional<std::string> now = fileBytes(path);
+    if (now == m_baseDisk)
+        return true;
+    const QString text =
+        QStringLiteral("%1 was changed by another program since it was loaded.").arg(QFileInfo(path).fileName());
+    for (;;) {
+        switch (interaction().message(this, text, Interaction::Icon::Warning,
+                                      Interaction::Buttons::ShowChangesOverwriteCancel)) {
+        case Interaction::Answer::ShowChanges:
+            showChanges(QStringLiteral("What a save would change in the file as it is now"), now.value_or(""), ours,
+                        QFileInfo(path).fileName());
+            break;
+        case Interaction::Answer::Overwrite:
+            return true;
+        default:
+            return false;
+        }
+    }
+}
+
+// Names, before any work is done on the file, what "quarvel-cfg check" warns
+// of: the hand-edited lines that a save drops or changes and the records the
+// server cannot use. A file the editor wrote from a complete record shows
+// nothing.
+void MainSheet::reportLoad(const QString& path, const ReaderFindings& findings)
+{
+    const std::size_t lost = lostLines(findings.items);
+    std::vector<Finding> warnings = findReferenceWarnings(m_configuration, findings);
+    warnings.insert(warnings.begin(), findings.items.begin(), findings.items.end());
+    if (warnings.empty())
+        return;
+    std::stable_sort(warnings.begin(), warnings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
     QStringList details;
-    for (const Finding& finding : findings)
-        if (losesContent(finding.kind))
-            details << toQt(describeFinding(finding), m_configuration.Encoding);
-    const QString text = QStringLiteral("%1 %2 of '%3' will not be kept when the configuration is saved.")
-                             .arg(lost)
-                             .arg(lost == 1 ? QStringLiteral("line") : QStringLiteral("lines"), path);
+    for (const Finding& finding : warnings)
+        details << toQt(describeFinding(finding), m_configuration.Encoding);
+    QString text = QStringLiteral("%1 %2 about '%3'")
+                       .arg(warnings.size())
+                       .arg(warnings.size() == 1 ? QStringLiteral("warning") : QStringLiteral("warnings"), path);
+    text += lost == 0 ? QStringLiteral(".")
+                      : QStringLiteral(": a save changes or drops %1 %2.")
+                            .arg(lost)
+                            .arg(lost == 1 ? QStringLiteral("line") : QStringLiteral("lines"));
     interaction().tellWithDetails(this, text, details.join(QLatin1Char('\n')), Interaction::Icon::Warning);
 }
 

@@ -2,6 +2,8 @@
 
 #include <QIcon>
 #include <QString>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "app/AppServices.h"
@@ -10,7 +12,6 @@
 #include "pages/StartPageHost.h"
 #include "ui/PropertySheet.h"
 
-struct Finding;
 struct ReaderFindings;
 
 class StartPage;
@@ -20,7 +21,7 @@ class DicomPage;
 class AdditionalSettingsPage;
 struct WizardResult;
 
-// The main window "Quarvel 1.3": a property sheet that owns the one
+// The main window "Quarvel VERSION": a property sheet that owns the one
 // configuration record of the run. It opens on the Start page; the four
 // configuration pages are added by New, Load or the wizard.
 class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
@@ -41,10 +42,12 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     void checkMustRunAgain() override { m_checkDone = false; }
 
     // StartPageHost. Loading shows an error box on failure, a warning with
-    // the details when a save would not keep some lines.
+    // the details when the check warns of the file (lines a save would not
+    // keep, records the server cannot use).
     bool loadConfiguration(const QString& path) override;
     void showConfigurationPages(std::optional<int> page = std::nullopt) override;
     std::optional<int> runWizard() override;
+    void reviewChanges() override;
 
     // Adds Printer, Paper, DICOM and Additional Settings, at most once.
     void addConfigurationPages();
@@ -71,8 +74,15 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
 
   private:
     QString buildReport(bool saved, const QString& writerMessage, bool asConfigCfg) const;
-    void warnOfLostLines(const QString& path, const std::vector<Finding>& findings);
-    void warnOfAETitles(const QString& path, const ReaderFindings& findings);
+    void reportLoad(const QString& path, const ReaderFindings& findings);
+    // Remembers what the configuration starts from: the file at path as it
+    // is now, text what Review Changes compares with.
+    void setBase(const QString& path, const std::string& text);
+    // Before a save to path: when the file there is no longer what was
+    // loaded, asks whether to overwrite it, with the changes to see first.
+    bool confirmOverwrite(const QString& path, const std::string& ours);
+    // Shows the diff of before against after in the changes window.
+    void showChanges(const QString& summary, const std::string& before, const std::string& after, const QString& label);
 
     AppServices m_services;
     Configuration m_configuration;
@@ -86,4 +96,11 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     bool m_checkDone = false;
     bool m_saveDone = false;
     bool m_opened = false;
+    // The start of this configuration: the file it was loaded from (or the
+    // name a new one offers), its bytes then (none when no file was there),
+    // and the text Review Changes compares with.
+    bool m_baseSet = false;
+    QString m_basePath;
+    std::optional<std::string> m_baseDisk;
+    std::string m_baseText;
 };

@@ -1,6 +1,7 @@
 #include "app/QuarvelApp.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
@@ -8,6 +9,7 @@
 
 #include "app/MainSheet.h"
 #include "diagnostics/PrinterDiagnostics.h"
+#include "pages/StartPage.h"
 #include "platform/ServerControl.h"
 #include "platform/Sockets.h"
 #include "ui/Interaction.h"
@@ -30,6 +32,45 @@ bool displayAvailable()
 #endif
 }
 
+const char* const kSmoke = "smoke";
+
+void describeCommandLine(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("Edits and checks the configuration file of the ZELNOR DICOM print server."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(QCommandLineOption(QString::fromLatin1(kSmoke),
+                                        QStringLiteral("Show the window once, then end (0: it was shown).")));
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("The configuration file to load, as Manual Configuration, Load does."),
+                                 QStringLiteral("[FILE]"));
+}
+
+// --help and --version are answered before the window system starts, so
+// that they work without a display. Anything else, Qt's own options among
+// them, waits for the application.
+bool answeredWithoutDisplay(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    if (!parser.parse(arguments))
+        return false;
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("quarvel %s\n", QUARVEL_VERSION);
+        return true;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        QCoreApplication core(argc, argv); // the usage line names the program as called
+        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool QuarvelApp::startSocketLibrary()
@@ -40,6 +81,10 @@ bool QuarvelApp::startSocketLibrary()
 
 int QuarvelApp::run(int argc, char** argv)
 {
+    QCoreApplication::setApplicationName(QStringLiteral("Quarvel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUARVEL_VERSION));
+    if (answeredWithoutDisplay(argc, argv))
+        return 0;
     if (!displayAvailable()) {
         std::fputs("Quarvel needs a graphical display, and none was found (DISPLAY is not set); run it on a desktop, "
                    "under xvfb-run, or with QT_QPA_PLATFORM=offscreen for a smoke run.\n",
@@ -47,8 +92,13 @@ int QuarvelApp::run(int argc, char** argv)
         return 1;
     }
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quarvel"));
-    QApplication::setApplicationVersion(QStringLiteral("1.3"));
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    parser.process(application); // a usage error ends the program with its message
+    if (parser.positionalArguments().size() > 1) {
+        std::fputs("quarvel: one FILE at most\n", stderr);
+        return 2;
+    }
     // Ties the window to the installed desktop entry (its icon and name).
     QGuiApplication::setDesktopFileName(QStringLiteral(QUARVEL_APP_ID));
     if (!startSocketLibrary()) {
@@ -62,7 +112,12 @@ int QuarvelApp::run(int argc, char** argv)
     MainSheet sheet(services);
     // "--smoke" closes the window as soon as it has been shown and painted,
     // so that scripts can prove an installed editor starts.
-    const bool smoke = QApplication::arguments().contains(QStringLiteral("--smoke"));
+    const bool smoke = parser.isSet(QString::fromLatin1(kSmoke));
+    if (!parser.positionalArguments().isEmpty()) {
+        // Loaded once the window is up, so that its report shows over it.
+        const QString file = parser.positionalArguments().constFirst();
+        QTimer::singleShot(0, &sheet, [&sheet, file] { sheet.startPageWidget()->loadFile(file); });
+    }
     if (smoke) {
         QTimer::singleShot(0, &sheet, [&sheet] {
             const bool shown = sheet.isVisible() && !sheet.grab().isNull();

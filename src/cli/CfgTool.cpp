@@ -13,7 +13,6 @@
 #include <sstream>
 
 #include "cli/ConfigEdit.h"
-#include "cli/UnifiedDiff.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigJson.h"
 #include "config/ConfigReader.h"
@@ -21,6 +20,7 @@
 #include "config/ConfigurationCheck.h"
 #include "config/ConfigurationEditor.h"
 #include "config/ReaderFindings.h"
+#include "config/UnifiedDiff.h"
 #include "diagnostics/PrinterDiagnostics.h"
 #include "platform/FileErrors.h"
 #include "platform/Folders.h"
@@ -509,7 +509,7 @@ const Command kCommands[] = {
      "  FILE:LINE: warning: TEXT [KIND]\n"
      "and last a count of faults and warnings. Kinds: unknown-key, unknown-section,\n"
      "not-a-line, comment, value-replaced, duplicate, missing-header,\n"
-     "incomplete-printer, ae-title.\n"
+     "incomplete-printer, ae-title, port.\n"
      "\n"
      "  --json   one JSON document instead: {\"file\", \"faults\": [{\"text\", \"page\"}],\n"
      "           \"warnings\": [{\"line\", \"kind\", \"text\", \"source\"}]}\n"

@@ -171,11 +171,12 @@ ConfigReader::ConfigReader(Configuration& config, ReaderFindings* findings)
 {
     if (!m_findings)
         return;
+    m_findings->sections.clear();
     m_findings->printers.setKeys(printerKeys().size());
     m_findings->papers.setKeys(paperKeys().size());
     m_findings->headers.setKeys(headerKeys().size());
     for (const SectionDef& section : fileSections())
-        m_fixedLines.emplace_back(1 + std::max(section.settingsKeys.size(), section.layoutKeys.size()), 0);
+        m_findings->sections.emplace_back(1 + std::max(section.settingsKeys.size(), section.layoutKeys.size()), 0);
 }
 
 namespace {
@@ -421,6 +422,10 @@ void ConfigReader::apply(std::span<const KeyDef<Record>> keys, Record& record, s
 {
     const KeyDef<Record>* def = findKey(keys, key, m_nextKey);
     bool exact = true;
+    // A key set again names the value it replaces.
+    std::string replaced;
+    if (def && m_findings && lines[1 + fieldSlot(keys, *def)] != 0)
+        replaced = writtenText(*def, record);
     if (def) {
         readValue(*def, record, value, m_findings ? &exact : nullptr);
         m_nextKey = static_cast<std::size_t>(def - keys.data()) + 1;
@@ -436,7 +441,7 @@ void ConfigReader::apply(std::span<const KeyDef<Record>> keys, Record& record, s
             return;
         }
     }
-    noteKey(keys, def, record, key, value, exact, lines);
+    noteKey(keys, def, record, key, value, exact, lines, replaced);
 }
 
 // --- Findings -------------------------------------------------------------
@@ -518,7 +523,7 @@ std::uint32_t* ConfigReader::fixedSectionLines()
 {
     if (!m_findings)
         return nullptr;
-    return m_fixedLines[static_cast<std::size_t>(m_section - fileSections().data())].data();
+    return m_findings->sections[static_cast<std::size_t>(m_section - fileSections().data())].data();
 }
 
 // A key line the current section has no place for. Lines under a header are
@@ -557,7 +562,8 @@ void ConfigReader::noteNewSectionEntry(std::uint32_t* lines)
 
 template <typename Record>
 void ConfigReader::noteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Record>* def, const Record& record,
-                           std::string_view key, std::string_view value, bool exact, std::uint32_t* lines)
+                           std::string_view key, std::string_view value, bool exact, std::uint32_t* lines,
+                           const std::string& replaced)
 {
     if (!m_entryNoted)
         noteNewSectionEntry(lines);
@@ -574,7 +580,8 @@ void ConfigReader::noteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Re
     std::uint32_t& last = lines[1 + fieldSlot(keys, *def)];
     if (last != 0)
         note(FindingKind::Duplicate,
-             std::string(def->key) + " is set again: this value replaces the one of line " + std::to_string(last),
+             std::string(def->key) + " = " + replaced + " on line " + std::to_string(last) + " is replaced by line " +
+                 std::to_string(m_line),
              m_line, m_source);
     last = m_line;
 
@@ -638,11 +645,5 @@ void ConfigReader::finish()
                      w.line, w.source);
     }
     m_writtenElsewhere.clear();
-    // The server's AE title, for the check of its form.
-    for (std::size_t s = 0; s < fileSections().size(); ++s) {
-        const std::span<const KeyDef<Configuration>> keys = fileSections()[s].settingsKeys;
-        if (const KeyDef<Configuration>* def = findKey(keys, "ServerAETitle"))
-            m_findings->serverAETitleLine = m_fixedLines[s][1 + fieldSlot(keys, *def)];
-    }
     mergeInto(m_findings->items, m_late);
 }

@@ -83,7 +83,8 @@ class ConfigReader {
     void noteNewSectionEntry(std::uint32_t* lines);
     template <typename Record>
     void noteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Record>* def, const Record& record,
-                 std::string_view key, std::string_view value, bool exact, std::uint32_t* lines);
+                 std::string_view key, std::string_view value, bool exact, std::uint32_t* lines,
+                 const std::string& replaced);
     void closeSection();
     std::string sectionPath() const;
     std::uint32_t* fixedSectionLines();
@@ -119,7 +120,6 @@ class ConfigReader {
     bool m_entryNoted = false;
     std::uint32_t* m_entryLines = nullptr;
     std::size_t m_keyLines = 0;
-    std::vector<std::vector<std::uint32_t>> m_fixedLines; // per section of fileSections()
     struct WrittenElsewhere {
         std::uint32_t line;
         const KeyDef<Configuration>* def;

@@ -28,6 +28,8 @@ const char* findingKindName(FindingKind kind)
         return "incomplete-printer";
     case FindingKind::AETitle:
         return "ae-title";
+    case FindingKind::Port:
+        return "port";
     }
     return "unknown";
 }
@@ -40,11 +42,12 @@ bool losesContent(FindingKind kind)
     case FindingKind::NotALine:
     case FindingKind::Comment:
     case FindingKind::ValueReplaced:
-        return true;
     case FindingKind::Duplicate:
+        return true;
     case FindingKind::MissingHeader:
     case FindingKind::IncompletePrinter:
     case FindingKind::AETitle:
+    case FindingKind::Port:
         return false;
     }
     return false;
@@ -76,6 +79,22 @@ std::uint32_t lineOf(const RecordLines& lines, std::size_t record, std::size_t k
 {
     const std::uint32_t line = lines.key(record, key);
     return line ? line : lines.section(record);
+}
+
+// The line that set a key of the sections read once, or of its section when
+// the key was not read; 0 for none.
+std::uint32_t settingLine(const ReaderFindings& findings, std::string_view key)
+{
+    const std::span<const SectionDef> sections = fileSections();
+    for (std::size_t s = 0; s < sections.size() && s < findings.sections.size(); ++s) {
+        const KeyDef<Configuration>* def = findKey(sections[s].settingsKeys, key);
+        if (!def)
+            continue;
+        const std::vector<std::uint32_t>& lines = findings.sections[s];
+        const std::size_t slot = 1 + static_cast<std::size_t>(def - sections[s].settingsKeys.data());
+        return slot < lines.size() && lines[slot] ? lines[slot] : lines.empty() ? 0 : lines[0];
+    }
+    return 0;
 }
 
 } // namespace
@@ -114,10 +133,13 @@ std::vector<Finding> findReferenceWarnings(const Configuration& config, const Re
         warnings.push_back(std::move(finding));
     };
 
+    if (config.Port == 0)
+        warn(settingLine(findings, "Port"), FindingKind::Port,
+             "Port 0 lets the server listen on no fixed port; clients cannot reach it.");
     // An empty server title is a fault of the check already.
     if (!config.ServerAETitle.empty())
         if (std::string problem = aeTitleProblem(config.ServerAETitle); !problem.empty())
-            warn(findings.serverAETitleLine, FindingKind::AETitle, "server: " + problem);
+            warn(settingLine(findings, "ServerAETitle"), FindingKind::AETitle, "server: " + problem);
 
     const std::size_t aeTitle = keyIndex(printerKeys(), "PrinterAETitle");
     const std::size_t address = keyIndex(printerKeys(), "PrinterAddress");

@@ -22,6 +22,7 @@ enum class FindingKind {
     MissingHeader,     // a paper naming a header bitmap that does not exist
     IncompletePrinter, // a printer without address or queue
     AETitle,           // an AE title DICOM cannot carry
+    Port,              // a server port no client can reach
 };
 
 // The kind as the check prints it: "unknown-key", "value-replaced", ...
@@ -71,19 +72,22 @@ class RecordLines {
 struct ReaderFindings {
     std::vector<Finding> items; // in line order
     RecordLines printers, papers, headers;
-    std::uint32_t serverAETitleLine = 0; // the line that set ServerAETitle
+    // The sections read once (settings, layout), per entry of fileSections():
+    // their header's line, then the last line that set each key of its table.
+    std::vector<std::vector<std::uint32_t>> sections;
 };
 
-// The warnings about references between records that a server administrator
-// wants to know of: a paper naming no existing header bitmap, a printer
-// without address or queue, an AE title or paper name given twice (the first
-// wins), an AE title DICOM cannot carry (the server's, when it has one, and
-// each printer's). Each points at the line that made it, as far as findings knows.
+// The warnings about the record that a server administrator wants to know
+// of: a port no client can reach, a paper naming no existing header bitmap,
+// a printer without address or queue, an AE title or paper name given twice
+// (the first wins), an AE title DICOM cannot carry (the server's, when it
+// has one, and each printer's). Each points at the line that made it, as
+// far as findings knows.
 std::vector<Finding> findReferenceWarnings(const Configuration& config, const ReaderFindings& findings);
 
-// Whether a save loses what the line said: all kinds but duplicates (whose
-// earlier value is not in effect anyway) and the reference warnings (which
-// lose nothing).
+// Whether a save loses what the line said, for the reader's findings: every
+// kind (a duplicate's earlier line is dropped too) but the warnings about the
+// record, which lose nothing.
 bool losesContent(FindingKind kind);
 
 // The number of file lines whose content a save loses.

@@ -8,6 +8,7 @@
 #include "pages/HeaderDialog.h"
 #include "pages/PaperSizeDialog.h"
 #include "ui/Fields.h"
+#include "ui/UndoBar.h"
 #include "ui_PaperPage.h"
 
 namespace {
@@ -55,6 +56,14 @@ PaperPage::PaperPage(PageHost& host, QWidget* parent)
             onEditPaper();
     });
     connect(m_ui->headerList, &ReportList::listDoubleClicked, this, &PaperPage::onEditHeader);
+    connect(m_ui->paperList, &ReportList::editRequested, this, &PaperPage::onEditPaper);
+    connect(m_ui->paperList, &ReportList::deleteRequested, this, &PaperPage::onDeletePapers);
+    connect(m_ui->headerList, &ReportList::editRequested, this, &PaperPage::onEditHeader);
+    connect(m_ui->headerList, &ReportList::deleteRequested, this, &PaperPage::onDeleteHeaders);
+    connect(m_ui->paperList, &ReportList::undoRequested, m_ui->paperUndo, &UndoBar::undo);
+    connect(m_ui->headerList, &ReportList::undoRequested, m_ui->headerUndo, &UndoBar::undo);
+    connect(m_ui->paperFilter, &QLineEdit::textChanged, m_ui->paperList, &ReportList::setFilterText);
+    focusOnFind(this, m_ui->paperFilter);
 }
 
 PaperPage::~PaperPage() = default;
@@ -68,6 +77,9 @@ void PaperPage::onSetActive()
 
 void PaperPage::refreshLists()
 {
+    // Every change ends in a refresh; only a deletion offers its undo after it.
+    m_ui->paperUndo->dismiss();
+    m_ui->headerUndo->dismiss();
     m_ui->paperList->refresh();
     m_ui->headerList->refresh();
 }
@@ -111,18 +123,19 @@ QString PaperPage::headerCell(int row, int column) const
 
 void PaperPage::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (!m_ui->paperList->isMouseRequestInside(*event))
+    const std::optional<QPoint> at = m_ui->paperList->menuPoint(*event);
+    if (!at)
         return;
     const int selected = m_ui->paperList->selectedRowCount();
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("PaperSizeMenu"));
-    QAction* add = menu.addAction(QStringLiteral("Add"));
-    QAction* edit = menu.addAction(QStringLiteral("Edit"));
-    QAction* remove = menu.addAction(QStringLiteral("Delete"));
+    QAction* add = menu.addAction(QStringLiteral("&Add"));
+    QAction* edit = menu.addAction(QStringLiteral("&Edit"));
+    QAction* remove = menu.addAction(QStringLiteral("&Delete"));
     edit->setEnabled(selected == 1);
     remove->setEnabled(selected >= 1);
 
-    QAction* chosen = interaction().popupMenu(menu, event->globalPos());
+    QAction* chosen = interaction().popupMenu(menu, *at);
     if (chosen == add)
         onAddPaper();
     else if (chosen == edit)
@@ -168,8 +181,16 @@ void PaperPage::onEditPaper()
 
 void PaperPage::onDeletePapers()
 {
-    configuration().Papers.removeAtPositions(m_ui->paperList->selectedRowsAscending());
+    const std::vector<int> rows = m_ui->paperList->selectedRowsAscending();
+    if (rows.empty())
+        return;
+    PaperList before = configuration().Papers;
+    configuration().Papers.removeAtPositions(rows);
     refreshLists();
+    m_ui->paperUndo->offer(deletedText(rows.size(), "paper size", "paper sizes"), [this, before = std::move(before)] {
+        configuration().Papers = before;
+        refreshLists();
+    });
 }
 
 void PaperPage::onAddHeader()
@@ -204,6 +225,15 @@ void PaperPage::onEditHeader()
 
 void PaperPage::onDeleteHeaders()
 {
-    configuration().Headers.removeAtPositions(m_ui->headerList->selectedRowsAscending());
+    const std::vector<int> rows = m_ui->headerList->selectedRowsAscending();
+    if (rows.empty())
+        return;
+    HeaderList before = configuration().Headers;
+    configuration().Headers.removeAtPositions(rows);
     refreshLists();
+    m_ui->headerUndo->offer(deletedText(rows.size(), "header bitmap", "header bitmaps"),
+                            [this, before = std::move(before)] {
+                                configuration().Headers = before;
+                                refreshLists();
+                            });
 }

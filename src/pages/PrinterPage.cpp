@@ -12,6 +12,7 @@
 #endif
 #include "pages/PrinterDialog.h"
 #include "ui/Fields.h"
+#include "ui/UndoBar.h"
 #include "ui_PrinterPage.h"
 
 PrinterPage::PrinterPage(PageHost& host, QWidget* parent)
@@ -32,12 +33,18 @@ PrinterPage::PrinterPage(PageHost& host, QWidget* parent)
         if (m_ui->printerList->selectedRowCount() == 1)
             onEdit();
     });
+    connect(m_ui->printerList, &ReportList::editRequested, this, &PrinterPage::onEdit);
+    connect(m_ui->printerList, &ReportList::deleteRequested, this, &PrinterPage::onDelete);
+    connect(m_ui->printerList, &ReportList::undoRequested, m_ui->printerUndo, &UndoBar::undo);
+    connect(m_ui->printerFilter, &QLineEdit::textChanged, m_ui->printerList, &ReportList::setFilterText);
+    focusOnFind(this, m_ui->printerFilter);
 }
 
 PrinterPage::~PrinterPage() = default;
 
 void PrinterPage::onSetActive()
 {
+    m_ui->printerUndo->dismiss();
     m_ui->printerList->refresh();
     clearCheckDone();
     showValues();
@@ -91,7 +98,8 @@ const PrinterRecord* PrinterPage::selectedPrinter() const
 
 void PrinterPage::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (!m_ui->printerList->isMouseRequestInside(*event))
+    const std::optional<QPoint> at = m_ui->printerList->menuPoint(*event);
+    if (!at)
         return;
 
     const int selected = m_ui->printerList->selectedRowCount();
@@ -103,7 +111,7 @@ void PrinterPage::contextMenuEvent(QContextMenuEvent* event)
     menu.addSeparator();
     QMenu* test = menu.addMenu(QStringLiteral("&Test Printer"));
     QAction* ping = test->addAction(QStringLiteral("&Network Ping"));
-    QAction* page = test->addAction(QStringLiteral("Send Test Page"));
+    QAction* page = test->addAction(QStringLiteral("Send Te&st Page"));
 #ifdef QUARVEL_DICOM
     QAction* film = test->addAction(QStringLiteral("Send DICOM &Test Film"));
 #else
@@ -113,7 +121,7 @@ void PrinterPage::contextMenuEvent(QContextMenuEvent* event)
     remove->setEnabled(selected >= 1);
     test->menuAction()->setEnabled(selected == 1);
 
-    QAction* chosen = interaction().popupMenu(menu, event->globalPos());
+    QAction* chosen = interaction().popupMenu(menu, *at);
     if (chosen == add)
         onAdd();
     else if (chosen == edit)
@@ -130,6 +138,7 @@ void PrinterPage::contextMenuEvent(QContextMenuEvent* event)
 
 void PrinterPage::onAdd()
 {
+    m_ui->printerUndo->dismiss();
     PrinterDialog dialog(interaction(), host().diagnostics(), textEncoding(), this);
     if (interaction().runModal(dialog) == QDialog::Accepted) {
         PrinterList& printers = configuration().Printers;
@@ -149,6 +158,7 @@ void PrinterPage::onEdit()
     PrinterRecord* printer = configuration().Printers.getAt(rows.front());
     if (!printer)
         return;
+    m_ui->printerUndo->dismiss();
     PrinterDialog dialog(interaction(), host().diagnostics(), textEncoding(), this);
     dialog.setRecord(*printer);
     if (interaction().runModal(dialog) == QDialog::Accepted)
@@ -158,8 +168,18 @@ void PrinterPage::onEdit()
 
 void PrinterPage::onDelete()
 {
-    configuration().Printers.removeAtPositions(m_ui->printerList->selectedRowsAscending());
+    const std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
+    if (rows.empty())
+        return;
+    // The list as it was: the bar disappears with the next change, so
+    // nothing else can have moved when it is put back.
+    PrinterList before = configuration().Printers;
+    configuration().Printers.removeAtPositions(rows);
     m_ui->printerList->refresh();
+    m_ui->printerUndo->offer(deletedText(rows.size(), "printer", "printers"), [this, before = std::move(before)] {
+        configuration().Printers = before;
+        m_ui->printerList->refresh();
+    });
 }
 
 void PrinterPage::onNetworkPing()

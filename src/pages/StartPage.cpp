@@ -20,6 +20,7 @@ StartPage::StartPage(PageHost& host, StartPageHost& start, QWidget* parent)
     m_ui->picture->setPixmap(Artwork::physician(this));
     connect(m_ui->wizardButton, &QPushButton::clicked, this, &StartPage::onConfigurationWizard);
     connect(m_ui->manualButton, &QPushButton::clicked, this, &StartPage::onManualConfiguration);
+    connect(m_ui->reviewButton, &QPushButton::clicked, this, [this] { m_start.reviewChanges(); });
 }
 
 StartPage::~StartPage() = default;
@@ -51,16 +52,20 @@ void StartPage::onLoad()
     options.initialName = QStringLiteral("config");
     options.mustExist = true;
     const std::optional<QString> path = interaction().openFileName(this, options);
-    if (!path)
-        return;
+    if (path)
+        loadFile(*path);
+}
 
-    if (m_start.loadConfiguration(*path))
+void StartPage::loadFile(const QString& path)
+{
+    if (m_start.loadConfiguration(path))
         enterConfiguring(false);
 }
 
 void StartPage::enterConfiguring(bool wizardToo, std::optional<int> page)
 {
     m_ui->manualButton->setEnabled(false);
+    m_ui->reviewButton->setEnabled(true);
     if (wizardToo)
         m_ui->wizardButton->setEnabled(false);
     m_start.showConfigurationPages(page);

@@ -24,6 +24,9 @@ class StartPage : public ConfigPage {
     // Both buttons off (the wizard's too when asked), the configuration
     // pages in, the one at position page shown (Printer when none is given).
     void enterConfiguring(bool wizardToo, std::optional<int> page = std::nullopt);
+    // Loads path as "Manual Configuration", "Load" does once the file is
+    // chosen: with its load report, then the configuration pages.
+    void loadFile(const QString& path);
 
   private:
     void onNew();

@@ -19,4 +19,6 @@ class StartPageHost {
     // the page to show next, or nothing when the wizard was cancelled or its
     // configuration was saved and the window has closed.
     virtual std::optional<int> runWizard() = 0;
+    // "Review Changes": what a save would change in the file as loaded.
+    virtual void reviewChanges() = 0;
 };

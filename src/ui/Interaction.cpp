@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -62,6 +63,16 @@ void prepareFileDialog(QFileDialog& dialog, const Interaction::FileDialogOptions
 
 Interaction::Answer QtInteraction::message(QWidget* parent, const QString& text, Icon icon, Buttons buttons)
 {
+    if (buttons == Buttons::ShowChangesOverwriteCancel) {
+        QMessageBox box(qtIcon(icon, buttons), windowTitle(parent), text, QMessageBox::NoButton, parent);
+        QPushButton* show = box.addButton(QStringLiteral("&Show Changes"), QMessageBox::ActionRole);
+        QPushButton* overwrite = box.addButton(QStringLiteral("&Overwrite"), QMessageBox::DestructiveRole);
+        box.setDefaultButton(box.addButton(QMessageBox::Cancel));
+        box.exec();
+        return box.clickedButton() == show        ? Answer::ShowChanges
+               : box.clickedButton() == overwrite ? Answer::Overwrite
+                                                  : Answer::Cancel;
+    }
     QMessageBox box(qtIcon(icon, buttons), windowTitle(parent), text,
                     buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
     const int result = box.exec();

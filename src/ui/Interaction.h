@@ -16,8 +16,10 @@ class QWidget;
 class Interaction {
   public:
     enum class Icon { None, Information, Warning, Error, Question };
-    enum class Buttons { Ok, YesNo };
-    enum class Answer { Ok, Yes, No };
+    // ShowChangesOverwriteCancel: "Show Changes", "Overwrite" and "Cancel",
+    // for a file that changed on disk.
+    enum class Buttons { Ok, YesNo, ShowChangesOverwriteCancel };
+    enum class Answer { Ok, Yes, No, ShowChanges, Overwrite, Cancel };
 
     struct FileDialogOptions {
         QString filter;        // Qt name filters: "Name (*.x);;Other (*.y)"

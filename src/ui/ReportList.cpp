@@ -2,7 +2,12 @@
 
 #include <QAbstractTableModel>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QShortcut>
+#include <QSortFilterProxyModel>
 #include <algorithm>
 
 // The table model behind a ReportList: the cells come from the source's
@@ -60,9 +65,35 @@ class ReportModel : public QAbstractTableModel {
     ReportList::CellText m_text;
 };
 
-ReportList::ReportList(QWidget* parent) : QTableView(parent), m_model(new ReportModel(this))
+namespace {
+
+// Sorting and filtering are a view of the list: the rows stay records at
+// their positions. Cells that both hold a number sort by its value.
+class ReportView : public QSortFilterProxyModel {
+  public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+  protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
+    {
+        const QString a = left.data().toString(), b = right.data().toString();
+        bool numbers = false, alsoB = false;
+        const double x = a.toDouble(&numbers), y = b.toDouble(&alsoB);
+        if (numbers && alsoB)
+            return x < y;
+        return QString::localeAwareCompare(a, b) < 0;
+    }
+};
+
+} // namespace
+
+ReportList::ReportList(QWidget* parent)
+    : QTableView(parent), m_model(new ReportModel(this)), m_view(new ReportView(this))
 {
-    setModel(m_model);
+    m_view->setSourceModel(m_model);
+    m_view->setFilterKeyColumn(-1);
+    m_view->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    setModel(m_view);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
@@ -73,10 +104,15 @@ ReportList::ReportList(QWidget* parent) : QTableView(parent), m_model(new Report
     setShowGrid(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSortingEnabled(false);
+    // A click on a column header sorts by it; a third click goes back to the
+    // order of the file.
+    horizontalHeader()->setSortIndicatorClearable(true);
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    setSortingEnabled(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    setTabKeyNavigation(false);
 }
 
 ReportList::~ReportList() = default;
@@ -94,9 +130,14 @@ void ReportList::refresh()
     m_model->refresh();
 }
 
+void ReportList::setFilterText(const QString& text)
+{
+    m_view->setFilterFixedString(text);
+}
+
 int ReportList::rowCount() const
 {
-    return m_model->rowCount();
+    return m_view->rowCount();
 }
 int ReportList::columnCount() const
 {
@@ -110,14 +151,14 @@ QString ReportList::headerText(int column) const
 
 QString ReportList::text(int row, int column) const
 {
-    return m_model->data(m_model->index(row, column), Qt::DisplayRole).toString();
+    return m_view->data(m_view->index(row, column), Qt::DisplayRole).toString();
 }
 
 std::vector<int> ReportList::selectedRowsAscending() const
 {
     std::vector<int> rows;
     for (const QModelIndex& index : selectionModel()->selectedRows())
-        rows.push_back(index.row());
+        rows.push_back(m_view->mapToSource(index).row());
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -126,17 +167,56 @@ void ReportList::selectRows(const std::vector<int>& rows)
 {
     clearSelection();
     for (int row : rows)
-        selectionModel()->select(m_model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selectionModel()->select(m_view->mapFromSource(m_model->index(row, 0)),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
-bool ReportList::isMouseRequestInside(const QContextMenuEvent& event) const
+std::optional<QPoint> ReportList::menuPoint(const QContextMenuEvent& event) const
 {
-    const QRect area(mapToGlobal(QPoint(0, 0)), size());
-    return event.reason() == QContextMenuEvent::Mouse && area.contains(event.globalPos());
+    if (event.reason() == QContextMenuEvent::Mouse) {
+        const QRect area(mapToGlobal(QPoint(0, 0)), size());
+        return area.contains(event.globalPos()) ? std::optional<QPoint>(event.globalPos()) : std::nullopt;
+    }
+    if (!hasFocus())
+        return std::nullopt;
+    const QRect row = visualRect(currentIndex().sibling(currentIndex().row(), 0));
+    return viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() : QPoint(0, 0));
+}
+
+void ReportList::keyPressEvent(QKeyEvent* event)
+{
+    const bool menuKey =
+        event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey) {
+        // Sent as the keyboard's request; the page that owns the list answers it.
+        const QPoint global = mapToGlobal(rect().center());
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, mapFromGlobal(global), global, event->modifiers());
+        QCoreApplication::sendEvent(this, &request);
+    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit editRequested();
+    } else if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        emit deleteRequested();
+    } else if (event->matches(QKeySequence::Undo)) {
+        emit undoRequested();
+    } else {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 void ReportList::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTableView::mouseDoubleClickEvent(event);
     emit listDoubleClicked();
+}
+
+void focusOnFind(QWidget* page, QLineEdit* filter)
+{
+    auto* find = new QShortcut(QKeySequence::Find, page);
+    find->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(find, &QShortcut::activated, filter, [filter] {
+        filter->setFocus(Qt::ShortcutFocusReason);
+        filter->selectAll();
+    });
 }

@@ -2,13 +2,23 @@
 
 #include <QTableView>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QContextMenuEvent;
+class QSortFilterProxyModel;
 class ReportModel;
 
+class QLineEdit;
+
+// Ctrl+F (the platform's Find) anywhere in page puts the focus in filter.
+void focusOnFind(QWidget* page, QLineEdit* filter);
+
 // A list view in report form: grid lines, whole-row and multiple selection,
-// no sorting, no editing, fixed column headers and widths. The rows are not
+// no editing, fixed column headers and widths. A click on a header sorts,
+// and a filter text narrows the rows; both are a view: row numbers in and
+// out of the list (selection) are the records' positions, while rowCount
+// and text follow what is shown. The rows are not
 // copied: the list asks its source for the number of rows and for the text
 // of the cells it paints, so refreshing costs the same for ten rows or a
 // hundred thousand.
@@ -28,6 +38,8 @@ class ReportList : public QTableView {
     void setColumns(const std::vector<Column>& columns, RowCount rows, CellText text);
     // The source changed: read its rows again. The selection is cleared.
     void refresh();
+    // Shows only the rows with text in any column (case ignored); empty: all.
+    void setFilterText(const QString& text);
 
     int rowCount() const;
     int columnCount() const;
@@ -37,17 +49,29 @@ class ReportList : public QTableView {
     std::vector<int> selectedRowsAscending() const;
     int selectedRowCount() const { return static_cast<int>(selectedRowsAscending().size()); }
     void selectRows(const std::vector<int>& rows);
-    // Whether a context-menu request is the mouse's, inside the list; a
-    // keyboard request carries no such point and opens no menu.
-    bool isMouseRequestInside(const QContextMenuEvent& event) const;
+    // Where a context menu for this list opens (global): at the mouse for a
+    // click inside the list, below the current row for Shift+F10 or the Menu
+    // key while the list has the focus; nothing for other requests.
+    std::optional<QPoint> menuPoint(const QContextMenuEvent& event) const;
 
   signals:
     // A double click anywhere in the list, on a row or not.
     void listDoubleClicked();
+    // Enter or Return: edit the current row (the window's default button
+    // does not fire).
+    void editRequested();
+    // Delete: delete the selection.
+    void deleteRequested();
+    // Ctrl+Z: undo the last deletion.
+    void undoRequested();
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Enter, Return, Delete, Ctrl+Z, Shift+F10 and the Menu key; Tab and Shift+Tab
+    // leave the list instead of walking its cells.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     ReportModel* m_model;
+    QSortFilterProxyModel* m_view;
 };

@@ -1,5 +1,6 @@
 #include "ui/UpDownButtons.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -43,8 +44,19 @@ void UpDownButtons::attachField(QWidget* field)
         m_field->removeEventFilter(this);
     m_field = field;
     m_wheelRemainder = 0;
-    if (m_field)
-        m_field->installEventFilter(this);
+    if (!m_field)
+        return;
+    m_field->installEventFilter(this);
+    // Named after the field they step, as a screen reader says it: "Copies:"
+    // gives "Increase copies" and "Decrease copies".
+    QAccessibleInterface* named = QAccessible::queryAccessibleInterface(m_field);
+    QString what = named ? named->text(QAccessible::Name).trimmed() : QString();
+    while (what.endsWith(QLatin1Char(':')))
+        what.chop(1);
+    if (what.size() > 1 && what.at(1).isLower())
+        what[0] = what.at(0).toLower();
+    m_up->setAccessibleName(QStringLiteral("Increase ") + what);
+    m_down->setAccessibleName(QStringLiteral("Decrease ") + what);
 }
 
 void UpDownButtons::step(int direction)

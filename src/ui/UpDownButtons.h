@@ -17,7 +17,8 @@ class UpDownButtons : public QWidget {
     QToolButton* downButton() const { return m_down; }
 
     // The Up and Down keys in field and each notch of the wheel over it step
-    // as the arrows do, while the arrows are enabled.
+    // as the arrows do, while the arrows are enabled. The arrows take the
+    // field's accessible name: "Increase copies", "Decrease copies".
     void attachField(QWidget* field);
 
   signals:

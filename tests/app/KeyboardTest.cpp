@@ -113,6 +113,13 @@ TEST_F(KeyboardTest, EveryWindowHasOneDistinctMnemonicPerButtonBoxAndLabelledFie
     EXPECT_EQ(windows, 5 + 7 + 5);
 }
 
+TEST_F(KeyboardTest, EveryControlHasADistinctAccessibleName)
+{
+    visitEveryWindow([](QWidget& window, const std::string& name) {
+        EXPECT_EQ(accessibilityFaults(window).join(QLatin1Char('\n')).toStdString(), "") << name;
+    });
+}
+
 TEST_F(KeyboardTest, TabFollowsEveryWindowFromTopToBottomThenItsButtons)
 {
     visitEveryWindow([](QWidget& window, const std::string& name) {

@@ -1,12 +1,17 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <sstream>
 
 #include "GuiFixture.h"
 #include "TestSupport.h"
 #include "app/ExitDialog.h"
+#include "cli/CfgTool.h"
+#include "config/ConfigFormatter.h"
 #include "pages/StartPage.h"
 
 namespace {
@@ -17,6 +22,7 @@ const QString kThreeFaults = QStringLiteral(
     "\n\nDo you want to save and exit without any correction?");
 
 const char* const kGoodFile = "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\nPrinterAETitle = P\n"
+                              "PrinterAddress = 10.0.0.1\nPrinterQueue = lp\n"
                               "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n[A4]\nSizeX = 595\nSizeY = 842\n"
                               "[[[LAYOUTS]]]\n[[STANDARD]]\n[Defaults]\nPageSize = A4\n";
 
@@ -156,7 +162,7 @@ TEST_F(SheetTest, LoadOfAHandEditedFileWarnsOfTheLinesASaveDropsWithTheirDetails
 {
     TempDir dir;
     // A comment, an unknown key, an unknown section with one key line, a
-    // word read as another and a duplicate, which alone loses nothing.
+    // word read as another and a duplicate.
     writeBytes(dir.file("site.cfg"), std::string("; by hand\n") + kGoodFile +
                                          "[[[DICOM]]]\n[[SESSION]]\n[General]\nPriority = URGENT\nCopies = 2\n"
                                          "Copies = 3\nTypo = 1\n[Extra]\nA = 1\n");
@@ -164,19 +170,93 @@ TEST_F(SheetTest, LoadOfAHandEditedFileWarnsOfTheLinesASaveDropsWithTheirDetails
     startLoad(path);
 
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.lastMessage().text, "5 lines of '" + path + "' will not be kept when the configuration is saved.");
+    EXPECT_EQ(ui.lastMessage().text, "5 warnings about '" + path + "': a save changes or drops 6 lines.");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
     EXPECT_EQ(ui.lastMessage().buttons, Interaction::Buttons::Ok);
     EXPECT_EQ(ui.lastMessage().details,
               "line 1: a comment: a save keeps only its own banner [comment]\n"
-              "line 18: value 'URGENT' of Priority is read, and saved, as 'MED' [value-replaced]\n"
-              "line 21: unknown key 'Typo' in section [General]: a save drops the line [unknown-key]\n"
-              "line 22: section [[[DICOM]]] [[SESSION]] [Extra] is not part of the configuration: a save drops it "
+              "line 20: value 'URGENT' of Priority is read, and saved, as 'MED' [value-replaced]\n"
+              "line 22: Copies = 2 on line 21 is replaced by line 22 [duplicate]\n"
+              "line 23: unknown key 'Typo' in section [General]: a save drops the line [unknown-key]\n"
+              "line 24: section [[[DICOM]]] [[SESSION]] [Extra] is not part of the configuration: a save drops it "
               "and its 1 key line [unknown-section]");
     // The load goes on as for any file.
     EXPECT_EQ(sheet->pageCount(), 5);
     EXPECT_EQ(activePage(), MainSheet::PrinterTab);
     EXPECT_EQ(config().Copies, 3);
+}
+
+namespace {
+
+struct HandEditedFile {
+    const char* name;
+    std::string text;
+};
+
+const std::string kPrinterOne = "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\n";
+
+const HandEditedFile kHandEditedFiles[] = {
+    {"a clean file", kGoodFile},
+    {"a key set twice", kPrinterOne + "PrinterQueue = lp\nPrinterAddress = 10.0.0.1\nPrinterQueue = raw\n"},
+    {"a section given twice", kPrinterOne + "PrinterQueue = lp\n" + kPrinterOne + "PrinterAddress = 10.0.0.1\n"},
+    {"an unknown section with key lines", std::string(kGoodFile) + "[[[X]]]\n[[Y]]\n[Z]\nA = 1\nB = 2\n"},
+    {"printers the server cannot use", kPrinterOne + "PrinterAETitle = A\n[Printer-2]\nPrinterAETitle = A\n"},
+    {"port 0 and a comment", "; ours\n[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 0\n"},
+};
+
+// The warnings count of "quarvel-cfg check"'s last line, "N faults, M warnings".
+std::size_t checkCount(const std::string& path)
+{
+    std::ostringstream out, err;
+    runCfgTool({"check", path}, out, err);
+    return std::stoul(out.str().substr(out.str().rfind(", ") + 2));
+}
+
+using A = Interaction::Answer;
+
+struct OnDiskCase {
+    const char* name;
+    bool changedOnDisk;
+    std::vector<A> answers;
+    bool written;
+};
+
+const OnDiskCase kOnDiskCases[] = {
+    {"an unchanged file is saved without a question", false, {}, true},
+    {"Cancel goes back and writes nothing", true, {A::Cancel}, false},
+    {"Overwrite writes ours", true, {A::Overwrite}, true},
+    {"Show Changes, then Overwrite", true, {A::ShowChanges, A::Overwrite}, true},
+    {"Show Changes, then Cancel", true, {A::ShowChanges, A::Cancel}, false},
+};
+
+// What a changes window showed: its summary and its diff.
+ScriptedInteraction::ModalHandler readChanges(QString& seen)
+{
+    return [&seen](QDialog& dialog) {
+        seen = child<QLabel>(dialog, "summary")->text() + QLatin1Char('\n') +
+               child<QPlainTextEdit>(dialog, "diffText")->toPlainText();
+        dialog.reject();
+    };
+}
+
+} // namespace
+
+TEST_F(SheetTest, LoadReportCountsWhatTheCheckWarnsOf)
+{
+    TempDir dir;
+    for (const HandEditedFile& file : kHandEditedFiles) {
+        SCOPED_TRACE(file.name);
+        writeBytes(dir.file("config.cfg"), file.text);
+        const QString path = QString::fromStdString(dir.file("config.cfg"));
+        ui.messages.clear();
+        sheet.reset(); // a load reads on top of the record: a fresh window for each file
+        sheet = std::make_unique<MainSheet>(AppServices{ui, server, diagnostics});
+        sheet->show();
+        sheet->startPageWidget()->loadFile(path); // as "quarvel FILE" does
+        EXPECT_EQ(sheet->pageCount(), 5);
+        EXPECT_EQ(ui.messages.empty() ? 0 : std::stoul(ui.lastMessage().text.toStdString()),
+                  checkCount(dir.file("config.cfg")));
+    }
 }
 
 TEST_F(SheetTest, LoadOfAFileTheEditorWroteShowsNothing)
@@ -185,6 +265,8 @@ TEST_F(SheetTest, LoadOfAFileTheEditorWroteShowsNothing)
     Configuration written;
     PrinterRecord printer;
     printer.PrinterAETitle = "LASER"; // an empty title would be warned of
+    printer.PrinterAddress = "10.0.0.1";
+    printer.PrinterQueue = "lp";
     written.Printers.add(printer);
     written.Copies = 4;
     std::string message;
@@ -290,4 +372,59 @@ TEST_F(SheetTest, ExitAsksAndNoKeepsEverything)
     QTest::keyClick(sheet.get(), Qt::Key_Escape);
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(sheet->result(), QDialog::Rejected);
+}
+
+TEST_F(SheetTest, ASaveOverAFileAnotherProgramChangedAsksFirst)
+{
+    const std::string theirs =
+        std::string(kGoodFile) + "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-2]\nPrinterAETitle = THIRD\n";
+    for (const OnDiskCase& tc : kOnDiskCases) {
+        SCOPED_TRACE(tc.name);
+        TempDir dir;
+        const std::string file = dir.file("config.cfg");
+        writeBytes(file, kGoodFile);
+        sheet = std::make_unique<MainSheet>(AppServices{ui, server, diagnostics});
+        sheet->show();
+        ui.messages.clear();
+        startLoad(QString::fromStdString(file));
+        if (tc.changedOnDisk)
+            writeBytes(file, theirs);
+        const std::string onDisk = readBytes(file);
+
+        ui.answers.assign(tc.answers.begin(), tc.answers.end());
+        ui.saveResults.push_back(QString::fromStdString(file));
+        QString shown;
+        for (A answer : tc.answers)
+            if (answer == A::ShowChanges)
+                ui.modalHandlers.push_back(readChanges(shown));
+        if (tc.written)
+            ui.modalHandlers.push_back(clickButton("closeButton"));
+        saveAndExit();
+
+        EXPECT_EQ(ui.messages.size(), tc.answers.size()); // asked again after the changes were shown
+        if (tc.changedOnDisk) {
+            EXPECT_EQ(ui.lastMessage().text, "config.cfg was changed by another program since it was loaded.");
+            EXPECT_EQ(ui.lastMessage().buttons, Interaction::Buttons::ShowChangesOverwriteCancel);
+        }
+        EXPECT_EQ(readBytes(file), tc.written ? formatConfiguration(config()) : onDisk);
+        EXPECT_EQ(shown.contains(QStringLiteral("-PrinterAETitle = THIRD")),
+                  std::count(tc.answers.begin(), tc.answers.end(), A::ShowChanges) > 0);
+    }
+}
+
+TEST_F(SheetTest, ReviewChangesShowsWhatASaveWouldChangeWithTheCounts)
+{
+    TempDir dir;
+    writeBytes(dir.file("site.cfg"), kGoodFile);
+    startLoad(QString::fromStdString(dir.file("site.cfg")));
+    PrinterRecord printer;
+    printer.PrinterAETitle = "SECOND";
+    config().Printers.add(printer);
+    QString shown;
+    ui.modalHandlers.push_back(readChanges(shown));
+    sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_TRUE(shown.contains(QStringLiteral(", 1 printer added."))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("\n+PrinterAETitle = SECOND"))) << shown.toStdString();
 }

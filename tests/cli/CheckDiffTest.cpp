@@ -5,9 +5,9 @@
 
 #include "TestSupport.h"
 #include "cli/CfgTool.h"
-#include "cli/UnifiedDiff.h"
 #include "config/ConfigFormatter.h"
 #include "config/Configuration.h"
+#include "config/UnifiedDiff.h"
 #include "diagnostics/PrinterDiagnostics.h"
 
 namespace {

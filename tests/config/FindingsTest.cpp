@@ -58,7 +58,7 @@ const FindingsCase kCases[] = {
                 "[Defaults]\nTrim = n o\nOrientation = landscape\n",
      {{4, K::ValueReplaced, "value 'URGENT' of Priority is read, and saved, as 'MED'"},
       {5, K::ValueReplaced, "value '3x' of Copies is read, and saved, as '3'"},
-      {6, K::Duplicate, "Priority is set again: this value replaces the one of line 4"},
+      {6, K::Duplicate, "Priority = MED on line 4 is replaced by line 6"},
       {7, K::Duplicate, ""},
       {11, K::ValueReplaced, "as '2147483647'"},
       {12, K::ValueReplaced, "value 'maybe' of CheckAETitles is read, and saved, as 'NO'"},
@@ -66,11 +66,11 @@ const FindingsCase kCases[] = {
       {17, K::ValueReplaced, "value '1e999' of ImageDistance is read, and saved, as '14.17'"}}},
     {"the old spelling and the new one set the same field",
      kGeneral + "SurpressPrinting = YES\nSuppressPrinting = NO\n",
-     {{5, K::Duplicate, "SuppressPrinting is set again: this value replaces the one of line 4"}}},
+     {{5, K::Duplicate, "SuppressPrinting = YES on line 4 is replaced by line 5"}}},
     {"a repeated section is one finding, its repeated keys one each",
      kPages + "[A4]\nSizeX = 595\n[a4]\nSizeX = 1\n[A4]\nSizeY = 842\nSizeX = 596\n",
      {{7, K::Duplicate, "section [A4] appears again (first on line 3)"},
-      {9, K::Duplicate, "SizeX is set again: this value replaces the one of line 4"}}},
+      {9, K::Duplicate, "SizeX = 595 on line 4 is replaced by line 9"}}},
     {"what the writer writes of its own",
      kGeneral + "Printer = 5\n" + kPrinters + "[Printer-1]\nPrinterQueue = q\n" +
          "[[[DICOM]]]\n[[PRINTER]]\n[General]\nManufacturer = Ardeval Ltd.\nManufacturer = Other\n",
@@ -237,3 +237,46 @@ TEST(Findings, AETitlesThatDicomCannotCarryAreWarnedOfWithTheRuleTheyBreak)
     EXPECT_EQ(describeFinding(titles[1]),
               "line 6: printer 2: AE title 'THIS_AE_TITLE_IS_TOO_LONG' has 25 characters; DICOM allows 16 [ae-title]");
 }
+
+namespace {
+
+struct PortCase {
+    const char* name;
+    std::string text; // read into a fresh record
+    int port;         // then set, unless -1
+    std::vector<std::size_t> lines;
+};
+
+const std::string kServer = "[[[DICOM]]]\n[[TCPIP]]\n[Server]\n";
+
+const PortCase kPortCases[] = {
+    {"port 0 read from its line", kServer + "MaxPDU = 16384\nPort = 0\n", -1, {5}},
+    {"the last of two port lines counts", kServer + "Port = 0\nPort = 0\n", -1, {5}},
+    {"a port set again to a usable one", kServer + "Port = 0\nPort = 1\n", -1, {}},
+    {"port 0 given in the editor, not by a line", "", 0, {0}},
+    {"the highest port is usable", kServer + "Port = 65535\n", -1, {}},
+};
+
+class PortCases : public ::testing::TestWithParam<PortCase> {};
+
+} // namespace
+
+TEST_P(PortCases, PortZeroIsAWarningAtTheLineThatSetIt)
+{
+    const PortCase& tc = GetParam();
+    Configuration c;
+    ReaderFindings findings;
+    ConfigReader(c, &findings).readText(tc.text);
+    if (tc.port >= 0)
+        c.Port = tc.port;
+    std::vector<std::size_t> lines;
+    for (const Finding& f : findReferenceWarnings(c, findings))
+        if (f.kind == FindingKind::Port) {
+            lines.push_back(f.line);
+            EXPECT_EQ(f.text, "Port 0 lets the server listen on no fixed port; clients cannot reach it.");
+        }
+    EXPECT_EQ(lines, tc.lines) << tc.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Port, PortCases, ::testing::ValuesIn(kPortCases),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });

@@ -171,13 +171,13 @@ TEST_F(PaperPageTest, ContextMenuOnlyOnThePaperList)
     rightClick(papers);
     ASSERT_EQ(ui.menus.size(), 1u);
     EXPECT_EQ(ui.menus[0].objectName, "PaperSizeMenu");
-    EXPECT_EQ(ui.menus[0].enabled, (QStringList{"Add", "Delete"}));
-    EXPECT_EQ(ui.menus[0].disabled, QStringList{"Edit"});
+    EXPECT_EQ(ui.menus[0].enabled, (QStringList{"&Add", "&Delete"}));
+    EXPECT_EQ(ui.menus[0].disabled, QStringList{"&Edit"});
     rightClick(headers);
     rightClick(papers, QContextMenuEvent::Keyboard);
     EXPECT_EQ(ui.menus.size(), 1u);
 
-    ui.menuChoices.push_back(QStringLiteral("Delete"));
+    ui.menuChoices.push_back(QStringLiteral("&Delete"));
     rightClick(papers);
     EXPECT_EQ(column0(papers), QStringList{"Film"});
 }

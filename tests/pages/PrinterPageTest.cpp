@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include "pages/PrinterDialog.h"
 #include "pages/PrinterPage.h"
 #include "ui/ReportList.h"
+#include "ui/UndoBar.h"
 
 namespace {
 
@@ -136,7 +138,7 @@ TEST_F(PrinterPageTest, ContextMenuGreysByTheSelectionAndNeedsAMousePointInTheLi
 
     list->selectRows({1});
     rightClickOnList();
-    QStringList tests{"&Network Ping", "Send Test Page"};
+    QStringList tests{"&Network Ping", "Send Te&st Page"};
 #ifdef QUARVEL_DICOM
     tests << "Send DICOM &Test Film";
 #endif
@@ -167,7 +169,7 @@ TEST_F(PrinterPageTest, MenuRunsThePingAndTheTestPageOnTheSelectedRow)
     EXPECT_EQ(ui.lastMessage().text, "FAILED!\n\nPing to '10.0.0.2' failed.");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
 
-    ui.menuChoices.push_back(QStringLiteral("Send Test Page"));
+    ui.menuChoices.push_back(QStringLiteral("Send Te&st Page"));
     rightClickOnList();
     EXPECT_EQ(ui.lastMessage().text,
               "Printing failed.\n\nTest page file '/nonexistent-quarvel-dir/testpage.ps' not found.");
@@ -181,7 +183,7 @@ TEST_F(PrinterPageTest, MenuRunsThePingAndTheTestPageOnTheSelectedRow)
     diagnostics.directory = dir.path();
     diagnostics.reachable = true;
     config().Printers.getAt(1)->PrinterQueue = "changed behind the list";
-    ui.menuChoices.push_back(QStringLiteral("Send Test Page"));
+    ui.menuChoices.push_back(QStringLiteral("Send Te&st Page"));
     rightClickOnList();
     EXPECT_EQ(diagnostics.pagesSent,
               std::vector<std::string>{"10.0.0.2 changed behind the list " + dir.file("testpage.ps")});
@@ -346,6 +348,107 @@ TEST_F(PrinterDialogTest, TooltipsHangOnTheLabelsAndTheirOwnControls)
     EXPECT_EQ(widget("colorCheck")->toolTip(),
               "Apply color graduation (same to red, green and blue; use Gravik to create graduation files).");
     EXPECT_EQ(child<QLabel>(*dialog, "note")->text(), "NOTE:\tMake sure your printer supports PostScript!!!");
+}
+
+namespace {
+
+struct ListKeyCase {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    std::size_t menus, dialogs;
+    int deleted;
+    bool leavesTheList;
+};
+
+const ListKeyCase kListKeys[] = {
+    {"Return edits the current row", Qt::Key_Return, Qt::NoModifier, 0, 1, 0, false},
+    {"Enter edits the current row", Qt::Key_Enter, Qt::KeypadModifier, 0, 1, 0, false},
+    {"Delete deletes the selection", Qt::Key_Delete, Qt::NoModifier, 0, 0, 1, false},
+    {"Shift+F10 opens the menu", Qt::Key_F10, Qt::ShiftModifier, 1, 0, 0, false},
+    {"the Menu key opens the menu", Qt::Key_Menu, Qt::NoModifier, 1, 0, 0, false},
+    {"Tab leaves the list", Qt::Key_Tab, Qt::NoModifier, 0, 0, 0, true},
+    {"Shift+Tab leaves the list", Qt::Key_Backtab, Qt::ShiftModifier, 0, 0, 0, true},
+};
+
+struct UndoCase {
+    const char* name;
+    std::vector<int> rows; // deleted
+    bool byKey;            // Ctrl+Z on the list, else the bar's button
+    const char* text;
+};
+
+const UndoCase kUndoCases[] = {
+    {"one printer, by the button", {1}, false, "1 printer deleted."},
+    {"the first and the last, by Ctrl+Z", {0, 2}, true, "2 printers deleted."},
+};
+
+} // namespace
+
+TEST_F(PrinterPageTest, KeysOnTheListEditDeleteOpenTheMenuAndLeave)
+{
+    sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+    for (const ListKeyCase& tc : kListKeys) {
+        SCOPED_TRACE(tc.name);
+        list->setFocus();
+        list->selectRows({1});
+        const int printers = config().Printers.getCount();
+        const std::size_t menus = ui.menus.size();
+        const qsizetype dialogs = ui.modalTitles.size();
+        for (std::size_t i = 0; i < tc.dialogs; ++i)
+            ui.modalHandlers.push_back([](QDialog& d) { d.reject(); });
+        QTest::keyClick(list, tc.key, tc.modifiers);
+        EXPECT_EQ(ui.menus.size() - menus, tc.menus);
+        EXPECT_EQ(static_cast<std::size_t>(ui.modalTitles.size() - dialogs), tc.dialogs);
+        EXPECT_EQ(config().Printers.getCount(), printers - tc.deleted);
+        EXPECT_EQ(QApplication::focusWidget() != list, tc.leavesTheList);
+        EXPECT_EQ(host.applies, 0) << "the default button fired";
+    }
+}
+
+TEST_F(PrinterPageTest, DeletedPrintersComeBackAtTheirPositionsUntilTheNextChange)
+{
+    auto* bar = child<UndoBar>(*page, "printerUndo");
+    const QStringList all = aeTitles();
+    for (const UndoCase& tc : kUndoCases) {
+        SCOPED_TRACE(tc.name);
+        list->selectRows(tc.rows);
+        page->onDelete();
+        EXPECT_EQ(aeTitles().size(), all.size() - static_cast<qsizetype>(tc.rows.size()));
+        EXPECT_EQ(bar->text(), tc.text);
+        if (tc.byKey)
+            QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+        else
+            click(*bar, "undoButton");
+        EXPECT_EQ(aeTitles(), all);
+        EXPECT_TRUE(bar->text().isEmpty());
+    }
+    // A change after the deletion ends the offer.
+    list->selectRows({0});
+    page->onDelete();
+    ui.modalHandlers.push_back([](QDialog& d) { d.reject(); });
+    page->onAdd();
+    EXPECT_TRUE(bar->text().isEmpty());
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(aeTitles().size(), all.size() - 1);
+}
+
+TEST_F(PrinterPageTest, SortingAndFilteringAreAViewOfTheListInFileOrder)
+{
+    list->horizontalHeader()->setSortIndicator(0, Qt::DescendingOrder);
+    EXPECT_EQ(aeTitles(), (QStringList{"P3", "P2", "P1"}));
+    list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_EQ(list->selectedRowsAscending(), std::vector<int>{2}); // the record's position
+    list->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    EXPECT_EQ(aeTitles(), (QStringList{"P1", "P2", "P3"}));
+
+    const std::pair<const char*, QStringList> filters[] = {
+        {"Q-p2", {"P2"}}, {"10.0.0.", {"P1", "P2", "P3"}}, {"d-P3", {"P3"}}, {"nowhere", {}}, {"", {"P1", "P2", "P3"}}};
+    for (const auto& [filter, shown] : filters) {
+        setText(*page, "printerFilter", QString::fromLatin1(filter));
+        EXPECT_EQ(aeTitles(), shown) << filter;
+    }
 }
 
 #ifdef QUARVEL_DICOM

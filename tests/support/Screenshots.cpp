@@ -106,6 +106,24 @@ int main(int argc, char** argv)
     }
 #endif
 
+    // Review Changes (the sample against the defaults a New configuration
+    // starts from), and the question before overwriting a file another
+    // program changed, as the real message box shows it.
+    ui.modalHandlers.push_back([](QDialog& d) {
+        d.resize(760, 520);
+        save(d, QStringLiteral("review-changes"));
+    });
+    sheet.reviewChanges();
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            save(*box, QStringLiteral("file-changed"));
+            box->close();
+        }
+    });
+    QtInteraction real;
+    real.message(&sheet, QStringLiteral("config.cfg was changed by another program since it was loaded."),
+                 Interaction::Icon::Warning, Interaction::Buttons::ShowChangesOverwriteCancel);
+
     PrinterDialog printer(ui, diagnostics, TextEncoding::Windows1252);
     printer.setRecord(*sheet.configuration().Printers.getAt(0));
     save(printer, QStringLiteral("printer-dialog"));

@@ -1,15 +1,20 @@
 #include "WindowWalk.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
+#include <QRegularExpression>
 #include <QScrollArea>
+#include <QToolButton>
 #include <algorithm>
 #include <tuple>
+
+#include "ui/UpDownButtons.h"
 
 namespace {
 
@@ -213,6 +218,33 @@ QStringList mnemonicFaults(QWidget& window)
     for (auto it = owners.begin(); it != owners.end(); ++it) {
         if (it.value().size() > 1)
             faults << QStringLiteral("'%1' on %2").arg(it.key()).arg(it.value().join(QStringLiteral(", ")));
+    }
+    return faults;
+}
+
+QStringList accessibilityFaults(QWidget& window)
+{
+    QStringList faults;
+    QMap<QString, QStringList> owners;
+    const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}]"));
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        const bool arrow = qobject_cast<QToolButton*>(widget) && qobject_cast<UpDownButtons*>(widget->parentWidget());
+        if (!widget->isVisibleTo(&window) || (!(widget->focusPolicy() & Qt::TabFocus) && !arrow))
+            continue;
+        // On Linux Qt gives a list its current value as name (and its label
+        // as a relation); elsewhere its accessible name is read.
+        QAccessibleInterface* control = QAccessible::queryAccessibleInterface(widget);
+        const QString name = qobject_cast<QComboBox*>(widget)
+                                 ? widget->accessibleName()
+                                 : (control ? control->text(QAccessible::Name).trimmed() : QString());
+        if (!name.contains(word))
+            faults << QStringLiteral("'%1' names %2").arg(name, describe(widget));
+        else
+            owners[name] << describe(widget);
+    }
+    for (auto it = owners.begin(); it != owners.end(); ++it) {
+        if (it.value().size() > 1)
+            faults << QStringLiteral("'%1' names %2").arg(it.key(), it.value().join(QStringLiteral(", ")));
     }
     return faults;
 }

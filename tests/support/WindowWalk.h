@@ -33,3 +33,9 @@ QChar mnemonicOf(const QString& text, int* count = nullptr);
 // field without exactly one mnemonic, a field that no mnemonic reaches,
 // two controls with the same letter. Empty when all is well.
 QStringList mnemonicFaults(QWidget& window);
+
+// What a screen reader user misses in window: a focusable control or an
+// up-down arrow whose accessible name is empty or only punctuation, two
+// such controls of the same name, a list without a name of its own (not
+// its current value). Empty when all is well.
+QStringList accessibilityFaults(QWidget& window);

@@ -1,4 +1,4 @@
-#include "cli/UnifiedDiff.h"
+#include "config/UnifiedDiff.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -270,4 +270,32 @@ std::string unifiedDiff(std::string_view before, std::string_view after, std::st
         k = stop;
     }
     return out;
+}
+
+std::size_t changedLines(std::string_view diff)
+{
+    std::size_t changed = 0, removed = 0, added = 0;
+    bool inHunk = false; // before the first "@@" stand the file names
+    auto endRun = [&] {
+        changed += std::max(removed, added);
+        removed = added = 0;
+    };
+    while (!diff.empty()) {
+        const std::size_t end = diff.find('\n');
+        const std::string_view line = diff.substr(0, end);
+        diff = end == std::string_view::npos ? std::string_view() : diff.substr(end + 1);
+        if (line.starts_with("@@")) {
+            endRun();
+            inHunk = true;
+        } else if (!inHunk) {
+            continue;
+        } else if (line.starts_with('-'))
+            ++removed;
+        else if (line.starts_with('+'))
+            ++added;
+        else if (!line.starts_with('\\'))
+            endRun();
+    }
+    endRun();
+    return changed;
 }

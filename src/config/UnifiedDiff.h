@@ -14,3 +14,7 @@
 // when every line differs (an LF file against CR LF output).
 std::string unifiedDiff(std::string_view before, std::string_view after, std::string_view beforeLabel,
                         std::string_view afterLabel, std::size_t context = 3);
+
+// The lines a unified diff changes: in each run of removed and added lines,
+// the larger count (a line replaced is one change, not two).
+std::size_t changedLines(std::string_view diff);
