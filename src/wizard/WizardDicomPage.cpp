@@ -20,6 +20,12 @@ WizardDicomPage::WizardDicomPage(ConfigurationWizard& wizard)
 {
     m_ui->setupUi(content());
     m_ui->port->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+    // The port's range is checked on Next, with the wizard's own message.
+    using P = WizardDicomPage;
+    m_bindings.text(m_ui->serverName, &P::m_serverName)
+        .integer(m_ui->port, &P::m_port)
+        .check(m_ui->acceptGrayscale, &P::m_acceptGrayscale)
+        .check(m_ui->acceptColor, &P::m_acceptColor);
     showValues();
     connectReadStepShow(m_ui->portSpin, m_ui->port, *this, [this](int d) { stepWithinBounds(m_port, d, 1, kMaxPort); });
 }
@@ -29,19 +35,12 @@ WizardDicomPage::~WizardDicomPage() = default;
 bool WizardDicomPage::readControls()
 {
     FieldReader read = fieldReader();
-    read.text(m_ui->serverName, m_serverName)
-        .integer(m_ui->port, m_port)
-        .check(m_ui->acceptGrayscale, m_acceptGrayscale)
-        .check(m_ui->acceptColor, m_acceptColor);
-    return read.ok();
+    return m_bindings.read(*this, read);
 }
 
 void WizardDicomPage::showValues()
 {
-    showText(m_ui->serverName, m_serverName, textEncoding());
-    showInteger(m_ui->port, m_port);
-    showCheck(m_ui->acceptGrayscale, m_acceptGrayscale);
-    showCheck(m_ui->acceptColor, m_acceptColor);
+    m_bindings.show(*this, textEncoding());
 }
 
 bool WizardDicomPage::validatePage()

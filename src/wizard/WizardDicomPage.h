@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "ui/Bindings.h"
 #include "wizard/WizardPage.h"
 
 namespace Ui {
@@ -26,4 +27,5 @@ class WizardDicomPage : public WizardPage {
     bool m_acceptGrayscale = true;
     bool m_acceptColor = true;
     int m_port = 104;
+    Bindings<WizardDicomPage> m_bindings;
 };

@@ -9,6 +9,13 @@ WizardPrinterPage::WizardPrinterPage(ConfigurationWizard& wizard)
     : WizardPage(wizard, true, false), m_ui(std::make_unique<Ui::WizardPrinterPage>())
 {
     m_ui->setupUi(content());
+    using P = WizardPrinterPage;
+    m_bindings.text(m_ui->description, &P::m_description)
+        .text(m_ui->aeTitle, &P::m_aeTitle)
+        .check(m_ui->grayscale, &P::m_grayscale)
+        .radio({m_ui->networkPrinter, m_ui->localPrinter}, &P::m_kind)
+        .text(m_ui->address, &P::m_address)
+        .text(m_ui->queue, &P::m_queue);
     showValues();
     connect(m_ui->networkPrinter, &QRadioButton::clicked, this, &WizardPrinterPage::deriveQueue);
     connect(m_ui->localPrinter, &QRadioButton::clicked, this, &WizardPrinterPage::deriveQueue);
@@ -26,23 +33,12 @@ void WizardPrinterPage::onSetActive()
 bool WizardPrinterPage::readControls()
 {
     FieldReader read = fieldReader();
-    read.text(m_ui->description, m_description)
-        .text(m_ui->aeTitle, m_aeTitle)
-        .check(m_ui->grayscale, m_grayscale)
-        .radio({m_ui->networkPrinter, m_ui->localPrinter}, m_kind)
-        .text(m_ui->address, m_address)
-        .text(m_ui->queue, m_queue);
-    return read.ok();
+    return m_bindings.read(*this, read);
 }
 
 void WizardPrinterPage::showValues()
 {
-    showText(m_ui->description, m_description, textEncoding());
-    showText(m_ui->aeTitle, m_aeTitle, textEncoding());
-    showCheck(m_ui->grayscale, m_grayscale);
-    showRadio({m_ui->networkPrinter, m_ui->localPrinter}, m_kind);
-    showText(m_ui->address, m_address, textEncoding());
-    showText(m_ui->queue, m_queue, textEncoding());
+    m_bindings.show(*this, textEncoding());
 }
 
 void WizardPrinterPage::deriveQueue()

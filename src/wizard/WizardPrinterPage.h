@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "ui/Bindings.h"
 #include "wizard/WizardPage.h"
 
 namespace Ui {
@@ -33,4 +34,5 @@ class WizardPrinterPage : public WizardPage {
     std::string m_description, m_aeTitle, m_address, m_queue;
     bool m_grayscale = false;
     int m_kind = NetworkPrinter;
+    Bindings<WizardPrinterPage> m_bindings;
 };
