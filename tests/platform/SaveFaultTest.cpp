@@ -80,6 +80,45 @@ TEST(SaveFaults, EverySingleFailingCallLeavesTheCompleteOldOrNewFile)
     }
 }
 
+// Three failing calls in one save on the in-place path, where the old bytes
+// must be written back after a fault and that can fail too: each outcome is
+// the complete old or new file, said truly, or a message that names the
+// recovery copy holding the old bytes. The combinations are sampled to keep
+// the run short.
+TEST(SaveFaults, ThreeFaultsInOneInPlaceSaveAreEachToldTruly)
+{
+    const std::string longer = newText();
+    const std::string shorter = "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nPort = 104\r\n";
+    struct Row {
+        const char* name;
+        std::string oldBytes;
+        std::string newBytes;
+    };
+    const Row rows[] = {
+        {"in place, growing, three faults", shorter, longer},
+        {"in place, shrinking, three faults", longer, shorter},
+    };
+    for (const Row& row : rows) {
+        TempDir dir;
+        FaultSweep sweep;
+        sweep.path = dir.file("config.cfg");
+        writeBytes(sweep.path, row.oldBytes);
+        ::chmod(sweep.path.c_str(), 0640);
+        sweep.newBytes = row.newBytes;
+        sweep.refuseTemporaryFiles = true;
+        sweep.faultsPerRun = 3;
+        sweep.maxRuns = 600;
+        const FaultSweepResult result = runFaultSweep(sweep);
+        std::printf("[ sweep    ] %s: %d calls, %ld combinations, %d runs, %d saved, %d failed, %zu violations\n",
+                    row.name, result.calls, result.combinations, result.faults, result.successes, result.failures,
+                    result.violations.size());
+        EXPECT_GT(result.faults, 500) << row.name;
+        EXPECT_GT(result.successes, 0) << row.name;
+        for (std::size_t i = 0; i < result.violations.size() && i < 20; ++i)
+            ADD_FAILURE() << row.name << ": " << result.violations[i];
+    }
+}
+
 // The same sweep where the folder really refuses new files: run as the
 // unprivileged user, since root may write any folder.
 
