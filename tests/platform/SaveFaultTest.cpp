@@ -163,9 +163,11 @@ TEST(SaveFaults, InPlaceInAReadOnlyFolderAsAnUnprivilegedUser)
     ::chmod(dir.file("longer").c_str(), 0644);
     ::chmod(dir.file("shorter").c_str(), 0644);
 
-    // Growing and shrinking, each in a read-only folder of its own.
-    for (const auto& [folderName, oldName, newName] :
-         {std::tuple{"grow", "shorter", "longer"}, std::tuple{"shrink", "longer", "shorter"}}) {
+    // Growing and shrinking, each in a read-only folder of its own; growing
+    // also with three faults in each run, sampled.
+    for (const auto& [folderName, oldName, newName, maxRuns] :
+         {std::tuple{"grow", "shorter", "longer", ""}, std::tuple{"shrink", "longer", "shorter", ""},
+          std::tuple{"grow3", "shorter", "longer", " 300"}}) {
         const std::string folder = dir.file(folderName);
         const std::string target = folder + "/config.cfg";
         std::filesystem::create_directory(folder);
@@ -173,7 +175,7 @@ TEST(SaveFaults, InPlaceInAReadOnlyFolderAsAnUnprivilegedUser)
         ::chmod(target.c_str(), 0666);
         ::chmod(folder.c_str(), 0555);
         const int status = runCommandStatus(prefix + QUARVEL_FAULT_SWEEP_BINARY + " " + target + " " +
-                                            dir.file(newName) + " >" + dir.file("out") + " 2>&1");
+                                            dir.file(newName) + maxRuns + " >" + dir.file("out") + " 2>&1");
         const std::string out = readBytes(dir.file("out"));
         std::printf("[ sweep    ] read-only folder, %s: %s", folderName, out.substr(0, out.find('\n') + 1).c_str());
         EXPECT_EQ(status, 0) << out.substr(0, 4000);
