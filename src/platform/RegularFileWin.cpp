@@ -1,5 +1,6 @@
 #include "platform/RegularFile.h"
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <windows.h>
@@ -44,10 +45,23 @@ bool readRegularFile(const std::string& path, std::string& message, std::size_t 
         message = fileErrorMessage(FileErrorCause::NotRegularFile, path);
         return false;
     }
-    const auto read = [file](char* buffer, std::size_t size) -> long long {
+    // No more than the file held when it was opened: a file that grows
+    // while it is read (a log, a process appending) still ends.
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file, &size)) {
+        message = windowsFileErrorMessage(::GetLastError(), path);
+        return false;
+    }
+    auto left = static_cast<unsigned long long>(size.QuadPart);
+    const auto read = [file, &left](char* buffer, std::size_t size) -> long long {
         DWORD got = 0;
-        const DWORD wanted = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-        return ::ReadFile(file, buffer, wanted, &got, nullptr) ? static_cast<long long>(got) : -1;
+        const auto wanted = static_cast<DWORD>(std::min<unsigned long long>({size, left, 1ull << 30}));
+        if (wanted == 0)
+            return 0;
+        if (!::ReadFile(file, buffer, wanted, &got, nullptr))
+            return -1;
+        left -= got;
+        return static_cast<long long>(got);
     };
     if (!readChunks(read, chunkSize == 0 ? 1 : chunkSize, consume)) {
         message = windowsFileErrorMessage(::GetLastError(), path);

@@ -578,8 +578,11 @@ bool SafeFileWriter::overwriteInPlace(const std::string& target, const std::stri
         leftover.empty() ? std::string() : "\nThe backup " + leftover + " is incomplete and could not be removed.";
 
     std::string copyPath, markerPath;
-    if (!writeRecoveryCopy(st, target, old, copyPath, markerPath)) {
+    bool stale = false;
+    if (!writeRecoveryCopy(st, target, old, copyPath, markerPath, stale)) {
         message = fileErrorMessage(errno, copyPath) + leftoverNote;
+        if (stale)
+            message += "\nThe recovery files of this save could not be removed from " + recoveryDirectory() + ".";
         return false;
     }
     // The marker goes first: without it the copy is only a stale file.
@@ -617,8 +620,9 @@ bool SafeFileWriter::overwriteInPlace(const std::string& target, const std::stri
 // marker that names the file being written; both are synced, with their
 // folder, before the caller changes the file.
 bool SafeFileWriter::writeRecoveryCopy(const struct stat& st, const std::string& target, const std::string& old,
-                                       std::string& copyPath, std::string& markerPath)
+                                       std::string& copyPath, std::string& markerPath, bool& stale)
 {
+    stale = false;
     const std::string folder = recoveryDirectory();
     copyPath = folder;
     if (folder.empty()) {
@@ -645,8 +649,11 @@ bool SafeFileWriter::writeRecoveryCopy(const struct stat& st, const std::string&
     if (!copyFile(m_fs, old, copyStat, copyPath) || !copyFile(m_fs, target + "\n", copyStat, markerPath) ||
         m_fs.syncDirectory(folder) != 0) {
         const int error = errno;
-        m_fs.unlink(markerPath);
-        m_fs.unlink(copyPath);
+        // A marker left behind would tell of a save that never touched the
+        // file; the caller says so when either stays.
+        const auto removed = [&](const std::string& name) { return m_fs.unlink(name) == 0 || errno == ENOENT; };
+        const bool markerRemoved = removed(markerPath);
+        stale = !removed(copyPath) || !markerRemoved;
         errno = error;
         return false;
     }

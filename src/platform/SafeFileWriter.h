@@ -75,8 +75,10 @@ class SafeFileWriter {
     // Writes bytes over the file and syncs them; error keeps the first
     // failure's reason.
     bool overwrite(int fd, const std::string& bytes, int& error);
+    // On failure, stale is set when what was made of them could not be
+    // removed again.
     bool writeRecoveryCopy(const struct stat& st, const std::string& target, const std::string& old,
-                           std::string& copyPath, std::string& markerPath);
+                           std::string& copyPath, std::string& markerPath, bool& stale);
     bool writeDevice(const std::string& path, const std::string& content, std::string& message);
     void removeLeftovers(const std::string& directory, const std::string& fileName);
 

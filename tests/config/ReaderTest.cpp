@@ -1,3 +1,4 @@
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
 #include "config/ReaderFindings.h"
+#include "platform/RegularFile.h"
 
 namespace {
 
@@ -192,6 +194,40 @@ INSTANTIATE_TEST_SUITE_P(Reader, ReaderCases, ::testing::ValuesIn(kCases),
                                  name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                              return name;
                          });
+
+// A file that grows while it is read is read up to the size it had when it
+// was opened: here each chunk read appends as much again, a bounded number
+// of times so that a reader without the bound fails instead of hanging.
+TEST(Reader, AGrowingFileIsReadAsFarAsItReachedWhenOpened)
+{
+    struct Row {
+        const char* name;
+        std::size_t size;
+        std::size_t chunkSize;
+    };
+    const Row rows[] = {
+        {"small chunks", 100, 16},
+        {"one chunk larger than the file", 100, 4096},
+        {"empty", 0, 16},
+    };
+    for (const Row& row : rows) {
+        TempDir dir;
+        const std::string path = dir.file("growing.cfg");
+        const std::string start(row.size, 'a');
+        writeBytes(path, start);
+        std::string read, message;
+        int appended = 0;
+        EXPECT_TRUE(readRegularFile(path, message, row.chunkSize,
+                                    [&](std::string_view chunk) {
+                                        read += chunk;
+                                        if (appended++ < 1000)
+                                            std::ofstream(path, std::ios::binary | std::ios::app)
+                                                << std::string(chunk.size(), 'b');
+                                    }))
+            << row.name << ": " << message;
+        EXPECT_EQ(read, start) << row.name;
+    }
+}
 
 TEST(Reader, MissingFileFailsWithThePlatformText)
 {

@@ -12,13 +12,21 @@
 #include "platform/SafeFileWriter.h"
 
 FaultInjectingFileSystem::FaultInjectingFileSystem(int failAt, int error, bool refuseTemporaryFiles, bool refuseLinks)
-    : m_failAt(failAt), m_error(error), m_refuseTemporaryFiles(refuseTemporaryFiles), m_refuseLinks(refuseLinks)
+    : FaultInjectingFileSystem(std::vector<int>{failAt}, error, refuseTemporaryFiles, refuseLinks)
+{
+}
+
+FaultInjectingFileSystem::FaultInjectingFileSystem(std::vector<int> failing, int error, bool refuseTemporaryFiles,
+                                                   bool refuseLinks)
+    : m_failing(std::move(failing)), m_error(error), m_refuseTemporaryFiles(refuseTemporaryFiles),
+      m_refuseLinks(refuseLinks)
 {
 }
 
 bool FaultInjectingFileSystem::hit()
 {
-    if (++m_calls != m_failAt)
+    ++m_calls;
+    if (std::find(m_failing.begin(), m_failing.end(), m_calls) == m_failing.end())
         return false;
     errno = m_error;
     return true;
@@ -251,11 +259,11 @@ FaultSweepResult runFaultSweep(const FaultSweep& sweep)
         ::setenv("XDG_STATE_HOME", stateHome, 1);
 
     FaultSweepResult result;
-    auto run = [&](int failAt, int error, const std::string& label) {
+    auto run = [&](const std::vector<int>& failing, int error, const std::string& label) {
         reset(state);
         for (const std::string& name : entries(recoveryDirectory()))
             ::unlink((recoveryDirectory() + "/" + name).c_str());
-        FaultInjectingFileSystem fs(failAt, error, sweep.refuseTemporaryFiles, sweep.refuseLinks);
+        FaultInjectingFileSystem fs(failing, error, sweep.refuseTemporaryFiles, sweep.refuseLinks);
         std::string message;
         const TextProducer pieces = [&sweep](const std::function<bool(std::string_view)>& write) {
             for (std::size_t at = 0; at < sweep.newBytes.size(); at += sweep.pieceSize)
@@ -270,18 +278,36 @@ FaultSweepResult runFaultSweep(const FaultSweep& sweep)
         return fs.calls();
     };
 
-    result.calls = run(0, 0, "undisturbed");
+    result.calls = run({}, 0, "undisturbed");
     if (result.failures != 0)
         result.violations.push_back("the undisturbed save failed");
     result.successes = result.failures = 0;
     const int errors[] = {ENOSPC, EIO, EACCES, EDQUOT};
+    int most = result.calls; // calls of the longest run with one fault
     for (const int error : errors) {
         for (int k = 1; k <= result.calls; ++k) {
-            run(k, error,
-                "call " + std::to_string(k) + " of " + std::to_string(result.calls) + " failing with " +
-                    std::strerror(error));
+            most = std::max(most, run({k}, error,
+                                      "call " + std::to_string(k) + " of " + std::to_string(result.calls) +
+                                          " failing with " + std::strerror(error)));
             ++result.faults;
         }
+    }
+    if (sweep.faultsPerRun == 3) {
+        result.successes = result.failures = result.faults = 0;
+        result.combinations = static_cast<long>(most) * (most - 1) * (most - 2) / 6;
+        const long step = sweep.maxRuns > 0 ? (result.combinations + sweep.maxRuns - 1) / sweep.maxRuns : 1;
+        long index = 0;
+        for (int a = 1; a <= most; ++a)
+            for (int b = a + 1; b <= most; ++b)
+                for (int c = b + 1; c <= most; ++c, ++index) {
+                    if (index % step != 0)
+                        continue;
+                    const int error = errors[(index / step) % 4];
+                    run({a, b, c}, error,
+                        "calls " + std::to_string(a) + ", " + std::to_string(b) + " and " + std::to_string(c) + " of " +
+                            std::to_string(most) + " failing with " + std::strerror(error));
+                    ++result.faults;
+                }
     }
     reset(state);
     std::error_code ignored;

@@ -6,13 +6,14 @@
 
 #include "platform/FileSystem.h"
 
-// Makes the failAt-th file call fail with error (0: none fails) and counts
-// the calls. A failing write first writes half of its bytes, the worst a
+// Makes the failAt-th file call fail with error (0: none fails), or each of
+// the calls numbered in failing, and counts the calls. A failing write first writes half of its bytes, the worst a
 // real one can leave. Refusals of temporary files and hard links are
 // conditions of the scenario, not injected faults: they fail every time.
 class FaultInjectingFileSystem : public FileSystem {
   public:
     FaultInjectingFileSystem(int failAt, int error, bool refuseTemporaryFiles, bool refuseLinks);
+    FaultInjectingFileSystem(std::vector<int> failing, int error, bool refuseTemporaryFiles, bool refuseLinks);
 
     int calls() const { return m_calls; }
 
@@ -39,7 +40,7 @@ class FaultInjectingFileSystem : public FileSystem {
   private:
     bool hit();
 
-    int m_failAt;
+    std::vector<int> m_failing;
     int m_error;
     bool m_refuseTemporaryFiles;
     bool m_refuseLinks;
@@ -52,6 +53,12 @@ class FaultInjectingFileSystem : public FileSystem {
 // one (when it reported failure; no file when there was none), keep its
 // permission bits, and the folder may hold nothing else but backups with
 // the old bytes.
+//
+// With faultsPerRun 3, three calls fail in each run instead, at each
+// combination of three call numbers up to the most calls a run with one
+// fault made, with the errors in turn; when there are more combinations than
+// maxRuns, every n-th of them is taken. A failure may then also name the
+// recovery copy instead, which must hold the old bytes.
 struct FaultSweep {
     std::string path;
     bool exists = true; // the old bytes are the file's bytes when the sweep starts
@@ -59,11 +66,14 @@ struct FaultSweep {
     bool refuseTemporaryFiles = false;
     bool refuseLinks = false;
     std::size_t pieceSize = 0; // not 0: the new bytes come from a producer, in pieces of this size
+    int faultsPerRun = 1;      // 1 or 3
+    int maxRuns = 0;           // with three faults; 0: every combination
 };
 
 struct FaultSweepResult {
-    int calls = 0;  // file calls of one undisturbed save
-    int faults = 0; // runs with one injected fault
+    int calls = 0;         // file calls of one undisturbed save
+    int faults = 0;        // runs with injected faults
+    long combinations = 0; // with three faults: of which the runs were sampled
     int successes = 0;
     int failures = 0;
     std::vector<std::string> violations;

@@ -80,6 +80,45 @@ TEST(SaveFaults, EverySingleFailingCallLeavesTheCompleteOldOrNewFile)
     }
 }
 
+// Three failing calls in one save on the in-place path, where the old bytes
+// must be written back after a fault and that can fail too: each outcome is
+// the complete old or new file, said truly, or a message that names the
+// recovery copy holding the old bytes. The combinations are sampled to keep
+// the run short.
+TEST(SaveFaults, ThreeFaultsInOneInPlaceSaveAreEachToldTruly)
+{
+    const std::string longer = newText();
+    const std::string shorter = "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nPort = 104\r\n";
+    struct Row {
+        const char* name;
+        std::string oldBytes;
+        std::string newBytes;
+    };
+    const Row rows[] = {
+        {"in place, growing, three faults", shorter, longer},
+        {"in place, shrinking, three faults", longer, shorter},
+    };
+    for (const Row& row : rows) {
+        TempDir dir;
+        FaultSweep sweep;
+        sweep.path = dir.file("config.cfg");
+        writeBytes(sweep.path, row.oldBytes);
+        ::chmod(sweep.path.c_str(), 0640);
+        sweep.newBytes = row.newBytes;
+        sweep.refuseTemporaryFiles = true;
+        sweep.faultsPerRun = 3;
+        sweep.maxRuns = 600;
+        const FaultSweepResult result = runFaultSweep(sweep);
+        std::printf("[ sweep    ] %s: %d calls, %ld combinations, %d runs, %d saved, %d failed, %zu violations\n",
+                    row.name, result.calls, result.combinations, result.faults, result.successes, result.failures,
+                    result.violations.size());
+        EXPECT_GT(result.faults, 500) << row.name;
+        EXPECT_GT(result.successes, 0) << row.name;
+        for (std::size_t i = 0; i < result.violations.size() && i < 20; ++i)
+            ADD_FAILURE() << row.name << ": " << result.violations[i];
+    }
+}
+
 // The same sweep where the folder really refuses new files: run as the
 // unprivileged user, since root may write any folder.
 
@@ -124,9 +163,11 @@ TEST(SaveFaults, InPlaceInAReadOnlyFolderAsAnUnprivilegedUser)
     ::chmod(dir.file("longer").c_str(), 0644);
     ::chmod(dir.file("shorter").c_str(), 0644);
 
-    // Growing and shrinking, each in a read-only folder of its own.
-    for (const auto& [folderName, oldName, newName] :
-         {std::tuple{"grow", "shorter", "longer"}, std::tuple{"shrink", "longer", "shorter"}}) {
+    // Growing and shrinking, each in a read-only folder of its own; growing
+    // also with three faults in each run, sampled.
+    for (const auto& [folderName, oldName, newName, maxRuns] :
+         {std::tuple{"grow", "shorter", "longer", ""}, std::tuple{"shrink", "longer", "shorter", ""},
+          std::tuple{"grow3", "shorter", "longer", " 300"}}) {
         const std::string folder = dir.file(folderName);
         const std::string target = folder + "/config.cfg";
         std::filesystem::create_directory(folder);
@@ -134,7 +175,7 @@ TEST(SaveFaults, InPlaceInAReadOnlyFolderAsAnUnprivilegedUser)
         ::chmod(target.c_str(), 0666);
         ::chmod(folder.c_str(), 0555);
         const int status = runCommandStatus(prefix + QUARVEL_FAULT_SWEEP_BINARY + " " + target + " " +
-                                            dir.file(newName) + " >" + dir.file("out") + " 2>&1");
+                                            dir.file(newName) + maxRuns + " >" + dir.file("out") + " 2>&1");
         const std::string out = readBytes(dir.file("out"));
         std::printf("[ sweep    ] read-only folder, %s: %s", folderName, out.substr(0, out.find('\n') + 1).c_str());
         EXPECT_EQ(status, 0) << out.substr(0, 4000);

@@ -1,6 +1,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
@@ -8,6 +9,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "TestSupport.h"
@@ -113,6 +115,36 @@ std::string save(const Configuration& c, const std::string& path, bool expected 
     std::string message;
     EXPECT_EQ(c.saveToFile(path, message), expected) << message;
     return message;
+}
+
+// A folder on a file system that holds user extended attributes: the test's
+// own temporary folder, else one in the build tree (the working folder) that
+// the caller removes; empty, with the reasons, when neither does.
+std::string attributeFolder(const std::string& temporary, std::string& reasons)
+{
+    const std::string inBuildTree =
+        std::filesystem::current_path().string() + "/xattr-test-" + std::to_string(::getpid());
+    for (const std::string& folder : {temporary, inBuildTree}) {
+        std::error_code ignored;
+        std::filesystem::create_directory(folder, ignored);
+        const std::string probe = folder + "/probe";
+        writeBytes(probe, "");
+        const bool held = ::setxattr(probe.c_str(), "user.quarvel", "1", 1, 0) == 0;
+        reasons += folder + ": " + std::strerror(errno) + "; ";
+        ::unlink(probe.c_str());
+        if (held)
+            return folder;
+        if (folder != temporary)
+            std::filesystem::remove(folder, ignored);
+    }
+    return std::string();
+}
+
+std::string attribute(const std::string& path, const char* name)
+{
+    char value[256];
+    const ssize_t size = ::getxattr(path.c_str(), name, value, sizeof value);
+    return size < 0 ? std::string("(none: ") + std::strerror(errno) + ")" : std::string(value, size);
 }
 
 } // namespace
@@ -497,4 +529,66 @@ TEST(save, ReadOnlyFolderAsAnUnprivilegedUser)
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.cfg")));
     EXPECT_EQ(listing(folder), (std::vector<std::string>{"closed.cfg", "linked.cfg", "open.cfg"}));
     EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"err", "link.cfg", "out", "ro", "source.cfg"}));
+}
+
+// What the old file carried besides its bytes. Replaced through a temporary
+// file, the new file gets its extended attributes, and other hard links keep
+// the old inode, which the message says; written in place, the inode and all
+// it carries stay.
+TEST(save, KeepsExtendedAttributesAndNamesTheHardLinksThatKeepTheOldFile)
+{
+    const std::string another = "\nThe file had another hard link; it keeps the old configuration.";
+    const std::string others = "\nThe file had other hard links; they keep the old configuration.";
+    struct Row {
+        const char* name;
+        bool inPlace;
+        bool attribute;
+        int links;
+        std::string note;
+    };
+    const Row rows[] = {
+        {"attribute, replaced", false, true, 1, ""},          {"attribute, in place", true, true, 1, ""},
+        {"another link, replaced", false, false, 2, another}, {"two other links, replaced", false, false, 3, others},
+        {"another link, in place", true, false, 2, ""},
+    };
+    TempDir dir;
+    std::string reasons;
+    const std::string attributes = attributeFolder(dir.path(), reasons);
+    bool skipped = false;
+    for (const Row& row : rows) {
+        if (row.attribute && attributes.empty()) {
+            skipped = true;
+            continue;
+        }
+        const std::string folder = attributes.empty() ? dir.path() : attributes;
+        const std::string stem = folder + "/" + std::to_string(&row - rows);
+        const std::string path = stem + ".cfg";
+        writeBytes(path, "old");
+        if (row.attribute) {
+            ASSERT_EQ(::setxattr(path.c_str(), "user.quarvel.label", "print-server", 12, 0), 0) << row.name;
+        }
+        for (int n = 1; n < row.links; ++n) {
+            ASSERT_EQ(::link(path.c_str(), (path + std::to_string(n)).c_str()), 0) << row.name;
+        }
+        std::unique_ptr<FailingFileSystem> fs = row.inPlace
+                                                    ? std::make_unique<NoTemporaryFileSystem>()
+                                                    : std::make_unique<FailingFileSystem>(FailingFileSystem::None, 0);
+        std::string message;
+        EXPECT_TRUE(SafeFileWriter(*fs).save(path, "new", message)) << row.name << ": " << message;
+        EXPECT_EQ(message, "An old configuration file was found and renamed.\nNew configuration:\t" + path +
+                               "\nOld configuration:\t" + stem + ".bak\n" + row.note)
+            << row.name;
+        EXPECT_EQ(readBytes(path), "new") << row.name;
+        EXPECT_EQ(readBytes(stem + ".bak"), "old") << row.name;
+        if (row.attribute) {
+            EXPECT_EQ(attribute(path, "user.quarvel.label"), "print-server") << row.name;
+        }
+        for (int n = 1; n < row.links; ++n) {
+            EXPECT_EQ(readBytes(path + std::to_string(n)), row.inPlace ? "new" : "old") << row.name;
+        }
+    }
+    if (attributes != dir.path() && !attributes.empty())
+        std::filesystem::remove_all(attributes);
+    if (skipped)
+        GTEST_SKIP() << "no folder here holds user extended attributes (" << reasons << ")";
 }
