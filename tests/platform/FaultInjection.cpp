@@ -1,4 +1,5 @@
 #include "FaultInjection.h"
+#include <csignal>
 
 #include <algorithm>
 #include <cerrno>
@@ -26,6 +27,8 @@ FaultInjectingFileSystem::FaultInjectingFileSystem(std::vector<int> failing, int
 bool FaultInjectingFileSystem::hit()
 {
     ++m_calls;
+    if (m_calls == m_killAt)
+        ::raise(SIGKILL);
     if (std::find(m_failing.begin(), m_failing.end(), m_calls) == m_failing.end())
         return false;
     errno = m_error;

@@ -16,6 +16,9 @@ class FaultInjectingFileSystem : public FileSystem {
     FaultInjectingFileSystem(std::vector<int> failing, int error, bool refuseTemporaryFiles, bool refuseLinks);
 
     int calls() const { return m_calls; }
+    // The process kills itself (SIGKILL) as the call numbered call begins,
+    // as a power cut or an administrator's kill -9 would end a save.
+    void killAt(int call) { m_killAt = call; }
 
     int stat(const std::string& path, struct stat& st) override;
     int lstat(const std::string& path, struct stat& st) override;
@@ -45,6 +48,7 @@ class FaultInjectingFileSystem : public FileSystem {
     bool m_refuseTemporaryFiles;
     bool m_refuseLinks;
     int m_calls = 0;
+    int m_killAt = 0;
 };
 
 // One save, repeated with every single call failing in turn with each of

@@ -10,6 +10,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include "TestSupport.h"
 #include "config/ConfigFormatter.h"
 #include "config/Configuration.h"
+#include "platform/SafeFileWriter.h"
 
 namespace {
 
@@ -116,6 +118,61 @@ TEST(SaveFaults, ThreeFaultsInOneInPlaceSaveAreEachToldTruly)
         EXPECT_GT(result.successes, 0) << row.name;
         for (std::size_t i = 0; i < result.violations.size() && i < 20; ++i)
             ADD_FAILURE() << row.name << ": " << result.violations[i];
+    }
+}
+
+// A save in place killed at each of its file calls in turn, in a child
+// process: afterwards the file holds the old or the new bytes whole and a
+// load says nothing, or a load names the recovery copy, which holds the old
+// bytes whole.
+TEST(SaveFaults, AnInPlaceSaveKilledAtAnyCallIsToldTrulyOnTheNextLoad)
+{
+    const std::string longer = newText();
+    const std::string shorter = "[[[DICOM]]]\r\n[[TCPIP]]\r\n[Server]\r\nPort = 104\r\n";
+    const std::pair<std::string, std::string> rows[] = {{shorter, longer}, {longer, shorter}};
+    for (const auto& [oldBytes, newBytes] : rows) {
+        TempDir state;
+        ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+        int killedAt = 0, told = 0;
+        for (int call = 1; call < 1000; ++call) {
+            // A fresh folder each time: backups left by earlier runs would
+            // change the calls of the next.
+            TempDir dir;
+            const std::string path = dir.file("config.cfg");
+            writeBytes(path, oldBytes);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                FaultInjectingFileSystem fs(0, 0, true, false);
+                fs.killAt(call);
+                std::string message;
+                SafeFileWriter(fs).save(path, newBytes, message);
+                ::_exit(0);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            if (!WIFSIGNALED(status))
+                break; // the save ended before this call: every call was a kill point
+            ++killedAt;
+            const std::string note = interruptedSaveNote(path);
+            const std::string now = readBytes(path);
+            if (note.empty()) {
+                EXPECT_TRUE(now == oldBytes || now == newBytes) << "killed at call " << call << ", nothing told";
+                continue;
+            }
+            ++told;
+            const std::string marker = "The old content is in ";
+            const std::size_t at = note.find(marker);
+            ASSERT_NE(at, std::string::npos) << note;
+            const std::string copy = note.substr(at + marker.size(), note.size() - at - marker.size() - 1);
+            EXPECT_EQ(readBytes(copy), oldBytes) << "killed at call " << call << ": " << note;
+            std::filesystem::remove_all(state.path() + "/quarvel");
+        }
+        std::printf("[ kills    ] %zu to %zu bytes: killed at %d calls, %d told of an interrupted save\n",
+                    oldBytes.size(), newBytes.size(), killedAt, told);
+        EXPECT_GT(killedAt, 10);
+        EXPECT_GT(told, 0);
+        ::unsetenv("XDG_STATE_HOME");
     }
 }
 
