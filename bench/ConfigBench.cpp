@@ -90,7 +90,7 @@ void BM_LoadWithFindings(benchmark::State& state)
         ReaderFindings findings;
         std::string message;
         benchmark::DoNotOptimize(c.loadFromFile(file.path(), message, &findings));
-        if (!findings.items.empty())
+        if (!findings.empty())
             state.SkipWithError("a clean file has findings");
     }
     state.SetBytesProcessed(state.iterations() * file.size());
@@ -110,7 +110,7 @@ void BM_ReadManyFindings(benchmark::State& state)
         Configuration c;
         ReaderFindings findings;
         ConfigReader(c, &findings).readText(text);
-        count = findings.items.size();
+        count = findings.size();
     }
     if (count != 3 * static_cast<std::size_t>(n))
         state.SkipWithError("unexpected number of findings");

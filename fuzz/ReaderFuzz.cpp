@@ -73,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReaderFindings findings;
     ConfigReader(second, &findings).readText(written);
     const std::string rewritten = formatConfiguration(second);
-    if (!findings.items.empty())
-        fail("the writer's own file has findings", describeFinding(findings.items[0]), std::string());
+    if (!findings.empty())
+        fail("the writer's own file has findings", describeFinding(findings.all()[0]), std::string());
     if (written != rewritten)
         fail("round trip changed the file", written, rewritten);
     return 0;

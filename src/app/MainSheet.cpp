@@ -317,13 +317,10 @@ bool MainSheet::confirmOverwrite(const QString& path, const std::string& ours)
 // nothing.
 void MainSheet::reportLoad(const QString& path, const ReaderFindings& findings)
 {
-    const std::size_t lost = lostLines(findings.items);
-    std::vector<Finding> warnings = findReferenceWarnings(m_configuration, findings);
-    warnings.insert(warnings.begin(), findings.items.begin(), findings.items.end());
+    const std::size_t lost = lostLines(findings);
+    const std::vector<Finding> warnings = findings.all(findReferenceWarnings(m_configuration, findings));
     if (warnings.empty())
         return;
-    std::stable_sort(warnings.begin(), warnings.end(),
-                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
     QStringList details;
     for (const Finding& finding : warnings)
         details << toQt(describeFinding(finding), m_configuration.Encoding);

@@ -181,27 +181,16 @@ int normalize(Context& c, const Options&, const Operands& operands)
 // all of them). On the same line the reader's come first.
 class CheckWarnings {
   public:
-    CheckWarnings(const std::vector<Finding>& read, const std::vector<Finding>& references)
+    CheckWarnings(const ReaderFindings& read, const std::vector<Finding>& references)
         : m_read(read), m_references(references)
     {
     }
 
     std::size_t size() const { return m_read.size() + m_references.size(); }
-
-    template <typename Visit> void forEach(Visit visit) const
-    {
-        auto r = m_read.begin();
-        auto w = m_references.begin();
-        while (r != m_read.end() || w != m_references.end()) {
-            if (w == m_references.end() || (r != m_read.end() && r->line <= w->line))
-                visit(*r++);
-            else
-                visit(*w++);
-        }
-    }
+    void forEach(const std::function<void(const Finding&)>& visit) const { m_read.forEach(visit, m_references); }
 
   private:
-    const std::vector<Finding>& m_read;
+    const ReaderFindings& m_read;
     const std::vector<Finding>& m_references;
 };
 
@@ -271,11 +260,9 @@ int check(Context& c, const Options& options, const Operands& operands)
     }
     const ConfigurationFaults faults = findConfigurationFaults(config);
 
-    // The reader's findings come in line order; the reference warnings, one
-    // per record at most, are put in line order on their own.
+    // One per record at most: put in line order on their own.
     std::vector<Finding> references = findReferenceWarnings(config, findings);
-    std::stable_sort(references.begin(), references.end(),
-                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    sortByLine(references);
     if (!references.empty()) {
         if (path == kStandardStream) {
             std::istringstream in(bytes);
@@ -287,7 +274,7 @@ int check(Context& c, const Options& options, const Operands& operands)
     }
 
     const std::string file = displayName(path);
-    const CheckWarnings warnings(findings.items, references);
+    const CheckWarnings warnings(findings, references);
     if (options.json)
         printCheckJson(c, file, faults, warnings);
     else

@@ -21,12 +21,6 @@ std::string warningText(const std::string& file, const Finding& finding, TextEnc
                       encoding);
 }
 
-void byLine(std::vector<Finding>& findings)
-{
-    std::stable_sort(findings.begin(), findings.end(),
-                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
-}
-
 } // namespace
 
 bool ConfigEdit::open(const std::string& path, bool createMissing, std::string& message)
@@ -99,27 +93,24 @@ bool ConfigEdit::save(std::string& message, std::string& backupName) const
 
 std::vector<std::string> ConfigEdit::warnings(bool rewritten)
 {
-    std::vector<Finding> found;
     std::vector<std::string> texts;
     if (!rewritten) {
-        found = m_findings.items;
-        const std::vector<Finding> references = findReferenceWarnings(m_original, m_findings);
-        found.insert(found.end(), references.begin(), references.end());
-        byLine(found);
-        for (const Finding& finding : found)
-            texts.push_back(warningText(m_path, finding, m_original.Encoding));
+        m_findings.forEach(
+            [&](const Finding& finding) { texts.push_back(warningText(m_path, finding, m_original.Encoding)); },
+            findReferenceWarnings(m_original, m_findings));
         return texts;
     }
-    for (const Finding& finding : m_findings.items)
+    m_findings.forEach([&](const Finding& finding) {
         if (losesContent(finding.kind))
             texts.push_back(warningText(m_path, finding, m_original.Encoding));
+    });
     // The new file's own findings, with its line numbers.
     Configuration written;
     ReaderFindings findings;
     ConfigReader(written, &findings).readText(newText());
-    found = findReferenceWarnings(written, findings);
-    byLine(found);
-    for (const Finding& finding : found)
+    std::vector<Finding> references = findReferenceWarnings(written, findings);
+    sortByLine(references);
+    for (const Finding& finding : references)
         texts.push_back(warningText(m_path, finding, m_result.Encoding));
     return texts;
 }

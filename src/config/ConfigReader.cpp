@@ -84,11 +84,6 @@ template <typename Record> std::string writtenText(const KeyDef<Record>& def, co
     return text;
 }
 
-std::string quoted(std::string_view text)
-{
-    return "'" + std::string(text) + "'";
-}
-
 bool isBannerLine(std::string_view line)
 {
     for (const std::string_view banner : fileBanner())
@@ -296,8 +291,7 @@ void ConfigReader::readSectionHeader(std::string_view rawLine)
         ++level;
     if (level >= 4) {
         if (m_findings)
-            note(FindingKind::NotALine, "four or more '[' make no section header: the line is ignored", m_line,
-                 m_source);
+            note(FindingKind::NotALine, FindingText::FourBrackets);
         return;
     }
     std::string_view name = line.substr(level);
@@ -360,8 +354,7 @@ void ConfigReader::readKeyLine(std::string_view line)
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) {
         if (m_findings)
-            note(FindingKind::NotALine, "neither a section header nor a key line (no '='): the line is ignored", m_line,
-                 m_source);
+            note(FindingKind::NotALine, FindingText::NoEquals);
         return;
     }
     applyKey(trim(line.substr(0, eq)), trim(line.substr(eq + 1)));
@@ -446,69 +439,15 @@ void ConfigReader::apply(std::span<const KeyDef<Record>> keys, Record& record, s
 
 // --- Findings -------------------------------------------------------------
 
-namespace {
-
-Finding makeFinding(FindingKind kind, std::string text, std::uint32_t line, std::string_view source, std::size_t lines)
+void ConfigReader::note(FindingKind kind, FindingText text, std::initializer_list<std::string_view> arguments)
 {
-    Finding finding;
-    finding.line = line;
-    finding.kind = kind;
-    finding.text = std::move(text);
-    finding.source.assign(source);
-    finding.lines = lines;
-    return finding;
-}
-
-bool beforeLine(const Finding& a, const Finding& b)
-{
-    return a.line < b.line;
-}
-
-// Merges the ordered run late into the ordered run items, in place and from
-// the back, so that the time is linear and no second copy of items is
-// needed. Of findings on the same line, those of items come first.
-void mergeInto(std::vector<Finding>& items, std::vector<Finding>& late)
-{
-    if (late.empty())
-        return;
-    std::size_t from = items.size();
-    std::size_t next = late.size();
-    items.resize(items.size() + late.size());
-    for (std::size_t to = items.size(); next > 0;) {
-        if (from > 0 && beforeLine(late[next - 1], items[from - 1]))
-            items[--to] = std::move(items[--from]);
-        else
-            items[--to] = std::move(late[--next]);
-    }
-    late.clear();
-}
-
-} // namespace
-
-void ConfigReader::note(FindingKind kind, std::string text, std::uint32_t line, std::string_view source,
-                        std::size_t lines)
-{
-    m_findings->items.push_back(makeFinding(kind, std::move(text), line, source, lines));
-}
-
-// A finding made after lines that come after it: kept apart, in its own
-// line order, and merged in when the file ends.
-void ConfigReader::noteLate(FindingKind kind, std::string text, std::uint32_t line, std::string_view source,
-                            std::size_t lines)
-{
-    Finding finding = makeFinding(kind, std::move(text), line, source, lines);
-    m_late.insert(std::upper_bound(m_late.begin(), m_late.end(), finding, beforeLine), std::move(finding));
+    m_findings->items.add(kind, text, m_line, m_source, 1, arguments);
 }
 
 void ConfigReader::noteComment(std::string_view line)
 {
     if (!isBannerLine(line))
-        note(FindingKind::Comment, "a comment: a save keeps only its own banner", m_line, m_source);
-}
-
-std::string ConfigReader::sectionPath() const
-{
-    return "[[[" + m_level3 + "]]] [[" + m_level2 + "]] [" + m_level1 + "]";
+        note(FindingKind::Comment, FindingText::Comment);
 }
 
 // The lines of the record of the current section entry, looked up once.
@@ -532,15 +471,11 @@ std::uint32_t* ConfigReader::fixedSectionLines()
 void ConfigReader::noteUnplacedLine()
 {
     if (m_section && m_section->kind == SectionKind::Printers && m_printerPosition >= 0) {
-        note(FindingKind::UnknownSection,
-             "[" + m_level1 + "] has no printer " + std::to_string(m_printerPosition + 1) +
-                 " yet: this line adds a printer with default values instead of being applied",
-             m_line, m_source);
+        note(FindingKind::UnknownSection, FindingText::NoPrinterYet, {m_level1, std::to_string(m_printerPosition + 1)});
         return;
     }
     if (m_headerLine == 0)
-        note(FindingKind::UnknownSection, "a key line before any section header: the line is ignored", m_line,
-             m_source);
+        note(FindingKind::UnknownSection, FindingText::KeyBeforeHeader);
 }
 
 // The first applied line of an entry into a section: a section met before
@@ -554,10 +489,9 @@ void ConfigReader::noteNewSectionEntry(std::uint32_t* lines)
         return;
     }
     if (lines[0] != header)
-        note(FindingKind::Duplicate,
-             "section [" + m_level1 + "] appears again (first on line " + std::to_string(lines[0]) +
-                 "): its keys apply to the same one, and a save writes them there",
-             header, m_headerLine ? std::string_view(m_headerSource) : m_source);
+        m_findings->items.add(FindingKind::Duplicate, FindingText::SectionAgain, header,
+                              m_headerLine ? std::string_view(m_headerSource) : m_source, 1,
+                              {m_level1, std::to_string(lines[0])});
 }
 
 template <typename Record>
@@ -569,20 +503,17 @@ void ConfigReader::noteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Re
         noteNewSectionEntry(lines);
     if (!def && key.empty()) {
         // Read like any unknown key (it still makes the section's record).
-        note(FindingKind::NotALine, "no key before '=': the line is ignored", m_line, m_source);
+        note(FindingKind::NotALine, FindingText::NoKey);
         return;
     }
     if (!def) {
-        note(FindingKind::UnknownKey,
-             "unknown key " + quoted(key) + " in section [" + m_level1 + "]: a save drops the line", m_line, m_source);
+        note(FindingKind::UnknownKey, FindingText::UnknownKey, {key, m_level1});
         return;
     }
     std::uint32_t& last = lines[1 + fieldSlot(keys, *def)];
     if (last != 0)
-        note(FindingKind::Duplicate,
-             std::string(def->key) + " = " + replaced + " on line " + std::to_string(last) + " is replaced by line " +
-                 std::to_string(m_line),
-             m_line, m_source);
+        note(FindingKind::Duplicate, FindingText::KeyReplaced,
+             {def->key, replaced, std::to_string(last), std::to_string(m_line)});
     last = m_line;
 
     if (def->written) {
@@ -594,10 +525,7 @@ void ConfigReader::noteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Re
         return;
     }
     if (!exact)
-        note(FindingKind::ValueReplaced,
-             "value " + quoted(value) + " of " + std::string(def->key) + " is read, and saved, as " +
-                 quoted(writtenText(*def, record)),
-             m_line, m_source);
+        note(FindingKind::ValueReplaced, FindingText::ValueReplaced, {value, def->key, writtenText(*def, record)});
 }
 
 // Ends the current entry into a section: a header the configuration has no
@@ -608,23 +536,26 @@ void ConfigReader::closeSection()
     if (m_headerLine == 0)
         return;
     const bool noPrinter = m_section && m_section->kind == SectionKind::Printers && m_printerPosition < 0;
+    FindingList& late = m_findings->sectionEnds;
     if (!m_section || noPrinter) {
         if (m_keyLines == 0 && !m_enteredByLevel1)
             return;
-        std::string text = noPrinter ? "section [" + m_level1 + "] names no printer"
-                                     : "section " + sectionPath() + " is not part of the configuration";
-        text += m_keyLines == 0 ? ": a save drops it"
-                                : ": a save drops it and its " + std::to_string(m_keyLines) +
-                                      (m_keyLines == 1 ? " key line" : " key lines");
-        noteLate(FindingKind::UnknownSection, std::move(text), m_headerLine, m_headerSource, 1 + m_keyLines);
+        const std::string keyLines =
+            m_keyLines == 0 ? std::string()
+                            : " and its " + std::to_string(m_keyLines) + (m_keyLines == 1 ? " key line" : " key lines");
+        if (noPrinter)
+            late.add(FindingKind::UnknownSection, FindingText::NoPrinterSection, m_headerLine, m_headerSource,
+                     1 + m_keyLines, {m_level1, keyLines});
+        else
+            late.add(FindingKind::UnknownSection, FindingText::UnknownSection, m_headerLine, m_headerSource,
+                     1 + m_keyLines, {m_level3, m_level2, m_level1, keyLines});
         return;
     }
     const bool repeated = m_section->kind == SectionKind::Printers || m_section->kind == SectionKind::Papers ||
                           m_section->kind == SectionKind::Headers;
     if (repeated && m_enteredByLevel1 && m_keyLines == 0)
-        noteLate(FindingKind::UnknownSection,
-                 "section [" + m_level1 + "] holds no key line: no record is made of it, and a save drops it",
-                 m_headerLine, m_headerSource);
+        late.add(FindingKind::UnknownSection, FindingText::NoKeyLineSection, m_headerLine, m_headerSource, 1,
+                 {m_level1});
 }
 
 void ConfigReader::finish()
@@ -638,12 +569,10 @@ void ConfigReader::finish()
         bool exact = true;
         const std::string read =
             w.def->type == KeyType::Integer ? formatInteger(parseInteger(w.value, &exact)) : w.value;
+        // In line order: each key's last line, and the keys in the order of those lines.
         if (read != written || !exact)
-            noteLate(FindingKind::ValueReplaced,
-                     "value " + quoted(w.value) + " of " + std::string(w.def->key) + " is saved as " + quoted(written) +
-                         ": the writer writes its own value for this key",
-                     w.line, w.source);
+            m_findings->fileEnd.add(FindingKind::ValueReplaced, FindingText::WrittenByTheWriter, w.line, w.source, 1,
+                                    {w.value, w.def->key, written});
     }
     m_writtenElsewhere.clear();
-    mergeInto(m_findings->items, m_late);
 }

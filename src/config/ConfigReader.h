@@ -75,9 +75,8 @@ class ConfigReader {
                std::uint32_t* lines);
 
     // Findings only.
-    void note(FindingKind kind, std::string text, std::uint32_t line, std::string_view source, std::size_t lines = 1);
-    void noteLate(FindingKind kind, std::string text, std::uint32_t line, std::string_view source,
-                  std::size_t lines = 1);
+    // A finding on the line being read.
+    void note(FindingKind kind, FindingText text, std::initializer_list<std::string_view> arguments = {});
     void noteComment(std::string_view line);
     void noteUnplacedLine();
     void noteNewSectionEntry(std::uint32_t* lines);
@@ -86,7 +85,6 @@ class ConfigReader {
                  std::string_view key, std::string_view value, bool exact, std::uint32_t* lines,
                  const std::string& replaced);
     void closeSection();
-    std::string sectionPath() const;
     std::uint32_t* fixedSectionLines();
     std::uint32_t* entryLines(RecordLines& lines, std::size_t record);
 
@@ -127,7 +125,4 @@ class ConfigReader {
         std::string source;
     };
     std::vector<WrittenElsewhere> m_writtenElsewhere;
-    // Findings noted at a section's end or the file's, behind lines noted
-    // since: in line order, merged into findings at the end.
-    std::vector<Finding> m_late;
 };

@@ -53,13 +53,228 @@ bool losesContent(FindingKind kind)
     return false;
 }
 
-std::size_t lostLines(const std::vector<Finding>& findings)
+std::size_t lostLines(const ReaderFindings& findings)
 {
     std::size_t lines = 0;
-    for (const Finding& finding : findings)
+    findings.forEach([&lines](const Finding& finding) {
         if (losesContent(finding.kind))
             lines += finding.lines;
+    });
     return lines;
+}
+
+// --- Compact findings ----------------------------------------------------------
+
+namespace {
+
+const char* templateOf(FindingText text)
+{
+    switch (text) {
+    case FindingText::FourBrackets:
+        return "four or more '[' make no section header: the line is ignored";
+    case FindingText::NoEquals:
+        return "neither a section header nor a key line (no '='): the line is ignored";
+    case FindingText::Comment:
+        return "a comment: a save keeps only its own banner";
+    case FindingText::NoPrinterYet:
+        return "[%1] has no printer %2 yet: this line adds a printer with default values instead of being applied";
+    case FindingText::KeyBeforeHeader:
+        return "a key line before any section header: the line is ignored";
+    case FindingText::SectionAgain:
+        return "section [%1] appears again (first on line %2): its keys apply to the same one, and a save writes "
+               "them there";
+    case FindingText::NoKey:
+        return "no key before '=': the line is ignored";
+    case FindingText::UnknownKey:
+        return "unknown key '%1' in section [%2]: a save drops the line";
+    case FindingText::KeyReplaced:
+        return "%1 = %2 on line %3 is replaced by line %4";
+    case FindingText::ValueReplaced:
+        return "value '%1' of %2 is read, and saved, as '%3'";
+    case FindingText::NoPrinterSection:
+        return "section [%1] names no printer: a save drops it%2";
+    case FindingText::UnknownSection:
+        return "section [[[%1]]] [[%2]] [%3] is not part of the configuration: a save drops it%4";
+    case FindingText::NoKeyLineSection:
+        return "section [%1] holds no key line: no record is made of it, and a save drops it";
+    case FindingText::WrittenByTheWriter:
+        return "value '%1' of %2 is saved as '%3': the writer writes its own value for this key";
+    }
+    return "";
+}
+
+void putNumber(std::string& out, std::size_t number)
+{
+    for (; number >= 0x80; number >>= 7)
+        out += static_cast<char>(0x80 | (number & 0x7f));
+    out += static_cast<char>(number);
+}
+
+std::size_t takeNumber(const char*& at)
+{
+    std::size_t number = 0;
+    for (unsigned shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*at++);
+        number |= static_cast<std::size_t>(byte & 0x7f) << shift;
+        if (byte < 0x80)
+            return number;
+    }
+}
+
+void putText(std::string& out, std::string_view text)
+{
+    putNumber(out, text.size());
+    out += text;
+}
+
+std::string_view takeText(const char*& at)
+{
+    const std::size_t size = takeNumber(at);
+    const std::string_view text(at, size);
+    at += size;
+    return text;
+}
+
+} // namespace
+
+// A finding is packed as: line, kind, text, lines, source, the number of
+// arguments and each argument; numbers in 7-bit groups, texts after their
+// length.
+void FindingList::add(FindingKind kind, FindingText text, std::uint32_t line, std::string_view source,
+                      std::size_t lines, std::initializer_list<std::string_view> arguments)
+{
+    m_record.clear();
+    putNumber(m_record, line);
+    m_record += static_cast<char>(kind);
+    m_record += static_cast<char>(text);
+    putNumber(m_record, lines);
+    putText(m_record, source);
+    putNumber(m_record, arguments.size());
+    for (const std::string_view argument : arguments)
+        putText(m_record, argument);
+
+    if (m_blocks.empty() || m_blocks.back().capacity - m_blocks.back().size < m_record.size()) {
+        Block block;
+        block.capacity = std::max(kBlock, m_record.size());
+        block.bytes = std::make_unique<char[]>(block.capacity);
+        m_blocks.push_back(std::move(block));
+    }
+    Block& block = m_blocks.back();
+    std::copy(m_record.begin(), m_record.end(), block.bytes.get() + block.size);
+    block.size += m_record.size();
+    ++m_count;
+}
+
+bool FindingList::Reader::next(Finding& finding)
+{
+    while (m_block < m_list->m_blocks.size() && m_offset == m_list->m_blocks[m_block].size) {
+        ++m_block;
+        m_offset = 0;
+    }
+    if (m_block == m_list->m_blocks.size())
+        return false;
+    const char* const start = m_list->m_blocks[m_block].bytes.get() + m_offset;
+    const char* at = start;
+    finding.line = takeNumber(at);
+    finding.kind = static_cast<FindingKind>(*at++);
+    const auto text = static_cast<FindingText>(*at++);
+    finding.lines = takeNumber(at);
+    finding.source.assign(takeText(at));
+    m_arguments.resize(takeNumber(at));
+    for (std::string_view& argument : m_arguments)
+        argument = takeText(at);
+    m_offset += static_cast<std::size_t>(at - start);
+
+    finding.text.clear();
+    for (const char* t = templateOf(text); *t; ++t) {
+        const std::size_t k = static_cast<std::size_t>(t[1] - '1');
+        if (*t == '%' && k < m_arguments.size()) {
+            finding.text += m_arguments[k];
+            ++t;
+        } else {
+            finding.text += *t;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+// One run of findings in line order, handed out one at a time.
+class FindingSource {
+  public:
+    virtual ~FindingSource() = default;
+    virtual bool next(Finding& finding) = 0;
+};
+
+class ListSource : public FindingSource {
+  public:
+    explicit ListSource(const FindingList& list) : m_reader(list) {}
+    bool next(Finding& finding) override { return m_reader.next(finding); }
+
+  private:
+    FindingList::Reader m_reader;
+};
+
+class VectorSource : public FindingSource {
+  public:
+    explicit VectorSource(const std::vector<Finding>& findings) : m_findings(findings) {}
+    bool next(Finding& finding) override
+    {
+        if (m_next == m_findings.size())
+            return false;
+        finding = m_findings[m_next++];
+        return true;
+    }
+
+  private:
+    const std::vector<Finding>& m_findings;
+    std::size_t m_next = 0;
+};
+
+// Visits the findings of several runs as one run in line order: a linear
+// merge. On the same line an earlier run's come first.
+void forEachInLineOrder(std::span<FindingSource* const> runs, const std::function<void(const Finding&)>& visit)
+{
+    std::vector<Finding> heads(runs.size());
+    std::vector<bool> live(runs.size());
+    for (std::size_t r = 0; r < runs.size(); ++r)
+        live[r] = runs[r]->next(heads[r]);
+    for (;;) {
+        std::size_t first = runs.size();
+        for (std::size_t r = 0; r < runs.size(); ++r)
+            if (live[r] && (first == runs.size() || heads[r].line < heads[first].line))
+                first = r;
+        if (first == runs.size())
+            return;
+        visit(heads[first]);
+        live[first] = runs[first]->next(heads[first]);
+    }
+}
+
+} // namespace
+
+void ReaderFindings::forEach(const std::function<void(const Finding&)>& visit, std::vector<Finding> also) const
+{
+    sortByLine(also);
+    ListSource read(items), sectionEnd(sectionEnds), end(fileEnd);
+    VectorSource more(also);
+    FindingSource* const runs[] = {&read, &sectionEnd, &end, &more};
+    forEachInLineOrder(runs, visit);
+}
+
+std::vector<Finding> ReaderFindings::all(std::vector<Finding> also) const
+{
+    std::vector<Finding> found;
+    found.reserve(size() + also.size());
+    forEach([&found](const Finding& finding) { found.push_back(finding); }, std::move(also));
+    return found;
+}
+
+void sortByLine(std::vector<Finding>& findings)
+{
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
 }
 
 std::string describeFinding(const Finding& finding)

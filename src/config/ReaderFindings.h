@@ -2,8 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class Configuration;
@@ -34,6 +38,61 @@ struct Finding {
     std::string text;      // what happens to the line, for the user
     std::string source;    // the line as read, without its line end
     std::size_t lines = 1; // file lines it stands for (a section with its key lines)
+};
+
+// The texts of the reader's findings; %1 to %4 stand for its arguments.
+enum class FindingText : std::uint8_t {
+    FourBrackets,       // four or more '[' ...
+    NoEquals,           // neither a section header nor a key line ...
+    Comment,            // a comment ...
+    NoPrinterYet,       // [%1] has no printer %2 yet ...
+    KeyBeforeHeader,    // a key line before any section header ...
+    SectionAgain,       // section [%1] appears again (first on line %2) ...
+    NoKey,              // no key before '=' ...
+    UnknownKey,         // unknown key %1 in section [%2] ...
+    KeyReplaced,        // %1 = %2 on line %3 is replaced by line %4
+    ValueReplaced,      // value %1 of %2 is read, and saved, as %3
+    NoPrinterSection,   // section [%1] names no printer: a save drops it%2
+    UnknownSection,     // section %1 is not part of the configuration: a save drops it%2
+    NoKeyLineSection,   // section [%1] holds no key line ...
+    WrittenByTheWriter, // value %1 of %2 is saved as %3 ...
+};
+
+// Findings of one run in line order, kept compactly: each as its kind, line,
+// source and the arguments of its text, packed one after the other into
+// blocks of bytes; the text is made only when the finding is visited. A file
+// with a finding on every line so needs about the room of its sources, not
+// of a string object and a whole sentence per line.
+class FindingList {
+  public:
+    void add(FindingKind kind, FindingText text, std::uint32_t line, std::string_view source, std::size_t lines,
+             std::initializer_list<std::string_view> arguments = {});
+
+    std::size_t size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
+
+    // Hands out the findings in order, one at a time.
+    class Reader {
+      public:
+        explicit Reader(const FindingList& list) : m_list(&list) {}
+        // The next finding into finding; false after the last.
+        bool next(Finding& finding);
+
+      private:
+        const FindingList* m_list;
+        std::size_t m_block = 0, m_offset = 0;
+        std::vector<std::string_view> m_arguments;
+    };
+
+  private:
+    static constexpr std::size_t kBlock = 64 * 1024;
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        std::size_t size = 0, capacity = 0;
+    };
+    std::vector<Block> m_blocks;
+    std::string m_record; // the finding being packed
+    std::size_t m_count = 0;
 };
 
 // Line numbers (from 1; 0 for none) of the lines that made each record: for
@@ -70,7 +129,19 @@ class RecordLines {
 };
 
 struct ReaderFindings {
-    std::vector<Finding> items; // in line order
+    // Each run in line order: the findings made as the lines are read, those
+    // made when a section ends (at its header's line), and those made when
+    // the file ends (at most one per key the writer writes its own value of).
+    FindingList items, sectionEnds, fileEnd;
+
+    std::size_t size() const { return items.size() + sectionEnds.size() + fileEnd.size(); }
+    bool empty() const { return size() == 0; }
+    // Visits every finding in line order, the runs merged (on one line in
+    // the order above), and with them the findings of also (the reference
+    // warnings), after the others of a line.
+    void forEach(const std::function<void(const Finding&)>& visit, std::vector<Finding> also = {}) const;
+    // The same, made at once: for small files.
+    std::vector<Finding> all(std::vector<Finding> also = {}) const;
     RecordLines printers, papers, headers;
     // The sections read once (settings, layout), per entry of fileSections():
     // their header's line, then the last line that set each key of its table.
@@ -91,7 +162,10 @@ std::vector<Finding> findReferenceWarnings(const Configuration& config, const Re
 bool losesContent(FindingKind kind);
 
 // The number of file lines whose content a save loses.
-std::size_t lostLines(const std::vector<Finding>& findings);
+std::size_t lostLines(const ReaderFindings& findings);
+
+// Puts findings in line order, keeping the order of those on one line.
+void sortByLine(std::vector<Finding>& findings);
 
 // "line 12: TEXT [kind]".
 std::string describeFinding(const Finding& finding);

@@ -108,14 +108,15 @@ TEST_P(FindingsCases, NoteEachLineThatASaveDoesNotKeep)
     ConfigReader(c, &findings).readText(tc.text);
     ConfigReader(quiet).readText(tc.text);
     EXPECT_EQ(formatConfiguration(c), formatConfiguration(quiet)) << "noting changed what was read";
-    ASSERT_EQ(findings.items.size(), tc.expected.size()) << [&] {
+    const std::vector<Finding> items = findings.all();
+    ASSERT_EQ(items.size(), tc.expected.size()) << [&] {
         std::string all;
-        for (const Finding& f : findings.items)
+        for (const Finding& f : items)
             all += describeFinding(f) + "\n";
         return all;
     }();
     for (std::size_t i = 0; i < tc.expected.size(); ++i) {
-        const Finding& f = findings.items[i];
+        const Finding& f = items[i];
         EXPECT_EQ(f.line, tc.expected[i].line) << describeFinding(f);
         EXPECT_EQ(f.kind, tc.expected[i].kind) << describeFinding(f);
         EXPECT_NE(f.text.find(tc.expected[i].textPart), std::string::npos) << describeFinding(f);
@@ -142,7 +143,7 @@ TEST(Findings, TheWritersOwnOutputHasNoneAndReadsTheSame)
         ReaderFindings findings;
         ConfigReader(quiet).readText(text);
         ConfigReader(noted, &findings).readText(text);
-        EXPECT_TRUE(findings.items.empty()) << describeFinding(findings.items.front());
+        EXPECT_TRUE(findings.empty()) << describeFinding(findings.all().front());
         // Collecting changes nothing in what is read.
         EXPECT_EQ(formatConfiguration(noted), formatConfiguration(quiet));
     }
@@ -153,11 +154,12 @@ TEST(Findings, SourcesAreTheLinesAsReadAndSectionsCountTheirLines)
     Configuration c;
     ReaderFindings findings;
     ConfigReader(c, &findings).readText("[[[X]]]\r\n[[Y]]\r\n  [Z]  trailing\r\nA = 1\r\n\tB\t= 2\r\n; note\r\n");
-    ASSERT_EQ(findings.items.size(), 2u);
-    EXPECT_EQ(findings.items[0].source, "  [Z]  trailing");
-    EXPECT_EQ(findings.items[0].lines, 3u);
-    EXPECT_EQ(findings.items[1].source, "; note");
-    EXPECT_EQ(describeFinding(findings.items[1]), "line 6: a comment: a save keeps only its own banner [comment]");
+    const std::vector<Finding> items = findings.all();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].source, "  [Z]  trailing");
+    EXPECT_EQ(items[0].lines, 3u);
+    EXPECT_EQ(items[1].source, "; note");
+    EXPECT_EQ(describeFinding(items[1]), "line 6: a comment: a save keeps only its own banner [comment]");
 }
 
 TEST(Findings, ReferenceWarningsPointAtTheLinesThatMadeThem)
@@ -173,7 +175,7 @@ TEST(Findings, ReferenceWarningsPointAtTheLinesThatMadeThem)
     Configuration c;
     ReaderFindings findings;
     ConfigReader(c, &findings).readText(text);
-    EXPECT_TRUE(findings.items.empty());
+    EXPECT_TRUE(findings.empty());
 
     const std::vector<Finding> warnings = findReferenceWarnings(c, findings);
     ASSERT_EQ(warnings.size(), 4u);

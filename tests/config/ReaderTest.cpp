@@ -288,7 +288,7 @@ TEST(Reader, ARealThatIsNotFiniteKeepsTheFieldAndIsReported)
     EXPECT_NE(written.find("ImageDistance = 14.17\r\n"), std::string::npos);
     EXPECT_EQ(written.find("inf"), std::string::npos);
     int replaced = 0;
-    for (const Finding& finding : findings.items)
+    for (const Finding& finding : findings.all())
         replaced += finding.kind == FindingKind::ValueReplaced;
     EXPECT_EQ(replaced, 3);
 }
