@@ -206,49 +206,74 @@ void printCheckText(Context& c, const std::string& file, const ConfigurationFaul
           << '\n';
 }
 
-void printCheckJson(Context& c, const std::string& file, const ConfigurationFaults& faults,
-                    const CheckWarnings& warnings)
+// The lines of a text, from the first on, for a reader that asks for them
+// in order: only the line asked for last is held.
+class ForwardLines {
+  public:
+    explicit ForwardLines(std::istream& in) : m_in(in) {}
+
+    // Line number (from 1) without its line end; empty for 0 and past the end.
+    const std::string& line(std::size_t number)
+    {
+        static const std::string none;
+        if (number == 0 || number < m_number)
+            return none;
+        while (m_number < number && std::getline(m_in, m_line)) {
+            ++m_number;
+            if (!m_line.empty() && m_line.back() == '\r')
+                m_line.pop_back();
+        }
+        return m_number < number ? none : m_line;
+    }
+
+  private:
+    std::istream& m_in;
+    std::string m_line;
+    std::size_t m_number = 0;
+};
+
+// Indents every line of text but the first by indent spaces.
+std::string indented(std::string text, std::size_t indent)
 {
-    // Texts are bytes of any code page: valid UTF-8 passes, any other byte is
-    // taken as Latin-1, so that the document is always valid UTF-8.
-    Json document = Json::object();
-    document["file"] = utf8WithLatin1Fallback(file);
-    Json& faultList = document["faults"] = Json::array();
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1 + indent))
+        text.insert(at + 1, indent, ' ');
+    return text;
+}
+
+// The document as jsonText writes it, with the warnings written one at a
+// time, so that a file with a warning on every line needs no document of
+// them all in memory. Texts are bytes of any code page: valid UTF-8 passes,
+// any other byte is taken as Latin-1, so that the document is always valid
+// UTF-8. A warning's source is read from lines.
+void printCheckJson(Context& c, const std::string& file, const ConfigurationFaults& faults,
+                    const CheckWarnings& warnings, ForwardLines& lines)
+{
+    Json faultList = Json::array();
     for (std::size_t i = 0; i < faults.lines.size(); ++i)
         faultList.push_back(
             {{"text", utf8WithLatin1Fallback(withoutLineEnd(faults.lines[i]))}, {"page", faults.pages[i]}});
-    Json& warningList = document["warnings"] = Json::array();
+    c.out << "{\n  \"file\": " << jsonText(utf8WithLatin1Fallback(file))
+          << ",\n  \"faults\": " << indented(jsonText(faultList), 2) << ",\n  \"warnings\": ";
+    const char* separator = "[\n    ";
     warnings.forEach([&](const Finding& w) {
-        warningList.push_back({{"line", w.line},
-                               {"kind", findingKindName(w.kind)},
-                               {"text", utf8WithLatin1Fallback(w.text)},
-                               {"source", utf8WithLatin1Fallback(w.source)}});
+        const Json warning = {{"line", w.line},
+                              {"kind", findingKindName(w.kind)},
+                              {"text", utf8WithLatin1Fallback(w.text)},
+                              {"source", utf8WithLatin1Fallback(w.source.empty() ? lines.line(w.line) : w.source)}};
+        c.out << separator << indented(jsonText(warning), 4);
+        separator = ",\n    ";
     });
-    c.out << jsonText(document) << '\n';
-}
-
-// Gives the warnings found in the record (not on a line as it was read) the
-// text of their line. warnings are in line order.
-void fillSources(std::istream& in, std::vector<Finding>& warnings)
-{
-    auto next = warnings.begin();
-    std::size_t number = 0;
-    for (std::string line; next != warnings.end() && std::getline(in, line);) {
-        ++number;
-        while (next != warnings.end() && next->line < number)
-            ++next;
-        for (; next != warnings.end() && next->line == number; ++next) {
-            if (next->source.empty())
-                next->source = !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
-        }
-    }
+    c.out << (warnings.size() == 0 ? "[]" : "\n  ]") << "\n}\n";
 }
 
 int check(Context& c, const Options& options, const Operands& operands)
 {
     const std::string& path = operands[0];
     Configuration config;
+    // The findings keep no source: the JSON document reads the lines again,
+    // so that a file with a finding on every line needs no second copy.
     ReaderFindings findings;
+    findings.keepSources(false);
     std::string bytes; // standard input, kept for the sources
     if (path == kStandardStream) {
         std::string message;
@@ -259,26 +284,22 @@ int check(Context& c, const Options& options, const Operands& operands)
         return kError;
     }
     const ConfigurationFaults faults = findConfigurationFaults(config);
-
     // One per record at most: put in line order on their own.
     std::vector<Finding> references = findReferenceWarnings(config, findings);
     sortByLine(references);
-    if (!references.empty()) {
-        if (path == kStandardStream) {
-            std::istringstream in(bytes);
-            fillSources(in, references);
-        } else {
-            std::ifstream in(path, std::ios::binary);
-            fillSources(in, references);
-        }
-    }
 
     const std::string file = displayName(path);
     const CheckWarnings warnings(findings, references);
-    if (options.json)
-        printCheckJson(c, file, faults, warnings);
-    else
+    if (options.json) {
+        std::istringstream text(bytes);
+        std::ifstream read;
+        if (path != kStandardStream)
+            read.open(path, std::ios::binary);
+        ForwardLines lines(path == kStandardStream ? static_cast<std::istream&>(text) : read);
+        printCheckJson(c, file, faults, warnings, lines);
+    } else {
         printCheckText(c, file, faults, warnings);
+    }
     return faults.empty() ? kOk : kFault;
 }
 

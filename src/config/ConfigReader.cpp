@@ -121,13 +121,18 @@ template <typename List> std::size_t FirstNameIndex<List>::findOrAdd(const std::
 }
 
 // Looks name up; when it is not there, records position for it and, when
-// that is the end of the list, appends a record of that name.
+// that is the end of the list, appends a record of that name. A slot holds
+// 32 bits of the name's hash beside the position, so that a probe reads a
+// record's name only when the hashes agree, and growing reads none.
 template <typename List> std::size_t FirstNameIndex<List>::findOrAddAt(const std::string& name, std::size_t position)
 {
+    const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>()(name));
     const std::size_t mask = m_slots.size() - 1;
-    std::size_t slot = std::hash<std::string_view>()(name) & mask;
+    std::size_t slot = hash & mask;
     for (; m_slots[slot] != 0; slot = (slot + 1) & mask) {
-        const std::size_t found = m_slots[slot] - 1;
+        if (static_cast<std::uint32_t>(m_slots[slot] >> 32) != hash)
+            continue;
+        const std::size_t found = static_cast<std::uint32_t>(m_slots[slot]) - 1;
         if (nameAt(found) == name)
             return found;
     }
@@ -136,7 +141,7 @@ template <typename List> std::size_t FirstNameIndex<List>::findOrAddAt(const std
         record.Name = name;
         m_list.add(record);
     }
-    m_slots[slot] = static_cast<std::uint32_t>(position + 1);
+    m_slots[slot] = std::uint64_t{hash} << 32 | static_cast<std::uint32_t>(position + 1);
     if (++m_count * 2 > m_slots.size())
         grow();
     return position;
@@ -145,21 +150,18 @@ template <typename List> std::size_t FirstNameIndex<List>::findOrAddAt(const std
 // Doubles the table; at most half of it is ever in use, so probes stay short.
 template <typename List> void FirstNameIndex<List>::grow()
 {
-    std::vector<std::uint32_t> old(m_slots.size() * 2, 0);
+    std::vector<std::uint64_t> old(m_slots.size() * 2, 0);
     old.swap(m_slots);
     const std::size_t mask = m_slots.size() - 1;
-    for (const std::uint32_t entry : old) {
+    for (const std::uint64_t entry : old) {
         if (entry == 0)
             continue;
-        std::size_t slot = std::hash<std::string_view>()(nameAt(entry - 1)) & mask;
+        std::size_t slot = (entry >> 32) & mask;
         while (m_slots[slot] != 0)
             slot = (slot + 1) & mask;
         m_slots[slot] = entry;
     }
 }
-
-template class FirstNameIndex<PaperList>;
-template class FirstNameIndex<HeaderList>;
 
 ConfigReader::ConfigReader(Configuration& config, ReaderFindings* findings)
     : m_config(config), m_findings(findings), m_paperIndex(config.Papers), m_headerIndex(config.Headers)

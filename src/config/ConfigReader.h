@@ -37,7 +37,7 @@ template <typename List> class FirstNameIndex {
     const std::string& nameAt(std::size_t position) const;
 
     List& m_list;
-    std::vector<std::uint32_t> m_slots; // position + 1; 0 is a free slot
+    std::vector<std::uint64_t> m_slots; // hash << 32 | position + 1; 0 is a free slot
     std::size_t m_count = 0;
 };
 

@@ -148,7 +148,7 @@ void FindingList::add(FindingKind kind, FindingText text, std::uint32_t line, st
     m_record += static_cast<char>(kind);
     m_record += static_cast<char>(text);
     putNumber(m_record, lines);
-    putText(m_record, source);
+    putText(m_record, m_keepSources ? source : std::string_view());
     putNumber(m_record, arguments.size());
     for (const std::string_view argument : arguments)
         putText(m_record, argument);
@@ -186,15 +186,14 @@ bool FindingList::Reader::next(Finding& finding)
     m_offset += static_cast<std::size_t>(at - start);
 
     finding.text.clear();
-    for (const char* t = templateOf(text); *t; ++t) {
-        const std::size_t k = static_cast<std::size_t>(t[1] - '1');
-        if (*t == '%' && k < m_arguments.size()) {
-            finding.text += m_arguments[k];
-            ++t;
-        } else {
-            finding.text += *t;
-        }
+    std::string_view pattern = templateOf(text);
+    for (std::size_t mark; (mark = pattern.find('%')) != std::string_view::npos;) {
+        finding.text += pattern.substr(0, mark);
+        const std::size_t k = mark + 1 < pattern.size() ? static_cast<std::size_t>(pattern[mark + 1] - '1') : 0;
+        finding.text += m_arguments.at(k);
+        pattern.remove_prefix(mark + 2);
     }
+    finding.text += pattern;
     return true;
 }
 

@@ -71,6 +71,10 @@ class FindingList {
     std::size_t size() const { return m_count; }
     bool empty() const { return m_count == 0; }
 
+    // Whether findings keep their source; without, it is left empty, for a
+    // caller that reads the lines again when it needs them.
+    void keepSources(bool keep) { m_keepSources = keep; }
+
     // Hands out the findings in order, one at a time.
     class Reader {
       public:
@@ -93,6 +97,7 @@ class FindingList {
     std::vector<Block> m_blocks;
     std::string m_record; // the finding being packed
     std::size_t m_count = 0;
+    bool m_keepSources = true;
 };
 
 // Line numbers (from 1; 0 for none) of the lines that made each record: for
@@ -135,6 +140,11 @@ struct ReaderFindings {
     FindingList items, sectionEnds, fileEnd;
 
     std::size_t size() const { return items.size() + sectionEnds.size() + fileEnd.size(); }
+    void keepSources(bool keep)
+    {
+        for (FindingList* list : {&items, &sectionEnds, &fileEnd})
+            list->keepSources(keep);
+    }
     bool empty() const { return size() == 0; }
     // Visits every finding in line order, the runs merged (on one line in
     // the order above), and with them the findings of also (the reference

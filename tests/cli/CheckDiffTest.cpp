@@ -179,6 +179,10 @@ TEST(CheckCommand, JsonIsOneDocumentThatAParserReads)
     expected += std::to_string(lineOf(file, "Text = \"Ward\"")) +
                 " duplicate 'Text = \"Ward\" \\\\ caf\\xe9 \\xe9\\x01' True\n";
     EXPECT_EQ(readBytes(dir.file("parsed.txt")), expected);
+    // Read from the file, the sources are read from it again as they are printed.
+    EXPECT_EQ(shell(cfg() + " check --json " + dir.file("config.cfg") + " >" + dir.file("out.json")), 0);
+    ASSERT_EQ(shell("python3 " + dir.file("read.py") + " " + dir.file("out.json") + " >" + dir.file("parsed.txt")), 0);
+    EXPECT_EQ(readBytes(dir.file("parsed.txt")), dir.file("config.cfg") + expected.substr(expected.find('\n')));
 
     // Faults come with their page.
     Configuration fresh;
