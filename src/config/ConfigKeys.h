@@ -136,6 +136,10 @@ template <typename Record>
 const KeyDef<Record>* findKey(std::span<const KeyDef<Record>> keys, std::string_view key, std::size_t start = 0)
 {
     const std::size_t count = keys.size();
+    // A file the writer wrote has each key where the last one ended, in the
+    // table's own case.
+    if (count > 0 && keys[start % count].key == key)
+        return &keys[start % count];
     for (std::size_t i = 0; i < count; ++i) {
         const KeyDef<Record>& def = keys[(start + i) % count];
         if (equalIgnoringAsciiCase(def.key, key))

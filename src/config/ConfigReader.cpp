@@ -39,7 +39,7 @@ bool containsIgnoringAsciiCase(std::string_view text, std::string_view part)
 
 // text without every character of drop, in scratch; text itself when it
 // holds none of them (the common case, which costs no copy).
-std::string_view without(std::string_view text, bool (*drop)(char), std::string& scratch)
+template <typename Drop> std::string_view without(std::string_view text, Drop drop, std::string& scratch)
 {
     std::size_t i = 0;
     while (i < text.size() && !drop(text[i]))
@@ -53,15 +53,8 @@ std::string_view without(std::string_view text, bool (*drop)(char), std::string&
     return scratch;
 }
 
-bool isCarriageReturn(char c)
-{
-    return c == '\r';
-}
-
-bool isTabOrLineBreak(char c)
-{
-    return c == '\t' || c == '\n' || c == '\r';
-}
+constexpr auto isCarriageReturn = [](char c) { return c == '\r'; };
+constexpr auto isTabOrLineBreak = [](char c) { return c == '\t' || c == '\n' || c == '\r'; };
 
 // The slot of def's field among the keys: its own position, or for an
 // alias the position of the key it stands for.
