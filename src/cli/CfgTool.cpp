@@ -539,8 +539,8 @@ const Command kCommands[] = {
      "'patch IN' applies the diff to the file as it stands.\n"
      "\n"
      "A file is not held in memory whole but read again as the diff needs it.\n"
-     "Should it change meanwhile, the diff stops with an error: the hunks\n"
-     "printed by then are right, but the diff is not complete.\n"
+     "Should it change meanwhile, the diff stops with an error: what it printed\n"
+     "by then is right as far as it goes, but not complete.\n"
      "\n"
      "Exit status: 0 a save changes nothing, 1 it would, 2 a file or usage error.\n",
      1, false, diff},

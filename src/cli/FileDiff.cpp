@@ -37,12 +37,12 @@ bool writeFile(const std::string& path, const TextSink& sink, std::string& messa
     }
 }
 
-// Windows of a sixty-fourth of the file, between 256 KiB (so that files of
-// that size are aligned whole) and 2 MiB: aligning a window takes some seven
+// Windows of a 128th of the file, between 64 KiB (so that files of that
+// size are aligned whole) and 2 MiB: aligning a window takes some seven
 // times its size.
 std::size_t windowFor(std::size_t fileBytes)
 {
-    return std::clamp<std::size_t>(fileBytes / 64, 256 * 1024, 2 * 1024 * 1024);
+    return std::clamp<std::size_t>(fileBytes / 128, 64 * 1024, 2 * 1024 * 1024);
 }
 
 // About a bit per 4 bytes of the file, 4 MiB at most.

@@ -19,9 +19,10 @@ enum class FileDiffOutcome { Same, Differs, Failed };
 // path and what a save of it would write, handed to out as it is found.
 // Neither text is held whole beside the record: the file is read for the
 // record, again to align the texts and again to write the diff, and the
-// saved text is formatted on each reading. A file that is not the same at
-// each reading fails the diff: the hunks handed out so far are right, and no
-// more follow. Failed with message on a file error, a change or when out
-// refused a piece.
+// saved text is formatted anew each time. Each later reading is checked
+// against the first, and no line is handed out before its part of the file
+// is: a file that changes fails the diff, and what out was given by then is
+// right as far as it goes. Failed with message on a file error, such a
+// change, or when out refused a piece.
 FileDiffOutcome diffWithSave(const std::string& path, std::string_view label, const TextSink& out, std::string& message,
                              const FileDiffOptions& options = {});

@@ -114,9 +114,9 @@ class WindowedAligner {
 
     // Keeps the steps up to the last equal line before halfway through
     // either window, or when that keeps less than half of the way, up to the
-    // first one after that still has a quarter of each window behind it: the
-    // lines equal at the ends of both windows tell nothing yet. False when
-    // there is no such line.
+    // first one after halfway that leaves a quarter of each window after it:
+    // lines equal at the very ends of both windows may be equal only there.
+    // False when there is no such line.
     bool keepUpToEqualLine(const std::vector<EditOp>& ops)
     {
         const std::size_t linesA = m_a.window.lines(), linesB = m_b.window.lines();
