@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 
@@ -37,18 +39,31 @@ bool writeFile(const std::string& path, const TextSink& sink, std::string& messa
     }
 }
 
-// Windows of a 128th of the file, between 64 KiB (so that files of that
-// size are aligned whole) and 2 MiB: aligning a window takes some seven
-// times its size.
+// Windows of a 128th of the file, between 64 KiB (so that small files are
+// aligned whole, as unifiedDiff aligns them) and 2 MiB: aligning a window
+// takes some seven times its size.
 std::size_t windowFor(std::size_t fileBytes)
 {
     return std::clamp<std::size_t>(fileBytes / 128, 64 * 1024, 2 * 1024 * 1024);
 }
 
-// About a bit per 4 bytes of the file, 4 MiB at most.
+// A bit for every 4 to 8 bytes of the file (the set rounds up), 4 MiB at
+// most.
 std::size_t presenceBitsFor(std::size_t fileBytes)
 {
     return std::clamp<std::size_t>(fileBytes / 8, std::size_t{1} << 16, std::size_t{1} << 25);
+}
+
+// The size of the file now, 0 when it cannot be told.
+std::size_t sizeNow(const std::string& path)
+{
+    try {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(path, error);
+        return error ? 0 : static_cast<std::size_t>(size);
+    } catch (const std::exception&) { // a path the system cannot take
+        return 0;
+    }
 }
 
 class FileDiff {
@@ -62,9 +77,7 @@ class FileDiff {
     {
         // Sized by the file as it is now; should it change, the diff fails
         // at the next reading anyway.
-        std::error_code error;
-        const std::size_t sizeNow = static_cast<std::size_t>(std::filesystem::file_size(m_path, error));
-        LinePresence beforeLines(presenceBitsFor(error ? 0 : sizeNow));
+        LinePresence beforeLines(presenceBitsFor(sizeNow(m_path)));
         if (!readRecord(beforeLines))
             return FileDiffOutcome::Failed;
         const std::size_t fileBytes = m_digests.bytes();
@@ -95,6 +108,8 @@ class FileDiff {
         });
         if (refused)
             m_message = "cannot write to standard output";
+        else if (!written && m_message.empty())
+            m_message = "the diff of " + m_path + " could not be written";
         return written ? FileDiffOutcome::Differs : FileDiffOutcome::Failed;
     }
 
