@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "cli/ConfigEdit.h"
+#include "cli/FileDiff.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigJson.h"
 #include "config/ConfigReader.h"
@@ -124,15 +125,21 @@ bool load(Context& c, Configuration& config, const std::string& path, ReaderFind
     return true;
 }
 
+// A sink that writes to out, and refuses once out has failed.
+TextSink writeTo(std::ostream& out)
+{
+    return [&out](std::string_view piece) {
+        out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        return static_cast<bool>(out);
+    };
+}
+
 // Saves to path with its backup and reports on standard output; to standard
 // output the text alone, with no backup and no report in the data.
 int save(Context& c, const Configuration& config, const std::string& path)
 {
     if (path == kStandardStream) {
-        const bool written = formatConfiguration(config, [&c](std::string_view piece) {
-            c.out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-            return static_cast<bool>(c.out);
-        });
+        const bool written = formatConfiguration(config, writeTo(c.out));
         c.out.flush();
         return written && c.out ? kOk : fail(c, "cannot write to standard output");
     }
@@ -305,7 +312,17 @@ int check(Context& c, const Options& options, const Operands& operands)
 
 int diff(Context& c, const Options&, const Operands& operands)
 {
-    std::string bytes, message;
+    const std::string label = displayName(operands[0]);
+    std::string message;
+    if (operands[0] != kStandardStream) {
+        const FileDiffOutcome outcome = diffWithSave(operands[0], label, writeTo(c.out), message);
+        c.out.flush();
+        if (outcome == FileDiffOutcome::Failed || !c.out)
+            return fail(c, outcome == FileDiffOutcome::Failed ? message : "cannot write to standard output");
+        return outcome == FileDiffOutcome::Same ? kOk : kFault;
+    }
+    // Standard input cannot be read again: it is held, with the saved text.
+    std::string bytes;
     if (!readInput(c, operands[0], bytes, message))
         return fail(c, message);
     std::string saved;
@@ -317,7 +334,6 @@ int diff(Context& c, const Options&, const Operands& operands)
     }
     if (saved == bytes)
         return kOk;
-    const std::string label = displayName(operands[0]);
     c.out << unifiedDiff(bytes, saved, label, label);
     return kFault;
 }
@@ -529,6 +545,10 @@ const Command kCommands[] = {
      "Prints the unified diff (3 lines of context) between IN ('-' for standard\n"
      "input) and what a save would write. Lines keep their CR LF ends, so that\n"
      "'patch IN' applies the diff to the file as it stands.\n"
+     "\n"
+     "A file is not held in memory whole but read again as the diff needs it.\n"
+     "Should it change meanwhile, the diff stops with an error: what it printed\n"
+     "by then is right as far as it goes, but not complete.\n"
      "\n"
      "Exit status: 0 a save changes nothing, 1 it would, 2 a file or usage error.\n",
      1, false, diff},

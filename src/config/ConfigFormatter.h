@@ -1,13 +1,10 @@
 #pragma once
 
-#include <functional>
 #include <string>
-#include <string_view>
+
+#include "config/TextPieces.h"
 
 class Configuration;
-
-// Receives a text piece by piece, in order; false stops the writing.
-using TextSink = std::function<bool(std::string_view piece)>;
 
 // The complete configuration file for a record, byte for byte: CR LF line
 // ends, the banner, every block and key in the fixed order, no blank line at

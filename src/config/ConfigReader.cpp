@@ -215,7 +215,8 @@ class LineSplitter {
 
 } // namespace
 
-bool ConfigReader::readFile(const std::string& path, std::string& message, std::size_t chunkSize)
+bool ConfigReader::readFile(const std::string& path, std::string& message, std::size_t chunkSize,
+                            const std::function<void(std::string_view chunk)>& observe)
 {
     // Out of memory fails the read like a file error; the lines read so far
     // stay applied.
@@ -224,6 +225,8 @@ bool ConfigReader::readFile(const std::string& path, std::string& message, std::
         const bool read = readRegularFile(path, message, chunkSize, [&](std::string_view chunk) {
             m_encoding.feed(chunk);
             lines.feed(chunk);
+            if (observe)
+                observe(chunk);
         });
         if (read) {
             lines.finish();

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -55,8 +56,11 @@ class ConfigReader {
     // Reads a regular file (or /dev/null, as empty) in chunks of chunkSize
     // bytes. Fails with the message for a file error, a pipe or device, or
     // running out of memory; lines read before a failure stay applied.
+    // Given observe, also hands it each chunk as read, so that a caller can
+    // take note of the bytes without reading them again.
     static constexpr std::size_t kChunkSize = 64 * 1024;
-    bool readFile(const std::string& path, std::string& message, std::size_t chunkSize = kChunkSize);
+    bool readFile(const std::string& path, std::string& message, std::size_t chunkSize = kChunkSize,
+                  const std::function<void(std::string_view chunk)>& observe = {});
 
     // Applies a whole text (LF or CR LF line ends) as if read from a file.
     void readText(std::string_view text);

@@ -8,10 +8,8 @@
 // LF or CR LF, so that patch applies the diff to the bytes as they stand; a
 // last line without an end is marked "\ No newline at end of file".
 //
-// Lines unique to both sides anchor the alignment (patience diff); the
-// stretches between anchors are aligned by longest common subsequence when
-// small, and replaced whole otherwise, so the time stays near linear even
-// when every line differs (an LF file against CR LF output).
+// Both texts are aligned whole (alignLines, LineAligner.h); for texts too
+// long to hold, see alignTexts and writeUnifiedDiff.
 std::string unifiedDiff(std::string_view before, std::string_view after, std::string_view beforeLabel,
                         std::string_view afterLabel, std::size_t context = 3);
 

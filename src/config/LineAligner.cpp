@@ -1,0 +1,178 @@
+#include "config/LineAligner.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
+namespace {
+
+// Aligns two sequences of line numbers (equal lines have equal numbers) into
+// an edit script.
+class Aligner {
+  public:
+    Aligner(const std::vector<int>& a, const std::vector<int>& b) : m_a(a), m_b(b) {}
+
+    std::vector<EditOp> run()
+    {
+        m_tasks.push_back({Task::Range, 0, m_a.size(), 0, m_b.size()});
+        while (!m_tasks.empty()) {
+            const Task task = m_tasks.back();
+            m_tasks.pop_back();
+            if (task.kind == Task::Equal)
+                m_script.insert(m_script.end(), task.a1 - task.a0, EditOp::Equal);
+            else
+                range(task.a0, task.a1, task.b0, task.b1);
+        }
+        return std::move(m_script);
+    }
+
+  private:
+    struct Task {
+        enum Kind { Range, Equal } kind;
+        std::size_t a0, a1, b0, b1;
+    };
+
+    static constexpr std::size_t kTableLimit = 1 << 20; // cells of the LCS table
+
+    void range(std::size_t a0, std::size_t a1, std::size_t b0, std::size_t b1)
+    {
+        while (a0 < a1 && b0 < b1 && m_a[a0] == m_b[b0]) {
+            m_script.push_back(EditOp::Equal);
+            ++a0;
+            ++b0;
+        }
+        std::size_t suffix = 0;
+        while (a1 - suffix > a0 && b1 - suffix > b0 && m_a[a1 - suffix - 1] == m_b[b1 - suffix - 1])
+            ++suffix;
+        if (suffix)
+            m_tasks.push_back({Task::Equal, a1 - suffix, a1, b1 - suffix, b1});
+        a1 -= suffix;
+        b1 -= suffix;
+
+        if (a0 == a1 || b0 == b1) {
+            replace(a0, a1, b0, b1);
+            return;
+        }
+        if ((a1 - a0) * (b1 - b0) <= kTableLimit) {
+            commonSubsequence(a0, a1, b0, b1);
+            return;
+        }
+        const std::vector<std::pair<std::size_t, std::size_t>> found = anchors(a0, a1, b0, b1);
+        if (found.empty()) {
+            replace(a0, a1, b0, b1);
+            return;
+        }
+        // In reverse, so that the stack hands them out in order.
+        std::size_t nextA = a1, nextB = b1;
+        for (auto it = found.rbegin(); it != found.rend(); ++it) {
+            m_tasks.push_back({Task::Range, it->first + 1, nextA, it->second + 1, nextB});
+            m_tasks.push_back({Task::Equal, it->first, it->first + 1, it->second, it->second + 1});
+            nextA = it->first;
+            nextB = it->second;
+        }
+        m_tasks.push_back({Task::Range, a0, nextA, b0, nextB});
+    }
+
+    void replace(std::size_t a0, std::size_t a1, std::size_t b0, std::size_t b1)
+    {
+        m_script.insert(m_script.end(), a1 - a0, EditOp::Delete);
+        m_script.insert(m_script.end(), b1 - b0, EditOp::Insert);
+    }
+
+    // Lines that occur once in each range, in an order kept by both
+    // (the longest increasing run of their positions in b).
+    std::vector<std::pair<std::size_t, std::size_t>> anchors(std::size_t a0, std::size_t a1, std::size_t b0,
+                                                             std::size_t b1)
+    {
+        if (m_seen.empty()) {
+            int numbers = 0;
+            for (const std::vector<int>* side : {&m_a, &m_b})
+                for (const int number : *side)
+                    numbers = std::max(numbers, number + 1);
+            m_seen.resize(static_cast<std::size_t>(numbers));
+        }
+        auto seen = [this](int number) -> Seen& { return m_seen[static_cast<std::size_t>(number)]; };
+        for (std::size_t i = a0; i < a1; ++i) {
+            Seen& s = seen(m_a[i]);
+            ++s.countA;
+            s.posA = static_cast<std::uint32_t>(i);
+        }
+        for (std::size_t j = b0; j < b1; ++j) {
+            Seen& s = seen(m_b[j]);
+            ++s.countB;
+            s.posB = static_cast<std::uint32_t>(j);
+        }
+        std::vector<std::pair<std::size_t, std::size_t>> unique;
+        for (std::size_t i = a0; i < a1; ++i) {
+            const Seen& s = seen(m_a[i]);
+            if (s.countA == 1 && s.countB == 1)
+                unique.emplace_back(i, s.posB);
+        }
+        for (std::size_t i = a0; i < a1; ++i)
+            seen(m_a[i]) = {};
+        for (std::size_t j = b0; j < b1; ++j)
+            seen(m_b[j]) = {};
+        // Patience sorting: tails[k] ends the best run of length k + 1.
+        std::vector<std::size_t> tails, previous(unique.size());
+        for (std::size_t k = 0; k < unique.size(); ++k) {
+            const auto pos = std::lower_bound(tails.begin(), tails.end(), unique[k].second,
+                                              [&unique](std::size_t t, std::size_t b) { return unique[t].second < b; });
+            previous[k] = pos == tails.begin() ? SIZE_MAX : *(pos - 1);
+            if (pos == tails.end())
+                tails.push_back(k);
+            else
+                *pos = k;
+        }
+        std::vector<std::pair<std::size_t, std::size_t>> run;
+        for (std::size_t k = tails.empty() ? SIZE_MAX : tails.back(); k != SIZE_MAX; k = previous[k])
+            run.push_back(unique[k]);
+        std::reverse(run.begin(), run.end());
+        return run;
+    }
+
+    // A longest common subsequence by the classic table, for small ranges.
+    void commonSubsequence(std::size_t a0, std::size_t a1, std::size_t b0, std::size_t b1)
+    {
+        const std::size_t n = a1 - a0, m = b1 - b0;
+        std::vector<std::uint32_t> table((n + 1) * (m + 1), 0);
+        auto at = [m, &table](std::size_t i, std::size_t j) -> std::uint32_t& { return table[i * (m + 1) + j]; };
+        for (std::size_t i = n; i-- > 0;)
+            for (std::size_t j = m; j-- > 0;)
+                at(i, j) = m_a[a0 + i] == m_b[b0 + j] ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
+        std::size_t i = 0, j = 0;
+        while (i < n && j < m) {
+            if (m_a[a0 + i] == m_b[b0 + j]) {
+                m_script.push_back(EditOp::Equal);
+                ++i;
+                ++j;
+            } else if (at(i + 1, j) >= at(i, j + 1)) {
+                m_script.push_back(EditOp::Delete);
+                ++i;
+            } else {
+                m_script.push_back(EditOp::Insert);
+                ++j;
+            }
+        }
+        m_script.insert(m_script.end(), n - i, EditOp::Delete);
+        m_script.insert(m_script.end(), m - j, EditOp::Insert);
+    }
+
+    // How often a line number occurs in each range, and where last; by
+    // number, all zero outside anchors().
+    struct Seen {
+        std::uint32_t countA = 0, countB = 0, posA = 0, posB = 0; // fewer lines than int numbers
+    };
+
+    const std::vector<int>& m_a;
+    const std::vector<int>& m_b;
+    std::vector<Seen> m_seen;
+    std::vector<Task> m_tasks;
+    std::vector<EditOp> m_script;
+};
+
+} // namespace
+
+std::vector<EditOp> alignLines(const std::vector<int>& a, const std::vector<int>& b)
+{
+    return Aligner(a, b).run();
+}

@@ -1,0 +1,45 @@
+#include "config/LinePresence.h"
+
+#include "config/LineHash.h"
+
+LinePresence::LinePresence(std::size_t minimumBits)
+{
+    std::size_t words = 1;
+    while (words * 64 < minimumBits)
+        words *= 2;
+    m_bits.assign(words, 0);
+}
+
+void LinePresence::feed(std::string_view piece)
+{
+    for (std::size_t lf = piece.find('\n'); lf != std::string_view::npos; lf = piece.find('\n')) {
+        if (m_pending.empty()) {
+            add(lineHash(piece.substr(0, lf + 1)));
+        } else {
+            m_pending.append(piece.substr(0, lf + 1));
+            add(lineHash(m_pending));
+            m_pending.clear();
+        }
+        piece.remove_prefix(lf + 1);
+    }
+    m_pending.append(piece);
+}
+
+void LinePresence::end()
+{
+    if (!m_pending.empty())
+        add(lineHash(m_pending));
+    m_pending.clear();
+}
+
+void LinePresence::add(std::size_t hash)
+{
+    const std::size_t at = slot(hash);
+    m_bits[at / 64] |= std::uint64_t{1} << (at % 64);
+}
+
+bool LinePresence::mayHold(std::size_t hash) const
+{
+    const std::size_t at = slot(hash);
+    return (m_bits[at / 64] >> (at % 64)) & 1;
+}
