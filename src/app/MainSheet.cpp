@@ -21,6 +21,7 @@
 #include "pages/PaperPage.h"
 #include "pages/PrinterPage.h"
 #include "pages/StartPage.h"
+#include "platform/SafeFileWriter.h"
 #include "platform/ServerControl.h"
 #include "ui/Artwork.h"
 #include "ui/Fields.h"
@@ -251,6 +252,10 @@ bool MainSheet::loadConfiguration(const QString& path)
     m_configurationFileName = path;
     // Read again for the comparisons: a change in between shows as one.
     setBase(path, fileBytes(path).value_or(std::string()));
+    // A save that was cut off while it wrote this file in place left its
+    // marker: the file may be incomplete, and the old bytes are kept aside.
+    if (const std::string note = interruptedSaveNote(QFile::encodeName(path).toStdString()); !note.empty())
+        interaction().tell(this, systemText(note), Interaction::Icon::Warning);
     reportLoad(path, findings);
     return true;
 }

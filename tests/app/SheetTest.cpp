@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <filesystem>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "GuiFixture.h"
 #include "TestSupport.h"
@@ -156,6 +158,30 @@ TEST_F(SheetTest, LoadOfAGoodFileShowsThePrinterPageAndProposesItsPath)
     EXPECT_TRUE(ui.messages.empty()); // the check passes silently
     ASSERT_EQ(ui.saveSpecs.size(), 1u);
     EXPECT_EQ(ui.saveSpecs[0].initialName, QString::fromStdString(dir.file("site.cfg")));
+}
+
+TEST_F(SheetTest, LoadOfAFileWhoseSaveWasCutOffSaysSoAndWhereTheOldBytesAre)
+{
+    TempDir dir;
+    const std::string file = dir.file("site.cfg"), state = dir.file("state");
+    writeBytes(file, kGoodFile);
+    struct stat st;
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    const std::string stem = state + "/quarvel/recovery/" + std::to_string(st.st_dev) + "-" + std::to_string(st.st_ino);
+    std::filesystem::create_directories(state + "/quarvel/recovery");
+    writeBytes(stem + ".saving", file + "\n");
+    const QByteArray saved = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state));
+    startLoad(QString::fromStdString(file));
+    qputenv("XDG_STATE_HOME", saved);
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.lastMessage().text.toStdString(), "A save of " + file +
+                                                       " was interrupted while it wrote the file; it may be "
+                                                       "incomplete. The old content is in " +
+                                                       stem + ".old.");
+    EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
+    EXPECT_EQ(sheet->pageCount(), 5); // the load goes on
 }
 
 TEST_F(SheetTest, LoadOfAHandEditedFileWarnsOfTheLinesASaveDropsWithTheirDetails)
