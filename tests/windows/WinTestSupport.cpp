@@ -139,8 +139,13 @@ long long runProgram(const std::string& program, const std::string& arguments, D
 
 std::string waitForFile(const std::string& path, DWORD timeoutMs)
 {
+    // Under Wine a renamed file can show before its writer has let go of
+    // it, and then reads as nothing: wait for a whole line.
     const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    while (!fileExists(path) && ::GetTickCount64() < end)
+    std::string text = readBytes(path);
+    while ((text.empty() || text.back() != '\n') && ::GetTickCount64() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return readBytes(path);
+        text = readBytes(path);
+    }
+    return text;
 }

@@ -41,5 +41,6 @@ class StartedProgram {
 // started or did not end within timeoutMs (it is ended then).
 long long runProgram(const std::string& program, const std::string& arguments, DWORD timeoutMs = 60000);
 
-// Waits up to timeoutMs for a file to appear and returns its bytes.
+// Waits up to timeoutMs for a file to appear with a whole line and returns
+// its bytes.
 std::string waitForFile(const std::string& path, DWORD timeoutMs = 20000);
