@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <new>
@@ -37,24 +38,42 @@ bool containsIgnoringAsciiCase(std::string_view text, std::string_view part)
     return false;
 }
 
-// text without every character of drop, in scratch; text itself when it
-// holds none of them (the common case, which costs no copy).
-template <typename Drop> std::string_view without(std::string_view text, Drop drop, std::string& scratch)
+// The position of the first of the characters a, b and c in text, or its
+// size. Eight bytes are looked at a time, as most lines hold none of them.
+std::size_t firstOf(std::string_view text, char a, char b, char c)
 {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
+    // Whether a byte of word equals the byte that fills pattern (exact: the
+    // borrow can point at the wrong byte, never at none or at a false one).
+    auto holds = [](std::uint64_t word, char byte) {
+        const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(byte));
+        return ((x - kOnes) & ~x & kHighs) != 0;
+    };
     std::size_t i = 0;
-    while (i < text.size() && !drop(text[i]))
-        ++i;
+    for (std::uint64_t word; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        if (holds(word, a) || holds(word, b) || holds(word, c))
+            break;
+    }
+    for (; i < text.size(); ++i)
+        if (text[i] == a || text[i] == b || text[i] == c)
+            return i;
+    return text.size();
+}
+
+// text without the characters a, b and c, in scratch; text itself when it
+// holds none of them (the common case, which costs no copy).
+std::string_view without(std::string_view text, char a, char b, char c, std::string& scratch)
+{
+    std::size_t i = firstOf(text, a, b, c);
     if (i == text.size())
         return text;
     scratch.assign(text.substr(0, i));
     for (; i < text.size(); ++i)
-        if (!drop(text[i]))
+        if (text[i] != a && text[i] != b && text[i] != c)
             scratch += text[i];
     return scratch;
 }
-
-constexpr auto isCarriageReturn = [](char c) { return c == '\r'; };
-constexpr auto isTabOrLineBreak = [](char c) { return c == '\t' || c == '\n' || c == '\r'; };
 
 // The slot of def's field among the keys: its own position, or for an
 // alias the position of the key it stands for.
@@ -159,6 +178,7 @@ template <typename List> void FirstNameIndex<List>::grow()
 ConfigReader::ConfigReader(Configuration& config, ReaderFindings* findings)
     : m_config(config), m_findings(findings), m_paperIndex(config.Papers), m_headerIndex(config.Headers)
 {
+    findLevelMatches();
     if (!m_findings)
         return;
     m_findings->sections.clear();
@@ -282,7 +302,7 @@ void ConfigReader::readSectionHeader(std::string_view rawLine)
     // A carriage return inside a header line cannot be written back (the
     // writer drops it from every text), so it is dropped before the line is
     // read: a header then reads back exactly as it was written.
-    const std::string_view line = without(rawLine, isCarriageReturn, m_scratch);
+    const std::string_view line = without(rawLine, '\r', '\r', '\r', m_scratch);
 
     std::size_t level = 0;
     while (level < line.size() && level < 4 && line[level] == '[')
@@ -299,12 +319,25 @@ void ConfigReader::readSectionHeader(std::string_view rawLine)
     if (m_findings)
         closeSection();
     (level == 3 ? m_level3 : level == 2 ? m_level2 : m_level1).assign(name);
+    if (level > 1)
+        findLevelMatches();
     enterSection();
     if (m_findings) {
         m_headerLine = m_line;
         m_headerSource.assign(m_source);
         m_enteredByLevel1 = level == 1;
     }
+}
+
+// The sections whose level-3 and level-2 names are the current ones, in
+// any case; looked up again only when one of those names changes, so that a
+// run of level-1 headers under them costs no comparison of them.
+void ConfigReader::findLevelMatches()
+{
+    m_levelMatches.clear();
+    for (const SectionDef& section : fileSections())
+        if (equalIgnoringAsciiCase(section.level3, m_level3) && equalIgnoringAsciiCase(section.level2, m_level2))
+            m_levelMatches.push_back(&section);
 }
 
 // Finds what the current section path names. Fixed names match in any case;
@@ -317,9 +350,8 @@ void ConfigReader::enterSection()
     m_keyLines = 0;
     m_entryNoted = false;
     m_entryLines = nullptr;
-    for (const SectionDef& section : fileSections()) {
-        if (!equalIgnoringAsciiCase(section.level3, m_level3) || !equalIgnoringAsciiCase(section.level2, m_level2))
-            continue;
+    for (const SectionDef* match : m_levelMatches) {
+        const SectionDef& section = *match;
         switch (section.kind) {
         case SectionKind::Settings:
         case SectionKind::Layout:
@@ -346,7 +378,7 @@ void ConfigReader::enterSection()
 
 void ConfigReader::readKeyLine(std::string_view line)
 {
-    line = without(line, isTabOrLineBreak, m_scratch);
+    line = without(line, '\t', '\n', '\r', m_scratch);
     if (line.empty())
         return;
     const std::size_t eq = line.find('=');

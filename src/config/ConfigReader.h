@@ -72,6 +72,7 @@ class ConfigReader {
     void finish();
     void readSectionHeader(std::string_view line);
     void readKeyLine(std::string_view line);
+    void findLevelMatches();
     void enterSection();
     void applyKey(std::string_view key, std::string_view value);
     template <typename Record>
@@ -101,6 +102,7 @@ class ConfigReader {
     // "Printer-n" section, the list position of a paper or header section's
     // record once a key line has met it.
     std::string m_level3, m_level2, m_level1;
+    std::vector<const SectionDef*> m_levelMatches; // for m_level3 and m_level2
     const SectionDef* m_section = nullptr;
     long long m_printerPosition = -1;
     std::size_t m_recordPosition = kNoRecord;

@@ -56,6 +56,9 @@ const ReaderCase kCases[] = {
          EXPECT_FALSE(c.DeleteJobFile);
          EXPECT_FALSE(c.Asynchronous);
      }},
+    {"tabs and carriage returns are dropped wherever they stand in a long line",
+     "[[[DICOM]]]\n[[PRINTER]]\n[La\rbel]\nText\t= 0123456789abcdef\tX\r\r\n",
+     [](const Configuration& c) { EXPECT_EQ(c.Text, "0123456789abcdefX"); }},
     {"value keeps further = and inner blanks; tabs are removed everywhere",
      "[[[DICOM]]]\n[[PRINTER]]\n[Label]\nText = A\tB\n[General]\nPrinterName =  a = b ; c  \n",
      [](const Configuration& c) {
