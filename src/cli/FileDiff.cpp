@@ -7,14 +7,14 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/ByteDigests.h"
-#include "cli/PulledText.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
-#include "config/LinePresence.h"
-#include "config/TextAlignment.h"
-#include "config/UnifiedDiffWriter.h"
+#include "diff/ByteDigests.h"
+#include "diff/LinePresence.h"
+#include "diff/PulledText.h"
+#include "diff/TextAlignment.h"
+#include "diff/UnifiedDiffWriter.h"
 #include "platform/FileErrors.h"
 #include "platform/RegularFile.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/TextPieces.h"
+#include "diff/TextPieces.h"
 
 struct FileDiffOptions {
     std::size_t windowBytes = 0; // of each text at a time; 0: by the size of the file

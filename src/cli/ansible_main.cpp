@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "cli/ConfigModule.h"
+#include "cli/AnsibleModule.h"
 
 // The Ansible module quarvel_config: Ansible runs it with the path of its
 // arguments file and reads the one JSON object it prints.

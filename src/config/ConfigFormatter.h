@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "config/TextPieces.h"
+#include "diff/TextPieces.h"
 
 class Configuration;
 

@@ -7,8 +7,8 @@
 #include "cli/CfgTool.h"
 #include "config/ConfigFormatter.h"
 #include "config/Configuration.h"
-#include "config/UnifiedDiff.h"
 #include "diagnostics/PrinterDiagnostics.h"
+#include "diff/UnifiedDiff.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
-#include "config/LinePresence.h"
-#include "config/TextAlignment.h"
-#include "config/UnifiedDiff.h"
-#include "config/UnifiedDiffWriter.h"
+#include "diff/LinePresence.h"
+#include "diff/TextAlignment.h"
+#include "diff/UnifiedDiff.h"
+#include "diff/UnifiedDiffWriter.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "config/EditScript.h"
-#include "config/TextPieces.h"
+#include "diff/EditScript.h"
+#include "diff/TextPieces.h"
 
 class LinePresence;
 

@@ -1,10 +1,10 @@
-#include "config/TextAlignment.h"
+#include "diff/TextAlignment.h"
 
 #include <algorithm>
 #include <string_view>
 
-#include "config/LinePresence.h"
-#include "config/LineWindow.h"
+#include "diff/LinePresence.h"
+#include "diff/LineWindow.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <thread>
 
-#include "config/TextPieces.h"
+#include "diff/TextPieces.h"
 
 // A text that its writer pushes piece by piece into a sink (the formatter,
 // a file reader), handed out piece by piece to a reader that pulls, as

@@ -1,4 +1,4 @@
-#include "config/LineAligner.h"
+#include "diff/LineAligner.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
-#include "config/EditScript.h"
-#include "config/TextPieces.h"
+#include "diff/EditScript.h"
+#include "diff/TextPieces.h"
 
 // Writes the unified diff that script makes of the text before into the
 // text after: "---" and "+++" with the labels, then a hunk of each run of

@@ -1,4 +1,4 @@
-#include "cli/ConfigModule.h"
+#include "cli/AnsibleModule.h"
 
 #include <fstream>
 #include <iterator>
@@ -127,7 +127,7 @@ bool readOptions(const Json& arguments, Options& options, std::string& message)
 
 } // namespace
 
-Json runConfigModule(const Json& arguments)
+Json runAnsibleModule(const Json& arguments)
 {
     Json result = {{"changed", false}};
     const auto failed = [&result](const std::string& message) {
@@ -216,7 +216,7 @@ int configModuleMain(int argc, const char* const* argv, std::ostream& out)
         else if (!parseJson(text, arguments, message))
             result = {{"failed", true}, {"msg", "the arguments file holds no JSON: " + message}};
         else
-            result = runConfigModule(arguments);
+            result = runAnsibleModule(arguments);
     }
     out << result.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
     out.flush();

@@ -1,9 +1,9 @@
-#include "config/UnifiedDiff.h"
+#include "diff/UnifiedDiff.h"
 
 #include <algorithm>
 
-#include "config/TextAlignment.h"
-#include "config/UnifiedDiffWriter.h"
+#include "diff/TextAlignment.h"
+#include "diff/UnifiedDiffWriter.h"
 
 // The one-window case of the alignment of long texts: both texts are held
 // already, so the window takes them whole.

@@ -19,7 +19,7 @@
 // a backup was made, msg, and diff (before/after texts) in diff mode. Fails,
 // writing nothing, on an unknown field or a wrong value (named), on a result
 // with faults unless force, and when the file cannot be read or written.
-Json runConfigModule(const Json& arguments);
+Json runAnsibleModule(const Json& arguments);
 
 // The program: reads the arguments file argv[1] and prints the result as one
 // line of JSON on out. 0 on success, 1 when the module failed.

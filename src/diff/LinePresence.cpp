@@ -1,6 +1,6 @@
-#include "config/LinePresence.h"
+#include "diff/LinePresence.h"
 
-#include "config/LineHash.h"
+#include "diff/LineHash.h"
 
 LinePresence::LinePresence(std::size_t minimumBits)
 {

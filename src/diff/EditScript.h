@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "config/LineAligner.h"
+#include "diff/LineAligner.h"
 
 // An edit script kept as runs of one step each, four bytes a run, so that
 // the script of a file of millions of lines stays small when it has to be

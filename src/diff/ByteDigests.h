@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "config/TextPieces.h"
+#include "diff/TextPieces.h"
 
 // Digests of the bytes of a first reading of a file, one per segment of a
 // fixed size, to tell a later reading from it.

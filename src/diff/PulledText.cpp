@@ -1,4 +1,4 @@
-#include "cli/PulledText.h"
+#include "diff/PulledText.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "cli/ByteDigests.h"
+#include "diff/ByteDigests.h"
 
 #include <algorithm>
 #include <functional>

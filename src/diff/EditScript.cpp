@@ -1,4 +1,4 @@
-#include "config/EditScript.h"
+#include "diff/EditScript.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "config/UnifiedDiffWriter.h"
+#include "diff/UnifiedDiffWriter.h"
 
 #include <algorithm>
 #include <string>

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "TestSupport.h"
-#include "cli/ConfigModule.h"
+#include "cli/AnsibleModule.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigJson.h"
 #include "config/Configuration.h"
@@ -31,7 +31,7 @@ std::string siteFile()
     return formatConfiguration(c);
 }
 
-class ConfigModule : public ::testing::Test {
+class AnsibleModule : public ::testing::Test {
   protected:
     void SetUp() override { writeBytes(path(), siteFile()); }
 
@@ -46,7 +46,7 @@ class ConfigModule : public ::testing::Test {
         Json json;
         std::string message;
         EXPECT_TRUE(parseJson(arguments, json, message)) << message;
-        return runConfigModule(json);
+        return runAnsibleModule(json);
     }
 
     std::string value(const std::string& fieldPath) const
@@ -64,7 +64,7 @@ class ConfigModule : public ::testing::Test {
 
 } // namespace
 
-TEST_F(ConfigModule, WrongOptionsAndValuesFailNamingThemAndWriteNothing)
+TEST_F(AnsibleModule, WrongOptionsAndValuesFailNamingThemAndWriteNothing)
 {
     const std::pair<std::string, std::string> refused[] = {
         {R"({})", "missing required arguments: path"},
@@ -107,7 +107,7 @@ TEST_F(ConfigModule, WrongOptionsAndValuesFailNamingThemAndWriteNothing)
     EXPECT_FALSE(hasBackup());
 }
 
-TEST_F(ConfigModule, ListEntriesMatchedByKeyOrAppendedAndASecondRunChangesNothing)
+TEST_F(AnsibleModule, ListEntriesMatchedByKeyOrAppendedAndASecondRunChangesNothing)
 {
     const std::string arguments = R"({"path": "$PATH", "set": {
         "Port": 11112,
@@ -161,7 +161,7 @@ TEST_F(ConfigModule, ListEntriesMatchedByKeyOrAppendedAndASecondRunChangesNothin
     EXPECT_EQ(result["changed"], false);
 }
 
-TEST_F(ConfigModule, CheckModeAndDiffModeWriteNothingAndShowBeforeAndAfter)
+TEST_F(AnsibleModule, CheckModeAndDiffModeWriteNothingAndShowBeforeAndAfter)
 {
     Json result = run(R"({"path": "$PATH", "set": {"Port": 11112, "Text": "Z\u00fcrich"},
                           "_ansible_check_mode": true, "_ansible_diff": true})");
@@ -188,7 +188,7 @@ TEST_F(ConfigModule, CheckModeAndDiffModeWriteNothingAndShowBeforeAndAfter)
     EXPECT_FALSE(fileExists(path()));
 }
 
-TEST_F(ConfigModule, FaultsTheServerStopsOnFailWithTheCheckTextsUnlessForced)
+TEST_F(AnsibleModule, FaultsTheServerStopsOnFailWithTheCheckTextsUnlessForced)
 {
     Json result =
         run(R"({"path": "$PATH", "set": {"Layout": {"PageSize": "A5"}}, "remove": {"Printers": ["LASER1"]}})");
@@ -213,7 +213,7 @@ TEST_F(ConfigModule, FaultsTheServerStopsOnFailWithTheCheckTextsUnlessForced)
     EXPECT_FALSE(fileExists(path()));
 }
 
-TEST_F(ConfigModule, AFileNotThereOrUnreadableFailsWithTheProgramsMessage)
+TEST_F(AnsibleModule, AFileNotThereOrUnreadableFailsWithTheProgramsMessage)
 {
     std::remove(path().c_str());
     Json result = run(R"({"path": "$PATH", "create": false, "set": {"Port": 1}})");
@@ -241,7 +241,7 @@ TEST_F(ConfigModule, AFileNotThereOrUnreadableFailsWithTheProgramsMessage)
     EXPECT_NE(result["msg"].get<std::string>().find("was not found."), std::string::npos) << result.dump();
 }
 
-TEST_F(ConfigModule, ValuesAsAnsiblesTemplatesHandThemOver)
+TEST_F(AnsibleModule, ValuesAsAnsiblesTemplatesHandThemOver)
 {
     // "{{ port }}" arrives as a number or a string, yes/no as a word or 0/1,
     // and a text of digits as a number.
@@ -266,7 +266,7 @@ TEST_F(ConfigModule, ValuesAsAnsiblesTemplatesHandThemOver)
     EXPECT_EQ(value("Port"), "104");
 }
 
-TEST_F(ConfigModule, WarningsAreTheChecksOwnTexts)
+TEST_F(AnsibleModule, WarningsAreTheChecksOwnTexts)
 {
     writeBytes(path(), "; ward 3\r\n" + siteFile());
     // Left as it is: the check of the file, its comment among it.
@@ -283,7 +283,7 @@ TEST_F(ConfigModule, WarningsAreTheChecksOwnTexts)
     EXPECT_EQ(result["warnings"], Json::array());
 }
 
-TEST_F(ConfigModule, TheProgramReadsItsArgumentsFileAndPrintsOneJsonObject)
+TEST_F(AnsibleModule, TheProgramReadsItsArgumentsFileAndPrintsOneJsonObject)
 {
     const auto main = [](std::vector<const char*> argv, Json& printed) {
         std::ostringstream out;

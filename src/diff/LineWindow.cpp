@@ -1,6 +1,6 @@
-#include "config/LineWindow.h"
+#include "diff/LineWindow.h"
 
-#include "config/LineHash.h"
+#include "diff/LineHash.h"
 
 void LineWindow::append(std::string_view piece)
 {
