@@ -3,7 +3,7 @@
 #include "ui/Artwork.h"
 #include "ui_ExitDialog.h"
 
-ExitDialog::ExitDialog(QWidget* parent) : InitDialogBase(parent), m_ui(std::make_unique<Ui::ExitDialog>())
+ExitDialog::ExitDialog(QWidget* parent) : ValueDialog(parent), m_ui(std::make_unique<Ui::ExitDialog>())
 {
     m_ui->setupUi(this);
     m_ui->picture->setPixmap(Artwork::physician(m_ui->picture));
@@ -15,7 +15,7 @@ ExitDialog::ExitDialog(QWidget* parent) : InitDialogBase(parent), m_ui(std::make
 
 ExitDialog::~ExitDialog() = default;
 
-void ExitDialog::onInitDialog()
+void ExitDialog::fillControls()
 {
     m_ui->reportText->setText(ReportText);
     m_ui->restartServer->setChecked(false);

@@ -2,14 +2,14 @@
 
 #include <memory>
 
-#include "ui/InitDialogBase.h"
+#include "ui/ValueDialog.h"
 
 namespace Ui {
 class ExitDialog;
 }
 
 // The report after saving, with the offer to restart the print server.
-class ExitDialog : public InitDialogBase {
+class ExitDialog : public ValueDialog {
     Q_OBJECT
   public:
     explicit ExitDialog(QWidget* parent = nullptr);
@@ -26,7 +26,7 @@ class ExitDialog : public InitDialogBase {
 
   protected:
     // Copies the values into the controls and sets the button's caption.
-    void onInitDialog() override;
+    void fillControls() override;
 
   private:
     std::unique_ptr<Ui::ExitDialog> m_ui;

@@ -62,9 +62,9 @@ QString changeSummary(const std::string& diff, const std::string& before, const 
         else if (is < was)
             parts << counted(static_cast<std::size_t>(was - is), one, many) + QStringLiteral(" removed");
     };
-    records(from.Printers.getCount(), to.Printers.getCount(), "printer", "printers");
-    records(from.Papers.getCount(), to.Papers.getCount(), "paper size", "paper sizes");
-    records(from.Headers.getCount(), to.Headers.getCount(), "header bitmap", "header bitmaps");
+    records(from.Printers.size(), to.Printers.size(), "printer", "printers");
+    records(from.Papers.size(), to.Papers.size(), "paper size", "paper sizes");
+    records(from.Headers.size(), to.Headers.size(), "header bitmap", "header bitmaps");
     return parts.join(QStringLiteral(", "));
 }
 

@@ -147,9 +147,9 @@ std::string formatConfiguration(const Configuration& config)
 {
     std::string out;
     // Roughly 2.5 KB of fixed text plus the repeated sections.
-    out.reserve(2600 + static_cast<std::size_t>(config.Printers.getCount()) * 420 +
-                static_cast<std::size_t>(config.Papers.getCount()) * 160 +
-                static_cast<std::size_t>(config.Headers.getCount()) * 48);
+    out.reserve(2600 + static_cast<std::size_t>(config.Printers.size()) * 420 +
+                static_cast<std::size_t>(config.Papers.size()) * 160 +
+                static_cast<std::size_t>(config.Headers.size()) * 48);
     FileBuilder f(out, nullptr);
     writeSections(f, config);
     return out;

@@ -32,7 +32,7 @@ template <typename T, typename Owner> constexpr T Config::*field(T Owner::*membe
 // The count of the list, not the field: the field only keeps what a file said.
 std::string writtenPrinterCount(const Config& config)
 {
-    return formatInteger(config.Printers.getCount());
+    return formatInteger(config.Printers.size());
 }
 
 // The server's maker is fixed; what a file says is kept but never written.

@@ -118,7 +118,7 @@ PrinterRecord newReaderPrinter()
 template <typename List> FirstNameIndex<List>::FirstNameIndex(List& list) : m_list(list)
 {
     m_slots.assign(16, 0);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(list.getCount()); ++i)
+    for (std::size_t i = 0; i < static_cast<std::size_t>(list.size()); ++i)
         findOrAddAt(nameAt(i), i);
 }
 
@@ -129,7 +129,7 @@ template <typename List> const std::string& FirstNameIndex<List>::nameAt(std::si
 
 template <typename List> std::size_t FirstNameIndex<List>::findOrAdd(const std::string& name)
 {
-    return findOrAddAt(name, static_cast<std::size_t>(m_list.getCount()));
+    return findOrAddAt(name, static_cast<std::size_t>(m_list.size()));
 }
 
 // Looks name up; when it is not there, records position for it and, when
@@ -148,7 +148,7 @@ template <typename List> std::size_t FirstNameIndex<List>::findOrAddAt(const std
         if (nameAt(found) == name)
             return found;
     }
-    if (position == static_cast<std::size_t>(m_list.getCount())) {
+    if (position == static_cast<std::size_t>(m_list.size())) {
         typename List::value_type record;
         record.Name = name;
         m_list.add(record);
@@ -411,7 +411,7 @@ void ConfigReader::applyKey(std::string_view key, std::string_view value)
         PrinterList& printers = m_config.Printers;
         if (!printers.isValidIndex(m_printerPosition))
             printers.add(newReaderPrinter());
-        PrinterRecord* printer = printers.getAt(m_printerPosition);
+        PrinterRecord* printer = printers.at(m_printerPosition);
         if (!printer) {
             if (m_findings)
                 noteUnplacedLine();

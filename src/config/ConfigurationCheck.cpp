@@ -30,9 +30,9 @@ ConfigurationFaults findConfigurationFaults(const Configuration& config)
             faults.firstErrorPage = page;
     };
 
-    if (config.Printers.getCount() == 0)
+    if (config.Printers.size() == 0)
         fault("No printer configured.\n", 1);
-    if (config.Papers.getCount() == 0)
+    if (config.Papers.size() == 0)
         fault("No paper size configured.\n", 2);
     if (!config.BasicColorMetaSOPClass && !config.BasicGrayscaleMetaSOPClass)
         fault("No print class (BasicColorMetaSOP or BasicGrayscaleMetaSOP) configured.\n", 3);

@@ -383,14 +383,14 @@ class EditorSteps {
         else
             readValue(*fieldDef(Traits::keys(), Traits::keyField), record, key);
         Traits::list(e.m_config).add(record);
-        return *Traits::list(e.m_config).getAt(Traits::list(e.m_config).getCount() - 1);
+        return *Traits::list(e.m_config).at(Traits::list(e.m_config).size() - 1);
     }
 
     template <typename Record> void removeAll(const std::string& key)
     {
         using Traits = ListTraits<Record>;
-        std::vector<int> positions;
-        int position = 0;
+        std::vector<std::ptrdiff_t> positions;
+        std::ptrdiff_t position = 0;
         for (const Record& record : Traits::list(e.m_config)) {
             if (recordKey(record) == key)
                 positions.push_back(position);

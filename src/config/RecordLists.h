@@ -21,19 +21,20 @@ template <typename Record> class RecordList {
     using const_iterator = typename std::deque<Record>::const_iterator;
 
     void add(const Record& record) { m_records.push_back(record); }
-    int getCount() const { return static_cast<int>(m_records.size()); }
+    std::size_t size() const { return m_records.size(); }
     void removeAll() { m_records.clear(); }
 
-    // The record at a position from 0; none outside the list.
-    Record* getAt(long long position)
+    // The record at a position from 0; none outside the list (a position
+    // is signed, as a view's row is, so that -1 finds none).
+    Record* at(std::ptrdiff_t position)
     {
         return inRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
     }
-    const Record* getAt(long long position) const
+    const Record* at(std::ptrdiff_t position) const
     {
         return inRange(position) ? &m_records[static_cast<std::size_t>(position)] : nullptr;
     }
-    bool removeAt(long long position)
+    bool removeAt(std::ptrdiff_t position)
     {
         if (!inRange(position))
             return false;
@@ -43,7 +44,7 @@ template <typename Record> class RecordList {
 
     // Removes the records at the given positions, counted before any
     // removal; positions outside the list are passed over.
-    void removeAtPositions(std::vector<int> positions)
+    void removeAtPositions(std::vector<std::ptrdiff_t> positions)
     {
         std::sort(positions.begin(), positions.end());
         positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
@@ -57,7 +58,10 @@ template <typename Record> class RecordList {
     const_iterator end() const { return m_records.end(); }
 
   protected:
-    bool inRange(long long position) const { return position >= 0 && position < getCount(); }
+    bool inRange(std::ptrdiff_t position) const
+    {
+        return position >= 0 && static_cast<std::size_t>(position) < m_records.size();
+    }
 
     std::deque<Record> m_records;
 };
@@ -112,6 +116,9 @@ class PrinterList : public RecordList<PrinterRecord> {
     }
 
     // No lower bound, by design of the callers: a negative position counts as
-    // valid here and GetAt then yields none.
-    bool isValidIndex(long long position) const { return position < getCount(); }
+    // valid here and at() then yields none.
+    bool isValidIndex(std::ptrdiff_t position) const
+    {
+        return position < 0 || static_cast<std::size_t>(position) < m_records.size();
+    }
 };

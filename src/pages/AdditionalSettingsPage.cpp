@@ -143,7 +143,7 @@ bool AdditionalSettingsPage::onKillActive()
     c.Layout.ImageDistance = m_values.ImageDistance;
     c.Layout.TrimWidth = m_values.TrimWidth;
     // The paper's own name, never the text shown for it.
-    const PaperRecord* paper = c.Papers.getAt(m_values.pageSizeIndex);
+    const PaperRecord* paper = c.Papers.at(m_values.pageSizeIndex);
     c.Layout.PageSize = paper ? paper->Name : std::string();
     c.Layout.Orientation = m_values.Orientation;
     c.Layout.BorderDensity = DensityMode(m_values.borderMode, m_values.borderValue).toText();
@@ -197,7 +197,7 @@ void AdditionalSettingsPage::updatePreview()
 
     // The paper named by the selected item; the list holds the papers'
     // names in list order.
-    if (const PaperRecord* paper = configuration().Papers.getAt(m_ui->pageSize->currentIndex()))
+    if (const PaperRecord* paper = configuration().Papers.at(m_ui->pageSize->currentIndex()))
         preview->setPaper(*paper);
     else
         preview->clearPaper(QStringLiteral("No default page size selected."));

@@ -4,8 +4,7 @@
 #include "ui_HeaderDialog.h"
 
 HeaderDialog::HeaderDialog(Interaction& interaction, TextEncoding encoding, QWidget* parent)
-    : InitDialogBase(parent), m_ui(std::make_unique<Ui::HeaderDialog>()), m_interaction(interaction),
-      m_encoding(encoding)
+    : ValueDialog(parent), m_ui(std::make_unique<Ui::HeaderDialog>()), m_interaction(interaction), m_encoding(encoding)
 {
     m_ui->setupUi(this);
     connect(m_ui->browseButton, &QPushButton::clicked, this, &HeaderDialog::onBrowse);
@@ -13,7 +12,7 @@ HeaderDialog::HeaderDialog(Interaction& interaction, TextEncoding encoding, QWid
 
 HeaderDialog::~HeaderDialog() = default;
 
-void HeaderDialog::onInitDialog()
+void HeaderDialog::fillControls()
 {
     showValues();
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "config/Records.h"
-#include "ui/InitDialogBase.h"
+#include "ui/ValueDialog.h"
 
 class Interaction;
 
@@ -15,7 +15,7 @@ class HeaderDialog;
 }
 
 // "Add/Edit page header bitmap": a name and a bitmap file; no checks.
-class HeaderDialog : public InitDialogBase {
+class HeaderDialog : public ValueDialog {
     Q_OBJECT
   public:
     HeaderDialog(Interaction& interaction, TextEncoding encoding, QWidget* parent = nullptr);
@@ -27,7 +27,7 @@ class HeaderDialog : public InitDialogBase {
     void accept() override;
 
   protected:
-    void onInitDialog() override;
+    void fillControls() override;
 
   private:
     // False at the first field that cannot be read, after its message.

@@ -38,11 +38,11 @@ PaperPage::PaperPage(PageHost& host, QWidget* parent)
          {QStringLiteral("SkipY"), 38},
          {QStringLiteral("OffX"), 35},
          {QStringLiteral("OffY"), 35}},
-        [this] { return configuration().Papers.getCount(); },
+        [this] { return configuration().Papers.size(); },
         [this](int row, int column) { return paperCell(row, column); });
     m_ui->headerList->setColumns(
         {{QStringLiteral("Name"), 140}, {QStringLiteral("File"), 280}},
-        [this] { return configuration().Headers.getCount(); },
+        [this] { return configuration().Headers.size(); },
         [this](int row, int column) { return headerCell(row, column); });
 
     connect(m_ui->addPaperButton, &QPushButton::clicked, this, &PaperPage::onAddPaper);
@@ -86,7 +86,7 @@ void PaperPage::refreshLists()
 
 QString PaperPage::paperCell(int row, int column) const
 {
-    const PaperRecord* p = configuration().Papers.getAt(row);
+    const PaperRecord* p = configuration().Papers.at(row);
     if (!p)
         return {};
     switch (column) {
@@ -115,7 +115,7 @@ QString PaperPage::paperCell(int row, int column) const
 
 QString PaperPage::headerCell(int row, int column) const
 {
-    const HeaderRecord* h = configuration().Headers.getAt(row);
+    const HeaderRecord* h = configuration().Headers.at(row);
     if (!h)
         return {};
     return column == 0 ? toQt(h->Name) : toQt(h->IncludeFile);
@@ -164,7 +164,7 @@ void PaperPage::onEditPaper()
     if (rows.size() != 1)
         return;
     Configuration& config = configuration();
-    if (PaperRecord* paper = config.Papers.getAt(rows.front())) {
+    if (PaperRecord* paper = config.Papers.at(rows.front())) {
         const bool isPageSize = paper->Name == config.Layout.PageSize;
         PaperSizeDialog dialog(interaction(), textEncoding(), this);
         dialog.setRecord(*paper);
@@ -185,7 +185,7 @@ void PaperPage::onDeletePapers()
     if (rows.empty())
         return;
     PaperList before = configuration().Papers;
-    configuration().Papers.removeAtPositions(rows);
+    configuration().Papers.removeAtPositions({rows.begin(), rows.end()});
     refreshLists();
     m_ui->paperUndo->offer(deletedText(rows.size(), "paper size", "paper sizes"), [this, before = std::move(before)] {
         configuration().Papers = before;
@@ -212,7 +212,7 @@ void PaperPage::onEditHeader()
     const std::vector<int> rows = m_ui->headerList->selectedRowsAscending();
     if (rows.size() != 1)
         return;
-    if (HeaderRecord* header = configuration().Headers.getAt(rows.front())) {
+    if (HeaderRecord* header = configuration().Headers.at(rows.front())) {
         HeaderDialog dialog(interaction(), textEncoding(), this);
         dialog.setRecord(*header);
         if (interaction().runModal(dialog) == QDialog::Accepted) {
@@ -229,7 +229,7 @@ void PaperPage::onDeleteHeaders()
     if (rows.empty())
         return;
     HeaderList before = configuration().Headers;
-    configuration().Headers.removeAtPositions(rows);
+    configuration().Headers.removeAtPositions({rows.begin(), rows.end()});
     refreshLists();
     m_ui->headerUndo->offer(deletedText(rows.size(), "header bitmap", "header bitmaps"),
                             [this, before = std::move(before)] {

@@ -19,7 +19,7 @@ constexpr QSize kPreviewRoom(160, 80);
 } // namespace
 
 PaperSizeDialog::PaperSizeDialog(Interaction& interaction, TextEncoding encoding, QWidget* parent)
-    : InitDialogBase(parent), m_ui(std::make_unique<Ui::PaperSizeDialog>()), m_interaction(interaction),
+    : ValueDialog(parent), m_ui(std::make_unique<Ui::PaperSizeDialog>()), m_interaction(interaction),
       m_encoding(encoding)
 {
     m_ui->setupUi(this);
@@ -43,11 +43,11 @@ PaperSizeDialog::PaperSizeDialog(Interaction& interaction, TextEncoding encoding
 
 PaperSizeDialog::~PaperSizeDialog() = default;
 
-void PaperSizeDialog::onInitDialog()
+void PaperSizeDialog::fillControls()
 {
     showValues();
     QComboBox* headers = m_ui->headerBitmap;
-    if (m_headers && m_headers->getCount() > 0) {
+    if (m_headers && m_headers->size() > 0) {
         int selected = -1;
         for (const HeaderRecord& header : *m_headers) {
             if (selected < 0 && header.Name == m_paper.HeaderName)
@@ -115,7 +115,7 @@ void PaperSizeDialog::accept()
         return;
     // The header's own name, not the text shown for it.
     if (m_ui->headerBitmap->isEnabled() && m_headers)
-        if (const HeaderRecord* header = m_headers->getAt(m_ui->headerBitmap->currentIndex()))
+        if (const HeaderRecord* header = m_headers->at(m_ui->headerBitmap->currentIndex()))
             m_paper.HeaderName = header->Name;
     QDialog::accept();
 }
@@ -150,7 +150,7 @@ void PaperSizeDialog::updatePreview()
     // the name it came with. The server looks it up by name.
     std::string name = m_paper.HeaderName;
     if (m_headers && m_ui->headerBitmap->isEnabled())
-        if (const HeaderRecord* chosen = m_headers->getAt(m_ui->headerBitmap->currentIndex()))
+        if (const HeaderRecord* chosen = m_headers->at(m_ui->headerBitmap->currentIndex()))
             name = chosen->Name;
     const HeaderRecord* header = m_headers ? m_headers->find(name) : nullptr;
     preview->setHeader(toQt(name, m_encoding), header != nullptr,

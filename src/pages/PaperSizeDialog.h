@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/InitDialogBase.h"
+#include "ui/ValueDialog.h"
 
 #include "config/Records.h"
 #include "ui/Bindings.h"
@@ -20,7 +20,7 @@ class PaperSizeDialog;
 // "Add/Edit Paper Size": one paper's fields. The caller gives the record
 // and the header bitmap list before opening it and takes the record back
 // after "Save".
-class PaperSizeDialog : public InitDialogBase {
+class PaperSizeDialog : public ValueDialog {
     Q_OBJECT
   public:
     PaperSizeDialog(Interaction& interaction, TextEncoding encoding, QWidget* parent = nullptr);
@@ -35,7 +35,7 @@ class PaperSizeDialog : public InitDialogBase {
     void accept() override;
 
   protected:
-    void onInitDialog() override;
+    void fillControls() override;
 
   private:
     bool readControls();

@@ -7,7 +7,7 @@
 
 PrinterDialog::PrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, TextEncoding encoding,
                              QWidget* parent)
-    : InitDialogBase(parent), m_ui(std::make_unique<Ui::PrinterDialog>()), m_interaction(interaction),
+    : ValueDialog(parent), m_ui(std::make_unique<Ui::PrinterDialog>()), m_interaction(interaction),
       m_encoding(encoding), m_diagnostics(diagnostics)
 {
     m_ui->setupUi(this);
@@ -32,7 +32,7 @@ PrinterDialog::PrinterDialog(Interaction& interaction, PrinterTestEnvironment& d
 
 PrinterDialog::~PrinterDialog() = default;
 
-void PrinterDialog::onInitDialog()
+void PrinterDialog::fillControls()
 {
     showValues();
     m_ui->saveButton->setText(QStringLiteral("&Save"));

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/InitDialogBase.h"
+#include "ui/ValueDialog.h"
 
 #include "config/Records.h"
 
@@ -22,7 +22,7 @@ class PrinterDialog;
 
 // "Add/Edit Printer": one printer's fields. The caller gives the record
 // before it opens the dialog and takes it back after "Save".
-class PrinterDialog : public InitDialogBase {
+class PrinterDialog : public ValueDialog {
     Q_OBJECT
   public:
     PrinterDialog(Interaction& interaction, PrinterTestEnvironment& diagnostics, TextEncoding encoding,
@@ -36,7 +36,7 @@ class PrinterDialog : public InitDialogBase {
     void accept() override;
 
   protected:
-    void onInitDialog() override;
+    void fillControls() override;
 
   private:
     // One row of the graduation group: check box, file edit, "..." button,

@@ -24,7 +24,7 @@ PrinterPage::PrinterPage(PageHost& host, QWidget* parent)
          {QStringLiteral("Description"), 150},
          {QStringLiteral("Address"), 100},
          {QStringLiteral("Queue"), 80}},
-        [this] { return configuration().Printers.getCount(); },
+        [this] { return configuration().Printers.size(); },
         [this](int row, int column) { return cellText(row, column); });
     connect(m_ui->addButton, &QPushButton::clicked, this, &PrinterPage::onAdd);
     connect(m_ui->editButton, &QPushButton::clicked, this, &PrinterPage::onEdit);
@@ -75,7 +75,7 @@ void PrinterPage::showValues()
 
 QString PrinterPage::cellText(int row, int column) const
 {
-    const PrinterRecord* printer = configuration().Printers.getAt(row);
+    const PrinterRecord* printer = configuration().Printers.at(row);
     if (!printer)
         return {};
     switch (column) {
@@ -93,7 +93,7 @@ QString PrinterPage::cellText(int row, int column) const
 const PrinterRecord* PrinterPage::selectedPrinter() const
 {
     const std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
-    return rows.size() == 1 ? configuration().Printers.getAt(rows.front()) : nullptr;
+    return rows.size() == 1 ? configuration().Printers.at(rows.front()) : nullptr;
 }
 
 void PrinterPage::contextMenuEvent(QContextMenuEvent* event)
@@ -155,7 +155,7 @@ void PrinterPage::onEdit()
     const std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
     if (rows.size() != 1)
         return;
-    PrinterRecord* printer = configuration().Printers.getAt(rows.front());
+    PrinterRecord* printer = configuration().Printers.at(rows.front());
     if (!printer)
         return;
     m_ui->printerUndo->dismiss();
@@ -174,7 +174,7 @@ void PrinterPage::onDelete()
     // The list as it was: the bar disappears with the next change, so
     // nothing else can have moved when it is put back.
     PrinterList before = configuration().Printers;
-    configuration().Printers.removeAtPositions(rows);
+    configuration().Printers.removeAtPositions({rows.begin(), rows.end()});
     m_ui->printerList->refresh();
     m_ui->printerUndo->offer(deletedText(rows.size(), "printer", "printers"), [this, before = std::move(before)] {
         configuration().Printers = before;

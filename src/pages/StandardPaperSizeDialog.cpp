@@ -5,7 +5,7 @@
 #include "ui_StandardPaperSizeDialog.h"
 
 StandardPaperSizeDialog::StandardPaperSizeDialog(Interaction& interaction, TextEncoding encoding, QWidget* parent)
-    : InitDialogBase(parent), m_ui(std::make_unique<Ui::StandardPaperSizeDialog>()), m_interaction(interaction),
+    : ValueDialog(parent), m_ui(std::make_unique<Ui::StandardPaperSizeDialog>()), m_interaction(interaction),
       m_encoding(encoding)
 {
     m_ui->setupUi(this);
@@ -17,7 +17,7 @@ StandardPaperSizeDialog::StandardPaperSizeDialog(Interaction& interaction, TextE
 
 StandardPaperSizeDialog::~StandardPaperSizeDialog() = default;
 
-void StandardPaperSizeDialog::onInitDialog()
+void StandardPaperSizeDialog::fillControls()
 {
     showValues();
     m_ui->copyButton->setText(QStringLiteral("C&opy"));

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/InitDialogBase.h"
+#include "ui/ValueDialog.h"
 
 class Interaction;
 
@@ -15,7 +15,7 @@ class StandardPaperSizeDialog;
 
 // "Standard Paper Size": picks one of the thirty formats; the caller takes
 // Width, Height and PaperLabel after "Copy".
-class StandardPaperSizeDialog : public InitDialogBase {
+class StandardPaperSizeDialog : public ValueDialog {
     Q_OBJECT
   public:
     StandardPaperSizeDialog(Interaction& interaction, TextEncoding encoding, QWidget* parent = nullptr);
@@ -28,7 +28,7 @@ class StandardPaperSizeDialog : public InitDialogBase {
     void accept() override;
 
   protected:
-    void onInitDialog() override;
+    void fillControls() override;
 
   private:
     // False at the first field that cannot be read, after its message.

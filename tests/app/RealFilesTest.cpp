@@ -141,14 +141,14 @@ TEST_F(RealFilesTest, RowsWithUmlautsAreEditedAndDeletedAndTypedTextTakesTheFile
         click(d, "saveButton");
     });
     click(*page, "editPaperButton");
-    EXPECT_EQ(config().Papers.getAt(0)->Description, "F\xfcr R\xf6ntgen \x96 5 \x80");
+    EXPECT_EQ(config().Papers.at(0)->Description, "F\xfcr R\xf6ntgen \x96 5 \x80");
 
     list(page, "headerList")->selectRows({0});
     click(*page, "deleteHeaderButton");
-    EXPECT_EQ(config().Headers.getCount(), 0);
+    EXPECT_EQ(config().Headers.size(), 0);
     list(page, "paperList")->selectRows({0});
     click(*page, "deletePaperButton");
-    EXPECT_EQ(config().Papers.getCount(), 0);
+    EXPECT_EQ(config().Papers.size(), 0);
 
     // A character the code page has no byte for is refused, not replaced.
     sheet->setActivePage(MainSheet::PrinterTab);
@@ -164,7 +164,7 @@ TEST_F(RealFilesTest, RowsWithUmlautsAreEditedAndDeletedAndTypedTextTakesTheFile
         d.reject();
     });
     click(*sheet->printerPageWidget(), "editButton");
-    EXPECT_EQ(config().Printers.getAt(0)->Description, "Drucker f\xfcr Station 1");
+    EXPECT_EQ(config().Printers.at(0)->Description, "Drucker f\xfcr Station 1");
 }
 
 TEST_F(RealFilesTest, AUtf8FileTakesAnyCharacter)
@@ -179,7 +179,7 @@ TEST_F(RealFilesTest, AUtf8FileTakesAnyCharacter)
     });
     click(*sheet->printerPageWidget(), "editButton");
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(config().Printers.getAt(0)->Description, "Raum \xce\xa9");
+    EXPECT_EQ(config().Printers.at(0)->Description, "Raum \xce\xa9");
 }
 
 TEST_F(RealFilesTest, TheCheckShowsThePageOfTheFirstFaultForEachFault)

@@ -151,7 +151,7 @@ TEST_F(SheetTest, LoadOfAGoodFileShowsThePrinterPageAndProposesItsPath)
     EXPECT_EQ(sheet->pageCount(), 5);
     EXPECT_EQ(activePage(), MainSheet::PrinterTab);
     EXPECT_EQ(sheet->configurationFileName(), QString::fromStdString(dir.file("site.cfg")));
-    EXPECT_EQ(config().Printers.getCount(), 1);
+    EXPECT_EQ(config().Printers.size(), 1);
 
     ui.saveResults.push_back(std::nullopt);
     saveAndExit();

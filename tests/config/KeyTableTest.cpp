@@ -191,7 +191,7 @@ class EveryWrittenKey {
                 each(section.layoutKeys, config.Layout, visit);
                 break;
             case SectionKind::Printers:
-                each(printerKeys(), *config.Printers.getAt(0), visit);
+                each(printerKeys(), *config.Printers.at(0), visit);
                 break;
             case SectionKind::Papers:
                 each(paperKeys(), *config.Papers.begin(), visit);
@@ -243,7 +243,7 @@ TEST(KeyTable, EveryFieldOfTheTablesSurvivesAWriteAndARead)
 
     Configuration back;
     ConfigReader(back).readText(formatConfiguration(changed));
-    ASSERT_EQ(back.Printers.getCount(), 1);
+    ASSERT_EQ(back.Printers.size(), 1);
 
     EveryWrittenKey::walk(back, [&read](const auto& def, auto& record) {
         read.push_back(std::string(def.key) + "=" + fieldText(def, record));

@@ -42,7 +42,7 @@ TEST(Lists, DuplicatesAreAllowedAndLookupsTakeTheFirst)
     papers.add(paper("A4", 1));
     papers.add(paper("Letter", 2));
     papers.add(paper("A4", 3));
-    ASSERT_EQ(papers.getCount(), 3);
+    ASSERT_EQ(papers.size(), 3);
     EXPECT_EQ(papers.find("A4")->SizeX, 1);
 
     papers.find("A4")->SizeX = 10; // stored record, changed in place
@@ -52,7 +52,7 @@ TEST(Lists, DuplicatesAreAllowedAndLookupsTakeTheFirst)
     EXPECT_EQ(papers.find("A4")->SizeX, 3);
     EXPECT_TRUE(papers.remove("A4"));
     EXPECT_FALSE(papers.remove("A4"));
-    ASSERT_EQ(papers.getCount(), 1);
+    ASSERT_EQ(papers.size(), 1);
     EXPECT_EQ(papers.begin()->Name, "Letter");
 }
 
@@ -63,22 +63,22 @@ TEST(Lists, PrinterPositionsCountFromZeroWithoutALowerBoundOnValidity)
         printers.add(printer(title));
 
     EXPECT_TRUE(printers.isValidIndex(-1));
-    EXPECT_EQ(printers.getAt(-1), nullptr);
+    EXPECT_EQ(printers.at(-1), nullptr);
     EXPECT_TRUE(printers.isValidIndex(2));
     EXPECT_FALSE(printers.isValidIndex(3));
-    EXPECT_EQ(printers.getAt(3), nullptr);
+    EXPECT_EQ(printers.at(3), nullptr);
 
     EXPECT_FALSE(printers.removeAt(3));
     EXPECT_FALSE(printers.removeAt(-1));
-    EXPECT_EQ(printers.getCount(), 3);
+    EXPECT_EQ(printers.size(), 3);
 
     EXPECT_TRUE(printers.removeAt(0));
-    ASSERT_EQ(printers.getCount(), 2);
-    EXPECT_EQ(printers.getAt(0)->PrinterAETitle, "P2");
-    EXPECT_EQ(printers.getAt(1)->PrinterAETitle, "P3");
+    ASSERT_EQ(printers.size(), 2);
+    EXPECT_EQ(printers.at(0)->PrinterAETitle, "P2");
+    EXPECT_EQ(printers.at(1)->PrinterAETitle, "P3");
 
     printers.removeAll();
-    EXPECT_EQ(printers.getCount(), 0);
+    EXPECT_EQ(printers.size(), 0);
 }
 
 TEST(Lists, RecordsAreCopiedIn)
@@ -100,8 +100,8 @@ TEST(Lists, RemovingSeveralPositionsCountsThemBeforeAnyRemoval)
     }
     // Unsorted, repeated and out-of-range positions: each named record goes once.
     papers.removeAtPositions({3, 0, 3, 9, -1});
-    ASSERT_EQ(papers.getCount(), 3);
-    EXPECT_EQ(papers.getAt(0)->Name, "B");
-    EXPECT_EQ(papers.getAt(1)->Name, "C");
-    EXPECT_EQ(papers.getAt(2)->Name, "E");
+    ASSERT_EQ(papers.size(), 3);
+    EXPECT_EQ(papers.at(0)->Name, "B");
+    EXPECT_EQ(papers.at(1)->Name, "C");
+    EXPECT_EQ(papers.at(2)->Name, "E");
 }

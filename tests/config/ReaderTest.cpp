@@ -26,7 +26,7 @@ const ReaderCase kCases[] = {
     {"comments and blank lines change nothing", ";x\n\n   \n\t; indented\n;[[[PRINTER]]]\n",
      [](const Configuration& c) {
          EXPECT_TRUE(c.DeleteJobFile);
-         EXPECT_EQ(c.Printers.getCount(), 0);
+         EXPECT_EQ(c.Printers.size(), 0);
      }},
     {"keys before any header are ignored", "DeleteJobFile = NO\nPort = 5\n",
      [](const Configuration& c) {
@@ -99,7 +99,7 @@ const ReaderCase kCases[] = {
     {"a4 and A4 are two paper sizes; a repeated section updates the first",
      kPages + "[A4]\nSizeX = 595\n[a4]\nSizeX = 590\n[A4]\nSizeY = 842\n",
      [](const Configuration& c) {
-         ASSERT_EQ(c.Papers.getCount(), 2);
+         ASSERT_EQ(c.Papers.size(), 2);
          EXPECT_EQ(c.Papers.find("A4")->SizeX, 595);
          EXPECT_EQ(c.Papers.find("A4")->SizeY, 842);
          EXPECT_EQ(c.Papers.find("a4")->SizeX, 590);
@@ -108,50 +108,50 @@ const ReaderCase kCases[] = {
     {"an unknown key still creates the paper and the header bitmap",
      kPages + "[Film 14x17]\nColour = red\n[[[HEADER]]]\n[[STANDARD]]\n[logo]\nfoo = bar\n",
      [](const Configuration& c) {
-         ASSERT_EQ(c.Papers.getCount(), 1);
+         ASSERT_EQ(c.Papers.size(), 1);
          EXPECT_EQ(c.Papers.begin()->Name, "Film 14x17");
-         ASSERT_EQ(c.Headers.getCount(), 1);
+         ASSERT_EQ(c.Headers.size(), 1);
          EXPECT_EQ(c.Headers.begin()->Name, "logo");
      }},
     {"Printer-3 on an empty list appends one printer per key line",
      kPrinters + "[Printer-3]\nDescription = one\nDescription = two\nDescription = three\nPrinterQueue = q3\n",
      [](const Configuration& c) {
-         ASSERT_EQ(c.Printers.getCount(), 3);
-         EXPECT_EQ(c.Printers.getAt(0)->PrinterAETitle, "SAMPLE");
-         EXPECT_EQ(c.Printers.getAt(0)->PrinterAddress, "localhost");
-         EXPECT_EQ(c.Printers.getAt(0)->PrinterQueue, "queue");
-         EXPECT_EQ(c.Printers.getAt(0)->Description, "");
-         EXPECT_EQ(c.Printers.getAt(1)->Description, "");
-         EXPECT_EQ(c.Printers.getAt(2)->Description, "three");
-         EXPECT_EQ(c.Printers.getAt(2)->PrinterQueue, "q3");
+         ASSERT_EQ(c.Printers.size(), 3);
+         EXPECT_EQ(c.Printers.at(0)->PrinterAETitle, "SAMPLE");
+         EXPECT_EQ(c.Printers.at(0)->PrinterAddress, "localhost");
+         EXPECT_EQ(c.Printers.at(0)->PrinterQueue, "queue");
+         EXPECT_EQ(c.Printers.at(0)->Description, "");
+         EXPECT_EQ(c.Printers.at(1)->Description, "");
+         EXPECT_EQ(c.Printers.at(2)->Description, "three");
+         EXPECT_EQ(c.Printers.at(2)->PrinterQueue, "q3");
      }},
     {"Printer-0 and Printer-x never create or match",
      kPrinters + "[Printer-0]\nDescription = zero\n[Printer-x]\nDescription = x\n[Printer--1]\nDescription = m\n",
-     [](const Configuration& c) { EXPECT_EQ(c.Printers.getCount(), 0); }},
+     [](const Configuration& c) { EXPECT_EQ(c.Printers.size(), 0); }},
     {"the number follows the first dash, PRINTER- anywhere in the name",
      kPrinters + "[MyPrinter-1]\nPrinterAETitle = MINE\n[lower printer-2 x]\nPrinterAETitle = TWO\n",
      [](const Configuration& c) {
-         ASSERT_EQ(c.Printers.getCount(), 2);
-         EXPECT_EQ(c.Printers.getAt(0)->PrinterAETitle, "MINE");
-         EXPECT_EQ(c.Printers.getAt(1)->PrinterAETitle, "TWO");
+         ASSERT_EQ(c.Printers.size(), 2);
+         EXPECT_EQ(c.Printers.at(0)->PrinterAETitle, "MINE");
+         EXPECT_EQ(c.Printers.at(1)->PrinterAETitle, "TWO");
      }},
     {"a second Printer-1 section updates the first printer",
      kPrinters + "[Printer-1]\nPrinterAETitle = A\n[Printer-1]\nPrinterQueue = Q\n",
      [](const Configuration& c) {
-         ASSERT_EQ(c.Printers.getCount(), 1);
-         EXPECT_EQ(c.Printers.getAt(0)->PrinterAETitle, "A");
-         EXPECT_EQ(c.Printers.getAt(0)->PrinterQueue, "Q");
+         ASSERT_EQ(c.Printers.size(), 1);
+         EXPECT_EQ(c.Printers.at(0)->PrinterAETitle, "A");
+         EXPECT_EQ(c.Printers.at(0)->PrinterQueue, "Q");
      }},
     {"a huge printer number neither overflows nor matches",
      kPrinters + "[Printer-2147483648]\nDescription = big\n[Printer--2147483648]\nDescription = small\n",
      [](const Configuration& c) {
-         ASSERT_EQ(c.Printers.getCount(), 1);
-         EXPECT_EQ(c.Printers.getAt(0)->Description, "");
+         ASSERT_EQ(c.Printers.size(), 1);
+         EXPECT_EQ(c.Printers.at(0)->Description, "");
      }},
     {"the stated printer count is kept only", kGeneral + "Printer = 7\n",
      [](const Configuration& c) {
          EXPECT_EQ(c.Printer, 7);
-         EXPECT_EQ(c.Printers.getCount(), 0);
+         EXPECT_EQ(c.Printers.size(), 0);
      }},
     {"reals with any number of decimals",
      "[[[LAYOUTS]]]\n[[STANDARD]]\n[General]\nImageDistance = 1.005e1\nTrimWidth = wide\n",
@@ -273,7 +273,7 @@ TEST(Reader, ReadsOnTopOfExistingRecordsWithFirstMatch)
     first.SizeX = 2;
     c.Papers.add(first);
     ConfigReader(c).readText(kPages + "[A4]\nSizeY = 9\n");
-    ASSERT_EQ(c.Papers.getCount(), 2);
+    ASSERT_EQ(c.Papers.size(), 2);
     EXPECT_EQ(c.Papers.begin()->SizeY, 9);
     EXPECT_EQ((c.Papers.begin() + 1)->SizeY, 0);
 }

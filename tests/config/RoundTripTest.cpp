@@ -172,7 +172,7 @@ TEST(RoundTrip, CarriageReturnsInsideHeadersAreDroppedBeforeTheLevelIsCounted)
     const std::string input = "[[[HEADER]]]\n[[STANDARD]]\n[A\rB]\nIncludeFile = b\n[\r[[X]\n[Y]\nIncludeFile = c\n";
     Configuration c;
     ConfigReader(c).readText(input);
-    ASSERT_EQ(c.Headers.getCount(), 1); // "[\r[[X]" is a level-3 header: Y is no header bitmap
+    ASSERT_EQ(c.Headers.size(), 1); // "[\r[[X]" is a level-3 header: Y is no header bitmap
     EXPECT_EQ(c.Headers.begin()->Name, "AB");
     const std::string first = rewrite(input);
     EXPECT_EQ(rewrite(first), first);

@@ -163,7 +163,7 @@ TEST(OutOfMemory, ALoadThatRunsOutOfMemoryFailsWithTheMessage)
             if (c.loadFromFile(path, message))
                 return std::string("loaded");
             // The lines before the failure stay applied.
-            return message + " Port " + std::to_string(c.Port) + (c.Printers.getCount() > 1000 ? " many" : " few");
+            return message + " Port " + std::to_string(c.Port) + (c.Printers.size() > 1000 ? " many" : " few");
         },
         120);
     EXPECT_EQ(result, "File could not be opened: Out of memory. Port 7 many");

@@ -76,8 +76,8 @@ TEST(WizardResultCopy, AppendsAPrinterAndAStandardPaperAndSetsTheServer)
     r.Port = 5000;
     applyWizardResult(r, c);
     applyWizardResult(r, c); // a second run appends again
-    ASSERT_EQ(c.Printers.getCount(), 2);
-    ASSERT_EQ(c.Papers.getCount(), 2);
+    ASSERT_EQ(c.Printers.size(), 2);
+    ASSERT_EQ(c.Papers.size(), 2);
     const PaperRecord& paper = *c.Papers.find("14INX17IN");
     EXPECT_EQ(paper.Description, "A4 (named as 14INX17IN)");
     EXPECT_EQ(paper.PaperLabel, "A4");

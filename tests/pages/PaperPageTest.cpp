@@ -32,7 +32,7 @@ class PaperPageTest : public PageTest<PaperPage> {
     {
         PaperRecord p;
         p.Name = name;
-        p.SizeX = 100 + config().Papers.getCount();
+        p.SizeX = 100 + config().Papers.size();
         p.SizeY = 200;
         config().Papers.add(p);
     }
@@ -104,7 +104,7 @@ TEST_F(PaperPageTest, PaperNamesKeepTheirCaseWhileHeaderNamesAreUpperCased)
     click(*page, "addPaperButton");
     EXPECT_EQ(ui.lastMessage().text, "Paper already exists");
     EXPECT_EQ(ui.lastMessage().buttons, Interaction::Buttons::Ok);
-    EXPECT_EQ(config().Papers.getCount(), 4);
+    EXPECT_EQ(config().Papers.size(), 4);
 
     ui.modalHandlers.push_back(headerWith(QStringLiteral("stamp")));
     click(*page, "addHeaderButton");
@@ -112,7 +112,7 @@ TEST_F(PaperPageTest, PaperNamesKeepTheirCaseWhileHeaderNamesAreUpperCased)
     ui.modalHandlers.push_back(headerWith(QStringLiteral("Logo")));
     click(*page, "addHeaderButton");
     EXPECT_EQ(ui.lastMessage().text, "Header bitmap already exists");
-    EXPECT_EQ(config().Headers.getCount(), 3);
+    EXPECT_EQ(config().Headers.size(), 3);
 
     headers->selectRows({2});
     ui.modalHandlers.push_back([](QDialog& d) {

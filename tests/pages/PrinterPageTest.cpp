@@ -31,7 +31,7 @@ class PrinterPageTest : public PageTest<PrinterPage> {
         PrinterRecord p;
         p.PrinterAETitle = title;
         p.Description = "d-" + title;
-        p.PrinterAddress = "10.0.0." + std::to_string(config().Printers.getCount() + 1);
+        p.PrinterAddress = "10.0.0." + std::to_string(config().Printers.size() + 1);
         p.PrinterQueue = "q-" + title;
         config().Printers.add(p);
     }
@@ -91,12 +91,12 @@ TEST_F(PrinterPageTest, AddRefusesAnExactDuplicateButNotAnotherCase)
     click(*page, "addButton");
     EXPECT_EQ(ui.lastMessage().text, "Printer already exists");
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
-    EXPECT_EQ(config().Printers.getCount(), 3);
+    EXPECT_EQ(config().Printers.size(), 3);
 
     ui.modalHandlers.push_back(fillAndSave(QStringLiteral("p2")));
     click(*page, "addButton");
     EXPECT_EQ(aeTitles(), (QStringList{"P1", "P2", "P3", "p2"}));
-    EXPECT_EQ(config().Printers.getAt(3)->PrinterQueue, "raw");
+    EXPECT_EQ(config().Printers.at(3)->PrinterQueue, "raw");
 }
 
 TEST_F(PrinterPageTest, EditChangesTheStoredRecordAndMayDuplicateATitle)
@@ -123,7 +123,7 @@ TEST_F(PrinterPageTest, DeleteRemovesExactlyTheSelectedRows)
     list->selectRows({0, 2});
     click(*page, "deleteButton");
     EXPECT_EQ(aeTitles(), QStringList{"P2"});
-    EXPECT_EQ(config().Printers.getCount(), 1);
+    EXPECT_EQ(config().Printers.size(), 1);
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -182,7 +182,7 @@ TEST_F(PrinterPageTest, MenuRunsThePingAndTheTestPageOnTheSelectedRow)
     writeBytes(dir.file("testpage.ps"), "%!PS\n");
     diagnostics.directory = dir.path();
     diagnostics.reachable = true;
-    config().Printers.getAt(1)->PrinterQueue = "changed behind the list";
+    config().Printers.at(1)->PrinterQueue = "changed behind the list";
     ui.menuChoices.push_back(QStringLiteral("Send Te&st Page"));
     rightClickOnList();
     EXPECT_EQ(diagnostics.pagesSent,
@@ -393,7 +393,7 @@ TEST_F(PrinterPageTest, KeysOnTheListEditDeleteOpenTheMenuAndLeave)
         SCOPED_TRACE(tc.name);
         list->setFocus();
         list->selectRows({1});
-        const int printers = config().Printers.getCount();
+        const int printers = config().Printers.size();
         const std::size_t menus = ui.menus.size();
         const qsizetype dialogs = ui.modalTitles.size();
         for (std::size_t i = 0; i < tc.dialogs; ++i)
@@ -401,7 +401,7 @@ TEST_F(PrinterPageTest, KeysOnTheListEditDeleteOpenTheMenuAndLeave)
         QTest::keyClick(list, tc.key, tc.modifiers);
         EXPECT_EQ(ui.menus.size() - menus, tc.menus);
         EXPECT_EQ(static_cast<std::size_t>(ui.modalTitles.size() - dialogs), tc.dialogs);
-        EXPECT_EQ(config().Printers.getCount(), printers - tc.deleted);
+        EXPECT_EQ(config().Printers.size(), printers - tc.deleted);
         EXPECT_EQ(QApplication::focusWidget() != list, tc.leavesTheList);
         EXPECT_EQ(host.applies, 0) << "the default button fired";
     }
@@ -462,7 +462,7 @@ TEST_F(PrinterPageTest, MenuSendsTheDicomTestFilmToTheSelectedRowsTitle)
     ui.menuChoices.push_back(QStringLiteral("Send DICOM &Test Film"));
     ui.modalHandlers.push_back([](QDialog& task) { QTRY_VERIFY(!task.isVisible()); });
     rightClickOnList();
-    const std::string title = config().Printers.getAt(1)->PrinterAETitle;
+    const std::string title = config().Printers.at(1)->PrinterAETitle;
     EXPECT_EQ(ui.lastMessage().text.toStdString(), "FAILED!\n\n" + title +
                                                        " at 127.0.0.1:" + std::to_string(closed.port()) +
                                                        ": test film not printed: no connection: Connection refused");

@@ -125,13 +125,13 @@ int main(int argc, char** argv)
                  Interaction::Icon::Warning, Interaction::Buttons::ShowChangesOverwriteCancel);
 
     PrinterDialog printer(ui, diagnostics, TextEncoding::Windows1252);
-    printer.setRecord(*sheet.configuration().Printers.getAt(0));
+    printer.setRecord(*sheet.configuration().Printers.at(0));
     save(printer, QStringLiteral("printer-dialog"));
     // The sample's header bitmap lives on a Windows drive; here it is a
     // file that can be read, so that the preview shows it.
     QTemporaryDir bitmaps;
     HeaderList headers = sheet.configuration().Headers;
-    headers.getAt(0)->IncludeFile = writeLogo(bitmaps.path()).toStdString();
+    headers.at(0)->IncludeFile = writeLogo(bitmaps.path()).toStdString();
     PaperSizeDialog paper(ui, TextEncoding::Windows1252);
     paper.setRecord(*sheet.configuration().Papers.begin());
     paper.setHeaders(&headers);

@@ -91,7 +91,7 @@ TEST_F(WizardTest, ProceedAddsThePagesOnceAndShowsThePrinterPage)
     EXPECT_FALSE(startButton("wizardButton")->isEnabled());
     EXPECT_FALSE(startButton("manualButton")->isEnabled());
     EXPECT_EQ(sheet->configurationFileName(), "config");
-    EXPECT_EQ(config().Printers.getAt(0)->PrinterQueue, "queue");
+    EXPECT_EQ(config().Printers.at(0)->PrinterQueue, "queue");
     EXPECT_TRUE(config().SupportsColorImage);
     EXPECT_EQ(config().Layout.BorderDensity, "BLACK");
     EXPECT_EQ(config().Layout.EmptyImageDensity, "WHITE");
@@ -107,8 +107,8 @@ TEST_F(WizardTest, FinishOnTopOfALoadedConfigurationAppendsDuplicates)
     ui.modalHandlers.push_back(runThrough(Answers{.grayscale = true}));
     ui.modalHandlers.push_back(rejectDialog()); // Escape counts as "Proceed"
     runWizard();
-    EXPECT_EQ(config().Printers.getCount(), 2);
-    EXPECT_EQ(config().Papers.getCount(), 2);
+    EXPECT_EQ(config().Printers.size(), 2);
+    EXPECT_EQ(config().Papers.size(), 2);
     EXPECT_EQ(config().Papers.find("14INX17IN")->SizeX, 1008);
     EXPECT_FALSE(config().SupportsColorImage);
     EXPECT_EQ(sheet->pageCount(), 5);
@@ -126,7 +126,7 @@ TEST_F(WizardTest, CancelOnThePaperPageChangesNothing)
         w.button(QWizard::CancelButton)->click();
     });
     runWizard();
-    EXPECT_EQ(config().Printers.getCount(), 0);
+    EXPECT_EQ(config().Printers.size(), 0);
     EXPECT_EQ(sheet->pageCount(), 1);
     EXPECT_TRUE(startButton("wizardButton")->isEnabled());
     EXPECT_TRUE(ui.messages.empty());
@@ -149,7 +149,7 @@ TEST_F(WizardTest, SaveAndExitSavesAndCloses)
     std::string message;
     ASSERT_TRUE(back.loadFromFile(dir.file("config.cfg"), message));
     EXPECT_EQ(back.Layout.PageSize, "14INX17IN");
-    EXPECT_EQ(back.Printers.getAt(0)->PrinterAETitle, "LASER3");
+    EXPECT_EQ(back.Printers.at(0)->PrinterAETitle, "LASER3");
 }
 
 TEST_F(WizardTest, ADeclinedCheckAfterTheWizardStaysOnTheFaultsPage)
@@ -176,7 +176,7 @@ TEST_F(WizardTest, ACancelledSaveDialogAfterTheWizardStaysOnThePrinterPage)
     EXPECT_EQ(sheet->pageCount(), 5);
     EXPECT_EQ(activePage(), MainSheet::PrinterTab);
     EXPECT_FALSE(startButton("manualButton")->isEnabled());
-    EXPECT_EQ(config().Printers.getCount(), 1);
+    EXPECT_EQ(config().Printers.size(), 1);
 }
 
 namespace {
@@ -399,15 +399,15 @@ TEST_F(WizardTest, EveryAnswerLandsInItsOwnPlace)
 
     EXPECT_EQ(sheet->configurationFileName(), "ward7");
     const Configuration& c = config();
-    ASSERT_EQ(c.Printers.getCount(), 1);
-    const PrinterRecord& p = *c.Printers.getAt(0);
+    ASSERT_EQ(c.Printers.size(), 1);
+    const PrinterRecord& p = *c.Printers.at(0);
     EXPECT_EQ(p.Description, "Film printer ward 7");
     EXPECT_EQ(p.PrinterAETitle, "WARD7FILM");
     EXPECT_EQ(p.PrinterAddress, "10.7.7.7");
     EXPECT_EQ(p.PrinterQueue, "film_raw");
     EXPECT_FALSE(c.SupportsColorImage);
-    ASSERT_EQ(c.Papers.getCount(), 1);
-    const PaperRecord& paper = *c.Papers.getAt(0);
+    ASSERT_EQ(c.Papers.size(), 1);
+    const PaperRecord& paper = *c.Papers.at(0);
     EXPECT_EQ(paper.Name, "11INX14IN");
     EXPECT_EQ(paper.SizeX, lookupStandardPaperSizeForWizard(8).width);
     EXPECT_EQ(paper.SizeY, lookupStandardPaperSizeForWizard(8).height);

@@ -2,21 +2,21 @@
 
 #include <QDialog>
 
-// A dialog that copies its values into its controls once, when it first
-// opens, after its caller has filled them.
-class InitDialogBase : public QDialog {
+// A dialog that shows the values its caller handed it: fillControls() copies
+// them into the controls once, when the dialog first opens.
+class ValueDialog : public QDialog {
     Q_OBJECT
   public:
     using QDialog::QDialog;
 
   protected:
-    virtual void onInitDialog() = 0;
+    virtual void fillControls() = 0;
 
     void showEvent(QShowEvent* event) override
     {
         if (!m_initialised) {
             m_initialised = true;
-            onInitDialog();
+            fillControls();
         }
         QDialog::showEvent(event);
     }
