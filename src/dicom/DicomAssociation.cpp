@@ -1,4 +1,5 @@
 #include "dicom/DicomAssociation.h"
+#include "dicom/DicomLog.h"
 
 #include <cstring>
 #include <sys/socket.h>
@@ -12,7 +13,6 @@
 #include "dcmtk/dcmnet/dcmtrans.h"
 #include "dcmtk/dcmnet/dimse.h"
 #include "dcmtk/dcmnet/dul.h"
-#include "dcmtk/oflog/oflog.h"
 
 // --- Cancel -------------------------------------------------------------------
 
@@ -103,23 +103,13 @@ std::string systemReason(const OFCondition& condition)
     return colon == std::string::npos ? text : text.substr(colon + 2);
 }
 
-// DCMTK logs to standard error by default; its texts are not ours to show.
-void quietenToolkit()
-{
-    static const bool quiet = [] {
-        OFLog::configure(OFLogger::OFF_LOG_LEVEL);
-        return true;
-    }();
-    (void)quiet;
-}
-
 } // namespace
 
 // --- Association ------------------------------------------------------------------
 
 DicomAssociation::DicomAssociation(const DicomPeer& peer, DicomCancel& cancel) : m_peer(peer), m_cancel(cancel)
 {
-    quietenToolkit();
+    applyDicomLogLevel();
 }
 
 DicomAssociation::~DicomAssociation()
