@@ -24,6 +24,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
 find_program(QUARVEL_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
-if(QUARVEL_WINE)
+# A copy of this file outside the source tree (the Windows Qt keeps one)
+# runs Wine directly.
+if(QUARVEL_WINE AND EXISTS ${CMAKE_CURRENT_LIST_DIR}/../../tools/wine-run.sh)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../../tools/wine-run.sh)
+elseif(QUARVEL_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${QUARVEL_WINE})
 endif()
