@@ -42,10 +42,14 @@ printf '#!/bin/sh\nexec "%s" winepath.exe "$@"\n' "$wine" >"$work/bin/winepath"
 chmod +x "$work/bin/winepath"
 
 # The programs link the C++ runtime statically; the run checks need no DLL.
+# The compile checks' answers are preloaded; Debian's patches install the
+# dictionaries under CMAKE_INSTALL_DATADIC.
 cmake -S "$tree" -B "$work/build" -G Ninja \
+    -C "$source/cmake/dcmtk-mingw64-checks.cmake" \
     -DCMAKE_TOOLCHAIN_FILE="$source/cmake/toolchains/mingw-w64-x86_64.cmake" \
     -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_DATADIC=share/dcmtk \
     -DDCMTK_MODULES="ofstd;oflog;dcmdata;dcmnet" \
     -DBUILD_APPS=OFF -DBUILD_SHARED_LIBS=OFF \
     -DDCMTK_DEFAULT_DICT=builtin -DDCMTK_ENABLE_PRIVATE_TAGS=OFF \
@@ -55,7 +59,8 @@ cmake -S "$tree" -B "$work/build" -G Ninja \
     -DWINE_WINE_PROGRAM="$wine" -DWINE_WINEPATH_PROGRAM="$work/bin/winepath" \
     -DWINE_CPP_RUNTIME='Z:\usr\lib\gcc\x86_64-w64-mingw32' >"$work/configure.log" 2>&1 ||
     { tail -40 "$work/configure.log"; exit 1; }
-cmake --build "$work/build" --parallel "$(nproc)"
+cmake --build "$work/build" --parallel "$(nproc)" >"$work/build.log" 2>&1 ||
+    { tail -40 "$work/build.log"; exit 1; }
 cmake --install "$work/build" >"$work/install.log"
 built=$(($(date +%s) - started))
 echo "$version built in $built s from $(basename "$tree")" >"$prefix/.complete"

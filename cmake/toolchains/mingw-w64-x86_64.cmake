@@ -31,3 +31,26 @@ if(QUARVEL_WINE AND EXISTS ${CMAKE_CURRENT_LIST_DIR}/../../tools/wine-run.sh)
 elseif(QUARVEL_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${QUARVEL_WINE})
 endif()
+
+# Qt and DCMTK for Windows, built from Debian's sources by
+# tools/build-qt-windows.sh and tools/build-dcmtk-windows.sh into prefixes
+# named after their versions under QUARVEL_DEPS (/opt/quarvel-deps). Where
+# they are, the editor and the DICOM checks are built too. Qt's tools (moc,
+# uic, rcc) are the build machine's own of the same version.
+if(NOT QUARVEL_DEPS)
+    set(QUARVEL_DEPS /opt/quarvel-deps)
+endif()
+file(GLOB quarvel_deps_prefixes LIST_DIRECTORIES true
+     ${QUARVEL_DEPS}/qt-*-mingw64/.complete ${QUARVEL_DEPS}/dcmtk-*-mingw64/.complete)
+foreach(stamp IN LISTS quarvel_deps_prefixes)
+    get_filename_component(prefix ${stamp} DIRECTORY)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${prefix})
+    list(APPEND CMAKE_PREFIX_PATH ${prefix})
+    if(prefix MATCHES "/qt-[^/]*$")
+        set(QUARVEL_WINDOWS_QT ${prefix})
+        set(QT_HOST_PATH /usr)
+        set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+    else()
+        set(QUARVEL_WINDOWS_DCMTK ${prefix})
+    endif()
+endforeach()

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "app/MainSheet.h"
+#include "app/ProgramOutput.h"
 #include "diagnostics/PrinterDiagnostics.h"
 #include "pages/StartPage.h"
 #include "platform/ServerControl.h"
@@ -47,6 +48,16 @@ void describeCommandLine(QCommandLineParser& parser)
                                  QStringLiteral("[FILE]"));
 }
 
+// A text for standard output; where there is none (Windows, started from
+// the desktop) in a message box.
+void tellUser(int argc, char** argv, const QString& text)
+{
+    if (writeProgramOutput(stdout, text))
+        return;
+    QApplication application(argc, argv);
+    QMessageBox::information(nullptr, QStringLiteral("Quarvel"), text);
+}
+
 // --help and --version are answered before the window system starts, so
 // that they work without a display. Anything else, Qt's own options among
 // them, waits for the application.
@@ -60,12 +71,16 @@ bool answeredWithoutDisplay(int argc, char** argv)
     if (!parser.parse(arguments))
         return false;
     if (parser.isSet(QStringLiteral("version"))) {
-        std::printf("quarvel %s\n", QUARVEL_VERSION);
+        tellUser(argc, argv, QStringLiteral("quarvel " QUARVEL_VERSION "\n"));
         return true;
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        QCoreApplication core(argc, argv); // the usage line names the program as called
-        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        QString help;
+        {
+            QCoreApplication core(argc, argv); // the usage line names the program as called
+            help = parser.helpText();
+        }
+        tellUser(argc, argv, help);
         return true;
     }
     return false;
@@ -96,7 +111,7 @@ int QuarvelApp::run(int argc, char** argv)
     describeCommandLine(parser);
     parser.process(application); // a usage error ends the program with its message
     if (parser.positionalArguments().size() > 1) {
-        std::fputs("quarvel: one FILE at most\n", stderr);
+        writeProgramOutput(stderr, QStringLiteral("quarvel: one FILE at most\n"));
         return 2;
     }
     // Ties the window to the installed desktop entry (its icon and name).
@@ -121,8 +136,8 @@ int QuarvelApp::run(int argc, char** argv)
     if (smoke) {
         QTimer::singleShot(0, &sheet, [&sheet] {
             const bool shown = sheet.isVisible() && !sheet.grab().isNull();
-            std::fputs(shown ? "quarvel: smoke run: the window was shown\n" : "quarvel: smoke run: no window\n",
-                       stderr);
+            writeProgramOutput(stderr, shown ? QStringLiteral("quarvel: smoke run: the window was shown\n")
+                                             : QStringLiteral("quarvel: smoke run: no window\n"));
             sheet.done(shown ? QDialog::Accepted : QDialog::Rejected);
         });
     }

@@ -3,8 +3,10 @@
 #include <QIcon>
 
 #include <QPainter>
-#include <QSvgRenderer>
 #include <QWidget>
+#ifdef QUARVEL_SVG
+#include <QSvgRenderer>
+#endif
 
 // The pictures live in the GUI library's resources, which a static library
 // has to register itself.
@@ -21,6 +23,7 @@ static void ensureResources()
     (void)registered;
 }
 
+#ifdef QUARVEL_SVG
 QIcon windowIcon()
 {
     ensureResources();
@@ -33,7 +36,7 @@ QPixmap render(const QString& resource, const QSize& size, const QWidget* widget
     const qreal ratio = widget ? widget->devicePixelRatioF() : 1.0;
     QPixmap pixmap(size * ratio);
     pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(resource);
+    QSvgRenderer renderer(resource + QStringLiteral(".svg"));
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     renderer.render(&painter);
@@ -41,6 +44,28 @@ QPixmap render(const QString& resource, const QSize& size, const QWidget* widget
     pixmap.setDevicePixelRatio(ratio);
     return pixmap;
 }
+#else
+// Without Qt's SVG module the pictures come rendered at build time, at
+// twice their size, and are scaled down to the screen's pixel ratio.
+QIcon windowIcon()
+{
+    ensureResources();
+    QIcon icon;
+    for (const char* size : {"16", "32", "48", "256"})
+        icon.addFile(QStringLiteral(":/quarvel-%1.png").arg(QLatin1String(size)));
+    return icon;
+}
+
+QPixmap render(const QString& resource, const QSize& size, const QWidget* widget)
+{
+    ensureResources();
+    const qreal ratio = widget ? widget->devicePixelRatioF() : 1.0;
+    QPixmap pixmap = QPixmap(resource + QStringLiteral(".png"))
+                         .scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+#endif
 
 namespace {
 
@@ -52,11 +77,11 @@ constexpr QSize kLogoSize(360, 64);
 
 QPixmap physician(const QWidget* widget)
 {
-    return render(QStringLiteral(":/physician.svg"), kPhysicianSize, widget);
+    return render(QStringLiteral(":/physician"), kPhysicianSize, widget);
 }
 QPixmap logo(const QWidget* widget)
 {
-    return render(QStringLiteral(":/logo.svg"), kLogoSize, widget);
+    return render(QStringLiteral(":/logo"), kLogoSize, widget);
 }
 
 } // namespace Artwork

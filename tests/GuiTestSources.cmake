@@ -1,0 +1,21 @@
+# The GUI tests, relative to tests/: the Linux build and the Windows build
+# (tests/windows, under Wine) run the same files.
+set(quarvel_gui_test_sources
+    support/GuiMain.cpp
+    support/GuiFixture.cpp
+    support/Fakes.cpp
+    support/ScriptedInteraction.cpp
+    support/WindowWalk.cpp
+    app/KeyboardTest.cpp
+    app/ScreenTest.cpp
+    app/SheetTest.cpp
+    app/RealFilesTest.cpp
+    pages/PrinterPageTest.cpp
+    pages/PaperPageTest.cpp
+    pages/DicomPageTest.cpp
+    pages/AdditionalSettingsPageTest.cpp
+    pages/PreviewInWindowsTest.cpp
+    pages/PagePreviewTest.cpp
+    ui/ScreenFitTest.cpp
+    wizard/WizardTest.cpp
+)
