@@ -1,29 +1,107 @@
 #include "FakeLpdServer.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#ifdef _WIN32
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <cerrno>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace {
+
+using Socket = FakeLpdServer::Socket;
+
+// The few socket calls that differ between the systems.
+#ifdef _WIN32
+constexpr int kNoSignal = 0;
+
+Socket openSocket(int family)
+{
+    return ::socket(family, SOCK_STREAM, 0);
+}
+
+Socket acceptClient(Socket listener)
+{
+    return ::accept(listener, nullptr, nullptr);
+}
+
+void closeSocket(Socket fd)
+{
+    ::closesocket(fd);
+}
+
+int lastError()
+{
+    return ::WSAGetLastError();
+}
+
+// True when fd has bytes (or an end) to read within timeoutMs.
+bool readable(Socket fd, int timeoutMs)
+{
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(fd, &set);
+    timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    return ::select(0, &set, nullptr, nullptr, &timeout) > 0;
+}
+
+void parseIPv4(const std::string& address, in_addr& to)
+{
+    ::inet_pton(AF_INET, address.c_str(), &to);
+}
+#else
+constexpr int kNoSignal = MSG_NOSIGNAL;
+
+Socket openSocket(int family)
+{
+    return ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
+
+Socket acceptClient(Socket listener)
+{
+    return ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+}
+
+void closeSocket(Socket fd)
+{
+    ::close(fd);
+}
+
+int lastError()
+{
+    return errno;
+}
+
+bool readable(Socket fd, int timeoutMs)
+{
+    pollfd entry{fd, POLLIN, 0};
+    return ::poll(&entry, 1, timeoutMs) > 0;
+}
+
+void parseIPv4(const std::string& address, in_addr& to)
+{
+    ::inet_aton(address.c_str(), &to);
+}
+#endif
 
 // Every read of the fake server gives up after this, so that a faulty
 // client cannot hang the tests.
 constexpr int kReadTimeoutMs = 5000;
 
-bool readByte(int fd, char& c)
+bool readByte(Socket fd, char& c)
 {
-    pollfd entry{fd, POLLIN, 0};
-    if (::poll(&entry, 1, kReadTimeoutMs) <= 0)
+    if (!readable(fd, kReadTimeoutMs))
         return false;
     return ::recv(fd, &c, 1, 0) == 1;
 }
 
-bool readLine(int fd, std::string& line)
+bool readLine(Socket fd, std::string& line)
 {
     line.clear();
     char c;
@@ -35,7 +113,7 @@ bool readLine(int fd, std::string& line)
     return false;
 }
 
-bool readBytes(int fd, std::size_t count, std::string& bytes)
+bool readBytes(Socket fd, std::size_t count, std::string& bytes)
 {
     bytes.clear();
     char c;
@@ -44,9 +122,9 @@ bool readBytes(int fd, std::size_t count, std::string& bytes)
     return bytes.size() == count;
 }
 
-void answer(int fd, char code)
+void answer(Socket fd, char code)
 {
-    if (::send(fd, &code, 1, MSG_NOSIGNAL) != 1) {
+    if (::send(fd, &code, 1, kNoSignal) != 1) {
         // The client is gone; what it saw is what the test checks.
     }
 }
@@ -56,11 +134,11 @@ sockaddr_in loopback(const std::string& address, std::uint16_t port)
     sockaddr_in where{};
     where.sin_family = AF_INET;
     where.sin_port = htons(port);
-    ::inet_aton(address.c_str(), &where.sin_addr);
+    parseIPv4(address, where.sin_addr);
     return where;
 }
 
-std::uint16_t boundPort(int fd)
+std::uint16_t boundPort(Socket fd)
 {
     sockaddr_storage bound{};
     socklen_t length = sizeof bound;
@@ -76,9 +154,9 @@ FakeLpdServer::FakeLpdServer(Behaviour behaviour, const std::string& address, st
     : m_behaviour(behaviour)
 {
     const bool ipv6 = address.find(':') != std::string::npos;
-    const int fd = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const Socket fd = openSocket(ipv6 ? AF_INET6 : AF_INET);
     const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on);
     const sockaddr_in where = loopback(address, port);
     sockaddr_in6 where6{};
     where6.sin6_family = AF_INET6;
@@ -87,8 +165,8 @@ FakeLpdServer::FakeLpdServer(Behaviour behaviour, const std::string& address, st
     const int bound = ipv6 ? ::bind(fd, reinterpret_cast<const sockaddr*>(&where6), sizeof where6)
                            : ::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where);
     if (bound != 0 || ::listen(fd, 4) != 0) {
-        m_listenError = errno;
-        ::close(fd);
+        m_listenError = lastError();
+        closeSocket(fd);
         return;
     }
     m_listener = fd;
@@ -101,8 +179,8 @@ FakeLpdServer::~FakeLpdServer()
     m_stop = true;
     if (m_thread.joinable())
         m_thread.join();
-    if (m_listener >= 0)
-        ::close(m_listener);
+    if (m_listener != kNoSocket)
+        closeSocket(m_listener);
 }
 
 const FakeLpdServer::Received& FakeLpdServer::wait()
@@ -118,19 +196,18 @@ void FakeLpdServer::serve()
     // can end a server that nobody called.
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!m_stop && std::chrono::steady_clock::now() < giveUp) {
-        pollfd entry{m_listener, POLLIN, 0};
-        if (::poll(&entry, 1, 50) <= 0)
+        if (!readable(m_listener, 50))
             continue;
-        const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0)
+        const Socket client = acceptClient(m_listener);
+        if (client == kNoSocket)
             continue;
         serveConnection(client);
-        ::close(client);
+        closeSocket(client);
         return;
     }
 }
 
-void FakeLpdServer::serveConnection(int client)
+void FakeLpdServer::serveConnection(Socket client)
 {
     std::string line;
     if (!readLine(client, line) || line.empty() || line[0] != '\x02')
@@ -152,7 +229,7 @@ void FakeLpdServer::serveConnection(int client)
         const std::string zeros(4096, '\0');
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (!m_stop && std::chrono::steady_clock::now() < giveUp &&
-               ::send(client, zeros.data(), zeros.size(), MSG_NOSIGNAL) > 0) {
+               ::send(client, zeros.data(), static_cast<int>(zeros.size()), kNoSignal) > 0) {
         }
         return;
     }
@@ -187,7 +264,7 @@ void FakeLpdServer::serveConnection(int client)
     }
 }
 
-void FakeLpdServer::answerAfterPause(int client)
+void FakeLpdServer::answerAfterPause(Socket client)
 {
     if (m_behaviour == Behaviour::SlowAnswers)
         std::this_thread::sleep_for(kSlowAnswer);
@@ -195,43 +272,42 @@ void FakeLpdServer::answerAfterPause(int client)
 }
 
 // Takes 64 KiB every 20 ms until the client gives up.
-void FakeLpdServer::readSlowly(int client)
+void FakeLpdServer::readSlowly(Socket client)
 {
     std::vector<char> buffer(64 * 1024);
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!m_stop && std::chrono::steady_clock::now() < giveUp) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        pollfd entry{client, POLLIN, 0};
-        if (::poll(&entry, 1, kReadTimeoutMs) <= 0 || ::recv(client, buffer.data(), buffer.size(), 0) <= 0)
+        if (!readable(client, kReadTimeoutMs) || ::recv(client, buffer.data(), static_cast<int>(buffer.size()), 0) <= 0)
             return;
     }
 }
 
 std::uint16_t unusedLoopbackPort()
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const Socket fd = openSocket(AF_INET);
     const sockaddr_in where = loopback("127.0.0.1", 0);
     ::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where);
     const std::uint16_t port = boundPort(fd);
-    ::close(fd);
+    closeSocket(fd);
     return port;
 }
 
 FullListener::FullListener()
 {
     // A backlog of 0 holds one pending connection: the filler takes it.
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    m_listener = openSocket(AF_INET);
     const sockaddr_in where = loopback("127.0.0.1", 0);
     ::bind(m_listener, reinterpret_cast<const sockaddr*>(&where), sizeof where);
     ::listen(m_listener, 0);
     m_port = boundPort(m_listener);
-    m_filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    m_filler = openSocket(AF_INET);
     const sockaddr_in to = loopback("127.0.0.1", m_port);
     ::connect(m_filler, reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }
 
 FullListener::~FullListener()
 {
-    ::close(m_filler);
-    ::close(m_listener);
+    closeSocket(m_filler);
+    closeSocket(m_listener);
 }

@@ -6,12 +6,20 @@
 #include <string>
 #include <thread>
 #include <vector>
+#ifdef _WIN32
+#include <winsock2.h>
+using FakeLpdSocket = SOCKET;
+#else
+using FakeLpdSocket = int;
+#endif
 
 // A line printer daemon of the tests' own on a loopback address. It serves
 // one connection in a thread of its own, answering as told, and keeps what
-// arrived.
+// arrived. On Windows the test program has started the socket library.
 class FakeLpdServer {
   public:
+    using Socket = FakeLpdSocket;
+    static constexpr Socket kNoSocket = static_cast<Socket>(-1);
     enum class Behaviour {
         Accept,             // acknowledges everything
         RefuseQueue,        // answers the job request with 1
@@ -41,7 +49,7 @@ class FakeLpdServer {
     FakeLpdServer(const FakeLpdServer&) = delete;
     FakeLpdServer& operator=(const FakeLpdServer&) = delete;
 
-    bool listening() const { return m_listener >= 0; }
+    bool listening() const { return m_listener != kNoSocket; }
     int listenError() const { return m_listenError; }
     std::uint16_t port() const { return m_port; }
 
@@ -50,12 +58,12 @@ class FakeLpdServer {
 
   private:
     void serve();
-    void serveConnection(int client);
-    void answerAfterPause(int client);
-    void readSlowly(int client);
+    void serveConnection(Socket client);
+    void answerAfterPause(Socket client);
+    void readSlowly(Socket client);
 
     Behaviour m_behaviour;
-    int m_listener = -1;
+    Socket m_listener = kNoSocket;
     int m_listenError = 0;
     std::uint16_t m_port = 0;
     std::atomic<bool> m_stop{false};
@@ -78,7 +86,7 @@ class FullListener {
     std::uint16_t port() const { return m_port; }
 
   private:
-    int m_listener = -1;
-    int m_filler = -1;
+    FakeLpdServer::Socket m_listener = FakeLpdServer::kNoSocket;
+    FakeLpdServer::Socket m_filler = FakeLpdServer::kNoSocket;
     std::uint16_t m_port = 0;
 };

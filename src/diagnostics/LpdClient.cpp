@@ -1,27 +1,26 @@
+// The line printer daemon protocol, the same on every system; the socket
+// calls are LpdSystem's.
 #include "diagnostics/LpdClient.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <linux/sockios.h>
-#include <poll.h>
-#include <pwd.h>
 #include <sstream>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#include <vector>
 
 #include "diagnostics/BoundedCall.h"
+#include "diagnostics/LpdSystem.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kMaxNameLength = 31;
+#ifdef _WIN32
+constexpr const char* kPathSeparators = "\\/";
+#else
+constexpr const char* kPathSeparators = "/";
+#endif
 
 // Control characters would end or split a protocol line.
 bool hasControlCharacter(const std::string& text)
@@ -71,11 +70,6 @@ std::string milliseconds(std::chrono::milliseconds timeout)
     return std::to_string(timeout.count()) + " ms";
 }
 
-std::string systemError(int error)
-{
-    return std::strerror(error);
-}
-
 // One connection to the printer. Every step reports its failure in
 // m_outcome and returns false; the socket is closed on every path.
 class LpdConnection {
@@ -86,8 +80,8 @@ class LpdConnection {
     }
     ~LpdConnection()
     {
-        if (m_socket >= 0)
-            ::close(m_socket);
+        if (m_socket != LpdSystem::kNoSocket)
+            LpdSystem::close(m_socket);
     }
     LpdConnection(const LpdConnection&) = delete;
     LpdConnection& operator=(const LpdConnection&) = delete;
@@ -114,10 +108,10 @@ class LpdConnection {
         m_outcome = {status, std::move(detail)};
         return false;
     }
-    // Waits until the socket is ready for events, at most the step's
-    // time-out and never past the job's deadline; false on time-out. Other
-    // poll errors count as ready, so that the next call reports them.
-    bool waitFor(short events);
+    // Waits until the socket is writable (or readable), at most the step's
+    // time-out and never past the job's deadline; false on time-out. A
+    // failed wait counts as ready, so that the next call reports its error.
+    bool waitFor(bool writable);
     // The failure of a wait that ran out: the job's deadline when that has
     // passed, otherwise the step's own text.
     bool timedOut(const std::string& step);
@@ -129,21 +123,19 @@ class LpdConnection {
 
     const LpdSettings& m_settings;
     Clock::time_point m_jobDeadline;
-    int m_socket = -1;
+    LpdSystem::Socket m_socket = LpdSystem::kNoSocket;
     bool m_queueAccepted = false;
     LpdOutcome m_outcome;
 };
 
-bool LpdConnection::waitFor(short events)
+bool LpdConnection::waitFor(bool writable)
 {
     const Clock::time_point deadline = std::min(Clock::now() + m_settings.timeout, m_jobDeadline);
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return false;
-        pollfd entry{m_socket, events, 0};
-        const int ready = ::poll(&entry, 1, static_cast<int>(left.count()) + 1);
-        if (ready > 0 || (ready < 0 && errno != EINTR))
+        if (LpdSystem::wait(m_socket, writable, static_cast<int>(left.count()) + 1))
             return true;
     }
 }
@@ -158,61 +150,50 @@ bool LpdConnection::timedOut(const std::string& step)
 
 bool LpdConnection::connect(const SocketAddress& address)
 {
-    m_socket = ::socket(address.storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (m_socket < 0)
-        return fail(LpdStatus::NoConnection, "no socket: " + systemError(errno));
+    m_socket = LpdSystem::open(address.storage.ss_family);
+    if (m_socket == LpdSystem::kNoSocket)
+        return fail(LpdStatus::NoConnection, "no socket: " + LpdSystem::errorText(LpdSystem::lastError()));
     SocketAddress to = address;
     if (to.storage.ss_family == AF_INET6)
         reinterpret_cast<sockaddr_in6*>(&to.storage)->sin6_port = htons(m_settings.port);
     else
         reinterpret_cast<sockaddr_in*>(&to.storage)->sin_port = htons(m_settings.port);
     const std::string port = "port " + std::to_string(m_settings.port);
-    int error = 0;
-    if (::connect(m_socket, reinterpret_cast<const sockaddr*>(&to.storage), to.length) != 0) {
-        error = errno;
-        if (error == EINPROGRESS || error == EINTR) {
-            if (!waitFor(POLLOUT))
-                return timedOut("no connection to " + port);
-            socklen_t length = sizeof error;
-            if (::getsockopt(m_socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
-                error = errno;
-        }
+    bool pending = false;
+    int error = LpdSystem::startConnect(m_socket, to, pending);
+    if (pending) {
+        if (!waitFor(true))
+            return timedOut("no connection to " + port);
+        error = LpdSystem::connectResult(m_socket);
     }
     if (error == 0)
         return true;
-    if (error == ECONNREFUSED)
+    if (LpdSystem::kind(error) == LpdSystem::Error::Refused)
         return fail(LpdStatus::ConnectionRefused, "connection refused on " + port);
-    if (error == ETIMEDOUT)
-        return fail(LpdStatus::TimedOut, "no connection to " + port + ": " + systemError(error));
-    return fail(LpdStatus::NoConnection, "no connection to " + port + ": " + systemError(error));
-}
-
-// The bytes of ours that the printer has not yet taken; -1 when the system
-// does not tell.
-int unsentBytes(int socket)
-{
-    int queued = 0;
-    return ::ioctl(socket, SIOCOUTQ, &queued) == 0 ? queued : -1;
+    if (LpdSystem::kind(error) == LpdSystem::Error::TimedOut)
+        return fail(LpdStatus::TimedOut, "no connection to " + port + ": " + LpdSystem::errorText(error));
+    return fail(LpdStatus::NoConnection, "no connection to " + port + ": " + LpdSystem::errorText(error));
 }
 
 bool LpdConnection::send(const std::string& bytes, const std::string& what)
 {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t n = ::send(m_socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        const std::ptrdiff_t n = LpdSystem::send(m_socket, bytes.data() + sent, bytes.size() - sent);
         if (n >= 0) {
             sent += static_cast<std::size_t>(n);
             continue;
         }
-        if (errno == EINTR)
+        const int error = LpdSystem::lastError();
+        if (LpdSystem::kind(error) == LpdSystem::Error::Interrupted)
             continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        if (LpdSystem::kind(error) == LpdSystem::Error::WouldBlock) {
             // The printer takes no more bytes for now. A printer that still
             // reads, however slowly, frees no room for a whole step's time
             // only when it has taken nothing; the job's deadline bounds it.
-            const int queuedBefore = unsentBytes(m_socket);
-            while (!waitFor(POLLOUT)) {
-                const int queued = unsentBytes(m_socket);
+            const int queuedBefore = LpdSystem::unsentBytes(m_socket);
+            while (!waitFor(true)) {
+                const int queued = LpdSystem::unsentBytes(m_socket);
                 if (Clock::now() < m_jobDeadline && queued >= 0 && queuedBefore >= 0 && queued < queuedBefore)
                     continue;
                 if (Clock::now() >= m_jobDeadline)
@@ -222,7 +203,7 @@ bool LpdConnection::send(const std::string& bytes, const std::string& what)
             }
             continue;
         }
-        return fail(brokenStatus(), "connection broken while sending " + what + ": " + systemError(errno));
+        return fail(brokenStatus(), "connection broken while sending " + what + ": " + LpdSystem::errorText(error));
     }
     return true;
 }
@@ -232,7 +213,7 @@ bool LpdConnection::send(const std::string& bytes, const std::string& what)
 bool LpdConnection::nothingUnasked(const std::string& what)
 {
     unsigned char stray = 0;
-    const ssize_t n = ::recv(m_socket, &stray, 1, MSG_DONTWAIT | MSG_PEEK);
+    const std::ptrdiff_t n = LpdSystem::receive(m_socket, &stray, 1, true);
     if (n > 0)
         return fail(brokenStatus(), "protocol fault: the printer sent bytes before " + what);
     return true;
@@ -240,19 +221,21 @@ bool LpdConnection::nothingUnasked(const std::string& what)
 
 bool LpdConnection::acknowledged(const std::string& what, LpdStatus refusal)
 {
-    if (!waitFor(POLLIN))
+    if (!waitFor(false))
         return timedOut("no answer to " + what);
     // Exactly one byte answers a step; a second one already there means the
     // printer does not speak the protocol (or sends zero bytes without end).
     unsigned char answer[2] = {};
-    ssize_t n;
-    while ((n = ::recv(m_socket, answer, sizeof answer, MSG_DONTWAIT)) < 0 && errno == EINTR) {
+    std::ptrdiff_t n;
+    int error = 0;
+    while ((n = LpdSystem::receive(m_socket, answer, sizeof answer, false)) < 0 &&
+           LpdSystem::kind(error = LpdSystem::lastError()) == LpdSystem::Error::Interrupted) {
     }
     if (n == 0)
         return fail(brokenStatus(), "the printer closed the connection before it answered " + what);
     if (n < 0)
         return fail(brokenStatus(),
-                    "connection broken while waiting for the answer to " + what + ": " + systemError(errno));
+                    "connection broken while waiting for the answer to " + what + ": " + LpdSystem::errorText(error));
     if (n > 1)
         return protocolFault(what);
     if (answer[0] != 0)
@@ -278,7 +261,7 @@ bool readFile(const std::string& path, std::string& bytes)
 
 std::string baseName(const std::string& path)
 {
-    const std::size_t slash = path.find_last_of('/');
+    const std::size_t slash = path.find_last_of(kPathSeparators);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
@@ -286,21 +269,14 @@ std::string baseName(const std::string& path)
 
 LpdSender LpdSender::thisProcess()
 {
-    static int nextJob = ::getpid();
+    static int nextJob = LpdSystem::processId();
     LpdSender sender;
-    char host[256] = {};
-    if (::gethostname(host, sizeof host - 1) == 0)
-        sender.host = printable(host, kMaxNameLength, false);
+    sender.host = printable(LpdSystem::hostName(), kMaxNameLength, false);
     if (sender.host.empty())
         sender.host = "localhost";
-
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found)
-        sender.user = printable(found->pw_name, kMaxNameLength, false);
+    sender.user = printable(LpdSystem::userName(), kMaxNameLength, false);
     if (sender.user.empty())
-        sender.user = std::to_string(::geteuid());
+        sender.user = LpdSystem::unnamedUser();
 
     sender.jobNumber = nextJob++ % 1000;
     return sender;

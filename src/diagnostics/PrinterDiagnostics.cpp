@@ -1,7 +1,11 @@
 #include "diagnostics/PrinterDiagnostics.h"
 
 #include <sys/stat.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <cstdio>
+#include <vector>
+#include <windows.h>
+#else
 #include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
@@ -37,7 +41,46 @@ std::string oneLine(const std::string& text)
     return line;
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+std::string localTimeNow()
+{
+    SYSTEMTIME local{};
+    ::GetLocalTime(&local);
+    char text[32] = {};
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", local.wYear, local.wMonth, local.wDay,
+                  local.wHour, local.wMinute, local.wSecond);
+    return text;
+}
+
+// Appends the line in one write, so that runs of several programs do not mix
+// their lines. A log that cannot be written does not change the result.
+void appendToLog(const std::string& path, const std::string& line)
+{
+    const HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+// Whether the command interpreter finds lpr.exe: it looks in the current
+// folder, then in the folders of PATH (System32 among them).
+bool hasLprClient()
+{
+    std::string folders = ::currentDirectory();
+    std::vector<char> path(32767);
+    const DWORD length = ::GetEnvironmentVariableA("PATH", path.data(), static_cast<DWORD>(path.size()));
+    if (length > 0 && length < path.size())
+        folders += ";" + std::string(path.data(), length);
+    char found[MAX_PATH];
+    return ::SearchPathA(folders.c_str(), "lpr.exe", nullptr, MAX_PATH, found, nullptr) > 0;
+}
+
+// Tells in the log that the page went over the program's own LPD client.
+constexpr const char* kOwnClient = " (no lpr.exe found: built-in LPD client)";
+#else
 std::string localTimeNow()
 {
     const std::time_t now = std::time(nullptr);
@@ -98,12 +141,16 @@ int PrinterTestEnvironment::sendPage(const std::string& address, const std::stri
                                      const std::string& logPath)
 {
 #ifdef _WIN32
-    return runCommand(PrinterDiagnostics::testPageCommand(address, queue, pagePath, logPath));
-#else
-    const LpdOutcome outcome = sendLpdJob(address, queue, pagePath, LpdSender::thisProcess(), lpd);
+    // The system's LPR client is an optional part of Windows, off by default.
+    if (hasLprClient())
+        return runCommand(PrinterDiagnostics::testPageCommand(address, queue, pagePath, logPath));
+#endif
+    LpdOutcome outcome = sendLpdJob(address, queue, pagePath, LpdSender::thisProcess(), lpd);
+#ifdef _WIN32
+    outcome.detail += kOwnClient;
+#endif
     appendToLog(logPath, PrinterDiagnostics::logLine(localTimeNow(), address, queue, outcome));
     return static_cast<int>(outcome.status);
-#endif
 }
 
 int PrinterTestEnvironment::runCommand(const std::string& commandLine)

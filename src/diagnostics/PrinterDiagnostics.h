@@ -20,9 +20,10 @@ class PrinterTestEnvironment {
     virtual bool fileExists(const std::string& path);
     // Sends the page file to queue on the printer at address and leaves a
     // trace of the run in the log; the status that the test page reports,
-    // 0 on success. Linux speaks the printer protocol itself (LpdStatus
-    // gives the values) and appends one line to the log; Windows runs the
-    // system's LPR client, which appends its output.
+    // 0 on success. The program speaks the printer protocol itself
+    // (LpdStatus gives the values) and appends one line to the log; Windows
+    // runs the system's LPR client instead when the command interpreter finds
+    // lpr.exe, and that appends its output.
     virtual int sendPage(const std::string& address, const std::string& queue, const std::string& pagePath,
                          const std::string& logPath);
     // The command interpreter of a system whose LPR client is a command.

@@ -1,10 +1,15 @@
 // The test page on Windows: the LPR client's command line through the
-// command interpreter, against a stand-in lpr.exe first on PATH.
+// command interpreter, against a stand-in lpr.exe first on PATH; without
+// lpr.exe, the built-in LPD client against the fake printer.
 #include <gtest/gtest.h>
+#include <optional>
+#include <regex>
 
+#include "FakeLpdServer.h"
 #include "TestSupport.h"
 #include "WinTestSupport.h"
 #include "diagnostics/PrinterDiagnostics.h"
+#include "platform/Sockets.h"
 
 namespace {
 
@@ -61,6 +66,30 @@ class FakeLpr {
     TempDir m_dir;
     std::string m_oldPath;
 };
+
+// No lpr.exe on PATH: only an empty folder on it while a test runs.
+class WinTestPageWithoutLpr : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(startSocketLibrary(2, 2)); }
+    void SetUp() override
+    {
+        char path[32767];
+        const DWORD length = ::GetEnvironmentVariableA("PATH", path, sizeof path);
+        m_oldPath.assign(path, length < sizeof path ? length : 0);
+        setEnvironment("PATH", m_emptyFolder.path());
+    }
+    void TearDown() override { setEnvironment("PATH", m_oldPath); }
+
+  private:
+    TempDir m_emptyFolder;
+    std::string m_oldPath;
+};
+
+std::string failureText(const std::string& queue, int status)
+{
+    return "Printing failed.\n\n Sending the test page to '127.0.0.1:" + queue + "' using 'LPR' returned [" +
+           std::to_string(status) + "].\nCheck log file 'testprint.log'.";
+}
 
 } // namespace
 
@@ -136,4 +165,46 @@ TEST(WinTestPage, CommandLineKeepsTheFormatQuotedForTheInterpreter)
         PrinterDiagnostics::testPageCommand("10.0.0.7", "my queue", "C:\\srv q\\testpage.ps",
                                             "C:\\srv q\\testprint.log"),
         "lpr /S ^\"10.0.0.7^\" /P ^\"my queue^\" /o l ^\"C:\\srv q\\testpage.ps^\" >> \"C:\\srv q\\testprint.log\"");
+}
+
+TEST_F(WinTestPageWithoutLpr, ThePageGoesOverLpdAndTheLogNamesTheBuiltInClient)
+{
+    TempDir cwd;
+    const std::string page = "%!PS\r\nshowpage\r\n";
+    writeBytes(inFolder(cwd.path(), "testpage.ps"), page);
+    TestEnvironment env(cwd.path());
+    RecordingSink sink;
+    struct Row {
+        std::optional<FakeLpdServer::Behaviour> behaviour; // none: nothing listens
+        bool delivered;
+        std::string message;
+        std::string logDetail; // a regular expression
+    };
+    const Row rows[] = {
+        {FakeLpdServer::Behaviour::Accept, true, "Printing succeed.\n\nCheck output at the printer.",
+         "\\[0\\] sent " + std::to_string(page.size()) + " bytes"},
+        {FakeLpdServer::Behaviour::RefuseQueue, false, failureText("PASSTHRU", 3),
+         "\\[3\\] the job request for queue 'PASSTHRU' refused \\(answer 1\\)"},
+        {std::nullopt, false, failureText("PASSTHRU", 1), "\\[1\\] connection refused on port \\d+"},
+    };
+    std::string expectedLog;
+    for (const Row& row : rows) {
+        std::optional<FakeLpdServer> printer;
+        env.lpd.port = unusedLoopbackPort();
+        if (row.behaviour) {
+            printer.emplace(*row.behaviour);
+            env.lpd.port = printer->port();
+        }
+        EXPECT_EQ(PrinterDiagnostics(env).sendTestPage("127.0.0.1", "PASSTHRU", sink), row.delivered);
+        EXPECT_EQ(sink.texts.back(), row.message);
+        if (printer) {
+            EXPECT_EQ(printer->wait().queue, "PASSTHRU");
+            EXPECT_EQ(printer->wait().dataFile, row.delivered ? page : "");
+        }
+        expectedLog += "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d 127\\.0\\.0\\.1:PASSTHRU " + row.logDetail +
+                       " \\(no lpr\\.exe found: built-in LPD client\\)\n";
+    }
+    EXPECT_TRUE(env.commands.empty());
+    const std::string log = readBytes(inFolder(cwd.path(), "testprint.log"));
+    EXPECT_TRUE(std::regex_match(log, std::regex(expectedLog))) << log;
 }
