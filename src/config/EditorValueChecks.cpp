@@ -5,44 +5,27 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <type_traits>
 
 #include "config/EditorSteps.h"
 #include "config/NumberText.h"
 #include "config/Vocabulary.h"
-#include "text/AsciiCase.h"
 
 namespace {
 
-// The editor's ranges (the DICOM page's fields); every other integer takes
-// any 32-bit value, as its field does.
-struct IntegerRange {
-    std::string_view key;
-    int low;
-    int high;
-};
-constexpr IntegerRange kEditorRanges[] = {{"Copies", 1, 1000}, {"Port", 0, 65535}};
-
-// Texts the editor offers as BLACK, WHITE or a number (the Additional
-// Settings page's densities), written as DensityMode writes them.
-constexpr std::string_view kDensityKeys[] = {"BorderDensity", "EmptyImageDensity"};
-
-template <typename Record> IntegerRange rangeOf(const KeyDef<Record>& def, bool editorRules)
+// The range of an integer: the key's rule where the editor's rules hold,
+// else any 32-bit value, as its field takes.
+template <typename Record> Bounds<int> rangeOf(const KeyDef<Record>& def, bool editorRules)
 {
-    if constexpr (std::is_same_v<Record, Configuration>)
-        for (const IntegerRange& range : kEditorRanges)
-            if (editorRules && range.key == def.key)
-                return range;
-    return {def.key, INT_MIN, INT_MAX};
+    if (editorRules && def.rule.accepted)
+        return *def.rule.accepted;
+    return {INT_MIN, INT_MAX};
 }
 
+// A text that the editor offers as BLACK, WHITE or a number, where the
+// editor's rules hold.
 template <typename Record> bool isDensity(const KeyDef<Record>& def, bool editorRules)
 {
-    if constexpr (std::is_same_v<Record, LayoutRecord>)
-        for (const std::string_view key : kDensityKeys)
-            if (editorRules && key == def.key)
-                return true;
-    return false;
+    return editorRules && def.rule.density;
 }
 
 std::string joined(const std::vector<std::string>& words)
@@ -57,10 +40,10 @@ std::string joined(const std::vector<std::string>& words)
 template <typename Record> std::string wanted(const KeyDef<Record>& def, bool json, bool editorRules)
 {
     if (isDensity(def, editorRules))
-        return "BLACK, WHITE or an integer";
+        return DensityMode::black().toText() + ", " + DensityMode::white().toText() + " or an integer";
     switch (def.type) {
     case KeyType::Integer: {
-        const IntegerRange range = rangeOf(def, editorRules);
+        const Bounds<int> range = rangeOf(def, editorRules);
         return "an integer from " + std::to_string(range.low) + " to " + std::to_string(range.high);
     }
     case KeyType::Real:
@@ -152,7 +135,7 @@ bool EditorSteps::typedValue(const KeyDef<Record>& def, std::string_view typed, 
     switch (def.type) {
     case KeyType::Integer: {
         const int value = parseInteger(typed, &whole);
-        const IntegerRange range = rangeOf(def, m_editor.m_editorRules);
+        const Bounds<int> range = rangeOf(def, m_editor.m_editorRules);
         if (whole && value >= range.low && value <= range.high) {
             text = formatInteger(value);
             return true;
@@ -188,13 +171,8 @@ bool EditorSteps::typedValue(const KeyDef<Record>& def, std::string_view typed, 
             return false;
         if (!isDensity(def, m_editor.m_editorRules))
             return true;
-        if (const std::string upper = upperAscii(text); upper == "BLACK" || upper == "WHITE") {
-            text = upper;
-            return true;
-        }
-        parseInteger(text, &whole);
-        if (whole) {
-            text = DensityMode::fromText(text).toText();
+        if (const DensityMode density = DensityMode::fromText(text, &whole); whole) {
+            text = density.toText();
             return true;
         }
         break;
@@ -210,7 +188,7 @@ bool EditorSteps::jsonValue(const KeyDef<Record>& def, const Json& value, const 
     switch (def.type) {
     case KeyType::Integer:
         if (value.is_number_integer()) {
-            const IntegerRange range = rangeOf(def, m_editor.m_editorRules);
+            const Bounds<int> range = rangeOf(def, m_editor.m_editorRules);
             // Large positive numbers come as unsigned, the rest as signed.
             const bool inRange =
                 value.is_number_unsigned()

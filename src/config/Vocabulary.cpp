@@ -104,14 +104,17 @@ bool parseYesNo(std::string_view value, bool fallback, bool* known)
     return read < 0 ? fallback : read == 1;
 }
 
-DensityMode DensityMode::fromText(const std::string& text)
+DensityMode DensityMode::fromText(const std::string& text, bool* known)
 {
-    const std::string upper = upperAscii(text);
-    if (upper == "BLACK")
-        return black();
-    if (upper == "WHITE")
-        return white();
-    return custom(parseInteger(text));
+    // The words are the ones toText writes.
+    for (const DensityMode word : {black(), white()}) {
+        if (equalIgnoringAsciiCase(text, word.toText())) {
+            if (known)
+                *known = true;
+            return word;
+        }
+    }
+    return custom(parseInteger(text, known));
 }
 
 std::string DensityMode::toText() const
