@@ -81,20 +81,6 @@ const KeyDef<LayoutRecord>* layoutField(std::string_view name)
     return nullptr;
 }
 
-std::vector<std::string> vocabularyWords(const WordList& words)
-{
-    // Codes count from 0; the text of a code beyond the vocabulary is one
-    // of the words already seen (the default).
-    std::vector<std::string> found;
-    for (int code = 0;; ++code) {
-        std::string word = words.text(code);
-        for (const std::string& seen : found)
-            if (seen == word)
-                return found;
-        found.push_back(std::move(word));
-    }
-}
-
 std::string_view encodingName(TextEncoding encoding)
 {
     return encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252";

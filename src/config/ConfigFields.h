@@ -41,9 +41,6 @@ template <typename Record> std::string writtenValue(const KeyDef<Record>& def, c
     return text;
 }
 
-// The words of a vocabulary in code order ("LOW", "MED", "HIGH").
-std::vector<std::string> vocabularyWords(const WordList& words);
-
 // The lists of records, each with the field that names a record.
 enum class ListKind { Printers, Papers, Headers };
 

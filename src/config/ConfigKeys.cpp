@@ -7,6 +7,20 @@ const WordList kMediumWords{mediumText, mediumCode};
 const WordList kDestinationWords{destinationText, destinationCode};
 const WordList kOrientationWords{orientationText, orientationCode};
 
+std::vector<std::string> vocabularyWords(const WordList& words)
+{
+    // Codes count from 0; the text of a code beyond the vocabulary is one
+    // of the words already seen (the default).
+    std::vector<std::string> found;
+    for (int code = 0;; ++code) {
+        std::string word = words.text(code);
+        for (const std::string& seen : found)
+            if (seen == word)
+                return found;
+        found.push_back(std::move(word));
+    }
+}
+
 namespace {
 
 constexpr std::string_view kBanner[] = {
@@ -53,6 +67,38 @@ template <typename Record> constexpr KeyDef<Record> readOnly(KeyDef<Record> def)
     return def;
 }
 
+// The editor's rules of a key (ValueRule): the range it accepts, where its
+// up-down buttons stop, whether it is a density.
+template <typename Record> constexpr KeyDef<Record> accepting(KeyDef<Record> def, Bounds<int> accepted)
+{
+    def.rule.accepted = accepted;
+    return def;
+}
+
+template <typename Record> constexpr KeyDef<Record> newServerAccepting(KeyDef<Record> def, Bounds<int> accepted)
+{
+    def.rule.newServerAccepted = accepted;
+    return def;
+}
+
+template <typename Record> constexpr KeyDef<Record> steppingUpTo(KeyDef<Record> def, double limit)
+{
+    def.rule.stepLimit = limit;
+    return def;
+}
+
+template <typename Record> constexpr KeyDef<Record> newServerSteppingUpTo(KeyDef<Record> def, double limit)
+{
+    def.rule.newServerStepLimit = limit;
+    return def;
+}
+
+template <typename Record> constexpr KeyDef<Record> density(KeyDef<Record> def)
+{
+    def.rule.density = true;
+    return def;
+}
+
 const KeyDef<Config> kGeneralPrinterKeys[] = {
     yesNoKey("DeleteJobFile", field(&Config::DeleteJobFile), true),
     // The key's old misspelling, still accepted.
@@ -86,9 +132,9 @@ const KeyDef<Config> kDicomPrinterGeneralKeys[] = {
 
 const KeyDef<Config> kDicomLabelKeys[] = {
     yesNoKey("IncludeLabel", field(&Config::IncludeLabel), false),
-    integerKey("LabelSize", field(&Config::LabelSize)),
-    integerKey("PositionX", field(&Config::PositionX)),
-    integerKey("PositionY", field(&Config::PositionY)),
+    steppingUpTo(integerKey("LabelSize", field(&Config::LabelSize)), 100),
+    steppingUpTo(integerKey("PositionX", field(&Config::PositionX)), 100),
+    steppingUpTo(integerKey("PositionY", field(&Config::PositionY)), 100),
     textKey("Text", field(&Config::Text)),
 };
 
@@ -113,7 +159,7 @@ const KeyDef<Config> kCompatibilityKeys[] = {
 };
 
 const KeyDef<Config> kSessionKeys[] = {
-    integerKey("Copies", field(&Config::Copies)),
+    accepting(integerKey("Copies", field(&Config::Copies)), {1, 1000}),
     wordKey("Priority", field(&Config::Priority), kPriorityWords),
     wordKey("MediumType", field(&Config::MediumType), kMediumWords),
     wordKey("Destination", field(&Config::Destination), kDestinationWords),
@@ -121,7 +167,10 @@ const KeyDef<Config> kSessionKeys[] = {
 };
 
 const KeyDef<Config> kServerKeys[] = {
-    integerKey("Port", field(&Config::Port)),
+    // Any TCP port. The wizard, which sets up a new server, keeps to fewer:
+    // port 0 picks no fixed port, and the highest ports are left to the
+    // system's own use.
+    newServerAccepting(accepting(integerKey("Port", field(&Config::Port)), {0, 65535}), {1, 65000}),
     textKey("ServerAETitle", field(&Config::ServerAETitle)),
     yesNoKey("CheckAETitles", field(&Config::CheckAETitles), false),
 };
@@ -140,15 +189,18 @@ const KeyDef<HeaderRecord> kHeaderKeys[] = {
 
 const KeyDef<LayoutRecord> kLayoutGeneralKeys[] = {
     textKey("Description", &LayoutRecord::Description),
-    realKey("ImageDistance", &LayoutRecord::ImageDistance),
+    // The wizard, which sets up a first layout, offers a tenth of the page's
+    // range: a larger distance never suits a new configuration.
+    newServerSteppingUpTo(steppingUpTo(realKey("ImageDistance", &LayoutRecord::ImageDistance), 10000.0), 1000.0),
     realKey("TrimWidth", &LayoutRecord::TrimWidth),
 };
 
 const KeyDef<LayoutRecord> kLayoutDefaultsKeys[] = {
     wordKey("Orientation", &LayoutRecord::Orientation, kOrientationWords),
     yesNoKey("Trim", &LayoutRecord::Trim, false),
-    textKey("BorderDensity", &LayoutRecord::BorderDensity),
-    textKey("EmptyImageDensity", &LayoutRecord::EmptyImageDensity),
+    // A custom density's buttons stop short of white (256).
+    steppingUpTo(density(textKey("BorderDensity", &LayoutRecord::BorderDensity)), 200),
+    steppingUpTo(density(textKey("EmptyImageDensity", &LayoutRecord::EmptyImageDensity)), 200),
     textKey("PageSize", &LayoutRecord::PageSize),
 };
 

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cmath>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <vector>
 
 #include "config/Configuration.h"
 #include "config/NumberText.h"
@@ -16,8 +19,38 @@
 // a word that is neither yes nor no. The writer walks these tables in their
 // order; the reader looks keys up in them. A key belongs to the file format
 // exactly when it is in one of these tables.
+//
+// Each entry also holds the editor's rules for the value (its range, the
+// words of its vocabulary, whether it is a density), and these tables are
+// the only place they are written: the pages, dialogs and wizard, quarvel-cfg
+// set and import, the Ansible module and check all take them from here.
 
 enum class KeyType { Text, Integer, Real, YesNo, Word };
+
+// A range of numbers, both ends included.
+template <typename T> struct Bounds {
+    T low;
+    T high;
+};
+
+// What the editor wants of a value beyond what the file holds.
+struct ValueRule {
+    // Integer: the editor refuses a value outside (a page's field, a value
+    // set or merged; import takes whatever a file holds). None: any value of
+    // the field.
+    std::optional<Bounds<int>> accepted;
+    // The wizard, which sets up a new server, keeps to these instead and
+    // names them in its own message.
+    std::optional<Bounds<int>> newServerAccepted;
+    // Integer, Real and densities: the up-down buttons step from 0 up to this
+    // (a typed value is taken as it is); none, without an upper limit. The
+    // wizard's buttons step up to newServerStepLimit instead, when given.
+    std::optional<double> stepLimit;
+    std::optional<double> newServerStepLimit;
+    // Text: a density, BLACK, WHITE or an integer (0 black .. 256 white), as
+    // DensityMode reads and writes it.
+    bool density = false;
+};
 
 // A vocabulary kept as a code: the word written for a code, and the code read
 // for a word (any word it does not know gives its default code).
@@ -30,6 +63,9 @@ extern const WordList kPriorityWords;
 extern const WordList kMediumWords;
 extern const WordList kDestinationWords;
 extern const WordList kOrientationWords;
+
+// The words of a vocabulary in code order ("LOW", "MED", "HIGH").
+std::vector<std::string> vocabularyWords(const WordList& words);
 
 template <typename Record> struct KeyDef {
     std::string_view key; // as written
@@ -45,6 +81,8 @@ template <typename Record> struct KeyDef {
     std::string (*written)(const Record&) = nullptr;
     // An alias the reader accepts and the writer never writes.
     bool readOnly = false;
+    // The editor's rules; the words of a Word key are its vocabulary.
+    ValueRule rule;
 };
 
 template <typename Record> constexpr KeyDef<Record> textKey(std::string_view key, std::string Record::*field)
@@ -146,6 +184,60 @@ const KeyDef<Record>* findKey(std::span<const KeyDef<Record>> keys, std::string_
             return &def;
     }
     return nullptr;
+}
+
+// Whether def's field is field.
+template <typename Record, typename T> bool holdsField(const KeyDef<Record>& def, T Record::*field)
+{
+    if constexpr (std::is_same_v<T, int>)
+        return def.number == field;
+    else if constexpr (std::is_same_v<T, double>)
+        return def.real == field;
+    else if constexpr (std::is_same_v<T, bool>)
+        return def.flag == field;
+    else
+        return def.text == field;
+}
+
+// The key whose field is field, a member of the configuration (also of its
+// DICOM or page label record), the layout or a list's record; nullptr for a
+// field that is no key's. The reader's aliases do not count.
+template <typename T, typename Owner> auto keyOf(T Owner::*field)
+{
+    const auto find = [](auto keys, auto member) -> decltype(keys.data()) {
+        for (const auto& def : keys)
+            if (!def.readOnly && holdsField(def, member))
+                return &def;
+        return nullptr;
+    };
+    if constexpr (std::is_base_of_v<Owner, Configuration>) {
+        const KeyDef<Configuration>* found = nullptr;
+        for (const SectionDef& section : fileSections())
+            if (!found && section.kind == SectionKind::Settings)
+                found = find(section.settingsKeys, static_cast<T Configuration::*>(field));
+        return found;
+    } else if constexpr (std::is_same_v<Owner, LayoutRecord>) {
+        const KeyDef<LayoutRecord>* found = nullptr;
+        for (const SectionDef& section : fileSections())
+            if (!found && section.kind == SectionKind::Layout)
+                found = find(section.layoutKeys, field);
+        return found;
+    } else if constexpr (std::is_same_v<Owner, PrinterRecord>) {
+        return find(printerKeys(), field);
+    } else if constexpr (std::is_same_v<Owner, PaperRecord>) {
+        return find(paperKeys(), field);
+    } else {
+        static_assert(std::is_same_v<Owner, HeaderRecord>, "a field of the configuration or of one of its records");
+        return find(headerKeys(), field);
+    }
+}
+
+// The rules of the key whose field is field; none for a field that is no key's.
+template <typename T, typename Owner> const ValueRule& ruleOf(T Owner::*field)
+{
+    static const ValueRule none;
+    const auto* def = keyOf(field);
+    return def ? def->rule : none;
 }
 
 // Appends text without its CR and LF, so that no text can split its line.

@@ -178,7 +178,7 @@ template <typename List> void FirstNameIndex<List>::grow()
 ConfigReader::ConfigReader(Configuration& config, ReaderFindings* findings)
     : m_config(config), m_findings(findings), m_paperIndex(config.Papers), m_headerIndex(config.Headers)
 {
-    findLevelMatches();
+    findGroupSections();
     if (!m_findings)
         return;
     m_findings->sections.clear();
@@ -318,9 +318,9 @@ void ConfigReader::readSectionHeader(std::string_view rawLine)
         name = name.substr(0, close);
     if (m_findings)
         closeSection();
-    (level == 3 ? m_level3 : level == 2 ? m_level2 : m_level1).assign(name);
+    (level == 3 ? m_blockName : level == 2 ? m_groupName : m_sectionName).assign(name);
     if (level > 1)
-        findLevelMatches();
+        findGroupSections();
     enterSection();
     if (m_findings) {
         m_headerLine = m_line;
@@ -329,15 +329,15 @@ void ConfigReader::readSectionHeader(std::string_view rawLine)
     }
 }
 
-// The sections whose level-3 and level-2 names are the current ones, in
-// any case; looked up again only when one of those names changes, so that a
-// run of level-1 headers under them costs no comparison of them.
-void ConfigReader::findLevelMatches()
+// The sections under the current block and group names, in any case;
+// looked up again only when one of those names changes, so that a run of
+// level-1 headers under them costs no comparison of them.
+void ConfigReader::findGroupSections()
 {
-    m_levelMatches.clear();
+    m_groupSections.clear();
     for (const SectionDef& section : fileSections())
-        if (equalIgnoringAsciiCase(section.level3, m_level3) && equalIgnoringAsciiCase(section.level2, m_level2))
-            m_levelMatches.push_back(&section);
+        if (equalIgnoringAsciiCase(section.level3, m_blockName) && equalIgnoringAsciiCase(section.level2, m_groupName))
+            m_groupSections.push_back(&section);
 }
 
 // Finds what the current section path names. Fixed names match in any case;
@@ -350,20 +350,20 @@ void ConfigReader::enterSection()
     m_keyLines = 0;
     m_entryNoted = false;
     m_entryLines = nullptr;
-    for (const SectionDef* match : m_levelMatches) {
+    for (const SectionDef* match : m_groupSections) {
         const SectionDef& section = *match;
         switch (section.kind) {
         case SectionKind::Settings:
         case SectionKind::Layout:
-            if (!equalIgnoringAsciiCase(section.level1, m_level1))
+            if (!equalIgnoringAsciiCase(section.level1, m_sectionName))
                 continue;
             break;
         case SectionKind::Printers: {
-            if (!containsIgnoringAsciiCase(m_level1, kPrinterSectionPrefix))
+            if (!containsIgnoringAsciiCase(m_sectionName, kPrinterSectionPrefix))
                 continue;
             // The number follows the first '-'; computed in 64 bits so that
             // "Printer-2147483648" cannot overflow.
-            const std::string_view number = std::string_view(m_level1).substr(m_level1.find('-') + 1);
+            const std::string_view number = std::string_view(m_sectionName).substr(m_sectionName.find('-') + 1);
             m_printerPosition = static_cast<long long>(parseInteger(number)) - 1;
             break;
         }
@@ -424,13 +424,13 @@ void ConfigReader::applyKey(std::string_view key, std::string_view value)
     case SectionKind::Papers:
         // The section's record exists from its first key line on, known or not.
         if (m_recordPosition == kNoRecord)
-            m_recordPosition = m_paperIndex.findOrAdd(m_level1);
+            m_recordPosition = m_paperIndex.findOrAdd(m_sectionName);
         apply(paperKeys(), *(m_config.Papers.begin() + static_cast<std::ptrdiff_t>(m_recordPosition)), key, value,
               m_findings ? entryLines(m_findings->papers, m_recordPosition) : nullptr);
         break;
     case SectionKind::Headers:
         if (m_recordPosition == kNoRecord)
-            m_recordPosition = m_headerIndex.findOrAdd(m_level1);
+            m_recordPosition = m_headerIndex.findOrAdd(m_sectionName);
         apply(headerKeys(), *(m_config.Headers.begin() + static_cast<std::ptrdiff_t>(m_recordPosition)), key, value,
               m_findings ? entryLines(m_findings->headers, m_recordPosition) : nullptr);
         break;
@@ -501,7 +501,8 @@ std::uint32_t* ConfigReader::fixedSectionLines()
 void ConfigReader::noteUnplacedLine()
 {
     if (m_section && m_section->kind == SectionKind::Printers && m_printerPosition >= 0) {
-        note(FindingKind::UnknownSection, FindingText::NoPrinterYet, {m_level1, std::to_string(m_printerPosition + 1)});
+        note(FindingKind::UnknownSection, FindingText::NoPrinterYet,
+             {m_sectionName, std::to_string(m_printerPosition + 1)});
         return;
     }
     if (m_headerLine == 0)
@@ -521,7 +522,7 @@ void ConfigReader::noteNewSectionEntry(std::uint32_t* lines)
     if (lines[0] != header)
         m_findings->items.add(FindingKind::Duplicate, FindingText::SectionAgain, header,
                               m_headerLine ? std::string_view(m_headerSource) : m_source, 1,
-                              {m_level1, std::to_string(lines[0])});
+                              {m_sectionName, std::to_string(lines[0])});
 }
 
 template <typename Record>
@@ -537,7 +538,7 @@ void ConfigReader::noteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Re
         return;
     }
     if (!def) {
-        note(FindingKind::UnknownKey, FindingText::UnknownKey, {key, m_level1});
+        note(FindingKind::UnknownKey, FindingText::UnknownKey, {key, m_sectionName});
         return;
     }
     std::uint32_t& last = lines[1 + fieldSlot(keys, *def)];
@@ -575,17 +576,17 @@ void ConfigReader::closeSection()
                             : " and its " + std::to_string(m_keyLines) + (m_keyLines == 1 ? " key line" : " key lines");
         if (noPrinter)
             late.add(FindingKind::UnknownSection, FindingText::NoPrinterSection, m_headerLine, m_headerSource,
-                     1 + m_keyLines, {m_level1, keyLines});
+                     1 + m_keyLines, {m_sectionName, keyLines});
         else
             late.add(FindingKind::UnknownSection, FindingText::UnknownSection, m_headerLine, m_headerSource,
-                     1 + m_keyLines, {m_level3, m_level2, m_level1, keyLines});
+                     1 + m_keyLines, {m_blockName, m_groupName, m_sectionName, keyLines});
         return;
     }
     const bool repeated = m_section->kind == SectionKind::Printers || m_section->kind == SectionKind::Papers ||
                           m_section->kind == SectionKind::Headers;
     if (repeated && m_enteredByLevel1 && m_keyLines == 0)
         late.add(FindingKind::UnknownSection, FindingText::NoKeyLineSection, m_headerLine, m_headerSource, 1,
-                 {m_level1});
+                 {m_sectionName});
 }
 
 void ConfigReader::finish()

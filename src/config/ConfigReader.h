@@ -72,7 +72,7 @@ class ConfigReader {
     void finish();
     void readSectionHeader(std::string_view line);
     void readKeyLine(std::string_view line);
-    void findLevelMatches();
+    void findGroupSections();
     void enterSection();
     void applyKey(std::string_view key, std::string_view value);
     template <typename Record>
@@ -97,12 +97,14 @@ class ConfigReader {
     EncodingDetector m_encoding;
     ReaderFindings* m_findings;
 
-    // The current section path as written, and what it names: a section of
+    // The current section path as written: the names in the last headers
+    // of each level, "[[[DICOM]]]", "[[TCPIP]]" and "[Server]". Then what it
+    // names: the table's sections under that block and group, a section of
     // the key tables (nullptr for none), the printer position of a
     // "Printer-n" section, the list position of a paper or header section's
     // record once a key line has met it.
-    std::string m_level3, m_level2, m_level1;
-    std::vector<const SectionDef*> m_levelMatches; // for m_level3 and m_level2
+    std::string m_blockName, m_groupName, m_sectionName;
+    std::vector<const SectionDef*> m_groupSections;
     const SectionDef* m_section = nullptr;
     long long m_printerPosition = -1;
     std::size_t m_recordPosition = kNoRecord;

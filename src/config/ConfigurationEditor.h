@@ -23,12 +23,12 @@ enum class JsonTyping {
 
 // Changes a configuration field by field through the JSON form or the
 // get/set paths (ConfigFields.h), checking each value as the editor checks
-// it: integers whole and within the editor's range (Copies 1 to 1000, Port 0
-// to 65535), reals finite, yes/no and vocabulary words known, densities
-// BLACK, WHITE or an integer, texts storable in the file's code page and
-// readable back as given (no line break, no tab, no blank at either end),
-// names of papers and header bitmaps not empty and usable as a section
-// header. A record named by a key that is not there is appended with the
+// it, by the rules of its key (ConfigKeys.h): integers whole and within the
+// key's accepted range, reals finite, yes/no and vocabulary words known,
+// densities a density word or an integer, texts storable in the file's code
+// page and readable back as given (no line break, no tab, no blank at either
+// end), names of papers and header bitmaps not empty and usable as a
+// section header. A record named by a key that is not there is appended with the
 // new record's defaults and that key.
 //
 // A call that fails sets error() (naming the field and what it wants) and

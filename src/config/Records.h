@@ -3,13 +3,8 @@
 #include <string>
 
 // Plain records of the configuration. Field names follow the keys of the
-// configuration file; all lengths are PostScript points.
-
-// The range the editor keeps a number in, both ends included.
-template <typename T> struct Bounds {
-    T low;
-    T high;
-};
+// configuration file; all lengths are PostScript points. The editor's rules
+// for their values (ranges, densities) are in the key tables, ConfigKeys.h.
 
 struct PrinterRecord {
     std::string Description;
@@ -50,13 +45,6 @@ struct LayoutRecord {
     std::string Description = "Standard Layout";
     double TrimWidth = 5.0;
     double ImageDistance = 14.17;
-    // The up-down buttons step within these; a typed value is taken as it
-    // is. The wizard, which sets up a first layout, offers a tenth of the
-    // page's range: a larger distance never suits a new configuration.
-    static constexpr Bounds<double> kImageDistanceSteps{0, 10000.0};
-    static constexpr Bounds<double> kWizardImageDistanceSteps{0, 1000.0};
-    // A custom density (0 black .. 256 white) steps up to this.
-    static constexpr Bounds<int> kDensitySteps{0, 200};
     int Orientation = 0; // PORTRAIT
     std::string PageSize;
     bool Trim = false;
@@ -80,17 +68,11 @@ struct DicomSettings {
     bool IgnoreAnnotationFormat = true;
     bool SkipImagePixel = true;
     int Copies = 1;
-    static constexpr Bounds<int> kCopiesBounds{1, 1000};
     int Priority = 1;    // MED
     int MediumType = 0;  // PAPER
     int Destination = 0; // MAGAZINE
     std::string Label = "DICOM Print Session #";
     int Port = 104;
-    // Any TCP port. The wizard, which sets up a new server, keeps to 1 ..
-    // 65000 and names that range in its own message: port 0 picks no fixed
-    // port, and the ports above 65000 are left to the system's own use.
-    static constexpr Bounds<int> kPortBounds{0, 65535};
-    static constexpr Bounds<int> kWizardPortBounds{1, 65000};
 };
 
 // The label the server prints on every page, where and how large.
@@ -100,7 +82,4 @@ struct PageLabelSettings {
     int PositionX = 20;
     int PositionY = 10;
     std::string Text = "<your institution>";
-    // The up-down buttons step within these; a typed value is taken as it is.
-    static constexpr Bounds<int> kLabelSizeSteps{0, 100};
-    static constexpr Bounds<int> kPositionSteps{0, 100};
 };

@@ -8,29 +8,21 @@ std::string yesNoText(bool value)
     return value ? "YES" : "NO";
 }
 
-std::string priorityText(int code)
-{
-    if (code == 0)
-        return "LOW";
-    if (code == 2)
-        return "HIGH";
-    return "MED";
-}
-
-std::string mediumText(int code)
-{
-    return code == 1 ? "FILM" : "PAPER";
-}
-std::string destinationText(int code)
-{
-    return code == 0 ? "MAGAZINE" : "PROCESSOR";
-}
-std::string orientationText(int code)
-{
-    return code == 1 ? "LANDSCAPE" : "PORTRAIT";
-}
-
 namespace {
+
+// Each vocabulary's words, in code order: written once, read and written
+// from here.
+constexpr std::string_view kPriorityNames[] = {"LOW", "MED", "HIGH"};
+constexpr std::string_view kMediumNames[] = {"PAPER", "FILM"};
+constexpr std::string_view kDestinationNames[] = {"MAGAZINE", "PROCESSOR"};
+constexpr std::string_view kOrientationNames[] = {"PORTRAIT", "LANDSCAPE"};
+
+// The word of code; the word of fallback for a code beyond the words.
+template <std::size_t N> std::string textOf(int code, const std::string_view (&words)[N], int fallback)
+{
+    const bool known = code >= 0 && static_cast<std::size_t>(code) < N;
+    return std::string(words[known ? code : fallback]);
+}
 
 // The code of the first of words equal to word; fallback when none is.
 template <std::size_t N>
@@ -47,11 +39,6 @@ int codeOf(std::string_view word, const std::string_view (&words)[N], int fallba
         *known = false;
     return fallback;
 }
-
-constexpr std::string_view kPriorityNames[] = {"LOW", "MED", "HIGH"};
-constexpr std::string_view kMediumNames[] = {"PAPER", "FILM"};
-constexpr std::string_view kDestinationNames[] = {"MAGAZINE", "PROCESSOR"};
-constexpr std::string_view kOrientationNames[] = {"PORTRAIT", "LANDSCAPE"};
 
 // 1 yes, 0 no, -1 neither.
 int readYesNo(std::string_view value)
@@ -75,6 +62,28 @@ int readYesNo(std::string_view value)
 }
 
 } // namespace
+
+// A code beyond the words is written as the word the server takes for it:
+// MED, PAPER, PROCESSOR, PORTRAIT.
+std::string priorityText(int code)
+{
+    return textOf(code, kPriorityNames, 1);
+}
+
+std::string mediumText(int code)
+{
+    return textOf(code, kMediumNames, 0);
+}
+
+std::string destinationText(int code)
+{
+    return textOf(code, kDestinationNames, 1);
+}
+
+std::string orientationText(int code)
+{
+    return textOf(code, kOrientationNames, 0);
+}
 
 int priorityCode(std::string_view word, bool* known)
 {
@@ -104,14 +113,17 @@ bool parseYesNo(std::string_view value, bool fallback, bool* known)
     return read < 0 ? fallback : read == 1;
 }
 
-DensityMode DensityMode::fromText(const std::string& text)
+DensityMode DensityMode::fromText(const std::string& text, bool* known)
 {
-    const std::string upper = upperAscii(text);
-    if (upper == "BLACK")
-        return black();
-    if (upper == "WHITE")
-        return white();
-    return custom(parseInteger(text));
+    // The words are the ones toText writes.
+    for (const DensityMode word : {black(), white()}) {
+        if (equalIgnoringAsciiCase(text, word.toText())) {
+            if (known)
+                *known = true;
+            return word;
+        }
+    }
+    return custom(parseInteger(text, known));
 }
 
 std::string DensityMode::toText() const

@@ -30,7 +30,9 @@ enum DensityRadio { DensityBlack = 0, DensityWhite = 1, DensityCustom = 2 };
 
 class DensityMode {
   public:
-    static DensityMode fromText(const std::string& text);
+    // known, when given, tells whether text was BLACK or WHITE (in any
+    // case) or a whole integer.
+    static DensityMode fromText(const std::string& text, bool* known = nullptr);
     static DensityMode black() { return DensityMode(DensityBlack, 0); }
     static DensityMode white() { return DensityMode(DensityWhite, 0); }
     static DensityMode custom(int value) { return DensityMode(DensityCustom, value); }

@@ -3,6 +3,7 @@
 #include "config/Configuration.h"
 #include "config/NumberText.h"
 #include "config/StandardPaperSizes.h"
+#include "config/Vocabulary.h"
 
 std::string buildWizardSummary(const WizardResult& r)
 {
@@ -21,7 +22,7 @@ std::string buildWizardSummary(const WizardResult& r)
            r.PaperName +
            "\r\n"
            "ORIENTATION:\t\t" +
-           (r.Orientation == 0 ? "PORTRAIT" : "LANDSCAPE") +
+           orientationText(r.Orientation) +
            "\r\n"
            "MAGNIFICATION:\t\tBILINEAR\r\n"
            "BORDERDENSITY:\t\t" +
@@ -31,7 +32,7 @@ std::string buildWizardSummary(const WizardResult& r)
            r.EmptyImageDensity +
            "\r\n"
            "TRIM:\t\t\t" +
-           (r.Trim ? "YES" : "NO");
+           yesNoText(r.Trim);
 }
 
 void applyWizardResult(const WizardResult& r, Configuration& config)

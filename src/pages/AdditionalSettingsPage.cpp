@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 
+#include "config/ConfigKeys.h"
 #include "config/Configuration.h"
 #include "config/Vocabulary.h"
 #include "pages/PagePreview.h"
@@ -12,9 +13,15 @@
 
 namespace {
 
-// The step of the real fields' up-down buttons, and "no upper bound".
+// The step of the real fields' up-down buttons.
 constexpr double kRealStep = 0.01;
-constexpr double kNoLimit = -1;
+
+// The upper limit of the up-down buttons of a key's field, as a value of the
+// field's type; -1 (none) when the key has none.
+template <typename T> T stepLimitOf(const ValueRule& rule)
+{
+    return rule.stepLimit ? static_cast<T>(*rule.stepLimit) : T(-1);
+}
 
 } // namespace
 
@@ -37,7 +44,7 @@ AdditionalSettingsPage::AdditionalSettingsPage(PageHost& host, QWidget* parent)
     m_bindings.text(m_ui->description, &V::Description)
         .real(m_ui->imageDistance, &V::ImageDistance)
         .real(m_ui->trimWidth, &V::TrimWidth)
-        .code(m_ui->orientation, &V::Orientation)
+        .code(m_ui->orientation, &V::Orientation, *keyOf(&LayoutRecord::Orientation)->words)
         .radio({m_border.black, m_border.white, m_border.custom}, &V::borderMode)
         .radio({m_empty.black, m_empty.white, m_empty.custom}, &V::emptyMode)
         .check(m_ui->trimImages, &V::Trim)
@@ -50,20 +57,22 @@ AdditionalSettingsPage::AdditionalSettingsPage(PageHost& host, QWidget* parent)
         .integer(m_ui->positionX, &V::PositionX)
         .integer(m_ui->positionY, &V::PositionY);
 
-    // Steps and bounds of the up-down buttons; the bounds hold only here,
-    // typed values are taken as they are.
-    const auto steps = [this](UpDownButtons* buttons, QLineEdit* field, auto member, auto step, auto high) {
+    // Steps of the up-down buttons, up to the limit of the field's key; the
+    // limits hold only here, typed values are taken as they are.
+    const auto steps = [this](UpDownButtons* buttons, QLineEdit* field, auto member, auto step, const ValueRule& rule) {
+        using T = decltype(step);
+        const T high = stepLimitOf<T>(rule);
         connectReadStepShow(buttons, field, *this,
                             [this, member, step, high](int d) { stepWithinBounds(m_values.*member, d, step, high); });
     };
-    steps(m_ui->imageDistanceSpin, m_ui->imageDistance, &V::ImageDistance, kRealStep,
-          LayoutRecord::kImageDistanceSteps.high);
-    steps(m_ui->trimWidthSpin, m_ui->trimWidth, &V::TrimWidth, kRealStep, kNoLimit);
-    steps(m_ui->borderDensitySpin, m_ui->borderDensity, &V::borderValue, 1, LayoutRecord::kDensitySteps.high);
-    steps(m_ui->emptyDensitySpin, m_ui->emptyDensity, &V::emptyValue, 1, LayoutRecord::kDensitySteps.high);
-    steps(m_ui->fontSizeSpin, m_ui->fontSize, &V::LabelSize, 1, PageLabelSettings::kLabelSizeSteps.high);
-    steps(m_ui->positionXSpin, m_ui->positionX, &V::PositionX, 1, PageLabelSettings::kPositionSteps.high);
-    steps(m_ui->positionYSpin, m_ui->positionY, &V::PositionY, 1, PageLabelSettings::kPositionSteps.high);
+    using L = LayoutRecord;
+    steps(m_ui->imageDistanceSpin, m_ui->imageDistance, &V::ImageDistance, kRealStep, ruleOf(&L::ImageDistance));
+    steps(m_ui->trimWidthSpin, m_ui->trimWidth, &V::TrimWidth, kRealStep, ruleOf(&L::TrimWidth));
+    steps(m_ui->borderDensitySpin, m_ui->borderDensity, &V::borderValue, 1, ruleOf(&L::BorderDensity));
+    steps(m_ui->emptyDensitySpin, m_ui->emptyDensity, &V::emptyValue, 1, ruleOf(&L::EmptyImageDensity));
+    steps(m_ui->fontSizeSpin, m_ui->fontSize, &V::LabelSize, 1, ruleOf(&V::LabelSize));
+    steps(m_ui->positionXSpin, m_ui->positionX, &V::PositionX, 1, ruleOf(&V::PositionX));
+    steps(m_ui->positionYSpin, m_ui->positionY, &V::PositionY, 1, ruleOf(&V::PositionY));
     connectPreview();
 }
 

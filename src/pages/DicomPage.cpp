@@ -13,13 +13,13 @@ DicomPage::DicomPage(PageHost& host, QWidget* parent)
 {
     m_ui->setupUi(this);
     using S = DicomSettings;
-    // In the order the fields are read.
+    // In the order the fields are read; ranges and words from the key table.
     m_bindings.text(m_ui->printerName, &S::PrinterName)
         .check(m_ui->acceptGrayscale, &S::BasicGrayscaleMetaSOPClass)
         .check(m_ui->acceptColor, &S::BasicColorMetaSOPClass)
         .check(m_ui->supportAnnotations, &S::Annotation)
         .check(m_ui->supportPrintJob, &S::PrintJob)
-        .integer(m_ui->copies, &S::Copies, &S::kCopiesBounds)
+        .integer(m_ui->copies, &S::Copies, ruleOf(&S::Copies))
         .text(m_ui->sessionLabel, &S::Label)
         .check(m_ui->useCmyk, &S::UseCMYK)
         // "Print in grayscale" is the server's colour support switched off.
@@ -28,10 +28,10 @@ DicomPage::DicomPage(PageHost& host, QWidget* parent)
         .check(m_ui->ignoreMagnification, &S::IgnoreMagnificationType)
         .check(m_ui->ignoreConfiguration, &S::IgnoreConfigurationInformation)
         .check(m_ui->skipImagePixel, &S::SkipImagePixel)
-        .integer(m_ui->port, &S::Port, &S::kPortBounds)
-        .code(m_ui->medium, &S::MediumType)
-        .code(m_ui->destination, &S::Destination)
-        .code(m_ui->priority, &S::Priority)
+        .integer(m_ui->port, &S::Port, ruleOf(&S::Port))
+        .code(m_ui->medium, &S::MediumType, *keyOf(&S::MediumType)->words)
+        .code(m_ui->destination, &S::Destination, *keyOf(&S::Destination)->words)
+        .code(m_ui->priority, &S::Priority, *keyOf(&S::Priority)->words)
         .check(m_ui->ignoreAnnotationFormat, &S::IgnoreAnnotationFormat);
     // No clamping on the buttons: the range is enforced by the next reading.
     connectReadStepShow(m_ui->copiesSpin, m_ui->copies, *this, [this](int direction) { m_values.Copies += direction; });

@@ -7,6 +7,7 @@ HeaderDialog::HeaderDialog(Interaction& interaction, TextEncoding encoding, QWid
     : ValueDialog(parent), m_ui(std::make_unique<Ui::HeaderDialog>()), m_interaction(interaction), m_encoding(encoding)
 {
     m_ui->setupUi(this);
+    m_bindings.text(m_ui->name, &HeaderRecord::Name).text(m_ui->file, &HeaderRecord::IncludeFile);
     connect(m_ui->browseButton, &QPushButton::clicked, this, &HeaderDialog::onBrowse);
 }
 
@@ -19,16 +20,13 @@ void HeaderDialog::fillControls()
 
 bool HeaderDialog::readControls()
 {
-    return FieldReader(m_interaction, this, m_encoding)
-        .text(m_ui->name, m_header.Name)
-        .text(m_ui->file, m_header.IncludeFile)
-        .ok();
+    FieldReader read(m_interaction, this, m_encoding);
+    return m_bindings.read(m_header, read);
 }
 
 void HeaderDialog::showValues()
 {
-    showText(m_ui->name, m_header.Name, m_encoding);
-    showText(m_ui->file, m_header.IncludeFile, m_encoding);
+    m_bindings.show(m_header, m_encoding);
 }
 
 void HeaderDialog::onBrowse()

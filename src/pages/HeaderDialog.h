@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config/Records.h"
+#include "ui/Bindings.h"
 #include "ui/ValueDialog.h"
 
 class Interaction;
@@ -39,4 +40,5 @@ class HeaderDialog : public ValueDialog {
     Interaction& m_interaction;
     TextEncoding m_encoding;
     HeaderRecord m_header;
+    Bindings<HeaderRecord> m_bindings;
 };

@@ -23,6 +23,14 @@ PrinterDialog::PrinterDialog(Interaction& interaction, PrinterTestEnvironment& d
         {m_ui->blueCheck, m_ui->blueFile, m_ui->blueBrowse, &PrinterRecord::UseBlueGraduation,
          &PrinterRecord::BlueGraduationFile},
     }};
+    using P = PrinterRecord;
+    // In the order the fields are read.
+    m_bindings.text(m_ui->description, &P::Description)
+        .text(m_ui->aeTitle, &P::PrinterAETitle)
+        .text(m_ui->address, &P::PrinterAddress)
+        .text(m_ui->queue, &P::PrinterQueue);
+    for (const GraduationRow& row : m_rows)
+        m_bindings.check(row.check, row.use).text(row.file, row.path);
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         connect(m_rows[i].check, &QCheckBox::clicked, this, &PrinterDialog::applyEnablingRules);
         connect(m_rows[i].browse, &QPushButton::clicked, this, [this, i] { onBrowse(static_cast<Row>(i)); });
@@ -42,28 +50,13 @@ void PrinterDialog::fillControls()
 
 bool PrinterDialog::readControls()
 {
-    PrinterRecord& p = m_printer;
     FieldReader read(m_interaction, this, m_encoding);
-    read.text(m_ui->description, p.Description)
-        .text(m_ui->aeTitle, p.PrinterAETitle)
-        .text(m_ui->address, p.PrinterAddress)
-        .text(m_ui->queue, p.PrinterQueue);
-    for (const GraduationRow& row : m_rows)
-        read.check(row.check, p.*row.use).text(row.file, p.*row.path);
-    return read.ok();
+    return m_bindings.read(m_printer, read);
 }
 
 void PrinterDialog::showValues()
 {
-    const PrinterRecord& p = m_printer;
-    showText(m_ui->description, p.Description, m_encoding);
-    showText(m_ui->aeTitle, p.PrinterAETitle, m_encoding);
-    showText(m_ui->address, p.PrinterAddress, m_encoding);
-    showText(m_ui->queue, p.PrinterQueue, m_encoding);
-    for (const GraduationRow& row : m_rows) {
-        showCheck(row.check, p.*row.use);
-        showText(row.file, p.*row.path, m_encoding);
-    }
+    m_bindings.show(m_printer, m_encoding);
 }
 
 void PrinterDialog::setRowEnabled(const GraduationRow& row, bool checkEnabled, bool fileEnabled)

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "ui/ValueDialog.h"
-
 #include "config/Records.h"
+#include "ui/Bindings.h"
+#include "ui/ValueDialog.h"
 
 class Interaction;
 class PrinterTestEnvironment;
@@ -64,4 +64,5 @@ class PrinterDialog : public ValueDialog {
     PrinterTestEnvironment& m_diagnostics;
     std::array<GraduationRow, 5> m_rows;
     PrinterRecord m_printer;
+    Bindings<PrinterRecord> m_bindings;
 };

@@ -5,15 +5,17 @@
 #include <QLineEdit>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "config/Records.h"
+#include "config/ConfigKeys.h"
 #include "ui/Fields.h"
 
 // A window's binding table: each row ties a control to a member of the
-// record the window edits, with the member's kind and, for numbers, its
-// bounds. Rows are added in the order the controls are read; showing,
+// record the window edits, with the member's kind and, where its key has
+// them, the rules of the key table (ConfigKeys.h): the range a number must
+// keep to, the words of a list. Rows are added in the order the controls are read; showing,
 // reading and peeking are loops over the table, so a new setting is one row.
 template <typename Record> class Bindings {
   public:
@@ -22,17 +24,22 @@ template <typename Record> class Bindings {
         return add([=](const Record& r, TextEncoding encoding) { showText(edit, r.*member, encoding); },
                    [=](Record& r, FieldReader& read) { read.text(edit, r.*member); });
     }
-    // Bounds, when given, refuse a typed value outside them.
-    Bindings& integer(QLineEdit* edit, int Record::*member, const Bounds<int>* bounds = nullptr)
+    // A typed value outside the accepted range, when there is one, is
+    // refused: the key's (ruleOf), or the one the wizard keeps to.
+    Bindings& integer(QLineEdit* edit, int Record::*member, std::optional<Bounds<int>> accepted = std::nullopt)
     {
         return add([=](const Record& r, TextEncoding) { showInteger(edit, r.*member); },
                    [=](Record& r, FieldReader& read) {
-                       if (bounds)
-                           read.integer(edit, r.*member, bounds->low, bounds->high);
+                       if (accepted)
+                           read.integer(edit, r.*member, accepted->low, accepted->high);
                        else
                            read.integer(edit, r.*member);
                    },
                    [=](Record& r) { peekInteger(edit, r.*member); });
+    }
+    Bindings& integer(QLineEdit* edit, int Record::*member, const ValueRule& rule)
+    {
+        return integer(edit, member, rule.accepted);
     }
     Bindings& real(QLineEdit* edit, double Record::*member)
     {
@@ -59,6 +66,15 @@ template <typename Record> class Bindings {
         return add([=](const Record& r, TextEncoding) { showIndex(list, r.*member); },
                    [=](Record& r, FieldReader& read) { read.index(list, r.*member); },
                    [=](Record& r) { r.*member = list->currentIndex(); });
+    }
+    // A code of a vocabulary: the list is filled with its words, in code
+    // order, and shows the code as the index of its word.
+    Bindings& code(QComboBox* list, int Record::*member, const WordList& words)
+    {
+        list->clear();
+        for (const std::string& word : vocabularyWords(words))
+            list->addItem(QString::fromStdString(word));
+        return code(list, member);
     }
     // The index of the checked button of a group, -1 when none.
     Bindings& radio(std::initializer_list<QAbstractButton*> group, int Record::*member)

@@ -2,16 +2,18 @@
 
 #include <QRegularExpressionValidator>
 
-#include "config/Records.h"
+#include "config/ConfigKeys.h"
 #include "config/WizardResult.h"
 #include "ui/Fields.h"
 #include "ui_WizardDicomPage.h"
 
 namespace {
 
-// The ports the wizard accepts.
-constexpr int kMinPort = DicomSettings::kWizardPortBounds.low;
-constexpr int kMaxPort = DicomSettings::kWizardPortBounds.high;
+// The ports the wizard accepts, from the key table.
+Bounds<int> newServerPorts()
+{
+    return *ruleOf(&DicomSettings::Port).newServerAccepted;
+}
 
 } // namespace
 
@@ -27,7 +29,8 @@ WizardDicomPage::WizardDicomPage(ConfigurationWizard& wizard)
         .check(m_ui->acceptGrayscale, &P::m_acceptGrayscale)
         .check(m_ui->acceptColor, &P::m_acceptColor);
     showValues();
-    connectReadStepShow(m_ui->portSpin, m_ui->port, *this, [this](int d) { stepWithinBounds(m_port, d, 1, kMaxPort); });
+    connectReadStepShow(m_ui->portSpin, m_ui->port, *this,
+                        [this](int d) { stepWithinBounds(m_port, d, 1, newServerPorts().high); });
 }
 
 WizardDicomPage::~WizardDicomPage() = default;
@@ -51,9 +54,11 @@ bool WizardDicomPage::validatePage()
         refuse(QStringLiteral("Please, fill in a name."));
         return false;
     }
-    if (m_port < kMinPort || m_port > kMaxPort) {
-        refuse(QStringLiteral("Please, use a port between 1 and 65000. Make sure the port is not in use\nby another "
-                              "application. The ZELNOR server will not work if the selected port\nis already in use."));
+    if (const Bounds<int> ports = newServerPorts(); m_port < ports.low || m_port > ports.high) {
+        refuse(QStringLiteral("Please, use a port between %1 and %2. Make sure the port is not in use\nby another "
+                              "application. The ZELNOR server will not work if the selected port\nis already in use.")
+                   .arg(ports.low)
+                   .arg(ports.high));
         return false;
     }
     WizardResult& answers = result();

@@ -1,15 +1,32 @@
 #include "wizard/WizardLayoutPage.h"
 
-#include "config/Records.h"
+#include "config/ConfigKeys.h"
 #include "config/StandardPaperSizes.h"
+#include "config/Vocabulary.h"
 #include "config/WizardResult.h"
 #include "ui/Fields.h"
 #include "ui_WizardLayoutPage.h"
 
 namespace {
 
-const QStringList kDensities = {QStringLiteral("BLACK"), QStringLiteral("40"), QStringLiteral("150"),
-                                QStringLiteral("WHITE")};
+// The densities offered, black to white.
+QStringList offeredDensities()
+{
+    QStringList texts;
+    for (const DensityMode& density :
+         {DensityMode::black(), DensityMode::custom(40), DensityMode::custom(150), DensityMode::white()})
+        texts << QString::fromStdString(density.toText());
+    return texts;
+}
+
+// A vocabulary's words, in code order.
+QStringList wordsOf(const WordList& words)
+{
+    QStringList texts;
+    for (const std::string& word : vocabularyWords(words))
+        texts << QString::fromStdString(word);
+    return texts;
+}
 
 // The text of the chosen item, empty when none is chosen.
 std::string chosenText(const QComboBox* list)
@@ -22,9 +39,8 @@ void showChosenText(QComboBox* list, const std::string& text)
     list->setCurrentIndex(text.empty() ? -1 : list->findText(QString::fromStdString(text), Qt::MatchExactly));
 }
 
-// Step and upper bound of the image distance's up-down buttons.
+// Step of the image distance's up-down buttons.
 constexpr double kImageDistanceStep = 0.01;
-constexpr double kMaxImageDistance = LayoutRecord::kWizardImageDistanceSteps.high;
 
 } // namespace
 
@@ -34,12 +50,14 @@ WizardLayoutPage::WizardLayoutPage(ConfigurationWizard& wizard)
     m_ui->setupUi(content());
     for (const StandardPaperSize& size : standardPaperSizes())
         m_ui->paperSize->addItem(QString::fromLatin1(size.name));
-    m_ui->orientation->addItems({QStringLiteral("PORTRAIT"), QStringLiteral("LANDSCAPE")});
-    m_ui->borderDensity->addItems(kDensities);
-    m_ui->emptyDensity->addItems(kDensities);
+    m_ui->orientation->addItems(wordsOf(*keyOf(&LayoutRecord::Orientation)->words));
+    m_ui->borderDensity->addItems(offeredDensities());
+    m_ui->emptyDensity->addItems(offeredDensities());
     showValues();
+    // The buttons stop at the key's limit for a new configuration.
+    const double highest = *ruleOf(&LayoutRecord::ImageDistance).newServerStepLimit;
     connectReadStepShow(m_ui->imageDistanceSpin, m_ui->imageDistance, *this,
-                        [this](int d) { stepWithinBounds(m_imageDistance, d, kImageDistanceStep, kMaxImageDistance); });
+                        [this, highest](int d) { stepWithinBounds(m_imageDistance, d, kImageDistanceStep, highest); });
 }
 
 WizardLayoutPage::~WizardLayoutPage() = default;

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "PageFixture.h"
+#include "config/ConfigKeys.h"
 #include "pages/DicomPage.h"
 #include "ui/UpDownButtons.h"
 
@@ -168,6 +169,37 @@ TEST_F(DicomPageTest, ThePortRunsFromZeroTo65535)
         EXPECT_TRUE(leave()) << accepted;
         EXPECT_EQ(config().Port, QString::fromLatin1(accepted).toInt());
     }
+}
+
+// The page's bounds are the key table's: for every key of the table with a
+// range, its field on the page refuses just outside and takes just inside.
+TEST_F(DicomPageTest, EveryRangeOfTheKeyTableBoundsItsFieldOnThePage)
+{
+    const std::map<std::string_view, const char*> fields = {{"Copies", "copies"}, {"Port", "port"}};
+    int bounded = 0;
+    for (const SectionDef& section : fileSections())
+        for (const KeyDef<Configuration>& def : section.settingsKeys) {
+            if (!def.rule.accepted)
+                continue;
+            ++bounded;
+            ASSERT_EQ(fields.count(def.key), 1u) << def.key << " has a range but no field on the page";
+            const char* name = fields.at(def.key);
+            const auto [low, high] = *def.rule.accepted;
+            const QString prompt = QStringLiteral("Please enter an integer between %1 and %2.").arg(low).arg(high);
+            for (const long long outside : {static_cast<long long>(low) - 1, static_cast<long long>(high) + 1}) {
+                activate();
+                edit(name)->setText(QString::number(outside));
+                EXPECT_FALSE(leave()) << def.key << " " << outside;
+                EXPECT_EQ(ui.lastMessage().text, prompt);
+            }
+            for (const int inside : {low, high}) {
+                activate();
+                edit(name)->setText(QString::number(inside));
+                EXPECT_TRUE(leave()) << def.key << " " << inside;
+                EXPECT_EQ(config().*def.number, inside);
+            }
+        }
+    EXPECT_EQ(bounded, static_cast<int>(fields.size()));
 }
 
 TEST_F(DicomPageTest, ListsInCodeOrderAndTooltipsOnLabelAndControl)

@@ -12,6 +12,7 @@
 
 #include "GuiFixture.h"
 #include "TestSupport.h"
+#include "config/ConfigKeys.h"
 #include "config/StandardPaperSizes.h"
 #include "config/WizardResult.h"
 #include "pages/StartPage.h"
@@ -362,6 +363,31 @@ TEST_F(WizardPagesTest, ServerPageStartsAt104AndRefusesPortsOutside1To65000)
     EXPECT_EQ(wizard->result().Port, 65000);
     EXPECT_EQ(caption(wizard->buttonText(QWizard::FinishButton)), "Finish");
     EXPECT_TRUE(wizard->button(QWizard::FinishButton)->isEnabled());
+}
+
+TEST_F(WizardPagesTest, ServerPageTakesItsPortsFromTheKeyTable)
+{
+    const Bounds<int> ports = *ruleOf(&DicomSettings::Port).newServerAccepted;
+    toPage(ConfigurationWizard::ServerPage);
+    setText(*wizard, "serverName", QStringLiteral("RAD"));
+    for (const int outside : {ports.low - 1, ports.high + 1}) {
+        edit("port")->setText(QString::number(outside));
+        wizard->next();
+        EXPECT_EQ(wizard->currentId(), ConfigurationWizard::ServerPage) << outside;
+        EXPECT_TRUE(ui.lastMessage().text.startsWith(
+            QStringLiteral("Please, use a port between %1 and %2.").arg(ports.low).arg(ports.high)));
+    }
+    // The buttons stop at the top of the range.
+    edit("port")->setText(QString::number(ports.high));
+    step("portSpin", true);
+    EXPECT_EQ(edit("port")->text(), QString::number(ports.high));
+    for (const int inside : {ports.high, ports.low}) {
+        edit("port")->setText(QString::number(inside));
+        wizard->next();
+        EXPECT_EQ(wizard->currentId(), ConfigurationWizard::SummaryPage) << inside;
+        EXPECT_EQ(wizard->result().Port, inside);
+        wizard->back();
+    }
 }
 
 TEST_F(WizardTest, EveryAnswerLandsInItsOwnPlace)
