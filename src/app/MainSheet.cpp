@@ -236,9 +236,7 @@ bool MainSheet::saveAndReport()
 
     const bool asConfigCfg =
         QFileInfo(*path).fileName().compare(QStringLiteral("config.cfg"), Qt::CaseInsensitive) == 0;
-    ExitDialog dialog(this);
-    dialog.ReportText = buildReport(saved, systemText(message), asConfigCfg);
-    dialog.RestartAllowed = asConfigCfg;
+    ExitDialog dialog(buildReport(saved, systemText(message), asConfigCfg), asConfigCfg, this);
     const int result = interaction().runModal(dialog);
     if (result == QDialog::Accepted && dialog.restartRequested())
         restartServer(m_services.server);
