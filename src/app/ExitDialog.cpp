@@ -3,7 +3,8 @@
 #include "ui/Artwork.h"
 #include "ui_ExitDialog.h"
 
-ExitDialog::ExitDialog(QWidget* parent) : ValueDialog(parent), m_ui(std::make_unique<Ui::ExitDialog>())
+ExitDialog::ExitDialog(const QString& report, bool restartAllowed, QWidget* parent)
+    : ValueDialog(parent), m_ui(std::make_unique<Ui::ExitDialog>()), m_report(report), m_restartAllowed(restartAllowed)
 {
     m_ui->setupUi(this);
     m_ui->picture->setPixmap(Artwork::physician(m_ui->picture));
@@ -17,9 +18,9 @@ ExitDialog::~ExitDialog() = default;
 
 void ExitDialog::fillControls()
 {
-    m_ui->reportText->setText(ReportText);
+    m_ui->reportText->setText(m_report);
     m_ui->restartServer->setChecked(false);
-    m_ui->restartServer->setEnabled(RestartAllowed);
+    m_ui->restartServer->setEnabled(m_restartAllowed);
     m_ui->closeButton->setText(QStringLiteral("&Close"));
     // Sized for the report it now holds, however many lines that is.
     layout()->activate();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <memory>
 
 #include "ui/ValueDialog.h"
@@ -12,11 +13,10 @@ class ExitDialog;
 class ExitDialog : public ValueDialog {
     Q_OBJECT
   public:
-    explicit ExitDialog(QWidget* parent = nullptr);
+    // report is the text shown; restartAllowed whether the restart box can
+    // be ticked (it starts unticked either way).
+    ExitDialog(const QString& report, bool restartAllowed, QWidget* parent = nullptr);
     ~ExitDialog() override;
-
-    QString ReportText;
-    bool RestartAllowed = true;
 
     // Whether "Close" was pressed with the restart box ticked. Escape and
     // the close box never ask for a restart.
@@ -30,5 +30,7 @@ class ExitDialog : public ValueDialog {
 
   private:
     std::unique_ptr<Ui::ExitDialog> m_ui;
+    QString m_report;
+    bool m_restartAllowed;
     bool m_restartRequested = false;
 };

@@ -7,6 +7,8 @@
 #include <QShortcut>
 #include <QStringList>
 #include <algorithm>
+#include <string_view>
+#include <utility>
 
 #include "app/ChangesDialog.h"
 #include "app/ExitDialog.h"
@@ -21,7 +23,9 @@
 #include "pages/PaperPage.h"
 #include "pages/PrinterPage.h"
 #include "pages/StartPage.h"
-#include "platform/SafeFileWriter.h"
+#include "platform/InPlaceSave.h"
+#include "platform/RegularFile.h"
+#include "platform/SaveFile.h"
 #include "platform/ServerControl.h"
 #include "ui/Artwork.h"
 #include "ui/Fields.h"
@@ -33,14 +37,16 @@ namespace {
 
 const char* const kSaveFilter = "Config files (*.cfg);;All files (*.*)";
 
-// The whole file at path, or nothing when there is none (or it cannot be read).
+// The whole file at path, or nothing when there is none (or it cannot be
+// read). Read as the core reads a configuration: a pipe or a device put
+// there fails at once instead of hanging.
 std::optional<std::string> fileBytes(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    std::string bytes, message;
+    if (!readRegularFile(QFile::encodeName(path).toStdString(), message, ConfigReader::kChunkSize,
+                         [&bytes](std::string_view chunk) { bytes.append(chunk); }))
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return bytes;
 }
 
 QString counted(std::size_t count, const char* one, const char* many)
@@ -119,9 +125,10 @@ void MainSheet::showEvent(QShowEvent* event)
 
 void MainSheet::showConfigurationPages(std::optional<int> page)
 {
-    if (!m_baseSet) // a New configuration starts from the defaults
-        setBase(m_configurationFileName.isEmpty() ? QStringLiteral("config.cfg") : m_configurationFileName,
-                formatConfiguration(Configuration()));
+    if (!m_baseSet) { // a New configuration starts from the defaults
+        const QString name = m_configurationFileName.isEmpty() ? QStringLiteral("config.cfg") : m_configurationFileName;
+        setBase(name, formatConfiguration(Configuration()), fileBytes(name));
+    }
     addConfigurationPages();
     setActivePage(page.value_or(PrinterTab));
 }
@@ -132,7 +139,8 @@ std::optional<int> MainSheet::runWizard()
         runConfigurationWizard(interaction(), diagnostics(), m_configuration.Encoding, this);
     if (!outcome)
         return std::nullopt;
-    setBase(toQt(outcome->answers.ConfigurationName, m_configuration.Encoding), formatConfiguration(Configuration()));
+    const QString name = toQt(outcome->answers.ConfigurationName, m_configuration.Encoding);
+    setBase(name, formatConfiguration(Configuration()), fileBytes(name));
     applyWizardAnswers(outcome->answers);
     if (outcome->finish == WizardFinish::SaveAndExit) {
         if (apply()) {
@@ -214,20 +222,21 @@ bool MainSheet::saveAndReport()
     const std::optional<QString> path = interaction().saveFileName(this, options);
     if (!path)
         return false;
-    if (!confirmOverwrite(*path, formatConfiguration(m_configuration)))
+    // Formatted once: the comparison with the file on disk and the writer
+    // take the same bytes.
+    const std::string text = formatConfiguration(m_configuration);
+    if (!confirmOverwrite(*path, text))
         return false;
 
     std::string message;
-    const bool saved = m_configuration.saveToFile(QFile::encodeName(*path).toStdString(), message);
+    const bool saved = saveFile(QFile::encodeName(*path).toStdString(), text, message);
     // A failed write must not pass the next "Save and Exit" unsaved: only a
     // written file counts as saved.
     m_saveDone = saved;
 
     const bool asConfigCfg =
         QFileInfo(*path).fileName().compare(QStringLiteral("config.cfg"), Qt::CaseInsensitive) == 0;
-    ExitDialog dialog(this);
-    dialog.ReportText = buildReport(saved, systemText(message), asConfigCfg);
-    dialog.RestartAllowed = asConfigCfg;
+    ExitDialog dialog(buildReport(saved, systemText(message), asConfigCfg), asConfigCfg, this);
     const int result = interaction().runModal(dialog);
     if (result == QDialog::Accepted && dialog.restartRequested())
         restartServer(m_services.server);
@@ -243,15 +252,18 @@ bool MainSheet::apply()
 
 bool MainSheet::loadConfiguration(const QString& path)
 {
-    std::string message;
+    // Read once, by the core reader (which refuses pipes and devices); the
+    // bytes it read are what the comparisons start from.
+    std::string message, bytes;
     ReaderFindings findings;
-    if (!m_configuration.loadFromFile(QFile::encodeName(path).toStdString(), message, &findings)) {
+    if (!ConfigReader(m_configuration, &findings)
+             .readFile(QFile::encodeName(path).toStdString(), message, ConfigReader::kChunkSize,
+                       [&bytes](std::string_view chunk) { bytes.append(chunk); })) {
         interaction().tell(this, systemText(message), Interaction::Icon::Error);
         return false;
     }
     m_configurationFileName = path;
-    // Read again for the comparisons: a change in between shows as one.
-    setBase(path, fileBytes(path).value_or(std::string()));
+    setBase(path, bytes, bytes);
     // A save that was cut off while it wrote this file in place left its
     // marker: the file may be incomplete, and the old bytes are kept aside.
     if (const std::string note = interruptedSaveNote(QFile::encodeName(path).toStdString()); !note.empty())
@@ -260,12 +272,12 @@ bool MainSheet::loadConfiguration(const QString& path)
     return true;
 }
 
-void MainSheet::setBase(const QString& path, const std::string& text)
+void MainSheet::setBase(const QString& path, std::string text, std::optional<std::string> disk)
 {
     m_baseSet = true;
     m_basePath = QFileInfo(path).absoluteFilePath();
-    m_baseDisk = fileBytes(path);
-    m_baseText = text;
+    m_baseDisk = std::move(disk);
+    m_baseText = std::move(text);
 }
 
 void MainSheet::showChanges(const QString& summary, const std::string& before, const std::string& after,

@@ -75,9 +75,10 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
   private:
     QString buildReport(bool saved, const QString& writerMessage, bool asConfigCfg) const;
     void reportLoad(const QString& path, const ReaderFindings& findings);
-    // Remembers what the configuration starts from: the file at path as it
-    // is now, text what Review Changes compares with.
-    void setBase(const QString& path, const std::string& text);
+    // Remembers what the configuration starts from: the file at path, its
+    // bytes on disk (none when there is no file) and text, what Review
+    // Changes compares with.
+    void setBase(const QString& path, std::string text, std::optional<std::string> disk);
     // Before a save to path: when the file there is no longer what was
     // loaded, asks whether to overwrite it, with the changes to see first.
     bool confirmOverwrite(const QString& path, const std::string& ours);

@@ -1,15 +1,13 @@
 #include "pages/PagePreview.h"
 
 #include <QFontMetrics>
-#include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "config/NumberText.h"
-#include "ui/Fields.h"
+#include "pages/PreviewLegend.h"
 
 const QColor PagePreview::kSheet(0xff, 0xff, 0xff);
 const QColor PagePreview::kSheetEdge(0x27, 0x36, 0x4f);
@@ -26,16 +24,6 @@ constexpr int kSwatch = 10;
 constexpr int kMinimumWidth = 140;
 constexpr int kMinimumHeight = 150;
 const QColor kWarningText(0xb0, 0x20, 0x10);
-
-QString points(double value)
-{
-    return QString::number(value, 'g', 10);
-}
-
-QString millimetres(double points)
-{
-    return QString::number(points * 25.4 / 72.0, 'f', 1);
-}
 
 // Points of the view (y upwards) to pixels of the widget (y downwards), at
 // one scale for both axes so that the sheet keeps its aspect ratio.
@@ -75,19 +63,6 @@ class Mapper {
     double m_top = 0;
 };
 
-// Why a chosen header shows as a band.
-QString headerFault(const PagePreview& preview)
-{
-    if (!preview.headerListed())
-        return QStringLiteral("not listed");
-    return preview.headerFile().isEmpty() ? QStringLiteral("no file") : QStringLiteral("unreadable");
-}
-
-struct LegendItem {
-    QColor swatch; // invalid: a line of text only
-    QString text;
-};
-
 // The height of a text wrapped to a width.
 int wrappedHeight(const QFontMetrics& metrics, int width, const QString& text)
 {
@@ -116,62 +91,6 @@ QRect atLeast(QRect r, int size)
     if (r.height() < size)
         r.adjust(0, -(size - r.height()) / 2, 0, (size - r.height() + 1) / 2);
     return r;
-}
-
-std::vector<LegendItem> legendItems(const PagePreview& preview, const PageGeometry& g)
-{
-    std::vector<LegendItem> items;
-    if (!preview.hasPaper() || !g.HasSheet)
-        return items;
-    const PaperRecord& p = preview.paper();
-    const auto& layout = preview.layoutSample();
-    const double width = g.Sheet.width();
-    const double height = g.Sheet.height();
-    items.push_back({QColor(), QStringLiteral("Sheet %1 \u00d7 %2 pt (%3 \u00d7 %4 mm)")
-                                   .arg(points(width), points(height), millimetres(width), millimetres(height))});
-    items.push_back(
-        {PagePreview::kUnprintable, QStringLiteral("Unprintable: SkipX %1, SkipY %2 pt").arg(p.SkipX).arg(p.SkipY)});
-    if (!g.NoPrintableArea)
-        items.push_back({PagePreview::kPrintable, QStringLiteral("Printable %1 \u00d7 %2 pt")
-                                                      .arg(points(g.Printable.width()), points(g.Printable.height()))});
-    // The direction of the offsets as the file format gives it: the whole
-    // page moves right and up. A turned sheet turns those directions too.
-    if (layout && layout->Landscape)
-        items.push_back({QColor(), QStringLiteral("Turned for LANDSCAPE: +OffsetX moves it down, +OffsetY right "
-                                                  "(now %1, %2)")
-                                       .arg(p.OffsetX)
-                                       .arg(p.OffsetY)});
-    else
-        items.push_back(
-            {QColor(),
-             QStringLiteral("+OffsetX moves it right, +OffsetY up (now %1, %2)").arg(p.OffsetX).arg(p.OffsetY)});
-    const QString& header = preview.headerName();
-    if (!header.isEmpty()) {
-        if (preview.headerReadable())
-            items.push_back({QColor(), QStringLiteral("Header %1 on top").arg(header)});
-        else
-            items.push_back(
-                {PagePreview::kHeaderBand, QStringLiteral("Header %1: %2").arg(header, headerFault(preview))});
-    }
-    if (layout) {
-        items.push_back({PagePreview::densityColor(layout->EmptyImageDensity),
-                         QStringLiteral("%1 \u00d7 %2 images %3 pt apart (empty density %4)")
-                             .arg(layout->Columns)
-                             .arg(layout->Rows)
-                             .arg(points(layout->ImageDistance))
-                             .arg(layout->EmptyImageDensity)});
-        if (layout->Trim)
-            items.push_back({PagePreview::densityColor(layout->BorderDensity),
-                             QStringLiteral("Trim %1 pt inside each box (border density %2)")
-                                 .arg(points(layout->TrimWidth))
-                                 .arg(layout->BorderDensity)});
-        else
-            items.push_back({QColor(), QStringLiteral("No trim")});
-        items.push_back({QColor(), QStringLiteral("Density n: grey n/256 (BLACK 0 black, WHITE 256 white)")});
-    }
-    if (g.NoPrintableArea || g.OffSheet || g.NoRoomForImages)
-        items.push_back({PagePreview::kWarning, QStringLiteral("Off the sheet or no room")});
-    return items;
 }
 
 } // namespace
@@ -226,32 +145,14 @@ PageGeometry PagePreview::geometry() const
 QStringList PagePreview::legend() const
 {
     QStringList lines;
-    for (const LegendItem& item : legendItems(*this, geometry()))
-        lines << item.text;
+    for (const LegendLine& line : previewLegend(*this, geometry()))
+        lines << line.text;
     return lines;
 }
 
 QStringList PagePreview::warnings() const
 {
-    QStringList lines;
-    if (!m_hasPaper) {
-        lines << m_reason;
-        return lines;
-    }
-    const PageGeometry g = geometry();
-    if (!g.HasSheet) {
-        lines << QStringLiteral("No sheet: width and height must be above 0.");
-        return lines;
-    }
-    if (g.NoPrintableArea)
-        lines << QStringLiteral("No printable area: the borders (SkipX, SkipY) leave nothing of the sheet.");
-    else if (g.EntirelyOff)
-        lines << QStringLiteral("The offsets move the printable area off the sheet.");
-    else if (g.OffSheet)
-        lines << QStringLiteral("The offsets move part of the printable area off the sheet.");
-    if (g.NoRoomForImages)
-        lines << QStringLiteral("The image distance leaves no room for the images.");
-    return lines;
+    return previewWarnings(*this, geometry());
 }
 
 QColor PagePreview::densityColor(int density)
@@ -312,10 +213,10 @@ void PagePreview::paintEvent(QPaintEvent*)
     }
 
     // The legend below the picture while the picture keeps enough room.
-    const std::vector<LegendItem> items = legendItems(*this, g);
+    const std::vector<LegendLine> items = previewLegend(*this, g);
     const int textWidth = area.width() - kSwatch - 4;
     int legendHeight = 0;
-    for (const LegendItem& item : items)
+    for (const LegendLine& item : items)
         legendHeight += std::max(kSwatch, wrappedHeight(metrics, textWidth, item.text)) + 2;
     const bool legend = area.height() - legendHeight >= std::max(90, area.height() / 2);
     const QRect legendRoom = area;
@@ -385,7 +286,7 @@ void PagePreview::paintEvent(QPaintEvent*)
                     map.pixels(QRectF(room.x(), topEdge - room.height() / 10, room.width(), room.height() / 10));
                 painter.fillRect(band, kHeaderBand);
                 painter.setPen(palette().color(QPalette::WindowText));
-                const QString label = QStringLiteral("%1: %2").arg(m_headerName, headerFault(*this));
+                const QString label = headerBandLabel(*this);
                 painter.drawText(band.adjusted(2, 0, -2, 0), Qt::AlignCenter,
                                  metrics.elidedText(label, Qt::ElideRight, std::max(0, band.width() - 4)));
             }
@@ -420,20 +321,13 @@ void PagePreview::paintEvent(QPaintEvent*)
     if (dimensions) {
         painter.setClipping(false);
         painter.setPen(palette().color(QPalette::WindowText));
-        const auto fitting = [&metrics](double length, int room) {
-            const QString full = QStringLiteral("%1 pt / %2 mm").arg(points(length), millimetres(length));
-            if (metrics.horizontalAdvance(full) <= room)
-                return full;
-            const QString brief = QStringLiteral("%1 pt").arg(points(length));
-            return metrics.horizontalAdvance(brief) <= room ? brief : QString();
-        };
-        const QString width = fitting(sheet.width(), sheetPixels.width());
+        const QString width = sheetLengthLabel(sheet.width(), metrics, sheetPixels.width());
         // Along the sheet's edges, outside whatever else the view shows.
         const int above = map.y(view.y() + view.height()) - 2;
         const int beside = map.x(view.x()) - 2;
         painter.drawText(QRect(sheetPixels.x(), above - metrics.height(), sheetPixels.width(), metrics.height()),
                          Qt::AlignCenter, width);
-        const QString height = fitting(sheet.height(), sheetPixels.height());
+        const QString height = sheetLengthLabel(sheet.height(), metrics, sheetPixels.height());
         painter.save();
         painter.translate(beside, sheetPixels.y() + sheetPixels.height());
         painter.rotate(-90);
@@ -444,7 +338,7 @@ void PagePreview::paintEvent(QPaintEvent*)
     if (legend) {
         painter.setClipping(false);
         int y = std::min(map.y(view.y()) + 6, legendRoom.bottom() - legendHeight + 1);
-        for (const LegendItem& item : items) {
+        for (const LegendLine& item : items) {
             const int height = std::max(kSwatch, wrappedHeight(metrics, textWidth, item.text));
             painter.setPen(palette().color(QPalette::WindowText));
             if (item.swatch.isValid()) {

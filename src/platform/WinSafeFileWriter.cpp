@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "platform/BackupNames.h"
+#include "platform/SaveMessages.h"
 #include "platform/WinFileErrors.h"
 #include <string>
 
@@ -44,14 +46,6 @@ bool fail(std::string& message, DWORD error, const std::string& path)
 bool failWriting(std::string& message, const std::string& path)
 {
     return fail(message, ERROR_DISK_FULL, path);
-}
-
-std::string savedMessage(const std::string& path, const std::string& backupName)
-{
-    if (!backupName.empty())
-        return "An old configuration file was found and renamed.\nNew configuration:\t" + path +
-               "\nOld configuration:\t" + backupName + "\n";
-    return "Configuration saved to file '" + path + "'.";
 }
 
 } // namespace
@@ -116,15 +110,6 @@ WinFileApi& WinFileApi::system()
 WinSafeFileWriter::WinSafeFileWriter() : m_api(WinFileApi::system()) {}
 WinSafeFileWriter::WinSafeFileWriter(WinFileApi& api) : m_api(api) {}
 
-std::string WinSafeFileWriter::backupCandidate(const std::string& path, int n)
-{
-    const std::size_t fileStart = folderPart(path).size();
-    const std::size_t dot = path.rfind('.');
-    const std::size_t baseEnd = (dot == std::string::npos || dot < fileStart) ? path.size() : dot;
-    const std::string base = path.substr(0, baseEnd);
-    return n <= 1 ? base + ".bak" : base + ".bk" + std::to_string(n);
-}
-
 bool WinSafeFileWriter::exists(const std::wstring& path)
 {
     if (m_api.attributes(path) != INVALID_FILE_ATTRIBUTES)
@@ -136,14 +121,14 @@ bool WinSafeFileWriter::exists(const std::wstring& path)
 
 bool WinSafeFileWriter::freeBackupName(const std::string& path, std::string& name, std::wstring& wideName)
 {
-    for (int n = 1; n < INT_MAX; ++n) {
-        name = backupCandidate(path, n);
-        if (!wide(name, wideName))
-            return false;
-        if (!exists(wideName))
-            return true;
-    }
-    return false;
+    // A name the file calls cannot take stops the search.
+    bool unusable = false;
+    int n = 1;
+    name = BackupNames(path, BackupNames::Separators::Windows).nextFree(n, [&](const std::string& candidate) {
+        unusable = !wide(candidate, wideName);
+        return !unusable && exists(wideName);
+    });
+    return !unusable && !name.empty();
 }
 
 bool WinSafeFileWriter::writeAll(HANDLE file, const std::string& bytes)

@@ -47,11 +47,6 @@ class WinSafeFileWriter {
 
     bool save(const std::string& path, const std::string& content, std::string& message);
 
-    // The n-th backup name: n = 1 gives "<base>.bak", n >= 2 "<base>.bk<n>".
-    // The folder part ends at the last "\" or "/"; the extension of the file
-    // name is dropped, a dot in a folder name plays no role.
-    static std::string backupCandidate(const std::string& path, int n);
-
   private:
     bool replace(const std::string& path, const std::wstring& target, bool exists, const std::string& content,
                  std::string& message);
@@ -62,6 +57,7 @@ class WinSafeFileWriter {
     bool createInPlace(const std::string& path, const std::wstring& target, const std::string& content,
                        std::string& message);
     bool exists(const std::wstring& path);
+    // The first backup name (BackupNames) no file has, also in UTF-16.
     bool freeBackupName(const std::string& path, std::string& name, std::wstring& wideName);
     bool writeAll(HANDLE file, const std::string& bytes);
     bool readAll(HANDLE file, std::string& bytes);

@@ -5,9 +5,9 @@
 class QWidget;
 class UpDownButtons;
 
-// A window that exchanges values with its controls: ReadControls reads them
+// A window that exchanges values with its controls: readControls reads them
 // in the fixed order (false at the first invalid number, after its prompt)
-// and ShowValues writes the values back.
+// and showValues writes the values back.
 class ValueExchange {
   public:
     virtual ~ValueExchange() = default;

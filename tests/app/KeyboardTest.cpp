@@ -51,9 +51,7 @@ class KeyboardTest : public SheetTest {
         shown(header, "header dialog", visit);
         ManualStartDialog manual(sheet.get());
         shown(manual, "manual start dialog", visit);
-        ExitDialog exitDialog(sheet.get());
-        exitDialog.ReportText = QStringLiteral("Saving status:\tSUCCESS\n\n");
-        exitDialog.RestartAllowed = true;
+        ExitDialog exitDialog(QStringLiteral("Saving status:\tSUCCESS\n\n"), true, sheet.get());
         shown(exitDialog, "exit dialog", visit);
         WizardFinishDialog finish(sheet.get());
         shown(finish, "wizard finish dialog", visit);

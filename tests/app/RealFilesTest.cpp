@@ -9,6 +9,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <chrono>
+#include <condition_variable>
+#include <fcntl.h>
+#include <filesystem>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "GuiFixture.h"
 #include "TestSupport.h"
@@ -63,6 +71,48 @@ std::string utf8File()
 {
     return fileWithUmlauts("\xc3\xbc", "\xc3\xb6", "\xc3\x9f", "\xc3\x96");
 }
+
+// Should a load open a named pipe to read it, it would wait for a writer
+// for ever: after ten seconds this one opens the pipe's other end (again
+// and again until stopped), so that such a test fails instead of hanging.
+class PipeWriterOfLastResort {
+  public:
+    explicit PipeWriterOfLastResort(const std::string& fifo)
+        : m_thread([this, fifo] {
+              std::unique_lock<std::mutex> lock(m_mutex);
+              std::chrono::milliseconds wait = std::chrono::seconds(10);
+              while (!m_changed.wait_for(lock, wait, [this] { return m_stopped; })) {
+                  m_needed = true;
+                  const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                  if (fd >= 0)
+                      ::close(fd);
+                  wait = std::chrono::milliseconds(100);
+              }
+          })
+    {
+    }
+    ~PipeWriterOfLastResort() { stop(); }
+
+    // Whether it ever had to open the pipe.
+    bool stop()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stopped = true;
+        }
+        m_changed.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_needed;
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_stopped = false;
+    bool m_needed = false;
+    std::thread m_thread;
+};
 
 class RealFilesTest : public SheetTest {
   protected:
@@ -180,6 +230,34 @@ TEST_F(RealFilesTest, AUtf8FileTakesAnyCharacter)
     click(*sheet->printerPageWidget(), "editButton");
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(config().Printers.at(0)->Description, "Raum \xce\xa9");
+}
+
+TEST_F(RealFilesTest, WhatTheCoreReaderRefusesIsReportedAtOnceAndKeepsTheStartPage)
+{
+    TempDir dir;
+    const std::string fifo = dir.file("pipe.cfg"), folder = dir.file("folder.cfg");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(folder);
+    struct Row {
+        const char* what;
+        std::string path;
+        std::string message;
+    };
+    const Row rows[] = {
+        {"named pipe", fifo, "File could not be opened: " + fifo + " is not a regular file."},
+        {"folder", folder, "File could not be opened: Access to " + folder + " was denied."},
+    };
+    PipeWriterOfLastResort writer(fifo);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ui.messages.clear();
+        startLoad(QString::fromStdString(row.path));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.lastMessage().text.toStdString(), row.message);
+        EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Error);
+        EXPECT_EQ(sheet->pageCount(), 1);
+    }
+    EXPECT_FALSE(writer.stop()) << "a load waited for a writer of the pipe";
 }
 
 TEST_F(RealFilesTest, TheCheckShowsThePageOfTheFirstFaultForEachFault)

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
+#include "platform/BackupNames.h"
 #include "platform/SafeFileWriter.h"
 
 FaultInjectingFileSystem::FaultInjectingFileSystem(int failAt, int error, bool refuseTemporaryFiles, bool refuseLinks)
@@ -157,8 +158,9 @@ std::vector<std::string> entries(const std::string& folder)
 
 bool isBackupName(const std::string& path, const std::string& candidate)
 {
+    const BackupNames names(path, BackupNames::Separators::Posix);
     for (int n = 1; n <= 100; ++n) {
-        if (backupCandidate(path, n) == candidate)
+        if (names.candidate(n) == candidate)
             return true;
     }
     return false;

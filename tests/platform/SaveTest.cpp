@@ -149,17 +149,6 @@ std::string attribute(const std::string& path, const char* name)
 
 } // namespace
 
-TEST(Backup, NamesFollowTheRule)
-{
-    EXPECT_EQ(backupCandidate("/srv/config.cfg", 1), "/srv/config.bak");
-    EXPECT_EQ(backupCandidate("/srv/config.cfg", 2), "/srv/config.bk2");
-    EXPECT_EQ(backupCandidate("/srv/config.cfg", 13), "/srv/config.bk13");
-    EXPECT_EQ(backupCandidate("config", 1), "config.bak");
-    EXPECT_EQ(backupCandidate("/srv/a.b/cfg", 1), "/srv/a.b/cfg.bak");
-    EXPECT_EQ(backupCandidate("/srv/my.config.cfg", 1), "/srv/my.config.bak");
-    EXPECT_EQ(backupCandidate("/srv/.hidden", 1), "/srv/.bak");
-}
-
 TEST(save, NewFileAndSuccessiveBackupsKeepEveryVersion)
 {
     TempDir dir;

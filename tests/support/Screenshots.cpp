@@ -142,10 +142,11 @@ int main(int argc, char** argv)
     StandardPaperSizeDialog standard(ui, TextEncoding::Windows1252);
     save(standard, QStringLiteral("standard-dialog"));
 
-    ExitDialog exitDialog;
-    exitDialog.ReportText = QStringLiteral(
-        "Saving status:\tSUCCESS\n\nConfiguration saved to file '/srv/zelnor/config.cfg'.\n\nInformation:\n\n"
-        "Restart the ZELNOR application to take effect of any changes in the configuration.");
+    ExitDialog exitDialog(
+        QStringLiteral(
+            "Saving status:\tSUCCESS\n\nConfiguration saved to file '/srv/zelnor/config.cfg'.\n\nInformation:\n\n"
+            "Restart the ZELNOR application to take effect of any changes in the configuration."),
+        true);
     save(exitDialog, QStringLiteral("exit-dialog"));
     WizardFinishDialog finish;
     finish.Message = QStringLiteral("Do you want to save the settings and close the quarvel or do you want to "

@@ -95,19 +95,6 @@ TEST(WinSave, WritesTheGoldenFileByteForByteWithCarriageReturns)
     EXPECT_EQ(formatConfiguration(reread), readBytes(path));
 }
 
-TEST(WinBackup, NamesSplitAtTheLastSeparatorAndDropTheExtension)
-{
-    EXPECT_EQ(WinSafeFileWriter::backupCandidate("D:\\srv\\config.cfg", 1), "D:\\srv\\config.bak");
-    EXPECT_EQ(WinSafeFileWriter::backupCandidate("D:\\srv\\config.cfg", 2), "D:\\srv\\config.bk2");
-    EXPECT_EQ(WinSafeFileWriter::backupCandidate("D:\\srv\\config.cfg", 13), "D:\\srv\\config.bk13");
-    EXPECT_EQ(WinSafeFileWriter::backupCandidate("config", 1), "config.bak");
-    EXPECT_EQ(WinSafeFileWriter::backupCandidate("D:\\a.b\\cfg", 1), "D:\\a.b\\cfg.bak");
-    EXPECT_EQ(WinSafeFileWriter::backupCandidate("D:\\srv\\my.config.cfg", 1), "D:\\srv\\my.config.bak");
-    // Windows takes "/" as a separator too: a dot in such a folder name
-    // plays no role either.
-    EXPECT_EQ(WinSafeFileWriter::backupCandidate("C:/a.b/cfg", 1), "C:/a.b/cfg.bak");
-}
-
 TEST(WinSave, EachSaveKeepsTheOlderFileUnderTheNextFreeBackupName)
 {
     TempDir dir;
