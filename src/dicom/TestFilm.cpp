@@ -1,10 +1,10 @@
 #include "dicom/TestFilm.h"
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "dicom/DicomAssociation.h"
+#include "dicom/DimseStatus.h"
 #include "dicom/TestPattern.h"
 #include "dicom/Verification.h"
 
@@ -19,23 +19,6 @@
 namespace {
 
 constexpr unsigned short kPrintAction = 1;
-
-StatusKind kindOf(unsigned short status)
-{
-    if (status == STATUS_Success)
-        return StatusKind::Success;
-    // Warnings: Bxxx, and the three the standard gives outside that range.
-    if ((status & 0xF000) == 0xB000 || status == 0x0001 || status == 0x0107 || status == 0x0116)
-        return StatusKind::Warning;
-    return StatusKind::Failure;
-}
-
-std::string hex(unsigned short status)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%04X", status);
-    return text;
-}
 
 void copyUid(char* to, std::size_t size, const std::string& uid)
 {
@@ -85,7 +68,7 @@ class FilmRun {
             m_broken = true;
             return false;
         }
-        return kindOf(step.status) != StatusKind::Failure;
+        return statusKind(step.status) != StatusKind::Failure;
     }
 
     bool broken() const { return m_broken; }
@@ -119,7 +102,8 @@ void runFilm(DicomAssociation& association, TestFilmReport& report, bool landsca
 
     // The printer's status.
     T_DIMSE_Message get = message(DIMSE_N_GET_RQ);
-    DIC_US attributes[] = {0x2110, 0x0010, 0x2110, 0x0020};
+    DIC_US attributes[] = {DCM_PrinterStatus.getGroup(), DCM_PrinterStatus.getElement(),
+                           DCM_PrinterStatusInfo.getGroup(), DCM_PrinterStatusInfo.getElement()};
     get.msg.NGetRQ.MessageID = association.nextMessageId();
     copyUid(get.msg.NGetRQ.RequestedSOPClassUID, sizeof get.msg.NGetRQ.RequestedSOPClassUID, UID_PrinterSOPClass);
     copyUid(get.msg.NGetRQ.RequestedSOPInstanceUID, sizeof get.msg.NGetRQ.RequestedSOPInstanceUID,
@@ -228,24 +212,6 @@ void runFilm(DicomAssociation& association, TestFilmReport& report, bool landsca
 }
 
 } // namespace
-
-StatusKind statusKind(unsigned short status)
-{
-    return kindOf(status);
-}
-
-std::string statusText(unsigned short status)
-{
-    switch (kindOf(status)) {
-    case StatusKind::Success:
-        return "success";
-    case StatusKind::Warning:
-        return "warning " + hex(status);
-    case StatusKind::Failure:
-        break;
-    }
-    return "failure " + hex(status);
-}
 
 TestFilmReport sendTestFilm(const DicomPeer& peer, const std::string& printerAETitle, bool landscape,
                             DicomCancel& cancel)

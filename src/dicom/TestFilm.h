@@ -19,16 +19,10 @@ struct TestFilmReport {
     DicomOutcome association = DicomOutcome::Failed;
     std::string associationDetail;
     std::vector<FilmStep> steps;
-    std::string printerStatus;     // (2110,0010), empty when not given
-    std::string printerStatusInfo; // (2110,0020)
+    std::string printerStatus;     // Printer Status (2110,0010), empty when not given
+    std::string printerStatusInfo; // Printer Status Info (2110,0020)
     bool printed = false;
 };
-
-// What a DIMSE status means for the step.
-enum class StatusKind { Success, Warning, Failure };
-StatusKind statusKind(unsigned short status);
-// "success", "warning 0xB605", "failure 0xC600"
-std::string statusText(unsigned short status);
 
 // Prints one film of makeTestPattern() through the printer whose AE title is
 // printerAETitle (the called AE title), proposing the Basic Grayscale Print

@@ -5,6 +5,7 @@
 
 #include "config/Configuration.h"
 #include "dicom/DicomAssociation.h"
+#include "dicom/DimseStatus.h"
 
 #include "dcmtk/config/osconfig.h"
 
@@ -36,11 +37,8 @@ EchoResult echoAETitle(const DicomPeer& peer, const std::string& aeTitle, DicomC
         step = association.echo(status);
         const auto elapsed = std::chrono::steady_clock::now() - start;
         result.milliseconds = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
-        if (step.answered() && status != STATUS_Success) {
-            char code[8];
-            std::snprintf(code, sizeof code, "0x%04X", status);
-            step = {DicomOutcome::Failed, std::string("the echo came back with status ") + code};
-        }
+        if (step.answered() && statusKind(status) != StatusKind::Success)
+            step = {DicomOutcome::Failed, "the echo came back with status " + statusCode(status)};
         if (step.answered())
             step = association.release();
     }
