@@ -1,77 +1,24 @@
 #include "dicom/DicomAssociation.h"
+#include "dicom/CancellableTransport.h"
 #include "dicom/DicomLog.h"
 
+#include <chrono>
 #include <cstring>
-#include <sys/socket.h>
 
 #include "dcmtk/config/osconfig.h"
 
 #include "dcmtk/dcmdata/dcdatset.h"
 #include "dcmtk/dcmdata/dcuid.h"
 #include "dcmtk/dcmnet/assoc.h"
-#include "dcmtk/dcmnet/dcmlayer.h"
 #include "dcmtk/dcmnet/dcmtrans.h"
 #include "dcmtk/dcmnet/dimse.h"
 #include "dcmtk/dcmnet/dul.h"
 
-// --- Cancel -------------------------------------------------------------------
-
-void DicomCancel::cancel()
-{
-    m_cancelled = true;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_socket >= 0)
-        ::shutdown(m_socket, SHUT_RDWR);
-}
-
-void DicomCancel::attach(int socket)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_socket = socket;
-    if (m_cancelled)
-        ::shutdown(m_socket, SHUT_RDWR);
-}
-
-void DicomCancel::detach(int socket)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_socket == socket)
-        m_socket = -1;
-}
-
 namespace {
 
-// DCMTK's TCP connection, with its socket known to the cancel for as long as
-// it is open, so that a cancel can shut it down under a waiting read.
-class CancellableConnection : public DcmTCPConnection {
-  public:
-    CancellableConnection(DcmNativeSocketType socket, DicomCancel& cancel) : DcmTCPConnection(socket), m_cancel(cancel)
-    {
-        m_cancel.attach(socket);
-    }
-    ~CancellableConnection() override { m_cancel.detach(getSocket()); }
-    void close() override
-    {
-        m_cancel.detach(getSocket());
-        DcmTCPConnection::close();
-    }
-
-  private:
-    DicomCancel& m_cancel;
-};
-
-class CancellableLayer : public DcmTransportLayer {
-  public:
-    explicit CancellableLayer(DicomCancel& cancel) : m_cancel(cancel) {}
-    DcmTransportConnection* createConnection(DcmNativeSocketType socket, OFBool useSecureLayer) override
-    {
-        return useSecureLayer ? nullptr : new CancellableConnection(socket, m_cancel);
-    }
-
-  private:
-    DicomCancel& m_cancel;
-};
-
+// The reject reason of an A-ASSOCIATE-RJ in the program's words (DCMTK's
+// ASC_printRejectParameters says "Called AE Title Not Recognized" among the
+// result and the source; the lines we print say it in lower case, British).
 const char* rejectReason(T_ASC_RejectParametersReason reason)
 {
     switch (reason) {
@@ -157,7 +104,7 @@ DicomStep DicomAssociation::open(const std::string& calledAETitle, const char* a
     OFCondition condition = ASC_initializeNetwork(NET_REQUESTOR, 0, timeout, &m_network);
     if (condition.bad())
         return {DicomOutcome::Failed, condition.text()};
-    condition = ASC_setTransportLayer(m_network, new CancellableLayer(m_cancel), 1);
+    condition = ASC_setTransportLayer(m_network, newCancellableTransportLayer(m_cancel), 1);
     if (condition.bad())
         return {DicomOutcome::Failed, condition.text()};
 
@@ -170,7 +117,9 @@ DicomStep DicomAssociation::open(const std::string& calledAETitle, const char* a
     const char* transferSyntaxes[] = {UID_LittleEndianExplicitTransferSyntax, UID_LittleEndianImplicitTransferSyntax};
     ASC_addPresentationContext(parameters, 1, abstractSyntax, transferSyntaxes, 2);
 
+    const auto start = std::chrono::steady_clock::now();
     condition = ASC_requestAssociation(m_network, parameters, &m_association);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
     if (!m_association)
         ASC_destroyAssociationParameters(&parameters);
     if (condition.bad()) {
@@ -181,11 +130,15 @@ DicomStep DicomAssociation::open(const std::string& calledAETitle, const char* a
         }
         if (m_cancel.cancelled())
             return {DicomOutcome::Cancelled, "cancelled"};
-        if (condition.code() == DULC_TCPINITERROR) {
-            const std::string reason = systemReason(condition);
-            if (reason.find("timed out") != std::string::npos || reason.find("Timeout") != std::string::npos)
+        if (condition.module() == OFM_dcmnet && condition.code() == DULC_TCPINITERROR) {
+            // DCMTK gives a connection that did not come about within
+            // dcmConnectionTimeout the same condition as a refused one; a
+            // refusal or an unreachable network comes back before the
+            // time-out has run out, so the time taken tells them apart (less
+            // a little for a system whose wait ends a tick early).
+            if (elapsed + std::chrono::milliseconds(50) >= std::chrono::seconds(timeout))
                 return {DicomOutcome::TimedOut, "no connection within " + std::to_string(timeout) + " s"};
-            return {DicomOutcome::NoConnection, reason};
+            return {DicomOutcome::NoConnection, systemReason(condition)};
         }
         return stepFrom(condition, m_peer, m_cancel);
     }
