@@ -30,7 +30,9 @@ struct TestFilmReport {
 // film session (one copy, the rest the server's defaults) and of a film box
 // (STANDARD\1,1, orientation PORTRAIT or LANDSCAPE as landscape says),
 // N-SET of its image box, N-ACTION print of the session, N-DELETE of the
-// session, release.
+// session, release. A step that fails skips the steps that need it; a session
+// that was made is deleted whatever failed after it, unless the connection
+// is gone.
 TestFilmReport sendTestFilm(const DicomPeer& peer, const std::string& printerAETitle, bool landscape,
                             DicomCancel& cancel);
 
