@@ -1,77 +1,32 @@
 #include "dicom/DicomAssociation.h"
+#include "dicom/CancellableTransport.h"
 #include "dicom/DicomLog.h"
 
+#include <chrono>
 #include <cstring>
-#include <sys/socket.h>
 
 #include "dcmtk/config/osconfig.h"
 
 #include "dcmtk/dcmdata/dcdatset.h"
 #include "dcmtk/dcmdata/dcuid.h"
 #include "dcmtk/dcmnet/assoc.h"
-#include "dcmtk/dcmnet/dcmlayer.h"
 #include "dcmtk/dcmnet/dcmtrans.h"
 #include "dcmtk/dcmnet/dimse.h"
 #include "dcmtk/dcmnet/dul.h"
 
-// --- Cancel -------------------------------------------------------------------
-
-void DicomCancel::cancel()
-{
-    m_cancelled = true;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_socket >= 0)
-        ::shutdown(m_socket, SHUT_RDWR);
-}
-
-void DicomCancel::attach(int socket)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_socket = socket;
-    if (m_cancelled)
-        ::shutdown(m_socket, SHUT_RDWR);
-}
-
-void DicomCancel::detach(int socket)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_socket == socket)
-        m_socket = -1;
-}
+DimseResponse::DimseResponse() = default;
+DimseResponse::DimseResponse(DicomStep step) : step(std::move(step)) {}
+DimseResponse::DimseResponse(DimseResponse&&) noexcept = default;
+DimseResponse& DimseResponse::operator=(DimseResponse&&) noexcept = default;
+DimseResponse::~DimseResponse() = default;
 
 namespace {
 
-// DCMTK's TCP connection, with its socket known to the cancel for as long as
-// it is open, so that a cancel can shut it down under a waiting read.
-class CancellableConnection : public DcmTCPConnection {
-  public:
-    CancellableConnection(DcmNativeSocketType socket, DicomCancel& cancel) : DcmTCPConnection(socket), m_cancel(cancel)
-    {
-        m_cancel.attach(socket);
-    }
-    ~CancellableConnection() override { m_cancel.detach(getSocket()); }
-    void close() override
-    {
-        m_cancel.detach(getSocket());
-        DcmTCPConnection::close();
-    }
+const DicomStep kCancelled{DicomOutcome::Cancelled, "cancelled"};
 
-  private:
-    DicomCancel& m_cancel;
-};
-
-class CancellableLayer : public DcmTransportLayer {
-  public:
-    explicit CancellableLayer(DicomCancel& cancel) : m_cancel(cancel) {}
-    DcmTransportConnection* createConnection(DcmNativeSocketType socket, OFBool useSecureLayer) override
-    {
-        return useSecureLayer ? nullptr : new CancellableConnection(socket, m_cancel);
-    }
-
-  private:
-    DicomCancel& m_cancel;
-};
-
+// The reject reason of an A-ASSOCIATE-RJ in the program's words (DCMTK's
+// ASC_printRejectParameters says "Called AE Title Not Recognized" among the
+// result and the source; the lines we print say it in lower case, British).
 const char* rejectReason(T_ASC_RejectParametersReason reason)
 {
     switch (reason) {
@@ -103,6 +58,79 @@ std::string systemReason(const OFCondition& condition)
     return colon == std::string::npos ? text : text.substr(colon + 2);
 }
 
+// The outcome of a failed step, from DCMTK's condition.
+DicomStep stepFrom(const OFCondition& condition, const DicomPeer& peer, const DicomCancel& cancel)
+{
+    if (cancel.cancelled())
+        return kCancelled;
+    if (condition == DUL_READTIMEOUT || condition == DIMSE_NODATAAVAILABLE)
+        return {DicomOutcome::TimedOut, "no answer within " + std::to_string(peer.timeoutSeconds) + " s"};
+    if (condition == DUL_PEERABORTEDASSOCIATION)
+        return {DicomOutcome::Aborted, "the server aborted the association"};
+    if (condition == DUL_NETWORKCLOSED || condition == DUL_PEERREQUESTEDRELEASE)
+        return {DicomOutcome::Aborted, "the server closed the connection"};
+    return {DicomOutcome::Failed, condition.text()};
+}
+
+void copyUid(char* to, std::size_t size, const std::string& uid)
+{
+    OFStandard::strlcpy(to, uid.c_str(), size);
+}
+
+T_DIMSE_Message message(T_DIMSE_Command command)
+{
+    T_DIMSE_Message m;
+    std::memset(&m, 0, sizeof m);
+    m.CommandField = command;
+    return m;
+}
+
+// What a received command carries: its status, whether a dataset follows,
+// and the instance an N-CREATE response names.
+struct CommandFields {
+    unsigned short status = 0xFFFF;
+    bool withData = false;
+    const char* createdInstance = nullptr;
+};
+
+CommandFields fieldsOf(const T_DIMSE_Message& m)
+{
+    const auto data = [](T_DIMSE_DataSetType type) { return type != DIMSE_DATASET_NULL; };
+    switch (m.CommandField) {
+    case DIMSE_N_EVENT_REPORT_RQ:
+        return {0, data(m.msg.NEventReportRQ.DataSetType)};
+    case DIMSE_N_GET_RSP:
+        return {m.msg.NGetRSP.DimseStatus, data(m.msg.NGetRSP.DataSetType)};
+    case DIMSE_N_SET_RSP:
+        return {m.msg.NSetRSP.DimseStatus, data(m.msg.NSetRSP.DataSetType)};
+    case DIMSE_N_ACTION_RSP:
+        return {m.msg.NActionRSP.DimseStatus, data(m.msg.NActionRSP.DataSetType)};
+    case DIMSE_N_CREATE_RSP:
+        return {m.msg.NCreateRSP.DimseStatus, data(m.msg.NCreateRSP.DataSetType),
+                (m.msg.NCreateRSP.opts & O_NCREATE_AFFECTEDSOPINSTANCEUID) ? m.msg.NCreateRSP.AffectedSOPInstanceUID
+                                                                           : nullptr};
+    case DIMSE_N_DELETE_RSP:
+        return {m.msg.NDeleteRSP.DimseStatus, data(m.msg.NDeleteRSP.DataSetType)};
+    default:
+        return {};
+    }
+}
+
+// The acknowledgement of a printer or print job event.
+T_DIMSE_Message eventReportResponse(const T_DIMSE_N_EventReportRQ& rq)
+{
+    T_DIMSE_Message reply = message(DIMSE_N_EVENT_REPORT_RSP);
+    T_DIMSE_N_EventReportRSP& rsp = reply.msg.NEventReportRSP;
+    rsp.MessageIDBeingRespondedTo = rq.MessageID;
+    rsp.DimseStatus = STATUS_Success;
+    rsp.DataSetType = DIMSE_DATASET_NULL;
+    rsp.EventTypeID = rq.EventTypeID;
+    OFStandard::strlcpy(rsp.AffectedSOPClassUID, rq.AffectedSOPClassUID, sizeof rsp.AffectedSOPClassUID);
+    OFStandard::strlcpy(rsp.AffectedSOPInstanceUID, rq.AffectedSOPInstanceUID, sizeof rsp.AffectedSOPInstanceUID);
+    rsp.opts = O_NEVENTREPORT_AFFECTEDSOPCLASSUID | O_NEVENTREPORT_AFFECTEDSOPINSTANCEUID | O_NEVENTREPORT_EVENTTYPEID;
+    return reply;
+}
+
 } // namespace
 
 // --- Association ------------------------------------------------------------------
@@ -127,28 +155,10 @@ DicomAssociation::~DicomAssociation()
         ASC_dropNetwork(&m_network);
 }
 
-namespace {
-
-// The outcome of a failed step, from DCMTK's condition.
-DicomStep stepFrom(const OFCondition& condition, const DicomPeer& peer, const DicomCancel& cancel)
-{
-    if (cancel.cancelled())
-        return {DicomOutcome::Cancelled, "cancelled"};
-    if (condition == DUL_READTIMEOUT || condition == DIMSE_NODATAAVAILABLE)
-        return {DicomOutcome::TimedOut, "no answer within " + std::to_string(peer.timeoutSeconds) + " s"};
-    if (condition == DUL_PEERABORTEDASSOCIATION)
-        return {DicomOutcome::Aborted, "the server aborted the association"};
-    if (condition == DUL_NETWORKCLOSED || condition == DUL_PEERREQUESTEDRELEASE)
-        return {DicomOutcome::Aborted, "the server closed the connection"};
-    return {DicomOutcome::Failed, condition.text()};
-}
-
-} // namespace
-
 DicomStep DicomAssociation::open(const std::string& calledAETitle, const char* abstractSyntax)
 {
     if (m_cancel.cancelled())
-        return {DicomOutcome::Cancelled, "cancelled"};
+        return kCancelled;
     const int timeout = m_peer.timeoutSeconds;
     // The toolkit keeps these bounds in globals; every association sets them.
     dcmConnectionTimeout.set(timeout);
@@ -157,7 +167,7 @@ DicomStep DicomAssociation::open(const std::string& calledAETitle, const char* a
     OFCondition condition = ASC_initializeNetwork(NET_REQUESTOR, 0, timeout, &m_network);
     if (condition.bad())
         return {DicomOutcome::Failed, condition.text()};
-    condition = ASC_setTransportLayer(m_network, new CancellableLayer(m_cancel), 1);
+    condition = ASC_setTransportLayer(m_network, newCancellableTransportLayer(m_cancel), 1);
     if (condition.bad())
         return {DicomOutcome::Failed, condition.text()};
 
@@ -170,7 +180,9 @@ DicomStep DicomAssociation::open(const std::string& calledAETitle, const char* a
     const char* transferSyntaxes[] = {UID_LittleEndianExplicitTransferSyntax, UID_LittleEndianImplicitTransferSyntax};
     ASC_addPresentationContext(parameters, 1, abstractSyntax, transferSyntaxes, 2);
 
+    const auto start = std::chrono::steady_clock::now();
     condition = ASC_requestAssociation(m_network, parameters, &m_association);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
     if (!m_association)
         ASC_destroyAssociationParameters(&parameters);
     if (condition.bad()) {
@@ -180,12 +192,16 @@ DicomStep DicomAssociation::open(const std::string& calledAETitle, const char* a
             return {DicomOutcome::Rejected, rejectReason(reject.reason)};
         }
         if (m_cancel.cancelled())
-            return {DicomOutcome::Cancelled, "cancelled"};
-        if (condition.code() == DULC_TCPINITERROR) {
-            const std::string reason = systemReason(condition);
-            if (reason.find("timed out") != std::string::npos || reason.find("Timeout") != std::string::npos)
+            return kCancelled;
+        if (condition.module() == OFM_dcmnet && condition.code() == DULC_TCPINITERROR) {
+            // DCMTK gives a connection that did not come about within
+            // dcmConnectionTimeout the same condition as a refused one; a
+            // refusal or an unreachable network comes back before the
+            // time-out has run out, so the time taken tells them apart (less
+            // a little for a system whose wait ends a tick early).
+            if (elapsed + std::chrono::milliseconds(50) >= std::chrono::seconds(timeout))
                 return {DicomOutcome::TimedOut, "no connection within " + std::to_string(timeout) + " s"};
-            return {DicomOutcome::NoConnection, reason};
+            return {DicomOutcome::NoConnection, systemReason(condition)};
         }
         return stepFrom(condition, m_peer, m_cancel);
     }
@@ -202,94 +218,131 @@ unsigned short DicomAssociation::nextMessageId()
     return m_association->nextMsgID++;
 }
 
-DicomStep DicomAssociation::echo(unsigned short& status)
+DimseResponse DicomAssociation::echo()
 {
     if (m_cancel.cancelled())
-        return {DicomOutcome::Cancelled, "cancelled"};
+        return DimseResponse(kCancelled);
+    DimseResponse response;
     DcmDataset* detail = nullptr;
-    const OFCondition condition =
-        DIMSE_echoUser(m_association, nextMessageId(), DIMSE_NONBLOCKING, m_peer.timeoutSeconds, &status, &detail);
+    const OFCondition condition = DIMSE_echoUser(m_association, nextMessageId(), DIMSE_NONBLOCKING,
+                                                 m_peer.timeoutSeconds, &response.status, &detail);
     delete detail;
     if (condition.bad())
-        return stepFrom(condition, m_peer, m_cancel);
-    return {};
+        response.step = stepFrom(condition, m_peer, m_cancel);
+    return response;
 }
 
-DicomStep DicomAssociation::request(T_DIMSE_Message& request, DcmDataset* data, T_DIMSE_Message& response,
-                                    DcmDataset*& responseData)
+DimseResponse DicomAssociation::nGet(const char* sopClass, const std::string& instance,
+                                     const std::vector<DcmTagKey>& attributes)
 {
-    responseData = nullptr;
+    std::vector<DIC_US> identifiers;
+    for (const DcmTagKey& tag : attributes) {
+        identifiers.push_back(tag.getGroup());
+        identifiers.push_back(tag.getElement());
+    }
+    T_DIMSE_Message request = message(DIMSE_N_GET_RQ);
+    T_DIMSE_N_GetRQ& rq = request.msg.NGetRQ;
+    rq.MessageID = nextMessageId();
+    copyUid(rq.RequestedSOPClassUID, sizeof rq.RequestedSOPClassUID, sopClass);
+    copyUid(rq.RequestedSOPInstanceUID, sizeof rq.RequestedSOPInstanceUID, instance);
+    rq.DataSetType = DIMSE_DATASET_NULL;
+    rq.ListCount = static_cast<int>(identifiers.size());
+    rq.AttributeIdentifierList = identifiers.empty() ? nullptr : identifiers.data();
+    return exchange(request, nullptr);
+}
+
+DimseResponse DicomAssociation::nCreate(const char* sopClass, DcmDataset& attributes)
+{
+    T_DIMSE_Message request = message(DIMSE_N_CREATE_RQ);
+    T_DIMSE_N_CreateRQ& rq = request.msg.NCreateRQ;
+    rq.MessageID = nextMessageId();
+    copyUid(rq.AffectedSOPClassUID, sizeof rq.AffectedSOPClassUID, sopClass);
+    rq.DataSetType = DIMSE_DATASET_PRESENT;
+    return exchange(request, &attributes);
+}
+
+DimseResponse DicomAssociation::nSet(const char* sopClass, const std::string& instance, DcmDataset& modifications)
+{
+    T_DIMSE_Message request = message(DIMSE_N_SET_RQ);
+    T_DIMSE_N_SetRQ& rq = request.msg.NSetRQ;
+    rq.MessageID = nextMessageId();
+    copyUid(rq.RequestedSOPClassUID, sizeof rq.RequestedSOPClassUID, sopClass);
+    copyUid(rq.RequestedSOPInstanceUID, sizeof rq.RequestedSOPInstanceUID, instance);
+    rq.DataSetType = DIMSE_DATASET_PRESENT;
+    return exchange(request, &modifications);
+}
+
+DimseResponse DicomAssociation::nAction(const char* sopClass, const std::string& instance, unsigned short actionType)
+{
+    T_DIMSE_Message request = message(DIMSE_N_ACTION_RQ);
+    T_DIMSE_N_ActionRQ& rq = request.msg.NActionRQ;
+    rq.MessageID = nextMessageId();
+    copyUid(rq.RequestedSOPClassUID, sizeof rq.RequestedSOPClassUID, sopClass);
+    copyUid(rq.RequestedSOPInstanceUID, sizeof rq.RequestedSOPInstanceUID, instance);
+    rq.ActionTypeID = actionType;
+    rq.DataSetType = DIMSE_DATASET_NULL;
+    return exchange(request, nullptr);
+}
+
+DimseResponse DicomAssociation::nDelete(const char* sopClass, const std::string& instance)
+{
+    T_DIMSE_Message request = message(DIMSE_N_DELETE_RQ);
+    T_DIMSE_N_DeleteRQ& rq = request.msg.NDeleteRQ;
+    rq.MessageID = nextMessageId();
+    copyUid(rq.RequestedSOPClassUID, sizeof rq.RequestedSOPClassUID, sopClass);
+    copyUid(rq.RequestedSOPInstanceUID, sizeof rq.RequestedSOPInstanceUID, instance);
+    rq.DataSetType = DIMSE_DATASET_NULL;
+    return exchange(request, nullptr);
+}
+
+DimseResponse DicomAssociation::exchange(T_DIMSE_Message& request, DcmDataset* data)
+{
     if (m_cancel.cancelled())
-        return {DicomOutcome::Cancelled, "cancelled"};
+        return DimseResponse(kCancelled);
     OFCondition condition =
         DIMSE_sendMessageUsingMemoryData(m_association, m_context, &request, nullptr, data, nullptr, nullptr);
     if (condition.bad())
-        return stepFrom(condition, m_peer, m_cancel);
+        return DimseResponse(stepFrom(condition, m_peer, m_cancel));
     for (;;) {
         T_ASC_PresentationContextID context = 0;
         DcmDataset* statusDetail = nullptr;
-        std::memset(&response, 0, sizeof response);
-        condition = DIMSE_receiveCommand(m_association, DIMSE_NONBLOCKING, m_peer.timeoutSeconds, &context, &response,
+        T_DIMSE_Message received = message(DIMSE_NOTHING);
+        condition = DIMSE_receiveCommand(m_association, DIMSE_NONBLOCKING, m_peer.timeoutSeconds, &context, &received,
                                          &statusDetail);
         delete statusDetail;
         if (condition.bad())
-            return stepFrom(condition, m_peer, m_cancel);
-        DcmDataset* received = nullptr;
-        const bool withData = [&response] {
-            switch (response.CommandField) {
-            case DIMSE_N_EVENT_REPORT_RQ:
-                return response.msg.NEventReportRQ.DataSetType != DIMSE_DATASET_NULL;
-            case DIMSE_N_GET_RSP:
-                return response.msg.NGetRSP.DataSetType != DIMSE_DATASET_NULL;
-            case DIMSE_N_SET_RSP:
-                return response.msg.NSetRSP.DataSetType != DIMSE_DATASET_NULL;
-            case DIMSE_N_ACTION_RSP:
-                return response.msg.NActionRSP.DataSetType != DIMSE_DATASET_NULL;
-            case DIMSE_N_CREATE_RSP:
-                return response.msg.NCreateRSP.DataSetType != DIMSE_DATASET_NULL;
-            case DIMSE_N_DELETE_RSP:
-                return response.msg.NDeleteRSP.DataSetType != DIMSE_DATASET_NULL;
-            default:
-                return false;
-            }
-        }();
-        if (withData) {
+            return DimseResponse(stepFrom(condition, m_peer, m_cancel));
+        const CommandFields fields = fieldsOf(received);
+        DcmDataset* receivedData = nullptr;
+        if (fields.withData) {
             condition = DIMSE_receiveDataSetInMemory(m_association, DIMSE_NONBLOCKING, m_peer.timeoutSeconds, &context,
-                                                     &received, nullptr, nullptr);
+                                                     &receivedData, nullptr, nullptr);
             if (condition.bad())
-                return stepFrom(condition, m_peer, m_cancel);
+                return DimseResponse(stepFrom(condition, m_peer, m_cancel));
         }
-        if (response.CommandField != DIMSE_N_EVENT_REPORT_RQ) {
-            responseData = received;
-            return {};
+        if (received.CommandField != DIMSE_N_EVENT_REPORT_RQ) {
+            DimseResponse response;
+            response.status = fields.status;
+            response.data.reset(receivedData);
+            if (fields.createdInstance)
+                response.affectedInstanceUid = fields.createdInstance;
+            return response;
         }
         // A printer or print job event before the response: acknowledge it
         // and go on waiting.
-        delete received;
-        T_DIMSE_Message reply;
-        std::memset(&reply, 0, sizeof reply);
-        reply.CommandField = DIMSE_N_EVENT_REPORT_RSP;
-        T_DIMSE_N_EventReportRSP& rsp = reply.msg.NEventReportRSP;
-        const T_DIMSE_N_EventReportRQ& rq = response.msg.NEventReportRQ;
-        rsp.MessageIDBeingRespondedTo = rq.MessageID;
-        rsp.DimseStatus = STATUS_Success;
-        rsp.DataSetType = DIMSE_DATASET_NULL;
-        rsp.EventTypeID = rq.EventTypeID;
-        OFStandard::strlcpy(rsp.AffectedSOPClassUID, rq.AffectedSOPClassUID, sizeof rsp.AffectedSOPClassUID);
-        OFStandard::strlcpy(rsp.AffectedSOPInstanceUID, rq.AffectedSOPInstanceUID, sizeof rsp.AffectedSOPInstanceUID);
-        rsp.opts =
-            O_NEVENTREPORT_AFFECTEDSOPCLASSUID | O_NEVENTREPORT_AFFECTEDSOPINSTANCEUID | O_NEVENTREPORT_EVENTTYPEID;
+        delete receivedData;
+        T_DIMSE_Message reply = eventReportResponse(received.msg.NEventReportRQ);
         condition =
             DIMSE_sendMessageUsingMemoryData(m_association, context, &reply, nullptr, nullptr, nullptr, nullptr);
         if (condition.bad())
-            return stepFrom(condition, m_peer, m_cancel);
+            return DimseResponse(stepFrom(condition, m_peer, m_cancel));
     }
 }
 
 DicomStep DicomAssociation::release()
 {
     if (m_cancel.cancelled())
-        return {DicomOutcome::Cancelled, "cancelled"};
+        return kCancelled;
     const OFCondition condition = ASC_releaseAssociation(m_association);
     if (condition.bad())
         return stepFrom(condition, m_peer, m_cancel);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "dicom/DicomPeer.h"
 
@@ -9,6 +11,7 @@ struct T_ASC_Network;
 struct T_ASC_Association;
 struct T_DIMSE_Message;
 class DcmDataset;
+class DcmTagKey;
 
 // What one step on the network came to: the outcome and, for the user, the
 // reason (the reject reason, the system's error, the time-out).
@@ -19,9 +22,31 @@ struct DicomStep {
     bool answered() const { return outcome == DicomOutcome::Answered; }
 };
 
+// One request and its response: the step and, when it was answered, the
+// response's status, its dataset and the instance it names.
+struct DimseResponse {
+    DicomStep step;
+    unsigned short status = 0;
+    std::unique_ptr<DcmDataset> data; // null when the response has none
+    std::string affectedInstanceUid;  // N-CREATE: the instance the server made
+
+    DimseResponse();
+    explicit DimseResponse(DicomStep step);
+    DimseResponse(DimseResponse&&) noexcept;
+    DimseResponse& operator=(DimseResponse&&) noexcept;
+    ~DimseResponse();
+
+    bool answered() const { return step.answered(); }
+};
+
 // One association through DCMTK's network layer to peer, every step bounded
 // by the peer's time-out and stopped by cancel. Aborts the association if it
 // is still open when the object goes.
+//
+// The requests are the DIMSE services a print or verification SCU uses, one
+// call each: the request goes out, and the call returns with its response
+// (an event report that comes first is acknowledged and passed over). A
+// request made after a cancel is not sent.
 class DicomAssociation {
   public:
     DicomAssociation(const DicomPeer& peer, DicomCancel& cancel);
@@ -33,21 +58,26 @@ class DicomAssociation {
     // answered when the server accepts it with that syntax.
     DicomStep open(const std::string& calledAETitle, const char* abstractSyntax);
 
-    // C-ECHO; status is the response's status when answered.
-    DicomStep echo(unsigned short& status);
-
-    // Sends a request (with data when not null) and waits for its response,
-    // answering any event report that comes first. response and its data
-    // (owned by the caller; null when the response has none) are set when
-    // answered.
-    DicomStep request(T_DIMSE_Message& request, DcmDataset* data, T_DIMSE_Message& response, DcmDataset*& responseData);
-
-    // A message ID for the next request.
-    unsigned short nextMessageId();
+    // C-ECHO.
+    DimseResponse echo();
+    // N-GET of the attributes of an instance (all of them when none is named).
+    DimseResponse nGet(const char* sopClass, const std::string& instance, const std::vector<DcmTagKey>& attributes);
+    // N-CREATE of an instance of sopClass, its UID chosen by the server.
+    DimseResponse nCreate(const char* sopClass, DcmDataset& attributes);
+    // N-SET of an instance's attributes.
+    DimseResponse nSet(const char* sopClass, const std::string& instance, DcmDataset& modifications);
+    // N-ACTION of type actionType on an instance, without action information.
+    DimseResponse nAction(const char* sopClass, const std::string& instance, unsigned short actionType);
+    // N-DELETE of an instance.
+    DimseResponse nDelete(const char* sopClass, const std::string& instance);
 
     DicomStep release();
 
   private:
+    unsigned short nextMessageId();
+    // Sends request (with data when not null) and waits for its response.
+    DimseResponse exchange(T_DIMSE_Message& request, DcmDataset* data);
+
     const DicomPeer& m_peer;
     DicomCancel& m_cancel;
     T_ASC_Network* m_network = nullptr;

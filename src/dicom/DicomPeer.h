@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -29,6 +30,13 @@ enum class DicomOutcome {
     Cancelled,    // stopped by the user
 };
 
+// The system's socket handle: SOCKET on Windows, a descriptor elsewhere.
+#ifdef _WIN32
+using DicomSocket = std::uintptr_t;
+#else
+using DicomSocket = int;
+#endif
+
 // Stops the network work of another thread: a cancel wakes a wait on the
 // association's socket at once (the socket is shut down) and keeps any
 // further request from being sent. The connection attempt itself stays
@@ -39,11 +47,12 @@ class DicomCancel {
     bool cancelled() const { return m_cancelled.load(); }
 
     // The socket of the connection being used, while there is one.
-    void attach(int socket);
-    void detach(int socket);
+    void attach(DicomSocket socket);
+    void detach(DicomSocket socket);
 
   private:
     std::atomic<bool> m_cancelled{false};
     std::mutex m_mutex;
-    int m_socket = -1;
+    bool m_attached = false;
+    DicomSocket m_socket{};
 };

@@ -1,10 +1,7 @@
 #include "dicom/TestFilm.h"
 
-#include <cstdio>
-#include <cstring>
-#include <memory>
-
 #include "dicom/DicomAssociation.h"
+#include "dicom/DimseStatus.h"
 #include "dicom/TestPattern.h"
 #include "dicom/Verification.h"
 
@@ -14,95 +11,36 @@
 #include "dcmtk/dcmdata/dcdeftag.h"
 #include "dcmtk/dcmdata/dcitem.h"
 #include "dcmtk/dcmdata/dcuid.h"
-#include "dcmtk/dcmnet/dimse.h"
 
 namespace {
 
+// N-ACTION of a film session: print it.
 constexpr unsigned short kPrintAction = 1;
 
-StatusKind kindOf(unsigned short status)
-{
-    if (status == STATUS_Success)
-        return StatusKind::Success;
-    // Warnings: Bxxx, and the three the standard gives outside that range.
-    if ((status & 0xF000) == 0xB000 || status == 0x0001 || status == 0x0107 || status == 0x0116)
-        return StatusKind::Warning;
-    return StatusKind::Failure;
-}
-
-std::string hex(unsigned short status)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%04X", status);
-    return text;
-}
-
-void copyUid(char* to, std::size_t size, const std::string& uid)
-{
-    OFStandard::strlcpy(to, uid.c_str(), size);
-}
-
-// The status of any N- response.
-unsigned short responseStatus(const T_DIMSE_Message& response)
-{
-    switch (response.CommandField) {
-    case DIMSE_N_GET_RSP:
-        return response.msg.NGetRSP.DimseStatus;
-    case DIMSE_N_SET_RSP:
-        return response.msg.NSetRSP.DimseStatus;
-    case DIMSE_N_ACTION_RSP:
-        return response.msg.NActionRSP.DimseStatus;
-    case DIMSE_N_CREATE_RSP:
-        return response.msg.NCreateRSP.DimseStatus;
-    case DIMSE_N_DELETE_RSP:
-        return response.msg.NDeleteRSP.DimseStatus;
-    default:
-        return 0xFFFF;
-    }
-}
-
-// Runs the requests of one film on an open association, noting each.
-class FilmRun {
+// Notes each step of the film in the report.
+class FilmSteps {
   public:
-    FilmRun(DicomAssociation& association, TestFilmReport& report) : m_association(association), m_report(report) {}
+    explicit FilmSteps(TestFilmReport& report) : m_report(report) {}
 
-    // Sends request, notes the step; true when it was answered with success
-    // or a warning. response data (may be null) goes to data.
-    bool step(const char* name, T_DIMSE_Message& request, DcmDataset* send, std::unique_ptr<DcmDataset>& data,
-              T_DIMSE_Message& response)
+    // Notes the step; true when it was answered with success or a warning.
+    bool note(const char* name, const DimseResponse& response)
     {
-        DcmDataset* received = nullptr;
-        const DicomStep outcome = m_association.request(request, send, response, received);
-        data.reset(received);
         FilmStep step;
         step.name = name;
-        step.outcome = outcome.outcome;
-        step.detail = outcome.detail;
-        if (outcome.answered())
-            step.status = responseStatus(response);
+        step.outcome = response.step.outcome;
+        step.detail = response.step.detail;
+        if (response.answered())
+            step.status = response.status;
         m_report.steps.push_back(step);
-        if (!outcome.answered()) {
-            m_broken = true;
-            return false;
-        }
-        return kindOf(step.status) != StatusKind::Failure;
+        return response.answered() && statusKind(response.status) != StatusKind::Failure;
     }
 
-    bool broken() const { return m_broken; }
+    // The connection is gone: no further request can be made.
+    bool broken() const { return !m_report.steps.empty() && m_report.steps.back().outcome != DicomOutcome::Answered; }
 
   private:
-    DicomAssociation& m_association;
     TestFilmReport& m_report;
-    bool m_broken = false;
 };
-
-T_DIMSE_Message message(T_DIMSE_Command command)
-{
-    T_DIMSE_Message m;
-    std::memset(&m, 0, sizeof m);
-    m.CommandField = command;
-    return m;
-}
 
 std::string stringOf(DcmItem* item, const DcmTagKey& tag)
 {
@@ -112,140 +50,102 @@ std::string stringOf(DcmItem* item, const DcmTagKey& tag)
     return {};
 }
 
-void runFilm(DicomAssociation& association, TestFilmReport& report, bool landscape)
+// The film session: one copy, the rest the server's session defaults.
+void fillFilmSession(DcmDataset& session)
 {
-    FilmRun run(association, report);
-    std::unique_ptr<DcmDataset> data;
-
-    // The printer's status.
-    T_DIMSE_Message get = message(DIMSE_N_GET_RQ);
-    DIC_US attributes[] = {0x2110, 0x0010, 0x2110, 0x0020};
-    get.msg.NGetRQ.MessageID = association.nextMessageId();
-    copyUid(get.msg.NGetRQ.RequestedSOPClassUID, sizeof get.msg.NGetRQ.RequestedSOPClassUID, UID_PrinterSOPClass);
-    copyUid(get.msg.NGetRQ.RequestedSOPInstanceUID, sizeof get.msg.NGetRQ.RequestedSOPInstanceUID,
-            UID_PrinterSOPInstance);
-    get.msg.NGetRQ.DataSetType = DIMSE_DATASET_NULL;
-    get.msg.NGetRQ.ListCount = 4;
-    get.msg.NGetRQ.AttributeIdentifierList = attributes;
-    T_DIMSE_Message response;
-    run.step("N-GET printer", get, nullptr, data, response);
-    if (run.broken())
-        return;
-    report.printerStatus = stringOf(data.get(), DCM_PrinterStatus);
-    report.printerStatusInfo = stringOf(data.get(), DCM_PrinterStatusInfo);
-
-    // The film session: one copy, the rest the server's session defaults.
-    T_DIMSE_Message create = message(DIMSE_N_CREATE_RQ);
-    create.msg.NCreateRQ.MessageID = association.nextMessageId();
-    copyUid(create.msg.NCreateRQ.AffectedSOPClassUID, sizeof create.msg.NCreateRQ.AffectedSOPClassUID,
-            UID_BasicFilmSessionSOPClass);
-    create.msg.NCreateRQ.DataSetType = DIMSE_DATASET_PRESENT;
-    DcmDataset session;
     session.putAndInsertString(DCM_NumberOfCopies, "1");
-    if (!run.step("N-CREATE film session", create, &session, data, response))
-        return;
-    std::string sessionUid = response.msg.NCreateRSP.AffectedSOPInstanceUID;
+}
 
-    auto deleteSession = [&] {
-        T_DIMSE_Message remove = message(DIMSE_N_DELETE_RQ);
-        remove.msg.NDeleteRQ.MessageID = association.nextMessageId();
-        copyUid(remove.msg.NDeleteRQ.RequestedSOPClassUID, sizeof remove.msg.NDeleteRQ.RequestedSOPClassUID,
-                UID_BasicFilmSessionSOPClass);
-        copyUid(remove.msg.NDeleteRQ.RequestedSOPInstanceUID, sizeof remove.msg.NDeleteRQ.RequestedSOPInstanceUID,
-                sessionUid);
-        remove.msg.NDeleteRQ.DataSetType = DIMSE_DATASET_NULL;
-        run.step("N-DELETE film session", remove, nullptr, data, response);
-    };
-
-    // The film box: one image on the film.
-    create = message(DIMSE_N_CREATE_RQ);
-    create.msg.NCreateRQ.MessageID = association.nextMessageId();
-    copyUid(create.msg.NCreateRQ.AffectedSOPClassUID, sizeof create.msg.NCreateRQ.AffectedSOPClassUID,
-            UID_BasicFilmBoxSOPClass);
-    create.msg.NCreateRQ.DataSetType = DIMSE_DATASET_PRESENT;
-    DcmDataset box;
+// The film box: one image on the film, in the session.
+void fillFilmBox(DcmDataset& box, const std::string& sessionUid, bool landscape)
+{
     box.putAndInsertString(DCM_ImageDisplayFormat, "STANDARD\\1,1");
     box.putAndInsertString(DCM_FilmOrientation, landscape ? "LANDSCAPE" : "PORTRAIT");
-    DcmItem* sessionReference = nullptr;
-    box.findOrCreateSequenceItem(DCM_ReferencedFilmSessionSequence, sessionReference);
-    if (sessionReference) {
-        sessionReference->putAndInsertString(DCM_ReferencedSOPClassUID, UID_BasicFilmSessionSOPClass);
-        sessionReference->putAndInsertString(DCM_ReferencedSOPInstanceUID, sessionUid.c_str());
+    DcmItem* session = nullptr;
+    box.findOrCreateSequenceItem(DCM_ReferencedFilmSessionSequence, session);
+    if (session) {
+        session->putAndInsertString(DCM_ReferencedSOPClassUID, UID_BasicFilmSessionSOPClass);
+        session->putAndInsertString(DCM_ReferencedSOPInstanceUID, sessionUid.c_str());
     }
-    const bool boxMade = run.step("N-CREATE film box", create, &box, data, response);
-    if (run.broken())
+}
+
+// The image box: the test pattern in position 1.
+void fillImageBox(DcmDataset& imageBox, const TestPattern& pattern)
+{
+    imageBox.putAndInsertUint16(DCM_ImageBoxPosition, 1);
+    DcmItem* image = nullptr;
+    imageBox.findOrCreateSequenceItem(DCM_BasicGrayscaleImageSequence, image);
+    if (!image)
         return;
-    DcmItem* imageBoxReference = nullptr;
-    if (boxMade && data)
-        data->findAndGetSequenceItem(DCM_ReferencedImageBoxSequence, imageBoxReference, 0);
-    const std::string imageBoxUid = stringOf(imageBoxReference, DCM_ReferencedSOPInstanceUID);
+    image->putAndInsertUint16(DCM_SamplesPerPixel, 1);
+    image->putAndInsertString(DCM_PhotometricInterpretation, "MONOCHROME2");
+    image->putAndInsertUint16(DCM_Rows, static_cast<Uint16>(pattern.rows));
+    image->putAndInsertUint16(DCM_Columns, static_cast<Uint16>(pattern.columns));
+    image->putAndInsertString(DCM_PixelAspectRatio, "1\\1");
+    image->putAndInsertUint16(DCM_BitsAllocated, 8);
+    image->putAndInsertUint16(DCM_BitsStored, 8);
+    image->putAndInsertUint16(DCM_HighBit, 7);
+    image->putAndInsertUint16(DCM_PixelRepresentation, 0);
+    image->putAndInsertUint8Array(DCM_PixelData, pattern.pixels.data(),
+                                  static_cast<unsigned long>(pattern.pixels.size()));
+}
 
-    bool imageSet = false;
-    if (boxMade && !imageBoxUid.empty()) {
-        const TestPattern pattern = makeTestPattern();
-        T_DIMSE_Message set = message(DIMSE_N_SET_RQ);
-        set.msg.NSetRQ.MessageID = association.nextMessageId();
-        copyUid(set.msg.NSetRQ.RequestedSOPClassUID, sizeof set.msg.NSetRQ.RequestedSOPClassUID,
-                UID_BasicGrayscaleImageBoxSOPClass);
-        copyUid(set.msg.NSetRQ.RequestedSOPInstanceUID, sizeof set.msg.NSetRQ.RequestedSOPInstanceUID, imageBoxUid);
-        set.msg.NSetRQ.DataSetType = DIMSE_DATASET_PRESENT;
-        DcmDataset imageBox;
-        imageBox.putAndInsertUint16(DCM_ImageBoxPosition, 1);
-        DcmItem* image = nullptr;
-        imageBox.findOrCreateSequenceItem(DCM_BasicGrayscaleImageSequence, image);
-        if (image) {
-            image->putAndInsertUint16(DCM_SamplesPerPixel, 1);
-            image->putAndInsertString(DCM_PhotometricInterpretation, "MONOCHROME2");
-            image->putAndInsertUint16(DCM_Rows, static_cast<Uint16>(pattern.rows));
-            image->putAndInsertUint16(DCM_Columns, static_cast<Uint16>(pattern.columns));
-            image->putAndInsertString(DCM_PixelAspectRatio, "1\\1");
-            image->putAndInsertUint16(DCM_BitsAllocated, 8);
-            image->putAndInsertUint16(DCM_BitsStored, 8);
-            image->putAndInsertUint16(DCM_HighBit, 7);
-            image->putAndInsertUint16(DCM_PixelRepresentation, 0);
-            image->putAndInsertUint8Array(DCM_PixelData, pattern.pixels.data(),
-                                          static_cast<unsigned long>(pattern.pixels.size()));
-        }
-        imageSet = run.step("N-SET image box", set, &imageBox, data, response);
-        if (run.broken())
-            return;
-    }
+// The image box the server made for a film box, as its N-CREATE response
+// names it; empty when it names none.
+std::string imageBoxOf(DcmDataset* filmBox)
+{
+    DcmItem* reference = nullptr;
+    if (filmBox)
+        filmBox->findAndGetSequenceItem(DCM_ReferencedImageBoxSequence, reference, 0);
+    return stringOf(reference, DCM_ReferencedSOPInstanceUID);
+}
 
-    if (imageSet) {
-        T_DIMSE_Message action = message(DIMSE_N_ACTION_RQ);
-        action.msg.NActionRQ.MessageID = association.nextMessageId();
-        copyUid(action.msg.NActionRQ.RequestedSOPClassUID, sizeof action.msg.NActionRQ.RequestedSOPClassUID,
-                UID_BasicFilmSessionSOPClass);
-        copyUid(action.msg.NActionRQ.RequestedSOPInstanceUID, sizeof action.msg.NActionRQ.RequestedSOPInstanceUID,
-                sessionUid);
-        action.msg.NActionRQ.ActionTypeID = kPrintAction;
-        action.msg.NActionRQ.DataSetType = DIMSE_DATASET_NULL;
-        report.printed = run.step("N-ACTION print film session", action, nullptr, data, response);
-        if (run.broken())
-            return;
-    }
-    deleteSession();
+// In the session: N-CREATE film box, N-SET image box, N-ACTION print. True
+// when the print action succeeded.
+bool printFilm(DicomAssociation& association, FilmSteps& steps, const std::string& sessionUid, bool landscape)
+{
+    DcmDataset box;
+    fillFilmBox(box, sessionUid, landscape);
+    const DimseResponse filmBox = association.nCreate(UID_BasicFilmBoxSOPClass, box);
+    if (!steps.note("N-CREATE film box", filmBox))
+        return false;
+    const std::string imageBoxUid = imageBoxOf(filmBox.data.get());
+    if (imageBoxUid.empty())
+        return false;
+
+    DcmDataset imageBox;
+    fillImageBox(imageBox, makeTestPattern());
+    if (!steps.note("N-SET image box", association.nSet(UID_BasicGrayscaleImageBoxSOPClass, imageBoxUid, imageBox)))
+        return false;
+
+    return steps.note("N-ACTION print film session",
+                      association.nAction(UID_BasicFilmSessionSOPClass, sessionUid, kPrintAction));
+}
+
+// The film's steps on an open association.
+void runFilm(DicomAssociation& association, FilmSteps& steps, TestFilmReport& report, bool landscape)
+{
+    const DimseResponse printer =
+        association.nGet(UID_PrinterSOPClass, UID_PrinterSOPInstance, {DCM_PrinterStatus, DCM_PrinterStatusInfo});
+    steps.note("N-GET printer", printer);
+    if (steps.broken())
+        return;
+    report.printerStatus = stringOf(printer.data.get(), DCM_PrinterStatus);
+    report.printerStatusInfo = stringOf(printer.data.get(), DCM_PrinterStatusInfo);
+
+    DcmDataset sessionAttributes;
+    fillFilmSession(sessionAttributes);
+    const DimseResponse session = association.nCreate(UID_BasicFilmSessionSOPClass, sessionAttributes);
+    if (!steps.note("N-CREATE film session", session))
+        return;
+
+    report.printed = printFilm(association, steps, session.affectedInstanceUid, landscape);
+    if (steps.broken())
+        return;
+    steps.note("N-DELETE film session", association.nDelete(UID_BasicFilmSessionSOPClass, session.affectedInstanceUid));
 }
 
 } // namespace
-
-StatusKind statusKind(unsigned short status)
-{
-    return kindOf(status);
-}
-
-std::string statusText(unsigned short status)
-{
-    switch (kindOf(status)) {
-    case StatusKind::Success:
-        return "success";
-    case StatusKind::Warning:
-        return "warning " + hex(status);
-    case StatusKind::Failure:
-        break;
-    }
-    return "failure " + hex(status);
-}
 
 TestFilmReport sendTestFilm(const DicomPeer& peer, const std::string& printerAETitle, bool landscape,
                             DicomCancel& cancel)
@@ -257,17 +157,12 @@ TestFilmReport sendTestFilm(const DicomPeer& peer, const std::string& printerAET
     report.associationDetail = opened.detail;
     if (!opened.answered())
         return report;
-    runFilm(association, report, landscape);
-    const bool broken = !report.steps.empty() && report.steps.back().outcome != DicomOutcome::Answered;
-    if (!broken) {
+    FilmSteps steps(report);
+    runFilm(association, steps, report, landscape);
+    if (!steps.broken()) {
         const DicomStep released = association.release();
-        if (!released.answered()) {
-            FilmStep step;
-            step.name = "release";
-            step.outcome = released.outcome;
-            step.detail = released.detail;
-            report.steps.push_back(step);
-        }
+        if (!released.answered())
+            steps.note("release", DimseResponse(released));
     }
     return report;
 }

@@ -19,16 +19,10 @@ struct TestFilmReport {
     DicomOutcome association = DicomOutcome::Failed;
     std::string associationDetail;
     std::vector<FilmStep> steps;
-    std::string printerStatus;     // (2110,0010), empty when not given
-    std::string printerStatusInfo; // (2110,0020)
+    std::string printerStatus;     // Printer Status (2110,0010), empty when not given
+    std::string printerStatusInfo; // Printer Status Info (2110,0020)
     bool printed = false;
 };
-
-// What a DIMSE status means for the step.
-enum class StatusKind { Success, Warning, Failure };
-StatusKind statusKind(unsigned short status);
-// "success", "warning 0xB605", "failure 0xC600"
-std::string statusText(unsigned short status);
 
 // Prints one film of makeTestPattern() through the printer whose AE title is
 // printerAETitle (the called AE title), proposing the Basic Grayscale Print
@@ -36,7 +30,9 @@ std::string statusText(unsigned short status);
 // film session (one copy, the rest the server's defaults) and of a film box
 // (STANDARD\1,1, orientation PORTRAIT or LANDSCAPE as landscape says),
 // N-SET of its image box, N-ACTION print of the session, N-DELETE of the
-// session, release.
+// session, release. A step that fails skips the steps that need it; a session
+// that was made is deleted whatever failed after it, unless the connection
+// is gone.
 TestFilmReport sendTestFilm(const DicomPeer& peer, const std::string& printerAETitle, bool landscape,
                             DicomCancel& cancel);
 

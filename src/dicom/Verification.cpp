@@ -5,11 +5,11 @@
 
 #include "config/Configuration.h"
 #include "dicom/DicomAssociation.h"
+#include "dicom/DimseStatus.h"
 
 #include "dcmtk/config/osconfig.h"
 
 #include "dcmtk/dcmdata/dcuid.h"
-#include "dcmtk/dcmnet/dimse.h"
 
 std::vector<std::string> verificationTitles(const Configuration& config)
 {
@@ -31,16 +31,13 @@ EchoResult echoAETitle(const DicomPeer& peer, const std::string& aeTitle, DicomC
     DicomAssociation association(peer, cancel);
     DicomStep step = association.open(aeTitle, UID_VerificationSOPClass);
     if (step.answered()) {
-        unsigned short status = 0;
         const auto start = std::chrono::steady_clock::now();
-        step = association.echo(status);
+        const DimseResponse echo = association.echo();
         const auto elapsed = std::chrono::steady_clock::now() - start;
         result.milliseconds = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
-        if (step.answered() && status != STATUS_Success) {
-            char code[8];
-            std::snprintf(code, sizeof code, "0x%04X", status);
-            step = {DicomOutcome::Failed, std::string("the echo came back with status ") + code};
-        }
+        step = echo.step;
+        if (echo.answered() && statusKind(echo.status) != StatusKind::Success)
+            step = {DicomOutcome::Failed, "the echo came back with status " + statusCode(echo.status)};
         if (step.answered())
             step = association.release();
     }

@@ -278,6 +278,33 @@ TEST(Dicom, RejectAbortNoConnectionAndSilenceEachGiveTheirOutcomeWithinTheTimeou
     }
 }
 
+// A connection that never comes about: the listener's queue holds one
+// connection nobody accepts, so the system drops every further request.
+TEST(Dicom, AConnectionThatDoesNotComeAboutTimesOutAsSuch)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    const int queued = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_EQ(::connect(queued, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    TempDir folder;
+    const std::string config = writeConfiguration(folder, ntohs(address.sin_port), true);
+    const std::string at = " at 127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + ": ";
+
+    const ToolRun echo = runTool({"echo", "--timeout", "1", config});
+    EXPECT_EQ(echo.out, "COLOR" + at + "timed out: no connection within 1 s\n");
+    EXPECT_LT(echo.seconds, 3);
+    const ToolRun film = runTool({"filmtest", "--timeout", "1", config, "COLOR"});
+    EXPECT_EQ(film.out, "COLOR" + at + "test film not printed: timed out: no connection within 1 s\n");
+    ::close(queued);
+    ::close(listener);
+}
+
 TEST(Dicom, CancelStopsAWaitForTheServerAtOnce)
 {
     const LoopbackPort server(true);
