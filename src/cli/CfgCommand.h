@@ -33,6 +33,8 @@ struct Options {
     bool json = false;       // --json
     int timeoutSeconds = 10; // --timeout
     bool dryRun = false;     // --dry-run
+    bool verbose = false;    // --verbose: the DICOM toolkit's log from INFO on
+    bool debug = false;      // --debug: the DICOM toolkit's log from DEBUG on
 };
 
 using Operands = std::vector<std::string>;
@@ -53,6 +55,7 @@ struct Command {
     bool json = false;                // --json
     bool timeout = false;             // --timeout SECONDS
     bool dryRun = false;              // --dry-run
+    bool dicomLog = false;            // --verbose and --debug
 };
 
 // Prints "quarvel-cfg: message" on standard error; kError.

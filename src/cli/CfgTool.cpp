@@ -150,11 +150,17 @@ int runCommand(Invocation& invocation, const Command& command, std::span<const s
         accepted.push_back({"timeout", required_argument, nullptr, 't'});
     if (command.dryRun)
         accepted.push_back({"dry-run", no_argument, nullptr, 'n'});
+    if (command.dicomLog) {
+        accepted.push_back({"verbose", no_argument, nullptr, 'v'});
+        accepted.push_back({"debug", no_argument, nullptr, 'd'});
+    }
     accepted.push_back({});
+    // Short options: -h everywhere, -v and -d where --verbose and --debug are.
+    const char* shortOptions = command.dicomLog ? ":hvd" : ":h";
     OptionScan scan(words);
     Options options;
     const std::string seeHelp = "; see '" + std::string(kProgram) + " " + command.name + " --help'";
-    for (int option; (option = scan.next(":h", accepted.data())) != -1;) {
+    for (int option; (option = scan.next(shortOptions, accepted.data())) != -1;) {
         switch (option) {
         case 'h':
             printCommandHelp(invocation.out, command);
@@ -172,6 +178,12 @@ int runCommand(Invocation& invocation, const Command& command, std::span<const s
                         std::string(command.name) + ": option '" + scan.offending() + "' wants a value" + seeHelp);
         case 'n':
             options.dryRun = true;
+            break;
+        case 'v':
+            options.verbose = true;
+            break;
+        case 'd':
+            options.debug = true;
             break;
         default:
             return fail(invocation,

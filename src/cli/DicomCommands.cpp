@@ -4,6 +4,7 @@
 #include "cli/CfgCommand.h"
 #include "cli/CommandStreams.h"
 #include "config/Configuration.h"
+#include "dicom/DicomLog.h"
 #include "dicom/TestFilm.h"
 #include "dicom/Verification.h"
 
@@ -21,6 +22,12 @@ DicomPeer dicomPeer(const Configuration& config, const Options& options, const O
     return peer;
 }
 
+// As --verbose and --debug ask, and off otherwise: each run chooses anew.
+void chooseDicomLog(const Options& options)
+{
+    setDicomLogLevel(options.debug ? DicomLogLevel::Debug : options.verbose ? DicomLogLevel::Info : DicomLogLevel::Off);
+}
+
 int echo(Invocation& invocation, const Options& options, const Operands& operands)
 {
     Configuration config;
@@ -30,6 +37,7 @@ int echo(Invocation& invocation, const Options& options, const Operands& operand
     if (titles.empty())
         return fail(invocation, "echo: " + displayName(operands[0]) + " names no AE title");
     const DicomPeer peer = dicomPeer(config, options, operands, 1);
+    chooseDicomLog(options);
     DicomCancel cancel;
     bool all = true;
     verifyServer(peer, titles, cancel, [&](const EchoResult& result) {
@@ -48,6 +56,7 @@ int filmTest(Invocation& invocation, const Options& options, const Operands& ope
     if (!config.Printers.exists(printer))
         return fail(invocation, "filmtest: '" + printer + "' is no printer of " + displayName(operands[0]));
     const DicomPeer peer = dicomPeer(config, options, operands, 2);
+    chooseDicomLog(options);
     DicomCancel cancel;
     const TestFilmReport report = sendTestFilm(peer, printer, config.Layout.Orientation != 0, cancel);
     for (const std::string& line : testFilmLines(report, printer, peer))
@@ -57,7 +66,7 @@ int filmTest(Invocation& invocation, const Options& options, const Operands& ope
 
 const Command kDicomCommands[] = {
     {.name = "echo",
-     .arguments = "[--timeout SECONDS] CONFIG [HOST]",
+     .arguments = "[--timeout SECONDS] [--verbose|--debug] CONFIG [HOST]",
      .summary = "send a DICOM C-ECHO to the server's and each printer's AE title",
      .help = "Associates to HOST (default 127.0.0.1) on the Port of CONFIG with the calling\n"
              "AE title QUARVEL and, in turn, the called AE title ServerAETitle and each\n"
@@ -68,14 +77,18 @@ const Command kDicomCommands[] = {
              "\n"
              "  --timeout SECONDS   bound of the connection, the association and each\n"
              "                      response (default 10)\n"
+             "  -v, --verbose       also print the DICOM toolkit's processing details (its\n"
+             "                      log from INFO on) on standard error\n"
+             "  -d, --debug         the same with its debug information (from DEBUG on)\n"
              "\n"
              "Exit status: 0 every title answered, 1 one did not, 2 a file or usage error.\n",
      .run = echo,
      .operands = 1,
      .optionalOperands = 1,
-     .timeout = true},
+     .timeout = true,
+     .dicomLog = true},
     {.name = "filmtest",
-     .arguments = "[--timeout SECONDS] CONFIG PRINTER_AE [HOST]",
+     .arguments = "[--timeout SECONDS] [--verbose|--debug] CONFIG PRINTER_AE [HOST]",
      .summary = "print a DICOM test film through the server to a printer",
      .help = "Associates to HOST (default 127.0.0.1) on the Port of CONFIG, called AE title\n"
              "PRINTER_AE (a printer of CONFIG), with the Basic Grayscale Print Management\n"
@@ -87,13 +100,17 @@ const Command kDicomCommands[] = {
              "\n"
              "  --timeout SECONDS   bound of the connection, the association and each\n"
              "                      response (default 10)\n"
+             "  -v, --verbose       also print the DICOM toolkit's processing details (its\n"
+             "                      log from INFO on) on standard error\n"
+             "  -d, --debug         the same with its debug information (from DEBUG on)\n"
              "\n"
              "Exit status: 0 the print action succeeded (success or warning), 1 it did not,\n"
              "2 a file or usage error, or PRINTER_AE is no printer of CONFIG.\n",
      .run = filmTest,
      .operands = 2,
      .optionalOperands = 1,
-     .timeout = true},
+     .timeout = true,
+     .dicomLog = true},
 };
 
 } // namespace
