@@ -53,6 +53,7 @@ expected=(
     ./usr/bin/quarvel
     ./usr/bin/quarvel-cfg
     ./usr/share/ansible/plugins/modules/quarvel_config
+    ./usr/share/ansible/plugins/modules/quarvel_config.yml
     ./usr/share/quarvel/testpage.ps
     "./usr/share/applications/$id.desktop"
     "./usr/share/metainfo/$id.metainfo.xml"
@@ -177,6 +178,11 @@ if command -v ansible >/dev/null; then
     [[ $out == *'localhost | CHANGED'* ]] || fail "ansible -m quarvel_config changed nothing: $out"
     [ "$(/usr/bin/quarvel-cfg get "$work/fleet.cfg" 'Printers[LASER1].PrinterAddress')" = 127.0.0.1 ] ||
         fail "the module did not write the printer: $(cat "$work/fleet.cfg")"
+    # ansible-doc finds the installed page beside the installed module.
+    out=$(env -u ANSIBLE_LIBRARY ANSIBLE_CONFIG="$work/ansible-settings.ini" ANSIBLE_HOME="$work/ansible-home" \
+        ansible-doc quarvel_config 2>&1) || fail "ansible-doc quarvel_config failed: $out"
+    [[ $out == *"/usr/share/ansible/plugins/modules/quarvel_config.yml"* && $out == *"= path"* ]] ||
+        fail "ansible-doc shows no page of the installed quarvel_config: $out"
 else
     fail "ansible is not installed (tools/setup.sh installs ansible-core): the module is not tried"
 fi

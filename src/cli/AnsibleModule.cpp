@@ -65,6 +65,7 @@ struct Options {
     std::string path;
     Json set;
     Json remove;
+    bool absent = false; // state: absent
     bool create = true;
     bool force = false;
     bool checkMode = false;
@@ -98,6 +99,13 @@ bool readOptions(const Json& arguments, Options& options, std::string& message)
         } else if (name == "set" || name == "remove") {
             if (!objectOption(name, value, name == "set" ? options.set : options.remove, message))
                 return false;
+        } else if (name == "state") {
+            if (value != "present" && value != "absent") {
+                message = "value of state must be one of: present, absent, got: " +
+                          (value.is_string() ? value.get<std::string>() : value.dump());
+                return false;
+            }
+            options.absent = value == "absent";
         } else if (name == "create" || name == "force") {
             const std::optional<bool> flag = ansibleBoolean(value);
             if (!flag) {
@@ -111,7 +119,7 @@ bool readOptions(const Json& arguments, Options& options, std::string& message)
     }
     if (!unsupported.empty()) {
         message = "Unsupported parameters for (" + std::string(kModule) + ") module: " + unsupported +
-                  ". Supported parameters include: create, force, path, remove, set.";
+                  ". Supported parameters include: create, force, path, remove, set, state.";
         return false;
     }
     if (!hasPath) {
@@ -121,6 +129,53 @@ bool readOptions(const Json& arguments, Options& options, std::string& message)
     if (options.path.front() != '/' && !(options.path.size() > 2 && options.path[1] == ':')) {
         message = "path: wants an absolute path (got '" + options.path + "')";
         return false;
+    }
+    return true;
+}
+
+// The records that set names under state absent, as removeJson takes them:
+// {"Printers": [KEY, ...], ...}. An entry names a record by its key alone;
+// a setting or the layout cannot be absent.
+bool absentRecords(const Json& set, Json& records, std::string& message)
+{
+    const auto list = [&](const std::string& name, std::string_view keyField) {
+        const Json& entries = set[name];
+        if (!entries.is_array()) {
+            message = "set: " + name + ": wants a list of objects (got " + entries.dump() + ")";
+            return false;
+        }
+        const std::string key(keyField);
+        std::size_t number = 0;
+        for (const Json& entry : entries) {
+            const std::string where = "set: " + name + " entry " + std::to_string(++number);
+            if (!entry.is_object())
+                message = where + ": wants an object (got " + entry.dump() + ")";
+            else if (!entry.contains(key))
+                message = where + ": wants its " + key + ", to find the record";
+            else if (!entry[key].is_string() && !entry[key].is_number())
+                message = where + "." + key + ": wants a text (got " + entry[key].dump() + ")";
+            else if (entry.size() != 1)
+                message = where + ": with state absent, names the record by its " + key + " alone";
+            else
+                records[name].push_back(entry[key]);
+            if (!message.empty())
+                return false;
+        }
+        return true;
+    };
+    records = Json::object();
+    for (const auto& [name, value] : set.items()) {
+        bool listed = true;
+        if (name == ListTraits<PrinterRecord>::name)
+            listed = list(name, ListTraits<PrinterRecord>::keyField);
+        else if (name == ListTraits<PaperRecord>::name)
+            listed = list(name, ListTraits<PaperRecord>::keyField);
+        else if (name == ListTraits<HeaderRecord>::name)
+            listed = list(name, ListTraits<HeaderRecord>::keyField);
+        else
+            message = "set: " + name + ": with state absent, set names records to remove (Printers, Papers or Headers)";
+        if (!listed || !message.empty())
+            return false;
     }
     return true;
 }
@@ -148,8 +203,15 @@ Json runAnsibleModule(const Json& arguments)
     ConfigurationEditor editor(edit.result(), JsonTyping::Lenient);
     if (!options.remove.is_null() && !editor.removeJson(options.remove))
         return failed(editor.error());
-    if (!options.set.is_null() && !editor.mergeJson(options.set))
+    if (options.absent) {
+        Json records;
+        if (!options.set.is_null() && !absentRecords(options.set, records, message))
+            return failed(message);
+        if (!records.is_null() && !editor.removeJson(records))
+            return failed(editor.error());
+    } else if (!options.set.is_null() && !editor.mergeJson(options.set)) {
         return failed("set: " + editor.error());
+    }
     if (!editor.finish())
         return failed("set: " + editor.error());
     if (options.conversions == "error" && !editor.conversions().empty())

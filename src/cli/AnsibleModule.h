@@ -9,11 +9,13 @@
 // object from its standard output.
 //
 // Options: path (required, absolute), set (a partial record in the JSON form
-// of ConfigJson.h; list entries matched by PrinterAETitle or Name), remove
-// ({"Printers": [KEY...], "Papers": [...], "Headers": [...]}), create (default
-// true: a missing file starts from the defaults), force (default false: write
-// even when the result has faults). Ansible's own _ansible_check_mode and
-// _ansible_diff give check and diff mode.
+// of ConfigJson.h; list entries matched by PrinterAETitle or Name), state
+// (present, the default: set's fields are set; absent: the records set's
+// lists name by their keys are removed), remove ({"Printers": [KEY...],
+// "Papers": [...], "Headers": [...]}, removed under either state), create
+// (default true: a missing file starts from the defaults), force (default
+// false: write even when the result has faults). Ansible's own
+// _ansible_check_mode and _ansible_diff give check and diff mode.
 //
 // Returns changed, faults and warnings (the check's texts), backup_file when
 // a backup was made, msg, and diff (before/after texts) in diff mode. Fails,

@@ -71,7 +71,7 @@ TEST_F(AnsibleModule, WrongOptionsAndValuesFailNamingThemAndWriteNothing)
         {R"({"path": "config.cfg"})", "path: wants an absolute path (got 'config.cfg')"},
         {R"({"path": "$PATH", "sett": {}})",
          "Unsupported parameters for (quarvel_config) module: sett. Supported parameters include: create, force, "
-         "path, remove, set."},
+         "path, remove, set, state."},
         {R"({"path": "$PATH", "create": "perhaps"})", "create: wants a boolean (got \"perhaps\")"},
         {R"({"path": "$PATH", "set": [1]})", "set: wants an object"},
         {R"({"path": "$PATH", "set": "{\"Port\": "})",
@@ -159,6 +159,61 @@ TEST_F(AnsibleModule, ListEntriesMatchedByKeyOrAppendedAndASecondRunChangesNothi
     EXPECT_EQ(value("Printer"), "1");
     result = run(R"({"path": "$PATH", "remove": {"Printers": ["CT"], "Papers": ["B5"]}})");
     EXPECT_EQ(result["changed"], false);
+}
+
+TEST_F(AnsibleModule, StateAbsentRemovesTheRecordsSetNamesByTheirKeys)
+{
+    ASSERT_EQ(run(R"({"path": "$PATH", "set": {"Printers": [{"PrinterAETitle": "OLD"}, {"PrinterAETitle": "CT"}],
+                     "Papers": [{"Name": "B5", "SizeX": 499, "SizeY": 709}]}})")["changed"],
+              true);
+    const struct {
+        const char* arguments;
+        bool changed;
+        const char* message; // of a failure
+        const char* printers;
+        const char* papers;
+    } rows[] = {
+        {R"({"path": "$PATH", "state": "absent", "set": {"Printers": [{"PrinterAETitle": "OLD"}]}})", true, "",
+         "LASER1 CT", "A4 B5"},
+        {R"({"path": "$PATH", "state": "absent", "set": {"Printers": [{"PrinterAETitle": "OLD"}]}})", false, "",
+         "LASER1 CT", "A4 B5"},
+        {R"({"path": "$PATH", "state": "absent", "set": {"Papers": [{"Name": "B5"}]}, "remove": {"Printers": ["CT"]}})",
+         true, "", "LASER1", "A4"},
+        {R"({"path": "$PATH", "state": "present", "set": {"Printers": [{"PrinterAETitle": "CT"}]}})", true, "",
+         "LASER1 CT", "A4"},
+        {R"({"path": "$PATH", "state": "gone"})", false, "value of state must be one of: present, absent, got: gone",
+         "LASER1 CT", "A4"},
+        {R"({"path": "$PATH", "state": "absent", "set": {"Port": 104}})", false,
+         "set: Port: with state absent, set names records to remove (Printers, Papers or Headers)", "LASER1 CT", "A4"},
+        {R"({"path": "$PATH", "state": "absent", "set": {"Printers": [{"PrinterAETitle": "CT", "PrinterQueue": "x"}]}})",
+         false, "set: Printers entry 1: with state absent, names the record by its PrinterAETitle alone", "LASER1 CT",
+         "A4"},
+        {R"({"path": "$PATH", "state": "absent", "set": {"Papers": [{"SizeX": 1}]}})", false,
+         "set: Papers entry 1: wants its Name, to find the record", "LASER1 CT", "A4"},
+        {R"({"path": "$PATH", "state": "absent", "set": {"Headers": [{"Name": []}]}})", false,
+         "set: Headers entry 1.Name: wants a text (got [])", "LASER1 CT", "A4"},
+    };
+    const auto keys = [this](const std::string& list, const std::string& keyField) {
+        std::string names;
+        Configuration c;
+        std::string message;
+        EXPECT_TRUE(c.loadFromFile(path(), message)) << message;
+        const Json json = configurationToJson(c);
+        for (const Json& record : json[list])
+            names += (names.empty() ? "" : " ") + record[keyField].get<std::string>();
+        return names;
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        const Json result = run(row.arguments);
+        EXPECT_EQ(result["changed"], row.changed) << result.dump();
+        EXPECT_EQ(result.value("failed", false), *row.message != '\0');
+        if (*row.message) {
+            EXPECT_EQ(result["msg"], row.message);
+        }
+        EXPECT_EQ(keys("Printers", "PrinterAETitle"), row.printers);
+        EXPECT_EQ(keys("Papers", "Name"), row.papers);
+    }
 }
 
 TEST_F(AnsibleModule, CheckModeAndDiffModeWriteNothingAndShowBeforeAndAfter)

@@ -69,7 +69,9 @@ expect "quarvel-cfg testpage localhost " ""
 expect "quarvel-cfg restart " ""
 # The DICOM checks: the configuration, then (after the printer) the host;
 # the seconds of --timeout are not an argument.
-expect "quarvel-cfg echo -" "--help --timeout"
+expect "quarvel-cfg echo -" "--debug --help --timeout --verbose"
+expect "quarvel-cfg filmtest --verbose config.cfg " ""
+expect "quarvel-cfg echo -d " "config.cfg old.cfg site"
 expect "quarvel-cfg echo --timeout 2 " "config.cfg old.cfg site"
 expect "quarvel-cfg echo --timeout " ""
 expect "quarvel-cfg echo config.cfg local" "localhost"

@@ -1,10 +1,8 @@
+// Unified diffs of two texts, held whole and aligned in windows.
 #include <gtest/gtest.h>
+#include <random>
 
 #include "TestSupport.h"
-#include "cli/FileDiff.h"
-#include "config/ConfigFormatter.h"
-#include "config/ConfigReader.h"
-#include "config/Configuration.h"
 #include "diff/LinePresence.h"
 #include "diff/TextAlignment.h"
 #include "diff/UnifiedDiff.h"
@@ -57,6 +55,64 @@ std::string patched(const std::string& before, const std::string& diff)
 
 } // namespace
 
+TEST(unifiedDiff, FormatOfHunksContextAndMissingLineEnds)
+{
+    EXPECT_EQ(unifiedDiff("a\nb\n", "a\nb\n", "x", "y"), "");
+    // Two changes six equal lines apart share a hunk; further apart they do not.
+    const std::string ten = "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n";
+    EXPECT_EQ(unifiedDiff(ten, "1\nB\n3\n4\n5\n6\n7\n8\nI\n10\n", "x", "y"),
+              "--- x\n+++ y\n@@ -1,10 +1,10 @@\n 1\n-2\n+B\n 3\n 4\n 5\n 6\n 7\n 8\n-9\n+I\n 10\n");
+    EXPECT_EQ(unifiedDiff(ten + "11\n12\n", "A\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\nL\n", "x", "y"),
+              "--- x\n+++ y\n@@ -1,4 +1,4 @@\n-1\n+A\n 2\n 3\n 4\n@@ -9,4 +9,4 @@\n 9\n 10\n 11\n-12\n+L\n");
+    // Empty sides, insertions at the start, a last line without its end.
+    EXPECT_EQ(unifiedDiff("", "a\r\n", "x", "y"), "--- x\n+++ y\n@@ -0,0 +1 @@\n+a\r\n");
+    EXPECT_EQ(unifiedDiff("b\n", "a\nb\n", "x", "y"), "--- x\n+++ y\n@@ -1 +1,2 @@\n+a\n b\n");
+    EXPECT_EQ(unifiedDiff("a\nb", "a\nb\n", "x", "y"),
+              "--- x\n+++ y\n@@ -1,2 +1,2 @@\n a\n-b\n\\ No newline at end of file\n+b\n");
+}
+
+TEST(unifiedDiff, PatchTurnsEveryRandomTextIntoTheOther)
+{
+    if (runCommandStatus("patch --version >/dev/null 2>&1") != 0)
+        FAIL() << "patch is needed (tools/setup.sh installs it)";
+    TempDir dir;
+    std::mt19937 rng(11);
+    const std::string pieces[] = {"a\r\n", "b\r\n", "c\n", "[A4]\r\n", "SizeX = 1\r\n", "\r\n", "x", "unique"};
+    auto text = [&](int lines) {
+        std::string t;
+        for (int i = 0; i < lines; ++i) {
+            const std::string& p = pieces[std::uniform_int_distribution<std::size_t>(0, std::size(pieces) - 1)(rng)];
+            t += p == "unique" ? "line " + std::to_string(rng() % 50) + "\n" : p;
+        }
+        return t;
+    };
+    for (int round = 0; round < 40; ++round) {
+        const std::string before = text(static_cast<int>(rng() % 40)), after = text(static_cast<int>(rng() % 40));
+        writeBytes(dir.file("t"), before);
+        writeBytes(dir.file("d"), unifiedDiff(before, after, "t", "t"));
+        if (before == after)
+            continue;
+        ASSERT_EQ(runCommandStatus("patch -s " + dir.file("t") + " <" + dir.file("d") + " >/dev/null 2>&1"), 0)
+            << readBytes(dir.file("d"));
+        ASSERT_TRUE(readBytes(dir.file("t")) == after) << readBytes(dir.file("d"));
+    }
+}
+
+TEST(unifiedDiff, EveryLineChangedStaysFast)
+{
+    // An LF file against the writer's CR LF: no line is equal. 200,000 lines
+    // each way must not take quadratic time.
+    std::string lf, crlf;
+    for (int i = 0; i < 100000; ++i) {
+        lf += "Key" + std::to_string(i % 7) + " = " + std::to_string(i) + "\n\n";
+        crlf += "Key" + std::to_string(i % 7) + " = " + std::to_string(i) + "\r\n\r\n";
+    }
+    const std::string diff = unifiedDiff(lf, crlf, "x", "y");
+    const std::string head = "--- x\n+++ y\n@@ -1,200000 +1,200000 @@\n";
+    EXPECT_EQ(diff.rfind(head + "-Key0 = 0\n", 0), 0u);
+    EXPECT_EQ(diff.size(), head.size() + lf.size() + crlf.size() + 2 * 200000);
+}
+
 TEST(WindowedDiff, PatchAppliesItAtAnyWindowAndAWholeWindowIsTheDiffInMemory)
 {
     const std::string text = lines("line", 0, 40);
@@ -86,49 +142,5 @@ TEST(WindowedDiff, PatchAppliesItAtAnyWindowAndAWholeWindowIsTheDiffInMemory)
             EXPECT_EQ(changedLines(hinted), changedLines(whole)) << window << "\n" << hinted;
         }
         EXPECT_EQ(windowedDiff(c.before, c.after, 1 << 20, true), whole);
-    }
-}
-
-TEST(DiffCommand, AFileIsDiffedWithoutHoldingItAndAChangeBetweenItsReadingsFails)
-{
-    TempDir dir;
-    const std::string path = dir.file("in.cfg");
-    const std::string file = "; by hand\n" + readBytes(goldenPath("sample.cfg")) + "[Extra]\nKey = 1";
-    Configuration config;
-    ConfigReader(config).readText(file);
-    const std::string saved = formatConfiguration(config);
-    const struct {
-        const char* name;
-        std::string file;
-        std::size_t windowBytes;
-        int changedBeforeReading; // of the readings after the first
-        FileDiffOutcome outcome;
-    } cases[] = {
-        {"as a save writes it", saved, 0, 0, FileDiffOutcome::Same},
-        {"hand-edited", file, 0, 0, FileDiffOutcome::Differs},
-        {"hand-edited, tiny windows", file, 64, 0, FileDiffOutcome::Differs},
-        {"changed before the alignment", file, 0, 1, FileDiffOutcome::Failed},
-        {"changed before the diff is written", file, 0, 2, FileDiffOutcome::Failed},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        writeBytes(path, c.file);
-        int reading = 0;
-        const FileDiffOptions options{c.windowBytes, [&] {
-                                          if (++reading == c.changedBeforeReading)
-                                              writeBytes(path, "#" + c.file.substr(1));
-                                      }};
-        std::string diff, message;
-        EXPECT_EQ(diffWithSave(path, "in.cfg", appendTo(diff), message, options), c.outcome);
-        if (c.outcome == FileDiffOutcome::Failed) {
-            EXPECT_EQ(message, path + " changed while it was read; run the diff again once it stays as it is");
-            EXPECT_EQ(diff, "");
-            continue;
-        }
-        EXPECT_EQ(message, "");
-        EXPECT_TRUE(patched(c.file, diff) == saved) << diff;
-        if (c.windowBytes == 0) {
-            EXPECT_EQ(diff, unifiedDiff(c.file, saved, "in.cfg", "in.cfg"));
-        }
     }
 }

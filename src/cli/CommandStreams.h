@@ -1,0 +1,33 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "cli/CfgCommand.h"
+#include "diff/TextPieces.h"
+
+class Configuration;
+struct ReaderFindings;
+
+// How the commands of quarvel-cfg read and write configurations: a file, or
+// standard input and output for the file name "-".
+namespace cfgtool {
+
+// The bytes of path, or of standard input for "-".
+bool readInput(Invocation& invocation, const std::string& path, std::string& bytes, std::string& message);
+
+// Loads path ("-": standard input) into config, with the findings of the
+// reader when findings is given; false after saying why on standard error.
+bool load(Invocation& invocation, Configuration& config, const std::string& path, ReaderFindings* findings);
+
+// A sink that writes to out, and refuses once out has failed.
+TextSink writeTo(std::ostream& out);
+
+// Saves to path with its backup and reports on standard output; to standard
+// output the text alone, with no backup and no report in the data.
+int save(Invocation& invocation, const Configuration& config, const std::string& path);
+
+// path as messages and diffs name it: "<stdin>" for "-".
+std::string displayName(const std::string& path);
+
+} // namespace cfgtool

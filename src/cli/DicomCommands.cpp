@@ -1,0 +1,123 @@
+// The DICOM checks of quarvel-cfg: echo and filmtest.
+#include <ostream>
+
+#include "cli/CfgCommand.h"
+#include "cli/CommandStreams.h"
+#include "config/Configuration.h"
+#include "dicom/DicomLog.h"
+#include "dicom/TestFilm.h"
+#include "dicom/Verification.h"
+
+namespace cfgtool {
+
+namespace {
+
+DicomPeer dicomPeer(const Configuration& config, const Options& options, const Operands& operands, std::size_t host)
+{
+    DicomPeer peer;
+    peer.port = config.Port;
+    peer.timeoutSeconds = options.timeoutSeconds;
+    if (operands.size() > host)
+        peer.host = operands[host];
+    return peer;
+}
+
+// As --verbose and --debug ask, and off otherwise: each run chooses anew.
+void chooseDicomLog(const Options& options)
+{
+    setDicomLogLevel(options.debug ? DicomLogLevel::Debug : options.verbose ? DicomLogLevel::Info : DicomLogLevel::Off);
+}
+
+int echo(Invocation& invocation, const Options& options, const Operands& operands)
+{
+    Configuration config;
+    if (!load(invocation, config, operands[0], nullptr))
+        return kError;
+    const std::vector<std::string> titles = verificationTitles(config);
+    if (titles.empty())
+        return fail(invocation, "echo: " + displayName(operands[0]) + " names no AE title");
+    const DicomPeer peer = dicomPeer(config, options, operands, 1);
+    chooseDicomLog(options);
+    DicomCancel cancel;
+    bool all = true;
+    verifyServer(peer, titles, cancel, [&](const EchoResult& result) {
+        invocation.out << echoLine(result, peer) << '\n' << std::flush;
+        all = all && result.outcome == DicomOutcome::Answered;
+    });
+    return all ? kOk : kFault;
+}
+
+int filmTest(Invocation& invocation, const Options& options, const Operands& operands)
+{
+    Configuration config;
+    if (!load(invocation, config, operands[0], nullptr))
+        return kError;
+    const std::string& printer = operands[1];
+    if (!config.Printers.exists(printer))
+        return fail(invocation, "filmtest: '" + printer + "' is no printer of " + displayName(operands[0]));
+    const DicomPeer peer = dicomPeer(config, options, operands, 2);
+    chooseDicomLog(options);
+    DicomCancel cancel;
+    const TestFilmReport report = sendTestFilm(peer, printer, config.Layout.Orientation != 0, cancel);
+    for (const std::string& line : testFilmLines(report, printer, peer))
+        invocation.out << line << '\n';
+    return report.printed ? kOk : kFault;
+}
+
+const Command kDicomCommands[] = {
+    {.name = "echo",
+     .arguments = "[--timeout SECONDS] [--verbose|--debug] CONFIG [HOST]",
+     .summary = "send a DICOM C-ECHO to the server's and each printer's AE title",
+     .help = "Associates to HOST (default 127.0.0.1) on the Port of CONFIG with the calling\n"
+             "AE title QUARVEL and, in turn, the called AE title ServerAETitle and each\n"
+             "printer's PrinterAETitle (each title once), sends a C-ECHO and releases.\n"
+             "Prints one line per AE title: answered (with the round trip in ms),\n"
+             "rejected (with the reason), aborted, no connection (with the reason) or\n"
+             "timed out.\n"
+             "\n"
+             "  --timeout SECONDS   bound of the connection, the association and each\n"
+             "                      response (default 10)\n"
+             "  -v, --verbose       also print the DICOM toolkit's processing details (its\n"
+             "                      log from INFO on) on standard error\n"
+             "  -d, --debug         the same with its debug information (from DEBUG on)\n"
+             "\n"
+             "Exit status: 0 every title answered, 1 one did not, 2 a file or usage error.\n",
+     .run = echo,
+     .operands = 1,
+     .optionalOperands = 1,
+     .timeout = true,
+     .dicomLog = true},
+    {.name = "filmtest",
+     .arguments = "[--timeout SECONDS] [--verbose|--debug] CONFIG PRINTER_AE [HOST]",
+     .summary = "print a DICOM test film through the server to a printer",
+     .help = "Associates to HOST (default 127.0.0.1) on the Port of CONFIG, called AE title\n"
+             "PRINTER_AE (a printer of CONFIG), with the Basic Grayscale Print Management\n"
+             "Meta SOP Class, and prints one test film: N-GET of the printer's status,\n"
+             "N-CREATE of a film session (1 copy) and a film box (STANDARD\\1,1, the\n"
+             "layout's orientation), N-SET of its image box with a 512 x 512 test image (a\n"
+             "grey wedge of 16 steps and line patterns), N-ACTION print, N-DELETE,\n"
+             "release. Prints each step with its DIMSE status and the outcome.\n"
+             "\n"
+             "  --timeout SECONDS   bound of the connection, the association and each\n"
+             "                      response (default 10)\n"
+             "  -v, --verbose       also print the DICOM toolkit's processing details (its\n"
+             "                      log from INFO on) on standard error\n"
+             "  -d, --debug         the same with its debug information (from DEBUG on)\n"
+             "\n"
+             "Exit status: 0 the print action succeeded (success or warning), 1 it did not,\n"
+             "2 a file or usage error, or PRINTER_AE is no printer of CONFIG.\n",
+     .run = filmTest,
+     .operands = 2,
+     .optionalOperands = 1,
+     .timeout = true,
+     .dicomLog = true},
+};
+
+} // namespace
+
+std::span<const Command> dicomCommands()
+{
+    return kDicomCommands;
+}
+
+} // namespace cfgtool

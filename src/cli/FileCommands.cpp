@@ -1,0 +1,158 @@
+// The file commands of quarvel-cfg: defaults, normalize, check and diff.
+#include <fstream>
+#include <sstream>
+
+#include "cli/CfgCommand.h"
+#include "cli/CheckReport.h"
+#include "cli/CommandStreams.h"
+#include "cli/FileDiff.h"
+#include "config/ConfigFormatter.h"
+#include "config/ConfigReader.h"
+#include "config/Configuration.h"
+#include "config/ConfigurationCheck.h"
+#include "config/ReaderFindings.h"
+#include "diff/UnifiedDiff.h"
+
+namespace cfgtool {
+
+namespace {
+
+int defaults(Invocation& invocation, const Options&, const Operands& operands)
+{
+    const Configuration config;
+    return save(invocation, config, operands[0]);
+}
+
+int normalize(Invocation& invocation, const Options&, const Operands& operands)
+{
+    Configuration config;
+    if (!load(invocation, config, operands[0], nullptr))
+        return kError;
+    return save(invocation, config, operands[1]);
+}
+
+int check(Invocation& invocation, const Options& options, const Operands& operands)
+{
+    const std::string& path = operands[0];
+    Configuration config;
+    // The findings keep no source: the JSON document reads the lines again,
+    // so that a file with a finding on every line needs no second copy.
+    ReaderFindings findings;
+    findings.keepSources(false);
+    std::string bytes; // standard input, kept for the sources
+    if (path == kStandardStream) {
+        std::string message;
+        if (!readInput(invocation, path, bytes, message))
+            return fail(invocation, message);
+        ConfigReader(config, &findings).readText(bytes);
+    } else if (!load(invocation, config, path, &findings)) {
+        return kError;
+    }
+    const ConfigurationFaults faults = findConfigurationFaults(config);
+    // One per record at most: put in line order on their own.
+    std::vector<Finding> references = findReferenceWarnings(config, findings);
+    sortByLine(references);
+
+    const std::string file = displayName(path);
+    const CheckWarnings warnings(findings, references);
+    if (options.json) {
+        std::istringstream text(bytes);
+        std::ifstream read;
+        if (path != kStandardStream)
+            read.open(path, std::ios::binary);
+        ForwardLines lines(path == kStandardStream ? static_cast<std::istream&>(text) : read);
+        printCheckJson(invocation.out, file, faults, warnings, lines);
+    } else {
+        printCheckText(invocation.out, file, faults, warnings);
+    }
+    return faults.empty() ? kOk : kFault;
+}
+
+int diff(Invocation& invocation, const Options&, const Operands& operands)
+{
+    const std::string label = displayName(operands[0]);
+    std::string message;
+    if (operands[0] != kStandardStream) {
+        const FileDiffOutcome outcome = diffWithSave(operands[0], label, writeTo(invocation.out), message);
+        invocation.out.flush();
+        if (outcome == FileDiffOutcome::Failed || !invocation.out)
+            return fail(invocation, outcome == FileDiffOutcome::Failed ? message : "cannot write to standard output");
+        return outcome == FileDiffOutcome::Same ? kOk : kFault;
+    }
+    // Standard input cannot be read again: it is held, with the saved text.
+    std::string bytes;
+    if (!readInput(invocation, operands[0], bytes, message))
+        return fail(invocation, message);
+    std::string saved;
+    {
+        // The record is not needed beside the two texts.
+        Configuration config;
+        ConfigReader(config).readText(bytes);
+        saved = formatConfiguration(config);
+    }
+    if (saved == bytes)
+        return kOk;
+    invocation.out << unifiedDiff(bytes, saved, label, label);
+    return kFault;
+}
+
+const Command kFileCommands[] = {
+    {.name = "defaults",
+     .arguments = "OUT",
+     .summary = "write a configuration with every default to OUT",
+     .help = "Writes a configuration with every default to OUT; an existing OUT is kept\n"
+             "as a backup (.bak, .bk2, ...). With OUT '-' the text goes to standard output.\n",
+     .run = defaults,
+     .operands = 1},
+    {.name = "normalize",
+     .arguments = "IN OUT",
+     .summary = "load IN and save it to OUT in the editor's exact format",
+     .help = "Loads IN and saves it to OUT exactly as the editor would; an existing OUT is\n"
+             "kept as a backup (.bak, .bk2, ...). IN '-' reads standard input, OUT '-'\n"
+             "writes standard output (no backup; messages go to standard error).\n"
+             "'quarvel-cfg diff IN' shows beforehand what this changes.\n",
+     .run = normalize,
+     .operands = 2},
+    {.name = "check",
+     .arguments = "[--json] IN",
+     .summary = "print the faults that stop the server and the lines a save would lose",
+     .help = "Loads IN ('-' for standard input) and prints each fault that would keep the\n"
+             "server from working, then one warning per line that a save would drop or\n"
+             "change, and a reference the server cannot resolve, in the form\n"
+             "  FILE:LINE: warning: TEXT [KIND]\n"
+             "and last a count of faults and warnings. Kinds: unknown-key, unknown-section,\n"
+             "not-a-line, comment, value-replaced, duplicate, missing-header,\n"
+             "incomplete-printer, ae-title, port.\n"
+             "\n"
+             "  --json   one JSON document instead: {\"file\", \"faults\": [{\"text\", \"page\"}],\n"
+             "           \"warnings\": [{\"line\", \"kind\", \"text\", \"source\"}]}\n"
+             "\n"
+             "Exit status: 0 no fault (warnings alone do not fail), 1 a fault, 2 a file\n"
+             "or usage error.\n",
+     .run = check,
+     .operands = 1,
+     .json = true},
+    {.name = "diff",
+     .arguments = "IN",
+     .summary = "show what a save of IN would change, as a unified diff",
+     .help = "Prints the unified diff (3 lines of context) between IN ('-' for standard\n"
+             "input) and what a save would write. Lines keep their CR LF ends, so that\n"
+             "'patch IN' applies the diff to the file as it stands.\n"
+             "\n"
+             "A file is not held in memory whole but read again as the diff needs it.\n"
+             "Should it change meanwhile, the diff stops with an error: what it printed\n"
+             "by then is right as far as it goes, but not complete.\n"
+             "\n"
+             "Exit status: 0 a save changes nothing, 1 it would, 2 a file or usage error.\n",
+     .run = diff,
+     .operands = 1},
+};
+
+} // namespace
+
+std::span<const Command> fileCommands()
+{
+    return kFileCommands;
+}
+
+} // namespace cfgtool
