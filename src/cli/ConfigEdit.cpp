@@ -4,11 +4,11 @@
 #include <cerrno>
 #include <fstream>
 #include <iterator>
-#include <sys/stat.h>
 
 #include "config/ConfigFields.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
+#include "platform/FileNames.h"
 
 namespace {
 
@@ -26,10 +26,9 @@ std::string warningText(const std::string& file, const Finding& finding, TextEnc
 bool ConfigEdit::open(const std::string& path, bool createMissing, std::string& message)
 {
     m_path = path;
-    struct stat st;
     // A path whose last link ends nowhere counts as missing: the writer
     // creates the file the link names.
-    m_existed = !(::stat(path.c_str(), &st) != 0 && errno == ENOENT && createMissing);
+    m_existed = !(pathStatus(path) == ENOENT && createMissing);
     if (m_existed && !m_original.loadFromFile(path, message, &m_findings))
         return false;
     m_originalText = formatConfiguration(m_original);
@@ -71,7 +70,7 @@ const std::string& ConfigEdit::newText() const
 const std::string& ConfigEdit::oldText()
 {
     if (!m_oldBytesRead && m_existed) {
-        std::ifstream in(m_path, std::ios::binary);
+        std::ifstream in(libraryPath(m_path), std::ios::binary);
         m_oldBytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     m_oldBytesRead = true;

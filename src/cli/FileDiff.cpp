@@ -10,6 +10,7 @@
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
 #include "platform/FileErrors.h"
+#include "platform/FileNames.h"
 #include "platform/RegularFile.h"
 
 namespace {
@@ -37,7 +38,7 @@ std::size_t sizeNow(const std::string& path)
 {
     try {
         std::error_code error;
-        const std::uintmax_t size = std::filesystem::file_size(path, error);
+        const std::uintmax_t size = std::filesystem::file_size(libraryPath(path), error);
         return error ? 0 : static_cast<std::size_t>(size);
     } catch (const std::exception&) { // a path the system cannot take
         return 0;

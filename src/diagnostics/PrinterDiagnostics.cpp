@@ -13,6 +13,7 @@
 
 #include "diagnostics/HostAddress.h"
 #include "diagnostics/IcmpPing.h"
+#include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "platform/Shell.h"
 
@@ -133,8 +134,7 @@ std::string PrinterTestEnvironment::executableDirectory()
 
 bool PrinterTestEnvironment::fileExists(const std::string& path)
 {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0;
+    return pathStatus(path) == 0;
 }
 
 int PrinterTestEnvironment::sendPage(const std::string& address, const std::string& queue, const std::string& pagePath,

@@ -74,6 +74,6 @@ std::string findScriptFile(const std::string& name, const std::string& directory
 // is taken. Detached in its own session, the standard streams on /dev/null;
 // no zombie remains. True when the script's file exists and a program could be
 // started on it; what the script then does is not examined.
-// On Windows the shell opens it: ShellExecuteA with the verb "open" in
+// On Windows the shell opens it: ShellExecuteW with the verb "open" in
 // directory (with a "\" at its end), shown normally; wine is not used.
 bool startScript(const std::string& name, const std::string& directory, const std::string& wine = findWine());

@@ -7,6 +7,8 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include "platform/WinText.h"
+
 namespace {
 
 // Closes a handle on every path out of its scope.
@@ -84,11 +86,15 @@ std::string findWine()
 
 std::string findScriptFile(const std::string& name, const std::string& directory)
 {
-    // The file system ignores case itself; a folder is no script.
+    // The file system ignores case itself; a folder is no script. Names are
+    // UTF-8, as every path of the program.
     std::string path = directory;
     if (!path.empty() && path.back() != '\\' && path.back() != '/')
         path += '\\';
-    const DWORD attributes = ::GetFileAttributesA((path + name).c_str());
+    std::wstring wide;
+    if (!wideFromUtf8(path + name, wide))
+        return std::string();
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? name : std::string();
 }
 
@@ -102,8 +108,12 @@ bool startScript(const std::string& name, const std::string& directory, const st
     std::string folder = directory;
     if (!folder.empty() && folder.back() != '\\' && folder.back() != '/')
         folder += '\\';
-    const HINSTANCE result = ::ShellExecuteA(nullptr, "open", name.c_str(), nullptr,
-                                             folder.empty() ? nullptr : folder.c_str(), SW_SHOWNORMAL);
+    std::wstring wideName;
+    std::wstring wideFolder;
+    if (!wideFromUtf8(name, wideName) || !wideFromUtf8(folder, wideFolder))
+        return false;
+    const HINSTANCE result = ::ShellExecuteW(nullptr, L"open", wideName.c_str(), nullptr,
+                                             folder.empty() ? nullptr : wideFolder.c_str(), SW_SHOWNORMAL);
     // Values above 32 mean the shell started it.
     return reinterpret_cast<INT_PTR>(result) > 32;
 }

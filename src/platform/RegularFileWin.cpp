@@ -1,27 +1,12 @@
 #include "platform/RegularFile.h"
 
 #include <algorithm>
-#include <climits>
 #include <memory>
 #include <windows.h>
 
 #include "platform/ReadChunks.h"
 #include "platform/WinFileErrors.h"
-
-namespace {
-
-// Texts are in the program's code page; the file calls take UTF-16.
-bool widePath(const std::string& path, std::wstring& wide)
-{
-    const int length = static_cast<int>(std::min<std::size_t>(path.size(), INT_MAX));
-    const int size = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
-    if (size <= 0)
-        return false;
-    wide.resize(static_cast<std::size_t>(size));
-    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size) == size;
-}
-
-} // namespace
+#include "platform/WinText.h"
 
 // Only files on a disk are read: a pipe or a device may block or never end.
 // A folder cannot be opened and is reported as access denied, as on Linux.
@@ -29,7 +14,7 @@ bool readRegularFile(const std::string& path, std::string& message, std::size_t 
                      const std::function<void(std::string_view chunk)>& consume)
 {
     std::wstring wide;
-    if (path.empty() || !widePath(path, wide)) {
+    if (path.empty() || !wideFromUtf8(path, wide)) {
         message = windowsFileErrorMessage(path.empty() ? ERROR_PATH_NOT_FOUND : ::GetLastError(), path);
         return false;
     }

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "platform/WinText.h"
+
 int runCommand(const std::string& commandLine)
 {
     // A line break would end the command early and run the rest as a
@@ -14,6 +16,12 @@ int runCommand(const std::string& commandLine)
         return -1;
     // The runtime's system() runs "%COMSPEC% /c" (cmd.exe without it) and
     // gives the interpreter's exit status, or -1 when it cannot start it.
+    // The program's paths are UTF-8, so a line that is UTF-8 goes through
+    // the wide call; one that is not (a queue name of a Windows-1252 file)
+    // is in the ANSI code page, as before.
+    std::wstring wide;
+    if (wideFromUtf8(commandLine, wide))
+        return ::_wsystem(wide.c_str());
     return std::system(commandLine.c_str());
 }
 

@@ -18,7 +18,7 @@ std::string folderPart(const std::string& path)
     return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
-// Texts are in the program's code page; the file calls take UTF-16.
+// Paths are UTF-8, as the command line gave them; the file calls take UTF-16.
 bool wide(const std::string& text, std::wstring& wide)
 {
     wide.clear();
@@ -29,11 +29,11 @@ bool wide(const std::string& text, std::wstring& wide)
         return false;
     }
     const int length = static_cast<int>(text.size());
-    const int size = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
+    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
     if (size <= 0)
         return false;
     wide.resize(static_cast<std::size_t>(size));
-    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), size) == size;
+    return ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), size) == size;
 }
 
 bool fail(std::string& message, DWORD error, const std::string& path)
