@@ -6,7 +6,8 @@
 #   tools/build-dcmtk-windows.sh         (prefix /opt/quarvel-deps/dcmtk-VERSION-mingw64)
 #
 # Static ofstd, oflog, dcmdata (with the data dictionary built in) and
-# dcmnet: what the DICOM checks link. DCMTK answers its configure-time run
+# dcmnet: what the DICOM checks link; dcmtls too, without OpenSSL, since
+# dcmnet's sources include its headers. DCMTK answers its configure-time run
 # checks by running them under Wine. When the prefix is complete the script
 # does nothing; QUARVEL_DEPS names another top folder.
 set -euo pipefail
@@ -41,7 +42,10 @@ wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 printf '#!/bin/sh\nexec "%s" winepath.exe "$@"\n' "$wine" >"$work/bin/winepath"
 chmod +x "$work/bin/winepath"
 
-# The programs link the C++ runtime statically; the run checks need no DLL.
+# The toolchain of this tree, which looks for no earlier build while DCMTK
+# builds. The programs link the C++ runtime statically; the run checks need
+# no DLL.
+export QUARVEL_BUILDING_DEPS=1
 # The compile checks' answers are preloaded; Debian's patches install the
 # dictionaries under CMAKE_INSTALL_DATADIC.
 cmake -S "$tree" -B "$work/build" -G Ninja \
@@ -50,7 +54,7 @@ cmake -S "$tree" -B "$work/build" -G Ninja \
     -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_DATADIC=share/dcmtk \
-    -DDCMTK_MODULES="ofstd;oflog;dcmdata;dcmnet" \
+    -DDCMTK_MODULES="ofstd;oflog;dcmdata;dcmtls;dcmnet" \
     -DBUILD_APPS=OFF -DBUILD_SHARED_LIBS=OFF \
     -DDCMTK_DEFAULT_DICT=builtin -DDCMTK_ENABLE_PRIVATE_TAGS=OFF \
     -DDCMTK_WITH_OPENSSL=OFF -DDCMTK_WITH_ZLIB=OFF -DDCMTK_WITH_PNG=OFF -DDCMTK_WITH_TIFF=OFF \

@@ -37,11 +37,16 @@ endif()
 # named after their versions under QUARVEL_DEPS (/opt/quarvel-deps). Where
 # they are, the editor and the DICOM checks are built too. Qt's tools (moc,
 # uic, rcc) are the build machine's own of the same version.
+# Not while Qt or DCMTK themselves are built (QUARVEL_BUILDING_DEPS in the
+# environment).
 if(NOT QUARVEL_DEPS)
     set(QUARVEL_DEPS /opt/quarvel-deps)
 endif()
-file(GLOB quarvel_deps_prefixes LIST_DIRECTORIES true
-     ${QUARVEL_DEPS}/qt-*-mingw64/.complete ${QUARVEL_DEPS}/dcmtk-*-mingw64/.complete)
+set(quarvel_deps_prefixes "")
+if(NOT DEFINED ENV{QUARVEL_BUILDING_DEPS})
+    file(GLOB quarvel_deps_prefixes LIST_DIRECTORIES true
+         ${QUARVEL_DEPS}/qt-*-mingw64/.complete ${QUARVEL_DEPS}/dcmtk-*-mingw64/.complete)
+endif()
 foreach(stamp IN LISTS quarvel_deps_prefixes)
     get_filename_component(prefix ${stamp} DIRECTORY)
     list(APPEND CMAKE_FIND_ROOT_PATH ${prefix})
@@ -52,5 +57,7 @@ foreach(stamp IN LISTS quarvel_deps_prefixes)
         set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
     else()
         set(QUARVEL_WINDOWS_DCMTK ${prefix})
+        # DCMTK keeps its CMake files in cmake/ on Windows.
+        set(DCMTK_DIR ${prefix}/cmake)
     endif()
 endforeach()

@@ -23,6 +23,7 @@
 #include "pages/PaperPage.h"
 #include "pages/PrinterPage.h"
 #include "pages/StartPage.h"
+#include "platform/CodePage.h"
 #include "platform/InPlaceSave.h"
 #include "platform/RegularFile.h"
 #include "platform/SaveFile.h"
@@ -37,13 +38,24 @@ namespace {
 
 const char* const kSaveFilter = "Config files (*.cfg);;All files (*.*)";
 
+// A file name as the core takes it: the system's bytes, and on Windows
+// UTF-8 (the core's platform layer makes UTF-16 of it).
+std::string corePath(const QString& path)
+{
+#ifdef _WIN32
+    return path.toUtf8().toStdString();
+#else
+    return QFile::encodeName(path).toStdString();
+#endif
+}
+
 // The whole file at path, or nothing when there is none (or it cannot be
 // read). Read as the core reads a configuration: a pipe or a device put
 // there fails at once instead of hanging.
 std::optional<std::string> fileBytes(const QString& path)
 {
     std::string bytes, message;
-    if (!readRegularFile(QFile::encodeName(path).toStdString(), message, ConfigReader::kChunkSize,
+    if (!readRegularFile(corePath(path), message, ConfigReader::kChunkSize,
                          [&bytes](std::string_view chunk) { bytes.append(chunk); }))
         return std::nullopt;
     return bytes;
@@ -76,6 +88,14 @@ QString changeSummary(const std::string& diff, const std::string& before, const 
 
 } // namespace
 
+TextEncoding encodingOfNewFiles(unsigned ansiCodePage)
+{
+    // The server reads its file in the system's code page; of those the
+    // file format knows, UTF-8 where Windows runs programs in UTF-8, and
+    // Windows-1252 elsewhere (and on Linux, where the server runs under Wine).
+    return ansiCodePage == 65001 ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+}
+
 MainSheet::MainSheet(const AppServices& services, QWidget* parent)
     : PropertySheet(parent), m_services(services), m_page0(new StartPage(*this, *this, this)),
       m_page1(new PrinterPage(*this, this)), m_page2(new PaperPage(*this, this)), m_page3(new DicomPage(*this, this)),
@@ -83,6 +103,7 @@ MainSheet::MainSheet(const AppServices& services, QWidget* parent)
 {
     setObjectName(QStringLiteral("quarvelSheet"));
     setWindowTitle(QStringLiteral("Quarvel " QUARVEL_VERSION));
+    m_configuration.Encoding = encodingOfNewFiles(systemAnsiCodePage());
     // The configuration pages wait, hidden, until they are added; the sheet
     // keeps room for the largest from the start so it never jumps in size
     // (on a screen too small for it, the pages scroll instead).
@@ -229,7 +250,7 @@ bool MainSheet::saveAndReport()
         return false;
 
     std::string message;
-    const bool saved = saveFile(QFile::encodeName(*path).toStdString(), text, message);
+    const bool saved = saveFile(corePath(*path), text, message);
     // A failed write must not pass the next "Save and Exit" unsaved: only a
     // written file counts as saved.
     m_saveDone = saved;
@@ -257,7 +278,7 @@ bool MainSheet::loadConfiguration(const QString& path)
     std::string message, bytes;
     ReaderFindings findings;
     if (!ConfigReader(m_configuration, &findings)
-             .readFile(QFile::encodeName(path).toStdString(), message, ConfigReader::kChunkSize,
+             .readFile(corePath(path), message, ConfigReader::kChunkSize,
                        [&bytes](std::string_view chunk) { bytes.append(chunk); })) {
         interaction().tell(this, systemText(message), Interaction::Icon::Error);
         return false;
@@ -266,7 +287,7 @@ bool MainSheet::loadConfiguration(const QString& path)
     setBase(path, bytes, bytes);
     // A save that was cut off while it wrote this file in place left its
     // marker: the file may be incomplete, and the old bytes are kept aside.
-    if (const std::string note = interruptedSaveNote(QFile::encodeName(path).toStdString()); !note.empty())
+    if (const std::string note = interruptedSaveNote(corePath(path)); !note.empty())
         interaction().tell(this, systemText(note), Interaction::Icon::Warning);
     reportLoad(path, findings);
     return true;
@@ -283,7 +304,7 @@ void MainSheet::setBase(const QString& path, std::string text, std::optional<std
 void MainSheet::showChanges(const QString& summary, const std::string& before, const std::string& after,
                             const QString& label)
 {
-    const std::string name = QFile::encodeName(label).toStdString();
+    const std::string name = corePath(label);
     const std::string diff = unifiedDiff(before, after, name, name);
     ChangesDialog dialog(this);
     dialog.setChanges(summary + QStringLiteral(": ") + changeSummary(diff, before, after) + QLatin1Char('.'), diff,

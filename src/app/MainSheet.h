@@ -24,6 +24,10 @@ struct WizardResult;
 // The main window "Quarvel VERSION": a property sheet that owns the one
 // configuration record of the run. It opens on the Start page; the four
 // configuration pages are added by New, Load or the wizard.
+// The code page of a configuration that starts new (not loaded from a
+// file), by the system's ANSI code page (platform/CodePage.h).
+TextEncoding encodingOfNewFiles(unsigned ansiCodePage);
+
 class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     Q_OBJECT
   public:

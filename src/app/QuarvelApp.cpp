@@ -18,6 +18,12 @@
 namespace {
 
 // Qt aborts without a display; say what to do instead.
+#ifdef _WIN32
+bool displayAvailable()
+{
+    return true; // the desktop is always there
+}
+#else
 bool set(const char* name)
 {
     const char* value = std::getenv(name);
@@ -26,12 +32,9 @@ bool set(const char* name)
 
 bool displayAvailable()
 {
-#ifdef _WIN32
-    return true; // the desktop is always there
-#else
     return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
-#endif
 }
+#endif
 
 const char* const kSmoke = "smoke";
 

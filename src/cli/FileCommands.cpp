@@ -12,6 +12,7 @@
 #include "config/ConfigurationCheck.h"
 #include "config/ReaderFindings.h"
 #include "diff/UnifiedDiff.h"
+#include "platform/FileNames.h"
 
 namespace cfgtool {
 
@@ -59,7 +60,7 @@ int check(Invocation& invocation, const Options& options, const Operands& operan
         std::istringstream text(bytes);
         std::ifstream read;
         if (path != kStandardStream)
-            read.open(path, std::ios::binary);
+            read.open(libraryPath(path), std::ios::binary);
         ForwardLines lines(path == kStandardStream ? static_cast<std::istream&>(text) : read);
         printCheckJson(invocation.out, file, faults, warnings, lines);
     } else {

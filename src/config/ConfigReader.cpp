@@ -96,14 +96,6 @@ template <typename Record> std::string writtenText(const KeyDef<Record>& def, co
     return text;
 }
 
-bool isBannerLine(std::string_view line)
-{
-    for (const std::string_view banner : fileBanner())
-        if (line == banner)
-            return true;
-    return false;
-}
-
 PrinterRecord newReaderPrinter()
 {
     PrinterRecord printer;
@@ -114,66 +106,6 @@ PrinterRecord newReaderPrinter()
 }
 
 } // namespace
-
-template <typename List> FirstNameIndex<List>::FirstNameIndex(List& list) : m_list(list)
-{
-    m_slots.assign(16, 0);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(list.size()); ++i)
-        findOrAddAt(nameAt(i), i);
-}
-
-template <typename List> const std::string& FirstNameIndex<List>::nameAt(std::size_t position) const
-{
-    return (m_list.begin() + static_cast<std::ptrdiff_t>(position))->Name;
-}
-
-template <typename List> std::size_t FirstNameIndex<List>::findOrAdd(const std::string& name)
-{
-    return findOrAddAt(name, static_cast<std::size_t>(m_list.size()));
-}
-
-// Looks name up; when it is not there, records position for it and, when
-// that is the end of the list, appends a record of that name. A slot holds
-// 32 bits of the name's hash beside the position, so that a probe reads a
-// record's name only when the hashes agree, and growing reads none.
-template <typename List> std::size_t FirstNameIndex<List>::findOrAddAt(const std::string& name, std::size_t position)
-{
-    const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>()(name));
-    const std::size_t mask = m_slots.size() - 1;
-    std::size_t slot = hash & mask;
-    for (; m_slots[slot] != 0; slot = (slot + 1) & mask) {
-        if (static_cast<std::uint32_t>(m_slots[slot] >> 32) != hash)
-            continue;
-        const std::size_t found = static_cast<std::uint32_t>(m_slots[slot]) - 1;
-        if (nameAt(found) == name)
-            return found;
-    }
-    if (position == static_cast<std::size_t>(m_list.size())) {
-        typename List::value_type record;
-        record.Name = name;
-        m_list.add(record);
-    }
-    m_slots[slot] = std::uint64_t{hash} << 32 | static_cast<std::uint32_t>(position + 1);
-    if (++m_count * 2 > m_slots.size())
-        grow();
-    return position;
-}
-
-// Doubles the table; at most half of it is ever in use, so probes stay short.
-template <typename List> void FirstNameIndex<List>::grow()
-{
-    std::vector<std::uint64_t> old(m_slots.size() * 2, 0);
-    old.swap(m_slots);
-    const std::size_t mask = m_slots.size() - 1;
-    for (const std::uint64_t entry : old) {
-        if (entry == 0)
-            continue;
-        std::size_t slot = (entry >> 32) & mask;
-        while (m_slots[slot] != 0)
-            slot = (slot + 1) & mask;
-        m_slots[slot] = entry;
-    }
-}
 
 ConfigReader::ConfigReader(Configuration& config, ReaderFindings* findings)
     : m_config(config), m_findings(findings), m_paperIndex(config.Papers), m_headerIndex(config.Headers)
@@ -467,63 +399,7 @@ void ConfigReader::apply(std::span<const KeyDef<Record>> keys, Record& record, s
     noteKey(keys, def, record, key, value, exact, lines, replaced);
 }
 
-// --- Findings -------------------------------------------------------------
-
-void ConfigReader::note(FindingKind kind, FindingText text, std::initializer_list<std::string_view> arguments)
-{
-    m_findings->items.add(kind, text, m_line, m_source, 1, arguments);
-}
-
-void ConfigReader::noteComment(std::string_view line)
-{
-    if (!isBannerLine(line))
-        note(FindingKind::Comment, FindingText::Comment);
-}
-
-// The lines of the record of the current section entry, looked up once.
-std::uint32_t* ConfigReader::entryLines(RecordLines& lines, std::size_t record)
-{
-    if (!m_entryLines)
-        m_entryLines = lines.linesFor(record);
-    return m_entryLines;
-}
-
-std::uint32_t* ConfigReader::fixedSectionLines()
-{
-    if (!m_findings)
-        return nullptr;
-    return m_findings->sections[static_cast<std::size_t>(m_section - fileSections().data())].data();
-}
-
-// A key line the current section has no place for. Lines under a header are
-// counted and reported with it when the section ends; a line before any
-// header, or one that only adds a placeholder printer, on its own.
-void ConfigReader::noteUnplacedLine()
-{
-    if (m_section && m_section->kind == SectionKind::Printers && m_printerPosition >= 0) {
-        note(FindingKind::UnknownSection, FindingText::NoPrinterYet,
-             {m_sectionName, std::to_string(m_printerPosition + 1)});
-        return;
-    }
-    if (m_headerLine == 0)
-        note(FindingKind::UnknownSection, FindingText::KeyBeforeHeader);
-}
-
-// The first applied line of an entry into a section: a section met before
-// with key lines is a duplicate; its lines go on the same record.
-void ConfigReader::noteNewSectionEntry(std::uint32_t* lines)
-{
-    m_entryNoted = true;
-    const std::uint32_t header = m_headerLine ? m_headerLine : m_line;
-    if (lines[0] == 0) {
-        lines[0] = header;
-        return;
-    }
-    if (lines[0] != header)
-        m_findings->items.add(FindingKind::Duplicate, FindingText::SectionAgain, header,
-                              m_headerLine ? std::string_view(m_headerSource) : m_source, 1,
-                              {m_sectionName, std::to_string(lines[0])});
-}
+// --- Findings of key lines ---------------------------------------------
 
 template <typename Record>
 void ConfigReader::noteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Record>* def, const Record& record,
@@ -557,53 +433,4 @@ void ConfigReader::noteKey(std::span<const KeyDef<Record>> keys, const KeyDef<Re
     }
     if (!exact)
         note(FindingKind::ValueReplaced, FindingText::ValueReplaced, {value, def->key, writtenText(*def, record)});
-}
-
-// Ends the current entry into a section: a header the configuration has no
-// place for is reported with the key lines under it; a printer, paper or
-// header section without key lines makes no record, so its header is lost.
-void ConfigReader::closeSection()
-{
-    if (m_headerLine == 0)
-        return;
-    const bool noPrinter = m_section && m_section->kind == SectionKind::Printers && m_printerPosition < 0;
-    FindingList& late = m_findings->sectionEnds;
-    if (!m_section || noPrinter) {
-        if (m_keyLines == 0 && !m_enteredByLevel1)
-            return;
-        const std::string keyLines =
-            m_keyLines == 0 ? std::string()
-                            : " and its " + std::to_string(m_keyLines) + (m_keyLines == 1 ? " key line" : " key lines");
-        if (noPrinter)
-            late.add(FindingKind::UnknownSection, FindingText::NoPrinterSection, m_headerLine, m_headerSource,
-                     1 + m_keyLines, {m_sectionName, keyLines});
-        else
-            late.add(FindingKind::UnknownSection, FindingText::UnknownSection, m_headerLine, m_headerSource,
-                     1 + m_keyLines, {m_blockName, m_groupName, m_sectionName, keyLines});
-        return;
-    }
-    const bool repeated = m_section->kind == SectionKind::Printers || m_section->kind == SectionKind::Papers ||
-                          m_section->kind == SectionKind::Headers;
-    if (repeated && m_enteredByLevel1 && m_keyLines == 0)
-        late.add(FindingKind::UnknownSection, FindingText::NoKeyLineSection, m_headerLine, m_headerSource, 1,
-                 {m_sectionName});
-}
-
-void ConfigReader::finish()
-{
-    if (!m_findings)
-        return;
-    closeSection();
-    m_headerLine = 0;
-    for (const WrittenElsewhere& w : m_writtenElsewhere) {
-        const std::string written = writtenText(*w.def, m_config);
-        bool exact = true;
-        const std::string read =
-            w.def->type == KeyType::Integer ? formatInteger(parseInteger(w.value, &exact)) : w.value;
-        // In line order: each key's last line, and the keys in the order of those lines.
-        if (read != written || !exact)
-            m_findings->fileEnd.add(FindingKind::ValueReplaced, FindingText::WrittenByTheWriter, w.line, w.source, 1,
-                                    {w.value, w.def->key, written});
-    }
-    m_writtenElsewhere.clear();
 }

@@ -454,3 +454,20 @@ TEST_F(SheetTest, ReviewChangesShowsWhatASaveWouldChangeWithTheCounts)
     EXPECT_TRUE(shown.contains(QStringLiteral(", 1 printer added."))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("\n+PrinterAETitle = SECOND"))) << shown.toStdString();
 }
+
+// A configuration that starts new takes the system's ANSI code page where
+// the file format knows it, and the server's Windows-1252 otherwise.
+TEST(NewFileEncoding, FollowsTheSystemsAnsiCodePage)
+{
+    const struct {
+        unsigned codePage;
+        TextEncoding expected;
+    } rows[] = {
+        {1252, TextEncoding::Windows1252}, // Western European Windows
+        {65001, TextEncoding::Utf8},       // Windows with UTF-8 for programs
+        {1250, TextEncoding::Windows1252}, // a code page the format does not know
+        {0, TextEncoding::Windows1252},    // Linux: none
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(encodingOfNewFiles(row.codePage), row.expected) << row.codePage;
+}

@@ -1,7 +1,8 @@
 // Renders every window of the editor to PNG files, for looking at them:
 // gui_screenshots OUTDIR [DICOM_PORT]. With a DICOM server listening on
 // 127.0.0.1:DICOM_PORT, "verify-server.png" shows its Verify Server results
-// (without, those of the sample's port). Not a test; nothing is asserted.
+// (without, those of the sample's port), and its text goes to standard
+// output. Not a test itself; nothing is asserted.
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cstdio>
 
 #include "GuiFixture.h"
 #include "SampleConfig.h"
@@ -100,6 +102,7 @@ int main(int argc, char** argv)
     sheet.findChild<QPushButton*>(QStringLiteral("verifyServer"))->click();
     if (!ui.messages.empty()) {
         const ScriptedInteraction::Message& shown = ui.lastMessage();
+        std::printf("%s\n", shown.text.toUtf8().constData()); // for the scripts that run it against a server
         QMessageBox box(shown.icon == Interaction::Icon::Information ? QMessageBox::Information : QMessageBox::Warning,
                         sheet.windowTitle(), shown.text, QMessageBox::Ok, &sheet);
         save(box, QStringLiteral("verify-server"));

@@ -5,40 +5,20 @@
 # test film through it.
 set -euo pipefail
 tool="$1"
-[ -x /usr/bin/dcmprscp ] && [ -r /etc/dcmtk/dcmpstat.cfg ] || { echo "dicom_under_wine: no dcmprscp"; exit 77; }
-run="$(dirname "$0")/../../tools/wine-run.sh"
+here="$(cd "$(dirname "$0")" && pwd)"
+run="$here/../../tools/wine-run.sh"
+source "$here/print_scp.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quarvel-dicom-wine.XXXXXX")
-scp=""
+
 cleanup() {
-    [ -n "$scp" ] && kill "$scp" 2>/dev/null && wait "$scp" 2>/dev/null
+    [ -n "${print_scp_pid:-}" ] && kill "$print_scp_pid" 2>/dev/null && wait "$print_scp_pid" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-# The shipped configuration with its first local printer on our port, and
-# its folders in ours.
-printer=$(python3 - "$work" "$port" <<'PY'
-import re, sys
-work, port = sys.argv[1], sys.argv[2]
-text = open("/etc/dcmtk/dcmpstat.cfg").read()
-found = re.search(r"\n\[(\w+)\]\n([^\[]*\n)?Type\s*=\s*LOCALPRINTER[^\[]*", text)
-section = re.sub(r"\nPort\s*=[^\n]*", "\nPort = " + port, found.group(0))
-text = text[:found.start()] + section + text[found.end():]
-text = re.sub(r"\n(\s*Directory\s*=\s*)(database|spool)\b", lambda m: "\n" + m.group(1) + work + "/" + m.group(2), text)
-text = re.sub(r"\n\s*LogDirectory\s*=[^\n]*", "\nLogDirectory = " + work, text)
-open(work + "/dcmpstat.cfg", "w").write(text)
-print(found.group(1))
-PY
-)
-mkdir -p "$work/database" "$work/spool"
-/usr/bin/dcmprscp -c "$work/dcmpstat.cfg" -p "$printer" >/dev/null 2>&1 &
-scp=$!
-for _ in $(seq 200); do
-    (echo >"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-    sleep 0.05
-done
+start_print_scp "$work" || exit $?
+port=$print_scp_port
 
 cd "$work"
 "$run" "$tool" defaults server.cfg >/dev/null

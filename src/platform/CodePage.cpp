@@ -1,0 +1,6 @@
+#include "platform/CodePage.h"
+
+unsigned systemAnsiCodePage()
+{
+    return 0;
+}

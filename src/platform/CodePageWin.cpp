@@ -1,0 +1,8 @@
+#include "platform/CodePage.h"
+
+#include <windows.h>
+
+unsigned systemAnsiCodePage()
+{
+    return ::GetACP();
+}
