@@ -4,7 +4,7 @@
 # quarvel-cfg.exe echoes the server's and a printer's AE title and prints a
 # test film through it.
 set -euo pipefail
-tool="$1"
+tool=$(realpath "$1")
 here="$(cd "$(dirname "$0")" && pwd)"
 run="$here/../../tools/wine-run.sh"
 source "$here/print_scp.sh"

@@ -7,8 +7,8 @@
 #   this machine on 127.0.0.1, whose titles must all answer.
 # The pictures stay in OUTDIR when it is given.
 set -euo pipefail
-editor="$1"
-screenshots="$2"
+editor=$(realpath "$1")
+screenshots=$(realpath "$2")
 here="$(cd "$(dirname "$0")" && pwd)"
 run="$here/../../tools/wine-run.sh"
 source "$here/print_scp.sh"
