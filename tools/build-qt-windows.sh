@@ -69,7 +69,7 @@ cmake -S "$tree" -B "$work/build" -G Ninja \
     -DCMAKE_INSTALL_PREFIX="$prefix" "${options[@]}" >"$work/configure.log" 2>&1 ||
     { tail -40 "$work/configure.log"; exit 1; }
 # One line in a hundred of the build's progress, the whole log on failure.
-cmake --build "$work/build" --parallel "$(nproc)" 2>&1 | tee "$work/build.log" | awk 'NR % 100 == 0' ||
+cmake --build "$work/build" --parallel "$(nproc)" 2>&1 | tee "$work/build.log" | awk 'NR % 100 == 0 { print; fflush() }' ||
     { tail -40 "$work/build.log"; exit 1; }
 rm -rf "$prefix"
 cmake --install "$work/build" >"$work/install.log"

@@ -24,7 +24,9 @@
 #include "pages/PrinterPage.h"
 #include "pages/StartPage.h"
 #include "platform/CodePage.h"
+#ifndef _WIN32
 #include "platform/InPlaceSave.h"
+#endif
 #include "platform/RegularFile.h"
 #include "platform/SaveFile.h"
 #include "platform/ServerControl.h"
@@ -287,8 +289,10 @@ bool MainSheet::loadConfiguration(const QString& path)
     setBase(path, bytes, bytes);
     // A save that was cut off while it wrote this file in place left its
     // marker: the file may be incomplete, and the old bytes are kept aside.
+#ifndef _WIN32 // the Windows writer keeps no recovery copy to name
     if (const std::string note = interruptedSaveNote(corePath(path)); !note.empty())
         interaction().tell(this, systemText(note), Interaction::Icon::Warning);
+#endif
     reportLoad(path, findings);
     return true;
 }

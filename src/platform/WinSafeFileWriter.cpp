@@ -1,4 +1,5 @@
 #include "platform/WinSafeFileWriter.h"
+#include "platform/WinText.h"
 
 #include <climits>
 
@@ -21,19 +22,7 @@ std::string folderPart(const std::string& path)
 // Paths are UTF-8, as the command line gave them; the file calls take UTF-16.
 bool wide(const std::string& text, std::wstring& wide)
 {
-    wide.clear();
-    if (text.empty())
-        return true;
-    if (text.size() > static_cast<std::size_t>(INT_MAX)) {
-        ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
-        return false;
-    }
-    const int length = static_cast<int>(text.size());
-    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
-    if (size <= 0)
-        return false;
-    wide.resize(static_cast<std::size_t>(size));
-    return ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), size) == size;
+    return wideFromUtf8(text, wide);
 }
 
 bool fail(std::string& message, DWORD error, const std::string& path)

@@ -91,6 +91,10 @@ class ScreenTest : public SheetTest {
 
 TEST_F(ScreenTest, TheSheetFitsTheScreenWithItsButtonsInViewAndItsPagesScroll)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the offscreen platform of Qt for Windows finds no fonts (Qt ships none), so its text and layout "
+                    "sizes are not Linux's";
+#endif
     startNew();
     sheet->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));

@@ -286,6 +286,11 @@ TEST_F(DicomPageTest, EveryFieldTravelsOnItsOwnThroughTheFileAndBack)
 // Cancel ends a wait for a silent server at once.
 TEST_F(DicomPageTest, VerifyServerReportsEachTitleAtTheTypedPortAndCancelStopsIt)
 {
+#ifdef _WIN32
+    GTEST_SKIP()
+        << "Windows' sockets try a refused loopback connection again, so under Wine it ends as the 10 s time-out and "
+           "not as Linux's \"Connection refused\"; Verify Server against a real print SCP runs in EditorUnderWine";
+#endif
     PrinterRecord printer;
     printer.PrinterAETitle = "LASER3";
     config().Printers.add(printer);

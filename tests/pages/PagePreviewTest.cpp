@@ -341,6 +341,10 @@ TEST(PagePreview, TrimAndEmptyImagesShowTheirDensitiesAsGreys)
 
 TEST(PagePreview, HeaderBitmapOnTopOfThePrintableAreaOrABandWhenUnreadable)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the offscreen platform of Qt for Windows finds no fonts (Qt ships none), and the pixel read lies "
+                    "under the legend's text there";
+#endif
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QImage logo(300, 60, QImage::Format_RGB32);

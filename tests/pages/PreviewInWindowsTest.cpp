@@ -139,6 +139,10 @@ TEST_F(PaperDialogPreviewTest, FollowsTheHeaderChoice)
 
 TEST_F(PaperDialogPreviewTest, TheDialogOpensWithRoomForThePreviewWhichGivesWayFirst)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the offscreen platform of Qt for Windows finds no fonts (Qt ships none), so its text and layout "
+                    "sizes are not Linux's";
+#endif
     open(a4Paper());
     EXPECT_EQ(preview->focusPolicy(), Qt::NoFocus);
     const int wide = preview->width();

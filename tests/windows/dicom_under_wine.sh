@@ -12,7 +12,7 @@ source "$here/print_scp.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/quarvel-dicom-wine.XXXXXX")
 
 cleanup() {
-    [ -n "${print_scp_pid:-}" ] && kill "$print_scp_pid" 2>/dev/null && wait "$print_scp_pid" 2>/dev/null
+    if [ -n "${print_scp_pid:-}" ]; then kill "$print_scp_pid" 2>/dev/null || true; wait "$print_scp_pid" 2>/dev/null || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT

@@ -21,7 +21,7 @@ mkdir -p "$out"
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 cleanup() {
-    [ -n "${print_scp_pid:-}" ] && kill "$print_scp_pid" 2>/dev/null && wait "$print_scp_pid" 2>/dev/null
+    if [ -n "${print_scp_pid:-}" ]; then kill "$print_scp_pid" 2>/dev/null || true; wait "$print_scp_pid" 2>/dev/null || true; fi
     "$wineserver" -k 2>/dev/null || true
     rm -rf "$work"
 }
@@ -31,17 +31,23 @@ start_print_scp "$work" || exit $?
 
 # Wine's X11 driver draws into the virtual display; Qt takes its windows
 # platform as on Windows.
+# Under Wine with a display the programs do their work and report it, but
+# their process may stay after the window closed: each run is bounded, and
+# what it printed and drew is what counts.
 on_display() {
-    xvfb-run -a -s "-screen 0 1280x1024x24" env -u QT_QPA_PLATFORM "$run" "$@"
+    local limit="$1"
+    shift
+    timeout "$limit" xvfb-run -a -s "-screen 0 1280x1024x24" env -u QT_QPA_PLATFORM "$run" "$@" || true
+    "$wineserver" -k 2>/dev/null || true
 }
 
 echo "== quarvel.exe --smoke"
-smoke=$(cd "$work" && on_display "$editor" --smoke 2>&1 | tr -d '\r')
+smoke=$(cd "$work" && on_display 30 "$editor" --smoke 2>&1 | tr -d '\r')
 echo "$smoke"
 grep -q "quarvel: smoke run: the window was shown" <<<"$smoke" || { echo "editor_under_wine: no window"; exit 1; }
 
 echo "== every window, Verify Server at 127.0.0.1:$print_scp_port"
-report=$(cd "$work" && on_display "$screenshots" "$out" "$print_scp_port" 2>/dev/null | tr -d '\r')
+report=$(cd "$work" && on_display 120 "$screenshots" "$out" "$print_scp_port" 2>/dev/null | tr -d '\r')
 echo "$report"
 for picture in 0-start paper-dialog verify-server; do
     [ -s "$out/$picture.png" ] || { echo "editor_under_wine: no $picture.png"; exit 1; }

@@ -54,8 +54,9 @@ out=$("$loader" "$folder/quarvel.exe" --version | tr -d '\r')
 [ "$out" = "quarvel $version" ] || fail "installed quarvel.exe --version says '$out'"
 out=$("$loader" "$folder/quarvel-cfg.exe" --version | tr -d '\r')
 [ "$out" = "quarvel-cfg $version" ] || fail "installed quarvel-cfg.exe --version says '$out'"
-(cd "$work" && "$loader" "$folder/quarvel-cfg.exe" defaults new.cfg && "$loader" "$folder/quarvel-cfg.exe" check new.cfg) ||
-    fail "the installed quarvel-cfg.exe does not make and check a configuration"
+(cd "$work" && "$loader" "$folder/quarvel-cfg.exe" defaults new.cfg >/dev/null &&
+    "$loader" "$folder/quarvel-cfg.exe" normalize new.cfg again.cfg >/dev/null && cmp -s new.cfg again.cfg) ||
+    fail "the installed quarvel-cfg.exe does not write and read a configuration byte for byte"
 
 echo "== upgrade to $version.1"
 (cd "$files" && wixl -a x64 -D Version="$version.1" -o "$work/newer.msi" "$wxs")
