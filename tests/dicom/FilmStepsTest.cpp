@@ -3,6 +3,7 @@
 // skips what needs it, and a session that was made is deleted.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <sys/socket.h>
 #include <thread>
@@ -85,6 +86,11 @@ class ScriptedPrinter {
         if (rq.CommandField == DIMSE_N_CREATE_RQ || rq.CommandField == DIMSE_N_SET_RQ)
             DIMSE_receiveDataSetInMemory(association, DIMSE_NONBLOCKING, 30, &context, &data, nullptr, nullptr);
         delete data;
+        // DCMTK hands an N-GET's attribute list over in memory of its own.
+        if (rq.CommandField == DIMSE_N_GET_RQ) {
+            std::free(rq.msg.NGetRQ.AttributeIdentifierList);
+            rq.msg.NGetRQ.AttributeIdentifierList = nullptr;
+        }
 
         T_DIMSE_Message rsp;
         std::memset(&rsp, 0, sizeof rsp);
