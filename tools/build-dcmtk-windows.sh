@@ -22,12 +22,8 @@ if [ -f "$prefix/.complete" ]; then
     exit 0
 fi
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
-fi
-$sudo mkdir -p "$deps"
-$sudo chown "$(id -u):$(id -g)" "$deps"
+source tools/deps-folder.sh
+claim_deps_folder "$deps"
 
 work="${QUARVEL_DEPS_BUILD:-/var/tmp/quarvel-deps-build}/dcmtk-$version"
 rm -rf "$work" "$prefix"

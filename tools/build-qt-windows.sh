@@ -47,12 +47,8 @@ if [ -f "$prefix/.complete" ] && grep -q "options $build_id" "$prefix/.complete"
     exit 0
 fi
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
-fi
-$sudo mkdir -p "$deps"
-$sudo chown "$(id -u):$(id -g)" "$deps"
+source tools/deps-folder.sh
+claim_deps_folder "$deps"
 
 work="${QUARVEL_DEPS_BUILD:-/var/tmp/quarvel-deps-build}/qt-$version"
 rm -rf "$work"
