@@ -10,6 +10,7 @@ set(quarvel_gui_test_sources
     app/ScreenTest.cpp
     app/SheetTest.cpp
     app/RealFilesTest.cpp
+    app/SaveGuardTest.cpp
     pages/PrinterPageTest.cpp
     pages/PaperPageTest.cpp
     pages/DicomPageTest.cpp

@@ -24,9 +24,8 @@
 #include "pages/PrinterPage.h"
 #include "pages/StartPage.h"
 #include "platform/CodePage.h"
-#ifndef _WIN32
-#include "platform/InPlaceSave.h"
-#endif
+#include "platform/FileLock.h"
+#include "platform/InterruptedSave.h"
 #include "platform/RegularFile.h"
 #include "platform/SaveFile.h"
 #include "platform/ServerControl.h"
@@ -248,11 +247,30 @@ bool MainSheet::saveAndReport()
     // Formatted once: the comparison with the file on disk and the writer
     // take the same bytes.
     const std::string text = formatConfiguration(m_configuration);
-    if (!confirmOverwrite(*path, text))
+    if (!confirmRecovery(*path))
         return false;
 
+    // The comparison with the file on disk and the writer run under the
+    // file's lock, so that no other writer comes between them; a question
+    // is asked without it, and the file compared again after the answer.
     std::string message;
-    const bool saved = saveFile(corePath(*path), text, message);
+    bool saved = false;
+    FileLock lock;
+    std::optional<std::optional<std::string>> accepted; // what the user agreed to overwrite
+    for (;;) {
+        if (!lock.acquire(corePath(*path), kLockWait, message))
+            break;
+        const std::optional<std::string> now = fileBytes(*path);
+        if (!changedSinceLoad(*path, now) || accepted == now) {
+            saved = saveFile(corePath(*path), text, message);
+            break;
+        }
+        lock.release();
+        if (!confirmOverwrite(*path, text, now))
+            return false;
+        accepted = now;
+    }
+    lock.release();
     // A failed write must not pass the next "Save and Exit" unsaved: only a
     // written file counts as saved.
     m_saveDone = saved;
@@ -289,10 +307,8 @@ bool MainSheet::loadConfiguration(const QString& path)
     setBase(path, bytes, bytes);
     // A save that was cut off while it wrote this file in place left its
     // marker: the file may be incomplete, and the old bytes are kept aside.
-#ifndef _WIN32 // the Windows writer keeps no recovery copy to name
     if (const std::string note = interruptedSaveNote(corePath(path)); !note.empty())
         interaction().tell(this, systemText(note), Interaction::Icon::Warning);
-#endif
     reportLoad(path, findings);
     return true;
 }
@@ -326,16 +342,35 @@ void MainSheet::reviewChanges()
                 QFileInfo(m_basePath).fileName());
 }
 
-// The check just before the writer runs is the one that counts: a change in
-// the short time between it and the writer's rename is still lost, as with
-// any program that replaces a file.
-bool MainSheet::confirmOverwrite(const QString& path, const std::string& ours)
+// The check under the file's lock, just before the writer runs, is the one
+// that counts: writers that take the lock cannot come between the two.
+bool MainSheet::changedSinceLoad(const QString& path, const std::optional<std::string>& now) const
 {
-    if (QFileInfo(path).absoluteFilePath() != m_basePath)
-        return true; // another file than the one this configuration started from
-    const std::optional<std::string> now = fileBytes(path);
-    if (now == m_baseDisk)
+    // Another file than the one this configuration started from is new.
+    return QFileInfo(path).absoluteFilePath() == m_basePath && now != m_baseDisk;
+}
+
+// A save that was cut off while it wrote the file left a copy of the old
+// content: the file may be incomplete, and saving over it drops the copy.
+bool MainSheet::confirmRecovery(const QString& path)
+{
+    const std::string note = interruptedSaveNote(corePath(path));
+    if (note.empty())
         return true;
+    if (!interaction().askYesNo(this,
+                                systemText(note) + QStringLiteral("\n\nDo you want to save all the same? The copy of "
+                                                                  "the old content is then removed."),
+                                Interaction::Icon::Warning))
+        return false;
+    std::string message;
+    if (discardInterruptedSave(corePath(path), message))
+        return true;
+    interaction().tell(this, systemText(message), Interaction::Icon::Error);
+    return false;
+}
+
+bool MainSheet::confirmOverwrite(const QString& path, const std::string& ours, const std::optional<std::string>& now)
+{
     const QString text =
         QStringLiteral("%1 was changed by another program since it was loaded.").arg(QFileInfo(path).fileName());
     for (;;) {

@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QString>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -83,9 +84,17 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     // bytes on disk (none when there is no file) and text, what Review
     // Changes compares with.
     void setBase(const QString& path, std::string text, std::optional<std::string> disk);
-    // Before a save to path: when the file there is no longer what was
-    // loaded, asks whether to overwrite it, with the changes to see first.
-    bool confirmOverwrite(const QString& path, const std::string& ours);
+    // Whether the file at path, now holding now, is the one loaded and
+    // changed since.
+    bool changedSinceLoad(const QString& path, const std::optional<std::string>& now) const;
+    // Before a save to path, when the file there is no longer what was
+    // loaded: asks whether to overwrite it, with the changes to see first.
+    bool confirmOverwrite(const QString& path, const std::string& ours, const std::optional<std::string>& now);
+    // Before a save to path, when an interrupted save left a recovery copy:
+    // asks whether to save all the same (and drop the copy).
+    bool confirmRecovery(const QString& path);
+    // How long a save waits for another program that changes the file.
+    static constexpr std::chrono::seconds kLockWait{10};
     // Shows the diff of before against after in the changes window.
     void showChanges(const QString& summary, const std::string& before, const std::string& after, const QString& label);
 

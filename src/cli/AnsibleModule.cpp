@@ -67,11 +67,31 @@ struct Options {
     Json remove;
     bool absent = false; // state: absent
     bool create = true;
-    bool force = false;
+    bool allowFaults = false;     // allow_faults, or its older name force
+    bool backup = false;          // as Ansible's own modules: no backup unless asked
+    bool discardRecovery = false; // discard_recovery
+    bool replaceForeign = false;  // replace_foreign
+    int lockTimeout = 10;         // lock_timeout: seconds to wait for another writer
     bool checkMode = false;
     bool diffMode = false;
     std::string conversions = "warn"; // Ansible's string conversion action
 };
+
+// The yes/no option of that name; nullptr for any other name.
+bool* flagOption(Options& options, const std::string& name)
+{
+    if (name == "create")
+        return &options.create;
+    if (name == "allow_faults" || name == "force")
+        return &options.allowFaults;
+    if (name == "backup")
+        return &options.backup;
+    if (name == "discard_recovery")
+        return &options.discardRecovery;
+    if (name == "replace_foreign")
+        return &options.replaceForeign;
+    return nullptr;
+}
 
 bool readOptions(const Json& arguments, Options& options, std::string& message)
 {
@@ -106,20 +126,27 @@ bool readOptions(const Json& arguments, Options& options, std::string& message)
                 return false;
             }
             options.absent = value == "absent";
-        } else if (name == "create" || name == "force") {
+        } else if (name == "lock_timeout") {
+            if (!value.is_number_integer() || value < 0 || value > 3600) {
+                message = "lock_timeout: wants whole seconds from 0 to 3600";
+                return false;
+            }
+            options.lockTimeout = value.get<int>();
+        } else if (bool* target = flagOption(options, name)) {
             const std::optional<bool> flag = ansibleBoolean(value);
             if (!flag) {
                 message = name + ": wants a boolean (got " + value.dump() + ")";
                 return false;
             }
-            (name == "create" ? options.create : options.force) = *flag;
+            *target = *flag;
         } else {
             unsupported += (unsupported.empty() ? "" : ", ") + name;
         }
     }
     if (!unsupported.empty()) {
         message = "Unsupported parameters for (" + std::string(kModule) + ") module: " + unsupported +
-                  ". Supported parameters include: create, force, path, remove, set, state.";
+                  ". Supported parameters include: allow_faults (force), backup, create, discard_recovery, "
+                  "lock_timeout, path, remove, replace_foreign, set, state.";
         return false;
     }
     if (!hasPath) {
@@ -197,8 +224,14 @@ Json runAnsibleModule(const Json& arguments)
         return failed(message);
     result["path"] = options.path;
 
+    WritePolicy policy;
+    policy.wait = std::chrono::seconds(options.lockTimeout);
+    policy.discardRecovery = options.discardRecovery;
+    policy.replaceForeign = options.replaceForeign;
+    policy.discardRecoveryOption = "discard_recovery: true";
+    policy.replaceForeignOption = "replace_foreign: true";
     ConfigEdit edit;
-    if (!edit.open(options.path, options.create, message))
+    if (!edit.open(options.path, options.create, policy, message))
         return failed(message);
     ConfigurationEditor editor(edit.result(), JsonTyping::Lenient);
     if (!options.remove.is_null() && !editor.removeJson(options.remove))
@@ -218,7 +251,10 @@ Json runAnsibleModule(const Json& arguments)
         return failed("set: " + editor.conversions().front());
 
     const bool changed = edit.changed();
-    std::vector<std::string> warnings = edit.warnings(changed);
+    // The lines of a file that held no configuration are not quoted.
+    std::vector<std::string> warnings =
+        edit.foreign() ? std::vector<std::string>{options.path + " held no configuration: all of it is replaced"}
+                       : edit.warnings(changed);
     if (options.conversions != "ignore")
         warnings.insert(warnings.end(), editor.conversions().begin(), editor.conversions().end());
     result["warnings"] = warnings;
@@ -229,26 +265,30 @@ Json runAnsibleModule(const Json& arguments)
         faults.push_back(decodeText(fault, edit.result().Encoding));
     }
     result["faults"] = faults;
-    if (!faults.empty() && !options.force)
+    if (!faults.empty() && !options.allowFaults)
         return failed("The configuration would keep the print server from working: " + joinedFaults(faults) +
-                      " Nothing was written (force: true writes it all the same).");
+                      " Nothing was written (allow_faults: true writes it all the same).");
 
     result["changed"] = changed;
     if (!changed) {
         result["msg"] = "unchanged";
         return result;
     }
+    // A file that held no configuration is not shown: it may be anything.
     if (options.diffMode)
         result["diff"] = {{"before_header", options.path},
                           {"after_header", options.path},
-                          {"before", decodeText(edit.oldText(), edit.originalEncoding())},
+                          {"before", edit.foreign() ? std::string("(a file that holds no configuration, not shown)\n")
+                                                    : decodeText(edit.oldText(), edit.originalEncoding())},
                           {"after", decodeText(edit.newText(), edit.result().Encoding)}};
     if (options.checkMode) {
         result["msg"] = (edit.existed() ? "would save " : "would create ") + options.path;
         return result;
     }
     std::string backup;
-    if (!edit.save(message, backup)) {
+    SaveOptions save;
+    save.backup = options.backup;
+    if (!edit.save(message, backup, save)) {
         result["changed"] = false;
         result.erase("diff");
         return failed(message);

@@ -7,6 +7,8 @@
 #include <vector>
 
 class PrinterTestEnvironment;
+struct SaveOptions;
+struct WritePolicy;
 
 // What the commands of quarvel-cfg share: the streams and test environment
 // of one run of the tool, the options of the command line, the exit
@@ -35,6 +37,12 @@ struct Options {
     bool dryRun = false;     // --dry-run
     bool verbose = false;    // --verbose: the DICOM toolkit's log from INFO on
     bool debug = false;      // --debug: the DICOM toolkit's log from DEBUG on
+    // The writers' options (set, remove, import, normalize, defaults).
+    int waitSeconds = 10;         // --wait: for another writer's lock
+    bool discardRecovery = false; // --discard-recovery
+    bool replaceForeign = false;  // --replace-foreign
+    bool allowFaults = false;     // --allow-faults
+    int keepBackups = 10;         // --keep-backups
 };
 
 using Operands = std::vector<std::string>;
@@ -56,7 +64,17 @@ struct Command {
     bool timeout = false;             // --timeout SECONDS
     bool dryRun = false;              // --dry-run
     bool dicomLog = false;            // --verbose and --debug
+    bool writes = false;              // --wait, --discard-recovery, --replace-foreign, --keep-backups
+    bool checksFaults = false;        // --allow-faults
 };
+
+// The options of a writer, as WriteGuard and the writer take them.
+WritePolicy writePolicy(const Options& options);
+SaveOptions saveOptions(const Options& options);
+
+// The usage lines of the writers' options, for their commands' help.
+extern const char* const kWriterOptionsHelp;
+extern const char* const kAllowFaultsHelp;
 
 // Prints "quarvel-cfg: message" on standard error; kError.
 int fail(Invocation& invocation, const std::string& message);

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "cli/CfgCommand.h"
+#include "cli/CommandStreams.h"
 #include "diagnostics/PrinterDiagnostics.h"
 
 namespace cfgtool {
@@ -64,6 +65,10 @@ void printUsage(std::ostream& out)
 void printCommandHelp(std::ostream& out, const Command& command)
 {
     out << "Usage: " << kProgram << " " << command.name << " " << command.arguments << "\n\n" << command.help;
+    if (command.writes)
+        out << "\nAs every writer, it waits for another program that is changing the file, and\n"
+               "refuses a file that an interrupted save left or that holds no configuration:\n"
+            << (command.checksFaults ? kAllowFaultsHelp : "") << kWriterOptionsHelp;
 }
 
 const Command* findCommand(const std::string& name)
@@ -129,15 +134,17 @@ std::string operandNames(const Command& command)
 
 constexpr int kMaxTimeoutSeconds = 3600;
 
-// A time-out in whole seconds, 1 to kMaxTimeoutSeconds, the text nothing else.
-bool parseSeconds(const char* text, int& seconds)
+constexpr int kMaxKeptBackups = 1000;
+
+// A whole number from low to high, the text nothing else.
+bool parseWhole(const char* text, int low, int high, int& number)
 {
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || errno || value < 1 || value > kMaxTimeoutSeconds)
+    if (end == text || *end != '\0' || errno || value < low || value > high)
         return false;
-    seconds = static_cast<int>(value);
+    number = static_cast<int>(value);
     return true;
 }
 
@@ -150,6 +157,14 @@ int runCommand(Invocation& invocation, const Command& command, std::span<const s
         accepted.push_back({"timeout", required_argument, nullptr, 't'});
     if (command.dryRun)
         accepted.push_back({"dry-run", no_argument, nullptr, 'n'});
+    if (command.writes) {
+        accepted.push_back({"wait", required_argument, nullptr, 'w'});
+        accepted.push_back({"discard-recovery", no_argument, nullptr, 'R'});
+        accepted.push_back({"replace-foreign", no_argument, nullptr, 'F'});
+        accepted.push_back({"keep-backups", required_argument, nullptr, 'k'});
+    }
+    if (command.checksFaults)
+        accepted.push_back({"allow-faults", no_argument, nullptr, 'A'});
     if (command.dicomLog) {
         accepted.push_back({"verbose", no_argument, nullptr, 'v'});
         accepted.push_back({"debug", no_argument, nullptr, 'd'});
@@ -169,9 +184,28 @@ int runCommand(Invocation& invocation, const Command& command, std::span<const s
             options.json = true;
             break;
         case 't':
-            if (!parseSeconds(optarg, options.timeoutSeconds))
+            if (!parseWhole(optarg, 1, kMaxTimeoutSeconds, options.timeoutSeconds))
                 return fail(invocation, std::string(command.name) + ": --timeout wants whole seconds from 1 to " +
                                             std::to_string(kMaxTimeoutSeconds) + ", not '" + optarg + "'" + seeHelp);
+            break;
+        case 'w':
+            if (!parseWhole(optarg, 0, kMaxTimeoutSeconds, options.waitSeconds))
+                return fail(invocation, std::string(command.name) + ": --wait wants whole seconds from 0 to " +
+                                            std::to_string(kMaxTimeoutSeconds) + ", not '" + optarg + "'" + seeHelp);
+            break;
+        case 'k':
+            if (!parseWhole(optarg, 0, kMaxKeptBackups, options.keepBackups))
+                return fail(invocation, std::string(command.name) + ": --keep-backups wants a number from 0 to " +
+                                            std::to_string(kMaxKeptBackups) + ", not '" + optarg + "'" + seeHelp);
+            break;
+        case 'R':
+            options.discardRecovery = true;
+            break;
+        case 'F':
+            options.replaceForeign = true;
+            break;
+        case 'A':
+            options.allowFaults = true;
             break;
         case ':':
             return fail(invocation,

@@ -1,15 +1,18 @@
 #include "cli/CommandStreams.h"
 
+#include <algorithm>
 #include <iostream>
 #include <iterator>
 
+#include "cli/WriteGuard.h"
+#include "config/ConfigFields.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
+#include "config/ConfigurationCheck.h"
+#include "platform/InterruptedSave.h"
 #include "platform/RegularFile.h"
-#ifndef _WIN32
-#include "platform/SafeFileWriter.h"
-#endif
+#include "platform/SaveFile.h"
 
 namespace cfgtool {
 
@@ -46,10 +49,8 @@ bool load(Invocation& invocation, Configuration& config, const std::string& path
 {
     std::string message;
     if (path != kStandardStream) {
-#ifndef _WIN32
         if (const std::string note = interruptedSaveNote(path); !note.empty())
             invocation.err << kProgram << ": warning: " << note << '\n';
-#endif
         if (config.loadFromFile(path, message, findings))
             return true;
         fail(invocation, message);
@@ -72,7 +73,8 @@ TextSink writeTo(std::ostream& out)
     };
 }
 
-int save(Invocation& invocation, const Configuration& config, const std::string& path)
+int save(Invocation& invocation, const Options& options, const Configuration& config, const std::string& path,
+         WriteGuard* guard)
 {
     if (path == kStandardStream) {
         const bool written = formatConfiguration(config, writeTo(invocation.out));
@@ -80,11 +82,60 @@ int save(Invocation& invocation, const Configuration& config, const std::string&
         return written && invocation.out ? kOk : fail(invocation, "cannot write to standard output");
     }
     std::string message;
-    if (!config.saveToFile(path, message))
+    WriteGuard own;
+    if (!guard && !own.beginAndCheck(path, writePolicy(options), message))
+        return fail(invocation, message);
+    if (!config.saveToFile(path, message, saveOptions(options)))
         return fail(invocation, message);
     invocation.out << message << '\n';
     return kOk;
 }
+
+int refuseFaults(Invocation& invocation, const Options& options, const Configuration& config,
+                 const Configuration* before)
+{
+    if (options.allowFaults)
+        return kOk;
+    std::vector<std::string> added = findConfigurationFaults(config).lines;
+    if (before) {
+        const std::vector<std::string> had = findConfigurationFaults(*before).lines;
+        std::erase_if(added,
+                      [&had](const std::string& line) { return std::find(had.begin(), had.end(), line) != had.end(); });
+    }
+    if (added.empty())
+        return kOk;
+    invocation.err << kProgram << ": the configuration would keep the print server from working:\n";
+    for (const std::string& line : added)
+        invocation.err << "  " << decodeText(line, config.Encoding);
+    invocation.err << kProgram << ": nothing was written (--allow-faults writes it all the same)\n";
+    return kFault;
+}
+
+WritePolicy writePolicy(const Options& options)
+{
+    WritePolicy policy;
+    policy.wait = std::chrono::seconds(options.waitSeconds);
+    policy.discardRecovery = options.discardRecovery;
+    policy.replaceForeign = options.replaceForeign;
+    return policy;
+}
+
+SaveOptions saveOptions(const Options& options)
+{
+    SaveOptions save;
+    save.keepBackups = options.keepBackups;
+    return save;
+}
+
+const char* const kWriterOptionsHelp =
+    "  --wait S             wait up to S seconds (default 10) while another program\n"
+    "                       changes the file, then give up\n"
+    "  --discard-recovery   go on from a file that an interrupted save left, and\n"
+    "                       remove the copy of its old content\n"
+    "  --replace-foreign    replace a file that holds no configuration\n"
+    "  --keep-backups N     keep at most N numbered backups (default 10, 0 all)\n";
+
+const char* const kAllowFaultsHelp = "  --allow-faults       write a configuration that has faults (see 'check')\n";
 
 std::string displayName(const std::string& path)
 {

@@ -7,6 +7,7 @@
 #include "diff/TextPieces.h"
 
 class Configuration;
+class WriteGuard;
 struct ReaderFindings;
 
 // How the commands of quarvel-cfg read and write configurations: a file, or
@@ -24,8 +25,16 @@ bool load(Invocation& invocation, Configuration& config, const std::string& path
 TextSink writeTo(std::ostream& out);
 
 // Saves to path with its backup and reports on standard output; to standard
-// output the text alone, with no backup and no report in the data.
-int save(Invocation& invocation, const Configuration& config, const std::string& path);
+// output the text alone, with no backup and no report in the data. A file is
+// guarded for the save (WriteGuard) unless the caller guards it already.
+int save(Invocation& invocation, const Options& options, const Configuration& config, const std::string& path,
+         WriteGuard* guard = nullptr);
+
+// With faults (given before, those it did not have) and without
+// --allow-faults, says so on standard error, with the faults, and gives
+// kFault; else kOk.
+int refuseFaults(Invocation& invocation, const Options& options, const Configuration& config,
+                 const Configuration* before = nullptr);
 
 // path as messages and diffs name it: "<stdin>" for "-".
 std::string displayName(const std::string& path);

@@ -23,13 +23,19 @@ std::string warningText(const std::string& file, const Finding& finding, TextEnc
 
 } // namespace
 
-bool ConfigEdit::open(const std::string& path, bool createMissing, std::string& message)
+bool ConfigEdit::open(const std::string& path, bool createMissing, const WritePolicy& policy, std::string& message)
 {
     m_path = path;
+    if (!m_guard.begin(path, policy, message))
+        return false;
     // A path whose last link ends nowhere counts as missing: the writer
     // creates the file the link names.
     m_existed = !(pathStatus(path) == ENOENT && createMissing);
-    if (m_existed && !m_original.loadFromFile(path, message, &m_findings))
+    if (m_existed && !ConfigReader(m_original, &m_findings)
+                          .readFile(path, message, ConfigReader::kChunkSize,
+                                    [this](std::string_view chunk) { m_guard.feed(chunk); }))
+        return false;
+    if (!m_guard.acceptsContent(message))
         return false;
     m_originalText = formatConfiguration(m_original);
     copyToResult();
@@ -77,10 +83,10 @@ const std::string& ConfigEdit::oldText()
     return m_oldBytes;
 }
 
-bool ConfigEdit::save(std::string& message, std::string& backupName) const
+bool ConfigEdit::save(std::string& message, std::string& backupName, const SaveOptions& options) const
 {
     backupName.clear();
-    if (!m_result.saveToFile(m_path, message))
+    if (!m_result.saveToFile(m_path, message, options))
         return false;
     // The writer names the backup in its message, on a line of its own.
     if (const std::size_t at = message.find(kBackupLine); at != std::string::npos) {

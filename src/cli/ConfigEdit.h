@@ -4,8 +4,10 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/WriteGuard.h"
 #include "config/Configuration.h"
 #include "config/ReaderFindings.h"
+#include "platform/SaveFile.h"
 
 // A configuration file opened for a change, as `quarvel-cfg set` and the
 // Ansible module make it: the record as loaded, a copy that takes the
@@ -15,10 +17,11 @@
 // not rewritten, even when a save would drop its comments.
 class ConfigEdit {
   public:
-    // Loads path. With createMissing, a file that is not there starts from
-    // the defaults; otherwise, and for any other failure, false with the
-    // file's message.
-    bool open(const std::string& path, bool createMissing, std::string& message);
+    // Guards path for the change (WriteGuard: its lock, an interrupted
+    // save, a file that holds no configuration), then loads it. With
+    // createMissing, a file that is not there starts from the defaults;
+    // otherwise, and for any other failure, false with the message.
+    bool open(const std::string& path, bool createMissing, const WritePolicy& policy, std::string& message);
     // The same for a text already read (standard input).
     void openText(std::string_view bytes);
 
@@ -27,6 +30,10 @@ class ConfigEdit {
     const Configuration& result() const { return m_result; }
 
     bool existed() const { return m_existed; }
+    const Configuration& original() const { return m_original; }
+    // The file held something else than a configuration (and the policy
+    // allowed replacing it): its content is nobody's business here.
+    bool foreign() const { return m_guard.foreignContent(); }
     TextEncoding originalEncoding() const { return m_original.Encoding; }
     bool changed() const;
     // What a save writes: the copy's file text.
@@ -37,7 +44,7 @@ class ConfigEdit {
     // Saves the copy as the editor saves (temporary file, backup, rename).
     // message is the writer's; backupName the file the old one is kept as,
     // "" when none was made.
-    bool save(std::string& message, std::string& backupName) const;
+    bool save(std::string& message, std::string& backupName, const SaveOptions& options = {}) const;
 
     // The check's warnings as texts, "FILE:LINE: warning: TEXT [KIND]": for
     // a file that a save rewrites, the lines of the old file that the save
@@ -48,6 +55,7 @@ class ConfigEdit {
   private:
     void copyToResult();
 
+    WriteGuard m_guard;
     std::string m_path;
     bool m_existed = false;
     bool m_fromText = false;

@@ -6,6 +6,7 @@
 #include "cli/CheckReport.h"
 #include "cli/CommandStreams.h"
 #include "cli/FileDiff.h"
+#include "cli/WriteGuard.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
@@ -18,18 +19,24 @@ namespace cfgtool {
 
 namespace {
 
-int defaults(Invocation& invocation, const Options&, const Operands& operands)
+int defaults(Invocation& invocation, const Options& options, const Operands& operands)
 {
     const Configuration config;
-    return save(invocation, config, operands[0]);
+    return save(invocation, options, config, operands[0]);
 }
 
-int normalize(Invocation& invocation, const Options&, const Operands& operands)
+int normalize(Invocation& invocation, const Options& options, const Operands& operands)
 {
+    // OUT is guarded before IN is read: IN may be OUT.
+    WriteGuard guard;
+    std::string message;
+    const std::string& out = operands[1];
+    if (out != kStandardStream && !guard.beginAndCheck(out, writePolicy(options), message))
+        return fail(invocation, message);
     Configuration config;
     if (!load(invocation, config, operands[0], nullptr))
         return kError;
-    return save(invocation, config, operands[1]);
+    return save(invocation, options, config, out, &guard);
 }
 
 int check(Invocation& invocation, const Options& options, const Operands& operands)
@@ -104,7 +111,8 @@ const Command kFileCommands[] = {
      .help = "Writes a configuration with every default to OUT; an existing OUT is kept\n"
              "as a backup (.bak, .bk2, ...). With OUT '-' the text goes to standard output.\n",
      .run = defaults,
-     .operands = 1},
+     .operands = 1,
+     .writes = true},
     {.name = "normalize",
      .arguments = "IN OUT",
      .summary = "load IN and save it to OUT in the editor's exact format",
@@ -113,7 +121,8 @@ const Command kFileCommands[] = {
              "writes standard output (no backup; messages go to standard error).\n"
              "'quarvel-cfg diff IN' shows beforehand what this changes.\n",
      .run = normalize,
-     .operands = 2},
+     .operands = 2,
+     .writes = true},
     {.name = "check",
      .arguments = "[--json] IN",
      .summary = "print the faults that stop the server and the lines a save would lose",

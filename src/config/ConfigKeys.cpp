@@ -1,5 +1,7 @@
 #include "config/ConfigKeys.h"
 
+#include <climits>
+
 #include "config/NumberText.h"
 
 const WordList kPriorityWords{priorityText, priorityCode};
@@ -75,6 +77,12 @@ template <typename Record> constexpr KeyDef<Record> accepting(KeyDef<Record> def
     return def;
 }
 
+template <typename Record> constexpr KeyDef<Record> acceptingReal(KeyDef<Record> def, Bounds<double> accepted)
+{
+    def.rule.acceptedReal = accepted;
+    return def;
+}
+
 template <typename Record> constexpr KeyDef<Record> newServerAccepting(KeyDef<Record> def, Bounds<int> accepted)
 {
     def.rule.newServerAccepted = accepted;
@@ -98,6 +106,13 @@ template <typename Record> constexpr KeyDef<Record> density(KeyDef<Record> def)
     def.rule.density = true;
     return def;
 }
+
+// A paper's sizes and margins: points, no fewer than none.
+constexpr Bounds<int> kPoints{0, INT_MAX};
+// The layout's distances: points, up to far more than any page. The up-down
+// buttons step a value below one step down past 0, so a little below is
+// the editor's too: the bound is the same far either way.
+constexpr Bounds<double> kLayoutPoints{-10000.0, 10000.0};
 
 const KeyDef<Config> kGeneralPrinterKeys[] = {
     yesNoKey("DeleteJobFile", field(&Config::DeleteJobFile), true),
@@ -176,10 +191,16 @@ const KeyDef<Config> kServerKeys[] = {
 };
 
 const KeyDef<PaperRecord> kPaperKeys[] = {
-    textKey("Description", &PaperRecord::Description), textKey("PaperLabel", &PaperRecord::PaperLabel),
-    textKey("HeaderName", &PaperRecord::HeaderName),   integerKey("SizeX", &PaperRecord::SizeX),
-    integerKey("SizeY", &PaperRecord::SizeY),          integerKey("SkipX", &PaperRecord::SkipX),
-    integerKey("SkipY", &PaperRecord::SkipY),          integerKey("OffsetX", &PaperRecord::OffsetX),
+    textKey("Description", &PaperRecord::Description),
+    textKey("PaperLabel", &PaperRecord::PaperLabel),
+    textKey("HeaderName", &PaperRecord::HeaderName),
+    // A size or margin below none means nothing; files move pages left or
+    // up with negative offsets, which stay theirs to give.
+    accepting(integerKey("SizeX", &PaperRecord::SizeX), kPoints),
+    accepting(integerKey("SizeY", &PaperRecord::SizeY), kPoints),
+    accepting(integerKey("SkipX", &PaperRecord::SkipX), kPoints),
+    accepting(integerKey("SkipY", &PaperRecord::SkipY), kPoints),
+    integerKey("OffsetX", &PaperRecord::OffsetX),
     integerKey("OffsetY", &PaperRecord::OffsetY),
 };
 
@@ -191,8 +212,10 @@ const KeyDef<LayoutRecord> kLayoutGeneralKeys[] = {
     textKey("Description", &LayoutRecord::Description),
     // The wizard, which sets up a first layout, offers a tenth of the page's
     // range: a larger distance never suits a new configuration.
-    newServerSteppingUpTo(steppingUpTo(realKey("ImageDistance", &LayoutRecord::ImageDistance), 10000.0), 1000.0),
-    realKey("TrimWidth", &LayoutRecord::TrimWidth),
+    newServerSteppingUpTo(
+        steppingUpTo(acceptingReal(realKey("ImageDistance", &LayoutRecord::ImageDistance), kLayoutPoints), 10000.0),
+        1000.0),
+    acceptingReal(realKey("TrimWidth", &LayoutRecord::TrimWidth), kLayoutPoints),
 };
 
 const KeyDef<LayoutRecord> kLayoutDefaultsKeys[] = {

@@ -39,6 +39,9 @@ struct ValueRule {
     // set or merged; import takes whatever a file holds). None: any value of
     // the field.
     std::optional<Bounds<int>> accepted;
+    // Real: the range a value set, merged or imported must keep to; none,
+    // any finite number.
+    std::optional<Bounds<double>> acceptedReal;
     // The wizard, which sets up a new server, keeps to these instead and
     // names them in its own message.
     std::optional<Bounds<int>> newServerAccepted;

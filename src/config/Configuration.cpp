@@ -9,11 +9,16 @@
 
 bool Configuration::saveToFile(const std::string& path, std::string& message) const
 {
+    return saveToFile(path, message, SaveOptions());
+}
+
+bool Configuration::saveToFile(const std::string& path, std::string& message, const SaveOptions& options) const
+{
     // The text goes to the file as it is formatted, a piece at a time, so
     // that a large configuration is never held twice.
     return saveFile(
         path, [this](const std::function<bool(std::string_view)>& write) { return formatConfiguration(*this, write); },
-        message);
+        message, options);
 }
 
 bool Configuration::loadFromFile(const std::string& path, std::string& message, ReaderFindings* findings)

@@ -7,6 +7,7 @@
 #include "config/TextEncoding.h"
 
 struct ReaderFindings;
+struct SaveOptions;
 
 // The whole configuration of the print server as the editor holds it. Built
 // with the server's defaults; a load reads on top of what it holds. The
@@ -21,6 +22,7 @@ class Configuration : public DicomSettings, public PageLabelSettings {
     // Writes the whole record to path (keeping a backup of the file it
     // replaces). message is always set: the outcome for the user.
     bool saveToFile(const std::string& path, std::string& message) const;
+    bool saveToFile(const std::string& path, std::string& message, const SaveOptions& options) const;
 
     // Applies the lines of the file at path on top of this record. message
     // is set only on failure. Given findings, also notes each line that a

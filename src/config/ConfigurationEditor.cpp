@@ -10,12 +10,9 @@ ConfigurationEditor::ConfigurationEditor(Configuration& config, JsonTyping typin
 
 bool ConfigurationEditor::importJson(const Json& json)
 {
-    // Whatever a file holds comes back: export, then import of any file
-    // writes what normalize writes.
-    m_editorRules = false;
-    const bool done = applyJson(json, true);
-    m_editorRules = true;
-    return done;
+    // The same rules as every other change: export, then import writes what
+    // normalize writes for every file whose values the editor accepts.
+    return applyJson(json, true);
 }
 
 bool ConfigurationEditor::mergeJson(const Json& json)

@@ -79,7 +79,6 @@ class ConfigurationEditor {
 
     Configuration& m_config;
     JsonTyping m_typing;
-    bool m_editorRules = true; // the editor's ranges and choices, beyond what the file holds
     std::string m_error;
     std::vector<std::string> m_conversions;
     std::vector<WrittenCheck> m_writtenChecks;

@@ -78,8 +78,11 @@ class EditorSteps {
 
 // A JSON value for a message, cut to about 60 characters.
 std::string shownJson(const Json& value);
+// A text for a message: quoted, control characters as \xHH, cut at 60.
+std::string shownText(std::string_view text);
 
 // What a text and a name of a section must be, for the messages that refuse one.
-inline constexpr const char* kTextRule = "a text without line breaks, tabs or blanks at either end";
+inline constexpr const char* kTextRule = "a text without control characters (line breaks, tabs, escape ...) or "
+                                         "blanks at either end";
 inline constexpr const char* kNameRule =
-    "a name that is not empty, does not start with '[' and holds no ']' or line break";
+    "a name that is not empty, does not start with '[' and holds no ']' or control character";

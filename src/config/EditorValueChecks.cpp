@@ -12,20 +12,25 @@
 
 namespace {
 
-// The range of an integer: the key's rule where the editor's rules hold,
-// else any 32-bit value, as its field takes.
-template <typename Record> Bounds<int> rangeOf(const KeyDef<Record>& def, bool editorRules)
+std::string exactReal(double value);
+
+// The range of an integer: the key's rule, else any 32-bit value, as its
+// field takes.
+template <typename Record> Bounds<int> rangeOf(const KeyDef<Record>& def)
 {
-    if (editorRules && def.rule.accepted)
-        return *def.rule.accepted;
-    return {INT_MIN, INT_MAX};
+    return def.rule.accepted.value_or(Bounds<int>{INT_MIN, INT_MAX});
 }
 
-// A text that the editor offers as BLACK, WHITE or a number, where the
-// editor's rules hold.
-template <typename Record> bool isDensity(const KeyDef<Record>& def, bool editorRules)
+// The range of a real: the key's rule, else any finite number.
+template <typename Record> Bounds<double> realRangeOf(const KeyDef<Record>& def)
 {
-    return editorRules && def.rule.density;
+    return def.rule.acceptedReal.value_or(Bounds<double>{-HUGE_VAL, HUGE_VAL});
+}
+
+template <typename Record> bool inRealRange(const KeyDef<Record>& def, double value)
+{
+    const Bounds<double> range = realRangeOf(def);
+    return std::isfinite(value) && value >= range.low && value <= range.high;
 }
 
 std::string joined(const std::vector<std::string>& words)
@@ -37,16 +42,19 @@ std::string joined(const std::vector<std::string>& words)
 }
 
 // What a field wants, for the message that refuses a value.
-template <typename Record> std::string wanted(const KeyDef<Record>& def, bool json, bool editorRules)
+template <typename Record> std::string wanted(const KeyDef<Record>& def, bool json)
 {
-    if (isDensity(def, editorRules))
+    if (def.rule.density)
         return DensityMode::black().toText() + ", " + DensityMode::white().toText() + " or an integer";
     switch (def.type) {
     case KeyType::Integer: {
-        const Bounds<int> range = rangeOf(def, editorRules);
+        const Bounds<int> range = rangeOf(def);
         return "an integer from " + std::to_string(range.low) + " to " + std::to_string(range.high);
     }
     case KeyType::Real:
+        if (def.rule.acceptedReal)
+            return "a number from " + exactReal(def.rule.acceptedReal->low) + " to " +
+                   exactReal(def.rule.acceptedReal->high);
         return "a number";
     case KeyType::YesNo:
         return json ? "true or false" : "YES or NO";
@@ -58,11 +66,21 @@ template <typename Record> std::string wanted(const KeyDef<Record>& def, bool js
     return "a text";
 }
 
+// Control characters (escape, bell, ...) have no place in the file: the
+// server would take them as they are, and a terminal that shows them obeys.
+bool holdsControlCharacter(std::string_view bytes)
+{
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return true;
+    return false;
+}
+
 // Whether a text reads back from its key line as it is: the reader drops
 // tabs and line breaks and the blanks at either end of a value.
 bool readsBackAsGiven(std::string_view bytes)
 {
-    if (bytes.find_first_of("\r\n\t") != std::string_view::npos)
+    if (holdsControlCharacter(bytes))
         return false;
     return bytes.empty() || (bytes.front() != ' ' && bytes.back() != ' ');
 }
@@ -70,11 +88,11 @@ bool readsBackAsGiven(std::string_view bytes)
 // Whether a name works as a section header "[NAME]": one '[' opens it, the
 // first ']' closes it, a line break would split it. The editor also wants
 // one that is not empty.
-bool usableAsSectionName(std::string_view bytes, bool editorRules)
+bool usableAsSectionName(std::string_view bytes)
 {
-    if (bytes.empty())
-        return !editorRules;
-    return bytes.front() != '[' && bytes.find_first_of("]\r\n") == std::string_view::npos;
+    if (bytes.empty() || holdsControlCharacter(bytes))
+        return false;
+    return bytes.front() != '[' && bytes.find(']') == std::string_view::npos;
 }
 
 // A real as the shortest text that reads back as the same double, so that
@@ -104,9 +122,8 @@ bool EditorSteps::storedText(std::string_view utf8, bool name, const std::string
         return fail(where, "the file's code page " + std::string(encodingName(m_editor.m_config.Encoding)) +
                                " cannot hold " + refused + " (set Encoding to UTF-8 to store it)");
     }
-    if (name ? !usableAsSectionName(bytes, m_editor.m_editorRules) : !readsBackAsGiven(bytes))
-        return fail(where,
-                    std::string("wants ") + (name ? kNameRule : kTextRule) + " (got '" + std::string(utf8) + "')");
+    if (name ? !usableAsSectionName(bytes) : !readsBackAsGiven(bytes))
+        return fail(where, std::string("wants ") + (name ? kNameRule : kTextRule) + " (got " + shownText(utf8) + ")");
     return true;
 }
 
@@ -135,7 +152,7 @@ bool EditorSteps::typedValue(const KeyDef<Record>& def, std::string_view typed, 
     switch (def.type) {
     case KeyType::Integer: {
         const int value = parseInteger(typed, &whole);
-        const Bounds<int> range = rangeOf(def, m_editor.m_editorRules);
+        const Bounds<int> range = rangeOf(def);
         if (whole && value >= range.low && value <= range.high) {
             text = formatInteger(value);
             return true;
@@ -144,7 +161,7 @@ bool EditorSteps::typedValue(const KeyDef<Record>& def, std::string_view typed, 
     }
     case KeyType::Real: {
         const double value = parseReal(typed, &whole);
-        if (whole && std::isfinite(value)) {
+        if (whole && inRealRange(def, value)) {
             text = exactReal(value);
             return true;
         }
@@ -169,7 +186,7 @@ bool EditorSteps::typedValue(const KeyDef<Record>& def, std::string_view typed, 
     case KeyType::Text:
         if (!storedText(typed, false, where, text))
             return false;
-        if (!isDensity(def, m_editor.m_editorRules))
+        if (!def.rule.density)
             return true;
         if (const DensityMode density = DensityMode::fromText(text, &whole); whole) {
             text = density.toText();
@@ -177,7 +194,7 @@ bool EditorSteps::typedValue(const KeyDef<Record>& def, std::string_view typed, 
         }
         break;
     }
-    return fail(where, "wants " + wanted(def, false, m_editor.m_editorRules) + " (got '" + std::string(typed) + "')");
+    return fail(where, "wants " + wanted(def, false) + " (got " + shownText(typed) + ")");
 }
 
 // The value text of def's field for a JSON value.
@@ -188,7 +205,7 @@ bool EditorSteps::jsonValue(const KeyDef<Record>& def, const Json& value, const 
     switch (def.type) {
     case KeyType::Integer:
         if (value.is_number_integer()) {
-            const Bounds<int> range = rangeOf(def, m_editor.m_editorRules);
+            const Bounds<int> range = rangeOf(def);
             // Large positive numbers come as unsigned, the rest as signed.
             const bool inRange =
                 value.is_number_unsigned()
@@ -204,7 +221,7 @@ bool EditorSteps::jsonValue(const KeyDef<Record>& def, const Json& value, const 
         }
         break;
     case KeyType::Real:
-        if (value.is_number()) {
+        if (value.is_number() && inRealRange(def, value.get<double>())) {
             text = exactReal(value.get<double>());
             return true;
         }
@@ -234,7 +251,7 @@ bool EditorSteps::jsonValue(const KeyDef<Record>& def, const Json& value, const 
         break;
     }
     }
-    return fail(where, "wants " + wanted(def, true, m_editor.m_editorRules) + " (got " + shownJson(value) + ")");
+    return fail(where, "wants " + wanted(def, true) + " (got " + shownJson(value) + ")");
 }
 
 // Sets def's field from a checked value text, as the reader reads it.
@@ -245,6 +262,20 @@ void EditorSteps::store(const KeyDef<Record>& def, Record& record, const std::st
     if constexpr (std::is_same_v<Record, Configuration>)
         if (def.written)
             m_editor.m_writtenChecks.push_back({where, text, &def});
+}
+
+std::string shownText(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string shown = "'";
+    for (const char c : text.substr(0, 60)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            shown += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
+        else
+            shown += c;
+    }
+    return shown + (text.size() > 60 ? "'..." : "'");
 }
 
 std::string shownJson(const Json& value)

@@ -30,6 +30,8 @@ const char* findingKindName(FindingKind kind)
         return "ae-title";
     case FindingKind::Port:
         return "port";
+    case FindingKind::OutOfRange:
+        return "out-of-range";
     }
     return "unknown";
 }
@@ -48,6 +50,7 @@ bool losesContent(FindingKind kind)
     case FindingKind::IncompletePrinter:
     case FindingKind::AETitle:
     case FindingKind::Port:
+    case FindingKind::OutOfRange:
         return false;
     }
     return false;
@@ -347,9 +350,24 @@ std::vector<Finding> findReferenceWarnings(const Configuration& config, const Re
         warnings.push_back(std::move(finding));
     };
 
+    // The ranges the editor keeps to, from the key table.
+    const auto outside = [](int value, const ValueRule& rule) {
+        return rule.accepted && (value < rule.accepted->low || value > rule.accepted->high);
+    };
+    const auto range = [](const ValueRule& rule) {
+        return std::to_string(rule.accepted->low) + " to " + std::to_string(rule.accepted->high);
+    };
+    const ValueRule& port = ruleOf(&DicomSettings::Port);
     if (config.Port == 0)
         warn(settingLine(findings, "Port"), FindingKind::Port,
              "Port 0 lets the server listen on no fixed port; clients cannot reach it.");
+    else if (outside(config.Port, port))
+        warn(settingLine(findings, "Port"), FindingKind::Port,
+             "Port " + std::to_string(config.Port) + " is outside " + range(port) +
+                 ": the server cannot listen there.");
+    if (const ValueRule& copies = ruleOf(&DicomSettings::Copies); outside(config.Copies, copies))
+        warn(settingLine(findings, "Copies"), FindingKind::OutOfRange,
+             "Copies " + std::to_string(config.Copies) + " is outside " + range(copies) + ".");
     // An empty server title is a fault of the check already.
     if (!config.ServerAETitle.empty())
         if (std::string problem = aeTitleProblem(config.ServerAETitle); !problem.empty())

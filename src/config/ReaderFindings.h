@@ -27,6 +27,7 @@ enum class FindingKind {
     IncompletePrinter, // a printer without address or queue
     AETitle,           // an AE title DICOM cannot carry
     Port,              // a server port no client can reach
+    OutOfRange,        // a setting outside the range the editor accepts
 };
 
 // The kind as the check prints it: "unknown-key", "value-replaced", ...

@@ -42,8 +42,8 @@ AdditionalSettingsPage::AdditionalSettingsPage(PageHost& host, QWidget* parent)
     using V = Values;
     // In the order the fields are read.
     m_bindings.text(m_ui->description, &V::Description)
-        .real(m_ui->imageDistance, &V::ImageDistance)
-        .real(m_ui->trimWidth, &V::TrimWidth)
+        .real(m_ui->imageDistance, &V::ImageDistance, ruleOf(&LayoutRecord::ImageDistance))
+        .real(m_ui->trimWidth, &V::TrimWidth, ruleOf(&LayoutRecord::TrimWidth))
         .code(m_ui->orientation, &V::Orientation, *keyOf(&LayoutRecord::Orientation)->words)
         .radio({m_border.black, m_border.white, m_border.custom}, &V::borderMode)
         .radio({m_empty.black, m_empty.white, m_empty.custom}, &V::emptyMode)

@@ -27,10 +27,10 @@ PaperSizeDialog::PaperSizeDialog(Interaction& interaction, TextEncoding encoding
     m_bindings.text(m_ui->title, &P::Name)
         .text(m_ui->description, &P::Description)
         .text(m_ui->paperLabel, &P::PaperLabel)
-        .integer(m_ui->sizeX, &P::SizeX)
-        .integer(m_ui->sizeY, &P::SizeY)
-        .integer(m_ui->skipX, &P::SkipX)
-        .integer(m_ui->skipY, &P::SkipY)
+        .integer(m_ui->sizeX, &P::SizeX, ruleOf(&P::SizeX))
+        .integer(m_ui->sizeY, &P::SizeY, ruleOf(&P::SizeY))
+        .integer(m_ui->skipX, &P::SkipX, ruleOf(&P::SkipX))
+        .integer(m_ui->skipY, &P::SkipY, ruleOf(&P::SkipY))
         .integer(m_ui->offsetX, &P::OffsetX)
         .integer(m_ui->offsetY, &P::OffsetY);
     // The number fields take digit keys only.

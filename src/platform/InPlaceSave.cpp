@@ -26,9 +26,28 @@ bool reserveUnsupported(int error)
     return error == EOPNOTSUPP || error == ENOSYS || error == EINVAL;
 }
 
-std::string staleRecoveryNote()
+std::string staleRecoveryNote(const std::string& folder)
 {
-    return "\nThe recovery files of this save could not be removed from " + recoveryDirectory() + ".";
+    return "\nThe recovery files of this save could not be removed from " + folder + ".";
+}
+
+// No temporary file could be made beside the file, and no copy of its old
+// bytes kept anywhere (the last try failed on failedPath): the file is left
+// as it is.
+std::string noRecoveryMessage(const std::string& target, const std::string& failedPath, int error)
+{
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
+    std::string folders;
+    const std::vector<std::string> candidates = recoveryDirectories();
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        folders += (i == 0 ? "" : i + 1 == candidates.size() ? " or " : ", ") + candidates[i];
+    return fileErrorMessage(error, failedPath) + "\nThe folder " + folder + " of " + target +
+           " is read-only, so the file would have to be written in place, and no recovery copy of its old content "
+           "could be kept in " +
+           folders +
+           ". The file stays as it was. Make its folder writable, or set XDG_STATE_HOME to a folder you "
+           "may write.";
 }
 
 bool fail(std::string& message, FileErrorCause cause, const std::string& path)
@@ -45,29 +64,64 @@ bool fail(std::string& message, int error, const std::string& path)
 
 } // namespace
 
-std::string recoveryDirectory()
+std::vector<std::string> recoveryDirectories()
 {
+    std::vector<std::string> folders;
     const char* state = std::getenv("XDG_STATE_HOME");
     if (state && *state == '/')
-        return std::string(state) + "/quarvel/recovery";
+        folders.push_back(std::string(state) + "/quarvel/recovery");
     const char* home = std::getenv("HOME");
     if (home && *home == '/')
-        return std::string(home) + "/.local/state/quarvel/recovery";
+        folders.push_back(std::string(home) + "/.local/state/quarvel/recovery");
+    folders.push_back("/var/tmp/quarvel-" + std::to_string(::geteuid()) + "/recovery");
+    return folders;
+}
+
+std::string recoveryDirectory()
+{
+    return recoveryDirectories().front();
+}
+
+namespace {
+
+// The marker of an interrupted save of the file st, in any of the folders.
+std::string interruptedSaveStem(const struct stat& st)
+{
+    for (const std::string& folder : recoveryDirectories()) {
+        const std::string stem = folder + "/" + recoveryStem(st);
+        struct stat marker;
+        if (::stat((stem + ".saving").c_str(), &marker) == 0)
+            return stem;
+    }
     return std::string();
 }
+
+} // namespace
 
 std::string interruptedSaveNote(const std::string& path)
 {
     struct stat st;
-    const std::string folder = recoveryDirectory();
-    if (folder.empty() || ::stat(path.c_str(), &st) != 0)
+    if (::stat(path.c_str(), &st) != 0)
         return std::string();
-    const std::string stem = folder + "/" + recoveryStem(st);
-    struct stat marker;
-    if (::stat((stem + ".saving").c_str(), &marker) != 0)
+    const std::string stem = interruptedSaveStem(st);
+    if (stem.empty())
         return std::string();
     return "A save of " + path +
            " was interrupted while it wrote the file; it may be incomplete. The old content is in " + stem + ".old.";
+}
+
+bool discardInterruptedSave(const std::string& path, std::string& message)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return true;
+    for (std::string stem; !(stem = interruptedSaveStem(st)).empty();) {
+        // The marker first: without it the copy is only a stale file.
+        for (const char* suffix : {".saving", ".old"})
+            if (::unlink((stem + suffix).c_str()) != 0 && errno != ENOENT)
+                return fail(message, errno, stem + suffix);
+    }
+    return true;
 }
 
 bool InPlaceSave::create(const std::string& target, const std::string& content, std::string& message)
@@ -105,21 +159,24 @@ bool InPlaceSave::overwrite(const std::string& target, const std::string& conten
     // A hard link would change with the file written in place: only a copy
     // keeps the old bytes.
     std::string backupName, leftover;
-    backupExistingFile(m_fs, target, backupName, &old, &leftover); // a failed backup is no error
+    if (m_options.backup) // a failed backup is no error
+        backupExistingFile(m_fs, target, backupName, &old, &leftover, m_options.keepBackups);
     const std::string leftoverNote = incompleteBackupNote(leftover);
 
     std::string copyPath, markerPath;
     bool stale = false;
     if (!writeRecoveryCopy(st, target, old, copyPath, markerPath, stale)) {
-        message = fileErrorMessage(errno, copyPath) + leftoverNote;
+        message =
+            (m_noRecoveryFolder ? noRecoveryMessage(target, copyPath, errno) : fileErrorMessage(errno, copyPath)) +
+            leftoverNote;
         if (stale)
-            message += staleRecoveryNote();
+            message += staleRecoveryNote(m_recoveryFolder);
         return false;
     }
     // The marker goes first: without it the copy is only a stale file.
     const auto endRecovery = [&] {
         const bool removed = m_fs.unlink(markerPath) == 0;
-        return m_fs.unlink(copyPath) == 0 && removed ? std::string() : staleRecoveryNote();
+        return m_fs.unlink(copyPath) == 0 && removed ? std::string() : staleRecoveryNote(m_recoveryFolder);
     };
 
     int error = 0;
@@ -145,20 +202,10 @@ bool InPlaceSave::overwrite(const std::string& target, const std::string& conten
     return false;
 }
 
-// Writes the old bytes to the recovery folder and syncs them, then the
-// marker that names the file being written; both are synced, with their
-// folder, before the caller changes the file.
-bool InPlaceSave::writeRecoveryCopy(const struct stat& st, const std::string& target, const std::string& old,
-                                    std::string& copyPath, std::string& markerPath, bool& stale)
+// Makes folder as mkdir -p does. The folder under /var/tmp, where anyone
+// may make files, must be a real folder of this user's alone.
+bool InPlaceSave::makeRecoveryFolder(const std::string& folder)
 {
-    stale = false;
-    const std::string folder = recoveryDirectory();
-    copyPath = folder;
-    if (folder.empty()) {
-        errno = ENOENT;
-        return false;
-    }
-    // Each part of the path, as mkdir -p makes it.
     for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
         const std::string part = slash == std::string::npos ? folder : folder.substr(0, slash);
         if (m_fs.makeDirectory(part, 0700) != 0 && errno != EEXIST)
@@ -166,6 +213,40 @@ bool InPlaceSave::writeRecoveryCopy(const struct stat& st, const std::string& ta
         if (slash == std::string::npos)
             break;
     }
+    if (folder.rfind("/var/tmp/", 0) != 0)
+        return true;
+    const std::string own = folder.substr(0, folder.rfind('/'));
+    struct stat st;
+    if (m_fs.lstat(own, st) != 0)
+        return false;
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0) {
+        errno = EACCES;
+        return false;
+    }
+    return true;
+}
+
+// Writes the old bytes to the first recovery folder that can be made and
+// syncs them, then the marker that names the file being written; both are
+// synced, with their folder, before the caller changes the file. The copy
+// goes where the folder is; a failure to write it there fails the save.
+bool InPlaceSave::writeRecoveryCopy(const struct stat& st, const std::string& target, const std::string& old,
+                                    std::string& copyPath, std::string& markerPath, bool& stale)
+{
+    stale = false;
+    std::string folder;
+    for (const std::string& candidate : recoveryDirectories()) {
+        copyPath = candidate;
+        if (makeRecoveryFolder(candidate)) {
+            folder = candidate;
+            break;
+        }
+    }
+    if (folder.empty()) {
+        m_noRecoveryFolder = true;
+        return false;
+    }
+    m_recoveryFolder = folder;
     const std::string stem = folder + "/" + recoveryStem(st);
     copyPath = stem + ".old";
     markerPath = stem + ".saving";
@@ -175,18 +256,17 @@ bool InPlaceSave::writeRecoveryCopy(const struct stat& st, const std::string& ta
     copyStat.st_mode = 0600;
     copyStat.st_uid = ::geteuid();
     copyStat.st_gid = ::getegid();
-    if (!copyFile(m_fs, old, copyStat, copyPath) || !copyFile(m_fs, target + "\n", copyStat, markerPath) ||
-        m_fs.syncDirectory(folder) != 0) {
-        const int error = errno;
-        // A marker left behind would tell of a save that never touched the
-        // file; the caller says so when either stays.
-        const auto removed = [&](const std::string& name) { return m_fs.unlink(name) == 0 || errno == ENOENT; };
-        const bool markerRemoved = removed(markerPath);
-        stale = !removed(copyPath) || !markerRemoved;
-        errno = error;
-        return false;
-    }
-    return true;
+    if (copyFile(m_fs, old, copyStat, copyPath) && copyFile(m_fs, target + "\n", copyStat, markerPath) &&
+        m_fs.syncDirectory(folder) == 0)
+        return true;
+    const int error = errno;
+    // A marker left behind would tell of a save that never touched the
+    // file; the caller says so when either stays.
+    const auto removed = [&](const std::string& name) { return m_fs.unlink(name) == 0 || errno == ENOENT; };
+    const bool markerRemoved = removed(markerPath);
+    stale = !removed(copyPath) || !markerRemoved;
+    errno = error;
+    return false;
 }
 
 bool InPlaceSave::writeOver(int fd, const std::string& bytes, int& error)

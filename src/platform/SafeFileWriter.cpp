@@ -209,8 +209,26 @@ class SafeFileWriter::Content {
     mutable std::string m_collected;
 };
 
+namespace {
+
+// The numbers of the backups of path that its folder holds.
+std::vector<int> backupNumbers(FileSystem& fs, const BackupNames& names, const std::string& path)
+{
+    const std::string folder = directoryPart(path);
+    std::vector<std::string> entries;
+    std::vector<int> numbers;
+    if (fs.listDirectory(folder.empty() ? std::string(".") : folder, entries) != 0)
+        return numbers;
+    for (const std::string& entry : entries)
+        if (const int n = names.numberOf(folder + entry); n > 0)
+            numbers.push_back(n);
+    return numbers;
+}
+
+} // namespace
+
 bool backupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName, const std::string* copyOf,
-                        std::string* leftover)
+                        std::string* leftover, int keep)
 {
     bool linking = copyOf == nullptr;
     std::string bytes;
@@ -219,15 +237,22 @@ bool backupExistingFile(FileSystem& fs, const std::string& path, std::string& ba
         return false;
     const BackupNames names(path, BackupNames::Separators::Posix);
     const auto taken = [&fs](const std::string& name) { return exists(fs, name); };
-    for (int n = 1;; ++n) {
+    std::vector<int> present = backupNumbers(fs, names, path);
+    // The new backup is made; the oldest beyond the cap go.
+    const auto made = [&](const std::string& candidate, int n) {
+        backupName = candidate;
+        present.push_back(n);
+        for (const int old : BackupNames::beyondKept(present, keep))
+            fs.unlink(names.candidate(old));
+        return true;
+    };
+    for (int n = BackupNames::nextNumber(present);; ++n) {
         const std::string candidate = names.nextFree(n, taken);
         if (candidate.empty())
             return false;
         if (linking) {
-            if (fs.link(path, candidate) == 0) {
-                backupName = candidate;
-                return true;
-            }
+            if (fs.link(path, candidate) == 0)
+                return made(candidate, n);
             if (errno == EEXIST)
                 continue; // taken meanwhile: try the next name
             // No hard link here (no support, another owner, no inode left):
@@ -238,10 +263,8 @@ bool backupExistingFile(FileSystem& fs, const std::string& path, std::string& ba
                 return false;
             copyOf = &bytes;
         }
-        if (copyFile(fs, *copyOf, original, candidate, leftover)) {
-            backupName = candidate;
-            return true;
-        }
+        if (copyFile(fs, *copyOf, original, candidate, leftover))
+            return made(candidate, n);
         if (errno != EEXIST)
             return false;
     }
@@ -303,8 +326,9 @@ bool SafeFileWriter::saveResolved(const std::string& path, const Content& conten
         return fail(message, error, path);
     struct stat resolved;
     if (m_fs.lstat(target, resolved) != 0 || resolved.st_dev != existing.st_dev || resolved.st_ino != existing.st_ino)
-        return InPlaceSave(m_fs).overwrite(path, content.whole(),
-                                           message); // a link no name leads along (/proc/self/fd/...)
+        return InPlaceSave(m_fs, m_options)
+            .overwrite(path, content.whole(),
+                       message); // a link no name leads along (/proc/self/fd/...)
     return replace(target, &existing, content, message);
 }
 
@@ -320,8 +344,8 @@ bool SafeFileWriter::replace(const std::string& target, const struct stat* exist
     std::string tempPath;
     FileDescriptor temp(m_fs, createTemporaryFile(m_fs, directory, fileName, existing ? 0600 : 0666, tempPath));
     if (!temp)
-        return existing ? InPlaceSave(m_fs).overwrite(target, content.whole(), message)
-                        : InPlaceSave(m_fs).create(target, content.whole(), message);
+        return existing ? InPlaceSave(m_fs, m_options).overwrite(target, content.whole(), message)
+                        : InPlaceSave(m_fs, m_options).create(target, content.whole(), message);
     TemporaryFile cleanup(m_fs, tempPath);
 
     int error = 0;
@@ -372,8 +396,8 @@ bool SafeFileWriter::writeTemporaryFile(int fd, const std::string& target, const
 bool SafeFileWriter::moveIntoPlace(const std::string& tempPath, const std::string& target, bool exists,
                                    std::string& backupName, std::string& leftover, int& error)
 {
-    if (exists)
-        backupExistingFile(m_fs, target, backupName, nullptr, &leftover); // a failed backup is no error
+    if (exists && m_options.backup) // a failed backup is no error
+        backupExistingFile(m_fs, target, backupName, nullptr, &leftover, m_options.keepBackups);
     if (m_fs.rename(tempPath, target) != 0) {
         error = errno;
         return false;

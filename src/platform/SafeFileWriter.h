@@ -14,8 +14,10 @@ class FileSystem;
 // or a copy where the file system refuses one. The live file is never moved
 // away, so the path never goes missing. Sets backupName on success.
 // A copy that failed halfway and could not be removed is named in leftover.
+// With keep above 0, the oldest numbered backups beyond keep are removed
+// once the new one is made.
 bool backupExistingFile(FileSystem& fs, const std::string& path, std::string& backupName,
-                        const std::string* copyOf = nullptr, std::string* leftover = nullptr);
+                        const std::string* copyOf = nullptr, std::string* leftover = nullptr, int keep = 0);
 
 // Temporary files of a save are named ".quarvel-save.<pid>.<unique>.<file>"
 // beside their target. This is the name for one of them.
@@ -37,6 +39,9 @@ class SafeFileWriter {
     SafeFileWriter();
     explicit SafeFileWriter(FileSystem& fs);
 
+    // Whether and how many backups are kept; by default as SaveOptions says.
+    void setOptions(const SaveOptions& options) { m_options = options; }
+
     // Never throws: running out of memory is a failed save like any other.
     bool save(const std::string& path, const std::string& content, std::string& message);
 
@@ -57,4 +62,5 @@ class SafeFileWriter {
     void removeLeftovers(const std::string& directory, const std::string& fileName);
 
     FileSystem& m_fs;
+    SaveOptions m_options;
 };

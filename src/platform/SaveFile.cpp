@@ -2,12 +2,16 @@
 
 #include "platform/SafeFileWriter.h"
 
-bool saveFile(const std::string& path, const std::string& text, std::string& message)
+bool saveFile(const std::string& path, const std::string& text, std::string& message, const SaveOptions& options)
 {
-    return SafeFileWriter().save(path, text, message);
+    SafeFileWriter writer;
+    writer.setOptions(options);
+    return writer.save(path, text, message);
 }
 
-bool saveFile(const std::string& path, const TextProducer& produce, std::string& message)
+bool saveFile(const std::string& path, const TextProducer& produce, std::string& message, const SaveOptions& options)
 {
-    return SafeFileWriter().save(path, produce, message);
+    SafeFileWriter writer;
+    writer.setOptions(options);
+    return writer.save(path, produce, message);
 }

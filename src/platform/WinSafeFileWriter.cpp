@@ -2,6 +2,7 @@
 #include "platform/WinText.h"
 
 #include <climits>
+#include <vector>
 
 #include "platform/BackupNames.h"
 #include "platform/SaveMessages.h"
@@ -108,16 +109,53 @@ bool WinSafeFileWriter::exists(const std::wstring& path)
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
+namespace {
+
+// The numbers of the backups of path that its folder holds.
+std::vector<int> backupNumbers(const BackupNames& names, const std::string& path)
+{
+    std::vector<int> numbers;
+    const std::string folder = folderPart(path);
+    std::wstring pattern;
+    if (!wideFromUtf8(folder + "*", pattern))
+        return numbers;
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = ::FindFirstFileW(pattern.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return numbers;
+    do {
+        if (const int n = names.numberOf(folder + utf8FromWide(entry.cFileName)); n > 0)
+            numbers.push_back(n);
+    } while (::FindNextFileW(search, &entry));
+    ::FindClose(search);
+    return numbers;
+}
+
+} // namespace
+
 bool WinSafeFileWriter::freeBackupName(const std::string& path, std::string& name, std::wstring& wideName)
 {
+    if (!m_options.backup)
+        return false;
     // A name the file calls cannot take stops the search.
     bool unusable = false;
-    int n = 1;
-    name = BackupNames(path, BackupNames::Separators::Windows).nextFree(n, [&](const std::string& candidate) {
+    const BackupNames names(path, BackupNames::Separators::Windows);
+    int n = BackupNames::nextNumber(backupNumbers(names, path));
+    name = names.nextFree(n, [&](const std::string& candidate) {
         unusable = !wide(candidate, wideName);
         return !unusable && exists(wideName);
     });
     return !unusable && !name.empty();
+}
+
+void WinSafeFileWriter::pruneBackups(const std::string& path)
+{
+    const BackupNames names(path, BackupNames::Separators::Windows);
+    for (const int old : BackupNames::beyondKept(backupNumbers(names, path), m_options.keepBackups)) {
+        std::wstring wideName;
+        if (wide(names.candidate(old), wideName))
+            m_api.remove(wideName);
+    }
 }
 
 bool WinSafeFileWriter::writeAll(HANDLE file, const std::string& bytes)
@@ -234,6 +272,8 @@ bool WinSafeFileWriter::replace(const std::string& path, const std::wstring& tar
                                       ? static_cast<DWORD>(NO_ERROR)
                                       : ::GetLastError());
     if (error == NO_ERROR) {
+        if (!backupName.empty())
+            pruneBackups(path);
         message = savedMessage(path, backupName);
         return true;
     }
@@ -321,6 +361,8 @@ bool WinSafeFileWriter::overwriteInPlace(const std::string& path, const std::wst
     }
     if (!m_api.close(file))
         return failWriting(message, path);
+    if (!backupName.empty())
+        pruneBackups(path);
     message = savedMessage(path, backupName);
     return true;
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <windows.h>
 
+#include "platform/SaveFile.h"
+
 // The file calls of the Windows writer, one virtual each, so that tests can
 // make any one of them fail. A failed call leaves its error code where
 // GetLastError() finds it, as the system calls do.
@@ -45,6 +47,9 @@ class WinSafeFileWriter {
     WinSafeFileWriter();
     explicit WinSafeFileWriter(WinFileApi& api);
 
+    // Whether and how many backups are kept; by default as SaveOptions says.
+    void setOptions(const SaveOptions& options) { m_options = options; }
+
     bool save(const std::string& path, const std::string& content, std::string& message);
 
   private:
@@ -57,12 +62,16 @@ class WinSafeFileWriter {
     bool createInPlace(const std::string& path, const std::wstring& target, const std::string& content,
                        std::string& message);
     bool exists(const std::wstring& path);
-    // The first backup name (BackupNames) no file has, also in UTF-16.
+    // The first backup name (BackupNames) no file has after the highest
+    // there, also in UTF-16; false when backups are not wanted.
     bool freeBackupName(const std::string& path, std::string& name, std::wstring& wideName);
+    // Removes the oldest numbered backups beyond the options' cap.
+    void pruneBackups(const std::string& path);
     bool writeAll(HANDLE file, const std::string& bytes);
     bool readAll(HANDLE file, std::string& bytes);
     bool readCopy(const std::wstring& path, std::string& bytes);
     bool writeCopy(const std::wstring& path, const std::string& bytes);
 
     WinFileApi& m_api;
+    SaveOptions m_options;
 };

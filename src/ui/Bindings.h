@@ -41,11 +41,20 @@ template <typename Record> class Bindings {
     {
         return integer(edit, member, rule.accepted);
     }
-    Bindings& real(QLineEdit* edit, double Record::*member)
+    Bindings& real(QLineEdit* edit, double Record::*member, std::optional<Bounds<double>> accepted = std::nullopt)
     {
         return add([=](const Record& r, TextEncoding) { showReal(edit, r.*member); },
-                   [=](Record& r, FieldReader& read) { read.real(edit, r.*member); },
+                   [=](Record& r, FieldReader& read) {
+                       if (accepted)
+                           read.real(edit, r.*member, accepted->low, accepted->high);
+                       else
+                           read.real(edit, r.*member);
+                   },
                    [=](Record& r) { peekReal(edit, r.*member); });
+    }
+    Bindings& real(QLineEdit* edit, double Record::*member, const ValueRule& rule)
+    {
+        return real(edit, member, rule.acceptedReal);
     }
     Bindings& check(QAbstractButton* box, bool Record::*member)
     {

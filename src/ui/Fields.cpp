@@ -118,6 +118,16 @@ FieldReader& FieldReader::real(QLineEdit* edit, double& value)
     return *this;
 }
 
+FieldReader& FieldReader::real(QLineEdit* edit, double& value, double low, double high)
+{
+    if (m_failed)
+        return *this;
+    real(edit, value);
+    if (!m_failed && (value < low || value > high))
+        fail(edit, QStringLiteral("Please enter a number between %1 and %2.").arg(low).arg(high));
+    return *this;
+}
+
 void FieldReader::fail(QLineEdit* edit, const QString& prompt)
 {
     m_failed = true;

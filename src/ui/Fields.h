@@ -58,6 +58,9 @@ class FieldReader {
     // "Please enter a number." when the text begins with no number or the
     // number is too large to be finite. A decimal comma counts as a point.
     FieldReader& real(QLineEdit* edit, double& value);
+    // As real, then "Please enter a number between %1 and %2." when out of
+    // range; the value read is kept even then.
+    FieldReader& real(QLineEdit* edit, double& value, double low, double high);
 
   private:
     void fail(QLineEdit* edit, const QString& prompt);

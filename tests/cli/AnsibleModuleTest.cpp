@@ -70,8 +70,8 @@ TEST_F(AnsibleModule, WrongOptionsAndValuesFailNamingThemAndWriteNothing)
         {R"({})", "missing required arguments: path"},
         {R"({"path": "config.cfg"})", "path: wants an absolute path (got 'config.cfg')"},
         {R"({"path": "$PATH", "sett": {}})",
-         "Unsupported parameters for (quarvel_config) module: sett. Supported parameters include: create, force, "
-         "path, remove, set, state."},
+         "Unsupported parameters for (quarvel_config) module: sett. Supported parameters include: allow_faults "
+         "(force), backup, create, discard_recovery, lock_timeout, path, remove, replace_foreign, set, state."},
         {R"({"path": "$PATH", "create": "perhaps"})", "create: wants a boolean (got \"perhaps\")"},
         {R"({"path": "$PATH", "set": [1]})", "set: wants an object"},
         {R"({"path": "$PATH", "set": "{\"Port\": "})",
@@ -87,7 +87,7 @@ TEST_F(AnsibleModule, WrongOptionsAndValuesFailNamingThemAndWriteNothing)
         {R"({"path": "$PATH", "set": {"Printers": [{"PrinterAETitle": "A"}, {"PrinterAETitle": "A"}]}})",
          "set: Printers[A]: is given twice"},
         {R"({"path": "$PATH", "set": {"Papers": [{"Name": "A4", "SizeX": "wide"}]}})",
-         "set: Papers[A4].SizeX: wants an integer from -2147483648 to 2147483647 (got 'wide')"},
+         "set: Papers[A4].SizeX: wants an integer from 0 to 2147483647 (got 'wide')"},
         {R"({"path": "$PATH", "remove": {"Printer": ["LASER1"]}})",
          "remove: unknown list 'Printer' (Printers, Papers or Headers)"},
         {R"({"path": "$PATH", "remove": {"Printers": "LASER1"}})",
@@ -115,7 +115,7 @@ TEST_F(AnsibleModule, ListEntriesMatchedByKeyOrAppendedAndASecondRunChangesNothi
                      {"PrinterAETitle": "CT", "PrinterQueue": "ct", "UseGrayGraduation": true,
                       "GrayGraduationFile": "gray.txt"}],
         "Papers": [{"Name": "A3", "SizeX": 842, "SizeY": 1191}],
-        "Layout": {"PageSize": "A3", "ImageDistance": 10}}})";
+        "Layout": {"PageSize": "A3", "ImageDistance": 10}}, "backup": true})";
     Json result = run(arguments);
     EXPECT_EQ(result.value("failed", false), false) << result.dump();
     EXPECT_EQ(result["changed"], true);
@@ -250,8 +250,8 @@ TEST_F(AnsibleModule, FaultsTheServerStopsOnFailWithTheCheckTextsUnlessForced)
     EXPECT_EQ(result["failed"], true);
     EXPECT_EQ(result["faults"], Json({"No printer configured.", "No valid paper size defined for [STANDARD] layout."}));
     EXPECT_EQ(result["msg"], "The configuration would keep the print server from working: No printer configured. "
-                             "No valid paper size defined for [STANDARD] layout. Nothing was written (force: true "
-                             "writes it all the same).");
+                             "No valid paper size defined for [STANDARD] layout. Nothing was written (allow_faults: "
+                             "true writes it all the same).");
     EXPECT_TRUE(readBytes(path()) == siteFile());
 
     result = run(R"({"path": "$PATH", "set": {"Layout": {"PageSize": "A5"}}, "force": "true"})");

@@ -50,12 +50,12 @@ TEST(CfgTool, NormalizeRewritesInTheExactFormatKeepingABackup)
 {
     TempDir dir;
     writeBytes(dir.file("in.cfg"), "[[[dicom]]]\n[[tcpip]]\n[server]\nport=11112\n");
-    writeBytes(dir.file("out.cfg"), "old");
+    writeBytes(dir.file("out.cfg"), "[[SETTINGS]]\nold");
     const ToolRun run = tool({"normalize", dir.file("in.cfg"), dir.file("out.cfg")});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("Old configuration:\t" + dir.file("out.bak")), std::string::npos);
     EXPECT_NE(readBytes(dir.file("out.cfg")).find("\r\nPort = 11112\r\n"), std::string::npos);
-    EXPECT_EQ(readBytes(dir.file("out.bak")), "old");
+    EXPECT_EQ(readBytes(dir.file("out.bak")), "[[SETTINGS]]\nold");
 }
 
 TEST(CfgTool, CheckPrintsFaultLinesAndExitsOneWhenThereAreAny)

@@ -95,8 +95,18 @@ TEST(Set, RefusedValuesAndBadPathsNameThePathAndLeaveTheFileUntouched)
         {{"Port=104x"}, "Port: wants an integer from 0 to 65535 (got '104x')"},
         {{"Copies=0"}, "Copies: wants an integer from 1 to 1000 (got '0')"},
         {{"LabelSize=big"}, "LabelSize: wants an integer from -2147483648 to 2147483647 (got 'big')"},
-        {{"Layout.TrimWidth=5,5"}, "Layout.TrimWidth: wants a number (got '5,5')"},
-        {{"Layout.TrimWidth=inf"}, "Layout.TrimWidth: wants a number (got 'inf')"},
+        {{"Layout.TrimWidth=5,5"}, "Layout.TrimWidth: wants a number from -10000 to 10000 (got '5,5')"},
+        {{"Layout.TrimWidth=inf"}, "Layout.TrimWidth: wants a number from -10000 to 10000 (got 'inf')"},
+        // Out of range, as the editor's fields refuse them.
+        {{"Layout.ImageDistance=1e308"}, "Layout.ImageDistance: wants a number from -10000 to 10000 (got '1e308')"},
+        {{"Papers[A4].SizeX=-5"}, "Papers[A4].SizeX: wants an integer from 0 to 2147483647 (got '-5')"},
+        // Control characters, shown escaped.
+        {{"Text=\x1b[31mred"},
+         "Text: wants a text without control characters (line breaks, tabs, escape ...) or blanks at either end "
+         "(got '\\x1b[31mred')"},
+        {{"Printers[LASER1].Description=ring\a"},
+         "Printers[LASER1].Description: wants a text without control characters (line breaks, tabs, escape ...) or "
+         "blanks at either end (got 'ring\\x07')"},
         {{"SuppressPrinting=maybe"}, "SuppressPrinting: wants YES or NO (got 'maybe')"},
         {{"MediumType=CARDBOARD"}, "MediumType: wants one of PAPER or FILM (got 'CARDBOARD')"},
         {{"Layout.BorderDensity=grey"}, "Layout.BorderDensity: wants BLACK, WHITE or an integer (got 'grey')"},
@@ -104,12 +114,15 @@ TEST(Set, RefusedValuesAndBadPathsNameThePathAndLeaveTheFileUntouched)
          "Text: the file's code page Windows-1252 cannot hold '\xe6\x97\xa5' (set Encoding to UTF-8 "
          "to store it)"},
         {{"Text=\xff"}, "Text: wants a text in UTF-8"},
-        {{"Text=a\tb"}, "Text: wants a text without line breaks, tabs or blanks at either end (got 'a\tb')"},
+        {{"Text=a\tb"},
+         "Text: wants a text without control characters (line breaks, tabs, escape ...) or blanks at either end "
+         "(got 'a\\x09b')"},
         {{"Printers[LASER1].Description=x "},
-         "Printers[LASER1].Description: wants a text without line breaks, tabs or blanks at either end (got 'x ')"},
+         "Printers[LASER1].Description: wants a text without control characters (line breaks, tabs, escape ...) or "
+         "blanks at either end (got 'x ')"},
         {{"Papers[].SizeX=1"},
-         "Papers[].SizeX: wants a name that is not empty, does not start with '[' and holds no ']' or line break "
-         "(got '')"},
+         "Papers[].SizeX: wants a name that is not empty, does not start with '[' and holds no ']' or control "
+         "character (got '')"},
         {{"Papers[A3].SizeX=1", "Papers[A3].Name=A4"}, "Papers[A3].Name: 'A4' names another paper size already"},
         {{"Printer=5"}, "Printer: a save writes 2 here, whatever is given; give that or leave the field out"},
         {{"Encoding=ASCII"}, "Encoding: wants UTF-8 or Windows-1252 (got 'ASCII')"},
@@ -201,7 +214,14 @@ TEST(Remove, EveryRecordOfTheKeyAllOrNothing)
     std::string file = siteFile();
     file.replace(file.find("PrinterAETitle = FILM1"), 22, "PrinterAETitle = LASER1");
     writeBytes(dir.file("config.cfg"), file);
+    // Without a printer the server stops: written when asked all the same.
     ToolRun run = tool({"remove", dir.file("config.cfg"), "Printers[LASER1]", "Headers[LOGO]", "Papers[A9]"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "quarvel-cfg: the configuration would keep the print server from working:\n"
+                       "  No printer configured.\n"
+                       "quarvel-cfg: nothing was written (--allow-faults writes it all the same)\n");
+    EXPECT_EQ(readBytes(dir.file("config.cfg")), file);
+    run = tool({"remove", "--allow-faults", dir.file("config.cfg"), "Printers[LASER1]", "Headers[LOGO]", "Papers[A9]"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(tool({"get", dir.file("config.cfg"), "Printer"}).out, "0\n");
     EXPECT_EQ(tool({"get", dir.file("config.cfg"), "Headers[LOGO].IncludeFile"}).status, 1);

@@ -27,7 +27,8 @@ fail()
 }
 
 page=$(ansible-doc quarvel_config 2>&1) || fail "ansible-doc quarvel_config failed: $page"
-for option in "= path" "- set" "- state" "- remove" "- create" "- force"; do
+for option in "= path" "- set" "- state" "- remove" "- create" "- allow_faults" "- backup" "- discard_recovery" \
+    "- replace_foreign" "- lock_timeout"; do
     grep -qx -- "$option" <<<"$page" || fail "the page lacks the option line '$option'"
 done
 for section in "ATTRIBUTES:" "EXAMPLES:" "RETURN VALUES:"; do
@@ -40,7 +41,8 @@ ansible-doc --json quarvel_config >"$work/doc.json" 2>&1 || fail "ansible-doc --
 documented=$(python3 -c '
 import json, sys
 doc = json.load(open(sys.argv[1]))["quarvel_config"]["doc"]
-print(", ".join(sorted(doc["options"])))
+print(", ".join(name + (" (" + ", ".join(o["aliases"]) + ")" if o.get("aliases") else "")
+                for name, o in sorted(doc["options"].items())))
 for mode in ("check_mode", "diff_mode"):
     print(mode, doc["attributes"][mode]["support"])
 ' "$work/doc.json") || fail "the JSON page cannot be read"

@@ -52,6 +52,7 @@ cat >"$work/site.yml" <<'EOF'
     - name: Printers, a paper, the layout and the port
       quarvel_config:
         path: "{{ quarvel_file }}"
+        backup: true
         set:
           Port: "{{ quarvel_port }}"
           Printers:

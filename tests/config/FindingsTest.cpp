@@ -282,3 +282,37 @@ TEST_P(PortCases, PortZeroIsAWarningAtTheLineThatSetIt)
 
 INSTANTIATE_TEST_SUITE_P(Port, PortCases, ::testing::ValuesIn(kPortCases),
                          [](const auto& info) { return "case" + std::to_string(info.index); });
+
+TEST(Findings, PortAndCopiesOutsideTheEditorsRangesAreWarnedOfAtTheirLines)
+{
+    const std::string session = "[[[DICOM]]]\n[[SESSION]]\n[General]\n";
+    const struct {
+        std::string text;
+        FindingKind kind;
+        std::string warning; // empty: none of that kind
+        std::size_t line;
+    } cases[] = {
+        {kServer + "Port = 65536\n", FindingKind::Port,
+         "Port 65536 is outside 0 to 65535: the server cannot listen there.", 4},
+        {kServer + "Port = -1\n", FindingKind::Port, "Port -1 is outside 0 to 65535: the server cannot listen there.",
+         4},
+        {kServer + "Port = 65535\n", FindingKind::Port, "", 0},
+        {session + "Copies = 0\n", FindingKind::OutOfRange, "Copies 0 is outside 1 to 1000.", 4},
+        {session + "Copies = 1001\n", FindingKind::OutOfRange, "Copies 1001 is outside 1 to 1000.", 4},
+        {session + "Copies = 1000\n", FindingKind::OutOfRange, "", 0},
+    };
+    for (const auto& tc : cases) {
+        Configuration c;
+        ReaderFindings findings;
+        ConfigReader(c, &findings).readText(tc.text);
+        std::vector<std::string> texts;
+        for (const Finding& f : findReferenceWarnings(c, findings))
+            if (f.kind == tc.kind) {
+                texts.push_back(f.text);
+                EXPECT_EQ(f.line, tc.line) << tc.text;
+            }
+        EXPECT_EQ(texts, tc.warning.empty() ? std::vector<std::string>{} : std::vector<std::string>{tc.warning})
+            << tc.text;
+    }
+    EXPECT_STREQ(findingKindName(FindingKind::OutOfRange), "out-of-range");
+}

@@ -116,11 +116,11 @@ TEST(ValueRules, EveryRangeOfTheTableIsWhatTheEditorAcceptsForItsKey)
             EXPECT_EQ(set(key.path, std::to_string(inside), &written), "") << key.path;
             EXPECT_EQ(written, std::to_string(inside)) << key.path;
         }
-        // As JSON numbers, by a merge; an import takes what a file may hold.
+        // As JSON numbers, by a merge and by an import alike.
         const long long above = static_cast<long long>(high) + 1;
         EXPECT_EQ(merge(objectFor(key, above)), wants + " (got " + std::to_string(above) + ")");
         EXPECT_EQ(merge(objectFor(key, high)), "") << key.path;
-        EXPECT_EQ(merge(objectFor(key, above), true), "") << key.path;
+        EXPECT_EQ(merge(objectFor(key, above), true), wants + " (got " + std::to_string(above) + ")") << key.path;
     }
     // The rows the editor has always bounded are among them.
     EXPECT_NE(std::find(bounded.begin(), bounded.end(), "Copies"), bounded.end());
@@ -147,8 +147,9 @@ TEST(ValueRules, EveryDensityAndWordListOfTheTableIsWhatTheEditorAccepts)
             EXPECT_EQ(set(key.path, "40", &written), "") << key.path;
             EXPECT_EQ(written, "40");
             EXPECT_EQ(set(key.path, "grey"), key.path + ": wants BLACK, WHITE or an integer (got 'grey')");
-            // Import keeps whatever text a file holds.
-            EXPECT_EQ(merge(objectFor(key, "grey"), true), "") << key.path;
+            // Import keeps to the same words.
+            EXPECT_EQ(merge(objectFor(key, "grey"), true), key.path + ": wants BLACK, WHITE or an integer (got 'grey')")
+                << key.path;
         } else if (key.type == KeyType::Text) {
             EXPECT_EQ(set(key.path, "grey"), "") << key.path;
         }
@@ -190,11 +191,20 @@ TEST(ValueRules, TheHelpOfSetNamesEachRangeAsTheTableHasIt)
     ASSERT_EQ(runCfgTool({"set", "--help"}, out, err), 0) << err.str();
     std::string help = out.str();
     std::replace(help.begin(), help.end(), '\n', ' ');
+    int ranges = 0;
     for (const RuledKey& key : everyKey()) {
-        if (!key.rule->accepted)
-            continue;
-        const std::string range = key.field + " " + std::to_string(key.rule->accepted->low) + " to " +
-                                  std::to_string(key.rule->accepted->high);
-        EXPECT_NE(help.find(range), std::string::npos) << range;
+        if (key.rule->accepted) {
+            const std::string range = key.field + " " + std::to_string(key.rule->accepted->low) + " to " +
+                                      std::to_string(key.rule->accepted->high);
+            EXPECT_NE(help.find(range), std::string::npos) << range;
+            ++ranges;
+        }
+        if (key.rule->acceptedReal) {
+            std::ostringstream range;
+            range << key.field << " " << key.rule->acceptedReal->low << " to " << key.rule->acceptedReal->high;
+            EXPECT_NE(help.find(range.str()), std::string::npos) << range.str();
+            ++ranges;
+        }
     }
+    EXPECT_EQ(ranges, 8); // Copies, Port, a paper's sizes and margins, ImageDistance, TrimWidth
 }

@@ -348,6 +348,17 @@ TEST_F(AdditionalSettingsPageTest, RealFieldsTakeADecimalCommaAndRefuseInfiniteN
     // The up-down buttons read the same way and keep the last good value.
     step("imageDistanceSpin", true);
     EXPECT_EQ(edit("imageDistance")->text(), "3.76");
+
+    // Finite, but outside the range every writer keeps to.
+    for (const auto& [field, typed] : {std::pair{"imageDistance", "1e308"}, std::pair{"trimWidth", "-20000"}}) {
+        const QString before = edit(field)->text();
+        edit(field)->setText(QString::fromLatin1(typed));
+        EXPECT_FALSE(leave()) << field;
+        EXPECT_EQ(ui.lastMessage().text, "Please enter a number between -10000 and 10000.") << field;
+        EXPECT_EQ(page->focusWidget(), edit(field));
+        edit(field)->setText(before);
+    }
+    EXPECT_TRUE(leave());
 }
 
 TEST_F(AdditionalSettingsPageTest, AnExactPageSizeMatchWinsOverACaseBlindOne)

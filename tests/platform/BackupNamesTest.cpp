@@ -99,3 +99,45 @@ TEST(BackupNames, TheNextFreeNameSkipsTheTakenOnesInOrder)
         EXPECT_EQ(asked.back(), row.expected) << row.what;
     }
 }
+
+TEST(BackupNames, NumbersAreReadBackAndTheOldestBeyondTheCapGo)
+{
+    const BackupNames posix("/srv/config.cfg", BackupNames::Separators::Posix);
+    const BackupNames windows("C:\\srv\\config.cfg", BackupNames::Separators::Windows);
+    const struct {
+        const BackupNames& names;
+        const char* path;
+        int number;
+    } numbers[] = {
+        {posix, "/srv/config.bak", 1},       {posix, "/srv/config.bk2", 2},
+        {posix, "/srv/config.bk60", 60},     {posix, "/srv/config.cfg", 0},
+        {posix, "/srv/config.bk1", 0},       {posix, "/srv/config.bk02", 0},
+        {posix, "/srv/config.bk2x", 0},      {posix, "/srv/config.bk", 0},
+        {posix, "/srv/other.bak", 0},        {posix, "/srv/config.bk99999999999", 0},
+        {windows, "C:\\srv\\config.bk7", 7}, {windows, "C:\\srv\\config.bak", 1},
+    };
+    for (const auto& row : numbers) {
+        EXPECT_EQ(row.names.numberOf(row.path), row.number) << row.path;
+        if (row.number > 0) {
+            EXPECT_EQ(row.names.candidate(row.number), row.path);
+        }
+    }
+
+    const struct {
+        const char* what;
+        std::vector<int> present;
+        int keep;
+        int next;
+        std::vector<int> removed;
+    } caps[] = {
+        {"none yet", {}, 10, 1, {}},
+        {"under the cap", {1, 2, 3}, 10, 4, {}},
+        {"one over: the lowest goes", {1, 2, 3, 4}, 3, 5, {1}},
+        {"with gaps, in any order", {60, 7, 51, 9}, 2, 61, {7, 9}},
+        {"no cap", {1, 2, 3, 4}, 0, 5, {}},
+    };
+    for (const auto& row : caps) {
+        EXPECT_EQ(BackupNames::nextNumber(row.present), row.next) << row.what;
+        EXPECT_EQ(BackupNames::beyondKept(row.present, row.keep), row.removed) << row.what;
+    }
+}

@@ -125,11 +125,11 @@ TEST(save, ReadOnlyFolderAsAnUnprivilegedUser)
     const std::string source = dir.file("source.cfg");
     writeBytes(source, "[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 7\n");
     ::chmod(source.c_str(), 0644);
-    writeBytes(folder + "/open.cfg", "old open");
+    writeBytes(folder + "/open.cfg", "[[SETTINGS]] old open");
     ::chmod((folder + "/open.cfg").c_str(), 0666);
-    writeBytes(folder + "/closed.cfg", "old closed");
+    writeBytes(folder + "/closed.cfg", "[[SETTINGS]] old closed");
     ::chmod((folder + "/closed.cfg").c_str(), 0644);
-    writeBytes(folder + "/linked.cfg", "old linked");
+    writeBytes(folder + "/linked.cfg", "[[SETTINGS]] old linked");
     ::chmod((folder + "/linked.cfg").c_str(), 0666);
     ::chmod(folder.c_str(), 0555);
     std::filesystem::create_symlink(folder + "/linked.cfg", dir.file("link.cfg"));
@@ -154,7 +154,7 @@ TEST(save, ReadOnlyFolderAsAnUnprivilegedUser)
     EXPECT_EQ(run(folder + "/closed.cfg"), 2);
     EXPECT_EQ(readBytes(dir.file("err")),
               "quarvel-cfg: File could not be opened: Access to " + folder + "/closed.cfg was denied.\n");
-    EXPECT_EQ(readBytes(folder + "/closed.cfg"), "old closed");
+    EXPECT_EQ(readBytes(folder + "/closed.cfg"), "[[SETTINGS]] old closed");
 
     // A link in a writable folder to a file in the read-only one: the file
     // it points to is written, the link stays a link.
@@ -226,4 +226,74 @@ TEST(save, KeepsExtendedAttributesAndNamesTheHardLinksThatKeepTheOldFile)
         std::filesystem::remove_all(attributes);
     if (skipped)
         GTEST_SKIP() << "no folder here holds user extended attributes (" << reasons << ")";
+}
+
+TEST(save, RecoveryFoldersComeFromTheStateHomeTheHomeAndThenVarTmp)
+{
+    const std::string own = "/var/tmp/quarvel-" + std::to_string(::geteuid()) + "/recovery";
+    const struct {
+        const char* state;
+        const char* home;
+        std::vector<std::string> folders;
+    } cases[] = {
+        {"/s", "/h", {"/s/quarvel/recovery", "/h/.local/state/quarvel/recovery", own}},
+        {"relative", "/h", {"/h/.local/state/quarvel/recovery", own}},
+        {nullptr, "/nonexistent", {"/nonexistent/.local/state/quarvel/recovery", own}},
+        {nullptr, nullptr, {own}},
+    };
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    for (const auto& tc : cases) {
+        tc.state ? ::setenv("XDG_STATE_HOME", tc.state, 1) : ::unsetenv("XDG_STATE_HOME");
+        tc.home ? ::setenv("HOME", tc.home, 1) : ::unsetenv("HOME");
+        EXPECT_EQ(recoveryDirectories(), tc.folders) << (tc.state ? tc.state : "-") << " " << (tc.home ? tc.home : "-");
+    }
+    ::unsetenv("XDG_STATE_HOME");
+    ::setenv("HOME", home.c_str(), 1);
+}
+
+// An account whose home does not exist (as "nobody"'s) writes in place with
+// its copy under /var/tmp; where that folder is not its own either, the save
+// is refused, naming the file's folder and every recovery folder.
+TEST(save, InPlaceWithoutAWritableHomeKeepsItsCopyUnderVarTmp)
+{
+    std::string prefix;
+    if (!unprivilegedPrefix(prefix) || ::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run as the unprivileged user and to give /var/tmp a folder of another owner";
+    const std::string own = "/var/tmp/quarvel-65534";
+    if (fileExists(own))
+        GTEST_SKIP() << own << " is there already; it is not this test's to change";
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    const std::string folder = dir.file("ro");
+    std::filesystem::create_directory(folder);
+    writeBytes(dir.file("source.cfg"), "[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 7\n");
+    ::chmod(dir.file("source.cfg").c_str(), 0644);
+    const std::string old = "[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 5\n";
+    writeBytes(folder + "/config.cfg", old);
+    ::chmod((folder + "/config.cfg").c_str(), 0666);
+    ::chmod(folder.c_str(), 0555);
+    const auto run = [&] {
+        return runCommandStatus(prefix + "env -u XDG_STATE_HOME HOME=/nonexistent " + QUARVEL_CFG_BINARY +
+                                " normalize " + dir.file("source.cfg") + " " + folder + "/config.cfg >" +
+                                dir.file("out") + " 2>" + dir.file("err"));
+    };
+
+    // Not its own: made by another account.
+    ::mkdir(own.c_str(), 0755);
+    EXPECT_EQ(run(), 2);
+    const std::string message = readBytes(dir.file("err"));
+    EXPECT_NE(message.find("The folder " + folder + " of " + folder + "/config.cfg is read-only"), std::string::npos)
+        << message;
+    EXPECT_NE(message.find("/nonexistent/.local/state/quarvel/recovery or " + own + "/recovery"), std::string::npos)
+        << message;
+    EXPECT_EQ(readBytes(folder + "/config.cfg"), old);
+    std::filesystem::remove_all(own);
+
+    EXPECT_EQ(run(), 0) << readBytes(dir.file("err"));
+    EXPECT_NE(readBytes(folder + "/config.cfg").find("Port = 7\r\n"), std::string::npos);
+    struct stat st {};
+    EXPECT_EQ(::lstat(own.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    std::filesystem::remove_all(own);
 }
