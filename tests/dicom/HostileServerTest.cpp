@@ -1,0 +1,124 @@
+// The DICOM checks against servers that do what no print server should: each
+// check holds its time-outs (every step ends within the time-out from its
+// start, however the server keeps it busy, and a silent server costs one
+// time-out).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "HostileServer.h"
+#include "TestSupport.h"
+#include "cli/CfgTool.h"
+#include "config/Configuration.h"
+#include "config/SampleConfig.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kTimeout = 2;
+// What a run may take beyond its steps' time-outs (the sanitizers included).
+constexpr double kMargin = 1.0;
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    double seconds = 0;
+};
+
+// Runs quarvel-cfg's command in a child of its own: a run that does not end
+// within a minute is killed (status -1).
+ToolRun runTool(const std::vector<std::string>& args)
+{
+    const std::string result = runInChild(
+        [&args] {
+            std::ostringstream out, err;
+            const auto start = Clock::now();
+            const int status = runCfgTool(args, out, err);
+            const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            return std::to_string(status) + " " + std::to_string(seconds) + "\n" + out.str() + err.str();
+        },
+        60);
+    ToolRun run;
+    std::istringstream fields(result);
+    if (!(fields >> run.status >> run.seconds)) {
+        run.status = -1;
+        run.out = result;
+        return run;
+    }
+    fields.get();
+    run.out.assign(std::istreambuf_iterator<char>(fields), {});
+    return run;
+}
+
+// A configuration in folder with the one printer COLOR, also the server's
+// AE title, on port.
+std::string writeConfiguration(const TempDir& folder, int port)
+{
+    Configuration config;
+    fillSample(config);
+    config.Port = port;
+    config.Printers.removeAtPositions({0});
+    config.ServerAETitle = "COLOR";
+    const std::string path = folder.file("server.cfg");
+    std::string message;
+    EXPECT_TRUE(config.saveToFile(path, message)) << message;
+    return path;
+}
+
+} // namespace
+
+TEST(HostileServer, EachCheckEndsWithinItsStepsTimeOuts)
+{
+    using Kind = HostileServer::Kind;
+    struct Row {
+        const char* name;
+        Kind kind;
+        const char* command; // echo or filmtest
+        const char* line;    // in what the command prints, after "COLOR at 127.0.0.1:PORT: " for echo
+        int steps;           // steps that run out their time-out
+    };
+    const std::string noAnswer = "timed out: no answer within " + std::to_string(kTimeout) + " s";
+    const std::string reports = "N-GET printer: failed: the server sent more than 16 event reports without answering";
+    const std::string getNoAnswer = "N-GET printer: " + noAnswer;
+    const Row rows[] = {
+        {"silent after the connection: echo", Kind::SilentAfterConnection, "echo", noAnswer.c_str(), 1},
+        {"silent after the connection: film", Kind::SilentAfterConnection, "filmtest", noAnswer.c_str(), 1},
+        {"silent after the association: echo", Kind::SilentAfterAssociation, "echo", noAnswer.c_str(), 1},
+        {"silent after the association: film", Kind::SilentAfterAssociation, "filmtest", getNoAnswer.c_str(), 1},
+        {"an event report every 0.5 s: film", Kind::EventReportEveryHalfSecond, "filmtest", getNoAnswer.c_str(), 1},
+        {"event reports back to back: film", Kind::EventReportBurst, "filmtest", reports.c_str(), 0},
+        {"command fragments without the last: echo", Kind::EndlessCommandFragments, "echo", noAnswer.c_str(), 1},
+        {"command fragments without the last: film", Kind::EndlessCommandFragments, "filmtest", getNoAnswer.c_str(), 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        HostileServer server(row.kind);
+        TempDir folder;
+        const std::string config = writeConfiguration(folder, server.port());
+        const bool echo = std::string(row.command) == "echo";
+        std::vector<std::string> args = {row.command, "--timeout", std::to_string(kTimeout), config};
+        if (!echo)
+            args.push_back("COLOR");
+        const ToolRun run = runTool(args);
+        std::printf("%-50s %6.2f s\n", row.name, run.seconds);
+
+        EXPECT_EQ(run.status, 1) << run.out;
+        const std::string where = "COLOR at 127.0.0.1:" + std::to_string(server.port()) + ": ";
+        if (echo)
+            EXPECT_EQ(run.out, where + row.line + "\n");
+        else
+            EXPECT_NE(run.out.find(std::string(row.line) + "\n"), std::string::npos) << run.out;
+        if (!echo && row.kind != Kind::SilentAfterConnection) {
+            EXPECT_NE(run.out.find(where + "test film not printed\n"), std::string::npos) << run.out;
+        }
+        // Within its steps' time-outs, and a timed-out step no sooner than its time-out.
+        EXPECT_LT(run.seconds, row.steps * kTimeout + kMargin);
+        EXPECT_GE(run.seconds, row.steps * kTimeout - 0.05);
+        EXPECT_EQ(server.connections(), 1);
+    }
+}
