@@ -1,8 +1,10 @@
 #include "dicom/CancellableTransport.h"
+#include "dicom/ResponseGuard.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <vector>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -24,12 +26,18 @@
 // every platform; so each connection tells the cancel its socket, and the
 // cancel shuts it down.
 //
-// Why the deadline is kept here too: the connection is the one place every
-// wait for the server passes, whichever DCMTK call is reading (the
-// association's answer, a DIMSE command or data set, the release, the
-// abort). DCMTK counts its time-outs in whole seconds from a start of its
-// own, anew for each PDU and for each call, and waits once more when it
-// aborts; here the one deadline of the step ends them all.
+// Why the bounds are kept here too: the connection is the one place every
+// byte from the server and every wait for it passes, whichever DCMTK call is
+// reading (the association's answer, a DIMSE command or data set, the
+// release, the abort). DCMTK counts its time-outs in whole seconds from a
+// start of its own, anew for each PDU and for each call, and waits once more
+// when it aborts; here the one deadline of the step ends them all. And DCMTK
+// reserves an element's declared length before the value comes (for a data
+// set in DIMSE_receiveDataSetInMemory, for a command in DIMSE_receiveCommand,
+// neither of which takes a limit; dcmMaxReadLength-like limits apply to
+// files only, and the PDU length DCMTK checks says nothing of the elements
+// in the PDUs). Checking lengths here, before DCMTK sees the bytes, covers
+// both without taking DCMTK's reading of messages over.
 
 namespace {
 
@@ -37,6 +45,8 @@ using Clock = TransportBounds::Clock;
 
 // How long the A-ABORT of a closing association may take to go out.
 constexpr std::chrono::milliseconds kClosingSendTime{500};
+// What one read from the socket takes at most.
+constexpr std::size_t kReadChunk = 64 * 1024;
 
 void shutDown(DicomSocket socket)
 {
@@ -106,11 +116,11 @@ void setSendTimeout(DcmNativeSocketType socket, int ms)
 }
 
 // DCMTK's TCP connection, with its socket known to the cancel for as long as
-// it is open, and its waits for the server bounded.
+// it is open, and what it reads from the server bounded.
 class CancellableConnection : public DcmTCPConnection {
   public:
     CancellableConnection(DcmNativeSocketType socket, DicomCancel& cancel, TransportBounds& bounds)
-        : DcmTCPConnection(socket), m_cancel(cancel), m_bounds(bounds)
+        : DcmTCPConnection(socket), m_cancel(cancel), m_bounds(bounds), m_guard(bounds.explicitVR), m_chunk(kReadChunk)
     {
         m_cancel.attach(socket);
     }
@@ -123,8 +133,15 @@ class CancellableConnection : public DcmTCPConnection {
 
     ssize_t read(void* buffer, size_t size) override
     {
-        if (waitForData(m_bounds.deadline))
-            return DcmTCPConnection::read(buffer, size);
+        switch (fill(m_bounds.deadline)) {
+        case Fill::Ready:
+            return static_cast<ssize_t>(m_guard.give(buffer, size));
+        case Fill::Ended:
+            return 0;
+        case Fill::TimedOut:
+        case Fill::Refused:
+            break;
+        }
         // DCMTK takes a failed read for a broken connection and closes it
         // without a word to the server, which hears of the abort here.
         sendAbort();
@@ -132,12 +149,14 @@ class CancellableConnection : public DcmTCPConnection {
         return -1;
     }
 
-    // DCMTK's own wait, in whole seconds, within the step's deadline.
+    // DCMTK's own wait, in whole seconds, within the step's deadline. True
+    // also when the connection ended or the response was refused: the read
+    // that follows says so.
     OFBool networkDataAvailable(int timeout) override
     {
         const Clock::time_point until =
             std::min(m_bounds.deadline, Clock::now() + std::chrono::seconds(std::max(timeout, 0)));
-        return waitForData(until);
+        return fill(until) != Fill::TimedOut;
     }
 
     ssize_t write(void* buffer, size_t size) override
@@ -156,22 +175,50 @@ class CancellableConnection : public DcmTCPConnection {
         return sent;
     }
 
+    // The bytes come through the guard, never straight from the socket.
+    OFBool isTransparentConnection() override { return OFFalse; }
+
   private:
-    // Waits until the socket has something to read (data, its end, an
-    // error: the read says which) or until passes.
-    bool waitForData(Clock::time_point until)
+    enum class Fill { Ready, Ended, TimedOut, Refused };
+
+    // Reads from the socket until the guard has bytes ready for DCMTK, the
+    // connection ends, the guard refuses what came, or until passes.
+    Fill fill(Clock::time_point until)
     {
         for (;;) {
+            if (!m_guard.process())
+                return refused();
+            if (m_guard.ready() > 0)
+                return Fill::Ready;
+            if (m_ended)
+                return Fill::Ended;
             const Clock::time_point now = Clock::now();
             if (m_bounds.closing || now >= until) {
                 if (until >= m_bounds.deadline)
                     m_bounds.timedOut = true;
-                return false;
+                return Fill::TimedOut;
             }
             const int waited = waitReadable(getSocket(), milliseconds(until - now));
-            if (waited > 0 || (waited < 0 && !interrupted()))
-                return true;
+            if (waited == 0 || (waited < 0 && interrupted()))
+                continue;
+            const ssize_t got = waited < 0 ? -1 : DcmTCPConnection::read(m_chunk.data(), m_chunk.size());
+            if (got > 0) {
+                if (!m_guard.take(m_chunk.data(), static_cast<std::size_t>(got)))
+                    return refused();
+            } else if (got < 0 && interrupted()) {
+                continue;
+            } else {
+                m_ended = true; // closed by the server, shut down by a cancel, or broken
+            }
         }
+    }
+
+    // The response breaks a bound: DCMTK gets no byte more, and the
+    // association hears why.
+    Fill refused()
+    {
+        m_bounds.refusal = m_guard.refusal();
+        return Fill::Refused;
     }
 
     // An A-ABORT, once: type 7, length 4, two reserved bytes, source 0 (the
@@ -188,6 +235,9 @@ class CancellableConnection : public DcmTCPConnection {
 
     DicomCancel& m_cancel;
     TransportBounds& m_bounds;
+    ResponseGuard m_guard;
+    std::vector<unsigned char> m_chunk;
+    bool m_ended = false;
     bool m_abortSent = false;
 };
 

@@ -204,6 +204,12 @@ DicomStep DicomAssociation::open(const std::string& calledAETitle, const char* a
     if (m_context == 0)
         return {DicomOutcome::Rejected,
                 "the server does not accept " + std::string(dcmFindNameOfUID(abstractSyntax, abstractSyntax))};
+    // The transfer syntax the data sets on the context come in, for the
+    // connection to read their lengths by.
+    T_ASC_PresentationContext accepted;
+    if (ASC_findAcceptedPresentationContext(m_association->params, m_context, &accepted).good())
+        m_bounds.explicitVR[m_context] =
+            std::strcmp(accepted.acceptedTransferSyntax, UID_LittleEndianExplicitTransferSyntax) == 0;
     return {};
 }
 
@@ -219,12 +225,14 @@ int DicomAssociation::toolkitTimeout() const
     return static_cast<int>(std::max<std::chrono::seconds::rep>(left.count(), 0)) + 1;
 }
 
-// The outcome of a failed step, from DCMTK's condition and whether the
-// connection ended a wait at the deadline.
+// The outcome of a failed step, from DCMTK's condition and what the
+// connection saw.
 DicomStep DicomAssociation::stepFrom(const OFCondition& condition) const
 {
     if (m_cancel.cancelled())
         return kCancelled;
+    if (!m_bounds.refusal.empty())
+        return {DicomOutcome::Failed, m_bounds.refusal};
     if (m_bounds.timedOut || condition == DUL_READTIMEOUT || condition == DIMSE_NODATAAVAILABLE)
         return {DicomOutcome::TimedOut, "no answer within " + std::to_string(m_peer.timeoutSeconds) + " s"};
     if (condition == DUL_PEERABORTEDASSOCIATION)

@@ -45,8 +45,10 @@ struct DimseResponse {
 // Each step (the connection with the association's answer, one request with
 // its response, the release) ends within the peer's time-out from its start,
 // whatever the server sends meanwhile; a step that runs out is timed out and
-// the association is aborted. Aborts the association if it is still open
-// when the object goes, without waiting for the server.
+// the association is aborted. A response that breaks the bounds of
+// ResponseGuard fails its step and the association is aborted. Aborts the
+// association if it is still open when the object goes, without waiting for
+// the server.
 //
 // The requests are the DIMSE services a print or verification SCU uses, one
 // call each: the request goes out, and the call returns with its response

@@ -19,6 +19,7 @@ using Clock = std::chrono::steady_clock;
 
 // The client proposes its one abstract syntax as presentation context 1.
 constexpr unsigned char kContext = 1;
+constexpr std::uint32_t kHugeLength = 0xFFFFFFF0;
 constexpr int kBurstReports = 100;
 
 void put16(Bytes& to, std::uint16_t value)
@@ -205,6 +206,33 @@ void HostileServer::misbehave(int fd)
         while (!stopped() && Clock::now() < until)
             if (!sendAll(fd, pData(true, false, Bytes(32, '1'))) || !drain(fd, 100))
                 return;
+        break;
+    }
+    case Kind::HugeElementInCommand: {
+        Bytes elements;
+        uid(elements, 0x0002, UID_VerificationSOPClass);
+        us(elements, 0x0100, 0x8030); // C-ECHO-RSP
+        us(elements, 0x0120, 1);
+        us(elements, 0x0800, 0x0101);
+        us(elements, 0x0900, 0);
+        header(elements, 0x0000, 0x0902, kHugeLength); // Error Comment
+        elements.insert(elements.end(), {'b', 'a', 'd', '!'});
+        sendAll(fd, pData(true, true, command(elements)));
+        break;
+    }
+    case Kind::HugeElementInDataSet: {
+        Bytes elements;
+        uid(elements, 0x0002, UID_PrinterSOPClass);
+        us(elements, 0x0100, 0x8110); // N-GET-RSP
+        us(elements, 0x0120, 1);
+        us(elements, 0x0800, 0x0000); // a data set follows
+        us(elements, 0x0900, 0);
+        uid(elements, 0x1000, UID_PrinterSOPInstance);
+        Bytes data;
+        header(data, 0x2110, 0x0010, kHugeLength); // Printer Status
+        data.insert(data.end(), {'N', 'O', 'R', 'M', 'A', 'L'});
+        if (sendAll(fd, pData(true, true, command(elements))))
+            sendAll(fd, pData(false, true, data));
         break;
     }
     case Kind::SilentAfterConnection:

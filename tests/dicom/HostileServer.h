@@ -21,6 +21,8 @@ class HostileServer {
         EventReportEveryHalfSecond, // N-EVENT-REPORT every 0.5 s instead of the response
         EventReportBurst,           // N-EVENT-REPORTs back to back instead of the response
         EndlessCommandFragments,    // a response command whose last fragment never comes
+        HugeElementInCommand,       // a response command declaring an element of 0xFFFFFFF0 bytes
+        HugeElementInDataSet,       // an N-GET response whose data set declares one
     };
     static constexpr std::chrono::seconds kGiveUpAfter{12};
 

@@ -1,11 +1,13 @@
 // The DICOM checks against servers that do what no print server should: each
 // check holds its time-outs (every step ends within the time-out from its
 // start, however the server keeps it busy, and a silent server costs one
-// time-out).
+// time-out) and refuses a response that declares more than it could hold,
+// before reserving it.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -28,24 +30,38 @@ struct ToolRun {
     int status = -1;
     std::string out;
     double seconds = 0;
+    long long grown = 0; // address space the run added to the process's peak
 };
 
-// Runs quarvel-cfg's command in a child of its own: a run that does not end
-// within a minute is killed (status -1).
+// The most address space the process has had, in bytes.
+long long peakAddressSpace()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmPeak:", 0) == 0)
+            return std::stoll(line.substr(7)) * 1024;
+    return 0;
+}
+
+// Runs quarvel-cfg's command in a child of its own, whose peak address space
+// starts from what the process has now, so that what the run reserves shows;
+// a run that does not end within a minute is killed (status -1).
 ToolRun runTool(const std::vector<std::string>& args)
 {
     const std::string result = runInChild(
         [&args] {
             std::ostringstream out, err;
+            const long long peak = peakAddressSpace();
             const auto start = Clock::now();
             const int status = runCfgTool(args, out, err);
             const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-            return std::to_string(status) + " " + std::to_string(seconds) + "\n" + out.str() + err.str();
+            return std::to_string(status) + " " + std::to_string(seconds) + " " +
+                   std::to_string(peakAddressSpace() - peak) + "\n" + out.str() + err.str();
         },
         60);
     ToolRun run;
     std::istringstream fields(result);
-    if (!(fields >> run.status >> run.seconds)) {
+    if (!(fields >> run.status >> run.seconds >> run.grown)) {
         run.status = -1;
         run.out = result;
         return run;
@@ -72,7 +88,7 @@ std::string writeConfiguration(const TempDir& folder, int port)
 
 } // namespace
 
-TEST(HostileServer, EachCheckEndsWithinItsStepsTimeOuts)
+TEST(HostileServer, EachCheckEndsWithinItsStepsTimeOutsAndRefusesWhatAResponseCannotHold)
 {
     using Kind = HostileServer::Kind;
     struct Row {
@@ -83,6 +99,11 @@ TEST(HostileServer, EachCheckEndsWithinItsStepsTimeOuts)
         int steps;           // steps that run out their time-out
     };
     const std::string noAnswer = "timed out: no answer within " + std::to_string(kTimeout) + " s";
+    const std::string huge = "failed: the server's response declares an element (2110,0010) of 4294967280 bytes, "
+                             "more than the 64 MiB a response may hold";
+    const std::string hugeCommand =
+        "failed: the server's response declares an element (0000,0902) of 4294967280 bytes, "
+        "more than the 64 MiB a response may hold";
     const std::string reports = "N-GET printer: failed: the server sent more than 16 event reports without answering";
     const std::string getNoAnswer = "N-GET printer: " + noAnswer;
     const Row rows[] = {
@@ -94,6 +115,8 @@ TEST(HostileServer, EachCheckEndsWithinItsStepsTimeOuts)
         {"event reports back to back: film", Kind::EventReportBurst, "filmtest", reports.c_str(), 0},
         {"command fragments without the last: echo", Kind::EndlessCommandFragments, "echo", noAnswer.c_str(), 1},
         {"command fragments without the last: film", Kind::EndlessCommandFragments, "filmtest", getNoAnswer.c_str(), 1},
+        {"element of 0xFFFFFFF0 bytes in a command: echo", Kind::HugeElementInCommand, "echo", hugeCommand.c_str(), 0},
+        {"element of 0xFFFFFFF0 bytes in a data set: film", Kind::HugeElementInDataSet, "filmtest", huge.c_str(), 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -119,6 +142,8 @@ TEST(HostileServer, EachCheckEndsWithinItsStepsTimeOuts)
         // Within its steps' time-outs, and a timed-out step no sooner than its time-out.
         EXPECT_LT(run.seconds, row.steps * kTimeout + kMargin);
         EXPECT_GE(run.seconds, row.steps * kTimeout - 0.05);
+        // Nothing reserved for what the server only declared.
+        EXPECT_LT(run.grown, 1LL << 30) << run.grown / (1 << 20) << " MiB more address space";
         EXPECT_EQ(server.connections(), 1);
     }
 }
