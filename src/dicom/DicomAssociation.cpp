@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "diagnostics/HostAddress.h"
+
 #include "dcmtk/config/osconfig.h"
 
 #include "dcmtk/dcmdata/dcdatset.h"
@@ -57,6 +59,16 @@ std::string systemReason(const OFCondition& condition)
     const std::string text = condition.text();
     const std::size_t colon = text.rfind(": ");
     return colon == std::string::npos ? text : text.substr(colon + 2);
+}
+
+// An IPv6 address as the host: DCMTK 3.6.7 reads the called presentation
+// address as "host:port" up to the first colon and looks names up for IPv4
+// only, so it can reach no IPv6 server.
+bool isIPv6Host(std::string host)
+{
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    return isIPv6Address(host);
 }
 
 void copyUid(char* to, std::size_t size, const std::string& uid)
@@ -148,6 +160,8 @@ DicomStep DicomAssociation::open(const std::string& calledAETitle, const char* a
 {
     if (m_cancel.cancelled())
         return kCancelled;
+    if (isIPv6Host(m_peer.host))
+        return {DicomOutcome::NoConnection, "IPv6 is not supported by the DICOM checks: use the server's IPv4 address"};
     const int timeout = m_peer.timeoutSeconds;
     // One step: the connection and the association's answer together.
     beginStep();

@@ -5,12 +5,18 @@
 // before reserving it.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sstream>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "HostileServer.h"
 #include "TestSupport.h"
@@ -146,4 +152,45 @@ TEST(HostileServer, EachCheckEndsWithinItsStepsTimeOutsAndRefusesWhatAResponseCa
         EXPECT_LT(run.grown, 1LL << 30) << run.grown / (1 << 20) << " MiB more address space";
         EXPECT_EQ(server.connections(), 1);
     }
+}
+
+// DCMTK 3.6.7 reaches no IPv6 server: its address is refused before any
+// connection is tried, for both checks; a server on ::1, where the machine
+// has one, sees no connection.
+TEST(HostileServer, IPv6HostsAreRefusedBeforeAnyConnection)
+{
+    const int listener = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    socklen_t length = sizeof address;
+    const bool listening =
+        listener >= 0 && ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::listen(listener, 8) == 0 && ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    const int listenError = listening ? 0 : errno;
+    const int port = listening ? ntohs(address.sin6_port) : 11120;
+    TempDir folder;
+    const std::string config = writeConfiguration(folder, port);
+    const std::string refused =
+        "no connection: IPv6 is not supported by the DICOM checks: use the server's IPv4 address\n";
+    for (const std::string host : {"::1", "[::1]", "fe80::1%lo"}) {
+        SCOPED_TRACE(host);
+        const std::string shown = host.front() == '[' ? host : "[" + host + "]";
+        const std::string where = "COLOR at " + shown + ":" + std::to_string(port) + ": ";
+        const ToolRun echo = runTool({"echo", "--timeout", "2", config, host});
+        EXPECT_EQ(echo.status, 1);
+        EXPECT_EQ(echo.out, where + refused);
+        const ToolRun film = runTool({"filmtest", "--timeout", "2", config, "COLOR", host});
+        EXPECT_EQ(film.status, 1);
+        EXPECT_EQ(film.out, where + "test film not printed: " + refused);
+    }
+    if (!listening) {
+        if (listener >= 0)
+            ::close(listener);
+        GTEST_SKIP() << "no IPv6 loopback here (" << std::strerror(listenError)
+                     << "): the refusal is checked, not that no connection reached a server on ::1";
+    }
+    pollfd entry{listener, POLLIN, 0};
+    EXPECT_EQ(::poll(&entry, 1, 0), 0) << "a connection reached the server on ::1";
+    ::close(listener);
 }
