@@ -2,8 +2,11 @@
 #include "dicom/CancellableTransport.h"
 #include "dicom/DicomLog.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+
+#include "diagnostics/HostAddress.h"
 
 #include "dcmtk/config/osconfig.h"
 
@@ -58,18 +61,14 @@ std::string systemReason(const OFCondition& condition)
     return colon == std::string::npos ? text : text.substr(colon + 2);
 }
 
-// The outcome of a failed step, from DCMTK's condition.
-DicomStep stepFrom(const OFCondition& condition, const DicomPeer& peer, const DicomCancel& cancel)
+// An IPv6 address as the host: DCMTK 3.6.7 reads the called presentation
+// address as "host:port" up to the first colon and looks names up for IPv4
+// only, so it can reach no IPv6 server.
+bool isIPv6Host(std::string host)
 {
-    if (cancel.cancelled())
-        return kCancelled;
-    if (condition == DUL_READTIMEOUT || condition == DIMSE_NODATAAVAILABLE)
-        return {DicomOutcome::TimedOut, "no answer within " + std::to_string(peer.timeoutSeconds) + " s"};
-    if (condition == DUL_PEERABORTEDASSOCIATION)
-        return {DicomOutcome::Aborted, "the server aborted the association"};
-    if (condition == DUL_NETWORKCLOSED || condition == DUL_PEERREQUESTEDRELEASE)
-        return {DicomOutcome::Aborted, "the server closed the connection"};
-    return {DicomOutcome::Failed, condition.text()};
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    return isIPv6Address(host);
 }
 
 void copyUid(char* to, std::size_t size, const std::string& uid)
@@ -142,6 +141,8 @@ DicomAssociation::DicomAssociation(const DicomPeer& peer, DicomCancel& cancel) :
 
 DicomAssociation::~DicomAssociation()
 {
+    // No waiting for the server to close its end: the association is done.
+    m_bounds.closing = true;
     if (m_association) {
         // An open association is aborted; one that never opened only has
         // its connection closed.
@@ -159,15 +160,22 @@ DicomStep DicomAssociation::open(const std::string& calledAETitle, const char* a
 {
     if (m_cancel.cancelled())
         return kCancelled;
+    if (isIPv6Host(m_peer.host))
+        return {DicomOutcome::NoConnection, "IPv6 is not supported by the DICOM checks: use the server's IPv4 address"};
     const int timeout = m_peer.timeoutSeconds;
+    // One step: the connection and the association's answer together.
+    beginStep();
     // The toolkit keeps these bounds in globals; every association sets them.
+    // The connection within the time-out; the socket's own time-outs and the
+    // association's (ACSE) time-out only back up the step's deadline, which
+    // the connection keeps.
     dcmConnectionTimeout.set(timeout);
     dcmSocketSendTimeout.set(timeout);
     dcmSocketReceiveTimeout.set(timeout);
-    OFCondition condition = ASC_initializeNetwork(NET_REQUESTOR, 0, timeout, &m_network);
+    OFCondition condition = ASC_initializeNetwork(NET_REQUESTOR, 0, toolkitTimeout(), &m_network);
     if (condition.bad())
         return {DicomOutcome::Failed, condition.text()};
-    condition = ASC_setTransportLayer(m_network, newCancellableTransportLayer(m_cancel), 1);
+    condition = ASC_setTransportLayer(m_network, newCancellableTransportLayer(m_cancel, m_bounds), 1);
     if (condition.bad())
         return {DicomOutcome::Failed, condition.text()};
 
@@ -203,14 +211,49 @@ DicomStep DicomAssociation::open(const std::string& calledAETitle, const char* a
                 return {DicomOutcome::TimedOut, "no connection within " + std::to_string(timeout) + " s"};
             return {DicomOutcome::NoConnection, systemReason(condition)};
         }
-        return stepFrom(condition, m_peer, m_cancel);
+        return stepFrom(condition);
     }
     m_established = true;
     m_context = ASC_findAcceptedPresentationContextID(m_association, abstractSyntax);
     if (m_context == 0)
         return {DicomOutcome::Rejected,
                 "the server does not accept " + std::string(dcmFindNameOfUID(abstractSyntax, abstractSyntax))};
+    // The transfer syntax the data sets on the context come in, for the
+    // connection to read their lengths by.
+    T_ASC_PresentationContext accepted;
+    if (ASC_findAcceptedPresentationContext(m_association->params, m_context, &accepted).good())
+        m_bounds.explicitVR[m_context] =
+            std::strcmp(accepted.acceptedTransferSyntax, UID_LittleEndianExplicitTransferSyntax) == 0;
     return {};
+}
+
+void DicomAssociation::beginStep()
+{
+    m_bounds.deadline = TransportBounds::Clock::now() + std::chrono::seconds(m_peer.timeoutSeconds);
+    m_bounds.timedOut = false;
+}
+
+int DicomAssociation::toolkitTimeout() const
+{
+    const auto left = std::chrono::ceil<std::chrono::seconds>(m_bounds.deadline - TransportBounds::Clock::now());
+    return static_cast<int>(std::max<std::chrono::seconds::rep>(left.count(), 0)) + 1;
+}
+
+// The outcome of a failed step, from DCMTK's condition and what the
+// connection saw.
+DicomStep DicomAssociation::stepFrom(const OFCondition& condition) const
+{
+    if (m_cancel.cancelled())
+        return kCancelled;
+    if (!m_bounds.refusal.empty())
+        return {DicomOutcome::Failed, m_bounds.refusal};
+    if (m_bounds.timedOut || condition == DUL_READTIMEOUT || condition == DIMSE_NODATAAVAILABLE)
+        return {DicomOutcome::TimedOut, "no answer within " + std::to_string(m_peer.timeoutSeconds) + " s"};
+    if (condition == DUL_PEERABORTEDASSOCIATION)
+        return {DicomOutcome::Aborted, "the server aborted the association"};
+    if (condition == DUL_NETWORKCLOSED || condition == DUL_PEERREQUESTEDRELEASE)
+        return {DicomOutcome::Aborted, "the server closed the connection"};
+    return {DicomOutcome::Failed, condition.text()};
 }
 
 unsigned short DicomAssociation::nextMessageId()
@@ -222,13 +265,14 @@ DimseResponse DicomAssociation::echo()
 {
     if (m_cancel.cancelled())
         return DimseResponse(kCancelled);
+    beginStep();
     DimseResponse response;
     DcmDataset* detail = nullptr;
-    const OFCondition condition = DIMSE_echoUser(m_association, nextMessageId(), DIMSE_NONBLOCKING,
-                                                 m_peer.timeoutSeconds, &response.status, &detail);
+    const OFCondition condition =
+        DIMSE_echoUser(m_association, nextMessageId(), DIMSE_NONBLOCKING, toolkitTimeout(), &response.status, &detail);
     delete detail;
     if (condition.bad())
-        response.step = stepFrom(condition, m_peer, m_cancel);
+        response.step = stepFrom(condition);
     return response;
 }
 
@@ -299,26 +343,28 @@ DimseResponse DicomAssociation::exchange(T_DIMSE_Message& request, DcmDataset* d
 {
     if (m_cancel.cancelled())
         return DimseResponse(kCancelled);
+    // The request, its response and the event reports before it: one step.
+    beginStep();
     OFCondition condition =
         DIMSE_sendMessageUsingMemoryData(m_association, m_context, &request, nullptr, data, nullptr, nullptr);
     if (condition.bad())
-        return DimseResponse(stepFrom(condition, m_peer, m_cancel));
-    for (;;) {
+        return DimseResponse(stepFrom(condition));
+    for (int eventReports = 0;; ++eventReports) {
         T_ASC_PresentationContextID context = 0;
         DcmDataset* statusDetail = nullptr;
         T_DIMSE_Message received = message(DIMSE_NOTHING);
-        condition = DIMSE_receiveCommand(m_association, DIMSE_NONBLOCKING, m_peer.timeoutSeconds, &context, &received,
+        condition = DIMSE_receiveCommand(m_association, DIMSE_NONBLOCKING, toolkitTimeout(), &context, &received,
                                          &statusDetail);
         delete statusDetail;
         if (condition.bad())
-            return DimseResponse(stepFrom(condition, m_peer, m_cancel));
+            return DimseResponse(stepFrom(condition));
         const CommandFields fields = fieldsOf(received);
         DcmDataset* receivedData = nullptr;
         if (fields.withData) {
-            condition = DIMSE_receiveDataSetInMemory(m_association, DIMSE_NONBLOCKING, m_peer.timeoutSeconds, &context,
+            condition = DIMSE_receiveDataSetInMemory(m_association, DIMSE_NONBLOCKING, toolkitTimeout(), &context,
                                                      &receivedData, nullptr, nullptr);
             if (condition.bad())
-                return DimseResponse(stepFrom(condition, m_peer, m_cancel));
+                return DimseResponse(stepFrom(condition));
         }
         if (received.CommandField != DIMSE_N_EVENT_REPORT_RQ) {
             DimseResponse response;
@@ -329,13 +375,17 @@ DimseResponse DicomAssociation::exchange(T_DIMSE_Message& request, DcmDataset* d
             return response;
         }
         // A printer or print job event before the response: acknowledge it
-        // and go on waiting.
+        // and go on waiting, within the step and up to a bound.
         delete receivedData;
+        if (eventReports == kMaxEventReportsPerStep)
+            return DimseResponse({DicomOutcome::Failed, "the server sent more than " +
+                                                            std::to_string(kMaxEventReportsPerStep) +
+                                                            " event reports without answering"});
         T_DIMSE_Message reply = eventReportResponse(received.msg.NEventReportRQ);
         condition =
             DIMSE_sendMessageUsingMemoryData(m_association, context, &reply, nullptr, nullptr, nullptr, nullptr);
         if (condition.bad())
-            return DimseResponse(stepFrom(condition, m_peer, m_cancel));
+            return DimseResponse(stepFrom(condition));
     }
 }
 
@@ -343,9 +393,10 @@ DicomStep DicomAssociation::release()
 {
     if (m_cancel.cancelled())
         return kCancelled;
+    beginStep();
     const OFCondition condition = ASC_releaseAssociation(m_association);
     if (condition.bad())
-        return stepFrom(condition, m_peer, m_cancel);
+        return stepFrom(condition);
     m_established = false;
     ASC_dropAssociation(m_association);
     ASC_destroyAssociation(&m_association);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "dicom/CancellableTransport.h"
 #include "dicom/DicomPeer.h"
 
 // DCMTK's own types stay in the .cpp files of this folder.
@@ -12,6 +13,7 @@ struct T_ASC_Association;
 struct T_DIMSE_Message;
 class DcmDataset;
 class DcmTagKey;
+class OFCondition;
 
 // What one step on the network came to: the outcome and, for the user, the
 // reason (the reject reason, the system's error, the time-out).
@@ -39,16 +41,24 @@ struct DimseResponse {
     bool answered() const { return step.answered(); }
 };
 
-// One association through DCMTK's network layer to peer, every step bounded
-// by the peer's time-out and stopped by cancel. Aborts the association if it
-// is still open when the object goes.
+// One association through DCMTK's network layer to peer, stopped by cancel.
+// Each step (the connection with the association's answer, one request with
+// its response, the release) ends within the peer's time-out from its start,
+// whatever the server sends meanwhile; a step that runs out is timed out and
+// the association is aborted. A response that breaks the bounds of
+// ResponseGuard fails its step and the association is aborted. Aborts the
+// association if it is still open when the object goes, without waiting for
+// the server.
 //
 // The requests are the DIMSE services a print or verification SCU uses, one
 // call each: the request goes out, and the call returns with its response
-// (an event report that comes first is acknowledged and passed over). A
-// request made after a cancel is not sent.
+// (up to kMaxEventReportsPerStep event reports that come first are
+// acknowledged and passed over). A request made after a cancel is not sent.
 class DicomAssociation {
   public:
+    // Event reports one request may have to wait through; more fail the step.
+    static constexpr int kMaxEventReportsPerStep = 16;
+
     DicomAssociation(const DicomPeer& peer, DicomCancel& cancel);
     ~DicomAssociation();
     DicomAssociation(const DicomAssociation&) = delete;
@@ -74,12 +84,20 @@ class DicomAssociation {
     DicomStep release();
 
   private:
+    // Starts a step: its deadline is the time-out from now.
+    void beginStep();
+    // The time-out DCMTK is given for a wait within the step, in its whole
+    // seconds: what is left, and a second more, so that the connection's
+    // exact deadline is what ends the wait.
+    int toolkitTimeout() const;
+    DicomStep stepFrom(const OFCondition& condition) const;
     unsigned short nextMessageId();
     // Sends request (with data when not null) and waits for its response.
     DimseResponse exchange(T_DIMSE_Message& request, DcmDataset* data);
 
     const DicomPeer& m_peer;
     DicomCancel& m_cancel;
+    TransportBounds m_bounds;
     T_ASC_Network* m_network = nullptr;
     T_ASC_Association* m_association = nullptr;
     unsigned char m_context = 0;

@@ -15,8 +15,12 @@ struct DicomPeer {
     // Bounds the connection, the association and every response.
     int timeoutSeconds = kDefaultTimeoutSeconds;
 
-    // "127.0.0.1:104"
-    std::string address() const { return host + ":" + std::to_string(port); }
+    // "127.0.0.1:104", "[::1]:104"
+    std::string address() const
+    {
+        const bool ipv6 = host.find(':') != std::string::npos && host.front() != '[';
+        return (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+    }
 };
 
 // How an association, or one request on it, ended.
