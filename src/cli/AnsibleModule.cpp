@@ -1,10 +1,10 @@
 #include "cli/AnsibleModule.h"
 
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <ostream>
 
+#include "cli/BoundedRead.h"
 #include "cli/ConfigEdit.h"
 #include "config/ConfigFields.h"
 #include "config/ConfigurationCheck.h"
@@ -270,11 +270,15 @@ int configModuleMain(int argc, const char* const* argv, std::ostream& out)
                                                  "arguments file, as Ansible runs it"}};
     } else {
         std::ifstream in(argv[1], std::ios::binary);
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string text;
+        const BoundedRead read = readBounded(in, text);
         Json arguments;
         std::string message;
-        if (!in.good() && !in.eof())
+        if (read == BoundedRead::Failed)
             result = {{"failed", true}, {"msg", "cannot read the arguments file " + std::string(argv[1])}};
+        else if (read == BoundedRead::TooLong)
+            result = {{"failed", true},
+                      {"msg", "the arguments file " + std::string(argv[1]) + " holds more than " + inputLimitText()}};
         else if (!parseJson(text, arguments, message))
             result = {{"failed", true}, {"msg", "the arguments file holds no JSON: " + message}};
         else

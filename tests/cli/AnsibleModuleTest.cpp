@@ -370,3 +370,15 @@ TEST_F(AnsibleModule, TheProgramReadsItsArgumentsFileAndPrintsOneJsonObject)
     EXPECT_EQ(main({"quarvel_config", missing.c_str()}, printed), 1);
     EXPECT_EQ(printed["msg"], "cannot read the arguments file " + missing);
 }
+
+TEST_F(AnsibleModule, AnArgumentsFileThatNeverEndsFailsAt256MiB)
+{
+    std::ostringstream out;
+    const char* argv[] = {"quarvel_config", "/dev/zero"};
+    EXPECT_EQ(configModuleMain(2, argv, out), 1);
+    Json printed;
+    std::string message;
+    ASSERT_TRUE(parseJson(out.str(), printed, message)) << message;
+    EXPECT_EQ(printed["failed"], true);
+    EXPECT_EQ(printed["msg"], "the arguments file /dev/zero holds more than 256 MiB");
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ToolRun.h"
+#include "cli/BoundedRead.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigJson.h"
 #include "config/ConfigKeys.h"
@@ -260,6 +261,75 @@ TEST(Import, RefusesWhatTheFileCannotHoldNamingTheFieldAndLeavesOutAsItWas)
     }
     EXPECT_EQ(readBytes(dir.file("config.cfg")), "old");
     EXPECT_EQ(backups(dir), std::vector<std::string>());
+}
+
+TEST(StandardInput, MoreThan256MiBIsRefusedForEveryCommandAndNothingIsWritten)
+{
+    EXPECT_EQ(kInputLimit, 256u * 1024 * 1024);
+    TempDir dir;
+    writeBytes(dir.file("config.cfg"), "old");
+    const std::vector<std::string> commands[] = {
+        {"import", "-", dir.file("config.cfg")},
+        {"export", "-"},
+        {"get", "-", "Port"},
+        {"set", "-", "Port=1"},
+        {"set", "--dry-run", "-", "Port=1"},
+        {"remove", "-", "Printers[A]"},
+        {"check", "-"},
+        {"check", "--json", "-"},
+        {"diff", "-"},
+        {"normalize", "-", dir.file("config.cfg")},
+    };
+    for (const auto& args : commands) {
+        SCOPED_TRACE(args[0] + " " + args[1]);
+        EndlessZeros zeros;
+        std::istream in(&zeros);
+        const ToolRun run = tool(args, in);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, error("standard input holds more than 256 MiB"));
+        EXPECT_EQ(run.out, "");
+        // It stopped at the bound.
+        EXPECT_LE(zeros.served(), kInputLimit + 2 * 64 * 1024);
+    }
+    EXPECT_EQ(readBytes(dir.file("config.cfg")), "old");
+    EXPECT_EQ(backups(dir), std::vector<std::string>());
+}
+
+TEST(StandardInput, ReadUpToTheBoundExactly)
+{
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::size_t limit;
+        BoundedRead read;
+    } rows[] = {
+        {"nothing", "", 0, BoundedRead::Read},
+        {"a byte over nothing", "x", 0, BoundedRead::TooLong},
+        {"the bound", std::string(10, 'x'), 10, BoundedRead::Read},
+        {"a byte over", std::string(11, 'x'), 10, BoundedRead::TooLong},
+        {"chunks to the bound", std::string(200000, 'x'), 200000, BoundedRead::Read},
+        {"chunks over the bound", std::string(200001, 'x'), 200000, BoundedRead::TooLong},
+        {"chunks under the bound", std::string(200000, 'x'), kInputLimit, BoundedRead::Read},
+    };
+    for (const auto& row : rows) {
+        std::istringstream in(row.bytes);
+        std::string bytes = "before";
+        EXPECT_EQ(readBounded(in, bytes, row.limit), row.read) << row.what;
+        if (row.read == BoundedRead::Read) {
+            EXPECT_TRUE(bytes == row.bytes) << row.what;
+        }
+    }
+    EndlessZeros zeros;
+    std::istream endless(&zeros);
+    std::string bytes;
+    EXPECT_EQ(readBounded(endless, bytes, 1 << 20), BoundedRead::TooLong);
+    EXPECT_LE(zeros.served(), (1u << 20) + 2 * 64 * 1024);
+    EXPECT_EQ(inputLimitText(), "256 MiB");
+    EXPECT_EQ(inputLimitText(1000), "1000 bytes");
+
+    std::istringstream broken("text");
+    broken.setstate(std::ios::badbit);
+    EXPECT_EQ(readBounded(broken, bytes), BoundedRead::Failed);
 }
 
 TEST(Get, OneValueAsTheFileWritesItByPath)
