@@ -1,5 +1,6 @@
 #include "cli/AnsibleModule.h"
 
+#include <exception>
 #include <fstream>
 #include <optional>
 #include <ostream>
@@ -102,14 +103,14 @@ bool readOptions(const Json& arguments, Options& options, std::string& message)
         } else if (name == "state") {
             if (value != "present" && value != "absent") {
                 message = "value of state must be one of: present, absent, got: " +
-                          (value.is_string() ? value.get<std::string>() : value.dump());
+                          (value.is_string() ? value.get<std::string>() : jsonExcerpt(value));
                 return false;
             }
             options.absent = value == "absent";
         } else if (name == "create" || name == "force") {
             const std::optional<bool> flag = ansibleBoolean(value);
             if (!flag) {
-                message = name + ": wants a boolean (got " + value.dump() + ")";
+                message = name + ": wants a boolean (got " + jsonExcerpt(value) + ")";
                 return false;
             }
             (name == "create" ? options.create : options.force) = *flag;
@@ -141,7 +142,7 @@ bool absentRecords(const Json& set, Json& records, std::string& message)
     const auto list = [&](const std::string& name, std::string_view keyField) {
         const Json& entries = set[name];
         if (!entries.is_array()) {
-            message = "set: " + name + ": wants a list of objects (got " + entries.dump() + ")";
+            message = "set: " + name + ": wants a list of objects (got " + jsonExcerpt(entries) + ")";
             return false;
         }
         const std::string key(keyField);
@@ -149,11 +150,11 @@ bool absentRecords(const Json& set, Json& records, std::string& message)
         for (const Json& entry : entries) {
             const std::string where = "set: " + name + " entry " + std::to_string(++number);
             if (!entry.is_object())
-                message = where + ": wants an object (got " + entry.dump() + ")";
+                message = where + ": wants an object (got " + jsonExcerpt(entry) + ")";
             else if (!entry.contains(key))
                 message = where + ": wants its " + key + ", to find the record";
             else if (!entry[key].is_string() && !entry[key].is_number())
-                message = where + "." + key + ": wants a text (got " + entry[key].dump() + ")";
+                message = where + "." + key + ": wants a text (got " + jsonExcerpt(entry[key]) + ")";
             else if (entry.size() != 1)
                 message = where + ": with state absent, names the record by its " + key + " alone";
             else
@@ -191,6 +192,10 @@ Json runAnsibleModule(const Json& arguments)
         return result;
     };
 
+    // Arguments that parseJson did not read may nest deeper than the
+    // library's recursive copies go.
+    if (!jsonDepthWithin(arguments))
+        return failed("the arguments nest deeper than " + std::to_string(kJsonDepthLimit) + " levels");
     Options options;
     std::string message;
     if (!readOptions(arguments, options, message))
@@ -262,7 +267,7 @@ Json runAnsibleModule(const Json& arguments)
 }
 
 int configModuleMain(int argc, const char* const* argv, std::ostream& out)
-{
+try {
     Json result;
     if (argc != 2) {
         result = {{"failed", true},
@@ -287,4 +292,11 @@ int configModuleMain(int argc, const char* const* argv, std::ostream& out)
     out << result.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
     out.flush();
     return result.value("failed", false) ? 1 : 0;
+} catch (const std::exception& error) {
+    // Whatever is thrown ends as a failure Ansible reads, not as an abort.
+    out << Json({{"changed", false}, {"failed", true}, {"msg", std::string("the module failed: ") + error.what()}})
+               .dump(-1, ' ', false, Json::error_handler_t::replace)
+        << '\n';
+    out.flush();
+    return 1;
 }

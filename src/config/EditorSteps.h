@@ -76,9 +76,6 @@ class EditorSteps {
     ConfigurationEditor& m_editor;
 };
 
-// A JSON value for a message, cut to about 60 characters.
-std::string shownJson(const Json& value);
-
 // What a text and a name of a section must be, for the messages that refuse one.
 inline constexpr const char* kTextRule = "a text without line breaks, tabs or blanks at either end";
 inline constexpr const char* kNameRule =

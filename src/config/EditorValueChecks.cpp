@@ -106,7 +106,7 @@ bool EditorSteps::storedText(std::string_view utf8, bool name, const std::string
     }
     if (name ? !usableAsSectionName(bytes, m_editor.m_editorRules) : !readsBackAsGiven(bytes))
         return fail(where,
-                    std::string("wants ") + (name ? kNameRule : kTextRule) + " (got '" + std::string(utf8) + "')");
+                    std::string("wants ") + (name ? kNameRule : kTextRule) + " (got '" + textExcerpt(utf8) + "')");
     return true;
 }
 
@@ -119,8 +119,8 @@ bool EditorSteps::jsonString(const Json& value, const std::string& where, std::s
     }
     if (m_editor.m_typing == JsonTyping::Lenient && value.is_number()) {
         utf8 = value.is_number_float() ? exactReal(value.get<double>()) : value.dump();
-        m_editor.m_conversions.push_back(where + ": the number " + value.dump() + " was taken as the text '" + utf8 +
-                                         "'");
+        m_editor.m_conversions.push_back(where + ": the number " + jsonExcerpt(value) + " was taken as the text '" +
+                                         utf8 + "'");
         return true;
     }
     return false;
@@ -177,7 +177,7 @@ bool EditorSteps::typedValue(const KeyDef<Record>& def, std::string_view typed, 
         }
         break;
     }
-    return fail(where, "wants " + wanted(def, false, m_editor.m_editorRules) + " (got '" + std::string(typed) + "')");
+    return fail(where, "wants " + wanted(def, false, m_editor.m_editorRules) + " (got '" + textExcerpt(typed) + "')");
 }
 
 // The value text of def's field for a JSON value.
@@ -234,7 +234,7 @@ bool EditorSteps::jsonValue(const KeyDef<Record>& def, const Json& value, const 
         break;
     }
     }
-    return fail(where, "wants " + wanted(def, true, m_editor.m_editorRules) + " (got " + shownJson(value) + ")");
+    return fail(where, "wants " + wanted(def, true, m_editor.m_editorRules) + " (got " + jsonExcerpt(value) + ")");
 }
 
 // Sets def's field from a checked value text, as the reader reads it.
@@ -245,14 +245,6 @@ void EditorSteps::store(const KeyDef<Record>& def, Record& record, const std::st
     if constexpr (std::is_same_v<Record, Configuration>)
         if (def.written)
             m_editor.m_writtenChecks.push_back({where, text, &def});
-}
-
-std::string shownJson(const Json& value)
-{
-    std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
-    if (text.size() > 60)
-        text = text.substr(0, 57) + "...";
-    return text;
 }
 
 // The records whose fields the editor sets.

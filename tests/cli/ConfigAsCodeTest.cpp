@@ -263,6 +263,59 @@ TEST(Import, RefusesWhatTheFileCannotHoldNamingTheFieldAndLeavesOutAsItWas)
     EXPECT_EQ(backups(dir), std::vector<std::string>());
 }
 
+TEST(Import, HostileJsonIsRefusedSayingWhereAndLeavesOutAsItWas)
+{
+    const auto nested = [](const std::string& before, std::size_t levels, const std::string& after) {
+        return before + std::string(levels, '[') + std::string(levels, ']') + after;
+    };
+    const std::string tooDeep = "arrays and objects nest deeper than 64 levels";
+    const std::string wantsInteger = "Port: wants an integer from -2147483648 to 2147483647 (got ";
+    const struct {
+        const char* what;
+        std::string json;
+        std::string message;
+    } rows[] = {
+        {"100,000 levels as the whole document", nested("", 100000, ""),
+         "<stdin> is no JSON: parse error at line 1, column 65: " + tooDeep},
+        {"100,000 levels as the value of Port", nested(R"({"Port":)", 100000, "}"),
+         "<stdin> is no JSON: parse error at line 1, column 72: " + tooDeep},
+        {"100,000 levels as the value of Text", nested(R"({"Text":)", 100000, "}"),
+         "<stdin> is no JSON: parse error at line 1, column 72: " + tooDeep},
+        {"100,000 levels as the value of Printers", nested(R"({"Printers":)", 100000, "}"),
+         "<stdin> is no JSON: parse error at line 1, column 76: " + tooDeep},
+        {"63 levels under Port: JSON, but no integer", nested(R"({"Port":)", 63, "}"),
+         wantsInteger + std::string(57, '[') + "...)"},
+        {"1e400", R"({"Port":1e400})",
+         "<stdin> is no JSON: parse error at line 1, column 13: number out of range: 1e400"},
+        {"1e309", R"({"Port":1e309})",
+         "<stdin> is no JSON: parse error at line 1, column 13: number out of range: 1e309"},
+        {"-1e999", R"({"Port":-1e999})",
+         "<stdin> is no JSON: parse error at line 1, column 14: number out of range: -1e999"},
+        {"10 MB of digits", "{\"Port\":" + std::string(10'000'000, '9') + "}",
+         "<stdin> is no JSON: parse error at line 1, column 10000008: number out of range: " + std::string(57, '9') +
+             "..."},
+        {"30 digits: a double, no integer", R"({"Port":123456789012345678901234567890})",
+         wantsInteger + "1.2345678901234568e+29)"},
+        {"10 MB of text for a number", "{\"Port\":\"" + std::string(10'000'000, 'x') + "\"}",
+         wantsInteger + "\"" + std::string(56, 'x') + "...)"},
+        {"a key twice", R"({"Port":104,"Port":105})",
+         "<stdin> is no JSON: parse error at line 1, column 18: the key \"Port\" is given twice in one object"},
+        {"a key twice in the layout", R"({"Layout":{"Trim":true,"Trim":false}})",
+         "<stdin> is no JSON: parse error at line 1, column 29: the key \"Trim\" is given twice in one object"},
+    };
+    TempDir dir;
+    writeBytes(dir.file("config.cfg"), "old");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const ToolRun run = tool({"import", "-", dir.file("config.cfg")}, row.json);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, error(row.message));
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_EQ(readBytes(dir.file("config.cfg")), "old");
+    EXPECT_EQ(backups(dir), std::vector<std::string>());
+}
+
 TEST(StandardInput, MoreThan256MiBIsRefusedForEveryCommandAndNothingIsWritten)
 {
     EXPECT_EQ(kInputLimit, 256u * 1024 * 1024);
