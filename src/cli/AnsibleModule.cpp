@@ -1,10 +1,11 @@
 #include "cli/AnsibleModule.h"
 
+#include <exception>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <ostream>
 
+#include "cli/BoundedRead.h"
 #include "cli/ConfigEdit.h"
 #include "config/ConfigFields.h"
 #include "config/ConfigurationCheck.h"
@@ -122,7 +123,7 @@ bool readOptions(const Json& arguments, Options& options, std::string& message)
         } else if (name == "state") {
             if (value != "present" && value != "absent") {
                 message = "value of state must be one of: present, absent, got: " +
-                          (value.is_string() ? value.get<std::string>() : value.dump());
+                          (value.is_string() ? value.get<std::string>() : jsonExcerpt(value));
                 return false;
             }
             options.absent = value == "absent";
@@ -135,7 +136,7 @@ bool readOptions(const Json& arguments, Options& options, std::string& message)
         } else if (bool* target = flagOption(options, name)) {
             const std::optional<bool> flag = ansibleBoolean(value);
             if (!flag) {
-                message = name + ": wants a boolean (got " + value.dump() + ")";
+                message = name + ": wants a boolean (got " + jsonExcerpt(value) + ")";
                 return false;
             }
             *target = *flag;
@@ -168,7 +169,7 @@ bool absentRecords(const Json& set, Json& records, std::string& message)
     const auto list = [&](const std::string& name, std::string_view keyField) {
         const Json& entries = set[name];
         if (!entries.is_array()) {
-            message = "set: " + name + ": wants a list of objects (got " + entries.dump() + ")";
+            message = "set: " + name + ": wants a list of objects (got " + jsonExcerpt(entries) + ")";
             return false;
         }
         const std::string key(keyField);
@@ -176,11 +177,11 @@ bool absentRecords(const Json& set, Json& records, std::string& message)
         for (const Json& entry : entries) {
             const std::string where = "set: " + name + " entry " + std::to_string(++number);
             if (!entry.is_object())
-                message = where + ": wants an object (got " + entry.dump() + ")";
+                message = where + ": wants an object (got " + jsonExcerpt(entry) + ")";
             else if (!entry.contains(key))
                 message = where + ": wants its " + key + ", to find the record";
             else if (!entry[key].is_string() && !entry[key].is_number())
-                message = where + "." + key + ": wants a text (got " + entry[key].dump() + ")";
+                message = where + "." + key + ": wants a text (got " + jsonExcerpt(entry[key]) + ")";
             else if (entry.size() != 1)
                 message = where + ": with state absent, names the record by its " + key + " alone";
             else
@@ -218,6 +219,10 @@ Json runAnsibleModule(const Json& arguments)
         return result;
     };
 
+    // Arguments that parseJson did not read may nest deeper than the
+    // library's recursive copies go.
+    if (!jsonDepthWithin(arguments))
+        return failed("the arguments nest deeper than " + std::to_string(kJsonDepthLimit) + " levels");
     Options options;
     std::string message;
     if (!readOptions(arguments, options, message))
@@ -302,7 +307,7 @@ Json runAnsibleModule(const Json& arguments)
 }
 
 int configModuleMain(int argc, const char* const* argv, std::ostream& out)
-{
+try {
     Json result;
     if (argc != 2) {
         result = {{"failed", true},
@@ -310,11 +315,15 @@ int configModuleMain(int argc, const char* const* argv, std::ostream& out)
                                                  "arguments file, as Ansible runs it"}};
     } else {
         std::ifstream in(argv[1], std::ios::binary);
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string text;
+        const BoundedRead read = readBounded(in, text);
         Json arguments;
         std::string message;
-        if (!in.good() && !in.eof())
+        if (read == BoundedRead::Failed)
             result = {{"failed", true}, {"msg", "cannot read the arguments file " + std::string(argv[1])}};
+        else if (read == BoundedRead::TooLong)
+            result = {{"failed", true},
+                      {"msg", "the arguments file " + std::string(argv[1]) + " holds more than " + inputLimitText()}};
         else if (!parseJson(text, arguments, message))
             result = {{"failed", true}, {"msg", "the arguments file holds no JSON: " + message}};
         else
@@ -323,4 +332,11 @@ int configModuleMain(int argc, const char* const* argv, std::ostream& out)
     out << result.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
     out.flush();
     return result.value("failed", false) ? 1 : 0;
+} catch (const std::exception& error) {
+    // Whatever is thrown ends as a failure Ansible reads, not as an abort.
+    out << Json({{"changed", false}, {"failed", true}, {"msg", std::string("the module failed: ") + error.what()}})
+               .dump(-1, ' ', false, Json::error_handler_t::replace)
+        << '\n';
+    out.flush();
+    return 1;
 }

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <iostream>
-#include <iterator>
+#include <new>
 
+#include "cli/BoundedRead.h"
 #include "cli/WriteGuard.h"
 #include "config/ConfigFields.h"
 #include "config/ConfigFormatter.h"
@@ -16,16 +17,6 @@
 
 namespace cfgtool {
 
-namespace {
-
-bool readAll(std::istream& in, std::string& bytes)
-{
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-} // namespace
-
 int fail(Invocation& invocation, const std::string& message)
 {
     invocation.err << kProgram << ": " << message << '\n';
@@ -35,9 +26,20 @@ int fail(Invocation& invocation, const std::string& message)
 bool readInput(Invocation& invocation, const std::string& path, std::string& bytes, std::string& message)
 {
     if (path == kStandardStream) {
-        if (readAll(invocation.in, bytes))
+        // Standard input has no size: an endless one (</dev/zero) is refused
+        // at the bound rather than filling the memory.
+        BoundedRead read = BoundedRead::Failed;
+        std::string cause;
+        try {
+            read = readBounded(invocation.in, bytes);
+        } catch (const std::bad_alloc&) {
+            cause = ": out of memory";
+        }
+        if (read == BoundedRead::Read)
             return true;
-        message = "cannot read standard input";
+        bytes = std::string();
+        message = read == BoundedRead::TooLong ? "standard input holds more than " + inputLimitText()
+                                               : "cannot read standard input" + cause;
         return false;
     }
     // The same reader as the configuration's: regular files only, and no

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -21,8 +22,28 @@ using Json = nlohmann::ordered_json;
 
 Json configurationToJson(const Configuration& config);
 
-// Parses a JSON text; false with a message that says where it is not JSON.
+// How deep parseJson lets arrays and objects nest: the whole document is
+// one level, {"Printers": [{...}]} three. The JSON form needs three; deeper
+// input is refused while it is read, so that no deep tree is ever built
+// (the library writes and copies trees recursively).
+constexpr std::size_t kJsonDepthLimit = 64;
+
+// Parses a JSON text; false with a message that says where it is not JSON:
+// a syntax error, a number no double holds (1e400), arrays and objects
+// nested deeper than kJsonDepthLimit, a key given twice in one object, no
+// memory. Nothing the library throws leaves it.
 bool parseJson(std::string_view text, Json& json, std::string& message);
+
+// Whether json nests no deeper than limit levels (checked without recursion).
+bool jsonDepthWithin(const Json& json, std::size_t limit = kJsonDepthLimit);
+
+// A value for a message: its JSON text on one line, at most kExcerptLength
+// bytes, cut with "..." (at a character's boundary) when longer. Any value
+// may be given: neither its size nor its depth matters.
+constexpr std::size_t kExcerptLength = 60;
+std::string jsonExcerpt(const Json& json);
+// A text for a message, cut as jsonExcerpt cuts.
+std::string textExcerpt(std::string_view text);
 
 // json as text, indented by two blanks, non-ASCII characters as UTF-8.
 std::string jsonText(const Json& json);

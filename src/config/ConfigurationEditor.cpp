@@ -24,7 +24,7 @@ bool ConfigurationEditor::applyJson(const Json& json, bool import)
 {
     EditorSteps steps(*this);
     if (!json.is_object())
-        return steps.fail("", "wants a JSON object of fields, as export writes it (got " + shownJson(json) + ")");
+        return steps.fail("", "wants a JSON object of fields, as export writes it (got " + jsonExcerpt(json) + ")");
     // The code page first: the texts are stored in it.
     const std::string encoding(kEncodingField);
     if (json.contains(encoding) && !steps.jsonEncoding(json[encoding]))
@@ -54,7 +54,7 @@ bool ConfigurationEditor::removeJson(const Json& json)
     EditorSteps steps(*this);
     if (!json.is_object())
         return steps.fail("remove", "wants an object of lists of keys, as {\"Printers\": [\"LASER1\"]} (got " +
-                                        shownJson(json) + ")");
+                                        jsonExcerpt(json) + ")");
     for (const auto& [field, keys] : json.items()) {
         ListKind list;
         if (field == ListTraits<PrinterRecord>::name)
@@ -66,11 +66,11 @@ bool ConfigurationEditor::removeJson(const Json& json)
         else
             return steps.fail("remove", "unknown list '" + field + "' (Printers, Papers or Headers)");
         if (!keys.is_array())
-            return steps.fail("remove." + field, "wants a list of keys (got " + shownJson(keys) + ")");
+            return steps.fail("remove." + field, "wants a list of keys (got " + jsonExcerpt(keys) + ")");
         for (const Json& key : keys) {
             std::string utf8;
             if (!steps.jsonString(key, "remove." + field, utf8))
-                return steps.fail("remove." + field, "wants keys as texts (got " + shownJson(key) + ")");
+                return steps.fail("remove." + field, "wants keys as texts (got " + jsonExcerpt(key) + ")");
             steps.removeKey(list, utf8);
         }
     }

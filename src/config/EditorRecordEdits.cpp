@@ -69,7 +69,7 @@ bool EditorSteps::recordFieldJson(Record& record, const std::string& field, cons
         if (field == "Name") {
             std::string utf8;
             if (!jsonString(value, where, utf8))
-                return fail(where, std::string("wants ") + kNameRule + " (got " + shownJson(value) + ")");
+                return fail(where, std::string("wants ") + kNameRule + " (got " + jsonExcerpt(value) + ")");
             return rename(record, utf8, where);
         }
     const KeyDef<Record>* def = fieldDef(Traits::keys(), field);
@@ -95,20 +95,20 @@ template <typename Record> bool EditorSteps::jsonList(const Json& list, bool imp
     const std::string name(Traits::name);
     const std::string keyField(Traits::keyField);
     if (!list.is_array())
-        return fail(name, "wants a list of objects (got " + shownJson(list) + ")");
+        return fail(name, "wants a list of objects (got " + jsonExcerpt(list) + ")");
     std::set<std::string> given;
     std::size_t number = 0;
     for (const Json& entry : list) {
         ++number;
         std::string where = name + " entry " + std::to_string(number);
         if (!entry.is_object())
-            return fail(where, "wants an object (got " + shownJson(entry) + ")");
+            return fail(where, "wants an object (got " + jsonExcerpt(entry) + ")");
         std::string key, keyUtf8;
         const bool hasKey = entry.contains(keyField);
         if (hasKey) {
             if (!jsonString(entry[keyField], where + "." + keyField, keyUtf8))
                 return fail(where + "." + keyField, std::string("wants ") + (Traits::named ? kNameRule : kTextRule) +
-                                                        " (got " + shownJson(entry[keyField]) + ")");
+                                                        " (got " + jsonExcerpt(entry[keyField]) + ")");
             where = name + "[" + keyUtf8 + "]";
             if (!storedKey<Record>(keyUtf8, where + "." + keyField, key))
                 return false;
@@ -139,7 +139,7 @@ template <typename Record> bool EditorSteps::jsonList(const Json& list, bool imp
 bool EditorSteps::jsonLayout(const Json& layout)
 {
     if (!layout.is_object())
-        return fail("Layout", "wants an object (got " + shownJson(layout) + ")");
+        return fail("Layout", "wants an object (got " + jsonExcerpt(layout) + ")");
     for (const auto& [field, value] : layout.items()) {
         const std::string where = "Layout." + field;
         const KeyDef<LayoutRecord>* def = layoutField(field);

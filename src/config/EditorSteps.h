@@ -76,8 +76,6 @@ class EditorSteps {
     ConfigurationEditor& m_editor;
 };
 
-// A JSON value for a message, cut to about 60 characters.
-std::string shownJson(const Json& value);
 // A text for a message: quoted, control characters as \xHH, cut at 60.
 std::string shownText(std::string_view text);
 

@@ -68,6 +68,6 @@ bool EditorSteps::jsonEncoding(const Json& value)
     const std::optional<TextEncoding> encoding =
         value.is_string() ? encodingNamed(value.get<std::string>()) : std::nullopt;
     if (!encoding)
-        return fail(field, "wants \"UTF-8\" or \"Windows-1252\" (got " + shownJson(value) + ")");
+        return fail(field, "wants \"UTF-8\" or \"Windows-1252\" (got " + jsonExcerpt(value) + ")");
     return changeEncoding(*encoding);
 }

@@ -136,8 +136,8 @@ bool EditorSteps::jsonString(const Json& value, const std::string& where, std::s
     }
     if (m_editor.m_typing == JsonTyping::Lenient && value.is_number()) {
         utf8 = value.is_number_float() ? exactReal(value.get<double>()) : value.dump();
-        m_editor.m_conversions.push_back(where + ": the number " + value.dump() + " was taken as the text '" + utf8 +
-                                         "'");
+        m_editor.m_conversions.push_back(where + ": the number " + jsonExcerpt(value) + " was taken as the text '" +
+                                         utf8 + "'");
         return true;
     }
     return false;
@@ -251,7 +251,7 @@ bool EditorSteps::jsonValue(const KeyDef<Record>& def, const Json& value, const 
         break;
     }
     }
-    return fail(where, "wants " + wanted(def, true) + " (got " + shownJson(value) + ")");
+    return fail(where, "wants " + wanted(def, true) + " (got " + jsonExcerpt(value) + ")");
 }
 
 // Sets def's field from a checked value text, as the reader reads it.
@@ -267,23 +267,19 @@ void EditorSteps::store(const KeyDef<Record>& def, Record& record, const std::st
 std::string shownText(std::string_view text)
 {
     static constexpr char kHex[] = "0123456789abcdef";
+    // Cut at 60 bytes, not inside a character.
+    std::size_t cut = std::min<std::size_t>(text.size(), 60);
+    while (cut < text.size() && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
     std::string shown = "'";
-    for (const char c : text.substr(0, 60)) {
+    for (const char c : text.substr(0, cut)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F)
             shown += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
         else
             shown += c;
     }
-    return shown + (text.size() > 60 ? "'..." : "'");
-}
-
-std::string shownJson(const Json& value)
-{
-    std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
-    if (text.size() > 60)
-        text = text.substr(0, 57) + "...";
-    return text;
+    return shown + (cut < text.size() ? "'..." : "'");
 }
 
 // The records whose fields the editor sets.

@@ -54,11 +54,16 @@ int terminateProcessesByName(const std::string& name, bool all, ProcessTable& ta
 #ifndef _WIN32
     spared.insert(::getppid());
 #endif
-    for (pid_t next = thisProcess(); next > 0;) {
+    // Up the chain as the table has it, to its top: a parent spared already
+    // (the one getppid names) does not end the walk, a process met twice (a
+    // table whose parents loop, as reused process ids can make them) does.
+    std::set<pid_t> walked;
+    for (pid_t next = thisProcess(); next > 0 && walked.insert(next).second;) {
         const auto found = std::find_if(entries.begin(), entries.end(),
                                         [next](const ProcessEntry& entry) { return entry.pid == next; });
-        if (found == entries.end() || found->parent <= 0 || !spared.insert(found->parent).second)
+        if (found == entries.end() || found->parent <= 0)
             break;
+        spared.insert(found->parent);
         next = found->parent;
     }
 

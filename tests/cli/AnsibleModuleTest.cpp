@@ -370,3 +370,97 @@ TEST_F(AnsibleModule, TheProgramReadsItsArgumentsFileAndPrintsOneJsonObject)
     EXPECT_EQ(main({"quarvel_config", missing.c_str()}, printed), 1);
     EXPECT_EQ(printed["msg"], "cannot read the arguments file " + missing);
 }
+
+TEST_F(AnsibleModule, HostileArgumentsFailAsOneJsonObjectAndWriteNothing)
+{
+    // The arguments as Ansible hands them: a file; the path comes last, so
+    // that the places named do not depend on the test's folder.
+    const auto main = [this](const std::string& arguments, Json& printed) {
+        writeBytes(m_dir.file("args"), arguments);
+        const std::string args = m_dir.file("args");
+        const char* argv[] = {"quarvel_config", args.c_str()};
+        std::ostringstream out;
+        const int status = configModuleMain(2, argv, out);
+        std::string message;
+        EXPECT_TRUE(parseJson(out.str(), printed, message)) << message;
+        return status;
+    };
+    const auto nested = [](const std::string& before, std::size_t levels, const std::string& after) {
+        return before + std::string(levels, '[') + std::string(levels, ']') + after;
+    };
+    const std::string pathLast = ",\"path\":\"" + path() + "\"}";
+    const std::string noJson = "the arguments file holds no JSON: parse error at line 1, column ";
+    const std::string tooDeep = ": arrays and objects nest deeper than 64 levels";
+    const struct {
+        const char* what;
+        std::string arguments;
+        std::string message;
+    } rows[] = {
+        {"100,000 levels as the whole document", nested("", 100000, ""), noJson + "65" + tooDeep},
+        {"100,000 levels as the value of Port", nested(R"({"set":{"Port":)", 100000, "}" + pathLast),
+         noJson + "78" + tooDeep},
+        {"100,000 levels as the value of Text", nested(R"({"set":{"Text":)", 100000, "}" + pathLast),
+         noJson + "78" + tooDeep},
+        {"100,000 levels as the value of Printers", nested(R"({"set":{"Printers":)", 100000, "}" + pathLast),
+         noJson + "82" + tooDeep},
+        {"100,000 levels in set as a text", "{\"set\":\"" + std::string(100000, '[') + "\"" + pathLast,
+         "set: wants an object (its text is no JSON: parse error at line 1, column 65" + tooDeep + ")"},
+        {"62 levels under Port: JSON, but no integer", nested(R"({"set":{"Port":)", 62, "}" + pathLast),
+         "set: Port: wants an integer from 0 to 65535 (got " + std::string(57, '[') + "...)"},
+        {"1e400", R"({"set":{"Port":1e400})" + pathLast, noJson + "20: number out of range: 1e400"},
+        {"1e309", R"({"set":{"Port":1e309})" + pathLast, noJson + "20: number out of range: 1e309"},
+        {"-1e999", R"({"set":{"Port":-1e999})" + pathLast, noJson + "21: number out of range: -1e999"},
+        {"10 MB of digits", "{\"set\":{\"Port\":" + std::string(10'000'000, '9') + "}" + pathLast,
+         noJson + "10000015: number out of range: " + std::string(57, '9') + "..."},
+        {"an unused _ansible_x of 1e999", R"({"_ansible_x":1e999)" + pathLast,
+         noJson + "19: number out of range: 1e999"},
+        {"1e400 in set as a text", R"({"set":"{\"Port\":1e400}")" + pathLast,
+         "set: wants an object (its text is no JSON: parse error at line 1, column 13: number out of range: "
+         "1e400)"},
+        {"path twice", R"({"path":"/a","path":")" + path() + "\"}",
+         noJson + "19: the key \"path\" is given twice in one object"},
+        {"a key twice in set", R"({"set":{"Port":1,"Port":2})" + pathLast,
+         noJson + "23: the key \"Port\" is given twice in one object"},
+        {"a key twice in set as a text", R"({"set":"{\"Port\":1,\"Port\":2}")" + pathLast,
+         "set: wants an object (its text is no JSON: parse error at line 1, column 16: the key \"Port\" is given "
+         "twice in one object)"},
+        {"a long state", "{\"state\":[\"" + std::string(100000, 's') + "\"]" + pathLast,
+         "value of state must be one of: present, absent, got: [\"" + std::string(55, 's') + "..."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Json printed;
+        EXPECT_EQ(main(row.arguments, printed), 1);
+        EXPECT_EQ(printed["failed"], true);
+        EXPECT_EQ(printed.value("changed", false), false);
+        EXPECT_EQ(printed["msg"], row.message);
+    }
+
+    // Arguments made in memory, which no parser bounded.
+    Json deep = 104;
+    for (int i = 0; i < 100000; ++i) {
+        Json outer = Json::array();
+        outer.push_back(std::move(deep));
+        deep = std::move(outer);
+    }
+    Json arguments = {{"path", path()}, {"set", Json::object()}};
+    arguments["set"]["Port"] = std::move(deep);
+    const Json result = runAnsibleModule(arguments);
+    EXPECT_EQ(result["failed"], true);
+    EXPECT_EQ(result["msg"], "the arguments nest deeper than 64 levels");
+
+    EXPECT_TRUE(readBytes(path()) == siteFile());
+    EXPECT_FALSE(hasBackup());
+}
+
+TEST_F(AnsibleModule, AnArgumentsFileThatNeverEndsFailsAt256MiB)
+{
+    std::ostringstream out;
+    const char* argv[] = {"quarvel_config", "/dev/zero"};
+    EXPECT_EQ(configModuleMain(2, argv, out), 1);
+    Json printed;
+    std::string message;
+    ASSERT_TRUE(parseJson(out.str(), printed, message)) << message;
+    EXPECT_EQ(printed["failed"], true);
+    EXPECT_EQ(printed["msg"], "the arguments file /dev/zero holds more than 256 MiB");
+}

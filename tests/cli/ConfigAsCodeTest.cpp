@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ToolRun.h"
+#include "cli/BoundedRead.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigJson.h"
 #include "config/ConfigKeys.h"
@@ -288,6 +289,128 @@ TEST(Import, RefusesWhatTheFileCannotHoldNamingTheFieldAndLeavesOutAsItWas)
     }
     EXPECT_EQ(readBytes(dir.file("config.cfg")), "old");
     EXPECT_EQ(backups(dir), std::vector<std::string>());
+}
+
+TEST(Import, HostileJsonIsRefusedSayingWhereAndLeavesOutAsItWas)
+{
+    const auto nested = [](const std::string& before, std::size_t levels, const std::string& after) {
+        return before + std::string(levels, '[') + std::string(levels, ']') + after;
+    };
+    const std::string tooDeep = "arrays and objects nest deeper than 64 levels";
+    const std::string wantsInteger = "Port: wants an integer from 0 to 65535 (got ";
+    const struct {
+        const char* what;
+        std::string json;
+        std::string message;
+    } rows[] = {
+        {"100,000 levels as the whole document", nested("", 100000, ""),
+         "<stdin> is no JSON: parse error at line 1, column 65: " + tooDeep},
+        {"100,000 levels as the value of Port", nested(R"({"Port":)", 100000, "}"),
+         "<stdin> is no JSON: parse error at line 1, column 72: " + tooDeep},
+        {"100,000 levels as the value of Text", nested(R"({"Text":)", 100000, "}"),
+         "<stdin> is no JSON: parse error at line 1, column 72: " + tooDeep},
+        {"100,000 levels as the value of Printers", nested(R"({"Printers":)", 100000, "}"),
+         "<stdin> is no JSON: parse error at line 1, column 76: " + tooDeep},
+        {"63 levels under Port: JSON, but no integer", nested(R"({"Port":)", 63, "}"),
+         wantsInteger + std::string(57, '[') + "...)"},
+        {"1e400", R"({"Port":1e400})",
+         "<stdin> is no JSON: parse error at line 1, column 13: number out of range: 1e400"},
+        {"1e309", R"({"Port":1e309})",
+         "<stdin> is no JSON: parse error at line 1, column 13: number out of range: 1e309"},
+        {"-1e999", R"({"Port":-1e999})",
+         "<stdin> is no JSON: parse error at line 1, column 14: number out of range: -1e999"},
+        {"10 MB of digits", "{\"Port\":" + std::string(10'000'000, '9') + "}",
+         "<stdin> is no JSON: parse error at line 1, column 10000008: number out of range: " + std::string(57, '9') +
+             "..."},
+        {"30 digits: a double, no integer", R"({"Port":123456789012345678901234567890})",
+         wantsInteger + "1.2345678901234568e+29)"},
+        {"10 MB of text for a number", "{\"Port\":\"" + std::string(10'000'000, 'x') + "\"}",
+         wantsInteger + "\"" + std::string(56, 'x') + "...)"},
+        {"a key twice", R"({"Port":104,"Port":105})",
+         "<stdin> is no JSON: parse error at line 1, column 18: the key \"Port\" is given twice in one object"},
+        {"a key twice in the layout", R"({"Layout":{"Trim":true,"Trim":false}})",
+         "<stdin> is no JSON: parse error at line 1, column 29: the key \"Trim\" is given twice in one object"},
+    };
+    TempDir dir;
+    writeBytes(dir.file("config.cfg"), "old");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const ToolRun run = tool({"import", "-", dir.file("config.cfg")}, row.json);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, error(row.message));
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_EQ(readBytes(dir.file("config.cfg")), "old");
+    EXPECT_EQ(backups(dir), std::vector<std::string>());
+}
+
+TEST(StandardInput, MoreThan256MiBIsRefusedForEveryCommandAndNothingIsWritten)
+{
+    EXPECT_EQ(kInputLimit, 256u * 1024 * 1024);
+    TempDir dir;
+    writeBytes(dir.file("config.cfg"), "[[SETTINGS]]\nold");
+    const std::vector<std::string> commands[] = {
+        {"import", "-", dir.file("config.cfg")},
+        {"export", "-"},
+        {"get", "-", "Port"},
+        {"set", "-", "Port=1"},
+        {"set", "--dry-run", "-", "Port=1"},
+        {"remove", "-", "Printers[A]"},
+        {"check", "-"},
+        {"check", "--json", "-"},
+        {"diff", "-"},
+        {"normalize", "-", dir.file("config.cfg")},
+    };
+    for (const auto& args : commands) {
+        SCOPED_TRACE(args[0] + " " + args[1]);
+        EndlessZeros zeros;
+        std::istream in(&zeros);
+        const ToolRun run = tool(args, in);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, error("standard input holds more than 256 MiB"));
+        EXPECT_EQ(run.out, "");
+        // It stopped at the bound.
+        EXPECT_LE(zeros.served(), kInputLimit + 2 * 64 * 1024);
+    }
+    EXPECT_EQ(readBytes(dir.file("config.cfg")), "[[SETTINGS]]\nold");
+    EXPECT_EQ(backups(dir), std::vector<std::string>());
+}
+
+TEST(StandardInput, ReadUpToTheBoundExactly)
+{
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::size_t limit;
+        BoundedRead read;
+    } rows[] = {
+        {"nothing", "", 0, BoundedRead::Read},
+        {"a byte over nothing", "x", 0, BoundedRead::TooLong},
+        {"the bound", std::string(10, 'x'), 10, BoundedRead::Read},
+        {"a byte over", std::string(11, 'x'), 10, BoundedRead::TooLong},
+        {"chunks to the bound", std::string(200000, 'x'), 200000, BoundedRead::Read},
+        {"chunks over the bound", std::string(200001, 'x'), 200000, BoundedRead::TooLong},
+        {"chunks under the bound", std::string(200000, 'x'), kInputLimit, BoundedRead::Read},
+    };
+    for (const auto& row : rows) {
+        std::istringstream in(row.bytes);
+        std::string bytes = "before";
+        EXPECT_EQ(readBounded(in, bytes, row.limit), row.read) << row.what;
+        if (row.read == BoundedRead::Read) {
+            EXPECT_TRUE(bytes == row.bytes) << row.what;
+        }
+    }
+    EndlessZeros zeros;
+    std::istream endless(&zeros);
+    std::string bytes;
+    EXPECT_EQ(readBounded(endless, bytes, 1 << 20), BoundedRead::TooLong);
+    EXPECT_LE(zeros.served(), (1u << 20) + 2 * 64 * 1024);
+    EXPECT_EQ(inputLimitText(), "256 MiB");
+    EXPECT_EQ(inputLimitText(1000), "1000 bytes");
+
+    std::istringstream broken("text");
+    broken.setstate(std::ios::badbit);
+    EXPECT_EQ(readBounded(broken, bytes), BoundedRead::Failed);
 }
 
 TEST(Get, OneValueAsTheFileWritesItByPath)

@@ -126,6 +126,14 @@ TEST(Set, RefusedValuesAndBadPathsNameThePathAndLeaveTheFileUntouched)
         {{"Papers[A3].SizeX=1", "Papers[A3].Name=A4"}, "Papers[A3].Name: 'A4' names another paper size already"},
         {{"Printer=5"}, "Printer: a save writes 2 here, whatever is given; give that or leave the field out"},
         {{"Encoding=ASCII"}, "Encoding: wants UTF-8 or Windows-1252 (got 'ASCII')"},
+        // A value is a text, never JSON, and a long one is quoted in part.
+        {{"Port=" + std::string(100000, '[')},
+         "Port: wants an integer from 0 to 65535 (got '" + std::string(60, '[') + "'...)"},
+        {{"Layout.TrimWidth=1e400"}, "Layout.TrimWidth: wants a number from -10000 to 10000 (got '1e400')"},
+        {{"Text=" + std::string(100000, 'a') + "\t"},
+         "Text: wants a text without control characters (line breaks, tabs, escape ...) or blanks at either end "
+         "(got '" +
+             std::string(60, 'a') + "'...)"},
         // All or nothing: a good value before a bad one is not written either.
         {{"Port=11112", "Trim=1"}, "'Trim': unknown field"},
         {{"Port"}, "'Port': wants PATH=VALUE, as in Port=104"},

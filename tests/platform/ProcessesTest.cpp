@@ -267,5 +267,60 @@ TEST(Processes, NeverEndsThisProcessOrItsAncestors)
     EXPECT_EQ(me->parent, ::getppid());
 }
 
+TEST(Processes, SparesEveryAncestorUpTheChainWhateverItRuns)
+{
+    // The table's parent of this process is the real one, which getppid
+    // names as well: the walk must go on above it.
+    const pid_t self = ::getpid();
+    const pid_t parent = ::getppid();
+    const struct {
+        const char* what;
+        std::vector<ProcessEntry> entries;
+        std::vector<pid_t> killed;
+    } rows[] = {
+        {"the parent runs tcpsrv.exe",
+         {{self, "core_tests", "", parent}, {parent, "tcpsrv.exe", "", 1}, {7001, "tcpsrv.exe", "", 1}},
+         {7001}},
+        {"the grandparent runs tcpsrv.exe",
+         {{7001, "tcpsrv.exe", "", 1},
+          {self, "core_tests", "", parent},
+          {parent, "sh", "", 7100},
+          {7100, "tcpsrv.exe", "", 1}},
+         {7001}},
+        {"the great-grandparent runs tcpsrv.exe, under Wine",
+         {{self, "core_tests", "", parent},
+          {parent, "sh", "", 7100},
+          {7100, "wine64", "cmd.exe", 7200},
+          {7200, "wine64", "tcpsrv.exe", 1},
+          {7300, "wine64", "tcpsrv.exe", 7200}},
+         {7300}},
+        {"every ancestor runs tcpsrv.exe",
+         {{self, "core_tests", "", parent},
+          {parent, "tcpsrv.exe", "", 7100},
+          {7100, "tcpsrv.exe", "", 7200},
+          {7200, "tcpsrv.exe", "", 0},
+          {7001, "tcpsrv.exe", "", 7200}},
+         {7001}},
+        {"parents that loop end the walk",
+         {{self, "core_tests", "", parent},
+          {parent, "sh", "", 7100},
+          {7100, "tcpsrv.exe", "", parent},
+          {7001, "tcpsrv.exe", "", 7001}},
+         {7001}},
+        {"a process that is its own parent ends the walk",
+         {{self, "core_tests", "", parent}, {parent, "tcpsrv.exe", "", parent}, {7001, "tcpsrv.exe", "", 1}},
+         {7001}},
+        {"a parent not in the table ends the walk",
+         {{self, "core_tests", "", 7100}, {7200, "tcpsrv.exe", "", 7300}, {7001, "tcpsrv.exe", "", 1}},
+         {7200, 7001}},
+    };
+    for (const auto& row : rows) {
+        FakeTable table;
+        table.entries = row.entries;
+        EXPECT_EQ(terminateProcessesByName("tcpsrv.exe", true, table), static_cast<int>(row.killed.size())) << row.what;
+        EXPECT_EQ(table.killed, row.killed) << row.what;
+    }
+}
+
 // The batch file is found as Windows would find it: case ignored, and only
 // a regular file.
