@@ -74,6 +74,7 @@ const std::pair<const char*, const char*> kTwentySettings[] = {
 };
 
 struct ConcurrentCase {
+    const char* id; // the test's name
     const char* name;
     // The command line of the i-th writer, for the file in dir.
     std::function<std::string(int i, const TempDir& dir)> command;
@@ -87,7 +88,7 @@ std::string shellWord(const std::string& text)
 }
 
 const ConcurrentCase kConcurrentCases[] = {
-    {"quarvel-cfg set, a printer each",
+    {"CfgSetOfAPrinterEach", "quarvel-cfg set, a printer each",
      [](int i, const TempDir& dir) {
          return std::string(QUARVEL_CFG_BINARY) + " set " + dir.file("config.cfg") + " " +
                 shellWord("Printers[P" + std::to_string(i) + "].PrinterAddress=10.0.0." + std::to_string(i)) +
@@ -97,7 +98,7 @@ const ConcurrentCase kConcurrentCases[] = {
          return std::pair{value(file, "Printers[P" + std::to_string(i) + "].PrinterAddress"),
                           "10.0.0." + std::to_string(i) + "\n"};
      }},
-    {"quarvel-cfg set, a setting each",
+    {"CfgSetOfASettingEach", "quarvel-cfg set, a setting each",
      [](int i, const TempDir& dir) {
          const auto& [key, setting] = kTwentySettings[i];
          return std::string(QUARVEL_CFG_BINARY) + " set " + dir.file("config.cfg") + " " +
@@ -107,7 +108,7 @@ const ConcurrentCase kConcurrentCases[] = {
          const auto& [key, setting] = kTwentySettings[i];
          return std::pair{value(file, key), std::string(setting) + "\n"};
      }},
-    {"the module, a printer each",
+    {"ModuleWithAPrinterEach", "the module, a printer each",
      [](int i, const TempDir& dir) {
          const std::string arguments = dir.file("arguments" + std::to_string(i) + ".json");
          writeBytes(arguments, R"({"path": ")" + dir.file("config.cfg") +
@@ -122,6 +123,11 @@ const ConcurrentCase kConcurrentCases[] = {
 };
 
 class ConcurrentWriters : public ::testing::TestWithParam<ConcurrentCase> {};
+
+void PrintTo(const ConcurrentCase& tc, std::ostream* out)
+{
+    *out << tc.name;
+}
 
 // The stem of the recovery files of the file at path in the state folder.
 std::string recoveryStem(const std::string& state, const std::string& path)
@@ -222,7 +228,7 @@ TEST_P(ConcurrentWriters, TwentyAtOnceAllLandEveryTime)
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, ConcurrentWriters, ::testing::ValuesIn(kConcurrentCases),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
+                         [](const auto& info) { return std::string(info.param.id); });
 
 TEST(WriterGuard, AWriterWaitsForTheLockThenGivesUpNamingTheFile)
 {
