@@ -23,6 +23,9 @@
 #
 #   bench/compare-processes.sh BUILD_DIR [N] [RUNS] [OTHER_QUARVEL_CFG]
 #
+# Then, where DCMTK's print SCP and echoscu are installed, 50 echoes of
+# quarvel-cfg against 50 of echoscu and one test film (see the end).
+#
 # BUILD_DIR is a build with -DQUARVEL_BENCH=ON; OTHER_QUARVEL_CFG, when given,
 # is a second quarvel-cfg (say, of an earlier commit) timed in the same run.
 # The files go to TMPDIR (183 MB and more at a million sections).
@@ -120,4 +123,37 @@ ratio "findings: time per 10x file" 5 6
 if [ -n "$other" ]; then
     ratio "other normalize / floor" 7 0
     ratio "other check / inih_parse" 8 1
+fi
+
+# DICOM against DCMTK's print SCP of this machine, with DCMTK's own echoscu as
+# the peer: 50 echoes each, and one test film, interleaved like the above.
+# Skipped without dcmprscp and echoscu (tools/setup.sh installs dcmtk).
+source "$(dirname "$0")/../tests/windows/print_scp.sh"
+if command -v echoscu >/dev/null && start_print_scp "$work"; then
+    trap 'kill "$print_scp_pid" 2>/dev/null; rm -rf "$work"' EXIT
+    "$cfg" defaults "$work/dicom.cfg" >/dev/null
+    "$cfg" set --allow-faults "$work/dicom.cfg" "Port=$print_scp_port" ServerAETitle=IHEFULL \
+        "Printers[IHEFULL].PrinterAddress=127.0.0.1" >/dev/null
+    dicom_labels=("50 x quarvel-cfg echo" "50 x echoscu" "quarvel-cfg filmtest")
+    dicom_commands=("for i in \$(seq 50); do $cfg echo $work/dicom.cfg; done"
+        "for i in \$(seq 50); do echoscu -aec IHEFULL 127.0.0.1 $print_scp_port; done"
+        "$cfg filmtest $work/dicom.cfg IHEFULL")
+    declare -A dicom_times dicom_medians
+    for ((run = 0; run < (runs < 5 ? runs : 5); run++)); do
+        for i in "${!dicom_commands[@]}"; do
+            start=$EPOCHREALTIME
+            bash -c "${dicom_commands[$i]}" >/dev/null 2>&1 || true
+            end=$EPOCHREALTIME
+            dicom_times[$i]+="$(((${end/./} - ${start/./})))"$'\n'
+        done
+    done
+    echo
+    for i in "${!dicom_commands[@]}"; do
+        dicom_medians[$i]=$(printf '%s' "${dicom_times[$i]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+        awk -v l="${dicom_labels[$i]}" -v m="${dicom_medians[$i]}" \
+            'BEGIN { printf "%-22s median %9.2f ms\n", l, m / 1000 }'
+    done
+    awk -v a="${dicom_medians[0]}" -v b="${dicom_medians[1]}" 'BEGIN { printf "%-28s x%.2f\n", "echo / echoscu", a / b }'
+else
+    echo "DICOM: skipped (no dcmprscp or echoscu)"
 fi

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 #include <linux/sockios.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
@@ -13,7 +15,13 @@
 
 LpdSystem::Socket LpdSystem::open(int family)
 {
-    return ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const Socket socket = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    // A control step is a few bytes that the printer answers: no waiting to
+    // fill a segment.
+    const int on = 1;
+    if (socket != kNoSocket)
+        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    return socket;
 }
 
 void LpdSystem::close(Socket socket)

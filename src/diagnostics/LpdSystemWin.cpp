@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <winsock2.h>
+#include <ws2tcpip.h>
 
 #include <windows.h>
 
@@ -15,6 +16,10 @@ LpdSystem::Socket LpdSystem::open(int family)
         ::WSASocketW(family, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
     if (socket == INVALID_SOCKET)
         return kNoSocket;
+    // A control step is a few bytes that the printer answers: no waiting to
+    // fill a segment.
+    const BOOL on = TRUE;
+    ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
     u_long nonBlocking = 1;
     if (::ioctlsocket(socket, FIONBIO, &nonBlocking) != 0) {
         const int error = ::WSAGetLastError();

@@ -8,7 +8,10 @@
 
 #ifdef _WIN32
 #include <winsock2.h>
+#include <ws2tcpip.h>
 #else
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -123,6 +126,10 @@ class CancellableConnection : public DcmTCPConnection {
         : DcmTCPConnection(socket), m_cancel(cancel), m_bounds(bounds), m_guard(bounds.explicitVR), m_chunk(kReadChunk)
     {
         m_cancel.attach(socket);
+        // A PDU goes out as its header and then its body: with Nagle's wait
+        // the body would sit until the server's delayed acknowledgement.
+        const int on = 1;
+        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
     }
     ~CancellableConnection() override { m_cancel.detach(getSocket()); }
     void close() override

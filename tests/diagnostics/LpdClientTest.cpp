@@ -4,12 +4,14 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
+#include <netinet/tcp.h>
 #include <sstream>
 #include <thread>
 
 #include "FakeLpdServer.h"
 #include "TestSupport.h"
 #include "diagnostics/LpdClient.h"
+#include "diagnostics/LpdSystem.h"
 
 namespace {
 
@@ -235,4 +237,19 @@ TEST(LpdClient, NameLookUpIsBoundedAndIPv6AddressesAreReached)
     const LpdOutcome outcome = sendLpdJob("::1", "v6", QUARVEL_TESTPAGE, kSender, settings);
     EXPECT_EQ(outcome.status, LpdStatus::Sent) << outcome.detail;
     EXPECT_EQ(server.wait().dataFile, testPage());
+}
+
+// A control step is a few bytes the printer answers at once: Nagle's wait
+// for the acknowledgement of the last segment would hold each one back.
+TEST(LpdClient, ItsSocketsSendSmallStepsWithoutWaiting)
+{
+    for (const int family : {AF_INET, AF_INET6}) {
+        const LpdSystem::Socket socket = LpdSystem::open(family);
+        ASSERT_NE(socket, LpdSystem::kNoSocket) << family;
+        int on = 0;
+        socklen_t length = sizeof on;
+        EXPECT_EQ(::getsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, &length), 0);
+        EXPECT_EQ(on, 1) << family;
+        LpdSystem::close(socket);
+    }
 }
