@@ -15,11 +15,6 @@
 
 namespace {
 
-const char* const kGoodFile = "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\nPrinterAETitle = P\n"
-                              "PrinterAddress = 10.0.0.1\nPrinterQueue = lp\n"
-                              "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n[A4]\nSizeX = 595\nSizeY = 842\n"
-                              "[[[LAYOUTS]]]\n[[STANDARD]]\n[Defaults]\nPageSize = A4\n";
-
 using A = Interaction::Answer;
 
 struct RecoveryCase {

@@ -23,11 +23,6 @@ const QString kThreeFaults = QStringLiteral(
     "No printer configured.\nNo paper size configured.\nNo valid paper size defined for [STANDARD] layout.\n"
     "\n\nDo you want to save and exit without any correction?");
 
-const char* const kGoodFile = "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\nPrinterAETitle = P\n"
-                              "PrinterAddress = 10.0.0.1\nPrinterQueue = lp\n"
-                              "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n[A4]\nSizeX = 595\nSizeY = 842\n"
-                              "[[[LAYOUTS]]]\n[[STANDARD]]\n[Defaults]\nPageSize = A4\n";
-
 struct ExitDialogSeen {
     QString report;
     bool checkEnabled = false;

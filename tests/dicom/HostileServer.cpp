@@ -1,4 +1,5 @@
 #include "HostileServer.h"
+#include "WireBytes.h"
 
 #include <cstdint>
 #include <poll.h>
@@ -14,25 +15,12 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
 using Clock = std::chrono::steady_clock;
 
 // The client proposes its one abstract syntax as presentation context 1.
 constexpr unsigned char kContext = 1;
 constexpr std::uint32_t kHugeLength = 0xFFFFFFF0;
 constexpr int kBurstReports = 100;
-
-void put16(Bytes& to, std::uint16_t value)
-{
-    to.push_back(static_cast<unsigned char>(value));
-    to.push_back(static_cast<unsigned char>(value >> 8));
-}
-
-void put32(Bytes& to, std::uint32_t value)
-{
-    put16(to, static_cast<std::uint16_t>(value));
-    put16(to, static_cast<std::uint16_t>(value >> 16));
-}
 
 void putBig32(Bytes& to, std::uint32_t value)
 {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "WireBytes.h"
 #include "dicom/ResponseGuard.h"
 
 #include "dcmtk/config/osconfig.h"
@@ -16,20 +17,6 @@
 #include "dcmtk/dcmdata/dcuid.h"
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
-
-void put16(Bytes& to, std::uint16_t value)
-{
-    to.push_back(static_cast<unsigned char>(value));
-    to.push_back(static_cast<unsigned char>(value >> 8));
-}
-
-void put32(Bytes& to, std::uint32_t value)
-{
-    put16(to, static_cast<std::uint16_t>(value));
-    put16(to, static_cast<std::uint16_t>(value >> 16));
-}
 
 void tag(Bytes& to, std::uint16_t group, std::uint16_t element)
 {

@@ -10,6 +10,13 @@
 #include "app/MainSheet.h"
 #include "platform/ServerControl.h"
 
+// A configuration the server can work with: one printer, one paper, the
+// layout on it.
+inline constexpr const char* kGoodFile = "[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\nPrinterAETitle = P\n"
+                                         "PrinterAddress = 10.0.0.1\nPrinterQueue = lp\n"
+                                         "[[[CONFIGURATION]]]\n[[PAGE SIZE]]\n[A4]\nSizeX = 595\nSizeY = 842\n"
+                                         "[[[LAYOUTS]]]\n[[STANDARD]]\n[Defaults]\nPageSize = A4\n";
+
 // Records the restart steps instead of ending processes.
 class RecordingServer : public ServerControl {
   public:
