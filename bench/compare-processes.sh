@@ -41,18 +41,22 @@ floor="$build/bench/save_floor"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-awk -v n="$n" 'BEGIN {
-    print "[[[PRINTER]]]"; print "[[SETTINGS]]"
-    for (i = 0; i < n; i++)
-        printf "[Printer-%d]\nPrinterAETitle = PRINTER%d\nPrinterAddress = 10.0.%d.%d\nPrinterQueue = queue\n",
-               i + 1, i, int(i / 250), i % 250
-    print "[[[CONFIGURATION]]]"; print "[[PAGE SIZE]]"
-    for (i = 0; i < n; i++)
-        printf "[Paper %d]\nSizeX = 595\nSizeY = 842\nHeaderName = HEADER%d\n", i, i
-    print "[[[HEADER]]]"; print "[[STANDARD]]"
-    for (i = 0; i < n; i++)
-        printf "[HEADER%d]\nIncludeFile = header.bmp\n", i
-}' >"$work/raw.cfg"
+# N printers, N paper sizes and N header bitmaps.
+site() {
+    awk -v n="$1" 'BEGIN {
+        print "[[[PRINTER]]]"; print "[[SETTINGS]]"
+        for (i = 0; i < n; i++)
+            printf "[Printer-%d]\nPrinterAETitle = PRINTER%d\nPrinterAddress = 10.0.%d.%d\nPrinterQueue = queue\n",
+                   i + 1, i, int(i / 250), i % 250
+        print "[[[CONFIGURATION]]]"; print "[[PAGE SIZE]]"
+        for (i = 0; i < n; i++)
+            printf "[Paper %d]\nSizeX = 595\nSizeY = 842\nHeaderName = HEADER%d\n", i, i
+        print "[[[HEADER]]]"; print "[[STANDARD]]"
+        for (i = 0; i < n; i++)
+            printf "[HEADER%d]\nIncludeFile = header.bmp\n", i
+    }'
+}
+site "$n" >"$work/raw.cfg"
 "$cfg" normalize "$work/raw.cfg" "$work/in.cfg" >/dev/null
 size=$(stat -c %s "$work/in.cfg")
 tr -d '\r' <"$work/in.cfg" >"$work/lf.cfg"
@@ -124,6 +128,43 @@ if [ -n "$other" ]; then
     ratio "other normalize / floor" 7 0
     ratio "other check / inih_parse" 8 1
 fi
+
+# One pass per edit: set on a file of about 10 MB against normalize (load
+# and save) and check (load) of the same file: a change, and a value set to
+# what it already is, which writes nothing.
+site 18500 >"$work/raw10.cfg"
+"$cfg" normalize "$work/raw10.cfg" "$work/ten.cfg" >/dev/null
+edit_labels=(normalize set "set, unchanged" check)
+edit_commands=("$cfg normalize $work/ten.cfg $work/out.cfg"
+    "$cfg set $work/edit.cfg Printers[PRINTER5].PrinterQueue=other"
+    "$cfg set $work/ten.cfg Printers[PRINTER5].PrinterQueue=queue" "$cfg check $work/ten.cfg")
+declare -A edit_times edit_medians
+for ((run = 0; run < runs; run++)); do
+    for i in "${!edit_commands[@]}"; do
+        rm -f "$work"/out.* "$work"/edit.*
+        cp "$work/ten.cfg" "$work/edit.cfg"
+        start=$EPOCHREALTIME
+        ${edit_commands[$i]} >/dev/null 2>&1 || true
+        end=$EPOCHREALTIME
+        edit_times[$i]+="$(((${end/./} - ${start/./})))"$'\n'
+    done
+done
+echo
+echo "set: $(stat -c %s "$work/ten.cfg") bytes"
+for i in "${!edit_commands[@]}"; do
+    edit_medians[$i]=$(printf '%s' "${edit_times[$i]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+    memory=""
+    if [ -x /usr/bin/time ]; then
+        rm -f "$work"/out.* "$work"/edit.*
+        cp "$work/ten.cfg" "$work/edit.cfg"
+        k=$( (/usr/bin/time -f "%M" ${edit_commands[$i]} 2>&1 >/dev/null || true) | tail -1)
+        memory=$(awk -v k="$k" -v b="$(stat -c %s "$work/ten.cfg")" 'BEGIN { printf "  peak %7.1f MiB = x%.2f file", k / 1024, k * 1024 / b }')
+    fi
+    awk -v l="${edit_labels[$i]}" -v m="${edit_medians[$i]}" -v mem="$memory" \
+        'BEGIN { printf "%-16s median %9.2f ms%s\n", l, m / 1000, mem }'
+done
+awk -v a="${edit_medians[1]}" -v b="${edit_medians[0]}" 'BEGIN { printf "%-28s x%.2f\n", "set / normalize", a / b }'
+awk -v a="${edit_medians[2]}" -v b="${edit_medians[3]}" 'BEGIN { printf "%-28s x%.2f\n", "unchanged set / check", a / b }'
 
 # DICOM against DCMTK's print SCP of this machine, with DCMTK's own echoscu as
 # the peer: 50 echoes each, and one test film, interleaved like the above.

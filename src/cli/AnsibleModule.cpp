@@ -238,7 +238,7 @@ Json runAnsibleModule(const Json& arguments)
     ConfigEdit edit;
     if (!edit.open(options.path, options.create, policy, message))
         return failed(message);
-    ConfigurationEditor editor(edit.result(), JsonTyping::Lenient);
+    ConfigurationEditor& editor = edit.editor(JsonTyping::Lenient);
     if (!options.remove.is_null() && !editor.removeJson(options.remove))
         return failed(editor.error());
     if (options.absent) {

@@ -94,16 +94,14 @@ int save(Invocation& invocation, const Options& options, const Configuration& co
 }
 
 int refuseFaults(Invocation& invocation, const Options& options, const Configuration& config,
-                 const Configuration* before)
+                 const std::vector<std::string>* had)
 {
     if (options.allowFaults)
         return kOk;
     std::vector<std::string> added = findConfigurationFaults(config).lines;
-    if (before) {
-        const std::vector<std::string> had = findConfigurationFaults(*before).lines;
-        std::erase_if(added,
-                      [&had](const std::string& line) { return std::find(had.begin(), had.end(), line) != had.end(); });
-    }
+    if (had)
+        std::erase_if(
+            added, [had](const std::string& line) { return std::find(had->begin(), had->end(), line) != had->end(); });
     if (added.empty())
         return kOk;
     invocation.err << kProgram << ": the configuration would keep the print server from working:\n";

@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "cli/CfgCommand.h"
 #include "diff/TextPieces.h"
@@ -30,11 +31,11 @@ TextSink writeTo(std::ostream& out);
 int save(Invocation& invocation, const Options& options, const Configuration& config, const std::string& path,
          WriteGuard* guard = nullptr);
 
-// With faults (given before, those it did not have) and without
-// --allow-faults, says so on standard error, with the faults, and gives
-// kFault; else kOk.
+// With faults (given the fault lines it had before, those it did not have)
+// and without --allow-faults, says so on standard error, with the faults,
+// and gives kFault; else kOk.
 int refuseFaults(Invocation& invocation, const Options& options, const Configuration& config,
-                 const Configuration* before = nullptr);
+                 const std::vector<std::string>* had = nullptr);
 
 // path as messages and diffs name it: "<stdin>" for "-".
 std::string displayName(const std::string& path);

@@ -7,6 +7,7 @@
 #include "cli/CfgCommand.h"
 #include "cli/CommandStreams.h"
 #include "cli/ConfigEdit.h"
+#include "config/ConfigFormatter.h"
 #include "config/ConfigJson.h"
 #include "config/ConfigKeys.h"
 #include "config/Configuration.h"
@@ -81,7 +82,7 @@ int change(Invocation& invocation, const Options& options, const std::string& pa
     } else if (!edit.open(path, false, writePolicy(options), message)) {
         return fail(invocation, message);
     }
-    ConfigurationEditor editor(edit.result());
+    ConfigurationEditor& editor = edit.editor();
     if (!apply(editor, operands) || !editor.finish())
         return fail(invocation, editor.error());
     const bool changed = edit.changed();
@@ -89,8 +90,10 @@ int change(Invocation& invocation, const Options& options, const std::string& pa
         const std::string label = displayName(path);
         invocation.out << (changed ? unifiedDiff(edit.oldText(), edit.newText(), label, label) : "unchanged\n");
     } else if (path == kStandardStream) {
-        invocation.out << edit.newText(); // a filter replaces no server's file
-    } else if (const int refused = refuseFaults(invocation, options, edit.result(), &edit.original())) {
+        // A filter replaces no server's file.
+        if (!formatConfiguration(edit.result(), writeTo(invocation.out)))
+            return fail(invocation, "cannot write to standard output");
+    } else if (const int refused = refuseFaults(invocation, options, edit.result(), &edit.faultsBefore())) {
         return refused;
     } else {
         std::string backup;

@@ -8,6 +8,7 @@
 #include "config/ConfigFields.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
+#include "config/ConfigurationCheck.h"
 #include "platform/FileNames.h"
 
 namespace {
@@ -31,14 +32,13 @@ bool ConfigEdit::open(const std::string& path, bool createMissing, const WritePo
     // A path whose last link ends nowhere counts as missing: the writer
     // creates the file the link names.
     m_existed = !(pathStatus(path) == ENOENT && createMissing);
-    if (m_existed && !ConfigReader(m_original, &m_findings)
+    if (m_existed && !ConfigReader(m_config, &m_findings)
                           .readFile(path, message, ConfigReader::kChunkSize,
                                     [this](std::string_view chunk) { m_guard.feed(chunk); }))
         return false;
     if (!m_guard.acceptsContent(message))
         return false;
-    m_originalText = formatConfiguration(m_original);
-    copyToResult();
+    m_originalEncoding = m_config.Encoding;
     return true;
 }
 
@@ -46,31 +46,31 @@ void ConfigEdit::openText(std::string_view bytes)
 {
     m_path = "<stdin>";
     m_existed = true;
-    m_fromText = true;
-    ConfigReader(m_original, &m_findings).readText(bytes);
+    ConfigReader(m_config, &m_findings).readText(bytes);
+    m_originalEncoding = m_config.Encoding;
     m_oldBytes.assign(bytes);
     m_oldBytesRead = true;
-    m_originalText = formatConfiguration(m_original);
-    copyToResult();
 }
 
-// The copy is read from a save of the original: the writer's text reads back
-// into the same record (the round trip the writer's tests hold it to).
-void ConfigEdit::copyToResult()
+ConfigurationEditor& ConfigEdit::editor(JsonTyping typing)
 {
-    ConfigReader(m_result).readText(m_originalText);
-    m_result.Encoding = m_original.Encoding;
+    if (!m_editor) {
+        m_faultsBefore = findConfigurationFaults(m_config).lines;
+        m_editor.emplace(m_config, typing);
+    }
+    return *m_editor;
 }
 
 bool ConfigEdit::changed() const
 {
-    return !m_existed || newText() != m_originalText;
+    return !m_existed || (m_editor && m_editor->changed());
 }
 
 const std::string& ConfigEdit::newText() const
 {
-    m_newText = formatConfiguration(m_result);
-    return m_newText;
+    if (!m_newText)
+        m_newText = formatConfiguration(m_config);
+    return *m_newText;
 }
 
 const std::string& ConfigEdit::oldText()
@@ -86,7 +86,7 @@ const std::string& ConfigEdit::oldText()
 bool ConfigEdit::save(std::string& message, std::string& backupName, const SaveOptions& options) const
 {
     backupName.clear();
-    if (!m_result.saveToFile(m_path, message, options))
+    if (!m_config.saveToFile(m_path, message, options))
         return false;
     // The writer names the backup in its message, on a line of its own.
     if (const std::size_t at = message.find(kBackupLine); at != std::string::npos) {
@@ -101,13 +101,13 @@ std::vector<std::string> ConfigEdit::warnings(bool rewritten)
     std::vector<std::string> texts;
     if (!rewritten) {
         m_findings.forEach(
-            [&](const Finding& finding) { texts.push_back(warningText(m_path, finding, m_original.Encoding)); },
-            findReferenceWarnings(m_original, m_findings));
+            [&](const Finding& finding) { texts.push_back(warningText(m_path, finding, m_originalEncoding)); },
+            findReferenceWarnings(m_config, m_findings));
         return texts;
     }
     m_findings.forEach([&](const Finding& finding) {
         if (losesContent(finding.kind))
-            texts.push_back(warningText(m_path, finding, m_original.Encoding));
+            texts.push_back(warningText(m_path, finding, m_originalEncoding));
     });
     // The new file's own findings, with its line numbers.
     Configuration written;
@@ -116,6 +116,6 @@ std::vector<std::string> ConfigEdit::warnings(bool rewritten)
     std::vector<Finding> references = findReferenceWarnings(written, findings);
     sortByLine(references);
     for (const Finding& finding : references)
-        texts.push_back(warningText(m_path, finding, m_result.Encoding));
+        texts.push_back(warningText(m_path, finding, m_config.Encoding));
     return texts;
 }

@@ -116,6 +116,12 @@ bool ConfigurationEditor::removePath(std::string_view pathText)
     return true;
 }
 
+bool ConfigurationEditor::changed() const
+{
+    return m_reshaped || std::any_of(m_watched.begin(), m_watched.end(),
+                                     [](const auto& entry) { return entry.second.now() != entry.second.before; });
+}
+
 bool ConfigurationEditor::finish()
 {
     for (const WrittenCheck& check : m_writtenChecks) {

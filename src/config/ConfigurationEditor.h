@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -62,6 +64,12 @@ class ConfigurationEditor {
     // "Manufacturer") must be the one written.
     bool finish();
 
+    // Whether a save would now write other bytes than before the first
+    // change: a record added or removed, a text moved to another code page,
+    // or a field or name whose written value is not the one it had. A value
+    // changed and then set back is no change.
+    bool changed() const;
+
     const std::string& error() const { return m_error; }
     // The texts taken from numbers under lenient typing, one note each.
     const std::vector<std::string>& conversions() const { return m_conversions; }
@@ -75,6 +83,13 @@ class ConfigurationEditor {
         const void* def; // a KeyDef<Configuration> with a written value
     };
 
+    // A field (or a record's name) as it was written before its first
+    // change, and how it is written now.
+    struct Watched {
+        std::string before;
+        std::function<std::string()> now;
+    };
+
     bool applyJson(const Json& json, bool import);
 
     Configuration& m_config;
@@ -83,4 +98,9 @@ class ConfigurationEditor {
     std::vector<std::string> m_conversions;
     std::vector<WrittenCheck> m_writtenChecks;
     std::set<std::string> m_removed[3]; // keys removed, by ListKind
+    // By record and field; a record's name has no field. The records are
+    // looked at again only while none was added or removed (m_reshaped), so
+    // none has moved.
+    std::map<std::pair<const void*, const void*>, Watched> m_watched;
+    bool m_reshaped = false;
 };

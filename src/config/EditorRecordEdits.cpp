@@ -29,6 +29,7 @@ template <typename Record> Record& EditorSteps::append(const std::string& key)
     else
         readValue(*fieldDef(Traits::keys(), Traits::keyField), record, key);
     Traits::list(m_editor.m_config).add(record);
+    m_editor.m_reshaped = true;
     return *Traits::list(m_editor.m_config).at(Traits::list(m_editor.m_config).size() - 1);
 }
 
@@ -42,6 +43,8 @@ template <typename Record> void EditorSteps::removeAll(const std::string& key)
             positions.push_back(position);
         ++position;
     }
+    if (!positions.empty())
+        m_editor.m_reshaped = true;
     Traits::list(m_editor.m_config).removeAtPositions(std::move(positions));
     m_editor.m_removed[static_cast<int>(Traits::kind)].insert(key);
 }
@@ -57,6 +60,7 @@ template <typename Record> bool EditorSteps::rename(Record& record, std::string_
         return fail(where, "'" + std::string(utf8) + "' names another " +
                                (ListTraits<Record>::kind == ListKind::Papers ? "paper size" : "header bitmap") +
                                " already");
+    watchName(record);
     record.Name = name;
     return true;
 }
@@ -84,7 +88,7 @@ bool EditorSteps::recordFieldJson(Record& record, const std::string& field, cons
     }
     if (!jsonValue(*def, value, where, text))
         return false;
-    readValue(*def, record, text);
+    assign(*def, record, text);
     return true;
 }
 
@@ -151,7 +155,7 @@ bool EditorSteps::jsonLayout(const Json& layout)
         }
         if (!jsonValue(*def, value, where, text))
             return false;
-        readValue(*def, m_editor.m_config.Layout, text);
+        assign(*def, m_editor.m_config.Layout, text);
     }
     return true;
 }
@@ -190,7 +194,7 @@ bool EditorSteps::setRecordField(const FieldPath& path, std::string_view value, 
     std::string text;
     if (!typedValue(def, value, where, text))
         return false;
-    readValue(def, *record, text);
+    assign(def, *record, text);
     return true;
 }
 
@@ -219,7 +223,7 @@ bool EditorSteps::setPath(std::string_view pathText, std::string_view value)
         const KeyDef<LayoutRecord>& def = *layoutField(path.field);
         if (!typedValue(def, value, where, text))
             return false;
-        readValue(def, m_editor.m_config.Layout, text);
+        assign(def, m_editor.m_config.Layout, text);
         return true;
     }
     case FieldPath::Kind::Record:

@@ -36,6 +36,11 @@ class EditorSteps {
     // Sets def's field from a checked value text, as the reader reads it.
     template <typename Record>
     void store(const KeyDef<Record>& def, Record& record, const std::string& text, const std::string& where);
+    // The same without the check of a value written from elsewhere; every
+    // field is set through here, so that the editor sees what changed.
+    template <typename Record> void assign(const KeyDef<Record>& def, Record& record, const std::string& text);
+    // Before a record's name changes.
+    template <typename Record> void watchName(Record& record);
 
     // --- Code page (EditorTranscoding.cpp) ------------------------------------
 
@@ -75,6 +80,23 @@ class EditorSteps {
 
     ConfigurationEditor& m_editor;
 };
+
+template <typename Record> void EditorSteps::assign(const KeyDef<Record>& def, Record& record, const std::string& text)
+{
+    const auto key = std::make_pair(static_cast<const void*>(&record), static_cast<const void*>(&def));
+    if (!def.readOnly && !m_editor.m_watched.contains(key))
+        m_editor.m_watched.emplace(key, ConfigurationEditor::Watched{writtenValue(def, record), [&def, &record] {
+                                                                         return writtenValue(def, record);
+                                                                     }});
+    readValue(def, record, text);
+}
+
+template <typename Record> void EditorSteps::watchName(Record& record)
+{
+    const auto key = std::make_pair(static_cast<const void*>(&record), static_cast<const void*>(nullptr));
+    if (!m_editor.m_watched.contains(key))
+        m_editor.m_watched.emplace(key, ConfigurationEditor::Watched{record.Name, [&record] { return record.Name; }});
+}
 
 // A text for a message: quoted, control characters as \xHH, cut at 60.
 std::string shownText(std::string_view text);

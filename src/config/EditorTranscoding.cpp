@@ -13,7 +13,7 @@ bool EditorSteps::transcodeFields(std::span<const KeyDef<Record>> keys, Record& 
         std::string bytes;
         if (!transcode(writtenValue(def, record), from, where + std::string(def.key), bytes))
             return false;
-        readValue(def, record, bytes);
+        assign(def, record, bytes);
     }
     return true;
 }
@@ -32,9 +32,11 @@ template <typename Record> bool EditorSteps::transcodeList(TextEncoding from)
     using Traits = ListTraits<Record>;
     for (Record& record : Traits::list(m_editor.m_config)) {
         const std::string where = std::string(Traits::name) + "[" + decodeText(recordKey(record), from) + "].";
-        if constexpr (Traits::named)
+        if constexpr (Traits::named) {
+            watchName(record);
             if (!transcode(std::string(record.Name), from, where + "Name", record.Name))
                 return false;
+        }
         if (!transcodeFields(Traits::keys(), record, from, where))
             return false;
     }

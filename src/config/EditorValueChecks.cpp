@@ -258,7 +258,7 @@ bool EditorSteps::jsonValue(const KeyDef<Record>& def, const Json& value, const 
 template <typename Record>
 void EditorSteps::store(const KeyDef<Record>& def, Record& record, const std::string& text, const std::string& where)
 {
-    readValue(def, record, text);
+    assign(def, record, text);
     if constexpr (std::is_same_v<Record, Configuration>)
         if (def.written)
             m_editor.m_writtenChecks.push_back({where, text, &def});

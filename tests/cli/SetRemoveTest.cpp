@@ -171,7 +171,11 @@ TEST(Set, NothingChangedWritesNothingAndDryRunPrintsTheDiffInstead)
     for (const std::vector<std::string>& same :
          std::vector<std::vector<std::string>>{{"Port=104"},
                                                {"Port=0104", "Priority=med", "Printers[LASER1].PrinterQueue=lp"},
-                                               {"Encoding=Windows-1252"}}) {
+                                               {"Encoding=Windows-1252"},
+                                               {"Port=105", "Port=104"},
+                                               {"Papers[A4].Name=A4", "Layout.PageSize=A4"},
+                                               {"Printers[LASER1].PrinterQueue=x", "Printers[LASER1].PrinterQueue=lp"},
+                                               {"Papers[A4].Name=A5", "Papers[A5].Name=A4"}}) {
         std::vector<std::string> args{"set", dir.file("config.cfg")};
         args.insert(args.end(), same.begin(), same.end());
         const ToolRun run = tool(args);
