@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-    g++ cmake ninja-build git
+    g++ cmake ninja-build git ccache
     qt6-base-dev qt6-svg-dev libgl-dev
     nlohmann-json3-dev # the JSON form of the configuration
     libgtest-dev libbenchmark-dev libinih-dev
