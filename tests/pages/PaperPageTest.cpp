@@ -124,11 +124,22 @@ TEST_F(PaperPageTest, PaperNamesKeepTheirCaseWhileHeaderNamesAreUpperCased)
     EXPECT_EQ(column0(headers), (QStringList{"LOGO", "WARD", "SEAL"}));
 }
 
-TEST_F(PaperPageTest, AfterAnEditToADuplicateNameEachRowActsOnItsOwnPaper)
+TEST_F(PaperPageTest, WithADuplicateNameFromTheFileEachRowActsOnItsOwnPaper)
 {
+    // An edit refuses the name (a file may still hold it twice).
     papers->selectRows({2});
-    ui.modalHandlers.push_back(paperWith(QStringLiteral("A4")));
+    ui.modalHandlers.push_back([](QDialog& d) {
+        paperWith(QStringLiteral("A4"))(d);
+        EXPECT_TRUE(d.isVisible());
+        d.reject();
+    });
     click(*page, "editPaperButton");
+    EXPECT_EQ(ui.lastMessage().text, "Paper already exists");
+    EXPECT_EQ(column0(papers), (QStringList{"A4", "Letter", "Film"}));
+    ASSERT_TRUE(leave());
+    config().Papers.at(2)->Name = "A4";
+    config().Papers.at(2)->SizeX = 10;
+    ASSERT_TRUE(activate());
     EXPECT_EQ(column0(papers), (QStringList{"A4", "Letter", "A4"}));
 
     // Edit on the third row opens the third paper, not the first of its name.
@@ -165,7 +176,7 @@ TEST_F(PaperPageTest, RenamingTheStandardLayoutsPaperRenamesPageSizeButDeletingD
     EXPECT_FALSE(config().Papers.exists("US Letter"));
 }
 
-TEST_F(PaperPageTest, ContextMenuOnlyOnThePaperList)
+TEST_F(PaperPageTest, ContextMenuOnEachListForItsOwnRecords)
 {
     papers->selectRows({0, 1});
     rightClick(papers);
@@ -173,9 +184,18 @@ TEST_F(PaperPageTest, ContextMenuOnlyOnThePaperList)
     EXPECT_EQ(ui.menus[0].objectName, "PaperSizeMenu");
     EXPECT_EQ(ui.menus[0].enabled, (QStringList{"&Add", "&Delete"}));
     EXPECT_EQ(ui.menus[0].disabled, QStringList{"&Edit"});
+    headers->selectRows({1});
     rightClick(headers);
+    ASSERT_EQ(ui.menus.size(), 2u);
+    EXPECT_EQ(ui.menus[1].objectName, "HeaderMenu");
+    EXPECT_EQ(ui.menus[1].enabled, (QStringList{"&Add", "&Edit", "&Delete"}));
     rightClick(papers, QContextMenuEvent::Keyboard);
-    EXPECT_EQ(ui.menus.size(), 1u);
+    EXPECT_EQ(ui.menus.size(), 2u);
+
+    ui.menuChoices.push_back(QStringLiteral("&Delete"));
+    rightClick(headers);
+    EXPECT_EQ(column0(headers), QStringList{"LOGO"});
+    papers->selectRows({0, 1});
 
     ui.menuChoices.push_back(QStringLiteral("&Delete"));
     rightClick(papers);
