@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "PageFixture.h"
 #include "config/StandardPaperSizes.h"
@@ -200,6 +202,47 @@ TEST_F(PaperPageTest, ContextMenuOnEachListForItsOwnRecords)
     ui.menuChoices.push_back(QStringLiteral("&Delete"));
     rightClick(papers);
     EXPECT_EQ(column0(papers), QStringList{"Film"});
+}
+
+namespace {
+
+struct HeaderListCase {
+    const char* name;
+    QString filter;
+    int sortKeys; // Ctrl+1 presses on the list
+    QStringList shown;
+};
+
+const HeaderListCase kHeaderListCases[] = {
+    {"the filter narrows by the name, case ignored", "ward", 0, {"WARD"}},
+    {"the filter narrows by the file", "logo.bmp", 0, {"LOGO"}},
+    {"Ctrl+1 sorts by the name", "", 1, {"ARCHIVE", "LOGO", "WARD"}},
+    {"again: the other way round", "", 2, {"WARD", "LOGO", "ARCHIVE"}},
+    {"a third time: the order of the file", "", 3, {"LOGO", "WARD", "ARCHIVE"}},
+    {"sorted and filtered", "a", 2, {"WARD", "ARCHIVE"}},
+};
+
+} // namespace
+
+TEST_F(PaperPageTest, TheHeaderListFiltersAndSortsFromTheKeyboard)
+{
+    ASSERT_TRUE(leave());
+    config().Headers.add(HeaderRecord{"ARCHIVE", "archive.bmp"});
+    ASSERT_TRUE(activate());
+    auto* filter = child<QLineEdit>(*page, "headerFilter");
+    for (const HeaderListCase& tc : kHeaderListCases) {
+        SCOPED_TRACE(tc.name);
+        headers->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+        filter->setText(tc.filter);
+        for (int i = 0; i < tc.sortKeys; ++i)
+            QTest::keyClick(headers, Qt::Key_1, Qt::ControlModifier);
+        EXPECT_EQ(column0(headers), tc.shown);
+    }
+    // Rows stay the records' positions: the selection deletes ARCHIVE.
+    headers->selectRows({2});
+    click(*page, "deleteHeaderButton");
+    EXPECT_EQ(config().Headers.size(), 2u);
+    EXPECT_FALSE(config().Headers.exists("ARCHIVE"));
 }
 
 TEST_F(PaperPageTest, ListsAreRefilledOnEveryActivation)
