@@ -24,7 +24,10 @@ EditMenu::EditMenu(QDialog& window, QUndoStack& history, std::function<void()> p
 {
     m_bar->setObjectName(QStringLiteral("menuBar"));
     m_bar->setAccessibleName(QStringLiteral("Menu bar"));
-    QMenu* edit = m_bar->addMenu(QStringLiteral("&Edit"));
+    // No mnemonic: every letter of "Edit" is a button's on the Printer or the
+    // Paper page (Alt+E edits the selected printer), and a menu title that
+    // shared one would make that key only move the focus.
+    QMenu* edit = m_bar->addMenu(QStringLiteral("Edit"));
     edit->setObjectName(QStringLiteral("editMenu"));
     m_undo = edit->addAction(QStringLiteral("&Undo"));
     m_undo->setObjectName(QStringLiteral("undoAction"));

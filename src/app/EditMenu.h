@@ -8,7 +8,7 @@ class QDialog;
 class QMenuBar;
 class QUndoStack;
 
-// The window's "&Edit" menu: "&Undo" and "&Redo" of the configuration's
+// The window's "Edit" menu: "&Undo" and "&Redo" of the configuration's
 // history, named after what they undo and redo, on Ctrl+Z and Ctrl+Shift+Z
 // wherever the focus is in the window. A text field with typing of its own
 // to take back keeps the keys for that; with none it leaves them to the menu.

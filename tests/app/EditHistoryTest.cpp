@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <functional>
@@ -306,4 +307,25 @@ TEST_F(EditHistoryTest, AnotherConfigurationStartsAHistoryOfItsOwn)
     EXPECT_FALSE(sheet->undoStack().canUndo());
     EXPECT_FALSE(sheet->editMenu()->undoAction()->isEnabled());
     EXPECT_EQ(sheet->editMenu()->undoAction()->text(), "&Undo");
+}
+
+TEST_F(EditHistoryTest, TheEditMenuTakesNoneOfThePagesMnemonics)
+{
+    sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+    // Alt+E on the Printer page still edits the selected printer.
+    list("printerList")->setFocus();
+    list("printerList")->selectRows({1});
+    QString opened;
+    ui.modalHandlers.push_back([&opened](QDialog& d) {
+        opened = child<QLineEdit>(d, "aeTitle")->text();
+        d.reject();
+    });
+    press(Qt::Key_E, Qt::AltModifier);
+    // The button's click is animated: it comes a moment later.
+    QTRY_COMPARE_WITH_TIMEOUT(opened, QStringLiteral("LASER2"), 2000);
+    ui.modalHandlers.clear();
+    const QMenuBar* bar = sheet->editMenu()->menuBar();
+    ASSERT_EQ(bar->actions().size(), 1);
+    EXPECT_EQ(bar->actions()[0]->text(), "Edit");
 }
