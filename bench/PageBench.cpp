@@ -2,6 +2,7 @@
 // header bitmaps, under the offscreen platform. The lists are views over the
 // record lists, so an activation should cost the same for any N.
 #include <QApplication>
+#include <QUndoStack>
 #include <benchmark/benchmark.h>
 #include <memory>
 #include <string>
@@ -25,8 +26,11 @@ class BenchHost : public PageHost {
     bool apply() override { return true; }
     bool confirmClose() override { return true; }
     void checkMustRunAgain() override {}
+    QUndoStack& undoStack() override { return history; }
+    void configurationRestored() override {}
 
     Configuration config;
+    QUndoStack history;
     QtInteraction ui;
 };
 

@@ -6,6 +6,7 @@ set(quarvel_gui_test_sources
     support/Fakes.cpp
     support/ScriptedInteraction.cpp
     support/WindowWalk.cpp
+    app/EditHistoryTest.cpp
     app/KeyboardTest.cpp
     app/ScreenTest.cpp
     app/SheetTest.cpp

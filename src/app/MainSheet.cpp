@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/ChangesDialog.h"
+#include "app/EditMenu.h"
 #include "app/ExitDialog.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
@@ -19,6 +20,7 @@
 #include "config/WizardResult.h"
 #include "diff/UnifiedDiff.h"
 #include "pages/AdditionalSettingsPage.h"
+#include "pages/ConfigPage.h"
 #include "pages/DicomPage.h"
 #include "pages/PaperPage.h"
 #include "pages/PrinterPage.h"
@@ -120,6 +122,24 @@ MainSheet::MainSheet(const AppServices& services, QWidget* parent)
         if (hasPage(m_page1))
             reviewChanges();
     });
+    addEditMenu();
+}
+
+void MainSheet::addEditMenu()
+{
+    // What the current page's fields hold joins the history first, so that
+    // Undo takes back the last edit, typed or not yet kept.
+    m_editMenu = new EditMenu(*this, m_history, [this] {
+        if (auto* page = qobject_cast<ConfigPage*>(activePage()))
+            page->commitEdits();
+    });
+}
+
+void MainSheet::configurationRestored()
+{
+    m_checkDone = false;
+    if (auto* page = qobject_cast<ConfigPage*>(activePage()))
+        page->reload();
 }
 
 MainSheet::~MainSheet()
@@ -315,6 +335,8 @@ bool MainSheet::loadConfiguration(const QString& path)
 
 void MainSheet::setBase(const QString& path, std::string text, std::optional<std::string> disk)
 {
+    // Another configuration starts a history of its own.
+    m_history.clear();
     m_baseSet = true;
     m_basePath = QFileInfo(path).absoluteFilePath();
     m_baseDisk = std::move(disk);

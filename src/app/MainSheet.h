@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QString>
+#include <QUndoStack>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 
 struct ReaderFindings;
 
+class EditMenu;
 class StartPage;
 class PrinterPage;
 class PaperPage;
@@ -45,6 +47,8 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     bool apply() override;
     bool confirmClose() override;
     void checkMustRunAgain() override { m_checkDone = false; }
+    QUndoStack& undoStack() override { return m_history; }
+    void configurationRestored() override;
 
     // StartPageHost. Loading shows an error box on failure, a warning with
     // the details when the check warns of the file (lines a save would not
@@ -68,6 +72,7 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     PaperPage* paperPageWidget() const { return m_page2; }
     DicomPage* dicomPageWidget() const { return m_page3; }
     AdditionalSettingsPage* extraPageWidget() const { return m_page4; }
+    EditMenu* editMenu() const { return m_editMenu; }
 
     // The name offered by the save dialog: the file loaded or the wizard's.
     const QString& configurationFileName() const { return m_configurationFileName; }
@@ -78,6 +83,8 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // The "&Edit" menu with Undo and Redo of the configuration's history.
+    void addEditMenu();
     QString buildReport(bool saved, const QString& writerMessage, bool asConfigCfg) const;
     void reportLoad(const QString& path, const ReaderFindings& findings);
     // Remembers what the configuration starts from: the file at path, its
@@ -100,6 +107,10 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
 
     AppServices m_services;
     Configuration m_configuration;
+    // Every change of the configuration since it was loaded or made new;
+    // kept across pages and the check.
+    QUndoStack m_history;
+    EditMenu* m_editMenu = nullptr;
     StartPage* m_page0;
     PrinterPage* m_page1;
     PaperPage* m_page2;

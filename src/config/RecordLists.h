@@ -70,6 +70,15 @@ template <typename Record> class RecordList {
 template <typename Record> class NamedRecordList : public RecordList<Record> {
   public:
     bool exists(const std::string& name) const { return indexOf(name) >= 0; }
+    // Whether a record other than the one at position has name (as exists
+    // compares); a position outside the list excludes none.
+    bool existsElsewhere(const std::string& name, std::ptrdiff_t position) const
+    {
+        for (std::size_t i = 0; i < this->m_records.size(); ++i)
+            if (static_cast<std::ptrdiff_t>(i) != position && this->m_records[i].Name == name)
+                return true;
+        return false;
+    }
 
     Record* find(const std::string& name)
     {
@@ -111,6 +120,14 @@ class PrinterList : public RecordList<PrinterRecord> {
     {
         for (const PrinterRecord& printer : m_records)
             if (printer.PrinterAETitle == aeTitle)
+                return true;
+        return false;
+    }
+    // Whether a printer other than the one at position has the AE title.
+    bool existsElsewhere(const std::string& aeTitle, std::ptrdiff_t position) const
+    {
+        for (std::size_t i = 0; i < m_records.size(); ++i)
+            if (static_cast<std::ptrdiff_t>(i) != position && m_records[i].PrinterAETitle == aeTitle)
                 return true;
         return false;
     }

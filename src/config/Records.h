@@ -50,6 +50,8 @@ struct LayoutRecord {
     bool Trim = false;
     std::string BorderDensity = "WHITE";
     std::string EmptyImageDensity = "WHITE";
+
+    bool operator==(const LayoutRecord&) const = default;
 };
 
 // The DICOM side of the server: what its clients see and how it treats
@@ -73,6 +75,8 @@ struct DicomSettings {
     int Destination = 0; // MAGAZINE
     std::string Label = "DICOM Print Session #";
     int Port = 104;
+
+    bool operator==(const DicomSettings&) const = default;
 };
 
 // The label the server prints on every page, where and how large.
@@ -82,4 +86,6 @@ struct PageLabelSettings {
     int PositionX = 20;
     int PositionY = 10;
     std::string Text = "<your institution>";
+
+    bool operator==(const PageLabelSettings&) const = default;
 };

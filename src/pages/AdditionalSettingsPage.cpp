@@ -6,6 +6,7 @@
 #include "config/ConfigKeys.h"
 #include "config/Configuration.h"
 #include "config/Vocabulary.h"
+#include "pages/ConfigChange.h"
 #include "pages/PagePreview.h"
 #include "ui/Fields.h"
 #include "ui/UpDownButtons.h"
@@ -74,6 +75,7 @@ AdditionalSettingsPage::AdditionalSettingsPage(PageHost& host, QWidget* parent)
     steps(m_ui->positionXSpin, m_ui->positionX, &V::PositionX, 1, ruleOf(&V::PositionX));
     steps(m_ui->positionYSpin, m_ui->positionY, &V::PositionY, 1, ruleOf(&V::PositionY));
     connectPreview();
+    commitOnEveryEdit();
 }
 
 AdditionalSettingsPage::~AdditionalSettingsPage() = default;
@@ -147,19 +149,40 @@ bool AdditionalSettingsPage::onKillActive()
 {
     if (!readControls())
         return false;
-    Configuration& c = configuration();
-    c.Layout.Description = m_values.Description;
-    c.Layout.ImageDistance = m_values.ImageDistance;
-    c.Layout.TrimWidth = m_values.TrimWidth;
-    // The paper's own name, never the text shown for it.
-    const PaperRecord* paper = c.Papers.at(m_values.pageSizeIndex);
-    c.Layout.PageSize = paper ? paper->Name : std::string();
-    c.Layout.Orientation = m_values.Orientation;
-    c.Layout.BorderDensity = DensityMode(m_values.borderMode, m_values.borderValue).toText();
-    c.Layout.EmptyImageDensity = DensityMode(m_values.emptyMode, m_values.emptyValue).toText();
-    c.Layout.Trim = m_values.Trim;
-    static_cast<PageLabelSettings&>(c) = m_values;
+    keep(m_values);
     return true;
+}
+
+void AdditionalSettingsPage::commitEdits()
+{
+    m_bindings.take(m_values, textEncoding());
+    keep(m_values);
+}
+
+void AdditionalSettingsPage::keep(const Values& values)
+{
+    const Configuration& c = configuration();
+    LayoutRecord layout = c.Layout;
+    layout.Description = values.Description;
+    layout.ImageDistance = values.ImageDistance;
+    layout.TrimWidth = values.TrimWidth;
+    // The paper's own name, never the text shown for it.
+    const PaperRecord* paper = c.Papers.at(values.pageSizeIndex);
+    layout.PageSize = paper ? paper->Name : std::string();
+    layout.Orientation = values.Orientation;
+    layout.BorderDensity = DensityMode(values.borderMode, values.borderValue).toText();
+    layout.EmptyImageDensity = DensityMode(values.emptyMode, values.emptyValue).toText();
+    layout.Trim = values.Trim;
+    const PageLabelSettings& label = values;
+    const PageLabelSettings& labelNow = c;
+    if (layout == c.Layout && label == labelNow)
+        return;
+    ConfigChange* settings = change(QStringLiteral("Change Additional Settings"));
+    changes::set(
+        *settings, [](Configuration& r) -> LayoutRecord& { return r.Layout; }, c.Layout, layout);
+    changes::set(
+        *settings, [](Configuration& r) -> PageLabelSettings& { return r; }, labelNow, label);
+    record(settings);
 }
 
 bool AdditionalSettingsPage::readControls()

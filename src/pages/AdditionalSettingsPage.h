@@ -26,6 +26,7 @@ class AdditionalSettingsPage : public ConfigPage, public ValueExchange {
 
     void onSetActive() override;
     bool onKillActive() override;
+    void commitEdits() override;
 
     bool readControls() override;
     void showValues() override;
@@ -53,6 +54,8 @@ class AdditionalSettingsPage : public ConfigPage, public ValueExchange {
         int emptyMode = 0, emptyValue = 0;
     };
 
+    // The configuration takes values, as a change Undo can take back.
+    void keep(const Values& values);
     void rebuildPageSizeList();
     static void loadDensity(int& mode, int& value, const std::string& text);
     void applyDensityEnabling(const Density& density);

@@ -5,6 +5,7 @@
 #include "dicom/Verification.h"
 #include "pages/DicomTaskDialog.h"
 #endif
+#include "pages/ConfigChange.h"
 #include "ui/Interaction.h"
 #include "ui_DicomPage.h"
 
@@ -40,6 +41,7 @@ DicomPage::DicomPage(PageHost& host, QWidget* parent)
 #else
     m_ui->verifyServer->hide();
 #endif
+    commitOnEveryEdit();
 }
 
 void DicomPage::onVerifyServer()
@@ -97,8 +99,25 @@ bool DicomPage::onKillActive()
 {
     if (!readControls())
         return false;
-    static_cast<DicomSettings&>(configuration()) = m_values;
+    keep(m_values);
     return true;
+}
+
+void DicomPage::commitEdits()
+{
+    m_bindings.take(m_values, textEncoding());
+    keep(m_values);
+}
+
+void DicomPage::keep(const DicomSettings& values)
+{
+    const DicomSettings& now = configuration();
+    if (values == now)
+        return;
+    ConfigChange* settings = change(QStringLiteral("Change DICOM Settings"));
+    changes::set(
+        *settings, [](Configuration& c) -> DicomSettings& { return c; }, now, values);
+    record(settings);
 }
 
 bool DicomPage::readControls()

@@ -23,6 +23,7 @@ class DicomPage : public ConfigPage, public ValueExchange {
 
     void onSetActive() override;
     bool onKillActive() override;
+    void commitEdits() override;
 
     bool readControls() override;
     void showValues() override;
@@ -32,6 +33,9 @@ class DicomPage : public ConfigPage, public ValueExchange {
     void onVerifyServer();
 
   private:
+    // The configuration takes values, as a change Undo can take back.
+    void keep(const DicomSettings& values);
+
     std::unique_ptr<Ui::DicomPage> m_ui;
     // The settings as shown, kept while the page is; the record gets them
     // when the page is left.

@@ -46,5 +46,9 @@ void HeaderDialog::accept()
 {
     if (!readControls())
         return;
+    if (m_nameTaken && m_nameTaken(m_header.Name)) {
+        m_interaction.tell(this, QStringLiteral("Header bitmap already exists"), Interaction::Icon::None);
+        return;
+    }
     QDialog::accept();
 }

@@ -2,6 +2,7 @@
 
 #include "config/TextEncoding.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,7 +16,8 @@ namespace Ui {
 class HeaderDialog;
 }
 
-// "Add/Edit page header bitmap": a name and a bitmap file; no checks.
+// "Add/Edit page header bitmap": a name and a bitmap file; a name another
+// header has is refused.
 class HeaderDialog : public ValueDialog {
     Q_OBJECT
   public:
@@ -26,6 +28,9 @@ class HeaderDialog : public ValueDialog {
     const HeaderRecord& record() const { return m_header; }
 
     void accept() override;
+    // Says whether another record already has the name typed: "Header bitmap already exists" then
+    // refuses it while the dialog stays open with what was typed.
+    void setNameTaken(std::function<bool(const std::string&)> taken) { m_nameTaken = std::move(taken); }
 
   protected:
     void fillControls() override;
@@ -41,4 +46,5 @@ class HeaderDialog : public ValueDialog {
     TextEncoding m_encoding;
     HeaderRecord m_header;
     Bindings<HeaderRecord> m_bindings;
+    std::function<bool(const std::string&)> m_nameTaken;
 };

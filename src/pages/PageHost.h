@@ -3,10 +3,11 @@
 class Configuration;
 class Interaction;
 class PrinterTestEnvironment;
+class QUndoStack;
 
 // What a configuration page needs from the window that holds it: the one
 // record being edited, the seam for everything modal, the printer
-// diagnostics, and the three operations every page shares.
+// diagnostics, the Undo history, and the operations every page shares.
 class PageHost {
   public:
     virtual ~PageHost() = default;
@@ -22,4 +23,9 @@ class PageHost {
     // A page became current: the configuration may change, so the check
     // before saving has to run again.
     virtual void checkMustRunAgain() = 0;
+    // The one Undo history of the configuration, shared by every page.
+    virtual QUndoStack& undoStack() = 0;
+    // An undo or a redo changed the configuration under the pages: the page
+    // shown shows it again.
+    virtual void configurationRestored() = 0;
 };

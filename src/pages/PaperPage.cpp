@@ -3,8 +3,10 @@
 #include <QContextMenuEvent>
 #include <QLocale>
 #include <QMenu>
+#include <QUndoStack>
 
 #include "config/Configuration.h"
+#include "pages/ConfigChange.h"
 #include "pages/HeaderDialog.h"
 #include "pages/PaperSizeDialog.h"
 #include "ui/Fields.h"
@@ -19,6 +21,11 @@ std::string upperCaseName(const std::string& name, TextEncoding encoding)
 {
     std::string upper;
     return encodeText(QLocale::system().toUpper(toQt(name, encoding)), encoding, upper) ? upper : name;
+}
+
+std::string& pageSizeOf(Configuration& c)
+{
+    return c.Layout.PageSize;
 }
 
 } // namespace
@@ -60,9 +67,10 @@ PaperPage::PaperPage(PageHost& host, QWidget* parent)
     connect(m_ui->paperList, &ReportList::deleteRequested, this, &PaperPage::onDeletePapers);
     connect(m_ui->headerList, &ReportList::editRequested, this, &PaperPage::onEditHeader);
     connect(m_ui->headerList, &ReportList::deleteRequested, this, &PaperPage::onDeleteHeaders);
-    connect(m_ui->paperList, &ReportList::undoRequested, m_ui->paperUndo, &UndoBar::undo);
-    connect(m_ui->headerList, &ReportList::undoRequested, m_ui->headerUndo, &UndoBar::undo);
+    for (ReportList* list : {m_ui->paperList, m_ui->headerList})
+        connect(list, &ReportList::undoRequested, this, [this] { this->host().undoStack().undo(); });
     connect(m_ui->paperFilter, &QLineEdit::textChanged, m_ui->paperList, &ReportList::setFilterText);
+    connect(m_ui->headerFilter, &QLineEdit::textChanged, m_ui->headerList, &ReportList::setFilterText);
     focusOnFind(this, m_ui->paperFilter);
 }
 
@@ -123,12 +131,15 @@ QString PaperPage::headerCell(int row, int column) const
 
 void PaperPage::contextMenuEvent(QContextMenuEvent* event)
 {
-    const std::optional<QPoint> at = m_ui->paperList->menuPoint(*event);
+    // Each list has its menu: Add, Edit, Delete of its records.
+    const bool papers = m_ui->paperList->menuPoint(*event).has_value();
+    ReportList* list = papers ? m_ui->paperList : m_ui->headerList;
+    const std::optional<QPoint> at = list->menuPoint(*event);
     if (!at)
         return;
-    const int selected = m_ui->paperList->selectedRowCount();
+    const int selected = list->selectedRowCount();
     QMenu menu(this);
-    menu.setObjectName(QStringLiteral("PaperSizeMenu"));
+    menu.setObjectName(papers ? QStringLiteral("PaperSizeMenu") : QStringLiteral("HeaderMenu"));
     QAction* add = menu.addAction(QStringLiteral("&Add"));
     QAction* edit = menu.addAction(QStringLiteral("&Edit"));
     QAction* remove = menu.addAction(QStringLiteral("&Delete"));
@@ -137,23 +148,23 @@ void PaperPage::contextMenuEvent(QContextMenuEvent* event)
 
     QAction* chosen = interaction().popupMenu(menu, *at);
     if (chosen == add)
-        onAddPaper();
+        papers ? onAddPaper() : onAddHeader();
     else if (chosen == edit)
-        onEditPaper();
+        papers ? onEditPaper() : onEditHeader();
     else if (chosen == remove)
-        onDeletePapers();
+        papers ? onDeletePapers() : onDeleteHeaders();
 }
 
 void PaperPage::onAddPaper()
 {
-    Configuration& config = configuration();
+    const Configuration& config = configuration();
     PaperSizeDialog dialog(interaction(), textEncoding(), this);
     dialog.setHeaders(&config.Headers);
+    dialog.setNameTaken([&config](const std::string& name) { return config.Papers.exists(name); });
     if (interaction().runModal(dialog) == QDialog::Accepted) {
-        if (config.Papers.exists(dialog.record().Name))
-            interaction().tell(this, QStringLiteral("Paper already exists"), Interaction::Icon::None);
-        else
-            config.Papers.add(dialog.record());
+        ConfigChange* add = change(QStringLiteral("Add Paper Size %1").arg(toQt(dialog.record().Name)));
+        changes::append(*add, &Configuration::Papers, dialog.record());
+        record(add);
     }
     refreshLists();
 }
@@ -163,17 +174,22 @@ void PaperPage::onEditPaper()
     const std::vector<int> rows = m_ui->paperList->selectedRowsAscending();
     if (rows.size() != 1)
         return;
-    Configuration& config = configuration();
-    if (PaperRecord* paper = config.Papers.at(rows.front())) {
-        const bool isPageSize = paper->Name == config.Layout.PageSize;
+    const Configuration& config = configuration();
+    const int position = rows.front();
+    if (const PaperRecord* paper = config.Papers.at(position)) {
         PaperSizeDialog dialog(interaction(), textEncoding(), this);
         dialog.setRecord(*paper);
         dialog.setHeaders(&config.Headers);
+        dialog.setNameTaken(
+            [&config, position](const std::string& name) { return config.Papers.existsElsewhere(name, position); });
         if (interaction().runModal(dialog) == QDialog::Accepted) {
-            *paper = dialog.record();
+            const PaperRecord& edited = dialog.record();
+            ConfigChange* edit = change(QStringLiteral("Edit Paper Size %1").arg(toQt(edited.Name)));
+            changes::replace(*edit, &Configuration::Papers, position, *paper, edited);
             // The standard layout follows its paper's new name.
-            if (isPageSize)
-                config.Layout.PageSize = paper->Name;
+            if (paper->Name == config.Layout.PageSize && edited.Name != paper->Name)
+                changes::set(*edit, pageSizeOf, config.Layout.PageSize, edited.Name);
+            record(edit);
         }
     }
     refreshLists();
@@ -184,25 +200,25 @@ void PaperPage::onDeletePapers()
     const std::vector<int> rows = m_ui->paperList->selectedRowsAscending();
     if (rows.empty())
         return;
-    PaperList before = configuration().Papers;
-    configuration().Papers.removeAtPositions({rows.begin(), rows.end()});
+    ConfigChange* remove = change(QStringLiteral("Delete ") + countedText(rows.size(), "paper size", "paper sizes"));
+    changes::removeAt(*remove, configuration().Papers, &Configuration::Papers, {rows.begin(), rows.end()});
+    record(remove);
     refreshLists();
-    m_ui->paperUndo->offer(deletedText(rows.size(), "paper size", "paper sizes"), [this, before = std::move(before)] {
-        configuration().Papers = before;
-        refreshLists();
-    });
+    m_ui->paperUndo->offer(deletedText(rows.size(), "paper size", "paper sizes"), host().undoStack());
 }
 
 void PaperPage::onAddHeader()
 {
     HeaderDialog dialog(interaction(), textEncoding(), this);
+    const HeaderList& headers = configuration().Headers;
+    const TextEncoding encoding = textEncoding();
+    dialog.setNameTaken(
+        [&headers, encoding](const std::string& name) { return headers.exists(upperCaseName(name, encoding)); });
     if (interaction().runModal(dialog) == QDialog::Accepted) {
-        HeaderList& headers = configuration().Headers;
-        const std::string name = upperCaseName(dialog.record().Name, textEncoding());
-        if (headers.exists(name))
-            interaction().tell(this, QStringLiteral("Header bitmap already exists"), Interaction::Icon::None);
-        else
-            headers.add(HeaderRecord{name, dialog.record().IncludeFile});
+        const HeaderRecord header{upperCaseName(dialog.record().Name, encoding), dialog.record().IncludeFile};
+        ConfigChange* add = change(QStringLiteral("Add Header Bitmap %1").arg(toQt(header.Name)));
+        changes::append(*add, &Configuration::Headers, header);
+        record(add);
     }
     refreshLists();
 }
@@ -212,15 +228,39 @@ void PaperPage::onEditHeader()
     const std::vector<int> rows = m_ui->headerList->selectedRowsAscending();
     if (rows.size() != 1)
         return;
-    if (HeaderRecord* header = configuration().Headers.at(rows.front())) {
+    const Configuration& config = configuration();
+    const int position = rows.front();
+    if (const HeaderRecord* header = config.Headers.at(position)) {
         HeaderDialog dialog(interaction(), textEncoding(), this);
         dialog.setRecord(*header);
+        const TextEncoding encoding = textEncoding();
+        dialog.setNameTaken([&config, position, encoding](const std::string& name) {
+            return config.Headers.existsElsewhere(upperCaseName(name, encoding), position);
+        });
         if (interaction().runModal(dialog) == QDialog::Accepted) {
-            header->Name = upperCaseName(dialog.record().Name, textEncoding());
-            header->IncludeFile = dialog.record().IncludeFile;
+            const HeaderRecord edited{upperCaseName(dialog.record().Name, encoding), dialog.record().IncludeFile};
+            ConfigChange* edit = change(QStringLiteral("Edit Header Bitmap %1").arg(toQt(edited.Name)));
+            changes::replace(*edit, &Configuration::Headers, position, *header, edited);
+            // The papers that name the header follow its new name.
+            if (edited.Name != header->Name)
+                renameHeaderInPapers(*edit, header->Name, edited.Name);
+            record(edit);
         }
     }
     refreshLists();
+}
+
+void PaperPage::renameHeaderInPapers(ConfigChange& edit, const std::string& from, const std::string& to) const
+{
+    std::ptrdiff_t position = 0;
+    for (const PaperRecord& paper : configuration().Papers) {
+        if (paper.HeaderName == from) {
+            PaperRecord renamed = paper;
+            renamed.HeaderName = to;
+            changes::replace(edit, &Configuration::Papers, position, paper, renamed);
+        }
+        ++position;
+    }
 }
 
 void PaperPage::onDeleteHeaders()
@@ -228,12 +268,10 @@ void PaperPage::onDeleteHeaders()
     const std::vector<int> rows = m_ui->headerList->selectedRowsAscending();
     if (rows.empty())
         return;
-    HeaderList before = configuration().Headers;
-    configuration().Headers.removeAtPositions({rows.begin(), rows.end()});
+    ConfigChange* remove =
+        change(QStringLiteral("Delete ") + countedText(rows.size(), "header bitmap", "header bitmaps"));
+    changes::removeAt(*remove, configuration().Headers, &Configuration::Headers, {rows.begin(), rows.end()});
+    record(remove);
     refreshLists();
-    m_ui->headerUndo->offer(deletedText(rows.size(), "header bitmap", "header bitmaps"),
-                            [this, before = std::move(before)] {
-                                configuration().Headers = before;
-                                refreshLists();
-                            });
+    m_ui->headerUndo->offer(deletedText(rows.size(), "header bitmap", "header bitmaps"), host().undoStack());
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "pages/ConfigPage.h"
+
+class ConfigChange;
 
 namespace Ui {
 class PaperPage;
@@ -32,6 +35,8 @@ class PaperPage : public ConfigPage {
     QString paperCell(int row, int column) const;
     QString headerCell(int row, int column) const;
     void refreshLists();
+    // Adds to edit the renaming of header from in every paper that names it.
+    void renameHeaderInPapers(ConfigChange& edit, const std::string& from, const std::string& to) const;
 
     std::unique_ptr<Ui::PaperPage> m_ui;
 };

@@ -107,6 +107,10 @@ void PaperSizeDialog::accept()
             Interaction::Icon::Error);
         return;
     }
+    if (m_nameTaken && m_nameTaken(m_paper.Name)) {
+        m_interaction.tell(this, QStringLiteral("Paper already exists"), Interaction::Icon::None);
+        return;
+    }
     if (m_paper.PaperLabel.empty() &&
         !m_interaction.askYesNo(this,
                                 QStringLiteral("No proper paper label defined. The selection of the correct paper "

@@ -2,6 +2,7 @@
 
 #include "config/TextEncoding.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,9 @@ class PaperSizeDialog : public ValueDialog {
 
     // "Save": title, size, then the question for an empty label.
     void accept() override;
+    // Says whether another record already has the name typed: "Paper already exists" then
+    // refuses it while the dialog stays open with what was typed.
+    void setNameTaken(std::function<bool(const std::string&)> taken) { m_nameTaken = std::move(taken); }
 
   protected:
     void fillControls() override;
@@ -53,4 +57,5 @@ class PaperSizeDialog : public ValueDialog {
     PaperRecord m_paper;
     Bindings<PaperRecord> m_bindings;
     const HeaderList* m_headers = nullptr;
+    std::function<bool(const std::string&)> m_nameTaken;
 };

@@ -132,5 +132,9 @@ void PrinterDialog::accept()
         m_interaction.tell(this, error, Interaction::Icon::Error);
         return;
     }
+    if (m_nameTaken && m_nameTaken(p.PrinterAETitle)) {
+        m_interaction.tell(this, QStringLiteral("Printer already exists"), Interaction::Icon::Warning);
+        return;
+    }
     QDialog::accept();
 }

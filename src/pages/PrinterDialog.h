@@ -3,6 +3,7 @@
 #include "config/TextEncoding.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -34,6 +35,9 @@ class PrinterDialog : public ValueDialog {
 
     // "Save": the checks in their order; the first failure keeps the dialog.
     void accept() override;
+    // Says whether another record already has the name typed: "Printer already exists" then
+    // refuses it while the dialog stays open with what was typed.
+    void setNameTaken(std::function<bool(const std::string&)> taken) { m_nameTaken = std::move(taken); }
 
   protected:
     void fillControls() override;
@@ -65,4 +69,5 @@ class PrinterDialog : public ValueDialog {
     std::array<GraduationRow, 5> m_rows;
     PrinterRecord m_printer;
     Bindings<PrinterRecord> m_bindings;
+    std::function<bool(const std::string&)> m_nameTaken;
 };

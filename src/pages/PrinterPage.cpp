@@ -2,9 +2,11 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QUndoStack>
 
 #include "config/Configuration.h"
 #include "diagnostics/PrinterDiagnostics.h"
+#include "pages/ConfigChange.h"
 #include "pages/InteractionSink.h"
 #ifdef QUARVEL_DICOM
 #include "dicom/TestFilm.h"
@@ -35,9 +37,11 @@ PrinterPage::PrinterPage(PageHost& host, QWidget* parent)
     });
     connect(m_ui->printerList, &ReportList::editRequested, this, &PrinterPage::onEdit);
     connect(m_ui->printerList, &ReportList::deleteRequested, this, &PrinterPage::onDelete);
-    connect(m_ui->printerList, &ReportList::undoRequested, m_ui->printerUndo, &UndoBar::undo);
+    connect(m_ui->printerList, &ReportList::undoRequested, this, [this] { this->host().undoStack().undo(); });
     connect(m_ui->printerFilter, &QLineEdit::textChanged, m_ui->printerList, &ReportList::setFilterText);
     focusOnFind(this, m_ui->printerFilter);
+    for (const auto& flag : flagBoxes())
+        connect(flag.first, &QAbstractButton::clicked, this, &PrinterPage::commitEdits);
 }
 
 PrinterPage::~PrinterPage() = default;
@@ -52,17 +56,27 @@ void PrinterPage::onSetActive()
 
 bool PrinterPage::onKillActive()
 {
-    readControls();
+    commitEdits();
     return true;
 }
 
-void PrinterPage::readControls()
+void PrinterPage::commitEdits()
 {
-    Configuration& config = configuration();
-    fieldReader()
-        .check(m_ui->suppressPrinting, config.SuppressPrinting)
-        .check(m_ui->deleteJobFile, config.DeleteJobFile)
-        .check(m_ui->asynchronous, config.Asynchronous);
+    const Configuration& config = configuration();
+    ConfigChange* flags = change(QStringLiteral("Change Printer Settings"));
+    for (const auto& [box, member] : flagBoxes())
+        if (box->isChecked() != config.*member)
+            changes::set(
+                *flags, [member = member](Configuration& c) -> bool& { return c.*member; }, config.*member,
+                box->isChecked());
+    record(flags);
+}
+
+std::vector<std::pair<QAbstractButton*, bool Configuration::*>> PrinterPage::flagBoxes() const
+{
+    return {{m_ui->suppressPrinting, &Configuration::SuppressPrinting},
+            {m_ui->deleteJobFile, &Configuration::DeleteJobFile},
+            {m_ui->asynchronous, &Configuration::Asynchronous}};
 }
 
 void PrinterPage::showValues()
@@ -140,12 +154,12 @@ void PrinterPage::onAdd()
 {
     m_ui->printerUndo->dismiss();
     PrinterDialog dialog(interaction(), host().diagnostics(), textEncoding(), this);
+    const PrinterList& printers = configuration().Printers;
+    dialog.setNameTaken([&printers](const std::string& title) { return printers.exists(title); });
     if (interaction().runModal(dialog) == QDialog::Accepted) {
-        PrinterList& printers = configuration().Printers;
-        if (printers.exists(dialog.record().PrinterAETitle))
-            interaction().tell(this, QStringLiteral("Printer already exists"), Interaction::Icon::Warning);
-        else
-            printers.add(dialog.record());
+        ConfigChange* add = change(QStringLiteral("Add Printer %1").arg(toQt(dialog.record().PrinterAETitle)));
+        changes::append(*add, &Configuration::Printers, dialog.record());
+        record(add);
     }
     m_ui->printerList->refresh();
 }
@@ -155,14 +169,21 @@ void PrinterPage::onEdit()
     const std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
     if (rows.size() != 1)
         return;
-    PrinterRecord* printer = configuration().Printers.at(rows.front());
+    const PrinterRecord* printer = configuration().Printers.at(rows.front());
     if (!printer)
         return;
     m_ui->printerUndo->dismiss();
     PrinterDialog dialog(interaction(), host().diagnostics(), textEncoding(), this);
     dialog.setRecord(*printer);
-    if (interaction().runModal(dialog) == QDialog::Accepted)
-        *printer = dialog.record();
+    const PrinterList& printers = configuration().Printers;
+    const int position = rows.front();
+    dialog.setNameTaken(
+        [&printers, position](const std::string& title) { return printers.existsElsewhere(title, position); });
+    if (interaction().runModal(dialog) == QDialog::Accepted) {
+        ConfigChange* edit = change(QStringLiteral("Edit Printer %1").arg(toQt(dialog.record().PrinterAETitle)));
+        changes::replace(*edit, &Configuration::Printers, position, *printer, dialog.record());
+        record(edit);
+    }
     m_ui->printerList->refresh();
 }
 
@@ -171,15 +192,11 @@ void PrinterPage::onDelete()
     const std::vector<int> rows = m_ui->printerList->selectedRowsAscending();
     if (rows.empty())
         return;
-    // The list as it was: the bar disappears with the next change, so
-    // nothing else can have moved when it is put back.
-    PrinterList before = configuration().Printers;
-    configuration().Printers.removeAtPositions({rows.begin(), rows.end()});
+    ConfigChange* remove = change(QStringLiteral("Delete ") + countedText(rows.size(), "printer", "printers"));
+    changes::removeAt(*remove, configuration().Printers, &Configuration::Printers, {rows.begin(), rows.end()});
+    record(remove);
     m_ui->printerList->refresh();
-    m_ui->printerUndo->offer(deletedText(rows.size(), "printer", "printers"), [this, before = std::move(before)] {
-        configuration().Printers = before;
-        m_ui->printerList->refresh();
-    });
+    m_ui->printerUndo->offer(deletedText(rows.size(), "printer", "printers"), host().undoStack());
 }
 
 void PrinterPage::onNetworkPing()

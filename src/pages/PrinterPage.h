@@ -1,9 +1,12 @@
 #pragma once
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "pages/ConfigPage.h"
 
+class QAbstractButton;
 class QAction;
 class QMenu;
 struct PrinterRecord;
@@ -22,6 +25,7 @@ class PrinterPage : public ConfigPage {
 
     void onSetActive() override;
     bool onKillActive() override;
+    void commitEdits() override;
 
     void onAdd();
     void onEdit();
@@ -38,7 +42,8 @@ class PrinterPage : public ConfigPage {
     QString cellText(int row, int column) const;
     // The printer of the single selected row; none unless exactly one is.
     const PrinterRecord* selectedPrinter() const;
-    void readControls();
+    // The general printer flags' boxes and the settings they show.
+    std::vector<std::pair<QAbstractButton*, bool Configuration::*>> flagBoxes() const;
     void showValues();
 
     std::unique_ptr<Ui::PrinterPage> m_ui;

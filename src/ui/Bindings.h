@@ -22,7 +22,12 @@ template <typename Record> class Bindings {
     Bindings& text(QLineEdit* edit, std::string Record::*member)
     {
         return add([=](const Record& r, TextEncoding encoding) { showText(edit, r.*member, encoding); },
-                   [=](Record& r, FieldReader& read) { read.text(edit, r.*member); });
+                   [=](Record& r, FieldReader& read) { read.text(edit, r.*member); }, {},
+                   [=](Record& r, TextEncoding encoding) {
+                       std::string bytes;
+                       if (encodeText(edit->text(), encoding, bytes))
+                           r.*member = bytes;
+                   });
     }
     // A typed value outside the accepted range, when there is one, is
     // refused: the key's (ruleOf), or the one the wizard keeps to.
@@ -35,7 +40,13 @@ template <typename Record> class Bindings {
                        else
                            read.integer(edit, r.*member);
                    },
-                   [=](Record& r) { peekInteger(edit, r.*member); });
+                   [=](Record& r) { peekInteger(edit, r.*member); },
+                   [=](Record& r, TextEncoding) {
+                       int value = r.*member;
+                       if (peekInteger(edit, value) &&
+                           (!accepted || (accepted->low <= value && value <= accepted->high)))
+                           r.*member = value;
+                   });
     }
     Bindings& integer(QLineEdit* edit, int Record::*member, const ValueRule& rule)
     {
@@ -50,7 +61,12 @@ template <typename Record> class Bindings {
                        else
                            read.real(edit, r.*member);
                    },
-                   [=](Record& r) { peekReal(edit, r.*member); });
+                   [=](Record& r) { peekReal(edit, r.*member); },
+                   [=](Record& r, TextEncoding) {
+                       double value = r.*member;
+                       if (peekReal(edit, value) && (!accepted || (accepted->low <= value && value <= accepted->high)))
+                           r.*member = value;
+                   });
     }
     Bindings& real(QLineEdit* edit, double Record::*member, const ValueRule& rule)
     {
@@ -126,18 +142,32 @@ template <typename Record> class Bindings {
             if (row.peek)
                 row.peek(record);
     }
+    // Every control's value that reading would accept, silently, texts in
+    // encoding: a number field that holds no number or one out of range,
+    // and a text the encoding cannot hold, keep the member's value.
+    void take(Record& record, TextEncoding encoding) const
+    {
+        for (const Row& row : m_rows) {
+            if (row.take)
+                row.take(record, encoding);
+            else if (row.peek)
+                row.peek(record);
+        }
+    }
 
   private:
     struct Row {
         std::function<void(const Record&, TextEncoding)> show;
         std::function<void(Record&, FieldReader&)> read;
         std::function<void(Record&)> peek;
+        std::function<void(Record&, TextEncoding)> take;
     };
 
     Bindings& add(std::function<void(const Record&, TextEncoding)> show,
-                  std::function<void(Record&, FieldReader&)> read, std::function<void(Record&)> peek = {})
+                  std::function<void(Record&, FieldReader&)> read, std::function<void(Record&)> peek = {},
+                  std::function<void(Record&, TextEncoding)> take = {})
     {
-        m_rows.push_back({std::move(show), std::move(read), std::move(peek)});
+        m_rows.push_back({std::move(show), std::move(read), std::move(peek), std::move(take)});
         return *this;
     }
 

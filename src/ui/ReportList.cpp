@@ -198,11 +198,27 @@ void ReportList::keyPressEvent(QKeyEvent* event)
         emit deleteRequested();
     } else if (event->matches(QKeySequence::Undo)) {
         emit undoRequested();
+    } else if (event->modifiers() == Qt::ControlModifier && event->key() >= Qt::Key_1 && event->key() <= Qt::Key_9) {
+        sortByKeyboard(event->key() - Qt::Key_1);
     } else {
         QTableView::keyPressEvent(event);
         return;
     }
     event->accept();
+}
+
+void ReportList::sortByKeyboard(int column)
+{
+    // As clicks on the column's header: ascending, descending, file order.
+    if (column >= columnCount())
+        return;
+    QHeaderView* header = horizontalHeader();
+    if (header->sortIndicatorSection() != column)
+        header->setSortIndicator(column, Qt::AscendingOrder);
+    else if (header->sortIndicatorOrder() == Qt::AscendingOrder)
+        header->setSortIndicator(column, Qt::DescendingOrder);
+    else
+        header->setSortIndicator(-1, Qt::AscendingOrder);
 }
 
 void ReportList::mouseDoubleClickEvent(QMouseEvent* event)

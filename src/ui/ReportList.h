@@ -67,11 +67,14 @@ class ReportList : public QTableView {
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    // Enter, Return, Delete, Ctrl+Z, Shift+F10 and the Menu key; Tab and Shift+Tab
-    // leave the list instead of walking its cells.
+    // Enter, Return, Delete, Ctrl+Z, Shift+F10 and the Menu key; Ctrl+1 to
+    // Ctrl+9 sort by that column as a click on its header does; Tab and
+    // Shift+Tab leave the list instead of walking its cells.
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void sortByKeyboard(int column);
+
     ReportModel* m_model;
     QSortFilterProxyModel* m_view;
 };

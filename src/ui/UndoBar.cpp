@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QUndoStack>
 
 UndoBar::UndoBar(QWidget* parent)
     : QFrame(parent), m_text(new QLabel(this)), m_button(new QPushButton(QStringLiteral("&Undo"), this))
@@ -22,28 +23,36 @@ UndoBar::UndoBar(QWidget* parent)
     hide();
 }
 
-void UndoBar::offer(const QString& text, std::function<void()> undo)
+void UndoBar::offer(const QString& text, QUndoStack& history)
 {
+    dismiss();
     m_text->setText(text);
     m_button->setAccessibleName(QStringLiteral("Undo: ") + text);
-    m_undo = std::move(undo);
+    m_history = &history;
+    m_index = history.index();
+    // Any other step of the history (an undo, a redo, a new change) ends the offer.
+    m_watch = connect(&history, &QUndoStack::indexChanged, this, [this](int index) {
+        if (index != m_index)
+            dismiss();
+    });
     show();
 }
 
 void UndoBar::dismiss()
 {
-    m_undo = nullptr;
+    disconnect(m_watch);
+    m_history = nullptr;
+    m_index = -1;
     hide();
 }
 
 bool UndoBar::undo()
 {
-    if (!m_undo)
+    QUndoStack* history = m_history;
+    if (!history || history->index() != m_index || !history->canUndo())
         return false;
-    // Taken first: what it does may end in a change that dismisses the bar.
-    const std::function<void()> undo = std::move(m_undo);
     dismiss();
-    undo();
+    history->undo();
     return true;
 }
 
@@ -52,9 +61,14 @@ QString UndoBar::text() const
     return isHidden() ? QString() : m_text->text();
 }
 
-QString deletedText(std::size_t count, const char* one, const char* many)
+QString countedText(std::size_t count, const char* one, const char* many)
 {
     // The program's texts are English, and so is the grouping of the count.
     return QLocale(QLocale::English, QLocale::UnitedStates).toString(static_cast<qulonglong>(count)) +
-           QLatin1Char(' ') + QString::fromLatin1(count == 1 ? one : many) + QStringLiteral(" deleted.");
+           QLatin1Char(' ') + QString::fromLatin1(count == 1 ? one : many);
+}
+
+QString deletedText(std::size_t count, const char* one, const char* many)
+{
+    return countedText(count, one, many) + QStringLiteral(" deleted.");
 }

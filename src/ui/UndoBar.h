@@ -1,25 +1,29 @@
 #pragma once
 
 #include <QFrame>
+#include <QMetaObject>
 #include <cstddef>
-#include <functional>
 
 class QLabel;
 class QPushButton;
+class QUndoStack;
 
 // The bar above a list after a deletion: "3 printers deleted." with an
-// "Undo" button, shown until the next change to the list. Not modal: the
-// list stays usable while it shows.
+// "Undo" button that takes the deletion back through the Undo history. It
+// shows while the deletion is the last change of the history and the list
+// has not changed since. Not modal: the list stays usable while it shows.
 class UndoBar : public QFrame {
     Q_OBJECT
   public:
     explicit UndoBar(QWidget* parent = nullptr);
 
-    // Shows text and offers undo, in place of what was offered before.
-    void offer(const QString& text, std::function<void()> undo);
-    // Hides the bar; what it offered can no longer be undone.
+    // Shows text and offers to undo the change that history did last, in
+    // place of what was offered before.
+    void offer(const QString& text, QUndoStack& history);
+    // Hides the bar; the history keeps the change.
     void dismiss();
-    // Runs what was offered, once; false when nothing was.
+    // Undoes the offered change, once; false when nothing was offered or
+    // the history has moved on since.
     bool undo();
 
     QString text() const;
@@ -27,8 +31,12 @@ class UndoBar : public QFrame {
   private:
     QLabel* m_text;
     QPushButton* m_button;
-    std::function<void()> m_undo;
+    QUndoStack* m_history = nullptr;
+    int m_index = -1;
+    QMetaObject::Connection m_watch;
 };
 
+// "1 printer", "1,000 printers"
+QString countedText(std::size_t count, const char* one, const char* many);
 // "1 printer deleted.", "1,000 printers deleted."
 QString deletedText(std::size_t count, const char* one, const char* many);

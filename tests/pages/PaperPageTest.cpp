@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "PageFixture.h"
 #include "config/StandardPaperSizes.h"
@@ -124,11 +126,22 @@ TEST_F(PaperPageTest, PaperNamesKeepTheirCaseWhileHeaderNamesAreUpperCased)
     EXPECT_EQ(column0(headers), (QStringList{"LOGO", "WARD", "SEAL"}));
 }
 
-TEST_F(PaperPageTest, AfterAnEditToADuplicateNameEachRowActsOnItsOwnPaper)
+TEST_F(PaperPageTest, WithADuplicateNameFromTheFileEachRowActsOnItsOwnPaper)
 {
+    // An edit refuses the name (a file may still hold it twice).
     papers->selectRows({2});
-    ui.modalHandlers.push_back(paperWith(QStringLiteral("A4")));
+    ui.modalHandlers.push_back([](QDialog& d) {
+        paperWith(QStringLiteral("A4"))(d);
+        EXPECT_TRUE(d.isVisible());
+        d.reject();
+    });
     click(*page, "editPaperButton");
+    EXPECT_EQ(ui.lastMessage().text, "Paper already exists");
+    EXPECT_EQ(column0(papers), (QStringList{"A4", "Letter", "Film"}));
+    ASSERT_TRUE(leave());
+    config().Papers.at(2)->Name = "A4";
+    config().Papers.at(2)->SizeX = 10;
+    ASSERT_TRUE(activate());
     EXPECT_EQ(column0(papers), (QStringList{"A4", "Letter", "A4"}));
 
     // Edit on the third row opens the third paper, not the first of its name.
@@ -165,7 +178,7 @@ TEST_F(PaperPageTest, RenamingTheStandardLayoutsPaperRenamesPageSizeButDeletingD
     EXPECT_FALSE(config().Papers.exists("US Letter"));
 }
 
-TEST_F(PaperPageTest, ContextMenuOnlyOnThePaperList)
+TEST_F(PaperPageTest, ContextMenuOnEachListForItsOwnRecords)
 {
     papers->selectRows({0, 1});
     rightClick(papers);
@@ -173,13 +186,63 @@ TEST_F(PaperPageTest, ContextMenuOnlyOnThePaperList)
     EXPECT_EQ(ui.menus[0].objectName, "PaperSizeMenu");
     EXPECT_EQ(ui.menus[0].enabled, (QStringList{"&Add", "&Delete"}));
     EXPECT_EQ(ui.menus[0].disabled, QStringList{"&Edit"});
+    headers->selectRows({1});
     rightClick(headers);
+    ASSERT_EQ(ui.menus.size(), 2u);
+    EXPECT_EQ(ui.menus[1].objectName, "HeaderMenu");
+    EXPECT_EQ(ui.menus[1].enabled, (QStringList{"&Add", "&Edit", "&Delete"}));
     rightClick(papers, QContextMenuEvent::Keyboard);
-    EXPECT_EQ(ui.menus.size(), 1u);
+    EXPECT_EQ(ui.menus.size(), 2u);
+
+    ui.menuChoices.push_back(QStringLiteral("&Delete"));
+    rightClick(headers);
+    EXPECT_EQ(column0(headers), QStringList{"LOGO"});
+    papers->selectRows({0, 1});
 
     ui.menuChoices.push_back(QStringLiteral("&Delete"));
     rightClick(papers);
     EXPECT_EQ(column0(papers), QStringList{"Film"});
+}
+
+namespace {
+
+struct HeaderListCase {
+    const char* name;
+    QString filter;
+    int sortKeys; // Ctrl+1 presses on the list
+    QStringList shown;
+};
+
+const HeaderListCase kHeaderListCases[] = {
+    {"the filter narrows by the name, case ignored", "ward", 0, {"WARD"}},
+    {"the filter narrows by the file", "logo.bmp", 0, {"LOGO"}},
+    {"Ctrl+1 sorts by the name", "", 1, {"ARCHIVE", "LOGO", "WARD"}},
+    {"again: the other way round", "", 2, {"WARD", "LOGO", "ARCHIVE"}},
+    {"a third time: the order of the file", "", 3, {"LOGO", "WARD", "ARCHIVE"}},
+    {"sorted and filtered", "a", 2, {"WARD", "ARCHIVE"}},
+};
+
+} // namespace
+
+TEST_F(PaperPageTest, TheHeaderListFiltersAndSortsFromTheKeyboard)
+{
+    ASSERT_TRUE(leave());
+    config().Headers.add(HeaderRecord{"ARCHIVE", "archive.bmp"});
+    ASSERT_TRUE(activate());
+    auto* filter = child<QLineEdit>(*page, "headerFilter");
+    for (const HeaderListCase& tc : kHeaderListCases) {
+        SCOPED_TRACE(tc.name);
+        headers->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+        filter->setText(tc.filter);
+        for (int i = 0; i < tc.sortKeys; ++i)
+            QTest::keyClick(headers, Qt::Key_1, Qt::ControlModifier);
+        EXPECT_EQ(column0(headers), tc.shown);
+    }
+    // Rows stay the records' positions: the selection deletes ARCHIVE.
+    headers->selectRows({2});
+    click(*page, "deleteHeaderButton");
+    EXPECT_EQ(config().Headers.size(), 2u);
+    EXPECT_FALSE(config().Headers.exists("ARCHIVE"));
 }
 
 TEST_F(PaperPageTest, ListsAreRefilledOnEveryActivation)

@@ -182,7 +182,7 @@ class ExtraPagePreviewTest : public PageTest<AdditionalSettingsPage> {
 
 } // namespace
 
-TEST_F(ExtraPagePreviewTest, FollowsTheControlsWhileTheRecordWaitsForTheLeaving)
+TEST_F(ExtraPagePreviewTest, FollowsTheControlsAsTheRecordTakesEachCommittedChange)
 {
     EXPECT_TRUE(preview->hasPaper());
     EXPECT_EQ(preview->paper().SizeX, 595);
@@ -213,11 +213,14 @@ TEST_F(ExtraPagePreviewTest, FollowsTheControlsWhileTheRecordWaitsForTheLeaving)
     EXPECT_DOUBLE_EQ(sample().ImageDistance, 14.18) << "the up-down buttons' step shows too";
     EXPECT_TRUE(ui.messages.empty());
 
-    // Nothing reached the record yet.
-    EXPECT_EQ(config().Layout.PageSize, "A4");
-    EXPECT_EQ(config().Layout.Orientation, 0);
-    EXPECT_FALSE(config().Layout.Trim);
+    // Typing reaches the record once the field is left; the click on the
+    // box took what the controls showed then.
+    EXPECT_EQ(config().Layout.PageSize, "Letter");
+    EXPECT_EQ(config().Layout.Orientation, 1);
+    EXPECT_TRUE(config().Layout.Trim);
+    EXPECT_DOUBLE_EQ(config().Layout.ImageDistance, 14.17);
     ASSERT_TRUE(leave());
+    EXPECT_DOUBLE_EQ(config().Layout.ImageDistance, 14.18);
     EXPECT_EQ(config().Layout.PageSize, "Letter");
     EXPECT_EQ(config().Layout.Orientation, 1);
 }
@@ -235,7 +238,9 @@ TEST_F(ExtraPagePreviewTest, DensitiesFollowTheRadioButtonsAndTheNumber)
     EXPECT_EQ(sample().EmptyImageDensity, 128);
     child<QRadioButton>(*page, "emptyWhite")->click();
     EXPECT_EQ(sample().EmptyImageDensity, 256);
-    EXPECT_EQ(config().Layout.BorderDensity, "WHITE");
+    // Each click of a radio button reached the record.
+    EXPECT_EQ(config().Layout.BorderDensity, "BLACK");
+    EXPECT_EQ(config().Layout.EmptyImageDensity, "WHITE");
 }
 
 TEST_F(ExtraPagePreviewTest, SaysSoWhenNoPaperIsSelected)

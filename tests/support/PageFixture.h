@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QUndoStack>
 #include <gtest/gtest.h>
 #include <memory>
 
 #include "Fakes.h"
 #include "TestSupport.h"
 #include "config/Configuration.h"
+#include "pages/ConfigPage.h"
 #include "pages/PageHost.h"
 #include "ui/Fields.h"
 #include "ui/PropertyPage.h"
@@ -35,11 +37,20 @@ class FakePageHost : public PageHost {
         return true;
     }
     void checkMustRunAgain() override { ++checkResets; }
+    QUndoStack& undoStack() override { return history; }
+    // As the main window does: the page shown shows the record again.
+    void configurationRestored() override
+    {
+        if (auto* page = sheet ? qobject_cast<ConfigPage*>(sheet->activePage()) : nullptr)
+            page->reload();
+    }
 
     std::unique_ptr<Configuration> record = std::make_unique<Configuration>();
     int applies = 0;
     int closeRequests = 0;
     int checkResets = 0;
+    QUndoStack history;
+    PropertySheet* sheet = nullptr;
 
   private:
     Interaction& m_interaction;
@@ -56,6 +67,7 @@ template <typename Page> class PageTest : public ::testing::Test {
     void open()
     {
         sheet = std::make_unique<PropertySheet>();
+        host.sheet = sheet.get();
         page = new Page(host, sheet.get());
         sheet->addPage(page, QStringLiteral("Page"));
         sheet->addPage(new PropertyPage(sheet.get()), QStringLiteral("Other"));
@@ -64,6 +76,7 @@ template <typename Page> class PageTest : public ::testing::Test {
     void TearDown() override
     {
         sheet.reset();
+        host.sheet = nullptr;
         for (QWidget* widget : QApplication::topLevelWidgets())
             EXPECT_FALSE(widget->isVisible()) << "left open: " << widget->windowTitle().toStdString();
         EXPECT_TRUE(ui.answers.empty()) << "unused Yes/No answers";
