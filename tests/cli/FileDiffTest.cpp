@@ -99,9 +99,11 @@ TEST(DiffCommand, PatchAppliesTheDiffOfEveryKindOfChangeAndLineEndsAreToldOnceIf
     if (runCommandStatus("patch --version >/dev/null 2>&1") != 0)
         FAIL() << "patch is needed (tools/setup.sh installs it)";
     const std::string sample = readBytes(goldenPath("sample.cfg"));
-    // A section a save drops, between sections that end alike.
+    // A section a save drops after one that ends alike, and a comment it
+    // drops: aligned line by line, the diff would seem to take the last
+    // lines of [Compatibility].
     const std::string extra = "[Compat]\r\nSkipImagePixel = YES\r\n\r\n";
-    std::string dropped = sample, missing = sample, values = sample;
+    std::string dropped = "; by hand\r\n" + sample, missing = sample, values = sample;
     replaceOnce(dropped, "[[SESSION]]\r\n", extra + "[[SESSION]]\r\n");
     replaceOnce(missing, "[PostScript]\r\nSupportsColorImage = NO\r\nUseCMYK = YES\r\n\r\n", "");
     replaceOnce(values, "Priority = HIGH", "Priority = URGENT");
