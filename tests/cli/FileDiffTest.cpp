@@ -151,4 +151,12 @@ TEST(DiffCommand, PatchAppliesTheDiffOfEveryKindOfChangeAndLineEndsAreToldOnceIf
         EXPECT_EQ(changedLines(diff), 2u);
         EXPECT_TRUE(withoutCarriageReturns(copy) == withoutCarriageReturns(saved));
     }
+    // A file as a save writes it but for its line ends: the note alone, and
+    // still a change to show.
+    TempDir dir;
+    writeBytes(dir.file("lf.cfg"), withoutCarriageReturns(sample));
+    EXPECT_EQ(runCommandStatus(cfg + " diff --ignore-line-endings " + dir.file("lf.cfg") + " >" + dir.file("d")), 1);
+    EXPECT_EQ(readBytes(dir.file("d")), "Line endings change: LF -> CR LF, " +
+                                            std::to_string(std::count(sample.begin(), sample.end(), '\n')) +
+                                            " lines\n");
 }
