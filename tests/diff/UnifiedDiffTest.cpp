@@ -160,12 +160,16 @@ bool isHeader(std::string_view line)
     return line.starts_with('[');
 }
 
+// The lines of text without their ends, whichever they are; the last one
+// ends or not.
 std::string withoutEnds(std::string_view text)
 {
     std::string result;
-    for (const char c : text)
-        if (c != '\r')
-            result += c;
+    for (std::size_t at = 0; at < text.size(); ++at)
+        if (text.substr(at, 2) != "\r\n")
+            result += text[at];
+    if (result.ends_with('\n'))
+        result.pop_back();
     return result;
 }
 
@@ -243,5 +247,37 @@ TEST(diffTexts, SectionsAreAlignedFirstAndChangedLineEndsAreToldOnce)
         EXPECT_TRUE(
             writeUnifiedDiff(script, textSource(row.before), textSource(row.after), "t", "t", 3, appendTo(windowed)));
         expectPatched(windowed);
+    }
+}
+
+TEST(diffTexts, PatchTurnsEveryRandomTextOfSectionsIntoTheOtherThroughAnyWindow)
+{
+    std::mt19937 rng(7);
+    const std::string pieces[] = {"[A]\r\n", "[B]\n", "[General]\r\n", "[[G]]\r\n", "x = 1\r\n", "x = 1\n", "\r\n"};
+    auto text = [&](std::size_t lines) {
+        std::string t;
+        for (std::size_t i = 0; i < lines; ++i)
+            t += pieces[rng() % std::size(pieces)];
+        return t + (rng() % 2 ? "[C]" : "");
+    };
+    for (int round = 0; round < 200; ++round) {
+        const std::string before = text(rng() % 30), after = text(rng() % 30);
+        const bool ignoreEnds = rng() % 2;
+        const std::size_t windowBytes = rng() % 3 ? 8 + rng() % 64 : SIZE_MAX;
+        LinePresence beforeLines(4096, ignoreEnds), afterLines(4096, ignoreEnds);
+        beforeLines.feed(before);
+        beforeLines.end();
+        afterLines.feed(after);
+        afterLines.end();
+        const EditScript script = alignTexts(textSource(before, 5), textSource(after, 5),
+                                             {windowBytes, &beforeLines, &afterLines}, {ignoreEnds, isHeader});
+        std::string diff;
+        ASSERT_TRUE(writeUnifiedDiff(script, textSource(before), textSource(after), "t", "t", 3, appendTo(diff)));
+        // Without their ends, lines kept keep before's.
+        const std::string result = diff.empty() ? before : patched(before, diff);
+        if (ignoreEnds)
+            ASSERT_EQ(withoutEnds(result), withoutEnds(after)) << round << "\n" << diff;
+        else
+            ASSERT_TRUE(result == after) << round << "\n" << diff;
     }
 }
