@@ -46,8 +46,8 @@ class Aligner {
     // The tasks, in order, that align the texts section by section: the
     // headers of both sides aligned, then between each two headers kept
     // the lines of the first one's section with each other, and the
-    // sections of one side alone deleted or inserted whole. None when
-    // neither side has a header.
+    // sections of one side alone deleted or inserted whole. None when no
+    // header is kept: the lines are aligned as they come.
     std::vector<Task> sections(const std::vector<bool>& headers) const
     {
         auto isHeader = [&headers](int number) {

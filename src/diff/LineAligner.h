@@ -20,5 +20,6 @@ enum class EditOp : std::uint8_t { Equal, Delete, Insert };
 // are aligned with those after the same header in b; sections of only one
 // side are deleted or inserted whole, and where both sides have sections of
 // their own between the same kept headers, those are aligned line by line.
+// Where no header is kept, the lines are aligned as without headers.
 std::vector<EditOp> alignLines(const std::vector<int>& a, const std::vector<int>& b,
                                const std::vector<bool>& headers = {});
