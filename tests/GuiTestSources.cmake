@@ -12,6 +12,7 @@ set(quarvel_gui_test_sources
     app/SheetTest.cpp
     app/RealFilesTest.cpp
     app/SaveGuardTest.cpp
+    app/ReviewChangesTest.cpp
     pages/PrinterPageTest.cpp
     pages/PaperPageTest.cpp
     pages/DicomPageTest.cpp

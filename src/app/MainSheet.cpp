@@ -17,6 +17,7 @@
 #include "config/ConfigReader.h"
 #include "config/ConfigurationCheck.h"
 #include "config/ReaderFindings.h"
+#include "config/SectionHeaderLine.h"
 #include "config/WizardResult.h"
 #include "diff/UnifiedDiff.h"
 #include "pages/AdditionalSettingsPage.h"
@@ -70,13 +71,17 @@ QString counted(std::size_t count, const char* one, const char* many)
 }
 
 // "3 lines changed, 1 printer added": the lines of the diff, then the records
-// each list gained or lost.
-QString changeSummary(const std::string& diff, const std::string& before, const std::string& after)
+// each list gained or lost; before them the change of line ends, which the
+// diff leaves out: "line endings change (LF → CR LF, 208 lines)".
+QString changeSummary(const TextDiff& diff, const std::string& before, const std::string& after)
 {
     Configuration from, to;
     ConfigReader(from).readText(before);
     ConfigReader(to).readText(after);
-    QStringList parts{counted(changedLines(diff), "line changed", "lines changed")};
+    QStringList parts;
+    if (!diff.lineEnds.empty())
+        parts << QStringLiteral("line endings change (%1)").arg(QString::fromStdString(diff.lineEnds.describe("→")));
+    parts << counted(changedLines(diff.diff), "line changed", "lines changed");
     auto records = [&parts](int was, int is, const char* one, const char* many) {
         if (is > was)
             parts << counted(static_cast<std::size_t>(is - was), one, many) + QStringLiteral(" added");
@@ -344,12 +349,14 @@ void MainSheet::setBase(const QString& path, std::string text, std::optional<std
 }
 
 void MainSheet::showChanges(const QString& summary, const std::string& before, const std::string& after,
-                            const QString& label)
+                            const QString& beforeLabel, const QString& afterLabel)
 {
-    const std::string name = corePath(label);
-    const std::string diff = unifiedDiff(before, after, name, name);
+    // Sections aligned first and line ends told apart: a file with LF ends
+    // shows its changes of content, not every line removed and added again.
+    const LineComparison comparison{true, isSectionHeaderLine};
+    const TextDiff diff = diffTexts(before, after, corePath(beforeLabel), corePath(afterLabel), comparison);
     ChangesDialog dialog(this);
-    dialog.setChanges(summary + QStringLiteral(": ") + changeSummary(diff, before, after) + QLatin1Char('.'), diff,
+    dialog.setChanges(summary + QStringLiteral(": ") + changeSummary(diff, before, after) + QLatin1Char('.'), diff.diff,
                       m_configuration.Encoding);
     interaction().runModal(dialog);
 }
@@ -360,8 +367,9 @@ void MainSheet::reviewChanges()
     // when it is left, so ask it as a save would.
     if (activePage() && !activePage()->onKillActive())
         return;
-    showChanges(QStringLiteral("What a save would change"), m_baseText, formatConfiguration(m_configuration),
-                QFileInfo(m_basePath).fileName());
+    const QString name = QFileInfo(m_basePath).fileName();
+    showChanges(QStringLiteral("What a save would change"), m_baseText, formatConfiguration(m_configuration), name,
+                name);
 }
 
 // The check under the file's lock, just before the writer runs, is the one
@@ -400,7 +408,7 @@ bool MainSheet::confirmOverwrite(const QString& path, const std::string& ours, c
                                       Interaction::Buttons::ShowChangesOverwriteCancel)) {
         case Interaction::Answer::ShowChanges:
             showChanges(QStringLiteral("What a save would change in the file as it is now"), now.value_or(""), ours,
-                        QFileInfo(path).fileName());
+                        QStringLiteral("on disk"), QStringLiteral("to be saved"));
             break;
         case Interaction::Answer::Overwrite:
             return true;

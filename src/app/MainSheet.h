@@ -103,7 +103,8 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     // How long a save waits for another program that changes the file.
     static constexpr std::chrono::seconds kLockWait{10};
     // Shows the diff of before against after in the changes window.
-    void showChanges(const QString& summary, const std::string& before, const std::string& after, const QString& label);
+    void showChanges(const QString& summary, const std::string& before, const std::string& after,
+                     const QString& beforeLabel, const QString& afterLabel);
 
     AppServices m_services;
     Configuration m_configuration;

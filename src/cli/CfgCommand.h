@@ -32,11 +32,12 @@ struct Invocation {
 };
 
 struct Options {
-    bool json = false;       // --json
-    int timeoutSeconds = 10; // --timeout
-    bool dryRun = false;     // --dry-run
-    bool verbose = false;    // --verbose: the DICOM toolkit's log from INFO on
-    bool debug = false;      // --debug: the DICOM toolkit's log from DEBUG on
+    bool json = false;           // --json
+    int timeoutSeconds = 10;     // --timeout
+    bool dryRun = false;         // --dry-run
+    bool ignoreLineEnds = false; // --ignore-line-endings
+    bool verbose = false;        // --verbose: the DICOM toolkit's log from INFO on
+    bool debug = false;          // --debug: the DICOM toolkit's log from DEBUG on
     // The writers' options (set, remove, import, normalize, defaults).
     int waitSeconds = 10;         // --wait: for another writer's lock
     bool discardRecovery = false; // --discard-recovery
@@ -63,6 +64,7 @@ struct Command {
     bool json = false;                // --json
     bool timeout = false;             // --timeout SECONDS
     bool dryRun = false;              // --dry-run
+    bool ignoreLineEnds = false;      // --ignore-line-endings
     bool dicomLog = false;            // --verbose and --debug
     bool writes = false;              // --wait, --discard-recovery, --replace-foreign, --keep-backups
     bool checksFaults = false;        // --allow-faults

@@ -157,6 +157,8 @@ int runCommand(Invocation& invocation, const Command& command, std::span<const s
         accepted.push_back({"timeout", required_argument, nullptr, 't'});
     if (command.dryRun)
         accepted.push_back({"dry-run", no_argument, nullptr, 'n'});
+    if (command.ignoreLineEnds)
+        accepted.push_back({"ignore-line-endings", no_argument, nullptr, 'L'});
     if (command.writes) {
         accepted.push_back({"wait", required_argument, nullptr, 'w'});
         accepted.push_back({"discard-recovery", no_argument, nullptr, 'R'});
@@ -212,6 +214,9 @@ int runCommand(Invocation& invocation, const Command& command, std::span<const s
                         std::string(command.name) + ": option '" + scan.offending() + "' wants a value" + seeHelp);
         case 'n':
             options.dryRun = true;
+            break;
+        case 'L':
+            options.ignoreLineEnds = true;
             break;
         case 'v':
             options.verbose = true;

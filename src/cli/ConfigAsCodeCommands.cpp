@@ -7,6 +7,7 @@
 #include "cli/CfgCommand.h"
 #include "cli/CommandStreams.h"
 #include "cli/ConfigEdit.h"
+#include "cli/FileDiff.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigJson.h"
 #include "config/ConfigKeys.h"
@@ -88,7 +89,9 @@ int change(Invocation& invocation, const Options& options, const std::string& pa
     const bool changed = edit.changed();
     if (options.dryRun || (path != kStandardStream && !changed)) {
         const std::string label = displayName(path);
-        invocation.out << (changed ? unifiedDiff(edit.oldText(), edit.newText(), label, label) : "unchanged\n");
+        invocation.out << (changed
+                               ? diffTexts(edit.oldText(), edit.newText(), label, label, configurationLines(false)).diff
+                               : "unchanged\n");
     } else if (path == kStandardStream) {
         // A filter replaces no server's file.
         if (!formatConfiguration(edit.result(), writeTo(invocation.out)))

@@ -76,12 +76,13 @@ int check(Invocation& invocation, const Options& options, const Operands& operan
     return faults.empty() ? kOk : kFault;
 }
 
-int diff(Invocation& invocation, const Options&, const Operands& operands)
+int diff(Invocation& invocation, const Options& options, const Operands& operands)
 {
     const std::string label = displayName(operands[0]);
     std::string message;
     if (operands[0] != kStandardStream) {
-        const FileDiffOutcome outcome = diffWithSave(operands[0], label, writeTo(invocation.out), message);
+        const FileDiffOutcome outcome =
+            diffWithSave(operands[0], label, writeTo(invocation.out), message, {}, options.ignoreLineEnds);
         invocation.out.flush();
         if (outcome == FileDiffOutcome::Failed || !invocation.out)
             return fail(invocation, outcome == FileDiffOutcome::Failed ? message : "cannot write to standard output");
@@ -100,7 +101,8 @@ int diff(Invocation& invocation, const Options&, const Operands& operands)
     }
     if (saved == bytes)
         return kOk;
-    invocation.out << unifiedDiff(bytes, saved, label, label);
+    const TextDiff diff = diffTexts(bytes, saved, label, label, configurationLines(options.ignoreLineEnds));
+    invocation.out << lineEndNote(diff.lineEnds) << diff.diff;
     return kFault;
 }
 
@@ -143,11 +145,19 @@ const Command kFileCommands[] = {
      .operands = 1,
      .json = true},
     {.name = "diff",
-     .arguments = "IN",
+     .arguments = "[--ignore-line-endings] IN",
      .summary = "show what a save of IN would change, as a unified diff",
      .help = "Prints the unified diff (3 lines of context) between IN ('-' for standard\n"
              "input) and what a save would write. Lines keep their CR LF ends, so that\n"
-             "'patch IN' applies the diff to the file as it stands.\n"
+             "'patch IN' applies the diff to the file as it stands. Section headers are\n"
+             "matched first: a section added or removed is one hunk of its own lines.\n"
+             "\n"
+             "  --ignore-line-endings   compare lines without their ends: a change of line\n"
+             "                          ends (LF to CR LF) is told once, in a line before\n"
+             "                          the diff, 'Line endings change: LF -> CR LF, N\n"
+             "                          lines', and the diff shows the other changes only.\n"
+             "                          patch still applies it, but the lines keep their\n"
+             "                          ends.\n"
              "\n"
              "A file is not held in memory whole but read again as the diff needs it.\n"
              "Should it change meanwhile, the diff stops with an error: what it printed\n"
@@ -155,7 +165,8 @@ const Command kFileCommands[] = {
              "\n"
              "Exit status: 0 a save changes nothing, 1 it would, 2 a file or usage error.\n",
      .run = diff,
-     .operands = 1},
+     .operands = 1,
+     .ignoreLineEnds = true},
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
+#include "config/SectionHeaderLine.h"
 #include "platform/FileErrors.h"
 #include "platform/FileNames.h"
 #include "platform/RegularFile.h"
@@ -47,8 +48,13 @@ std::size_t sizeNow(const std::string& path)
 
 } // namespace
 
+LineComparison configurationLines(bool ignoreEnds)
+{
+    return {ignoreEnds, isSectionHeaderLine};
+}
+
 FileDiffOutcome diffWithSave(const std::string& path, std::string_view label, const TextSink& out, std::string& message,
-                             const FileDiffOptions& options)
+                             const FileDiffOptions& options, bool ignoreLineEnds)
 {
     // The record is read with the first reading of the file; the saved text
     // is formatted from it whenever the diff needs it.
@@ -68,7 +74,7 @@ FileDiffOutcome diffWithSave(const std::string& path, std::string_view label, co
         writeMessage = fileErrorMessage(ENOMEM, path);
         return false;
     };
-    switch (streamedDiff(sides, label, out, message, options)) {
+    switch (streamedDiff(sides, label, out, message, options, configurationLines(ignoreLineEnds))) {
     case StreamedDiffOutcome::Same:
         return FileDiffOutcome::Same;
     case StreamedDiffOutcome::Differs:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 
 namespace {
@@ -10,16 +11,26 @@ namespace {
 // an edit script.
 class Aligner {
   public:
-    Aligner(const std::vector<int>& a, const std::vector<int>& b) : m_a(a), m_b(b) {}
-
-    std::vector<EditOp> run()
+    // tableLimit: the most cells of an LCS table (below, anchors first).
+    Aligner(const std::vector<int>& a, const std::vector<int>& b, std::size_t tableLimit = kTableLimit)
+        : m_a(a), m_b(b), m_tableLimit(tableLimit)
     {
-        m_tasks.push_back({Task::Range, 0, m_a.size(), 0, m_b.size()});
+    }
+
+    std::vector<EditOp> run(const std::vector<bool>& headers)
+    {
+        std::vector<Task> plan = sections(headers);
+        if (plan.empty())
+            plan.push_back({Task::Range, 0, m_a.size(), 0, m_b.size()});
+        // In reverse, so that the stack hands them out in order.
+        m_tasks.assign(plan.rbegin(), plan.rend());
         while (!m_tasks.empty()) {
             const Task task = m_tasks.back();
             m_tasks.pop_back();
             if (task.kind == Task::Equal)
                 m_script.insert(m_script.end(), task.a1 - task.a0, EditOp::Equal);
+            else if (task.kind == Task::Replace)
+                replace(task.a0, task.a1, task.b0, task.b1);
             else
                 range(task.a0, task.a1, task.b0, task.b1);
         }
@@ -28,11 +39,71 @@ class Aligner {
 
   private:
     struct Task {
-        enum Kind { Range, Equal } kind;
+        enum Kind { Range, Equal, Replace } kind;
         std::size_t a0, a1, b0, b1;
     };
 
+    // The tasks, in order, that align the texts section by section: the
+    // headers of both sides aligned, then between each two headers kept
+    // the lines of the first one's section with each other, and the
+    // sections of one side alone deleted or inserted whole. None when no
+    // header is kept: the lines are aligned as they come.
+    std::vector<Task> sections(const std::vector<bool>& headers) const
+    {
+        auto isHeader = [&headers](int number) {
+            return static_cast<std::size_t>(number) < headers.size() && headers[static_cast<std::size_t>(number)];
+        };
+        std::vector<std::size_t> atA, atB; // the positions of the headers
+        std::vector<int> numbersA, numbersB;
+        for (std::size_t i = 0; i < m_a.size(); ++i)
+            if (isHeader(m_a[i])) {
+                atA.push_back(i);
+                numbersA.push_back(m_a[i]);
+            }
+        for (std::size_t j = 0; j < m_b.size(); ++j)
+            if (isHeader(m_b[j])) {
+                atB.push_back(j);
+                numbersB.push_back(m_b[j]);
+            }
+        std::vector<Task> plan;
+        if (atA.empty() && atB.empty())
+            return plan;
+        const std::vector<EditOp> headerSteps = Aligner(numbersA, numbersB, kHeaderTableLimit).run({});
+        // Not a header kept (LF against CR LF): nothing to align on.
+        if (std::find(headerSteps.begin(), headerSteps.end(), EditOp::Equal) == headerSteps.end())
+            return plan;
+        // The section kept last begins its lines at a0 and b0 (the lines
+        // before the first header count as one kept), and the first header
+        // of a section of one side alone since then is at ownA and ownB.
+        std::size_t a0 = 0, b0 = 0, ownA = SIZE_MAX, ownB = SIZE_MAX, h = 0, k = 0;
+        auto gap = [&](std::size_t a1, std::size_t b1) {
+            const std::size_t bodyA = std::min(ownA, a1), bodyB = std::min(ownB, b1);
+            plan.push_back({Task::Range, a0, bodyA, b0, bodyB});
+            const bool both = bodyA < a1 && bodyB < b1;
+            plan.push_back({both ? Task::Range : Task::Replace, bodyA, a1, bodyB, b1});
+        };
+        for (const EditOp step : headerSteps) {
+            if (step == EditOp::Delete) {
+                ownA = std::min(ownA, atA[h++]);
+            } else if (step == EditOp::Insert) {
+                ownB = std::min(ownB, atB[k++]);
+            } else {
+                gap(atA[h], atB[k]);
+                plan.push_back({Task::Equal, atA[h], atA[h] + 1, atB[k], atB[k] + 1});
+                a0 = atA[h++] + 1;
+                b0 = atB[k++] + 1;
+                ownA = ownB = SIZE_MAX;
+            }
+        }
+        gap(m_a.size(), m_b.size());
+        return plan;
+    }
+
     static constexpr std::size_t kTableLimit = 1 << 20; // cells of the LCS table
+    // Headers are few and mostly unique (a printer's, a paper's): anchors
+    // align them but for short stretches, and keep the table small beside
+    // the one of the lines.
+    static constexpr std::size_t kHeaderTableLimit = 1 << 14;
 
     void range(std::size_t a0, std::size_t a1, std::size_t b0, std::size_t b1)
     {
@@ -53,7 +124,7 @@ class Aligner {
             replace(a0, a1, b0, b1);
             return;
         }
-        if ((a1 - a0) * (b1 - b0) <= kTableLimit) {
+        if ((a1 - a0) * (b1 - b0) <= m_tableLimit) {
             commonSubsequence(a0, a1, b0, b1);
             return;
         }
@@ -165,6 +236,7 @@ class Aligner {
 
     const std::vector<int>& m_a;
     const std::vector<int>& m_b;
+    std::size_t m_tableLimit;
     std::vector<Seen> m_seen;
     std::vector<Task> m_tasks;
     std::vector<EditOp> m_script;
@@ -172,7 +244,7 @@ class Aligner {
 
 } // namespace
 
-std::vector<EditOp> alignLines(const std::vector<int>& a, const std::vector<int>& b)
+std::vector<EditOp> alignLines(const std::vector<int>& a, const std::vector<int>& b, const std::vector<bool>& headers)
 {
-    return Aligner(a, b).run();
+    return Aligner(a, b).run(headers);
 }

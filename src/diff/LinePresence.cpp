@@ -1,8 +1,9 @@
 #include "diff/LinePresence.h"
 
+#include "diff/LineEnds.h"
 #include "diff/LineHash.h"
 
-LinePresence::LinePresence(std::size_t minimumBits)
+LinePresence::LinePresence(std::size_t minimumBits, bool ignoreEnds) : m_ignoreEnds(ignoreEnds)
 {
     std::size_t words = 1;
     while (words * 64 < minimumBits)
@@ -14,10 +15,10 @@ void LinePresence::feed(std::string_view piece)
 {
     for (std::size_t lf = piece.find('\n'); lf != std::string_view::npos; lf = piece.find('\n')) {
         if (m_pending.empty()) {
-            add(lineHash(piece.substr(0, lf + 1)));
+            addLine(piece.substr(0, lf + 1));
         } else {
             m_pending.append(piece.substr(0, lf + 1));
-            add(lineHash(m_pending));
+            addLine(m_pending);
             m_pending.clear();
         }
         piece.remove_prefix(lf + 1);
@@ -28,7 +29,7 @@ void LinePresence::feed(std::string_view piece)
 void LinePresence::end()
 {
     if (!m_pending.empty())
-        add(lineHash(m_pending));
+        addLine(m_pending);
     m_pending.clear();
 }
 
@@ -42,4 +43,9 @@ bool LinePresence::mayHold(std::size_t hash) const
 {
     const std::size_t at = slot(hash);
     return (m_bits[at / 64] >> (at % 64)) & 1;
+}
+
+void LinePresence::addLine(std::string_view line)
+{
+    add(lineHash(m_ignoreEnds ? withoutEnd(line) : line));
 }

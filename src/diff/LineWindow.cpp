@@ -1,5 +1,6 @@
 #include "diff/LineWindow.h"
 
+#include "diff/LineEnds.h"
 #include "diff/LineHash.h"
 
 void LineWindow::append(std::string_view piece)
@@ -19,7 +20,8 @@ void LineWindow::end()
 void LineWindow::addLine(std::size_t end)
 {
     const std::size_t begin = m_ends.empty() ? 0 : m_ends.back();
-    m_hashes.push_back(lineHash(std::string_view(m_text).substr(begin, end - begin)));
+    const std::string_view line = std::string_view(m_text).substr(begin, end - begin);
+    m_hashes.push_back(lineHash(m_ignoreEnds ? withoutEnd(line) : line));
     m_ends.push_back(end);
 }
 

@@ -10,13 +10,17 @@
 // without one. Lines are dropped from the front once they are dealt with.
 class LineWindow {
   public:
+    // Hashing lines without their ends, or with them.
+    explicit LineWindow(bool ignoreEnds = false) : m_ignoreEnds(ignoreEnds) {}
+
     void append(std::string_view piece);
     // No more pieces come: an unfinished rest becomes the last line.
     void end();
 
     std::size_t lines() const { return m_ends.size() - m_first; }
     std::string_view line(std::size_t index) const;
-    std::size_t hash(std::size_t index) const { return m_hashes[m_first + index]; } // lineHash
+    // lineHash of the line, or of it without its end.
+    std::size_t hash(std::size_t index) const { return m_hashes[m_first + index]; }
     // The bytes held, unfinished rest included.
     std::size_t bytes() const { return m_text.size() - m_start; }
 
@@ -30,4 +34,5 @@ class LineWindow {
     std::vector<std::size_t> m_ends; // in m_text, past each line's end
     std::vector<std::size_t> m_hashes;
     std::size_t m_first = 0; // lines of m_ends dropped already
+    bool m_ignoreEnds;
 };

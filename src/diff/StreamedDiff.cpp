@@ -6,6 +6,7 @@
 #include "diff/LinePresence.h"
 #include "diff/PulledText.h"
 #include "diff/TextAlignment.h"
+#include "diff/UnifiedDiff.h"
 #include "diff/UnifiedDiffWriter.h"
 
 namespace {
@@ -31,8 +32,9 @@ std::size_t presenceBitsFor(std::size_t fileBytes)
 
 class StreamedDiff {
   public:
-    StreamedDiff(const StreamedDiffSides& sides, std::string& message, const StreamedDiffOptions& options)
-        : m_sides(sides), m_message(message), m_options(options)
+    StreamedDiff(const StreamedDiffSides& sides, std::string& message, const StreamedDiffOptions& options,
+                 const LineComparison& comparison)
+        : m_sides(sides), m_message(message), m_options(options), m_comparison(comparison)
     {
     }
 
@@ -40,11 +42,12 @@ class StreamedDiff {
     {
         // Sized by the file as it is now; should it change, the diff fails
         // at the next reading anyway.
-        LinePresence beforeLines(presenceBitsFor(m_sides.expectedBytes));
+        const bool ignoreEnds = m_comparison.ignoreEnds;
+        LinePresence beforeLines(presenceBitsFor(m_sides.expectedBytes), ignoreEnds);
         if (!readFirst(beforeLines))
             return StreamedDiffOutcome::Failed;
         const std::size_t fileBytes = m_digests.bytes();
-        LinePresence afterLines(presenceBitsFor(fileBytes));
+        LinePresence afterLines(presenceBitsFor(fileBytes), ignoreEnds);
         std::string unused;
         m_sides.writeOther(
             [&afterLines](std::string_view piece) {
@@ -58,20 +61,22 @@ class StreamedDiff {
                                      &afterLines};
         EditScript script;
         if (const StreamedDiffOutcome read = reread([&](const TextSource& before, const TextSource& after) {
-                script = alignTexts(before, after, window);
+                script = alignTexts(before, after, window, m_comparison);
                 return true;
             });
             read != StreamedDiffOutcome::Differs)
             return read;
-        if (!script.changes())
+        if (!script.changes() && script.lineEnds().empty())
             return StreamedDiffOutcome::Same;
         bool refused = false;
         const TextSink sink = [&out, &refused](std::string_view piece) {
             refused = !out(piece);
             return !refused;
         };
+        const std::string note = lineEndNote(script.lineEnds());
         const StreamedDiffOutcome written = reread([&](const TextSource& before, const TextSource& after) {
-            return writeUnifiedDiff(script, before, after, label, label, kContext, sink);
+            return (note.empty() || sink(note)) &&
+                   writeUnifiedDiff(script, before, after, label, label, kContext, sink);
         });
         return refused ? StreamedDiffOutcome::Refused : written;
     }
@@ -122,13 +127,15 @@ class StreamedDiff {
     const StreamedDiffSides& m_sides;
     std::string& m_message;
     const StreamedDiffOptions& m_options;
+    const LineComparison& m_comparison;
     ByteDigests m_digests{kSegmentSize};
 };
 
 } // namespace
 
 StreamedDiffOutcome streamedDiff(const StreamedDiffSides& sides, std::string_view label, const TextSink& out,
-                                 std::string& message, const StreamedDiffOptions& options)
+                                 std::string& message, const StreamedDiffOptions& options,
+                                 const LineComparison& comparison)
 {
-    return StreamedDiff(sides, message, options).run(label, out);
+    return StreamedDiff(sides, message, options, comparison).run(label, out);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "diff/LineComparison.h"
 #include "diff/TextPieces.h"
 
 // The two sides of a streamed diff: a file, read through callbacks as often
@@ -33,7 +34,7 @@ struct StreamedDiffOptions {
 };
 
 enum class StreamedDiffOutcome {
-    Same,       // the texts are equal: nothing was written
+    Same,       // the texts are equal (but for line ends, if told): nothing was written
     Differs,    // the whole diff was written
     Failed,     // a reading or the writer of the other text failed (message)
     Changed,    // the file was not the same at a later reading
@@ -48,5 +49,9 @@ enum class StreamedDiffOutcome {
 // anew each time. Each later reading is checked against the first, and no
 // line is handed out before its part of the file is: for a file that
 // changes, what out was given by then is right as far as it goes.
+//
+// Lines are compared as comparison says; where their ends are ignored, a
+// change of them is told once, by lineEndNote before the diff.
 StreamedDiffOutcome streamedDiff(const StreamedDiffSides& sides, std::string_view label, const TextSink& out,
-                                 std::string& message, const StreamedDiffOptions& options = {});
+                                 std::string& message, const StreamedDiffOptions& options = {},
+                                 const LineComparison& comparison = {});

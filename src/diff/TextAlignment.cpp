@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "diff/LineEnds.h"
 #include "diff/LinePresence.h"
 #include "diff/LineWindow.h"
 
@@ -22,10 +23,11 @@ std::size_t half(std::size_t lines)
 }
 
 // Numbers lines so that equal lines have equal numbers, in the order in
-// which they first come: an open table of numbers by line hash.
+// which they first come: an open table of numbers by line hash. Tells by
+// number which lines are section headers.
 class LineNumbers {
   public:
-    explicit LineNumbers(std::size_t lines)
+    LineNumbers(std::size_t lines, const LineComparison& comparison) : m_comparison(comparison)
     {
         std::size_t slots = 16;
         while (slots < 2 * lines)
@@ -34,14 +36,21 @@ class LineNumbers {
         m_lines.reserve(lines);
     }
 
+    // By the line with its end and its hash (LineWindow::hash).
     int number(std::string_view line, std::size_t hash)
     {
+        if (m_comparison.ignoreEnds)
+            line = withoutEnd(line);
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
             int& slot = m_slots[at];
             if (slot < 0) {
                 slot = static_cast<int>(m_lines.size());
                 m_lines.push_back({hash, line});
+                if (m_comparison.isSectionHeader) {
+                    m_headers.resize(m_lines.size());
+                    m_headers.back() = m_comparison.isSectionHeader(withoutEnd(line));
+                }
                 return slot;
             }
             const Known& known = m_lines[static_cast<std::size_t>(slot)];
@@ -50,19 +59,27 @@ class LineNumbers {
         }
     }
 
+    // By number; empty without a test for headers.
+    const std::vector<bool>& headers() const { return m_headers; }
+
   private:
     struct Known {
         std::size_t hash;
         std::string_view line;
     };
+    const LineComparison& m_comparison;
     std::vector<int> m_slots;   // numbers, -1 for none
     std::vector<Known> m_lines; // by number
+    std::vector<bool> m_headers;
 };
 
 class WindowedAligner {
   public:
-    WindowedAligner(const TextSource& before, const TextSource& after, const AlignmentWindow& window)
-        : m_a{before, window.afterLines, {}}, m_b{after, window.beforeLines, {}}, m_bytes(window.bytes)
+    WindowedAligner(const TextSource& before, const TextSource& after, const AlignmentWindow& window,
+                    const LineComparison& comparison)
+        : m_a{before, window.afterLines, LineWindow(comparison.ignoreEnds)}, m_b{after, window.beforeLines,
+                                                                                 LineWindow(comparison.ignoreEnds)},
+          m_bytes(window.bytes), m_comparison(comparison)
     {
     }
 
@@ -73,7 +90,7 @@ class WindowedAligner {
             fill(m_b);
             const std::vector<EditOp> ops = alignWindows();
             if (m_a.ended && m_b.ended) {
-                m_script.append(ops, ops.size());
+                keep(ops, ops.size());
                 return std::move(m_script);
             }
             if (!keepUpToEqualLine(ops))
@@ -99,8 +116,9 @@ class WindowedAligner {
     std::vector<EditOp> alignWindows()
     {
         std::vector<int> na, nb;
+        std::vector<bool> headers;
         {
-            LineNumbers numbers(m_a.window.lines() + m_b.window.lines());
+            LineNumbers numbers(m_a.window.lines() + m_b.window.lines(), m_comparison);
             auto number = [&numbers](const LineWindow& window, std::vector<int>& result) {
                 result.reserve(window.lines());
                 for (std::size_t i = 0; i < window.lines(); ++i)
@@ -108,8 +126,25 @@ class WindowedAligner {
             };
             number(m_a.window, na);
             number(m_b.window, nb);
+            headers = numbers.headers();
         }
-        return alignLines(na, nb);
+        return alignLines(na, nb, headers);
+    }
+
+    // Adds the first count steps of ops, which begin at the front of the
+    // windows, to the script, with the changes of end of its equal lines.
+    void keep(const std::vector<EditOp>& ops, std::size_t count)
+    {
+        if (m_comparison.ignoreEnds) {
+            std::size_t a = 0, b = 0;
+            for (std::size_t k = 0; k < count; ++k) {
+                if (ops[k] == EditOp::Equal)
+                    m_script.lineEnds().add(lineEndOf(m_a.window.line(a)), lineEndOf(m_b.window.line(b)));
+                a += ops[k] != EditOp::Insert;
+                b += ops[k] != EditOp::Delete;
+            }
+        }
+        m_script.append(ops, count);
     }
 
     // Keeps the steps up to the last equal line before halfway through
@@ -141,7 +176,7 @@ class WindowedAligner {
         }
         if (kept == 0)
             return false;
-        m_script.append(ops, kept);
+        keep(ops, kept);
         m_a.window.drop(keptA);
         m_b.window.drop(keptB);
         return true;
@@ -187,12 +222,14 @@ class WindowedAligner {
 
     Side m_a, m_b;
     std::size_t m_bytes;
+    const LineComparison& m_comparison;
     EditScript m_script;
 };
 
 } // namespace
 
-EditScript alignTexts(const TextSource& before, const TextSource& after, const AlignmentWindow& window)
+EditScript alignTexts(const TextSource& before, const TextSource& after, const AlignmentWindow& window,
+                      const LineComparison& comparison)
 {
-    return WindowedAligner(before, after, window).run();
+    return WindowedAligner(before, after, window, comparison).run();
 }

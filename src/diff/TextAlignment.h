@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "diff/EditScript.h"
+#include "diff/LineComparison.h"
 #include "diff/TextPieces.h"
 
 class LinePresence;
@@ -26,4 +27,8 @@ struct AlignmentWindow {
 // kept up to an equal line about halfway through a window, where the
 // windows ahead still back the alignment, and the windows move on. When
 // both texts fit in their windows, the script is alignLines' own.
-EditScript alignTexts(const TextSource& before, const TextSource& after, const AlignmentWindow& window = {});
+//
+// Lines are compared, and sections aligned first, as comparison says; when
+// it ignores line ends, the script counts the equal lines whose end changes.
+EditScript alignTexts(const TextSource& before, const TextSource& after, const AlignmentWindow& window = {},
+                      const LineComparison& comparison = {});

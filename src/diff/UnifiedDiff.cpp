@@ -10,16 +10,27 @@
 std::string unifiedDiff(std::string_view before, std::string_view after, std::string_view beforeLabel,
                         std::string_view afterLabel, std::size_t context)
 {
+    return diffTexts(before, after, beforeLabel, afterLabel, {}, context).diff;
+}
+
+TextDiff diffTexts(std::string_view before, std::string_view after, std::string_view beforeLabel,
+                   std::string_view afterLabel, const LineComparison& comparison, std::size_t context)
+{
     if (before == after)
         return {};
-    const EditScript script = alignTexts(textSource(before), textSource(after));
-    std::string out;
+    const EditScript script = alignTexts(textSource(before), textSource(after), {}, comparison);
+    TextDiff result{{}, script.lineEnds()};
     writeUnifiedDiff(script, textSource(before), textSource(after), beforeLabel, afterLabel, context,
-                     [&out](std::string_view piece) {
-                         out += piece;
+                     [&result](std::string_view piece) {
+                         result.diff += piece;
                          return true;
                      });
-    return out;
+    return result;
+}
+
+std::string lineEndNote(const LineEndChanges& changes)
+{
+    return changes.empty() ? std::string() : "Line endings change: " + changes.describe("->") + "\n";
 }
 
 std::size_t changedLines(std::string_view diff)

@@ -436,6 +436,9 @@ TEST_F(SheetTest, ASaveOverAFileAnotherProgramChangedAsksFirst)
         EXPECT_EQ(readBytes(file), tc.written ? formatConfiguration(config()) : onDisk);
         EXPECT_EQ(shown.contains(QStringLiteral("-PrinterAETitle = THIRD")),
                   std::count(tc.answers.begin(), tc.answers.end(), A::ShowChanges) > 0);
+        // The two sides are the file as it is now and what the save writes.
+        EXPECT_EQ(shown.contains(QStringLiteral("\n--- on disk\n+++ to be saved\n@@ ")),
+                  std::count(tc.answers.begin(), tc.answers.end(), A::ShowChanges) > 0);
     }
 }
 

@@ -121,8 +121,8 @@ TEST(CfgTool, VersionAndHelpForTheToolAndEachCommand)
         run = tool({help});
         EXPECT_EQ(run.status, 0) << help;
         EXPECT_EQ(run.out.rfind("Usage: quarvel-cfg COMMAND", 0), 0u) << help;
-        for (const char* command : {"defaults OUT", "normalize IN OUT", "check [--json] IN", "diff IN", "ping ADDRESS",
-                                    "testpage ADDRESS QUEUE"})
+        for (const char* command : {"defaults OUT", "normalize IN OUT", "check [--json] IN",
+                                    "diff [--ignore-line-endings] IN", "ping ADDRESS", "testpage ADDRESS QUEUE"})
             EXPECT_NE(run.out.find(std::string("  ") + command), std::string::npos) << command;
     }
     for (const std::vector<std::string>& args :

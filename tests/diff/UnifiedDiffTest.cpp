@@ -144,3 +144,140 @@ TEST(WindowedDiff, PatchAppliesItAtAnyWindowAndAWholeWindowIsTheDiffInMemory)
         EXPECT_EQ(windowedDiff(c.before, c.after, 1 << 20, true), whole);
     }
 }
+
+namespace {
+
+// A paper section as the writer writes it: its header, the keys, a blank line.
+std::string paper(const std::string& name, int sizeX, int skip, int offsetX)
+{
+    return "[" + name + "]\r\nDescription = \r\nSizeX = " + std::to_string(sizeX) +
+           "\r\nSkipX = " + std::to_string(skip) + "\r\nSkipY = " + std::to_string(skip) +
+           "\r\nOffsetX = " + std::to_string(offsetX) + "\r\nOffsetY = 0\r\n\r\n";
+}
+
+bool isHeader(std::string_view line)
+{
+    return line.starts_with('[');
+}
+
+// The lines of text without their ends, whichever they are; the last one
+// ends or not.
+std::string withoutEnds(std::string_view text)
+{
+    std::string result;
+    for (std::size_t at = 0; at < text.size(); ++at)
+        if (text.substr(at, 2) != "\r\n")
+            result += text[at];
+    if (result.ends_with('\n'))
+        result.pop_back();
+    return result;
+}
+
+} // namespace
+
+TEST(diffTexts, SectionsAreAlignedFirstAndChangedLineEndsAreToldOnce)
+{
+    const std::string head = "[[PAGE SIZE]]\r\n\r\n", tail = "[[[LAYOUTS]]]\r\n";
+    const std::string film = paper("FILM14X17", 1008, 20, 10), b5 = paper("B5", 499, 20, 10),
+                      a4 = paper("A4", 595, 0, 0);
+    auto marked = [](char mark, const std::string& text) {
+        std::string result;
+        for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
+            end = text.find('\n', at);
+            result += mark + text.substr(at, end + 1 - at);
+        }
+        return result;
+    };
+    const std::string filmHead = " [[PAGE SIZE]]\r\n \r\n [FILM14X17]\r\n";
+    const std::string filmEnd = " OffsetX = 10\r\n OffsetY = 0\r\n \r\n",
+                      a4Head = " [A4]\r\n Description = \r\n SizeX = 595\r\n";
+    const std::string lf = "[A]\nx = 1\ny = 2\nz = 3\n";
+    const struct {
+        const char* name;
+        std::string before, after;
+        bool ignoreEnds;
+        std::string note, diff;
+    } rows[] = {
+        // Aligned line by line, the last lines of B5 pass for FILM14X17's,
+        // which the diff then seems to remove.
+        {"a section removed is one hunk of its lines", "; by hand\r\n" + head + film + b5 + a4 + tail,
+         head + film + a4 + tail, false, "",
+         "--- t\n+++ t\n@@ -1,4 +1,3 @@\n-; by hand\r\n" + filmHead + "@@ -9,14 +8,6 @@\n" + filmEnd + marked('-', b5) +
+             a4Head},
+        {"a section added is one hunk of its lines", head + film + a4 + tail,
+         "; by hand\r\n" + head + film + b5 + a4 + tail, false, "",
+         "--- t\n+++ t\n@@ -1,3 +1,4 @@\n+; by hand\r\n" + filmHead + "@@ -8,6 +9,14 @@\n" + filmEnd + marked('+', b5) +
+             a4Head},
+        {"a section renamed keeps its lines", head + b5 + tail, head + "[B4]" + b5.substr(4) + tail, false, "",
+         "--- t\n+++ t\n@@ -1,6 +1,6 @@\n [[PAGE SIZE]]\r\n \r\n-[B5]\r\n+[B4]\r\n Description = \r\n"
+         " SizeX = 499\r\n SkipX = 20\r\n"},
+        {"lines before the first header", "; mine\n[A]\nx = 1\n", "; ours\n[A]\nx = 1\n", false, "",
+         "--- t\n+++ t\n@@ -1,3 +1,3 @@\n-; mine\n+; ours\n [A]\n x = 1\n"},
+        {"LF against CR LF, compared with their ends", lf, "[A]\r\nx = 1\r\n", false, "",
+         "--- t\n+++ t\n@@ -1,4 +1,2 @@\n-[A]\n-x = 1\n-y = 2\n-z = 3\n+[A]\r\n+x = 1\r\n"},
+        {"LF against CR LF, ends told once", lf, "[A]\r\nx = 1\r\ny = 5\r\nz = 3\r\n", true,
+         "Line endings change: LF -> CR LF, 3 lines\n",
+         "--- t\n+++ t\n@@ -1,4 +1,4 @@\n [A]\n x = 1\n-y = 2\n+y = 5\r\n z = 3\n"},
+        {"only the ends change", lf + "last", "[A]\r\nx = 1\r\ny = 2\nz = 3\r\nlast\r\n", true,
+         "Line endings change: LF -> CR LF, 3 lines; no line end -> CR LF, 1 line\n", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto expectPatched = [&row](const std::string& diff) {
+            if (diff.empty())
+                return;
+            const std::string result = patched(row.before, diff);
+            EXPECT_TRUE(row.ignoreEnds ? withoutEnds(result) == withoutEnds(row.after) : result == row.after) << diff;
+        };
+        const TextDiff diff = diffTexts(row.before, row.after, "t", "t", {row.ignoreEnds, isHeader});
+        EXPECT_EQ(lineEndNote(diff.lineEnds), row.note);
+        EXPECT_EQ(diff.diff, row.diff);
+        expectPatched(diff.diff);
+        // Through windows of a few lines, the same line ends and a diff
+        // that patch applies.
+        LinePresence beforeLines(4096, row.ignoreEnds), afterLines(4096, row.ignoreEnds);
+        beforeLines.feed(row.before);
+        beforeLines.end();
+        afterLines.feed(row.after);
+        afterLines.end();
+        const EditScript script = alignTexts(textSource(row.before, 7), textSource(row.after, 7),
+                                             {48, &beforeLines, &afterLines}, {row.ignoreEnds, isHeader});
+        EXPECT_EQ(lineEndNote(script.lineEnds()), row.note);
+        std::string windowed;
+        EXPECT_TRUE(
+            writeUnifiedDiff(script, textSource(row.before), textSource(row.after), "t", "t", 3, appendTo(windowed)));
+        expectPatched(windowed);
+    }
+}
+
+TEST(diffTexts, PatchTurnsEveryRandomTextOfSectionsIntoTheOtherThroughAnyWindow)
+{
+    std::mt19937 rng(7);
+    const std::string pieces[] = {"[A]\r\n", "[B]\n", "[General]\r\n", "[[G]]\r\n", "x = 1\r\n", "x = 1\n", "\r\n"};
+    auto text = [&](std::size_t lines) {
+        std::string t;
+        for (std::size_t i = 0; i < lines; ++i)
+            t += pieces[rng() % std::size(pieces)];
+        return t + (rng() % 2 ? "[C]" : "");
+    };
+    for (int round = 0; round < 200; ++round) {
+        const std::string before = text(rng() % 30), after = text(rng() % 30);
+        const bool ignoreEnds = rng() % 2;
+        const std::size_t windowBytes = rng() % 3 ? 8 + rng() % 64 : SIZE_MAX;
+        LinePresence beforeLines(4096, ignoreEnds), afterLines(4096, ignoreEnds);
+        beforeLines.feed(before);
+        beforeLines.end();
+        afterLines.feed(after);
+        afterLines.end();
+        const EditScript script = alignTexts(textSource(before, 5), textSource(after, 5),
+                                             {windowBytes, &beforeLines, &afterLines}, {ignoreEnds, isHeader});
+        std::string diff;
+        ASSERT_TRUE(writeUnifiedDiff(script, textSource(before), textSource(after), "t", "t", 3, appendTo(diff)));
+        // Without their ends, lines kept keep before's.
+        const std::string result = diff.empty() ? before : patched(before, diff);
+        if (ignoreEnds)
+            ASSERT_EQ(withoutEnds(result), withoutEnds(after)) << round << "\n" << diff;
+        else
+            ASSERT_TRUE(result == after) << round << "\n" << diff;
+    }
+}

@@ -45,6 +45,8 @@ expect "quarvel-cfg normalize a.cfg b.cfg " ""
 # Options do not count as arguments; "-" stands for standard input or output.
 expect "quarvel-cfg check --json " "config.cfg old.cfg site"
 expect "quarvel-cfg check -" "- --help --json"
+expect "quarvel-cfg diff -" "- --help --ignore-line-endings"
+expect "quarvel-cfg diff --ignore-line-endings c" "config.cfg"
 expect "quarvel-cfg defaults -" "- --discard-recovery --help --keep-backups --replace-foreign --wait"
 expect "quarvel-cfg ping -" "--help"
 expect "quarvel-cfg check --help " ""
