@@ -11,6 +11,7 @@ set(quarvel_gui_test_sources
     app/SheetTest.cpp
     app/RealFilesTest.cpp
     app/SaveGuardTest.cpp
+    app/KeyFlowTest.cpp
     pages/PrinterPageTest.cpp
     pages/PaperPageTest.cpp
     pages/DicomPageTest.cpp
@@ -18,5 +19,6 @@ set(quarvel_gui_test_sources
     pages/PreviewInWindowsTest.cpp
     pages/PagePreviewTest.cpp
     ui/ScreenFitTest.cpp
+    ui/StepNamesTest.cpp
     wizard/WizardTest.cpp
 )

@@ -62,7 +62,7 @@ PaperPage::PaperPage(PageHost& host, QWidget* parent)
     connect(m_ui->headerList, &ReportList::deleteRequested, this, &PaperPage::onDeleteHeaders);
     connect(m_ui->paperList, &ReportList::undoRequested, m_ui->paperUndo, &UndoBar::undo);
     connect(m_ui->headerList, &ReportList::undoRequested, m_ui->headerUndo, &UndoBar::undo);
-    connect(m_ui->paperFilter, &QLineEdit::textChanged, m_ui->paperList, &ReportList::setFilterText);
+    m_ui->paperList->attachFilter(m_ui->paperFilter);
     focusOnFind(this, m_ui->paperFilter);
 }
 

@@ -36,7 +36,7 @@ PrinterPage::PrinterPage(PageHost& host, QWidget* parent)
     connect(m_ui->printerList, &ReportList::editRequested, this, &PrinterPage::onEdit);
     connect(m_ui->printerList, &ReportList::deleteRequested, this, &PrinterPage::onDelete);
     connect(m_ui->printerList, &ReportList::undoRequested, m_ui->printerUndo, &UndoBar::undo);
-    connect(m_ui->printerFilter, &QLineEdit::textChanged, m_ui->printerList, &ReportList::setFilterText);
+    m_ui->printerList->attachFilter(m_ui->printerFilter);
     focusOnFind(this, m_ui->printerFilter);
 }
 
