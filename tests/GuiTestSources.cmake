@@ -11,6 +11,7 @@ set(quarvel_gui_test_sources
     app/SheetTest.cpp
     app/RealFilesTest.cpp
     app/SaveGuardTest.cpp
+    app/SaveAndReloadTest.cpp
     app/KeyFlowTest.cpp
     pages/PrinterPageTest.cpp
     pages/PaperPageTest.cpp
