@@ -13,6 +13,8 @@ set(quarvel_gui_test_sources
     app/RealFilesTest.cpp
     app/SaveGuardTest.cpp
     app/ReviewChangesTest.cpp
+    app/SaveAndReloadTest.cpp
+    app/KeyFlowTest.cpp
     pages/PrinterPageTest.cpp
     pages/PaperPageTest.cpp
     pages/DicomPageTest.cpp
@@ -20,5 +22,6 @@ set(quarvel_gui_test_sources
     pages/PreviewInWindowsTest.cpp
     pages/PagePreviewTest.cpp
     ui/ScreenFitTest.cpp
+    ui/StepNamesTest.cpp
     wizard/WizardTest.cpp
 )

@@ -19,11 +19,9 @@ QString named(const QString& action, const QString& what)
 
 } // namespace
 
-EditMenu::EditMenu(QDialog& window, QUndoStack& history, std::function<void()> prepare)
-    : QObject(&window), m_history(history), m_prepare(std::move(prepare)), m_bar(new QMenuBar(&window))
+EditMenu::EditMenu(QDialog& window, QMenuBar& bar, QUndoStack& history, std::function<void()> prepare)
+    : QObject(&window), m_history(history), m_prepare(std::move(prepare)), m_bar(&bar)
 {
-    m_bar->setObjectName(QStringLiteral("menuBar"));
-    m_bar->setAccessibleName(QStringLiteral("Menu bar"));
     // No mnemonic: every letter of "Edit" is a button's on the Printer or the
     // Paper page (Alt+E edits the selected printer), and a menu title that
     // shared one would make that key only move the focus.
@@ -58,8 +56,6 @@ EditMenu::EditMenu(QDialog& window, QUndoStack& history, std::function<void()> p
             m_prepare();
         m_history.redo();
     });
-    if (window.layout())
-        window.layout()->setMenuBar(m_bar);
     for (QLineEdit* field : window.findChildren<QLineEdit*>())
         field->installEventFilter(this);
 }

@@ -16,7 +16,8 @@ class QUndoStack;
 class EditMenu : public QObject {
     Q_OBJECT
   public:
-    EditMenu(QDialog& window, QUndoStack& history, std::function<void()> prepare);
+    // The menu goes into bar, the window's menu bar.
+    EditMenu(QDialog& window, QMenuBar& bar, QUndoStack& history, std::function<void()> prepare);
 
     QMenuBar* menuBar() const { return m_bar; }
     QAction* undoAction() const { return m_undo; }

@@ -7,7 +7,7 @@ ExitDialog::ExitDialog(const QString& report, bool restartAllowed, QWidget* pare
     : ValueDialog(parent), m_ui(std::make_unique<Ui::ExitDialog>()), m_report(report), m_restartAllowed(restartAllowed)
 {
     m_ui->setupUi(this);
-    m_ui->picture->setPixmap(Artwork::physician(m_ui->picture));
+    Artwork::showPhysician(m_ui->picture);
     QFont large = m_ui->reportText->font();
     large.setPointSizeF(large.pointSizeF() * 1.15);
     m_ui->reportText->setFont(large);

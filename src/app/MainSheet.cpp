@@ -1,25 +1,21 @@
 #include "app/MainSheet.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStringList>
-#include <algorithm>
 #include <string_view>
 #include <utility>
 
-#include "app/ChangesDialog.h"
 #include "app/EditMenu.h"
-#include "app/ExitDialog.h"
+#include "app/SheetFiles.h"
+#include "app/UserActionWatch.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
 #include "config/ConfigurationCheck.h"
 #include "config/ReaderFindings.h"
-#include "config/SectionHeaderLine.h"
 #include "config/WizardResult.h"
-#include "diff/UnifiedDiff.h"
 #include "pages/AdditionalSettingsPage.h"
 #include "pages/ConfigPage.h"
 #include "pages/DicomPage.h"
@@ -27,74 +23,12 @@
 #include "pages/PrinterPage.h"
 #include "pages/StartPage.h"
 #include "platform/CodePage.h"
-#include "platform/FileLock.h"
 #include "platform/InterruptedSave.h"
-#include "platform/RegularFile.h"
-#include "platform/SaveFile.h"
-#include "platform/ServerControl.h"
 #include "ui/Artwork.h"
 #include "ui/Fields.h"
 #include "ui/Interaction.h"
 #include "ui/PropertyPage.h"
 #include "wizard/ConfigurationWizard.h"
-
-namespace {
-
-const char* const kSaveFilter = "Config files (*.cfg);;All files (*.*)";
-
-// A file name as the core takes it: the system's bytes, and on Windows
-// UTF-8 (the core's platform layer makes UTF-16 of it).
-std::string corePath(const QString& path)
-{
-#ifdef _WIN32
-    return path.toUtf8().toStdString();
-#else
-    return QFile::encodeName(path).toStdString();
-#endif
-}
-
-// The whole file at path, or nothing when there is none (or it cannot be
-// read). Read as the core reads a configuration: a pipe or a device put
-// there fails at once instead of hanging.
-std::optional<std::string> fileBytes(const QString& path)
-{
-    std::string bytes, message;
-    if (!readRegularFile(corePath(path), message, ConfigReader::kChunkSize,
-                         [&bytes](std::string_view chunk) { bytes.append(chunk); }))
-        return std::nullopt;
-    return bytes;
-}
-
-QString counted(std::size_t count, const char* one, const char* many)
-{
-    return QStringLiteral("%1 %2").arg(count).arg(QString::fromLatin1(count == 1 ? one : many));
-}
-
-// "3 lines changed, 1 printer added": the lines of the diff, then the records
-// each list gained or lost; before them the change of line ends, which the
-// diff leaves out: "line endings change (LF → CR LF, 208 lines)".
-QString changeSummary(const TextDiff& diff, const std::string& before, const std::string& after)
-{
-    Configuration from, to;
-    ConfigReader(from).readText(before);
-    ConfigReader(to).readText(after);
-    QStringList parts;
-    if (!diff.lineEnds.empty())
-        parts << QStringLiteral("line endings change (%1)").arg(QString::fromStdString(diff.lineEnds.describe("→")));
-    parts << counted(changedLines(diff.diff), "line changed", "lines changed");
-    auto records = [&parts](int was, int is, const char* one, const char* many) {
-        if (is > was)
-            parts << counted(static_cast<std::size_t>(is - was), one, many) + QStringLiteral(" added");
-        else if (is < was)
-            parts << counted(static_cast<std::size_t>(was - is), one, many) + QStringLiteral(" removed");
-    };
-    records(from.Printers.size(), to.Printers.size(), "printer", "printers");
-    records(from.Papers.size(), to.Papers.size(), "paper size", "paper sizes");
-    records(from.Headers.size(), to.Headers.size(), "header bitmap", "header bitmaps");
-    return parts.join(QStringLiteral(", "));
-}
-
-} // namespace
 
 TextEncoding encodingOfNewFiles(unsigned ansiCodePage)
 {
@@ -105,13 +39,14 @@ TextEncoding encodingOfNewFiles(unsigned ansiCodePage)
 }
 
 MainSheet::MainSheet(const AppServices& services, QWidget* parent)
-    : PropertySheet(parent), m_services(services), m_page0(new StartPage(*this, *this, this)),
-      m_page1(new PrinterPage(*this, this)), m_page2(new PaperPage(*this, this)), m_page3(new DicomPage(*this, this)),
+    : PropertySheet(parent), m_services(services), m_configuration(std::make_unique<Configuration>()),
+      m_page0(new StartPage(*this, *this, this)), m_page1(new PrinterPage(*this, this)),
+      m_page2(new PaperPage(*this, this)), m_page3(new DicomPage(*this, this)),
       m_page4(new AdditionalSettingsPage(*this, this)), m_icon(Artwork::windowIcon())
 {
     setObjectName(QStringLiteral("quarvelSheet"));
-    setWindowTitle(QStringLiteral("Quarvel " QUARVEL_VERSION));
-    m_configuration.Encoding = encodingOfNewFiles(systemAnsiCodePage());
+    m_configuration->Encoding = encodingOfNewFiles(systemAnsiCodePage());
+    setCleanState(QString(), formatConfiguration(*m_configuration));
     // The configuration pages wait, hidden, until they are added; the sheet
     // keeps room for the largest from the start so it never jumps in size
     // (on a screen too small for it, the pages scroll instead).
@@ -127,14 +62,19 @@ MainSheet::MainSheet(const AppServices& services, QWidget* parent)
         if (hasPage(m_page1))
             reviewChanges();
     });
+    addFileMenu();
     addEditMenu();
+    // The record changes through the user's keys and clicks here and in the
+    // dialogs: after those, the title says whether it still holds what the
+    // file holds.
+    m_watch = new UserActionWatch(this, [this] { refreshModified(); });
 }
 
 void MainSheet::addEditMenu()
 {
     // What the current page's fields hold joins the history first, so that
     // Undo takes back the last edit, typed or not yet kept.
-    m_editMenu = new EditMenu(*this, m_history, [this] {
+    m_editMenu = new EditMenu(*this, *sheetMenuBar(), m_history, [this] {
         if (auto* page = qobject_cast<ConfigPage*>(activePage()))
             page->commitEdits();
     });
@@ -183,10 +123,10 @@ void MainSheet::showConfigurationPages(std::optional<int> page)
 std::optional<int> MainSheet::runWizard()
 {
     const std::optional<WizardOutcome> outcome =
-        runConfigurationWizard(interaction(), diagnostics(), m_configuration.Encoding, this);
+        runConfigurationWizard(interaction(), diagnostics(), configuration().Encoding, this);
     if (!outcome)
         return std::nullopt;
-    const QString name = toQt(outcome->answers.ConfigurationName, m_configuration.Encoding);
+    const QString name = toQt(outcome->answers.ConfigurationName, configuration().Encoding);
     setBase(name, formatConfiguration(Configuration()), fileBytes(name));
     applyWizardAnswers(outcome->answers);
     if (outcome->finish == WizardFinish::SaveAndExit) {
@@ -196,7 +136,7 @@ std::optional<int> MainSheet::runWizard()
         }
         // Not saved: stay with the wizard's entries on the configuration
         // pages, at the first fault when there is one.
-        const ConfigurationFaults faults = findConfigurationFaults(m_configuration);
+        const ConfigurationFaults faults = findConfigurationFaults(configuration());
         return faults.empty() ? PrinterTab : faults.firstErrorPage;
     }
     return PrinterTab;
@@ -219,11 +159,11 @@ bool MainSheet::confirmClose()
                                   Interaction::Icon::Warning);
 }
 
-bool MainSheet::checkConfiguration()
+bool MainSheet::checkConfiguration(bool exiting)
 {
     if (m_checkDone)
         return true;
-    const ConfigurationFaults faults = findConfigurationFaults(m_configuration);
+    const ConfigurationFaults faults = findConfigurationFaults(configuration());
     m_checkDone = true;
     if (faults.empty())
         return true;
@@ -231,82 +171,16 @@ bool MainSheet::checkConfiguration()
     QString text = QStringLiteral("There are errors in the configuration. The server will not work properly.\n\n"
                                   "ERRORS:\n\n");
     for (const std::string& line : faults.lines)
-        text += toQt(line, m_configuration.Encoding);
-    text += QStringLiteral("\n\nDo you want to save and exit without any correction?");
+        text += toQt(line, configuration().Encoding);
+    text += exiting ? QStringLiteral("\n\nDo you want to save and exit without any correction?")
+                    : QStringLiteral("\n\nDo you want to save without any correction?");
     if (interaction().askYesNo(this, text, Interaction::Icon::Warning))
         return true;
     setActivePage(faults.firstErrorPage);
+    // Checked again next time, also where that page is not there to be shown
+    // (only the Start page is).
+    m_checkDone = false;
     return false;
-}
-
-QString MainSheet::buildReport(bool saved, const QString& writerMessage, bool asConfigCfg) const
-{
-    QString report = QStringLiteral("Saving status:\t");
-    report += saved ? QStringLiteral("SUCCESS\n\n") : QStringLiteral("FAILED\n\n");
-    report += writerMessage;
-    report += QStringLiteral("\n\n");
-    report += QStringLiteral("Information:\n\n");
-    if (!asConfigCfg) {
-        report += QStringLiteral(
-            "!!! The new configuration file was not saved as 'config.cfg'. !!!\n'config.cfg' is the default filename "
-            "used by the server start script. You have to rename the file manually or change the start script "
-            "'ZELNOR.bat'.\n");
-        report += QStringLiteral("'Start or restart the print server' was disabled.\n\n");
-    }
-    report += QStringLiteral("Restart the ZELNOR application to take effect of any changes in the configuration.");
-    return report;
-}
-
-bool MainSheet::saveAndReport()
-{
-    if (m_saveDone)
-        return true;
-
-    Interaction::FileDialogOptions options;
-    options.filter = QString::fromLatin1(kSaveFilter);
-    options.defaultSuffix = QStringLiteral("cfg");
-    options.initialName = m_configurationFileName;
-    const std::optional<QString> path = interaction().saveFileName(this, options);
-    if (!path)
-        return false;
-    // Formatted once: the comparison with the file on disk and the writer
-    // take the same bytes.
-    const std::string text = formatConfiguration(m_configuration);
-    if (!confirmRecovery(*path))
-        return false;
-
-    // The comparison with the file on disk and the writer run under the
-    // file's lock, so that no other writer comes between them; a question
-    // is asked without it, and the file compared again after the answer.
-    std::string message;
-    bool saved = false;
-    FileLock lock;
-    std::optional<std::optional<std::string>> accepted; // what the user agreed to overwrite
-    for (;;) {
-        if (!lock.acquire(corePath(*path), kLockWait, message))
-            break;
-        const std::optional<std::string> now = fileBytes(*path);
-        if (!changedSinceLoad(*path, now) || accepted == now) {
-            saved = saveFile(corePath(*path), text, message);
-            break;
-        }
-        lock.release();
-        if (!confirmOverwrite(*path, text, now))
-            return false;
-        accepted = now;
-    }
-    lock.release();
-    // A failed write must not pass the next "Save and Exit" unsaved: only a
-    // written file counts as saved.
-    m_saveDone = saved;
-
-    const bool asConfigCfg =
-        QFileInfo(*path).fileName().compare(QStringLiteral("config.cfg"), Qt::CaseInsensitive) == 0;
-    ExitDialog dialog(buildReport(saved, systemText(message), asConfigCfg), asConfigCfg, this);
-    const int result = interaction().runModal(dialog);
-    if (result == QDialog::Accepted && dialog.restartRequested())
-        restartServer(m_services.server);
-    return saved;
 }
 
 bool MainSheet::apply()
@@ -322,14 +196,19 @@ bool MainSheet::loadConfiguration(const QString& path)
     // bytes it read are what the comparisons start from.
     std::string message, bytes;
     ReaderFindings findings;
-    if (!ConfigReader(m_configuration, &findings)
+    if (!ConfigReader(configuration(), &findings)
              .readFile(corePath(path), message, ConfigReader::kChunkSize,
                        [&bytes](std::string_view chunk) { bytes.append(chunk); })) {
+        // A file named that is not there yet is the one to make: the save
+        // dialog offers it.
+        if (m_configurationFileName.isEmpty() && !QFileInfo::exists(path))
+            m_configurationFileName = path;
         interaction().tell(this, systemText(message), Interaction::Icon::Error);
         return false;
     }
     m_configurationFileName = path;
     setBase(path, bytes, bytes);
+    setCleanState(path, formatConfiguration(configuration()));
     // A save that was cut off while it wrote this file in place left its
     // marker: the file may be incomplete, and the old bytes are kept aside.
     if (const std::string note = interruptedSaveNote(corePath(path)); !note.empty())
@@ -348,76 +227,6 @@ void MainSheet::setBase(const QString& path, std::string text, std::optional<std
     m_baseText = std::move(text);
 }
 
-void MainSheet::showChanges(const QString& summary, const std::string& before, const std::string& after,
-                            const QString& beforeLabel, const QString& afterLabel)
-{
-    // Sections aligned first and line ends told apart: a file with LF ends
-    // shows its changes of content, not every line removed and added again.
-    const LineComparison comparison{true, isSectionHeaderLine};
-    const TextDiff diff = diffTexts(before, after, corePath(beforeLabel), corePath(afterLabel), comparison);
-    ChangesDialog dialog(this);
-    dialog.setChanges(summary + QStringLiteral(": ") + changeSummary(diff, before, after) + QLatin1Char('.'), diff.diff,
-                      m_configuration.Encoding);
-    interaction().runModal(dialog);
-}
-
-void MainSheet::reviewChanges()
-{
-    // Only the pages hold edits not yet stored: the current one stores them
-    // when it is left, so ask it as a save would.
-    if (activePage() && !activePage()->onKillActive())
-        return;
-    const QString name = QFileInfo(m_basePath).fileName();
-    showChanges(QStringLiteral("What a save would change"), m_baseText, formatConfiguration(m_configuration), name,
-                name);
-}
-
-// The check under the file's lock, just before the writer runs, is the one
-// that counts: writers that take the lock cannot come between the two.
-bool MainSheet::changedSinceLoad(const QString& path, const std::optional<std::string>& now) const
-{
-    // Another file than the one this configuration started from is new.
-    return QFileInfo(path).absoluteFilePath() == m_basePath && now != m_baseDisk;
-}
-
-// A save that was cut off while it wrote the file left a copy of the old
-// content: the file may be incomplete, and saving over it drops the copy.
-bool MainSheet::confirmRecovery(const QString& path)
-{
-    const std::string note = interruptedSaveNote(corePath(path));
-    if (note.empty())
-        return true;
-    if (!interaction().askYesNo(this,
-                                systemText(note) + QStringLiteral("\n\nDo you want to save all the same? The copy of "
-                                                                  "the old content is then removed."),
-                                Interaction::Icon::Warning))
-        return false;
-    std::string message;
-    if (discardInterruptedSave(corePath(path), message))
-        return true;
-    interaction().tell(this, systemText(message), Interaction::Icon::Error);
-    return false;
-}
-
-bool MainSheet::confirmOverwrite(const QString& path, const std::string& ours, const std::optional<std::string>& now)
-{
-    const QString text =
-        QStringLiteral("%1 was changed by another program since it was loaded.").arg(QFileInfo(path).fileName());
-    for (;;) {
-        switch (interaction().message(this, text, Interaction::Icon::Warning,
-                                      Interaction::Buttons::ShowChangesOverwriteCancel)) {
-        case Interaction::Answer::ShowChanges:
-            showChanges(QStringLiteral("What a save would change in the file as it is now"), now.value_or(""), ours,
-                        QStringLiteral("on disk"), QStringLiteral("to be saved"));
-            break;
-        case Interaction::Answer::Overwrite:
-            return true;
-        default:
-            return false;
-        }
-    }
-}
-
 // Names, before any work is done on the file, what "quarvel-cfg check" warns
 // of: the hand-edited lines that a save drops or changes and the records the
 // server cannot use. A file the editor wrote from a complete record shows
@@ -425,12 +234,12 @@ bool MainSheet::confirmOverwrite(const QString& path, const std::string& ours, c
 void MainSheet::reportLoad(const QString& path, const ReaderFindings& findings)
 {
     const std::size_t lost = lostLines(findings);
-    const std::vector<Finding> warnings = findings.all(findReferenceWarnings(m_configuration, findings));
+    const std::vector<Finding> warnings = findings.all(findReferenceWarnings(configuration(), findings));
     if (warnings.empty())
         return;
     QStringList details;
     for (const Finding& finding : warnings)
-        details << toQt(describeFinding(finding), m_configuration.Encoding);
+        details << toQt(describeFinding(finding), configuration().Encoding);
     QString text = QStringLiteral("%1 %2 about '%3'")
                        .arg(warnings.size())
                        .arg(warnings.size() == 1 ? QStringLiteral("warning") : QStringLiteral("warnings"), path);
@@ -443,6 +252,7 @@ void MainSheet::reportLoad(const QString& path, const ReaderFindings& findings)
 
 void MainSheet::applyWizardAnswers(const WizardResult& answers)
 {
-    m_configurationFileName = toQt(answers.ConfigurationName, m_configuration.Encoding);
-    applyWizardResult(answers, m_configuration);
+    m_configurationFileName = toQt(answers.ConfigurationName, configuration().Encoding);
+    applyWizardResult(answers, configuration());
+    refreshModified();
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QUndoStack>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,11 +23,15 @@ class PrinterPage;
 class PaperPage;
 class DicomPage;
 class AdditionalSettingsPage;
+class QAction;
+class QMenuBar;
+class UserActionWatch;
 struct WizardResult;
 
 // The main window "Quarvel VERSION": a property sheet that owns the one
 // configuration record of the run. It opens on the Start page; the four
-// configuration pages are added by New, Load or the wizard.
+// configuration pages are added by New, Load or the wizard. Its title names
+// the file being edited and marks unsaved changes: "config.cfg* — Quarvel".
 // The code page of a configuration that starts new (not loaded from a
 // file), by the system's ANSI code page (platform/CodePage.h).
 TextEncoding encodingOfNewFiles(unsigned ansiCodePage);
@@ -41,7 +46,7 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     ~MainSheet() override;
 
     // PageHost
-    Configuration& configuration() override { return m_configuration; }
+    Configuration& configuration() override { return *m_configuration; }
     Interaction& interaction() override { return m_services.interaction; }
     PrinterTestEnvironment& diagnostics() override { return m_services.diagnostics; }
     bool apply() override;
@@ -62,10 +67,18 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     void addConfigurationPages();
     // Takes the wizard's answers and the name the user gave them.
     void applyWizardAnswers(const WizardResult& answers);
-    // The faults that stop the server, with the chance to go back to them.
-    bool checkConfiguration();
+    // The faults that stop the server, with the chance to go back to them;
+    // exiting tells whether the question is the one of "Save and Exit".
+    bool checkConfiguration(bool exiting = true);
     // The save dialog, the writer, the exit report and the restart.
     bool saveAndReport();
+    // "Save": the check, the writer and the report as "Save and Exit" has
+    // them, to the file being edited (the save dialog asks when there is
+    // none); the window stays open. True when the file was written.
+    bool save();
+    // "Reload from Disk": the file being edited read again, after asking
+    // when there are unsaved changes. True when it was read.
+    bool reloadFromDisk();
 
     StartPage* startPageWidget() const { return m_page0; }
     PrinterPage* printerPageWidget() const { return m_page1; }
@@ -78,14 +91,34 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     const QString& configurationFileName() const { return m_configurationFileName; }
     bool checkDone() const { return m_checkDone; }
     bool saveDone() const { return m_saveDone; }
+    // The file being edited: the one loaded or last saved; empty for none.
+    const QString& filePath() const { return m_filePath; }
+    // Whether the configuration differs from what was loaded or last saved
+    // (or, for none, from where it started). Compared now.
+    bool hasUnsavedChanges() const;
+    // Compares again and shows the outcome in the title and the menu.
+    void refreshModified();
 
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
-    // The "&Edit" menu with Undo and Redo of the configuration's history.
+    // "&File": Save and Reload from Disk.
+    void addFileMenu();
+    // The "Edit" menu with Undo and Redo of the configuration's history.
     void addEditMenu();
-    QString buildReport(bool saved, const QString& writerMessage, bool asConfigCfg) const;
+    // The menu bar, made with the first menu.
+    QMenuBar* sheetMenuBar();
+    // The dialog (unless a path is given), the writer under the file's lock,
+    // the report and the restart; true when the file was written.
+    bool writeAndReport(std::optional<QString> target);
+    // Reads the file at path into a fresh record; nothing when it could not
+    // be read (the error told).
+    std::unique_ptr<Configuration> readFile(const QString& path);
+    // path (none: empty) is now the file being edited, and text the
+    // configuration as it holds it.
+    void setCleanState(const QString& path, std::string text);
+    void updateTitle();
     void reportLoad(const QString& path, const ReaderFindings& findings);
     // Remembers what the configuration starts from: the file at path, its
     // bytes on disk (none when there is no file) and text, what Review
@@ -107,7 +140,7 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
                      const QString& beforeLabel, const QString& afterLabel);
 
     AppServices m_services;
-    Configuration m_configuration;
+    std::unique_ptr<Configuration> m_configuration;
     // Every change of the configuration since it was loaded or made new;
     // kept across pages and the check.
     QUndoStack m_history;
@@ -129,4 +162,12 @@ class MainSheet : public PropertySheet, public PageHost, public StartPageHost {
     QString m_basePath;
     std::optional<std::string> m_baseDisk;
     std::string m_baseText;
+    // What "unsaved" compares with: the configuration as formatted when it
+    // was loaded, last saved or started.
+    QString m_filePath;
+    std::string m_cleanText;
+    bool m_modified = false;
+    UserActionWatch* m_watch = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+    QAction* m_reloadAction = nullptr;
 };

@@ -69,8 +69,8 @@ PaperPage::PaperPage(PageHost& host, QWidget* parent)
     connect(m_ui->headerList, &ReportList::deleteRequested, this, &PaperPage::onDeleteHeaders);
     for (ReportList* list : {m_ui->paperList, m_ui->headerList})
         connect(list, &ReportList::undoRequested, this, [this] { this->host().undoStack().undo(); });
-    connect(m_ui->paperFilter, &QLineEdit::textChanged, m_ui->paperList, &ReportList::setFilterText);
-    connect(m_ui->headerFilter, &QLineEdit::textChanged, m_ui->headerList, &ReportList::setFilterText);
+    m_ui->paperList->attachFilter(m_ui->paperFilter);
+    m_ui->headerList->attachFilter(m_ui->headerFilter);
     focusOnFind(this, m_ui->paperFilter);
 }
 

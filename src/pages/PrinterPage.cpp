@@ -38,7 +38,7 @@ PrinterPage::PrinterPage(PageHost& host, QWidget* parent)
     connect(m_ui->printerList, &ReportList::editRequested, this, &PrinterPage::onEdit);
     connect(m_ui->printerList, &ReportList::deleteRequested, this, &PrinterPage::onDelete);
     connect(m_ui->printerList, &ReportList::undoRequested, this, [this] { this->host().undoStack().undo(); });
-    connect(m_ui->printerFilter, &QLineEdit::textChanged, m_ui->printerList, &ReportList::setFilterText);
+    m_ui->printerList->attachFilter(m_ui->printerFilter);
     focusOnFind(this, m_ui->printerFilter);
     for (const auto& flag : flagBoxes())
         connect(flag.first, &QAbstractButton::clicked, this, &PrinterPage::commitEdits);

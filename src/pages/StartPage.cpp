@@ -16,8 +16,8 @@ StartPage::StartPage(PageHost& host, StartPageHost& start, QWidget* parent)
     : ConfigPage(host, parent), m_start(start), m_ui(std::make_unique<Ui::StartPage>())
 {
     m_ui->setupUi(this);
-    m_ui->logo->setPixmap(Artwork::logo(this));
-    m_ui->picture->setPixmap(Artwork::physician(this));
+    Artwork::showLogo(m_ui->logo);
+    Artwork::showPhysician(m_ui->picture);
     connect(m_ui->wizardButton, &QPushButton::clicked, this, &StartPage::onConfigurationWizard);
     connect(m_ui->manualButton, &QPushButton::clicked, this, &StartPage::onManualConfiguration);
     connect(m_ui->reviewButton, &QPushButton::clicked, this, [this] { m_start.reviewChanges(); });

@@ -127,6 +127,10 @@ bool discardInterruptedSave(const std::string& path, std::string& message)
 bool InPlaceSave::create(const std::string& target, const std::string& content, std::string& message)
 {
     FileDescriptor file(m_fs, m_fs.open(target, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY, 0666));
+    if (!file && errno == ENOENT) { // a file is created where it is missing: its folder is
+        message = missingFolderMessage(target);
+        return false;
+    }
     if (!file)
         return fail(message, errno, target);
     if (!writeAll(m_fs, file.get(), content) || m_fs.fsync(file.get()) != 0 || file.close() != 0) {

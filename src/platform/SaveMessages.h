@@ -13,3 +13,7 @@ std::string incompleteBackupNote(const std::string& leftover);
 
 // Another writer held the file's lock for the whole wait.
 std::string lockBusyMessage(const std::string& path, int waitSeconds);
+
+// A new file could not be made at path because its folder is not there:
+// the system's words for it and the folder it names.
+std::string missingFolderMessage(const std::string& path);

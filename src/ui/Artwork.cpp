@@ -2,6 +2,7 @@
 
 #include <QIcon>
 
+#include <QLabel>
 #include <QPainter>
 #include <QWidget>
 #ifdef QUARVEL_SVG
@@ -82,6 +83,20 @@ QPixmap physician(const QWidget* widget)
 QPixmap logo(const QWidget* widget)
 {
     return render(QStringLiteral(":/logo"), kLogoSize, widget);
+}
+
+void showPhysician(QLabel* label)
+{
+    label->setPixmap(physician(label));
+    label->setAccessibleName(QStringLiteral("Physician looking at an X-ray film"));
+    label->setAccessibleDescription(QStringLiteral("Photograph"));
+}
+
+void showLogo(QLabel* label)
+{
+    label->setPixmap(logo(label));
+    label->setAccessibleName(QStringLiteral("Quarvel logo"));
+    label->setAccessibleDescription(QStringLiteral("Banner image"));
 }
 
 } // namespace Artwork

@@ -61,6 +61,14 @@ void prepareFileDialog(QFileDialog& dialog, const Interaction::FileDialogOptions
         dialog.selectFile(options.initialName);
 }
 
+void prepareSaveDialog(QFileDialog& dialog, const Interaction::FileDialogOptions& options)
+{
+    prepareFileDialog(dialog, options);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+}
+
 Interaction::Answer QtInteraction::message(QWidget* parent, const QString& text, Icon icon, Buttons buttons)
 {
     if (buttons == Buttons::ShowChangesOverwriteCancel) {
@@ -102,10 +110,7 @@ std::optional<QString> QtInteraction::openFileName(QWidget* parent, const FileDi
 std::optional<QString> QtInteraction::saveFileName(QWidget* parent, const FileDialogOptions& options)
 {
     QFileDialog dialog(parent);
-    prepareFileDialog(dialog, options);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    prepareSaveDialog(dialog, options);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

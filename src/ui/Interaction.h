@@ -32,7 +32,8 @@ class Interaction {
 
     virtual Answer message(QWidget* parent, const QString& text, Icon icon, Buttons buttons) = 0;
     virtual std::optional<QString> openFileName(QWidget* parent, const FileDialogOptions& options) = 0;
-    // Never asks before overwriting: the writer keeps a backup instead.
+    // Asks before a file there is replaced, as the platform's dialog does
+    // (the writer keeps a backup of it all the same).
     virtual std::optional<QString> saveFileName(QWidget* parent, const FileDialogOptions& options) = 0;
     virtual int runModal(QDialog& dialog) = 0;
     virtual QAction* popupMenu(QMenu& menu, const QPoint& globalPos) = 0;
@@ -59,6 +60,8 @@ class Interaction {
 // given; a "*.*" pattern matches every file, those without a dot included,
 // as it does where the captions come from.
 void prepareFileDialog(QFileDialog& dialog, const Interaction::FileDialogOptions& options);
+// The same for a save dialog.
+void prepareSaveDialog(QFileDialog& dialog, const Interaction::FileDialogOptions& options);
 
 class QtInteraction : public Interaction {
   public:

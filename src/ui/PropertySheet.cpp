@@ -10,6 +10,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 
@@ -182,6 +183,31 @@ void PropertySheet::orderTabStops()
     order.push_back(m_cancel);
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+bool PropertySheet::focusNextPrevChild(bool next)
+{
+    // The controls Tab stops at, in the window's order. A widget that only
+    // hands its focus on to another is no stop of its own: the button box
+    // stands apart from its buttons in that order, and would send Tab from
+    // the last button back to the first instead of on to the tab bar.
+    std::vector<QWidget*> stops;
+    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+        const bool tabStop = (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !w->focusProxy();
+        if (tabStop && w->window() == this && w->isVisibleTo(this) && w->isEnabled())
+            stops.push_back(w);
+    }
+    QWidget* focus = focusWidget();
+    auto at = std::find(stops.begin(), stops.end(), focus);
+    if (at == stops.end()) // the focus inside a control made of several
+        at = std::find_if(stops.begin(), stops.end(),
+                          [focus](QWidget* stop) { return focus && stop->isAncestorOf(focus); });
+    if (stops.empty() || at == stops.end())
+        return QDialog::focusNextPrevChild(next);
+    const auto index = static_cast<std::size_t>(at - stops.begin());
+    QWidget* target = stops[(index + (next ? 1 : stops.size() - 1)) % stops.size()];
+    target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void PropertySheet::reservePageSize(const QSize& size)

@@ -55,6 +55,9 @@ class PropertySheet : public QDialog {
   protected:
     // Shows the first page when the window opens.
     void showEvent(QShowEvent* event) override;
+    // Tab and Shift+Tab go round the controls of the window in their order,
+    // the tab bar among them.
+    bool focusNextPrevChild(bool next) override;
 
   private:
     void onTabChanged(int index);

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -126,8 +127,63 @@ void ReportList::setColumns(const std::vector<Column>& columns, RowCount rows, C
 
 void ReportList::refresh()
 {
+    const int row = currentIndex().row();
     clearSelection();
     m_model->refresh();
+    // The list kept the focus (a row was deleted from the keyboard): the
+    // row now in that place is the focused one.
+    if (hasFocus())
+        selectCurrentRow(row < 0 ? 0 : row);
+}
+
+void ReportList::attachFilter(QLineEdit* filter)
+{
+    connect(filter, &QLineEdit::textChanged, this, &ReportList::setFilterText);
+    filter->installEventFilter(this);
+}
+
+bool ReportList::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            focusFirstRow();
+            return true;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+bool ReportList::focusFirstRow()
+{
+    if (m_view->rowCount() == 0)
+        return false;
+    setFocus(Qt::OtherFocusReason);
+    selectionModel()->setCurrentIndex(m_view->index(0, 0),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(currentIndex());
+    return true;
+}
+
+void ReportList::selectCurrentRow(int row)
+{
+    const int rows = m_view->rowCount();
+    if (rows == 0)
+        return;
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && selectionModel()->isRowSelected(current.row(), QModelIndex()))
+        return;
+    const QModelIndex target = current.isValid() ? current : m_view->index(std::clamp(row, 0, rows - 1), 0);
+    selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void ReportList::focusInEvent(QFocusEvent* event)
+{
+    QTableView::focusInEvent(event);
+    // A click makes its own row current and selected.
+    if (event->reason() != Qt::MouseFocusReason)
+        selectCurrentRow(0);
 }
 
 void ReportList::setFilterText(const QString& text)

@@ -40,6 +40,13 @@ class ReportList : public QTableView {
     void refresh();
     // Shows only the rows with text in any column (case ignored); empty: all.
     void setFilterText(const QString& text);
+    // filter's text narrows the rows as it is typed; Enter or Return in it
+    // goes to the first row shown (and nowhere else: not to the window's
+    // default button).
+    void attachFilter(QLineEdit* filter);
+    // Puts the focus on the first row shown, current and selected; false
+    // when no row is shown.
+    bool focusFirstRow();
 
     int rowCount() const;
     int columnCount() const;
@@ -67,6 +74,11 @@ class ReportList : public QTableView {
 
   protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // The row that has the focus is the current one and selected, whatever
+    // brought the focus (Tab, a filter, a deletion): Enter and Delete act on
+    // what is seen.
+    void focusInEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Enter, Return, Delete, Ctrl+Z, Shift+F10 and the Menu key; Ctrl+1 to
     // Ctrl+9 sort by that column as a click on its header does; Tab and
     // Shift+Tab leave the list instead of walking its cells.
@@ -74,6 +86,9 @@ class ReportList : public QTableView {
 
   private:
     void sortByKeyboard(int column);
+    // Makes the row at position row of the view (clamped) current and
+    // selected, unless the current row is already.
+    void selectCurrentRow(int row);
 
     ReportModel* m_model;
     QSortFilterProxyModel* m_view;

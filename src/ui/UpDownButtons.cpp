@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QKeyEvent>
+#include <QStringList>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -38,6 +39,20 @@ UpDownButtons::UpDownButtons(QWidget* parent) : QWidget(parent)
     connect(m_down, &QToolButton::clicked, this, &UpDownButtons::stepDown);
 }
 
+QString UpDownButtons::steppedName(const QString& fieldName)
+{
+    QString what = fieldName.simplified();
+    while (what.endsWith(QLatin1Char(':')))
+        what = what.chopped(1).trimmed();
+    // Inside a sentence a word in title case is written small ("Image
+    // Distance" gives "image distance"); abbreviations ("AE", "DPI") stay.
+    QStringList words = what.split(QLatin1Char(' '));
+    for (QString& word : words)
+        if (word.size() > 1 && word.at(0).isUpper() && word.at(1).isLower())
+            word[0] = word.at(0).toLower();
+    return words.join(QLatin1Char(' '));
+}
+
 void UpDownButtons::attachField(QWidget* field)
 {
     if (m_field)
@@ -50,11 +65,7 @@ void UpDownButtons::attachField(QWidget* field)
     // Named after the field they step, as a screen reader says it: "Copies:"
     // gives "Increase copies" and "Decrease copies".
     QAccessibleInterface* named = QAccessible::queryAccessibleInterface(m_field);
-    QString what = named ? named->text(QAccessible::Name).trimmed() : QString();
-    while (what.endsWith(QLatin1Char(':')))
-        what.chop(1);
-    if (what.size() > 1 && what.at(1).isLower())
-        what[0] = what.at(0).toLower();
+    const QString what = steppedName(named ? named->text(QAccessible::Name) : QString());
     m_up->setAccessibleName(QStringLiteral("Increase ") + what);
     m_down->setAccessibleName(QStringLiteral("Decrease ") + what);
 }

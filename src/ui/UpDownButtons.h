@@ -20,6 +20,9 @@ class UpDownButtons : public QWidget {
     // as the arrows do, while the arrows are enabled. The arrows take the
     // field's accessible name: "Increase copies", "Decrease copies".
     void attachField(QWidget* field);
+    // What the arrows say of a field named fieldName: "Image Distance:"
+    // gives "image distance", blanks and the colon tidied.
+    static QString steppedName(const QString& fieldName);
 
   signals:
     void stepUp();

@@ -7,7 +7,7 @@ WizardFinishDialog::WizardFinishDialog(QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::WizardFinishDialog>())
 {
     m_ui->setupUi(this);
-    m_ui->picture->setPixmap(Artwork::physician(m_ui->picture));
+    Artwork::showPhysician(m_ui->picture);
 }
 
 WizardFinishDialog::~WizardFinishDialog() = default;

@@ -17,7 +17,7 @@ WizardPage::WizardPage(ConfigurationWizard& wizard, bool hasBack, bool isLast)
     auto* inner = new QWidget;
     auto* picture = new QLabel(inner);
     picture->setObjectName(QStringLiteral("picture"));
-    picture->setPixmap(Artwork::physician(this));
+    Artwork::showPhysician(picture);
     auto* innerLayout = new QHBoxLayout(inner);
     innerLayout->addWidget(m_content, 1);
     innerLayout->addWidget(picture, 0, Qt::AlignTop | Qt::AlignRight);

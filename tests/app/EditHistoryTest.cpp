@@ -326,6 +326,7 @@ TEST_F(EditHistoryTest, TheEditMenuTakesNoneOfThePagesMnemonics)
     QTRY_COMPARE_WITH_TIMEOUT(opened, QStringLiteral("LASER2"), 2000);
     ui.modalHandlers.clear();
     const QMenuBar* bar = sheet->editMenu()->menuBar();
-    ASSERT_EQ(bar->actions().size(), 1);
-    EXPECT_EQ(bar->actions()[0]->text(), "Edit");
+    ASSERT_EQ(bar->actions().size(), 2);
+    EXPECT_EQ(bar->actions()[0]->text(), "&File");
+    EXPECT_EQ(bar->actions()[1]->text(), "Edit");
 }

@@ -70,7 +70,7 @@ TEST_F(SheetTest, OpensOnTheStartPageWithItsCaptionAndButtons)
     EXPECT_FALSE(sheet->saveDone());
 }
 
-TEST_F(SheetTest, CheckOnTheStartPageAloneStaysThereAndDoesNotCheckTwice)
+TEST_F(SheetTest, CheckOnTheStartPageAloneStaysThereAndChecksAgain)
 {
     ui.answers.push_back(Interaction::Answer::No);
     saveAndExit();
@@ -79,13 +79,14 @@ TEST_F(SheetTest, CheckOnTheStartPageAloneStaysThereAndDoesNotCheckTwice)
     EXPECT_EQ(ui.lastMessage().icon, Interaction::Icon::Warning);
     EXPECT_EQ(ui.lastMessage().buttons, Interaction::Buttons::YesNo);
     EXPECT_EQ(activePage(), 0);
-    EXPECT_TRUE(sheet->checkDone());
     EXPECT_TRUE(sheet->isVisible());
 
-    // No page was activated: straight to the save dialog.
+    // No page could be shown: the next attempt checks again all the same.
+    EXPECT_FALSE(sheet->checkDone());
+    ui.answers.push_back(Interaction::Answer::Yes);
     ui.saveResults.push_back(std::nullopt);
     saveAndExit();
-    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages.size(), 2u);
     ASSERT_EQ(ui.saveSpecs.size(), 1u);
     EXPECT_EQ(ui.saveSpecs[0].filter, "Config files (*.cfg);;All files (*.*)");
     EXPECT_EQ(ui.saveSpecs[0].defaultSuffix, "cfg");
@@ -370,8 +371,9 @@ TEST_F(SheetTest, AFailedWriteKeepsTheWindowAndTheNextAttemptAsksAgain)
     ui.modalHandlers.push_back(exitDialog(seen, true, false));
     saveAndExit();
 
-    EXPECT_TRUE(seen.report.startsWith(
-        QString::fromStdString("Saving status:\tFAILED\n\nFile could not be opened: " + bad + " was not found.")));
+    EXPECT_TRUE(seen.report.startsWith(QString::fromStdString(
+        "Saving status:\tFAILED\n\nFile could not be opened: " + bad + ": No such file or directory; the folder " +
+        dir.file("no/such/folder") + " was not found.")));
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_FALSE(sheet->saveDone());
     // The restart still follows a ticked box, as the report allows it.

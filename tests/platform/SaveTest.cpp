@@ -157,7 +157,10 @@ TEST(save, MissingFolderAndFolderAtThePathFailWithoutTouchingAnything)
     TempDir dir;
     Configuration c;
     const std::string missing = dir.file("no/such/config.cfg");
-    EXPECT_EQ(save(c, missing, false), "File could not be opened: " + missing + " was not found.");
+    // A file that is to be made is not "not found": its folder is.
+    EXPECT_EQ(save(c, missing, false), "File could not be opened: " + missing +
+                                           ": No such file or directory; the folder " + dir.file("no/such") +
+                                           " was not found.");
 
     std::filesystem::create_directory(dir.file("config.cfg"));
     EXPECT_EQ(save(c, dir.file("config.cfg"), false),

@@ -227,6 +227,7 @@ QStringList accessibilityFaults(QWidget& window)
     QStringList faults;
     QMap<QString, QStringList> owners;
     const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}]"));
+    const QRegularExpression titleWord(QStringLiteral("\\b\\p{Lu}\\p{Ll}"));
     for (QWidget* widget : window.findChildren<QWidget*>()) {
         const bool arrow = qobject_cast<QToolButton*>(widget) && qobject_cast<UpDownButtons*>(widget->parentWidget());
         if (!widget->isVisibleTo(&window) || (!(widget->focusPolicy() & Qt::TabFocus) && !arrow))
@@ -236,11 +237,26 @@ QStringList accessibilityFaults(QWidget& window)
         QAccessibleInterface* control = QAccessible::queryAccessibleInterface(widget);
         const QString name = qobject_cast<QComboBox*>(widget)
                                  ? widget->accessibleName()
-                                 : (control ? control->text(QAccessible::Name).trimmed() : QString());
+                                 : (control ? control->text(QAccessible::Name) : QString());
         if (!name.contains(word))
             faults << QStringLiteral("'%1' names %2").arg(name, describe(widget));
         else
             owners[name] << describe(widget);
+        // Read out as written: no blank before or after, none doubled, and
+        // an arrow's words in a sentence's case ("Increase image distance").
+        if (name != name.simplified())
+            faults << QStringLiteral("'%1' has stray blanks, naming %2").arg(name, describe(widget));
+        if (arrow && name.sliced(name.indexOf(QLatin1Char(' ')) + 1).contains(titleWord))
+            faults << QStringLiteral("'%1' is in title case, naming %2").arg(name, describe(widget));
+    }
+    // A picture is named and described as one.
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(&window) || label->pixmap().isNull())
+            continue;
+        QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(label);
+        if (!picture || picture->role() != QAccessible::Graphic || !picture->text(QAccessible::Name).contains(word) ||
+            !picture->text(QAccessible::Description).contains(word))
+            faults << QStringLiteral("picture %1 has no name or description").arg(describe(label));
     }
     for (auto it = owners.begin(); it != owners.end(); ++it) {
         if (it.value().size() > 1)

@@ -35,7 +35,8 @@ QChar mnemonicOf(const QString& text, int* count = nullptr);
 QStringList mnemonicFaults(QWidget& window);
 
 // What a screen reader user misses in window: a focusable control or an
-// up-down arrow whose accessible name is empty or only punctuation, two
-// such controls of the same name, a list without a name of its own (not
-// its current value). Empty when all is well.
+// up-down arrow whose accessible name is empty or only punctuation, or has
+// stray blanks, an arrow named in title case, two such controls of the same
+// name, a list without a name of its own (not its current value), a picture
+// without a name and description. Empty when all is well.
 QStringList accessibilityFaults(QWidget& window);
