@@ -42,6 +42,9 @@ void* openPluginFunction(const std::string& path, const char* entry, std::string
     HMODULE library = ::LoadLibraryExW(widePath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!library) {
         error = windowsErrorText(::GetLastError());
+        // Some texts name the file as an insert ("Bad EXE format for %1").
+        if (const std::size_t insert = error.find("%1"); insert != std::string::npos)
+            error.replace(insert, 2, path);
         return nullptr;
     }
     FARPROC function = ::GetProcAddress(library, entry);
