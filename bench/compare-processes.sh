@@ -104,7 +104,7 @@ declare -A medians memories
 for i in "${!commands[@]}"; do
     sorted=$(printf '%s' "${times[$i]}" | sort -n)
     medians[$i]=$(printf '%s\n' "$sorted" | sed -n "$(((runs + 1) / 2))p")
-    fastest=$(printf '%s\n' "$sorted" | head -1)
+    fastest=$(printf '%s\n' "$sorted" | sed -n 1p) # sed reads it all: no SIGPIPE under pipefail
     memory=""
     if [ -x /usr/bin/time ]; then
         rm -f "$work"/out.*
