@@ -23,6 +23,12 @@
 #
 #   bench/compare-processes.sh BUILD_DIR [N] [RUNS] [OTHER_QUARVEL_CFG]
 #
+# Then the start of the programs: quarvel-cfg get and --version on a file of
+# 13 KB against grep -m1 of the same key; and, where the build has the editor
+# (configure it with -DQUARVEL_GUI=ON), quarvel --smoke of that file against
+# bench/bare_window, a bare Qt window of five tabs shown and closed the same
+# way (both offscreen).
+#
 # Then, where DCMTK's print SCP and echoscu are installed, 50 echoes of
 # quarvel-cfg against 50 of echoscu and one test film (see the end).
 #
@@ -102,7 +108,7 @@ declare -A medians memories
 for i in "${!commands[@]}"; do
     sorted=$(printf '%s' "${times[$i]}" | sort -n)
     medians[$i]=$(printf '%s\n' "$sorted" | sed -n "$(((runs + 1) / 2))p")
-    fastest=$(printf '%s\n' "$sorted" | head -1)
+    fastest=$(printf '%s\n' "$sorted" | sed -n 1p) # sed reads it all: no SIGPIPE under pipefail
     memory=""
     if [ -x /usr/bin/time ]; then
         rm -f "$work"/out.*
@@ -165,6 +171,48 @@ for i in "${!edit_commands[@]}"; do
 done
 awk -v a="${edit_medians[1]}" -v b="${edit_medians[0]}" 'BEGIN { printf "%-28s x%.2f\n", "set / normalize", a / b }'
 awk -v a="${edit_medians[2]}" -v b="${edit_medians[3]}" 'BEGIN { printf "%-28s x%.2f\n", "unchanged set / check", a / b }'
+
+# The start of the programs, on a file of 13 KB: what loading the program
+# costs beside what it does.
+awk 'BEGIN {
+    print "[[[PRINTER]]]"; print "[[SETTINGS]]"
+    for (i = 0; i < 34; i++)
+        printf "[Printer-%d]\nPrinterAETitle = PRINTER%d\nPrinterAddress = 10.0.0.%d\nPrinterQueue = queue\n", i + 1, i, i
+}' >"$work/small-raw.cfg"
+"$cfg" normalize "$work/small-raw.cfg" "$work/small.cfg" >/dev/null
+editor="$build/src/app/quarvel"
+bare="$build/bench/bare_window"
+start_labels=("grep -m1" "quarvel-cfg get" "quarvel-cfg --version")
+start_commands=("grep -m1 ^ServerAETitle $work/small.cfg" "$cfg get $work/small.cfg ServerAETitle" "$cfg --version")
+if [ -x "$editor" ] && [ -x "$bare" ]; then
+    start_labels+=("bare_window" "quarvel --smoke FILE")
+    start_commands+=("$bare" "$editor --smoke $work/small.cfg")
+fi
+declare -A start_times start_medians
+for ((run = 0; run < runs; run++)); do
+    for i in "${!start_commands[@]}"; do
+        start=$EPOCHREALTIME
+        QT_QPA_PLATFORM=offscreen ${start_commands[$i]} >/dev/null 2>&1 || true
+        end=$EPOCHREALTIME
+        start_times[$i]+="$(((${end/./} - ${start/./})))"$'\n'
+    done
+done
+echo
+echo "start: file $(stat -c %s "$work/small.cfg") bytes; $runs runs"
+for i in "${!start_commands[@]}"; do
+    start_medians[$i]=$(printf '%s' "${start_times[$i]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+    awk -v l="${start_labels[$i]}" -v m="${start_medians[$i]}" 'BEGIN { printf "%-22s median %9.2f ms\n", l, m / 1000 }'
+done
+start_ratio() {
+    awk -v a="${start_medians[$2]}" -v b="${start_medians[$3]}" -v l="$1" 'BEGIN { printf "%-28s x%.2f\n", l, a / b }'
+}
+start_ratio "get / grep -m1" 1 0
+start_ratio "--version / grep -m1" 2 0
+if [ "${#start_commands[@]}" -gt 3 ]; then
+    start_ratio "quarvel --smoke / bare_window" 4 3
+else
+    echo "editor: skipped (no $editor or $bare: configure the bench build with -DQUARVEL_GUI=ON)"
+fi
 
 # DICOM against DCMTK's print SCP of this machine, with DCMTK's own echoscu as
 # the peer: 50 echoes each, and one test film, interleaved like the above.

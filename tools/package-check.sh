@@ -16,6 +16,7 @@ version=$(sed -n 's/^project(Quarvel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 id=$(sed -n 's/^set(QUARVEL_APP_ID \(.*\))$/\1/p' CMakeLists.txt)
 arch=$(dpkg --print-architecture)
 deb_name="quarvel_${version}_${arch}.deb"
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)
 
 failures=0
 fail()
@@ -52,6 +53,7 @@ echo "== package: contents and control fields"
 expected=(
     ./usr/bin/quarvel
     ./usr/bin/quarvel-cfg
+    "./usr/lib/$multiarch/quarvel/quarvel-dicom.so"
     ./usr/share/ansible/plugins/modules/quarvel_config
     ./usr/share/ansible/plugins/modules/quarvel_config.yml
     ./usr/share/quarvel/testpage.ps
@@ -90,7 +92,8 @@ done
 
 unpacked=$work/unpacked
 dpkg-deb -x "$deb" "$unpacked"
-for program in bin/quarvel bin/quarvel-cfg share/ansible/plugins/modules/quarvel_config; do
+for program in bin/quarvel bin/quarvel-cfg "lib/$multiarch/quarvel/quarvel-dicom.so" \
+    share/ansible/plugins/modules/quarvel_config; do
     file "$unpacked/usr/$program" | grep -q ', stripped' || fail "$program is not stripped"
 done
 for size in 48 128; do
@@ -158,6 +161,10 @@ cmp -s config.cfg "$source/tests/golden/fresh.cfg" || fail "quarvel-cfg defaults
 [ ! -e testpage.ps ] || fail "the work folder should not hold a testpage.ps"
 out=$(/usr/bin/quarvel-cfg testpage 127.0.0.1 QUEUE 2>&1) || true
 [[ $out != *"Test page file"*"not found."* ]] || fail "the installed quarvel-cfg does not find the installed testpage.ps: $out"
+# The DICOM plugin is found from /usr/bin: the echo runs against the closed
+# port instead of saying that the checks are missing.
+out=$(/usr/bin/quarvel-cfg echo --timeout 2 config.cfg 127.0.0.1 2>&1) || true
+[[ $out == *"ZELNORSRV at 127.0.0.1:"*"no connection"* ]] || fail "the installed quarvel-cfg echo says: $out"
 [ "$(man -w quarvel-cfg)" = /usr/share/man/man1/quarvel-cfg.1.gz ] || fail "man finds no quarvel-cfg page"
 MANWIDTH=80 man -P cat quarvel-cfg 2>/dev/null | grep -q 'quarvel-cfg diff FILE' || fail "man quarvel-cfg shows no synopsis"
 [ "$(man -w quarvel)" = /usr/share/man/man1/quarvel.1.gz ] || fail "man finds no quarvel page"

@@ -4,9 +4,8 @@
 #include "cli/CfgCommand.h"
 #include "cli/CommandStreams.h"
 #include "config/Configuration.h"
-#include "dicom/DicomLog.h"
-#include "dicom/TestFilm.h"
-#include "dicom/Verification.h"
+#include "dicom/DicomChecks.h"
+#include "dicom/DicomPlugin.h"
 
 namespace cfgtool {
 
@@ -22,10 +21,23 @@ DicomPeer dicomPeer(const Configuration& config, const Options& options, const O
     return peer;
 }
 
-// As --verbose and --debug ask, and off otherwise: each run chooses anew.
-void chooseDicomLog(const Options& options)
+// The checks, loaded as the first check starts; null when the plugin is
+// missing or broken, which has been said then.
+DicomChecks* loadChecks(Invocation& invocation, const char* command)
 {
-    setDicomLogLevel(options.debug ? DicomLogLevel::Debug : options.verbose ? DicomLogLevel::Info : DicomLogLevel::Off);
+    std::string error;
+    DicomChecks* checks = dicomChecks(error);
+    if (!checks)
+        fail(invocation, std::string(command) + ": " + error);
+    return checks;
+}
+
+// As --verbose and --debug ask, and off otherwise: each run chooses anew.
+void chooseDicomLog(DicomChecks& checks, const Options& options)
+{
+    checks.setLogLevel(options.debug     ? DicomLogLevel::Debug
+                       : options.verbose ? DicomLogLevel::Info
+                                         : DicomLogLevel::Off);
 }
 
 int echo(Invocation& invocation, const Options& options, const Operands& operands)
@@ -36,12 +48,15 @@ int echo(Invocation& invocation, const Options& options, const Operands& operand
     const std::vector<std::string> titles = verificationTitles(config);
     if (titles.empty())
         return fail(invocation, "echo: " + displayName(operands[0]) + " names no AE title");
+    DicomChecks* checks = loadChecks(invocation, "echo");
+    if (!checks)
+        return kError;
     const DicomPeer peer = dicomPeer(config, options, operands, 1);
-    chooseDicomLog(options);
+    chooseDicomLog(*checks, options);
     DicomCancel cancel;
     bool all = true;
-    verifyServer(peer, titles, cancel, [&](const EchoResult& result) {
-        invocation.out << echoLine(result, peer) << '\n' << std::flush;
+    checks->verifyServer(peer, titles, cancel, [&](const EchoResult& result) {
+        invocation.out << checks->echoLine(result, peer) << '\n' << std::flush;
         all = all && result.outcome == DicomOutcome::Answered;
     });
     return all ? kOk : kFault;
@@ -55,11 +70,14 @@ int filmTest(Invocation& invocation, const Options& options, const Operands& ope
     const std::string& printer = operands[1];
     if (!config.Printers.exists(printer))
         return fail(invocation, "filmtest: '" + printer + "' is no printer of " + displayName(operands[0]));
+    DicomChecks* checks = loadChecks(invocation, "filmtest");
+    if (!checks)
+        return kError;
     const DicomPeer peer = dicomPeer(config, options, operands, 2);
-    chooseDicomLog(options);
+    chooseDicomLog(*checks, options);
     DicomCancel cancel;
-    const TestFilmReport report = sendTestFilm(peer, printer, config.Layout.Orientation != 0, cancel);
-    for (const std::string& line : testFilmLines(report, printer, peer))
+    const TestFilmReport report = checks->sendTestFilm(peer, printer, config.Layout.Orientation != 0, cancel);
+    for (const std::string& line : checks->testFilmLines(report, printer, peer))
         invocation.out << line << '\n';
     return report.printed ? kOk : kFault;
 }

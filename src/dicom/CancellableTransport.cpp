@@ -51,15 +51,6 @@ constexpr std::chrono::milliseconds kClosingSendTime{500};
 // What one read from the socket takes at most.
 constexpr std::size_t kReadChunk = 64 * 1024;
 
-void shutDown(DicomSocket socket)
-{
-#ifdef _WIN32
-    ::shutdown(static_cast<SOCKET>(socket), SD_BOTH);
-#else
-    ::shutdown(socket, SHUT_RDWR);
-#endif
-}
-
 // A failed call's reason as DCMTK reads it (errno, or WSAGetLastError): not
 // "interrupted", which DCMTK would retry.
 void setTimedOutError()
@@ -262,30 +253,6 @@ class CancellableLayer : public DcmTransportLayer {
 };
 
 } // namespace
-
-void DicomCancel::cancel()
-{
-    m_cancelled = true;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_attached)
-        shutDown(m_socket);
-}
-
-void DicomCancel::attach(DicomSocket socket)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_socket = socket;
-    m_attached = true;
-    if (m_cancelled)
-        shutDown(m_socket);
-}
-
-void DicomCancel::detach(DicomSocket socket)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_attached && m_socket == socket)
-        m_attached = false;
-}
 
 DcmTransportLayer* newCancellableTransportLayer(DicomCancel& cancel, TransportBounds& bounds)
 {

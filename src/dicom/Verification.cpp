@@ -1,28 +1,13 @@
 #include "dicom/Verification.h"
 
-#include <algorithm>
 #include <chrono>
 
-#include "config/Configuration.h"
 #include "dicom/DicomAssociation.h"
 #include "dicom/DimseStatus.h"
 
 #include "dcmtk/config/osconfig.h"
 
 #include "dcmtk/dcmdata/dcuid.h"
-
-std::vector<std::string> verificationTitles(const Configuration& config)
-{
-    std::vector<std::string> titles;
-    auto add = [&titles](const std::string& title) {
-        if (!title.empty() && std::find(titles.begin(), titles.end(), title) == titles.end())
-            titles.push_back(title);
-    };
-    add(config.ServerAETitle);
-    for (const PrinterRecord& printer : config.Printers)
-        add(printer.PrinterAETitle);
-    return titles;
-}
 
 EchoResult echoAETitle(const DicomPeer& peer, const std::string& aeTitle, DicomCancel& cancel)
 {

@@ -2,7 +2,8 @@
 
 #include "config/Configuration.h"
 #ifdef QUARVEL_DICOM
-#include "dicom/Verification.h"
+#include "dicom/DicomChecks.h"
+#include "dicom/DicomPlugin.h"
 #include "pages/DicomTaskDialog.h"
 #endif
 #include "pages/ConfigChange.h"
@@ -57,14 +58,20 @@ void DicomPage::onVerifyServer()
         interaction().tell(this, QStringLiteral("No AE title to verify."), Interaction::Icon::Warning);
         return;
     }
+    std::string error;
+    DicomChecks* checks = dicomChecks(error);
+    if (!checks) {
+        interaction().tell(this, QString::fromStdString(error), Interaction::Icon::Warning);
+        return;
+    }
     std::vector<EchoResult> results;
     DicomTaskDialog task(QStringLiteral("Verifying the DICOM server at %1...").arg(toQt(peer.address())), this);
-    const bool finished =
-        task.run(interaction(), [&](DicomCancel& cancel) { results = verifyServer(peer, titles, cancel); });
+    const bool finished = task.run(
+        interaction(), [&](DicomCancel& cancel) { results = checks->verifyServer(peer, titles, cancel, nullptr); });
     QStringList lines;
     int answered = 0;
     for (const EchoResult& result : results) {
-        lines << toQt(echoLine(result, peer));
+        lines << toQt(checks->echoLine(result, peer));
         answered += result.outcome == DicomOutcome::Answered;
     }
     const QString where = toQt(peer.address());

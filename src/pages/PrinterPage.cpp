@@ -9,7 +9,8 @@
 #include "pages/ConfigChange.h"
 #include "pages/InteractionSink.h"
 #ifdef QUARVEL_DICOM
-#include "dicom/TestFilm.h"
+#include "dicom/DicomChecks.h"
+#include "dicom/DicomPlugin.h"
 #include "pages/DicomTaskDialog.h"
 #endif
 #include "pages/PrinterDialog.h"
@@ -225,16 +226,22 @@ void PrinterPage::onSendTestFilm()
     if (!printer)
         return;
     const std::string title = printer->PrinterAETitle;
+    std::string error;
+    DicomChecks* checks = dicomChecks(error);
+    if (!checks) {
+        interaction().tell(this, QString::fromStdString(error), Interaction::Icon::Warning);
+        return;
+    }
     DicomPeer peer;
     peer.port = configuration().Port;
     const bool landscape = configuration().Layout.Orientation != 0;
     TestFilmReport report;
     DicomTaskDialog task(
         QStringLiteral("Sending a test film to '%1' through %2...").arg(toQt(title), toQt(peer.address())), this);
-    const bool finished =
-        task.run(interaction(), [&](DicomCancel& cancel) { report = sendTestFilm(peer, title, landscape, cancel); });
+    const bool finished = task.run(
+        interaction(), [&](DicomCancel& cancel) { report = checks->sendTestFilm(peer, title, landscape, cancel); });
     QStringList lines;
-    for (const std::string& line : testFilmLines(report, title, peer))
+    for (const std::string& line : checks->testFilmLines(report, title, peer))
         lines << toQt(line);
     const QString head = !finished        ? QStringLiteral("Test film cancelled.")
                          : report.printed ? QStringLiteral("SUCCESS!")

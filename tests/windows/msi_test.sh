@@ -43,9 +43,17 @@ shortcuts() {
     find "$WINEPREFIX/drive_c" -iname 'Quarvel.lnk' | wc -l
 }
 
+# A build with the DICOM checks has their plugin among the files.
+installed_files=(quarvel.exe quarvel-cfg.exe testpage.ps)
+dicom=()
+if [ -f "$files/quarvel-dicom.dll" ]; then
+    installed_files+=(quarvel-dicom.dll)
+    dicom=(-D Dicom=1)
+fi
+
 echo "== install $(basename "$msi")"
 install "$msi" /i
-for file in quarvel.exe quarvel-cfg.exe testpage.ps; do
+for file in "${installed_files[@]}"; do
     [ -f "$folder/$file" ] || fail "$file is not installed"
 done
 [ "$(shortcuts)" = 1 ] || fail "no Start menu shortcut"
@@ -57,12 +65,20 @@ out=$("$loader" "$folder/quarvel-cfg.exe" --version | tr -d '\r')
 (cd "$work" && "$loader" "$folder/quarvel-cfg.exe" defaults new.cfg >/dev/null &&
     "$loader" "$folder/quarvel-cfg.exe" normalize new.cfg again.cfg >/dev/null && cmp -s new.cfg again.cfg) ||
     fail "the installed quarvel-cfg.exe does not write and read a configuration byte for byte"
+if [ ${#dicom[@]} -gt 0 ]; then
+    # The installed program finds its DICOM plugin: the echo runs (and finds
+    # no server on this port) instead of saying the checks are missing.
+    out=$(cd "$work" && "$loader" "$folder/quarvel-cfg.exe" echo --timeout 1 new.cfg 127.0.0.1 2>&1 | tr -d '\r') || true
+    [[ $out == *"ZELNORSRV at 127.0.0.1:"* ]] || fail "the installed quarvel-cfg.exe echo says '$out'"
+fi
 
 echo "== upgrade to $version.1"
-(cd "$files" && wixl -a x64 -D Version="$version.1" -o "$work/newer.msi" "$wxs")
+(cd "$files" && wixl -a x64 -D Version="$version.1" "${dicom[@]}" -o "$work/newer.msi" "$wxs")
 install "$work/newer.msi" /i
 [ "$(registered)" = "$version.1" ] || fail "after the upgrade: '$(registered)' registered"
-[ -f "$folder/quarvel.exe" ] || fail "the upgrade lost quarvel.exe"
+for file in "${installed_files[@]}"; do
+    [ -f "$folder/$file" ] || fail "the upgrade lost $file"
+done
 [ "$(shortcuts)" = 1 ] || fail "after the upgrade: $(shortcuts) shortcuts"
 
 echo "== remove"
