@@ -8,16 +8,20 @@
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <cstdio>
 
 #include "GuiFixture.h"
 #include "SampleConfig.h"
+#include "app/EditMenu.h"
 #include "app/ExitDialog.h"
 #include "pages/HeaderDialog.h"
 #include "pages/ManualStartDialog.h"
@@ -25,6 +29,7 @@
 #include "pages/PrinterDialog.h"
 #include "pages/StandardPaperSizeDialog.h"
 #include "pages/StartPage.h"
+#include "ui/ReportList.h"
 #include "wizard/ConfigurationWizard.h"
 #include "wizard/WizardFinishDialog.h"
 
@@ -60,6 +65,36 @@ QString writeLogo(const QString& dir)
     const QString path = dir + QStringLiteral("/logo.bmp");
     logo.save(path, "BMP");
     return path;
+}
+
+// The window as a desktop shows it: a title bar with the window's title, the
+// unsaved-changes mark put in for "[*]" as the platform does, above the
+// window; and an open menu drawn where it drops down.
+void saveFramed(QWidget& window, const QString& name, QMenu* open = nullptr, QPoint menuAt = {})
+{
+    window.show();
+    QApplication::processEvents();
+    const QPixmap content = window.grab();
+    QString title = window.windowTitle();
+    title.replace(QStringLiteral("[*]"), window.isWindowModified() ? QStringLiteral("*") : QString());
+    constexpr int kBar = 30;
+    QImage framed(content.width() + 2, content.height() + kBar + 1, QImage::Format_RGB32);
+    framed.fill(QColor(0x3c, 0x3f, 0x44));
+    QPainter painter(&framed);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(0, 0, framed.width(), kBar), Qt::AlignCenter, title);
+    painter.drawPixmap(1, kBar, content);
+    if (open) {
+        open->popup(window.mapToGlobal(menuAt));
+        QApplication::processEvents();
+        painter.drawPixmap(1 + menuAt.x(), kBar + menuAt.y(), open->grab());
+        open->hide();
+    }
+    painter.end();
+    framed.save(g_dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 } // namespace
@@ -175,5 +210,24 @@ int main(int argc, char** argv)
             wizard.next();
         }
     }
+    wizard.hide();
+
+    // Editing a file: its name in the title, marked as changed after a
+    // printer was deleted, and the Edit menu open on the Undo of that.
+    QTemporaryDir files;
+    const QString path = files.path() + QStringLiteral("/config.cfg");
+    std::string message;
+    sheet.configuration().saveToFile(path.toStdString(), message);
+    sheet.loadConfiguration(path);
+    sheet.setActivePage(MainSheet::PrinterTab);
+    sheet.resize(620, 560);
+    auto* printers = sheet.findChild<ReportList*>(QStringLiteral("printerList"));
+    printers->setFocus();
+    printers->selectRows({0});
+    QTest::keyClick(printers, Qt::Key_Delete);
+    QMenuBar* bar = sheet.editMenu()->menuBar();
+    QMenu* edit = sheet.findChild<QMenu*>(QStringLiteral("editMenu"));
+    const QRect title = bar->actionGeometry(edit->menuAction());
+    saveFramed(sheet, QStringLiteral("editing"), edit, bar->mapTo(&sheet, title.bottomLeft()));
     return 0;
 }
