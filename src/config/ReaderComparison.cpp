@@ -2,15 +2,15 @@
 
 #include "config/ChunkedConfigReader.h"
 #include "config/ConfigFormatter.h"
-#include "config/ConfigJson.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
 #include "config/ReaderFindings.h"
 
 namespace {
 
-// Everything a reader leaves behind, as text: the record with the fields
-// the writer does not write, its findings and the warnings about it.
+// Everything a reader leaves behind, as text: the fields of the record the
+// writer does not write (the saved bytes hold every other field, texts
+// byte for byte), its findings and the warnings about it.
 struct ReadOutcome {
     bool read = true;
     std::string message, chunks, record, findings, saved;
@@ -28,8 +28,8 @@ std::string describe(const std::vector<Finding>& findings)
 ReadOutcome outcomeOf(const Configuration& config, const ReaderFindings* findings)
 {
     ReadOutcome outcome;
-    outcome.record = jsonText(configurationToJson(config)) + "\nManufacturer " + config.Manufacturer + "\nPrinter " +
-                     std::to_string(config.Printer) + "\n";
+    outcome.record = "Manufacturer " + config.Manufacturer + "\nPrinter " + std::to_string(config.Printer) +
+                     "\nEncoding " + std::to_string(static_cast<int>(config.Encoding)) + "\n";
     if (findings)
         outcome.findings =
             describe(findings->all()) + "--- references\n" + describe(findReferenceWarnings(config, *findings));
