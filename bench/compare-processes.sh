@@ -135,6 +135,25 @@ if [ -n "$other" ]; then
     ratio "other check / inih_parse" 8 1
 fi
 
+# The reader's own figures, against its targets at a million sections:
+# normalize within 2.5 x the floor, and the check of the findings file
+# within 2 x that file + 8 MiB at its peak.
+reader_peak() {
+    [ -n "${memories[$2]:-}" ] || return 0
+    awk -v l="$1" -v k="${memories[$2]}" -v b="$(stat -c %s "$work/findings.cfg")" \
+        'BEGIN { printf "%-28s x%.2f file + 8 MiB (target x2.00)\n", l, (k - 8192) * 1024 / b }'
+}
+echo
+echo "reader, $(grep -c '^\[' "$work/in.cfg") sections:"
+awk -v a="${medians[2]}" -v b="${medians[0]}" \
+    'BEGIN { printf "%-28s x%.2f (target x2.50)\n", "normalize / floor", a / b }'
+reader_peak "findings check peak" 5
+if [ -n "$other" ]; then
+    awk -v a="${medians[7]}" -v b="${medians[0]}" \
+        'BEGIN { printf "%-28s x%.2f\n", "other normalize / floor", a / b }'
+    reader_peak "other findings check peak" 10
+fi
+
 # One pass per edit: set on a file of about 10 MB against normalize (load
 # and save) and check (load) of the same file: a change, and a value set to
 # what it already is, which writes nothing.

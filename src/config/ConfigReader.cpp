@@ -38,40 +38,81 @@ bool containsIgnoringAsciiCase(std::string_view text, std::string_view part)
     return false;
 }
 
-// The position of the first of the characters a, b and c in text, or its
-// size. Eight bytes are looked at a time, as most lines hold none of them.
-std::size_t firstOf(std::string_view text, char a, char b, char c)
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
+
+// Whether a byte of word equals byte (exact: the borrow can point at the
+// wrong byte, never at none or at a false one).
+bool holdsByte(std::uint64_t word, char byte)
 {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
-    // Whether a byte of word equals the byte that fills pattern (exact: the
-    // borrow can point at the wrong byte, never at none or at a false one).
-    auto holds = [](std::uint64_t word, char byte) {
-        const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(byte));
-        return ((x - kOnes) & ~x & kHighs) != 0;
-    };
-    std::size_t i = 0;
-    for (std::uint64_t word; i + 8 <= text.size(); i += 8) {
-        std::memcpy(&word, text.data() + i, 8);
-        if (holds(word, a) || holds(word, b) || holds(word, c))
-            break;
-    }
-    for (; i < text.size(); ++i)
-        if (text[i] == a || text[i] == b || text[i] == c)
-            return i;
-    return text.size();
+    const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(byte));
+    return ((x - kOnes) & ~x & kHighs) != 0;
 }
 
-// text without the characters a, b and c, in scratch; text itself when it
-// holds none of them (the common case, which costs no copy).
-std::string_view without(std::string_view text, char a, char b, char c, std::string& scratch)
+// Whether a byte of word is a control character (below 0x20); exact in the
+// same way.
+bool holdsControl(std::uint64_t word)
 {
-    std::size_t i = firstOf(text, a, b, c);
-    if (i == text.size())
+    return ((word - kOnes * 0x20) & ~word & kHighs) != 0;
+}
+
+bool isDropped(char c)
+{
+    return c == '\t' || c == '\n' || c == '\r';
+}
+
+// text without its tabs, carriage returns and line feeds, in scratch.
+std::string_view withoutDropped(std::string_view text, std::string& scratch)
+{
+    scratch.clear();
+    for (const char c : text)
+        if (!isDropped(c))
+            scratch += c;
+    return scratch;
+}
+
+// A key line as read: where its first '=' is (npos for none), in line,
+// which is the line itself or, when it holds tabs, carriage returns or line
+// feeds, the line without them in scratch. One pass over the line, eight
+// bytes at a time, looks for both; most lines hold a single '=' and no
+// control character at all.
+std::size_t findEquals(std::string_view& line, std::string& scratch)
+{
+    std::size_t equals = std::string_view::npos;
+    const auto byte = [&](std::size_t i) {
+        if (equals == std::string_view::npos && line[i] == '=')
+            equals = i;
+        return isDropped(line[i]);
+    };
+    std::size_t i = 0;
+    for (std::uint64_t word; i + 8 <= line.size(); i += 8) {
+        std::memcpy(&word, line.data() + i, 8);
+        const bool control = holdsControl(word);
+        if (!control && (equals != std::string_view::npos || !holdsByte(word, '=')))
+            continue;
+        bool dropped = false;
+        for (std::size_t k = i; k < i + 8; ++k)
+            dropped = byte(k) || dropped;
+        if (dropped)
+            break;
+    }
+    for (; i < line.size(); ++i)
+        if (byte(i)) {
+            line = withoutDropped(line, scratch);
+            return line.find('=');
+        }
+    return equals;
+}
+
+// text without its carriage returns, in scratch; text itself when it holds
+// none (the common case, which costs no copy).
+std::string_view withoutCarriageReturns(std::string_view text, std::string& scratch)
+{
+    if (text.find('\r') == std::string_view::npos)
         return text;
-    scratch.assign(text.substr(0, i));
-    for (; i < text.size(); ++i)
-        if (text[i] != a && text[i] != b && text[i] != c)
-            scratch += text[i];
+    scratch.clear();
+    for (const char c : text)
+        if (c != '\r')
+            scratch += c;
     return scratch;
 }
 
@@ -234,7 +275,7 @@ void ConfigReader::readSectionHeader(std::string_view rawLine)
     // A carriage return inside a header line cannot be written back (the
     // writer drops it from every text), so it is dropped before the line is
     // read: a header then reads back exactly as it was written.
-    const std::string_view line = without(rawLine, '\r', '\r', '\r', m_scratch);
+    const std::string_view line = withoutCarriageReturns(rawLine, m_scratch);
 
     std::size_t level = 0;
     while (level < line.size() && level < 4 && line[level] == '[')
@@ -310,10 +351,9 @@ void ConfigReader::enterSection()
 
 void ConfigReader::readKeyLine(std::string_view line)
 {
-    line = without(line, '\t', '\n', '\r', m_scratch);
+    const std::size_t eq = findEquals(line, m_scratch);
     if (line.empty())
         return;
-    const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) {
         if (m_findings)
             note(FindingKind::NotALine, FindingText::NoEquals);

@@ -318,19 +318,23 @@ std::uint32_t settingLine(const ReaderFindings& findings, std::string_view key)
 
 namespace {
 
-constexpr std::size_t kUnique = static_cast<std::size_t>(-1);
+constexpr std::uint32_t kUnique = static_cast<std::uint32_t>(-1);
 
 // For each name, kUnique, or the position of the first equal name before
-// it. Sorted views rather than hash tables: no name is copied, so a check of
-// a large file needs little memory beside the record.
-std::vector<std::size_t> earlierEqual(const std::vector<std::string_view>& names)
+// it. Sorted views rather than hash tables: no name is copied, and positions
+// of 32 bits sorted in place (equal names by position, as a stable sort
+// would leave them, without its buffer), so a check of a large file needs
+// little memory beside the record.
+std::vector<std::uint32_t> earlierEqual(const std::vector<std::string_view>& names)
 {
-    std::vector<std::size_t> order(names.size());
+    std::vector<std::uint32_t> order(names.size());
     for (std::size_t k = 0; k < order.size(); ++k)
-        order[k] = k;
-    std::stable_sort(order.begin(), order.end(),
-                     [&names](std::size_t a, std::size_t b) { return names[a] < names[b]; });
-    std::vector<std::size_t> earlier(names.size(), kUnique);
+        order[k] = static_cast<std::uint32_t>(k);
+    std::sort(order.begin(), order.end(), [&names](std::uint32_t a, std::uint32_t b) {
+        const int compared = names[a].compare(names[b]);
+        return compared < 0 || (compared == 0 && a < b);
+    });
+    std::vector<std::uint32_t> earlier(names.size(), kUnique);
     for (std::size_t k = 1; k < order.size(); ++k)
         if (names[order[k]] == names[order[k - 1]])
             earlier[order[k]] = earlier[order[k - 1]] == kUnique ? order[k - 1] : earlier[order[k - 1]];
@@ -379,7 +383,7 @@ std::vector<Finding> findReferenceWarnings(const Configuration& config, const Re
     std::vector<std::string_view> titles;
     for (const PrinterRecord& printer : config.Printers)
         titles.emplace_back(printer.PrinterAETitle);
-    const std::vector<std::size_t> firstPrinter = earlierEqual(titles);
+    const std::vector<std::uint32_t> firstPrinter = earlierEqual(titles);
     std::size_t i = 0;
     for (const PrinterRecord& printer : config.Printers) {
         auto name = [&] { return "printer " + std::to_string(i + 1) + " ('" + printer.PrinterAETitle + "')"; };
@@ -406,7 +410,8 @@ std::vector<Finding> findReferenceWarnings(const Configuration& config, const Re
     std::vector<std::string_view> paperNames;
     for (const PaperRecord& paper : config.Papers)
         paperNames.emplace_back(paper.Name);
-    const std::vector<std::size_t> firstPaper = earlierEqual(paperNames);
+    const std::vector<std::uint32_t> firstPaper = earlierEqual(paperNames);
+    std::vector<std::string_view>().swap(paperNames); // not needed beside the warnings
     const std::size_t headerName = keyIndex(paperKeys(), "HeaderName");
     i = 0;
     for (const PaperRecord& paper : config.Papers) {

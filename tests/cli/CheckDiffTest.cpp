@@ -130,6 +130,43 @@ TEST(CheckCommand, WarnsOncePerHandEditWithItsLineAndExitsZeroWithoutFaults)
                             ": warning: value 'URGENT' of Priority is read, and saved, as 'MED' [value-replaced]");
 }
 
+TEST(CheckCommand, AReportOfManyBlocksLosesAndRepeatsNothing)
+{
+    // Some hundred kilobytes of warnings, one per line, in either form.
+    constexpr std::size_t kComments = 4000;
+    std::string file;
+    for (std::size_t i = 0; i < kComments; ++i)
+        file += "; note " + std::to_string(i) + "\r\n";
+    TempDir dir;
+    const std::string path = dir.file("config.cfg");
+    writeBytes(path, file);
+    const struct {
+        std::vector<std::string> args;
+        std::string each, last;
+    } rows[] = {
+        {{"check", path},
+         ": warning: a comment: a save keeps only its own banner [comment]\n",
+         "3 faults, 4000 warnings\n"},
+        {{"check", "--json", path}, "\"kind\": \"comment\"", "\n  ]\n}\n"},
+    };
+    for (const auto& row : rows) {
+        const ToolRun run = tool(row.args);
+        ASSERT_GT(run.out.size(), 3 * 64 * 1024u);
+        std::size_t count = 0, previous = 0;
+        for (std::size_t at = run.out.find(row.each); at != std::string::npos; at = run.out.find(row.each, at + 1))
+            ++count;
+        EXPECT_EQ(count, kComments) << row.args[1];
+        EXPECT_EQ(run.out.substr(run.out.size() - row.last.size()), row.last) << row.args[1];
+        // The text form names the lines in order, each once.
+        if (row.args.size() == 2)
+            for (std::size_t line = 1; line <= kComments; ++line) {
+                const std::size_t at = run.out.find(path + ":" + std::to_string(line) + ": ", previous);
+                ASSERT_NE(at, std::string::npos) << line;
+                previous = at + 1;
+            }
+    }
+}
+
 TEST(CheckCommand, JsonIsOneDocumentThatAParserReads)
 {
     if (shell("python3 -c pass >/dev/null 2>&1") != 0)
