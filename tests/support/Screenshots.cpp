@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -15,7 +16,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 #include <cstdio>
 
@@ -224,7 +224,12 @@ int main(int argc, char** argv)
     auto* printers = sheet.findChild<ReportList*>(QStringLiteral("printerList"));
     printers->setFocus();
     printers->selectRows({0});
-    QTest::keyClick(printers, Qt::Key_Delete);
+    // As the key comes from the keyboard: pressed, then let go.
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent key(type, Qt::Key_Delete, Qt::NoModifier);
+        QApplication::sendEvent(printers, &key);
+    }
+    QApplication::processEvents();
     QMenuBar* bar = sheet.editMenu()->menuBar();
     QMenu* edit = sheet.findChild<QMenu*>(QStringLiteral("editMenu"));
     const QRect title = bar->actionGeometry(edit->menuAction());
