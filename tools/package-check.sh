@@ -166,7 +166,7 @@ out=$(/usr/bin/quarvel-cfg testpage 127.0.0.1 QUEUE 2>&1) || true
 out=$(/usr/bin/quarvel-cfg echo --timeout 2 config.cfg 127.0.0.1 2>&1) || true
 [[ $out == *"ZELNORSRV at 127.0.0.1:"*"no connection"* ]] || fail "the installed quarvel-cfg echo says: $out"
 [ "$(man -w quarvel-cfg)" = /usr/share/man/man1/quarvel-cfg.1.gz ] || fail "man finds no quarvel-cfg page"
-MANWIDTH=80 man -P cat quarvel-cfg 2>/dev/null | grep -q 'quarvel-cfg diff FILE' || fail "man quarvel-cfg shows no synopsis"
+MANWIDTH=80 man -P cat quarvel-cfg 2>/dev/null | grep -q 'quarvel-cfg diff \[--ignore-line-endings\] FILE' || fail "man quarvel-cfg shows no synopsis"
 [ "$(man -w quarvel)" = /usr/share/man/man1/quarvel.1.gz ] || fail "man finds no quarvel page"
 bash -c 'source /usr/share/bash-completion/completions/quarvel-cfg && complete -p quarvel-cfg' >/dev/null ||
     fail "the completion does not load"
