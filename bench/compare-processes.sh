@@ -154,6 +154,32 @@ if [ -n "$other" ]; then
     reader_peak "other findings check peak" 10
 fi
 
+# Times each command of the array named $1 $3 times, interleaved, and leaves
+# the median wall time of each (µs) in the array named $2. Before each run
+# the function named $4, when given, readies the files; with $5 = shell the
+# command is a shell text (a loop), else a command line split at blanks.
+interleave() {
+    local -n cmds=$1 meds=$2
+    local count=$3 prepare=${4:-} how=${5:-} run i start end
+    local -A samples=()
+    for ((run = 0; run < count; run++)); do
+        for i in "${!cmds[@]}"; do
+            [ -z "$prepare" ] || "$prepare"
+            start=$EPOCHREALTIME
+            if [ "$how" = shell ]; then
+                bash -c "${cmds[$i]}" >/dev/null 2>&1 || true
+            else
+                QT_QPA_PLATFORM=offscreen ${cmds[$i]} >/dev/null 2>&1 || true
+            fi
+            end=$EPOCHREALTIME
+            samples[$i]+="$(((${end/./} - ${start/./})))"$'\n'
+        done
+    done
+    for i in "${!cmds[@]}"; do
+        meds[$i]=$(printf '%s' "${samples[$i]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+    done
+}
+
 # One pass per edit: set on a file of about 10 MB against normalize (load
 # and save) and check (load) of the same file: a change, and a value set to
 # what it already is, which writes nothing.
@@ -163,25 +189,19 @@ edit_labels=(normalize set "set, unchanged" check)
 edit_commands=("$cfg normalize $work/ten.cfg $work/out.cfg"
     "$cfg set $work/edit.cfg Printers[PRINTER5].PrinterQueue=other"
     "$cfg set $work/ten.cfg Printers[PRINTER5].PrinterQueue=queue" "$cfg check $work/ten.cfg")
-declare -A edit_times edit_medians
-for ((run = 0; run < runs; run++)); do
-    for i in "${!edit_commands[@]}"; do
-        rm -f "$work"/out.* "$work"/edit.*
-        cp "$work/ten.cfg" "$work/edit.cfg"
-        start=$EPOCHREALTIME
-        ${edit_commands[$i]} >/dev/null 2>&1 || true
-        end=$EPOCHREALTIME
-        edit_times[$i]+="$(((${end/./} - ${start/./})))"$'\n'
-    done
-done
+# Each set starts from the same file.
+fresh_edit() {
+    rm -f "$work"/out.* "$work"/edit.*
+    cp "$work/ten.cfg" "$work/edit.cfg"
+}
+declare -A edit_medians
+interleave edit_commands edit_medians "$runs" fresh_edit
 echo
 echo "set: $(stat -c %s "$work/ten.cfg") bytes"
 for i in "${!edit_commands[@]}"; do
-    edit_medians[$i]=$(printf '%s' "${edit_times[$i]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
     memory=""
     if [ -x /usr/bin/time ]; then
-        rm -f "$work"/out.* "$work"/edit.*
-        cp "$work/ten.cfg" "$work/edit.cfg"
+        fresh_edit
         k=$( (/usr/bin/time -f "%M" ${edit_commands[$i]} 2>&1 >/dev/null || true) | tail -1)
         memory=$(awk -v k="$k" -v b="$(stat -c %s "$work/ten.cfg")" 'BEGIN { printf "  peak %7.1f MiB = x%.2f file", k / 1024, k * 1024 / b }')
     fi
@@ -207,19 +227,11 @@ if [ -x "$editor" ] && [ -x "$bare" ]; then
     start_labels+=("bare_window" "quarvel --smoke FILE")
     start_commands+=("$bare" "$editor --smoke $work/small.cfg")
 fi
-declare -A start_times start_medians
-for ((run = 0; run < runs; run++)); do
-    for i in "${!start_commands[@]}"; do
-        start=$EPOCHREALTIME
-        QT_QPA_PLATFORM=offscreen ${start_commands[$i]} >/dev/null 2>&1 || true
-        end=$EPOCHREALTIME
-        start_times[$i]+="$(((${end/./} - ${start/./})))"$'\n'
-    done
-done
+declare -A start_medians
+interleave start_commands start_medians "$runs"
 echo
 echo "start: file $(stat -c %s "$work/small.cfg") bytes; $runs runs"
 for i in "${!start_commands[@]}"; do
-    start_medians[$i]=$(printf '%s' "${start_times[$i]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
     awk -v l="${start_labels[$i]}" -v m="${start_medians[$i]}" 'BEGIN { printf "%-22s median %9.2f ms\n", l, m / 1000 }'
 done
 start_ratio() {
@@ -246,18 +258,10 @@ if command -v echoscu >/dev/null && start_print_scp "$work"; then
     dicom_commands=("for i in \$(seq 50); do $cfg echo $work/dicom.cfg; done"
         "for i in \$(seq 50); do echoscu -aec IHEFULL 127.0.0.1 $print_scp_port; done"
         "$cfg filmtest $work/dicom.cfg IHEFULL")
-    declare -A dicom_times dicom_medians
-    for ((run = 0; run < (runs < 5 ? runs : 5); run++)); do
-        for i in "${!dicom_commands[@]}"; do
-            start=$EPOCHREALTIME
-            bash -c "${dicom_commands[$i]}" >/dev/null 2>&1 || true
-            end=$EPOCHREALTIME
-            dicom_times[$i]+="$(((${end/./} - ${start/./})))"$'\n'
-        done
-    done
+    declare -A dicom_medians
+    interleave dicom_commands dicom_medians $((runs < 5 ? runs : 5)) "" shell
     echo
     for i in "${!dicom_commands[@]}"; do
-        dicom_medians[$i]=$(printf '%s' "${dicom_times[$i]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
         awk -v l="${dicom_labels[$i]}" -v m="${dicom_medians[$i]}" \
             'BEGIN { printf "%-22s median %9.2f ms\n", l, m / 1000 }'
     done

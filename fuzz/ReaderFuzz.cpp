@@ -9,9 +9,8 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <sys/mman.h>
-#include <unistd.h>
 
+#include "FileInput.h"
 #include "config/ConfigFormatter.h"
 #include "config/ConfigReader.h"
 #include "config/Configuration.h"
@@ -25,36 +24,18 @@ namespace {
     std::abort();
 }
 
-// One file in memory for all runs: real open, fstat and read calls without
-// a disk.
-const std::string& inputPath(int& fd)
-{
-    static const int file = ::memfd_create("quarvel-reader-fuzz", MFD_CLOEXEC);
-    static const std::string path = "/proc/self/fd/" + std::to_string(file);
-    fd = file;
-    return path;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size == 0)
+    FileInput input;
+    if (!takeFileInput(data, size, input))
         return 0;
-    const std::size_t chunk = data[0] >= 240 ? ConfigReader::kChunkSize : 1 + data[0] % 48;
-    const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
-
-    int fd = -1;
-    const std::string& path = inputPath(fd);
-    if (fd < 0 || ::ftruncate(fd, 0) != 0 ||
-        ::pwrite(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size())) {
-        std::perror("memfd");
-        std::abort();
-    }
+    const std::string_view text = input.text;
 
     Configuration fromFile;
     std::string message;
-    if (!ConfigReader(fromFile).readFile(path, message, chunk))
+    if (!ConfigReader(fromFile).readFile(*input.path, message, input.chunk))
         fail("reading the file failed", message, std::string());
     const std::string written = formatConfiguration(fromFile);
 
