@@ -70,11 +70,18 @@ extern const WordList kOrientationWords;
 // The words of a vocabulary in code order ("LOW", "MED", "HIGH").
 std::vector<std::string> vocabularyWords(const WordList& words);
 
+// The type of a record's text fields: FieldText in the lists' records,
+// std::string in the records of which there is one (see Records.h).
+template <typename Record>
+using TextOf = std::conditional_t<std::is_same_v<Record, PrinterRecord> || std::is_same_v<Record, PaperRecord> ||
+                                      std::is_same_v<Record, HeaderRecord>,
+                                  FieldText, std::string>;
+
 template <typename Record> struct KeyDef {
     std::string_view key; // as written
     KeyType type = KeyType::Text;
     // The field, by type: one of these is set.
-    std::string Record::*text = nullptr;
+    TextOf<Record> Record::*text = nullptr;
     int Record::*number = nullptr; // Integer and Word
     double Record::*real = nullptr;
     bool Record::*flag = nullptr;
@@ -88,7 +95,7 @@ template <typename Record> struct KeyDef {
     ValueRule rule;
 };
 
-template <typename Record> constexpr KeyDef<Record> textKey(std::string_view key, std::string Record::*field)
+template <typename Record> constexpr KeyDef<Record> textKey(std::string_view key, TextOf<Record> Record::*field)
 {
     KeyDef<Record> def;
     def.key = key;

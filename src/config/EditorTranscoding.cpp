@@ -34,8 +34,10 @@ template <typename Record> bool EditorSteps::transcodeList(TextEncoding from)
         const std::string where = std::string(Traits::name) + "[" + decodeText(recordKey(record), from) + "].";
         if constexpr (Traits::named) {
             watchName(record);
-            if (!transcode(std::string(record.Name), from, where + "Name", record.Name))
+            std::string name;
+            if (!transcode(record.Name, from, where + "Name", name))
                 return false;
+            record.Name = name;
         }
         if (!transcodeFields(Traits::keys(), record, from, where))
             return false;

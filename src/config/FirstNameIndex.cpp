@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string_view>
+#include <utility>
 
 #include "config/RecordLists.h"
 
@@ -12,12 +13,12 @@ template <typename List> FirstNameIndex<List>::FirstNameIndex(List& list) : m_li
         findOrAddAt(nameAt(i), i);
 }
 
-template <typename List> const std::string& FirstNameIndex<List>::nameAt(std::size_t position) const
+template <typename List> std::string_view FirstNameIndex<List>::nameAt(std::size_t position) const
 {
     return (m_list.begin() + static_cast<std::ptrdiff_t>(position))->Name;
 }
 
-template <typename List> std::size_t FirstNameIndex<List>::findOrAdd(const std::string& name)
+template <typename List> std::size_t FirstNameIndex<List>::findOrAdd(std::string_view name)
 {
     return findOrAddAt(name, static_cast<std::size_t>(m_list.size()));
 }
@@ -26,7 +27,7 @@ template <typename List> std::size_t FirstNameIndex<List>::findOrAdd(const std::
 // that is the end of the list, appends a record of that name. A slot holds
 // 32 bits of the name's hash beside the position, so that a probe reads a
 // record's name only when the hashes agree, and growing reads none.
-template <typename List> std::size_t FirstNameIndex<List>::findOrAddAt(const std::string& name, std::size_t position)
+template <typename List> std::size_t FirstNameIndex<List>::findOrAddAt(std::string_view name, std::size_t position)
 {
     const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>()(name));
     const std::size_t mask = m_slots.size() - 1;
@@ -41,7 +42,7 @@ template <typename List> std::size_t FirstNameIndex<List>::findOrAddAt(const std
     if (position == static_cast<std::size_t>(m_list.size())) {
         typename List::value_type record;
         record.Name = name;
-        m_list.add(record);
+        m_list.add(std::move(record));
     }
     m_slots[slot] = std::uint64_t{hash} << 32 | static_cast<std::uint32_t>(position + 1);
     if (++m_count * 2 > m_slots.size())

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <string_view>
 #include <vector>
 
 // Positions of the first record of each name in a paper or header list that
@@ -15,12 +15,12 @@ template <typename List> class FirstNameIndex {
 
     // The position of the first record named name; a record of that name is
     // appended when there is none.
-    std::size_t findOrAdd(const std::string& name);
+    std::size_t findOrAdd(std::string_view name);
 
   private:
-    std::size_t findOrAddAt(const std::string& name, std::size_t position);
+    std::size_t findOrAddAt(std::string_view name, std::size_t position);
     void grow();
-    const std::string& nameAt(std::size_t position) const;
+    std::string_view nameAt(std::size_t position) const;
 
     List& m_list;
     std::vector<std::uint64_t> m_slots; // hash << 32 | position + 1; 0 is a free slot

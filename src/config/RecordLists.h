@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/Records.h"
@@ -21,6 +22,7 @@ template <typename Record> class RecordList {
     using const_iterator = typename std::deque<Record>::const_iterator;
 
     void add(const Record& record) { m_records.push_back(record); }
+    void add(Record&& record) { m_records.push_back(std::move(record)); }
     std::size_t size() const { return m_records.size(); }
     void removeAll() { m_records.clear(); }
 

@@ -2,32 +2,37 @@
 
 #include <string>
 
+#include "config/FieldText.h"
+
 // Plain records of the configuration. Field names follow the keys of the
 // configuration file; all lengths are PostScript points. The editor's rules
 // for their values (ranges, densities) are in the key tables, ConfigKeys.h.
+// The records of the lists, of which a file may hold a million, keep their
+// texts as FieldText (16 bytes, short texts in place); the records of which
+// there is one keep std::string.
 
 struct PrinterRecord {
-    std::string Description;
-    std::string PrinterAETitle;
-    std::string PrinterAddress;
-    std::string PrinterQueue;
+    FieldText Description;
+    FieldText PrinterAETitle;
+    FieldText PrinterAddress;
+    FieldText PrinterQueue;
     bool UseGrayGraduation = false;
     bool UseColorGraduation = false;
     bool UseRedGraduation = false;
     bool UseGreenGraduation = false;
     bool UseBlueGraduation = false;
-    std::string GrayGraduationFile;
-    std::string ColorGraduationFile;
-    std::string RedGraduationFile;
-    std::string GreenGraduationFile;
-    std::string BlueGraduationFile;
+    FieldText GrayGraduationFile;
+    FieldText ColorGraduationFile;
+    FieldText RedGraduationFile;
+    FieldText GreenGraduationFile;
+    FieldText BlueGraduationFile;
 };
 
 struct PaperRecord {
-    std::string Name;
-    std::string Description;
-    std::string PaperLabel;
-    std::string HeaderName;
+    FieldText Name;
+    FieldText Description;
+    FieldText PaperLabel;
+    FieldText HeaderName;
     int SizeX = 0;
     int SizeY = 0;
     int SkipX = 0;
@@ -37,8 +42,8 @@ struct PaperRecord {
 };
 
 struct HeaderRecord {
-    std::string Name;
-    std::string IncludeFile;
+    FieldText Name;
+    FieldText IncludeFile;
 };
 
 struct LayoutRecord {

@@ -168,7 +168,7 @@ void AdditionalSettingsPage::keep(const Values& values)
     layout.TrimWidth = values.TrimWidth;
     // The paper's own name, never the text shown for it.
     const PaperRecord* paper = c.Papers.at(values.pageSizeIndex);
-    layout.PageSize = paper ? paper->Name : std::string();
+    layout.PageSize = paper ? paper->Name.str() : std::string();
     layout.Orientation = values.Orientation;
     layout.BorderDensity = DensityMode(values.borderMode, values.borderValue).toText();
     layout.EmptyImageDensity = DensityMode(values.emptyMode, values.emptyValue).toText();

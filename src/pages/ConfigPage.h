@@ -35,7 +35,7 @@ class ConfigPage : public PropertyPage {
     Interaction& interaction() const { return m_host.interaction(); }
     // The code page of the configuration's texts, and its crossings.
     TextEncoding textEncoding() const;
-    QString toQt(const std::string& text) const { return ::toQt(text, textEncoding()); }
+    QString toQt(std::string_view text) const { return ::toQt(text, textEncoding()); }
     FieldReader fieldReader() { return FieldReader(interaction(), this, textEncoding()); }
     // A change to make, named for the Undo menu; record() does it and keeps
     // it on the host's Undo history (an empty change is dropped).

@@ -188,7 +188,7 @@ void PaperPage::onEditPaper()
             changes::replace(*edit, &Configuration::Papers, position, *paper, edited);
             // The standard layout follows its paper's new name.
             if (paper->Name == config.Layout.PageSize && edited.Name != paper->Name)
-                changes::set(*edit, pageSizeOf, config.Layout.PageSize, edited.Name);
+                changes::set(*edit, pageSizeOf, config.Layout.PageSize, edited.Name.str());
             record(edit);
         }
     }

@@ -50,7 +50,7 @@ class PrinterDialog : public ValueDialog {
         QLineEdit* file;
         QPushButton* browse;
         bool PrinterRecord::*use;
-        std::string PrinterRecord::*path;
+        FieldText PrinterRecord::*path;
     };
     enum Row { GrayRow, ColorRow, RedRow, GreenRow, BlueRow };
 

@@ -19,16 +19,9 @@
 // reading and peeking are loops over the table, so a new setting is one row.
 template <typename Record> class Bindings {
   public:
-    Bindings& text(QLineEdit* edit, std::string Record::*member)
-    {
-        return add([=](const Record& r, TextEncoding encoding) { showText(edit, r.*member, encoding); },
-                   [=](Record& r, FieldReader& read) { read.text(edit, r.*member); }, {},
-                   [=](Record& r, TextEncoding encoding) {
-                       std::string bytes;
-                       if (encodeText(edit->text(), encoding, bytes))
-                           r.*member = bytes;
-                   });
-    }
+    Bindings& text(QLineEdit* edit, std::string Record::*member) { return textOf(edit, member); }
+    Bindings& text(QLineEdit* edit, FieldText Record::*member) { return textOf(edit, member); }
+
     // A typed value outside the accepted range, when there is one, is
     // refused: the key's (ruleOf), or the one the wizard keeps to.
     Bindings& integer(QLineEdit* edit, int Record::*member, std::optional<Bounds<int>> accepted = std::nullopt)
@@ -156,6 +149,17 @@ template <typename Record> class Bindings {
     }
 
   private:
+    template <typename Text> Bindings& textOf(QLineEdit* edit, Text Record::*member)
+    {
+        return add([=](const Record& r, TextEncoding encoding) { showText(edit, r.*member, encoding); },
+                   [=](Record& r, FieldReader& read) { read.text(edit, r.*member); }, {},
+                   [=](Record& r, TextEncoding encoding) {
+                       std::string bytes;
+                       if (encodeText(edit->text(), encoding, bytes))
+                           r.*member = bytes;
+                   });
+    }
+
     struct Row {
         std::function<void(const Record&, TextEncoding)> show;
         std::function<void(Record&, FieldReader&)> read;

@@ -8,7 +8,7 @@
 
 #include "config/NumberText.h"
 
-QString toQt(const std::string& text, TextEncoding encoding)
+QString toQt(std::string_view text, TextEncoding encoding)
 {
     if (encoding == TextEncoding::Utf8)
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -47,6 +47,14 @@ FieldReader& FieldReader::text(QLineEdit* edit, std::string& value)
         fail(edit, QStringLiteral("The character '%1' cannot be stored in this configuration file: its texts are "
                                   "in the Windows-1252 code page. Please use other characters.")
                        .arg(bad));
+    return *this;
+}
+
+FieldReader& FieldReader::text(QLineEdit* edit, FieldText& value)
+{
+    std::string bytes(value);
+    text(edit, bytes);
+    value = bytes;
     return *this;
 }
 
@@ -152,7 +160,7 @@ bool peekReal(const QLineEdit* field, double& value)
     return true;
 }
 
-void showText(QLineEdit* edit, const std::string& value, TextEncoding encoding)
+void showText(QLineEdit* edit, std::string_view value, TextEncoding encoding)
 {
     edit->setText(toQt(value, encoding));
 }

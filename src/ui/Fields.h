@@ -3,8 +3,10 @@
 #include <QString>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "config/FieldText.h"
 #include "config/TextEncoding.h"
 #include "ui/Interaction.h"
 
@@ -17,12 +19,12 @@ class QWidget;
 // of the file they came from, held by the configuration being edited) and
 // the widgets only here.
 // A configuration text for display.
-QString toQt(const std::string& text, TextEncoding encoding);
+QString toQt(std::string_view text, TextEncoding encoding);
 // A configuration text from the user. False when it holds a character the
 // encoding has no byte for; that character goes to unrepresentable.
 bool encodeText(const QString& text, TextEncoding encoding, std::string& bytes, QString* unrepresentable = nullptr);
 // Messages and file paths from the system (its own locale, not the file's).
-inline QString systemText(const std::string& text)
+inline QString systemText(std::string_view text)
 {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -43,6 +45,7 @@ class FieldReader {
     // "The character ... cannot be stored ..." when the file's encoding has
     // no byte for a character typed.
     FieldReader& text(QLineEdit* edit, std::string& value);
+    FieldReader& text(QLineEdit* edit, FieldText& value);
     FieldReader& check(const QAbstractButton* box, int& value);
     FieldReader& check(const QAbstractButton* box, bool& value);
     // A box that, ticked, switches the value off.
@@ -77,7 +80,7 @@ bool peekInteger(const QLineEdit* field, int& value);
 bool peekReal(const QLineEdit* field, double& value);
 
 // Writing values into the widgets.
-void showText(QLineEdit* edit, const std::string& value, TextEncoding encoding);
+void showText(QLineEdit* edit, std::string_view value, TextEncoding encoding);
 void showInteger(QLineEdit* edit, int value);
 void showReal(QLineEdit* edit, double value); // up to 15 significant digits
 void showCheck(QAbstractButton* box, int value);

@@ -29,7 +29,7 @@ class WizardPage : public QWizardPage, public ValueExchange {
     WizardResult& result() const;
     // The code page of the configuration's texts, and its crossings.
     TextEncoding textEncoding() const;
-    QString toQt(const std::string& text) const { return ::toQt(text, textEncoding()); }
+    QString toQt(std::string_view text) const { return ::toQt(text, textEncoding()); }
     FieldReader fieldReader() { return FieldReader(interaction(), this, textEncoding()); }
     // An error box on the page.
     void refuse(const QString& text);

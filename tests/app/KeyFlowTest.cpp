@@ -123,7 +123,7 @@ TEST_F(KeyFlowTest, EnterInTheFilterGoesToTheFirstMatchAndWritesNothing)
             QTest::keyClick(printerFilter(), key);
             EXPECT_EQ(QApplication::focusWidget()->objectName(), row.focused);
             const std::vector<int> selected = printerList()->selectedRowsAscending();
-            EXPECT_EQ(selected.empty() ? std::string() : config().Printers.at(selected.front())->PrinterAETitle,
+            EXPECT_EQ(selected.empty() ? std::string() : config().Printers.at(selected.front())->PrinterAETitle.str(),
                       row.row);
         }
     }
