@@ -320,23 +320,23 @@ namespace {
 
 constexpr std::uint32_t kUnique = static_cast<std::uint32_t>(-1);
 
-// For each name, kUnique, or the position of the first equal name before
-// it. Sorted views rather than hash tables: no name is copied, and positions
-// of 32 bits sorted in place (equal names by position, as a stable sort
-// would leave them, without its buffer), so a check of a large file needs
-// little memory beside the record.
-std::vector<std::uint32_t> earlierEqual(const std::vector<std::string_view>& names)
+// For each of count names, kUnique, or the position of the first equal name
+// before it; nameAt(k) gives the k-th. Sorted positions rather than hash
+// tables: no name is copied, and positions of 32 bits sorted in place
+// (equal names by position, as a stable sort would leave them, without its
+// buffer), so a check of a large file needs little memory beside the record.
+template <typename NameAt> std::vector<std::uint32_t> earlierEqual(std::size_t count, NameAt nameAt)
 {
-    std::vector<std::uint32_t> order(names.size());
+    std::vector<std::uint32_t> order(count);
     for (std::size_t k = 0; k < order.size(); ++k)
         order[k] = static_cast<std::uint32_t>(k);
-    std::sort(order.begin(), order.end(), [&names](std::uint32_t a, std::uint32_t b) {
-        const int compared = names[a].compare(names[b]);
+    std::sort(order.begin(), order.end(), [&nameAt](std::uint32_t a, std::uint32_t b) {
+        const int compared = nameAt(a).compare(nameAt(b));
         return compared < 0 || (compared == 0 && a < b);
     });
-    std::vector<std::uint32_t> earlier(names.size(), kUnique);
+    std::vector<std::uint32_t> earlier(count, kUnique);
     for (std::size_t k = 1; k < order.size(); ++k)
-        if (names[order[k]] == names[order[k - 1]])
+        if (nameAt(order[k]) == nameAt(order[k - 1]))
             earlier[order[k]] = earlier[order[k - 1]] == kUnique ? order[k - 1] : earlier[order[k - 1]];
     return earlier;
 }
@@ -380,10 +380,9 @@ std::vector<Finding> findReferenceWarnings(const Configuration& config, const Re
     const std::size_t aeTitle = keyIndex(printerKeys(), "PrinterAETitle");
     const std::size_t address = keyIndex(printerKeys(), "PrinterAddress");
     const std::size_t queue = keyIndex(printerKeys(), "PrinterQueue");
-    std::vector<std::string_view> titles;
-    for (const PrinterRecord& printer : config.Printers)
-        titles.emplace_back(printer.PrinterAETitle);
-    const std::vector<std::uint32_t> firstPrinter = earlierEqual(titles);
+    const std::vector<std::uint32_t> firstPrinter = earlierEqual(config.Printers.size(), [&config](std::size_t k) {
+        return config.Printers.at(static_cast<std::ptrdiff_t>(k))->PrinterAETitle.view();
+    });
     std::size_t i = 0;
     for (const PrinterRecord& printer : config.Printers) {
         auto name = [&] { return "printer " + std::to_string(i + 1) + " ('" + printer.PrinterAETitle + "')"; };
@@ -407,11 +406,9 @@ std::vector<Finding> findReferenceWarnings(const Configuration& config, const Re
     for (const HeaderRecord& header : config.Headers)
         headerNames.emplace_back(header.Name);
     std::sort(headerNames.begin(), headerNames.end());
-    std::vector<std::string_view> paperNames;
-    for (const PaperRecord& paper : config.Papers)
-        paperNames.emplace_back(paper.Name);
-    const std::vector<std::uint32_t> firstPaper = earlierEqual(paperNames);
-    std::vector<std::string_view>().swap(paperNames); // not needed beside the warnings
+    const std::vector<std::uint32_t> firstPaper = earlierEqual(config.Papers.size(), [&config](std::size_t k) {
+        return config.Papers.at(static_cast<std::ptrdiff_t>(k))->Name.view();
+    });
     const std::size_t headerName = keyIndex(paperKeys(), "HeaderName");
     i = 0;
     for (const PaperRecord& paper : config.Papers) {
