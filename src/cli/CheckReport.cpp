@@ -86,7 +86,7 @@ const std::string& ForwardLines::line(std::size_t number)
 }
 
 void printCheckText(std::ostream& stream, const std::string& file, const ConfigurationFaults& faults,
-                    const CheckWarnings& warnings)
+                    CheckWarnings& warnings)
 {
     BlockWriter out(stream);
     for (const std::string& line : faults.lines)
@@ -99,7 +99,7 @@ void printCheckText(std::ostream& stream, const std::string& file, const Configu
 }
 
 void printCheckJson(std::ostream& stream, const std::string& file, const ConfigurationFaults& faults,
-                    const CheckWarnings& warnings, ForwardLines& lines)
+                    CheckWarnings& warnings, ForwardLines& lines)
 {
     BlockWriter out(stream);
     Json faultList = Json::array();

@@ -3,8 +3,10 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "cli/CfgCommand.h"
 #include "config/ReaderFindings.h"
 
 struct ConfigurationFaults;
@@ -13,22 +15,40 @@ struct ConfigurationFaults;
 // reader and about references, as text lines or as one JSON document.
 namespace cfgtool {
 
-// The findings of the reader and the warnings about references, each in
-// line order, visited as one run in line order (a linear merge: no sort over
-// all of them). On the same line the reader's come first.
+// The bytes of the reader's findings check keeps from its first reading of a
+// file. A file with more (a finding on every line of some megabytes) is read
+// a second time, and its findings go into the report as they are made, so
+// that the check needs little more memory than the record.
+constexpr std::size_t kKeptFindings = 4 * 1024 * 1024;
+
+// quarvel-cfg check of path ("-": standard input), as text or JSON, keeping
+// at most keptFindings bytes of findings from the first reading.
+int checkConfiguration(Invocation& invocation, const std::string& path, bool json, std::size_t keptFindings);
+
+// The findings of the reader and the warnings about references as one run
+// in line order (on the same line the reader's first), from what produces
+// them: the findings kept by a reading, or a second reading that hands them
+// out as it goes.
 class CheckWarnings {
   public:
-    CheckWarnings(const ReaderFindings& read, const std::vector<Finding>& references)
-        : m_read(read), m_references(references)
-    {
-    }
+    using Visit = std::function<void(const Finding&)>;
+    explicit CheckWarnings(std::function<void(const Visit&)> produce) : m_produce(std::move(produce)) {}
 
-    std::size_t size() const { return m_read.size() + m_references.size(); }
-    void forEach(const std::function<void(const Finding&)>& visit) const { m_read.forEach(visit, m_references); }
+    // Visits every warning, once.
+    void forEach(const Visit& visit)
+    {
+        m_count = 0;
+        m_produce([&](const Finding& finding) {
+            ++m_count;
+            visit(finding);
+        });
+    }
+    // How many the last forEach visited.
+    std::size_t size() const { return m_count; }
 
   private:
-    const ReaderFindings& m_read;
-    const std::vector<Finding>& m_references;
+    std::function<void(const Visit&)> m_produce;
+    std::size_t m_count = 0;
 };
 
 // The lines of a text, from the first on, for a reader that asks for them
@@ -49,7 +69,7 @@ class ForwardLines {
 // Each fault as a line, each warning as "FILE:LINE: warning: TEXT [KIND]",
 // then the count of both.
 void printCheckText(std::ostream& out, const std::string& file, const ConfigurationFaults& faults,
-                    const CheckWarnings& warnings);
+                    CheckWarnings& warnings);
 
 // The document as jsonText writes it, with the warnings written one at a
 // time, so that a file with a warning on every line needs no document of
@@ -57,6 +77,6 @@ void printCheckText(std::ostream& out, const std::string& file, const Configurat
 // any other byte is taken as Latin-1, so that the document is always valid
 // UTF-8. A warning's source is read from lines.
 void printCheckJson(std::ostream& out, const std::string& file, const ConfigurationFaults& faults,
-                    const CheckWarnings& warnings, ForwardLines& lines);
+                    CheckWarnings& warnings, ForwardLines& lines);
 
 } // namespace cfgtool

@@ -1,5 +1,6 @@
 // The file commands of quarvel-cfg: defaults, normalize, check and diff.
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "cli/CfgCommand.h"
@@ -16,6 +17,78 @@
 #include "platform/FileNames.h"
 
 namespace cfgtool {
+
+int checkConfiguration(Invocation& invocation, const std::string& path, bool json, std::size_t keptFindings)
+{
+    std::string bytes; // standard input, kept for the sources and a second reading
+    if (path == kStandardStream) {
+        std::string message;
+        if (!readInput(invocation, path, bytes, message))
+            return fail(invocation, message);
+    }
+    const auto read = [&](Configuration& config, ReaderFindings& findings) {
+        if (path != kStandardStream)
+            return load(invocation, config, path, &findings);
+        ConfigReader(config, &findings).readText(bytes);
+        return true;
+    };
+
+    // The first reading makes the record, its faults and the warnings about
+    // it, and keeps the reader's findings, up to keptFindings bytes of them.
+    ConfigurationFaults faults;
+    std::vector<Finding> references;
+    auto findings = std::make_unique<ReaderFindings>();
+    // The findings keep no source: the JSON document reads the lines again,
+    // so that a file with a finding on every line needs no second copy.
+    findings->keepSources(false);
+    findings->keepAtMost(keptFindings);
+    {
+        Configuration config;
+        if (!read(config, *findings))
+            return kError;
+        faults = findConfigurationFaults(config);
+        // One per record at most: put in line order on their own.
+        references = findReferenceWarnings(config, *findings);
+        sortByLine(references);
+    }
+
+    // A file with more findings is read a second time, and its findings go
+    // into the report as they are made, with the others merged in.
+    bool readAgain = true;
+    CheckWarnings warnings([&](const CheckWarnings::Visit& visit) {
+        if (!findings->overflowed()) {
+            findings->forEach(visit, references);
+            return;
+        }
+        std::vector<Finding> also;
+        Finding finding;
+        for (FindingList::Reader end(findings->fileEnd); end.next(finding);)
+            also.push_back(finding);
+        also.insert(also.end(), references.begin(), references.end());
+        findings.reset(); // the first reading's lines are not needed any more
+        Configuration config;
+        ReaderFindings streamed;
+        streamed.keepSources(false);
+        streamed.stream(visit, std::move(also));
+        readAgain = read(config, streamed);
+        streamed.endStream();
+    });
+
+    const std::string file = displayName(path);
+    if (json) {
+        std::istringstream text(bytes);
+        std::ifstream lines;
+        if (path != kStandardStream)
+            lines.open(libraryPath(path), std::ios::binary);
+        ForwardLines forward(path == kStandardStream ? static_cast<std::istream&>(text) : lines);
+        printCheckJson(invocation.out, file, faults, warnings, forward);
+    } else {
+        printCheckText(invocation.out, file, faults, warnings);
+    }
+    if (!readAgain)
+        return kError;
+    return faults.empty() ? kOk : kFault;
+}
 
 namespace {
 
@@ -41,39 +114,7 @@ int normalize(Invocation& invocation, const Options& options, const Operands& op
 
 int check(Invocation& invocation, const Options& options, const Operands& operands)
 {
-    const std::string& path = operands[0];
-    Configuration config;
-    // The findings keep no source: the JSON document reads the lines again,
-    // so that a file with a finding on every line needs no second copy.
-    ReaderFindings findings;
-    findings.keepSources(false);
-    std::string bytes; // standard input, kept for the sources
-    if (path == kStandardStream) {
-        std::string message;
-        if (!readInput(invocation, path, bytes, message))
-            return fail(invocation, message);
-        ConfigReader(config, &findings).readText(bytes);
-    } else if (!load(invocation, config, path, &findings)) {
-        return kError;
-    }
-    const ConfigurationFaults faults = findConfigurationFaults(config);
-    // One per record at most: put in line order on their own.
-    std::vector<Finding> references = findReferenceWarnings(config, findings);
-    sortByLine(references);
-
-    const std::string file = displayName(path);
-    const CheckWarnings warnings(findings, references);
-    if (options.json) {
-        std::istringstream text(bytes);
-        std::ifstream read;
-        if (path != kStandardStream)
-            read.open(libraryPath(path), std::ios::binary);
-        ForwardLines lines(path == kStandardStream ? static_cast<std::istream&>(text) : read);
-        printCheckJson(invocation.out, file, faults, warnings, lines);
-    } else {
-        printCheckText(invocation.out, file, faults, warnings);
-    }
-    return faults.empty() ? kOk : kFault;
+    return checkConfiguration(invocation, operands[0], options.json, kKeptFindings);
 }
 
 int diff(Invocation& invocation, const Options& options, const Operands& operands)

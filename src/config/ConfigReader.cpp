@@ -289,8 +289,10 @@ void ConfigReader::readSectionHeader(std::string_view rawLine)
     const std::size_t close = name.find(']');
     if (close != std::string_view::npos)
         name = name.substr(0, close);
-    if (m_findings)
+    if (m_findings) {
         closeSection();
+        m_findings->settle(m_line);
+    }
     (level == 3 ? m_blockName : level == 2 ? m_groupName : m_sectionName).assign(name);
     if (level > 1)
         findGroupSections();

@@ -76,6 +76,15 @@ class FindingList {
     // caller that reads the lines again when it needs them.
     void keepSources(bool keep) { m_keepSources = keep; }
 
+    // Keeps at most about bytes of packed findings: the first finding that
+    // would go beyond drops them all, and later ones are dropped as made.
+    void keepAtMost(std::size_t bytes) { m_limit = bytes; }
+    bool overflowed() const { return m_overflowed; }
+    // The room the findings take.
+    std::size_t bytes() const { return m_bytes; }
+    // Forgets every finding (but not that some were dropped).
+    void clear();
+
     // Hands out the findings in order, one at a time.
     class Reader {
       public:
@@ -98,6 +107,9 @@ class FindingList {
     std::vector<Block> m_blocks;
     std::string m_record; // the finding being packed
     std::size_t m_count = 0;
+    std::size_t m_bytes = 0;
+    std::size_t m_limit = static_cast<std::size_t>(-1);
+    bool m_overflowed = false;
     bool m_keepSources = true;
 };
 
@@ -153,10 +165,44 @@ struct ReaderFindings {
     void forEach(const std::function<void(const Finding&)>& visit, std::vector<Finding> also = {}) const;
     // The same, made at once: for small files.
     std::vector<Finding> all(std::vector<Finding> also = {}) const;
+
+    // For a file with more findings than should be held at once: keeps at
+    // most about bytes of those made as lines are read and as sections end
+    // (each run); beyond, drops them, and overflowed() says so.
+    void keepAtMost(std::size_t bytes)
+    {
+        items.keepAtMost(bytes);
+        sectionEnds.keepAtMost(bytes);
+    }
+    bool overflowed() const { return items.overflowed() || sectionEnds.overflowed(); }
+
+    // Instead of keeping them, hands the findings to visit while the lines
+    // are read, in the order forEach(visit, also) would: the reader calls
+    // settle() at each section header, when no finding still to come lies
+    // before that line, and the caller endStream() after the reading. The
+    // findings made when the file ends are not made: also holds them, from
+    // an earlier reading of the same bytes, before the other warnings.
+    void stream(std::function<void(const Finding&)> visit, std::vector<Finding> also);
+    void settle(std::size_t line)
+    {
+        if (m_visit && items.bytes() + sectionEnds.bytes() >= kStreamBlock)
+            handOutBefore(line);
+    }
+    void endStream() { handOutBefore(static_cast<std::size_t>(-1)); }
+
     RecordLines printers, papers, headers;
     // The sections read once (settings, layout), per entry of fileSections():
     // their header's line, then the last line that set each key of its table.
     std::vector<std::vector<std::uint32_t>> sections;
+
+  private:
+    // Findings are handed out in blocks of about this many bytes.
+    static constexpr std::size_t kStreamBlock = 256 * 1024;
+    void handOutBefore(std::size_t line);
+
+    std::function<void(const Finding&)> m_visit;
+    std::vector<Finding> m_also;
+    std::size_t m_alsoNext = 0;
 };
 
 // The warnings about the record that a server administrator wants to know

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+#include <limits>
 #include <sstream>
 #include <sys/wait.h>
 
 #include "TestSupport.h"
 #include "cli/CfgTool.h"
+#include "cli/CheckReport.h"
 #include "config/ConfigFormatter.h"
 #include "config/Configuration.h"
 #include "diagnostics/PrinterDiagnostics.h"
@@ -102,6 +104,57 @@ std::vector<ExpectedWarning> handEditedWarnings(const std::string& file)
 }
 
 } // namespace
+
+// A file with more findings than check keeps is read a second time and its
+// findings written as they are made: the report is the same, byte for byte,
+// whatever the number kept, from a file or standard input, as text or JSON.
+TEST(CheckCommand, AReportIsTheSameWhetherItsFindingsAreKeptOrMadeAgain)
+{
+    std::string many = "[[[CONFIGURATION]]]\r\n[[PAGE SIZE]]\r\n";
+    for (int i = 0; i < 6000; ++i) {
+        const std::string name = "[Paper " + std::to_string(i) + "]\r\n";
+        many += name + "; note\r\nColour = red\r\nSizeX = 595pt\r\nSizeX = 596\r\nHeaderName = NONE\r\n" + name +
+                "SizeY = 842\r\n";
+    }
+    const struct {
+        const char* name;
+        std::string text;
+        std::size_t warnings; // 0: not counted here
+    } rows[] = {
+        {"hand-edited", handEditedFile(), 7},
+        {"golden sample", readBytes(goldenPath("sample.cfg")), 0},
+        {"nothing", "", 0},
+        {"a finding on every line, warnings among them", many, 6000 * 6},
+        {"value written by the writer, before any header, four brackets",
+         "Manufacturer = Other\nKey = 1\n[[[[X]]]]\n[[[PRINTER]]]\n[[SETTINGS]]\n[Printer-1]\nPrinterAETitle = "
+         "A\n[Printer-2]\nPrinterAETitle = A\n[[[DICOM]]]\n[[TCPIP]]\n[Server]\nPort = 0\n",
+         0},
+    };
+    TempDir dir;
+    const std::string path = dir.file("config.cfg");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeBytes(path, row.text);
+        for (const std::string& operand : {path, std::string("-")}) {
+            for (const bool json : {false, true}) {
+                auto run = [&](std::size_t kept) {
+                    std::istringstream in(row.text);
+                    std::ostringstream out, err;
+                    cfgtool::Invocation invocation{in, out, err, PrinterTestEnvironment::system()};
+                    const int status = cfgtool::checkConfiguration(invocation, operand, json, kept);
+                    return std::make_pair(status, out.str() + err.str());
+                };
+                const auto kept = run(std::numeric_limits<std::size_t>::max());
+                EXPECT_EQ(run(0), kept) << operand << (json ? " --json" : "");
+                EXPECT_EQ(run(300), kept) << operand << (json ? " --json" : "");
+                if (row.warnings && !json) {
+                    EXPECT_NE(kept.second.find(" " + std::to_string(row.warnings) + " warnings\n"), std::string::npos)
+                        << kept.second.substr(kept.second.size() - std::min<std::size_t>(kept.second.size(), 200));
+                }
+            }
+        }
+    }
+}
 
 TEST(CheckCommand, WarnsOncePerHandEditWithItsLineAndExitsZeroWithoutFaults)
 {
