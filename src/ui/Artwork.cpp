@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QWidget>
 #ifdef QUARVEL_SVG
+#include <QFile>
+#include <QImageReader>
 #include <QSvgRenderer>
 #endif
 
@@ -14,6 +16,9 @@
 static void initArtworkResources()
 {
     Q_INIT_RESOURCE(resources);
+#ifdef QUARVEL_SVG
+    Q_INIT_RESOURCE(rendered);
+#endif
 }
 
 namespace Artwork {
@@ -31,10 +36,33 @@ QIcon windowIcon()
     return QIcon(QStringLiteral(":/quarvel.svg"));
 }
 
-QPixmap render(const QString& resource, const QSize& size, const QWidget* widget)
+namespace {
+
+// The picture as rendered at build time for this pixel ratio (":/logo" at 2:
+// ":/rendered/logo@2x.png"); null where none was, or not at this size.
+QImage preRendered(const QString& resource, const QSize& size, qreal ratio)
+{
+    const int whole = qRound(ratio);
+    if (whole < 1 || !qFuzzyCompare(ratio, qreal(whole)))
+        return {};
+    const QString name = QStringLiteral(":/rendered") + resource.mid(1) + QStringLiteral("@%1x.png").arg(whole);
+    if (!QFile::exists(name))
+        return {};
+    // The format named, so that no image plugin is looked for.
+    QImage image = QImageReader(name, "png").read();
+    return image.size() == size * whole ? image : QImage();
+}
+
+} // namespace
+
+QPixmap render(const QString& resource, const QSize& size, qreal ratio)
 {
     ensureResources();
-    const qreal ratio = widget ? widget->devicePixelRatioF() : 1.0;
+    if (const QImage image = preRendered(resource, size, ratio); !image.isNull()) {
+        QPixmap pixmap = QPixmap::fromImage(image);
+        pixmap.setDevicePixelRatio(ratio);
+        return pixmap;
+    }
     QPixmap pixmap(size * ratio);
     pixmap.fill(Qt::transparent);
     QSvgRenderer renderer(resource + QStringLiteral(".svg"));
@@ -57,16 +85,20 @@ QIcon windowIcon()
     return icon;
 }
 
-QPixmap render(const QString& resource, const QSize& size, const QWidget* widget)
+QPixmap render(const QString& resource, const QSize& size, qreal ratio)
 {
     ensureResources();
-    const qreal ratio = widget ? widget->devicePixelRatioF() : 1.0;
     QPixmap pixmap = QPixmap(resource + QStringLiteral(".png"))
                          .scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     pixmap.setDevicePixelRatio(ratio);
     return pixmap;
 }
 #endif
+
+QPixmap render(const QString& resource, const QSize& size, const QWidget* widget)
+{
+    return render(resource, size, widget ? widget->devicePixelRatioF() : 1.0);
+}
 
 namespace {
 

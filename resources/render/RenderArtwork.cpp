@@ -1,0 +1,43 @@
+// Renders an SVG picture to a PNG at a size in device-independent pixels
+// times a pixel ratio, with the same Qt renderer the editor would use at
+// run time, so that the pre-rendered picture is the one the editor showed:
+//
+//   render_artwork SOURCE.svg WIDTH HEIGHT RATIO OUTPUT.png
+//
+// Run at build time (offscreen); the editor loads the PNG of its screen's
+// ratio and draws the SVG itself only for ratios rendered nowhere.
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    if (argc != 6) {
+        std::fputs("usage: render_artwork SOURCE.svg WIDTH HEIGHT RATIO OUTPUT.png\n", stderr);
+        return 2;
+    }
+    QGuiApplication application(argc, argv); // the text of a picture needs the font database
+    const QString source = QString::fromLocal8Bit(argv[1]);
+    const int ratio = QByteArray(argv[4]).toInt();
+    const QSize size(QByteArray(argv[2]).toInt() * ratio, QByteArray(argv[3]).toInt() * ratio);
+    QSvgRenderer renderer(source);
+    if (!renderer.isValid() || size.isEmpty() || ratio < 1) {
+        std::fprintf(stderr, "render_artwork: cannot render %s\n", argv[1]);
+        return 1;
+    }
+    // As the editor draws it: a transparent premultiplied picture (what a
+    // QPixmap of the raster engine holds), antialiased.
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter);
+    painter.end();
+    if (!image.save(QString::fromLocal8Bit(argv[5]), "PNG")) {
+        std::fprintf(stderr, "render_artwork: cannot write %s\n", argv[5]);
+        return 1;
+    }
+    return 0;
+}
