@@ -1,11 +1,15 @@
-// Renders an SVG picture to a PNG at a size in device-independent pixels
-// times a pixel ratio, with the same Qt renderer the editor would use at
-// run time, so that the pre-rendered picture is the one the editor showed:
+// Renders an SVG picture at a size in device-independent pixels times a
+// pixel ratio, with the same Qt renderer the editor would use at run time,
+// so that the pre-rendered picture is the one the editor showed:
 //
-//   render_artwork SOURCE.svg WIDTH HEIGHT RATIO OUTPUT.png
+//   render_artwork SOURCE.svg WIDTH HEIGHT RATIO OUTPUT.argb
 //
-// Run at build time (offscreen); the editor loads the PNG of its screen's
-// ratio and draws the SVG itself only for ratios rendered nowhere.
+// OUTPUT holds the pixels as they are in memory, premultiplied 32-bit ARGB
+// words of this machine, row after row without padding: the editor shows
+// them straight from its resources, with nothing to decode. Run at build
+// time (offscreen); the editor draws the SVG itself only for ratios
+// rendered nowhere.
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -15,7 +19,7 @@
 int main(int argc, char** argv)
 {
     if (argc != 6) {
-        std::fputs("usage: render_artwork SOURCE.svg WIDTH HEIGHT RATIO OUTPUT.png\n", stderr);
+        std::fputs("usage: render_artwork SOURCE.svg WIDTH HEIGHT RATIO OUTPUT.argb\n", stderr);
         return 2;
     }
     QGuiApplication application(argc, argv); // the text of a picture needs the font database
@@ -35,7 +39,10 @@ int main(int argc, char** argv)
     painter.setRenderHint(QPainter::Antialiasing);
     renderer.render(&painter);
     painter.end();
-    if (!image.save(QString::fromLocal8Bit(argv[5]), "PNG")) {
+    QFile output(QString::fromLocal8Bit(argv[5]));
+    const auto bytes = static_cast<qint64>(image.sizeInBytes());
+    if (image.bytesPerLine() != 4 * size.width() || !output.open(QIODevice::WriteOnly) ||
+        output.write(reinterpret_cast<const char*>(image.constBits()), bytes) != bytes || !output.flush()) {
         std::fprintf(stderr, "render_artwork: cannot write %s\n", argv[5]);
         return 1;
     }

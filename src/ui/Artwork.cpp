@@ -6,8 +6,7 @@
 #include <QPainter>
 #include <QWidget>
 #ifdef QUARVEL_SVG
-#include <QFile>
-#include <QImageReader>
+#include <QResource>
 #include <QSvgRenderer>
 #endif
 
@@ -39,18 +38,24 @@ QIcon windowIcon()
 namespace {
 
 // The picture as rendered at build time for this pixel ratio (":/logo" at 2:
-// ":/rendered/logo@2x.png"); null where none was, or not at this size.
-QImage preRendered(const QString& resource, const QSize& size, qreal ratio)
+// ":/rendered/logo@2x.argb", its pixels as a QImage holds them); null where
+// none was, or not of this size.
+QPixmap preRendered(const QString& resource, const QSize& size, qreal ratio)
 {
     const int whole = qRound(ratio);
     if (whole < 1 || !qFuzzyCompare(ratio, qreal(whole)))
         return {};
-    const QString name = QStringLiteral(":/rendered") + resource.mid(1) + QStringLiteral("@%1x.png").arg(whole);
-    if (!QFile::exists(name))
+    const QResource pixels(QStringLiteral(":/rendered") + resource.mid(1) + QStringLiteral("@%1x.argb").arg(whole));
+    const QSize device = size * whole;
+    if (!pixels.isValid() || pixels.compressionAlgorithm() != QResource::NoCompression ||
+        pixels.size() != qint64(device.width()) * device.height() * 4)
         return {};
-    // The format named, so that no image plugin is looked for.
-    QImage image = QImageReader(name, "png").read();
-    return image.size() == size * whole ? image : QImage();
+    // The image only looks at the resource's bytes; the pixmap copies them.
+    const QImage image(pixels.data(), device.width(), device.height(), device.width() * 4,
+                       QImage::Format_ARGB32_Premultiplied);
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }
 
 } // namespace
@@ -58,11 +63,8 @@ QImage preRendered(const QString& resource, const QSize& size, qreal ratio)
 QPixmap render(const QString& resource, const QSize& size, qreal ratio)
 {
     ensureResources();
-    if (const QImage image = preRendered(resource, size, ratio); !image.isNull()) {
-        QPixmap pixmap = QPixmap::fromImage(image);
-        pixmap.setDevicePixelRatio(ratio);
+    if (QPixmap pixmap = preRendered(resource, size, ratio); !pixmap.isNull())
         return pixmap;
-    }
     QPixmap pixmap(size * ratio);
     pixmap.fill(Qt::transparent);
     QSvgRenderer renderer(resource + QStringLiteral(".svg"));
