@@ -9,10 +9,11 @@
 // them straight from its resources, with nothing to decode. Run at build
 // time (offscreen); the editor draws the SVG itself only for ratios
 // rendered nowhere.
-#include <QFile>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QSaveFile>
 #include <QSvgRenderer>
 #include <cstdio>
 
@@ -26,6 +27,11 @@ int main(int argc, char** argv)
     const QString source = QString::fromLocal8Bit(argv[1]);
     const int ratio = QByteArray(argv[4]).toInt();
     const QSize size(QByteArray(argv[2]).toInt() * ratio, QByteArray(argv[3]).toInt() * ratio);
+    // Without a font the logo's text would be left out, silently.
+    if (QFontDatabase::families().isEmpty()) {
+        std::fputs("render_artwork: no fonts found for the pictures' text (fontconfig finds none)\n", stderr);
+        return 1;
+    }
     QSvgRenderer renderer(source);
     if (!renderer.isValid() || size.isEmpty() || ratio < 1) {
         std::fprintf(stderr, "render_artwork: cannot render %s\n", argv[1]);
@@ -39,10 +45,10 @@ int main(int argc, char** argv)
     painter.setRenderHint(QPainter::Antialiasing);
     renderer.render(&painter);
     painter.end();
-    QFile output(QString::fromLocal8Bit(argv[5]));
+    QSaveFile output(QString::fromLocal8Bit(argv[5])); // whole or not at all: a build never finds half
     const auto bytes = static_cast<qint64>(image.sizeInBytes());
     if (image.bytesPerLine() != 4 * size.width() || !output.open(QIODevice::WriteOnly) ||
-        output.write(reinterpret_cast<const char*>(image.constBits()), bytes) != bytes || !output.flush()) {
+        output.write(reinterpret_cast<const char*>(image.constBits()), bytes) != bytes || !output.commit()) {
         std::fprintf(stderr, "render_artwork: cannot write %s\n", argv[5]);
         return 1;
     }
