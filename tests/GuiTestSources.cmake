@@ -15,6 +15,7 @@ set(quarvel_gui_test_sources
     app/ReviewChangesTest.cpp
     app/SaveAndReloadTest.cpp
     app/KeyFlowTest.cpp
+    app/UnshownPagesTest.cpp
     pages/PrinterPageTest.cpp
     pages/PaperPageTest.cpp
     pages/DicomPageTest.cpp

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QWidget>
 #ifdef QUARVEL_SVG
+#include <QResource>
 #include <QSvgRenderer>
 #endif
 
@@ -14,6 +15,9 @@
 static void initArtworkResources()
 {
     Q_INIT_RESOURCE(resources);
+#ifdef QUARVEL_SVG
+    Q_INIT_RESOURCE(rendered);
+#endif
 }
 
 namespace Artwork {
@@ -31,10 +35,36 @@ QIcon windowIcon()
     return QIcon(QStringLiteral(":/quarvel.svg"));
 }
 
-QPixmap render(const QString& resource, const QSize& size, const QWidget* widget)
+namespace {
+
+// The picture as rendered at build time for this pixel ratio (":/logo" at 2:
+// ":/rendered/logo@2x.argb", its pixels as a QImage holds them); null where
+// none was, or not of this size.
+QPixmap preRendered(const QString& resource, const QSize& size, qreal ratio)
+{
+    const int whole = qRound(ratio);
+    if (whole < 1 || !qFuzzyCompare(ratio, qreal(whole)))
+        return {};
+    const QResource pixels(QStringLiteral(":/rendered") + resource.mid(1) + QStringLiteral("@%1x.argb").arg(whole));
+    const QSize device = size * whole;
+    if (!pixels.isValid() || pixels.compressionAlgorithm() != QResource::NoCompression ||
+        pixels.size() != qint64(device.width()) * device.height() * 4)
+        return {};
+    // The image only looks at the resource's bytes; the pixmap copies them.
+    const QImage image(pixels.data(), device.width(), device.height(), device.width() * 4,
+                       QImage::Format_ARGB32_Premultiplied);
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
+} // namespace
+
+QPixmap render(const QString& resource, const QSize& size, qreal ratio)
 {
     ensureResources();
-    const qreal ratio = widget ? widget->devicePixelRatioF() : 1.0;
+    if (QPixmap pixmap = preRendered(resource, size, ratio); !pixmap.isNull())
+        return pixmap;
     QPixmap pixmap(size * ratio);
     pixmap.fill(Qt::transparent);
     QSvgRenderer renderer(resource + QStringLiteral(".svg"));
@@ -57,16 +87,20 @@ QIcon windowIcon()
     return icon;
 }
 
-QPixmap render(const QString& resource, const QSize& size, const QWidget* widget)
+QPixmap render(const QString& resource, const QSize& size, qreal ratio)
 {
     ensureResources();
-    const qreal ratio = widget ? widget->devicePixelRatioF() : 1.0;
     QPixmap pixmap = QPixmap(resource + QStringLiteral(".png"))
                          .scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     pixmap.setDevicePixelRatio(ratio);
     return pixmap;
 }
 #endif
+
+QPixmap render(const QString& resource, const QSize& size, const QWidget* widget)
+{
+    return render(resource, size, widget ? widget->devicePixelRatioF() : 1.0);
+}
 
 namespace {
 

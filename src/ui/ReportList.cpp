@@ -91,10 +91,8 @@ class ReportView : public QSortFilterProxyModel {
 ReportList::ReportList(QWidget* parent)
     : QTableView(parent), m_model(new ReportModel(this)), m_view(new ReportView(this))
 {
-    m_view->setSourceModel(m_model);
     m_view->setFilterKeyColumn(-1);
     m_view->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    setModel(m_view);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
@@ -105,11 +103,6 @@ ReportList::ReportList(QWidget* parent)
     setShowGrid(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
-    // A click on a column header sorts by it; a third click goes back to the
-    // order of the file.
-    horizontalHeader()->setSortIndicatorClearable(true);
-    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    setSortingEnabled(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setContextMenuPolicy(Qt::DefaultContextMenu);
@@ -118,15 +111,45 @@ ReportList::ReportList(QWidget* parent)
 
 ReportList::~ReportList() = default;
 
-void ReportList::setColumns(const std::vector<Column>& columns, RowCount rows, CellText text)
+void ReportList::attachModel() const
 {
-    m_model->setSource(columns, std::move(rows), std::move(text));
+    if (m_attached)
+        return;
+    m_attached = true;
+    auto* self = const_cast<ReportList*>(this);
+    m_view->setSourceModel(m_model);
+    self->setModel(m_view);
+    // A click on a column header sorts by it; a third click goes back to the
+    // order of the file.
+    horizontalHeader()->setSortIndicatorClearable(true);
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    self->setSortingEnabled(true);
+    self->applyColumnWidths();
+}
+
+void ReportList::applyColumnWidths()
+{
+    const std::vector<Column>& columns = m_model->columns();
     for (int i = 0; i < static_cast<int>(columns.size()); ++i)
         setColumnWidth(i, columns[static_cast<std::size_t>(i)].width);
 }
 
+void ReportList::setColumns(const std::vector<Column>& columns, RowCount rows, CellText text)
+{
+    m_model->setSource(columns, std::move(rows), std::move(text));
+    if (m_attached)
+        applyColumnWidths();
+}
+
+void ReportList::showEvent(QShowEvent* event)
+{
+    attachModel();
+    QTableView::showEvent(event);
+}
+
 void ReportList::refresh()
 {
+    attachModel();
     const int row = currentIndex().row();
     clearSelection();
     m_model->refresh();
@@ -157,6 +180,7 @@ bool ReportList::eventFilter(QObject* watched, QEvent* event)
 
 bool ReportList::focusFirstRow()
 {
+    attachModel();
     if (m_view->rowCount() == 0)
         return false;
     setFocus(Qt::OtherFocusReason);
@@ -188,11 +212,13 @@ void ReportList::focusInEvent(QFocusEvent* event)
 
 void ReportList::setFilterText(const QString& text)
 {
+    attachModel();
     m_view->setFilterFixedString(text);
 }
 
 int ReportList::rowCount() const
 {
+    attachModel();
     return m_view->rowCount();
 }
 int ReportList::columnCount() const
@@ -207,11 +233,13 @@ QString ReportList::headerText(int column) const
 
 QString ReportList::text(int row, int column) const
 {
+    attachModel();
     return m_view->data(m_view->index(row, column), Qt::DisplayRole).toString();
 }
 
 std::vector<int> ReportList::selectedRowsAscending() const
 {
+    attachModel();
     std::vector<int> rows;
     for (const QModelIndex& index : selectionModel()->selectedRows())
         rows.push_back(m_view->mapToSource(index).row());
@@ -221,6 +249,7 @@ std::vector<int> ReportList::selectedRowsAscending() const
 
 void ReportList::selectRows(const std::vector<int>& rows)
 {
+    attachModel();
     clearSelection();
     for (int row : rows)
         selectionModel()->select(m_view->mapFromSource(m_model->index(row, 0)),

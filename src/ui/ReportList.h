@@ -60,6 +60,11 @@ class ReportList : public QTableView {
     // click inside the list, below the current row for Shift+F10 or the Menu
     // key while the list has the focus; nothing for other requests.
     std::optional<QPoint> menuPoint(const QContextMenuEvent& event) const;
+    // Connects the rows' model to the view (sorting and filtering) and the
+    // view to the list, once: the most a list costs to make, so it waits
+    // until the list is first shown or asked for its rows. Until then
+    // model() and selectionModel() are null.
+    void attachModel() const;
 
   signals:
     // A double click anywhere in the list, on a row or not.
@@ -73,6 +78,7 @@ class ReportList : public QTableView {
     void undoRequested();
 
   protected:
+    void showEvent(QShowEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     // The row that has the focus is the current one and selected, whatever
     // brought the focus (Tab, a filter, a deletion): Enter and Delete act on
@@ -90,6 +96,9 @@ class ReportList : public QTableView {
     // selected, unless the current row is already.
     void selectCurrentRow(int row);
 
+    void applyColumnWidths();
+
     ReportModel* m_model;
     QSortFilterProxyModel* m_view;
+    mutable bool m_attached = false;
 };
