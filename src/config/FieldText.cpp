@@ -26,7 +26,7 @@ void FieldText::release() noexcept
         delete[] heapChars();
 }
 
-void FieldText::assign(std::string_view text)
+void FieldText::replace(std::string_view text)
 {
     // text may lie in this object: it is copied before the old text goes.
     FieldText replacement(text);

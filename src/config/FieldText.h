@@ -54,7 +54,17 @@ class FieldText {
     FieldText& operator=(const std::string& text) { return *this = std::string_view(text); }
     FieldText& operator=(const char* text) { return *this = std::string_view(text); }
 
-    void assign(std::string_view text);
+    void assign(std::string_view text)
+    {
+        // A short text over a short one stays in place (memmove: text may
+        // be a part of this one); else a new text replaces this one.
+        if (text.size() <= kInline && isInline()) {
+            std::memmove(m_bytes, text.data(), text.size());
+            setInlineSize(text.size());
+        } else {
+            replace(text);
+        }
+    }
     void clear() { assign({}); }
 
     bool empty() const noexcept { return size() == 0; }
@@ -100,6 +110,7 @@ class FieldText {
     static constexpr std::uint64_t kSizeMask = (std::uint64_t{1} << 56) - 1;
 
     void init(std::string_view text);
+    void replace(std::string_view text);
     void release() noexcept;
     std::uint8_t tag() const noexcept { return static_cast<std::uint8_t>(m_bytes[kInline]); }
     void setInlineSize(std::size_t size) noexcept
