@@ -21,7 +21,7 @@ for golden in tests/golden/*.cfg; do
     build-fuzz/src/cli/quarvel-cfg export "$golden" >"$json_corpus/$(basename "$golden" .cfg).json"
 done
 cp fuzz/json-corpus/* "$json_corpus"/
-for target in reader_fuzz reader_diff_fuzz save_fuzz json_fuzz; do
+for target in reader_fuzz save_fuzz json_fuzz; do
     runs="$reader_runs"
     target_corpus="$corpus"
     dict=()
